@@ -1,0 +1,40 @@
+#include "app/fonts.h"
+
+#include "app/handles.h"
+#include "app/status.h"
+
+namespace quenzel {
+
+HFONT NormalFont = nullptr;
+HFONT BoldFont = nullptr;
+
+namespace {
+constexpr wchar_t MeasuredLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+constexpr int FaceNameLength = 260;
+
+HFONT MakeFont(int height, int weight, const wchar_t* face)
+{
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
+}
+} // namespace
+
+void CreateUiFonts()
+{
+    HWND bar = StatusBar();
+    HFONT barFont = reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0));
+    SIZE extent{};
+    wchar_t face[FaceNameLength] = L"";
+    {
+        WindowDC dc(bar);
+        if (dc.Get()) {
+            SelectedObject selected(dc.Get(), barFont ? barFont : GetStockObject(DEFAULT_GUI_FONT));
+            GetTextExtentPoint32W(dc.Get(), MeasuredLetters, lstrlenW(MeasuredLetters), &extent);
+            GetTextFaceW(dc.Get(), FaceNameLength, face);
+        }
+    }
+    NormalFont = MakeFont(extent.cy, FW_NORMAL, face);
+    BoldFont = MakeFont(extent.cy, FW_BOLD, face);
+}
+
+} // namespace quenzel

@@ -1,0 +1,63 @@
+#include "app/language.h"
+
+#include "app/shell.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+namespace quenzel {
+
+namespace {
+constexpr wchar_t InterfaceSection[] = L"INTERFACE";
+constexpr wchar_t LineBreakMark = L'~';
+constexpr int KeyTextLength = 12;
+
+// One buffer per thread: worker threads look texts up while the window's
+// thread does too. Before the first lookup it holds "unnamed".
+struct TextBuffer {
+    wchar_t text[LangTextLimit + 1] = L"unnamed";
+};
+thread_local TextBuffer ThreadText;
+} // namespace
+
+const wchar_t* LangText(const wchar_t* key)
+{
+    wchar_t* text = ThreadText.text;
+    const DWORD length = GetPrivateProfileStringW(InterfaceSection, key, L"", text,
+                                                  LangTextLimit + 1, LanguagePath.c_str());
+    for (DWORD i = 0; i < length; ++i)
+        if (text[i] == LineBreakMark)
+            text[i] = L'\n';
+    return text;
+}
+
+const wchar_t* LangText(int key)
+{
+    wchar_t keyText[KeyTextLength];
+    _itow_s(key, keyText, KeyTextLength, 10);
+    return LangText(keyText);
+}
+
+std::wstring LangString(int key)
+{
+    return LangText(key);
+}
+
+std::wstring FormatLangText(int key, unsigned limit, ...)
+{
+    const std::wstring format = LangString(key);
+    std::vector<wchar_t> out(limit + 1, L'\0');
+    va_list args;
+    va_start(args, limit);
+    // _vsnwprintf writes at most `limit` characters and does not overflow;
+    // the buffer's last unit stays the terminator.
+    _vsnwprintf(out.data(), limit, format.c_str(), args);
+    va_end(args);
+    out[limit] = L'\0';
+    return std::wstring(out.data());
+}
+
+} // namespace quenzel

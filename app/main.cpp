@@ -1,0 +1,59 @@
+// Quenzel's entry routine: paths, window class, main window, message loop.
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "app/shell.h"
+#include "res/resource.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace {
+
+// Libraries are loaded from the system folder only, never from the current
+// folder or beside the program, where a planted DLL could wait.
+void RestrictLibrarySearch()
+{
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryW(L"");
+}
+
+void InitCommonControlSet()
+{
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_USEREX_CLASSES;
+    InitCommonControlsEx(&controls);
+}
+
+int RunMessageLoop(HINSTANCE instance)
+{
+    HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand)
+{
+    RestrictLibrarySearch();
+    InitCommonControlSet();
+    quenzel::ResolvePaths(quenzel::ExecutableFolder());
+    const quenzel::StartRequest request = quenzel::ParseCommandLine(commandLine);
+    if (!quenzel::RegisterMainWindowClass(instance))
+        return 0;
+    if (!quenzel::CreateMainWindow(instance, request, showCommand))
+        return 0;
+    return RunMessageLoop(instance);
+}

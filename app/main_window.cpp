@@ -1,0 +1,178 @@
+#include "app/main_window.h"
+
+#include "app/behaviours.h"
+#include "app/fonts.h"
+#include "app/language.h"
+#include "app/menu.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "app/status.h"
+#include "app/tabs.h"
+#include "app/window_size.h"
+#include "drives/logon_start.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+namespace quenzel {
+
+namespace {
+constexpr int ResourceTextLength = 100;
+constexpr int StatusPartCount = 3;
+constexpr int IdleStatusKey = 1;
+constexpr DWORD MainWindowStyle = WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+wchar_t WindowTitle[ResourceTextLength];
+wchar_t ClassName[ResourceTextLength];
+
+void LoadResourceTexts(HINSTANCE instance)
+{
+    LoadStringW(instance, IDS_TITLE, WindowTitle, ResourceTextLength);
+    LoadStringW(instance, IDS_CLASSNAME, ClassName, ResourceTextLength);
+}
+
+void SizeAndCentre()
+{
+    RECT bar{};
+    GetWindowRect(StatusBar(), &bar);
+    WindowMetrics metrics{};
+    metrics.edgeWidth = GetSystemMetrics(SM_CXEDGE);
+    metrics.focusBorderWidth = GetSystemMetrics(SM_CXFOCUSBORDER);
+    metrics.focusBorderHeight = GetSystemMetrics(SM_CYFOCUSBORDER);
+    metrics.captionHeight = GetSystemMetrics(SM_CYCAPTION);
+    metrics.menuHeight = GetSystemMetrics(SM_CYMENU);
+    metrics.statusBarHeight = bar.bottom - bar.top;
+    metrics.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    metrics.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const WindowPlacement place = MainWindowPlacement(metrics);
+    WindowWidth = place.width;
+    WindowHeight = place.height;
+    SetWindowPos(MainWindow, HWND_BOTTOM, place.x, place.y, place.width, place.height, 0);
+}
+
+void ApplyStoredBehaviours()
+{
+    ApplyOnTop();
+    MagnetEnabled = ReadIntSetting(L"OPTIONS", L"Magnet", 0) != 0;
+    ApplyTransparency(MainWindow, ReadIntSetting(L"OPTIONS", L"Transparent", DefaultTransparency));
+}
+
+void CreatePages()
+{
+    // The pages are created in this order: file, folder, slots, shredder,
+    // folder drives, unlocker, and last the options page with the tab
+    // control, which lies beneath every page's controls.
+    CreateTabControl(MainWindow);
+}
+
+void OnSize(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SendMessageW(StatusBar(), message, wParam, lParam);
+}
+
+void OnPaint(HWND window)
+{
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    EndPaint(window, &paint);
+}
+
+void OnGetMinMaxInfo(MINMAXINFO* info)
+{
+    info->ptMinTrackSize.x = WindowWidth;
+    info->ptMinTrackSize.y = WindowHeight;
+}
+
+bool OnCommand(HWND window, int id)
+{
+    DispatchPageCommand(id);
+    switch (id) {
+    case IDM_EXIT:
+        DestroyWindow(MainWindow);
+        return true;
+    default:
+        (void)window;
+        return false;
+    }
+}
+
+bool OnNotify(const NMHDR* header)
+{
+    if (header->code == TCN_SELCHANGE && header->hwndFrom == TabControl())
+        SwitchPage(SW_SHOW);
+    return true;
+}
+} // namespace
+
+bool RegisterMainWindowClass(HINSTANCE instance)
+{
+    LoadResourceTexts(instance);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROGRAM));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_SMALL), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINMENU);
+    wc.lpszClassName = ClassName;
+    return RegisterClassExW(&wc) != 0;
+}
+
+bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showCommand)
+{
+    Instance = instance;
+    MainWindow = CreateWindowExW(0, ClassName, WindowTitle, MainWindowStyle, 0, 0, 0, 0, nullptr, nullptr,
+                                 instance, nullptr);
+    if (!MainWindow)
+        return false;
+    if (request.logonMode) {
+        RunLogonStart();
+        return false;
+    }
+    BuildMainMenu();
+    CreateStatusBar(MainWindow, LangText(IdleStatusKey), StatusPartCount);
+    SizeAndCentre();
+    ApplyStoredBehaviours();
+    CreateUiFonts();
+    CreatePages();
+    if (request.startTab >= 0)
+        SelectTab(request.startTab);
+    ShowWindow(MainWindow, showCommand);
+    UpdateWindow(MainWindow);
+    return true;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_SIZE:
+        OnSize(message, wParam, lParam);
+        return 0;
+    case WM_PAINT:
+        OnPaint(window);
+        return 0;
+    case WM_GETMINMAXINFO:
+        OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+    case WM_NOTIFY:
+        OnNotify(reinterpret_cast<const NMHDR*>(lParam));
+        return 0;
+    case WM_COMMAND:
+        if (OnCommand(window, GET_WM_COMMAND_ID(wParam, lParam)))
+            return 0;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace quenzel

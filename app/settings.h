@@ -1,0 +1,30 @@
+// The settings file beside the executable, read and written key by key at
+// the moment of use through the system's private-profile functions.
+#pragma once
+
+#include <string>
+
+namespace quenzel {
+
+// Reads a text of at most limit - 1 characters; def when the key is missing.
+std::wstring ReadProfileText(const std::wstring& file, const wchar_t* section, const wchar_t* key,
+                             const wchar_t* def, unsigned limit);
+
+// Settings file (SettingsPath) reads.
+int ReadIntSetting(const wchar_t* section, const wchar_t* key, int def);
+std::wstring ReadTextSetting(const wchar_t* section, const wchar_t* key, const wchar_t* def = L"");
+
+// Settings file writes; false when the file could not be written. A new
+// settings file is made UTF-16 first, so it can hold any folder name.
+bool WriteSetting(const wchar_t* section, const wchar_t* key, const wchar_t* value);
+bool WriteIntSetting(const wchar_t* section, const wchar_t* key, int value);
+
+// Reads a flag and writes its opposite: "0" when it was not 0, else "1".
+// Returns the new value, or -1 when the write failed.
+int ToggleFlagSetting(const wchar_t* section, const wchar_t* key);
+
+// Creates the file as empty UTF-16LE text with a byte-order mark when it
+// does not exist yet; an existing file is left as it is.
+bool EnsureUnicodeProfile(const std::wstring& file);
+
+} // namespace quenzel

@@ -1,0 +1,94 @@
+#include "app/tabs.h"
+
+#include "app/control_ids.h"
+#include "app/language.h"
+#include "app/shell.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+
+namespace quenzel {
+
+namespace {
+// Tab labels are language strings 24 to 29.
+constexpr int FirstTabLabelKey = 24;
+constexpr RECT TabRect = {115, 8, 115 + 670, 8 + 402};
+constexpr int TabImageSize = 16;
+
+HWND TabWindow = nullptr;
+PageRoutines Pages[PageCount];
+
+HIMAGELIST CreateTabImages()
+{
+    HIMAGELIST images = ImageList_Create(TabImageSize, TabImageSize, ILC_COLOR32 | ILC_MASK, 1, 0);
+    HICON icon = static_cast<HICON>(LoadImageW(Instance, MAKEINTRESOURCEW(IDI_TAB), IMAGE_ICON,
+                                               TabImageSize, TabImageSize, 0));
+    if (images && icon)
+        ImageList_AddIcon(images, icon);
+    if (icon)
+        DestroyIcon(icon);
+    return images;
+}
+} // namespace
+
+void RegisterPage(int index, const PageRoutines& routines)
+{
+    if (index >= 0 && index < PageCount)
+        Pages[index] = routines;
+}
+
+bool CreateTabControl(HWND parent)
+{
+    TabWindow = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                TabRect.left, TabRect.top, TabRect.right - TabRect.left,
+                                TabRect.bottom - TabRect.top, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TABS)), Instance, nullptr);
+    if (!TabWindow)
+        return false;
+    SendMessageW(TabWindow, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(CreateTabImages()));
+    for (int tab = 0; tab < TabCount; ++tab) {
+        std::wstring label = LangString(FirstTabLabelKey + tab);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT | TCIF_IMAGE;
+        item.pszText = label.data();
+        item.iImage = 0;
+        SendMessageW(TabWindow, TCM_INSERTITEMW, tab, reinterpret_cast<LPARAM>(&item));
+    }
+    return true;
+}
+
+HWND TabControl()
+{
+    return TabWindow;
+}
+
+void HidePage()
+{
+    if (Pages[CurrentPage].show)
+        Pages[CurrentPage].show(SW_HIDE);
+}
+
+void SwitchPage(int showCommand)
+{
+    const int index = static_cast<int>(SendMessageW(TabWindow, TCM_GETCURSEL, 0, 0));
+    if (index < 0 || index >= PageCount)
+        return;
+    HidePage();
+    CurrentPage = index;
+    if (Pages[CurrentPage].show)
+        Pages[CurrentPage].show(showCommand);
+}
+
+void SelectTab(int index)
+{
+    SendMessageW(TabWindow, TCM_SETCURSEL, index, 0);
+    SwitchPage(SW_SHOW);
+}
+
+void DispatchPageCommand(int id)
+{
+    if (CurrentPage >= 0 && CurrentPage < PageCount && Pages[CurrentPage].onCommand)
+        Pages[CurrentPage].onCommand(id);
+}
+
+} // namespace quenzel

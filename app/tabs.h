@@ -1,0 +1,33 @@
+// The tab control and the switching between pages.
+#pragma once
+
+#include <windows.h>
+
+namespace quenzel {
+
+inline constexpr int TabCount = 6;
+// Page indexes: the six tabs, and the unlocker page, which has no tab.
+enum PageIndex { OptionsPageIndex, FilePageIndex, FolderPageIndex, SlotPageIndex,
+                 ShredderPageIndex, DrivesPageIndex, UnlockerPageIndex, PageCount };
+
+// What the shell needs of a page: its show-and-hide routine and its command
+// handler. Pages register themselves when they are created.
+struct PageRoutines {
+    void (*show)(int showCommand) = nullptr;
+    void (*onCommand)(int id) = nullptr;
+};
+void RegisterPage(int index, const PageRoutines& routines);
+
+// Creates tab control 1012 with its six tabs.
+bool CreateTabControl(HWND parent);
+HWND TabControl();
+
+void HidePage();
+// Shows the page of the selected tab with the given ShowWindow command.
+void SwitchPage(int showCommand);
+// Selects a tab and shows its page.
+void SelectTab(int index);
+// Hands a command to the shown page's handler.
+void DispatchPageCommand(int id);
+
+} // namespace quenzel

@@ -1,0 +1,63 @@
+// The file transform: byte i of a file becomes byte i ^ level ^ key[i mod L].
+// Encrypting and decrypting are the same operation. Portable: no windows.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace quenzel {
+
+// Receives the progress bar's movement while a file is transformed.
+class CipherProgress {
+public:
+    virtual ~CipherProgress() = default;
+    // The bar's new position (files of 100 bytes and more).
+    virtual void SetPosition(uint32_t position) = 0;
+    // One step of the bar (files below 100 bytes: one step per byte).
+    virtual void Step() = 0;
+};
+
+// The default password, used when the password field is empty.
+inline constexpr char DefaultPassword[] = "WELK";
+
+// Key bytes of a password given in the ANSI code page; an empty password
+// gives the default password's bytes.
+std::vector<uint8_t> PasswordKeyBytes(const char* ansi, size_t length);
+
+// One file's transform. The key position starts at 0 and runs on across
+// calls, so a file may be transformed in chunks with the same result as in
+// one piece.
+class CipherStream {
+public:
+    // keyLength must be at least 1.
+    CipherStream(const uint8_t* key, size_t keyLength, uint8_t level);
+
+    // Transforms the next `length` bytes of the file in place.
+    void Apply(uint8_t* data, size_t length);
+
+    // The same, reporting the progress of a file of `fileLength` bytes as
+    // the per-byte definition does: for files of 100 bytes and more the
+    // position index/(fileLength/100) each time it changes; below 100 bytes
+    // one step per byte. Chunks must come in order.
+    void ApplyWithProgress(uint8_t* data, size_t length, uint64_t fileLength,
+                           CipherProgress& progress);
+
+    uint64_t BytesDone() const { return done_; }
+
+private:
+    void XorRun(uint8_t* data, size_t length);
+
+    std::vector<uint8_t> pattern_; // key ^ level, repeated to a whole number of keys
+    size_t keyLength_;
+    size_t keyPosition_ = 0;       // always below keyLength_
+    uint64_t done_ = 0;            // bytes of the file transformed so far
+    uint64_t lastPosition_ = 0;    // last progress position reported
+};
+
+// The transform of a whole buffer in one call: (key, level, buffer, length,
+// progress). Returns false, leaving the buffer alone, when there is no key byte.
+bool TransformBuffer(const uint8_t* key, size_t keyLength, uint8_t level,
+                     uint8_t* data, size_t length, CipherProgress* progress);
+
+} // namespace quenzel

@@ -1,0 +1,74 @@
+# Sourced by scripts/test and scripts/run: one Xvfb, one 32-bit Wine prefix
+# and one warm wineserver for the whole run, stopped again on exit.
+
+wine_env_init() {
+    local top=$1 name=$2
+    export WINEARCH=win32
+    export WINEDEBUG=-all
+    # No Mono or Gecko install prompts.
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # The ANSI code page must be known: C.UTF-8 gives Windows-1252.
+    export LC_ALL=C.UTF-8
+    # wineboot links the prefix's folders into $HOME, and the recycle bin is
+    # $HOME/.local/share/Trash: keep both inside the build folder.
+    export HOME="$top/build/wine-home-$name"
+    export WINEPREFIX="$top/build/wineprefix-$name"
+    QZ_TEMPLATE="$top/build/wine-template"
+    mkdir -p "$HOME"
+}
+
+# Starts Xvfb on a free display unless one is given; sets DISPLAY.
+start_xvfb() {
+    local n=${QUENZEL_DISPLAY:-}
+    if [ -z "$n" ]; then
+        for n in $(seq 90 140); do
+            [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+        done
+    fi
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    QZ_XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        kill -0 "$QZ_XVFB_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "Xvfb did not start on :$n" >&2
+    return 1
+}
+
+# A prepared prefix is made once (wineboot takes 12 s or more) and copied
+# for every run, so each run starts from a fresh prefix.
+make_wine_template() {
+    local stamp="$QZ_TEMPLATE/.quenzel-stamp" want
+    want="$(wine --version 2>/dev/null) $(uname -m) v2"
+    if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
+        return 0
+    fi
+    echo "wine: preparing a 32-bit prefix (once)"
+    rm -rf "$QZ_TEMPLATE"
+    WINEPREFIX="$QZ_TEMPLATE" wineboot -i >/dev/null 2>&1
+    # Without a window manager, unmanaged windows let GUI programs end at once.
+    WINEPREFIX="$QZ_TEMPLATE" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    WINEPREFIX="$QZ_TEMPLATE" wineserver -w
+    echo "$want" > "$stamp"
+}
+
+fresh_wine_prefix() {
+    make_wine_template
+    rm -rf "$WINEPREFIX"
+    cp -a "$QZ_TEMPLATE" "$WINEPREFIX"
+}
+
+start_wineserver() {
+    wineserver -p
+    # A trivial start makes the server and the prefix's services warm.
+    wine cmd /c exit 0 >/dev/null 2>&1 || true
+}
+
+stop_wine_env() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+    [ -n "${QZ_XVFB_PID:-}" ] && kill "$QZ_XVFB_PID" >/dev/null 2>&1 || true
+    wait 2>/dev/null || true
+}

@@ -1,0 +1,378 @@
+#include "tests/support/ui_driver.h"
+
+#include <commctrl.h>
+
+#include <thread>
+
+namespace uitest {
+
+namespace {
+constexpr Millis PollInterval{20};
+constexpr wchar_t MainClassName[] = L"QUENZEL";
+constexpr wchar_t LongPathPrefix[] = L"\\\\?\\";
+constexpr size_t RemoteTextUnits = 32768;
+constexpr DWORD KillExitCode = 99;
+
+std::wstring Extended(const std::wstring& path)
+{
+    return path.rfind(LongPathPrefix, 0) == 0 ? path : LongPathPrefix + path;
+}
+
+struct TopWindowSearch {
+    DWORD processId;
+    const wchar_t* className;
+    bool visibleOnly;
+    HWND found;
+};
+
+BOOL CALLBACK FindTopWindow(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<TopWindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId)
+        return TRUE;
+    if (search->visibleOnly && !IsWindowVisible(window))
+        return TRUE;
+    if (ClassNameOf(window) != search->className)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, bool visibleOnly)
+{
+    TopWindowSearch search{processId, className, visibleOnly, nullptr};
+    EnumWindows(FindTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool CopyInto(const std::wstring& from, const std::wstring& to)
+{
+    return CopyFileW(Extended(from).c_str(), Extended(to).c_str(), FALSE) != FALSE;
+}
+} // namespace
+
+bool WaitUntil(const std::function<bool()>& done, Millis timeout)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (done())
+            return true;
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(PollInterval);
+    }
+}
+
+std::wstring Widen(const std::string& utf8)
+{
+    if (utf8.empty())
+        return L"";
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    if (text.empty())
+        return "";
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string out(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring HostToWindowsPath(const std::string& hostPath)
+{
+    std::wstring path = L"Z:" + Widen(hostPath);
+    for (auto& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+std::wstring BuiltProgramDir()
+{
+    return HostToWindowsPath(QUENZEL_TEST_BIN_DIR);
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const BOOL closed = CloseHandle(file);
+    return ok && closed && written == bytes.size();
+}
+
+bool ReadFileBytes(const std::wstring& path, std::string& bytes)
+{
+    HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(file, &size) != FALSE;
+    bytes.assign(ok ? static_cast<size_t>(size.QuadPart) : 0, '\0');
+    DWORD got = 0;
+    if (ok && !bytes.empty())
+        ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+std::string Utf16File(const std::wstring& text)
+{
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
+    }
+    return bytes;
+}
+
+bool FileExists(const std::wstring& path)
+{
+    return GetFileAttributesW(Extended(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveTree(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(Extended(path + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring child = path + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesW(Extended(child).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(Extended(child).c_str());
+            }
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryW(Extended(path).c_str());
+}
+
+ProgramFolder::ProgramFolder(size_t minimumPathLength)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static unsigned counter = 0;
+    root_ = std::wstring(temp) + L"quenzel-ui-" + std::to_wstring(GetCurrentProcessId()) + L"-"
+            + std::to_wstring(++counter);
+    path_ = root_;
+    if (!CreateDirectoryW(Extended(path_).c_str(), nullptr))
+        return;
+    // Nest folders until the path is as long as asked.
+    for (int depth = 0; path_.size() < minimumPathLength; ++depth) {
+        path_ += L"\\folder-" + std::to_wstring(depth) + L"-abcdefghijklmnopqrstuvwxyz";
+        if (!CreateDirectoryW(Extended(path_).c_str(), nullptr))
+            return;
+    }
+    if (!CreateDirectoryW(Extended(path_ + L"\\lang").c_str(), nullptr))
+        return;
+    const std::wstring built = BuiltProgramDir();
+    ready_ = CopyInto(built + L"\\Quenzel.exe", ExePath())
+             && CopyInto(built + L"\\lang\\default.lng", path_ + L"\\lang\\default.lng");
+}
+
+ProgramFolder::~ProgramFolder()
+{
+    RemoveTree(root_);
+}
+
+bool ProgramFolder::WriteIni(const std::string& utf8Content) const
+{
+    return WriteFileBytes(IniPath(), Utf16File(Widen(utf8Content)));
+}
+
+App::~App()
+{
+    Kill();
+}
+
+bool App::Start(const ProgramFolder& folder, const std::wstring& arguments)
+{
+    std::wstring commandLine = L"\"" + folder.ExePath() + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(),
+                        &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    processId_ = info.dwProcessId;
+    return true;
+}
+
+HWND App::WaitForMainWindow(Millis timeout)
+{
+    WaitUntil([&] {
+        window_ = FindProcessWindow(processId_, MainClassName, true);
+        return window_ != nullptr || WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+    }, timeout);
+    return window_;
+}
+
+HWND App::WaitForTopWindow(const wchar_t* className, Millis timeout) const
+{
+    HWND found = nullptr;
+    WaitUntil([&] {
+        found = FindProcessWindow(processId_, className, true);
+        return found != nullptr;
+    }, timeout);
+    return found;
+}
+
+bool App::WaitForExit(DWORD& exitCode, Millis timeout)
+{
+    if (!process_ || WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+        return false;
+    return GetExitCodeProcess(process_, &exitCode) != FALSE;
+}
+
+bool App::Close(Millis timeout)
+{
+    if (window_)
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+    DWORD code = 0;
+    return WaitForExit(code, timeout);
+}
+
+void App::Kill()
+{
+    if (!process_)
+        return;
+    if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(process_, KillExitCode);
+        WaitForSingleObject(process_, static_cast<DWORD>(DefaultTimeout.count()));
+    }
+    CloseHandle(process_);
+    process_ = nullptr;
+}
+
+RemoteBuffer::RemoteBuffer(HANDLE process, size_t size)
+    : process_(process),
+      address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
+{
+}
+
+RemoteBuffer::~RemoteBuffer()
+{
+    if (address_)
+        VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+}
+
+bool RemoteBuffer::Write(const void* data, size_t size, size_t offset)
+{
+    SIZE_T done = 0;
+    return address_ && WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done)
+           && done == size;
+}
+
+bool RemoteBuffer::Read(void* data, size_t size, size_t offset) const
+{
+    SIZE_T done = 0;
+    return address_ && ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done)
+           && done == size;
+}
+
+std::wstring WindowText(HWND window)
+{
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(length + 1, L'\0');
+    const int got = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(got);
+    return text;
+}
+
+std::wstring ClassNameOf(HWND window)
+{
+    wchar_t name[256] = L"";
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+std::wstring StatusBarText(HANDLE process, HWND statusBar, int part)
+{
+    RemoteBuffer remote(process, RemoteTextUnits * sizeof(wchar_t));
+    SendMessageW(statusBar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(remote.Address()));
+    std::vector<wchar_t> text(RemoteTextUnits, L'\0');
+    if (!remote.Read(text.data(), text.size() * sizeof(wchar_t)))
+        return L"<unreadable>";
+    text.back() = L'\0';
+    return text.data();
+}
+
+std::wstring TabText(HANDLE process, HWND tabs, int index)
+{
+    // The item structure and its text buffer share one remote block.
+    RemoteBuffer remote(process, sizeof(TCITEMW) + RemoteTextUnits * sizeof(wchar_t));
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.Address()) + sizeof(TCITEMW));
+    item.cchTextMax = static_cast<int>(RemoteTextUnits);
+    if (!remote.Write(&item, sizeof item))
+        return L"<unwritable>";
+    SendMessageW(tabs, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(remote.Address()));
+    std::vector<wchar_t> text(RemoteTextUnits, L'\0');
+    if (!remote.Read(text.data(), text.size() * sizeof(wchar_t), sizeof(TCITEMW)))
+        return L"<unreadable>";
+    text.back() = L'\0';
+    return text.data();
+}
+
+std::wstring ListViewText(HANDLE process, HWND list, int itemIndex, int column)
+{
+    RemoteBuffer remote(process, sizeof(LVITEMW) + RemoteTextUnits * sizeof(wchar_t));
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = itemIndex;
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.Address()) + sizeof(LVITEMW));
+    item.cchTextMax = static_cast<int>(RemoteTextUnits);
+    if (!remote.Write(&item, sizeof item))
+        return L"<unwritable>";
+    SendMessageW(list, LVM_GETITEMTEXTW, itemIndex, reinterpret_cast<LPARAM>(remote.Address()));
+    std::vector<wchar_t> text(RemoteTextUnits, L'\0');
+    if (!remote.Read(text.data(), text.size() * sizeof(wchar_t), sizeof(LVITEMW)))
+        return L"<unreadable>";
+    text.back() = L'\0';
+    return text.data();
+}
+
+void PostClick(HWND button)
+{
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void PostCommand(HWND window, int id)
+{
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+std::vector<HWND> VisibleChildren(HWND parent)
+{
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child))
+            children.push_back(child);
+    return children;
+}
+
+} // namespace uitest

@@ -1,0 +1,108 @@
+// Start-up of the real program: window, title, place, command line, paths.
+#include "tests/support/ui_driver.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace uitest;
+
+constexpr int TabControlId = 1012;
+constexpr int StatusBarId = 1000;
+
+TEST(Startup, ShowsTheMainWindowCentredAndEndsWithExitCodeZero)
+{
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.Ready());
+    App app;
+    ASSERT_TRUE(app.Start(folder));
+    HWND window = app.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(WindowText(window), L"Quenzel 4.3");
+    EXPECT_EQ(ClassNameOf(window), L"QUENZEL");
+
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+    EXPECT_NE(style & WS_MINIMIZEBOX, 0);
+
+    RECT r{};
+    ASSERT_TRUE(GetWindowRect(window, &r));
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    const int screenW = GetSystemMetrics(SM_CXSCREEN);
+    const int screenH = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(r.left, screenW / 2 - width / 2);
+    EXPECT_EQ(r.top, screenH / 2 - height / 2 - 3);
+    EXPECT_EQ(width, 792 + 2 * GetSystemMetrics(SM_CXEDGE) + 2 * GetSystemMetrics(SM_CXFOCUSBORDER));
+
+    // The language file beside the program is read: the idle state text.
+    HWND status = GetDlgItem(window, StatusBarId);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(StatusBarText(app.Process(), status, 0), L"Ready");
+
+    ASSERT_TRUE(app.Close());
+    DWORD code = 1;
+    ASSERT_TRUE(app.WaitForExit(code));
+    EXPECT_EQ(code, 0u);
+}
+
+int SelectedTab(App& app)
+{
+    return static_cast<int>(SendMessageW(app.Control(TabControlId), TCM_GETCURSEL, 0, 0));
+}
+
+TEST(Startup, LeadingDigitSelectsThatTab)
+{
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.Ready());
+    struct Case { const wchar_t* args; int tab; };
+    for (const Case c : {Case{L"3", 3}, Case{L"5", 5}, Case{L"6", 0}, Case{L"9", 0}, Case{L"x3", 0}}) {
+        App app;
+        ASSERT_TRUE(app.Start(folder, c.args));
+        ASSERT_NE(app.WaitForMainWindow(), nullptr);
+        EXPECT_EQ(SelectedTab(app), c.tab) << Narrow(c.args);
+        EXPECT_EQ(TabText(app.Process(), app.Control(TabControlId), 3), L"Slots");
+        EXPECT_TRUE(app.Close());
+    }
+}
+
+TEST(Startup, LogonSwitchEndsWithoutAWindow)
+{
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.Ready());
+    for (const wchar_t* args : {L"-x", L"-X", L"some words -x", L"2 -X"}) {
+        App app;
+        ASSERT_TRUE(app.Start(folder, args));
+        DWORD code = 1;
+        ASSERT_TRUE(app.WaitForExit(code)) << Narrow(args);
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(app.WaitForMainWindow(Millis(0)), nullptr);
+    }
+}
+
+TEST(Startup, StoredOpacityIsAppliedAtStart)
+{
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.Ready());
+    struct Case { const char* ini; bool layered; int alpha; };
+    for (const Case c : {Case{"", true, 242}, Case{"[OPTIONS]\nTransparent=100\n", true, 255},
+                         Case{"[OPTIONS]\nTransparent=0\n", false, 0}, Case{"[OPTIONS]\nTransparent=256\n", false, 0},
+                         Case{"[OPTIONS]\nTransparent=30\n", true, 76}}) {
+        ASSERT_TRUE(folder.WriteIni(c.ini));
+        App app;
+        ASSERT_TRUE(app.Start(folder));
+        HWND window = app.WaitForMainWindow();
+        ASSERT_NE(window, nullptr);
+        const bool layered = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+        EXPECT_EQ(layered, c.layered) << c.ini;
+        if (c.layered) {
+            BYTE alpha = 0;
+            ASSERT_TRUE(GetLayeredWindowAttributes(window, nullptr, &alpha, nullptr));
+            EXPECT_EQ(alpha, c.alpha) << c.ini;
+        }
+        EXPECT_TRUE(app.Close());
+    }
+}
+
+} // namespace

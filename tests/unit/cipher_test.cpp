@@ -1,0 +1,149 @@
+#include "crypt/cipher.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace quenzel {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// The format, byte by byte: plain[i] ^ level ^ key[i mod L].
+Bytes Reference(const Bytes& data, const Bytes& key, uint8_t level)
+{
+    Bytes out(data);
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<uint8_t>(out[i] ^ level ^ key[i % key.size()]);
+    return out;
+}
+
+Bytes RandomBytes(size_t n, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    Bytes out(n);
+    for (auto& b : out)
+        b = static_cast<uint8_t>(gen());
+    return out;
+}
+
+// Records what the progress bar would be told, in order.
+struct RecordedProgress : CipherProgress {
+    std::vector<uint32_t> positions;
+    size_t steps = 0;
+    void SetPosition(uint32_t position) override { positions.push_back(position); }
+    void Step() override { ++steps; }
+};
+
+// The per-byte progress definition: after byte c, position c / (n / 100)
+// whenever it differs from the last one sent (which starts at 0).
+std::vector<uint32_t> ReferencePositions(uint64_t n)
+{
+    std::vector<uint32_t> out;
+    if (n < 100)
+        return out;
+    const uint64_t q = n / 100;
+    uint64_t last = 0;
+    for (uint64_t c = 0; c < n; ++c)
+        if (c / q != last) {
+            last = c / q;
+            out.push_back(static_cast<uint32_t>(last));
+        }
+    return out;
+}
+
+TEST(Cipher, MatchesPerByteDefinitionForEveryKeyLengthAndOffset)
+{
+    for (size_t keyLength : {size_t(1), size_t(4), size_t(13), size_t(32), size_t(1000), size_t(1) << 20}) {
+        const Bytes key = RandomBytes(keyLength, static_cast<unsigned>(keyLength));
+        for (size_t length : {size_t(0), size_t(1), size_t(7), size_t(99), size_t(100), size_t(4097),
+                              size_t(70001), size_t(3 << 20)}) {
+            const Bytes data = RandomBytes(length, static_cast<unsigned>(length + 1));
+            // Unaligned buffers: the data starts at every offset within a word.
+            for (size_t offset : {size_t(0), size_t(3)}) {
+                Bytes buffer(length + offset);
+                if (length)
+                    std::memcpy(buffer.data() + offset, data.data(), length);
+                ASSERT_TRUE(TransformBuffer(key.data(), key.size(), 0x5A, buffer.data() + offset, length, nullptr));
+                const Bytes got(buffer.begin() + offset, buffer.end());
+                ASSERT_EQ(got, Reference(data, key, 0x5A)) << "key " << keyLength << " length " << length;
+            }
+        }
+    }
+}
+
+TEST(Cipher, ChunksGiveTheSameBytesAndProgressAsOnePiece)
+{
+    const Bytes key = RandomBytes(13, 1);
+    const Bytes data = RandomBytes(1234567, 2);
+    RecordedProgress whole;
+    Bytes one(data);
+    ASSERT_TRUE(TransformBuffer(key.data(), key.size(), 7, one.data(), one.size(), &whole));
+
+    RecordedProgress pieces;
+    Bytes chunked(data);
+    CipherStream stream(key.data(), key.size(), 7);
+    for (size_t at = 0, piece = 1; at < chunked.size(); piece = piece * 3 + 1) {
+        const size_t n = std::min(piece, chunked.size() - at);
+        stream.ApplyWithProgress(chunked.data() + at, n, chunked.size(), pieces);
+        at += n;
+    }
+    EXPECT_EQ(chunked, one);
+    EXPECT_EQ(one, Reference(data, key, 7));
+    EXPECT_EQ(pieces.positions, whole.positions);
+    EXPECT_EQ(whole.positions, ReferencePositions(data.size()));
+}
+
+TEST(Cipher, ProgressPositionsFollowTheFileLength)
+{
+    const Bytes key = {'W', 'E', 'L', 'K'};
+    struct Case { size_t length; uint32_t first, last; size_t count; };
+    // 100 bytes: positions 1..99; 250 bytes (q = 2): 1..124.
+    for (const Case c : {Case{100, 1, 99, 99}, Case{250, 1, 124, 124}, Case{101, 1, 100, 100}}) {
+        Bytes data(c.length, 0);
+        RecordedProgress progress;
+        ASSERT_TRUE(TransformBuffer(key.data(), key.size(), 7, data.data(), data.size(), &progress));
+        ASSERT_EQ(progress.positions.size(), c.count) << c.length;
+        EXPECT_EQ(progress.positions.front(), c.first);
+        EXPECT_EQ(progress.positions.back(), c.last);
+        EXPECT_EQ(progress.steps, 0u);
+    }
+    Bytes small(99, 0);
+    RecordedProgress steps;
+    ASSERT_TRUE(TransformBuffer(key.data(), key.size(), 7, small.data(), small.size(), &steps));
+    EXPECT_EQ(steps.steps, 99u);
+    EXPECT_TRUE(steps.positions.empty());
+
+    RecordedProgress none;
+    ASSERT_TRUE(TransformBuffer(key.data(), key.size(), 7, nullptr, 0, &none));
+    EXPECT_EQ(none.steps, 0u);
+    EXPECT_TRUE(none.positions.empty());
+}
+
+TEST(Cipher, TwiceRestoresAndDefaultPasswordAndLevelApply)
+{
+    const Bytes key = PasswordKeyBytes("", 0);
+    ASSERT_EQ(key, (Bytes{'W', 'E', 'L', 'K'}));
+    Bytes data = {0, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(TransformBuffer(key.data(), key.size(), 7, data.data(), data.size(), nullptr));
+    EXPECT_EQ(data, (Bytes{'W' ^ 7, 'E' ^ 7, 'L' ^ 7, 'K' ^ 7, 'W' ^ 7, 'E' ^ 7}));
+    ASSERT_TRUE(TransformBuffer(key.data(), key.size(), 7, data.data(), data.size(), nullptr));
+    EXPECT_EQ(data, Bytes(6, 0));
+
+    const Bytes one = PasswordKeyBytes("a", 1);
+    Bytes text = {1, 2, 3};
+    ASSERT_TRUE(TransformBuffer(one.data(), one.size(), 0, text.data(), text.size(), nullptr));
+    EXPECT_EQ(text, (Bytes{1 ^ 'a', 2 ^ 'a', 3 ^ 'a'}));
+}
+
+TEST(Cipher, RefusesAnEmptyKeyAndLeavesTheBuffer)
+{
+    Bytes data = {1, 2, 3};
+    EXPECT_FALSE(TransformBuffer(nullptr, 0, 7, data.data(), data.size(), nullptr));
+    EXPECT_EQ(data, (Bytes{1, 2, 3}));
+}
+
+} // namespace
+} // namespace quenzel

@@ -1,0 +1,57 @@
+// Key bytes: the password's ANSI bytes under the known code page, and key
+// files read whole or refused.
+#include "crypt/cipher.h"
+#include "crypt/cipher_key.h"
+#include "tests/support/ui_driver.h"
+
+#include <gtest/gtest.h>
+
+namespace quenzel {
+namespace {
+
+std::wstring TempName(const wchar_t* name)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"quenzel-key-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
+}
+
+TEST(PasswordBytes, AnsiCodePageIsWindows1252)
+{
+    // The test run fixes the locale, so the password's bytes are known.
+    ASSERT_EQ(GetACP(), 1252u);
+    char ansi[32] = {};
+    const int n = WideCharToMultiByte(CP_ACP, 0, L"Müller€", -1, ansi, sizeof ansi, nullptr, nullptr);
+    ASSERT_EQ(n, 8);
+    const std::vector<uint8_t> key = PasswordKeyBytes(ansi, static_cast<size_t>(n - 1));
+    EXPECT_EQ(key, (std::vector<uint8_t>{0x4D, 0xFC, 0x6C, 0x6C, 0x65, 0x72, 0x80}));
+}
+
+TEST(KeyFile, ReadWholeAndRefusedWhenMissingEmptyOrLocked)
+{
+    const std::wstring path = TempName(L"key.bin");
+    std::string content(3 * 1024 * 1024 + 5, '\0');
+    for (size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 7 + 3);
+    ASSERT_TRUE(uitest::WriteFileBytes(path, content));
+    std::vector<uint8_t> key;
+    ASSERT_EQ(ReadKeyFile(path, key), KeyFileResult::Ok);
+    EXPECT_EQ(std::string(key.begin(), key.end()), content);
+
+    {
+        // Another program holds the key file open: no sharing, so refused.
+        HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(ReadKeyFile(path, key), KeyFileResult::CannotOpen);
+        CloseHandle(held);
+    }
+
+    ASSERT_TRUE(uitest::WriteFileBytes(path, ""));
+    EXPECT_EQ(ReadKeyFile(path, key), KeyFileResult::Empty);
+    EXPECT_TRUE(key.empty());
+    ASSERT_TRUE(DeleteFileW(path.c_str()));
+    EXPECT_EQ(ReadKeyFile(path, key), KeyFileResult::CannotOpen);
+}
+
+} // namespace
+} // namespace quenzel
