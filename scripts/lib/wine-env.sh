@@ -17,24 +17,31 @@ wine_env_init() {
     mkdir -p "$HOME"
 }
 
-# Starts Xvfb on a free display unless one is given; sets DISPLAY.
+# Starts Xvfb on a free display unless one is given; sets DISPLAY. Several
+# test runs may start at once, so a display that is taken is skipped.
 start_xvfb() {
-    local n=${QUENZEL_DISPLAY:-}
-    if [ -z "$n" ]; then
-        for n in $(seq 90 140); do
-            [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-        done
+    local n candidates
+    if [ -n "${QUENZEL_DISPLAY:-}" ]; then
+        candidates=$QUENZEL_DISPLAY
+    else
+        candidates=$(seq $((90 + RANDOM % 50)) 199)
     fi
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    QZ_XVFB_PID=$!
-    export DISPLAY=":$n"
-    local i
-    for i in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && return 0
-        kill -0 "$QZ_XVFB_PID" 2>/dev/null || break
-        sleep 0.1
+    for n in $candidates; do
+        [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        QZ_XVFB_PID=$!
+        local i
+        for i in $(seq 1 50); do
+            if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$QZ_XVFB_PID" 2>/dev/null; then
+                export DISPLAY=":$n"
+                return 0
+            fi
+            kill -0 "$QZ_XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$QZ_XVFB_PID" 2>/dev/null || true
     done
-    echo "Xvfb did not start on :$n" >&2
+    echo "Xvfb could not start" >&2
     return 1
 }
 
