@@ -1,0 +1,107 @@
+#include "crypt/output_names.h"
+
+namespace quenzel {
+
+namespace {
+
+constexpr wchar_t EncExtension[] = L".enc";
+constexpr wchar_t DecExtension[] = L".dec";
+constexpr wchar_t EncryptedFolder[] = L"\\Encrypted";
+constexpr wchar_t DecryptedFolder[] = L"\\Decrypted";
+
+bool EndsWith(const std::wstring& text, const std::wstring& suffix)
+{
+    return text.size() >= suffix.size()
+           && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+void RemoveSuffix(std::wstring& text, const std::wstring& suffix)
+{
+    if (EndsWith(text, suffix))
+        text.erase(text.size() - suffix.size());
+}
+
+bool IsSeparator(wchar_t c)
+{
+    return c == L'\\' || c == L'/';
+}
+
+} // namespace
+
+std::wstring ProposeFileOutput(const std::wstring& source, JobKind kind, const FileNameOptions& options)
+{
+    std::wstring out = source;
+    if (kind == EncryptJob) {
+        if (options.addEnc)
+            out += EncExtension;
+    } else if (kind == DecryptJob) {
+        if (options.removeEnc)
+            RemoveSuffix(out, EncExtension);
+        if (options.addDec)
+            out += DecExtension;
+    }
+    return out;
+}
+
+std::wstring ProposeFolderOutput(const std::wstring& sourceFolder, JobKind kind,
+                                 const FolderNameOptions& options)
+{
+    std::wstring out = sourceFolder;
+    if (kind == EncryptJob) {
+        if (options.addEncrypted)
+            out += EncryptedFolder;
+        if (options.useEncPath)
+            out = options.encPath.empty() ? DefaultEncryptedFolder : options.encPath;
+    } else if (kind == DecryptJob) {
+        if (options.removeEncrypted)
+            RemoveSuffix(out, EncryptedFolder);
+        if (options.addDecrypted)
+            out += DecryptedFolder;
+        if (options.useDecPath)
+            out = options.decPath.empty() ? DefaultDecryptedFolder : options.decPath;
+    }
+    return out;
+}
+
+bool FolderJobOutputFile(const std::wstring& gatheredRoot, const std::wstring& item,
+                         const std::wstring& outputFolder, std::wstring& outputFile)
+{
+    outputFile.clear();
+    if (gatheredRoot.empty() || item.size() <= gatheredRoot.size()
+        || item.compare(0, gatheredRoot.size(), gatheredRoot) != 0)
+        return false;
+    // The walk joins a folder and a name with one backslash, so the rest
+    // starts with one (two below a drive root such as "C:\"); an item that
+    // merely shares a prefix with the root ("D:\Docs2\x" under "D:\Docs")
+    // does not lie below it.
+    if (!IsSeparator(item[gatheredRoot.size()]) && !IsSeparator(gatheredRoot.back()))
+        return false;
+    size_t relative = gatheredRoot.size();
+    while (relative < item.size() && IsSeparator(item[relative]))
+        ++relative;
+    if (relative == item.size())
+        return false;
+    std::wstring folder = outputFolder;
+    while (folder.size() > 1 && IsSeparator(folder.back()) && folder[folder.size() - 2] != L':')
+        folder.pop_back();
+    outputFile = folder;
+    if (folder.empty() || !IsSeparator(folder.back()))
+        outputFile += L'\\';
+    outputFile.append(item, relative, std::wstring::npos);
+    return true;
+}
+
+std::wstring PathTitle(const std::wstring& path)
+{
+    const size_t end = path.find_last_not_of(L"\\/");
+    if (end == std::wstring::npos)
+        return path;
+    const size_t separator = path.find_last_of(L"\\/:", end);
+    const size_t start = separator == std::wstring::npos ? 0 : separator + 1;
+    // A drive root has no last component: its title is the path itself.
+    if (start > end)
+        return path;
+    return path.substr(start, end - start + 1);
+}
+
+} // namespace quenzel

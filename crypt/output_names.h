@@ -1,0 +1,51 @@
+// The names a job proposes for its output, and where a folder job writes
+// each listed file. Portable: no windows.h.
+#pragma once
+
+#include <string>
+
+namespace quenzel {
+
+// A page's `JobMode`: what the page's running job does.
+enum JobKind : int { NoJob = 0, EncryptJob = 1, DecryptJob = 2 };
+
+// The renaming options of the options page for the file page.
+struct FileNameOptions {
+    bool addEnc = false;    // encrypt: append ".enc"
+    bool removeEnc = false; // decrypt: remove a trailing ".enc"
+    bool addDec = false;    // decrypt: append ".dec"
+};
+
+// The renaming options and fixed output folders for the folder page.
+struct FolderNameOptions {
+    bool addEncrypted = false;    // encrypt: append "\Encrypted"
+    bool removeEncrypted = false; // decrypt: remove a trailing "\Encrypted"
+    bool addDecrypted = false;    // decrypt: append "\Decrypted"
+    bool useEncPath = false;      // encrypt: use encPath instead
+    bool useDecPath = false;      // decrypt: use decPath instead
+    std::wstring encPath;         // empty: "c:\My Encrypted"
+    std::wstring decPath;         // empty: "c:\My Decrypted"
+};
+
+inline constexpr wchar_t DefaultEncryptedFolder[] = L"c:\\My Encrypted";
+inline constexpr wchar_t DefaultDecryptedFolder[] = L"c:\\My Decrypted";
+
+// The output file the file page proposes for a source file. Comparisons are
+// exact, case included.
+std::wstring ProposeFileOutput(const std::wstring& source, JobKind kind, const FileNameOptions& options);
+
+// The output folder the folder page proposes for a source folder.
+std::wstring ProposeFolderOutput(const std::wstring& sourceFolder, JobKind kind,
+                                 const FolderNameOptions& options);
+
+// Where a folder job writes a listed file: the output folder followed by the
+// file's path below the root that was gathered. False when the item does not
+// lie below that root (nothing may then be written for it), or nothing is
+// left of it after the root.
+bool FolderJobOutputFile(const std::wstring& gatheredRoot, const std::wstring& item,
+                         const std::wstring& outputFolder, std::wstring& outputFile);
+
+// The last component of a path, as the dialogs and reports show it.
+std::wstring PathTitle(const std::wstring& path);
+
+} // namespace quenzel

@@ -1,0 +1,107 @@
+#include "crypt/output_names.h"
+
+#include <gtest/gtest.h>
+
+namespace quenzel {
+namespace {
+
+FileNameOptions FileOptions(bool addEnc, bool removeEnc, bool addDec)
+{
+    FileNameOptions o;
+    o.addEnc = addEnc;
+    o.removeEnc = removeEnc;
+    o.addDec = addDec;
+    return o;
+}
+
+TEST(FileOutputName, EncryptAppendsEncOnlyWhenAsked)
+{
+    EXPECT_EQ(ProposeFileOutput(L"C:\\d\\a.txt", EncryptJob, FileOptions(true, true, true)), L"C:\\d\\a.txt.enc");
+    // With no renaming option the proposal is the source itself (in place).
+    EXPECT_EQ(ProposeFileOutput(L"C:\\d\\a.txt", EncryptJob, FileOptions(false, true, true)), L"C:\\d\\a.txt");
+}
+
+TEST(FileOutputName, DecryptRemovesEncCaseExactThenAppendsDec)
+{
+    EXPECT_EQ(ProposeFileOutput(L"a.txt.enc", DecryptJob, FileOptions(false, true, true)), L"a.txt.dec");
+    EXPECT_EQ(ProposeFileOutput(L"a.txt.enc", DecryptJob, FileOptions(false, true, false)), L"a.txt");
+    EXPECT_EQ(ProposeFileOutput(L"a.txt.enc", DecryptJob, FileOptions(true, false, true)), L"a.txt.enc.dec");
+    EXPECT_EQ(ProposeFileOutput(L"a.ENC", DecryptJob, FileOptions(false, true, false)), L"a.ENC");
+    EXPECT_EQ(ProposeFileOutput(L"enc", DecryptJob, FileOptions(false, true, false)), L"enc");
+    EXPECT_EQ(ProposeFileOutput(L".enc", DecryptJob, FileOptions(false, true, false)), L"");
+}
+
+TEST(FolderOutputName, EncryptAddsEncryptedOrUsesEncPath)
+{
+    FolderNameOptions o;
+    o.addEncrypted = true;
+    EXPECT_EQ(ProposeFolderOutput(L"D:\\Docs", EncryptJob, o), L"D:\\Docs\\Encrypted");
+    o.useEncPath = true;
+    EXPECT_EQ(ProposeFolderOutput(L"D:\\Docs", EncryptJob, o), L"c:\\My Encrypted");
+    o.addEncrypted = false;
+    o.encPath = L"E:\\Vault";
+    EXPECT_EQ(ProposeFolderOutput(L"D:\\Docs", EncryptJob, o), L"E:\\Vault");
+    // The decryption's folder plays no part in an encryption.
+    o.useEncPath = false;
+    o.useDecPath = true;
+    EXPECT_EQ(ProposeFolderOutput(L"D:\\Docs", EncryptJob, o), L"D:\\Docs");
+}
+
+TEST(FolderOutputName, DecryptSwapsEncryptedForDecryptedOrUsesDecPath)
+{
+    FolderNameOptions o;
+    o.removeEncrypted = true;
+    o.addDecrypted = true;
+    EXPECT_EQ(ProposeFolderOutput(L"D:\\Docs\\Encrypted", DecryptJob, o), L"D:\\Docs\\Decrypted");
+    EXPECT_EQ(ProposeFolderOutput(L"D:\\Docs\\encrypted", DecryptJob, o), L"D:\\Docs\\encrypted\\Decrypted");
+    EXPECT_EQ(ProposeFolderOutput(L"D:\\Docs", DecryptJob, o), L"D:\\Docs\\Decrypted");
+    o.useDecPath = true;
+    EXPECT_EQ(ProposeFolderOutput(L"D:\\Docs\\Encrypted", DecryptJob, o), L"c:\\My Decrypted");
+    o.decPath = L"F:\\Plain";
+    EXPECT_EQ(ProposeFolderOutput(L"D:\\Docs\\Encrypted", DecryptJob, o), L"F:\\Plain");
+}
+
+TEST(FolderJobOutput, KeepsSubFoldersBelowTheGatheredRoot)
+{
+    std::wstring out;
+    ASSERT_TRUE(FolderJobOutputFile(L"D:\\Docs", L"D:\\Docs\\a\\b.txt", L"D:\\Docs\\Encrypted", out));
+    EXPECT_EQ(out, L"D:\\Docs\\Encrypted\\a\\b.txt");
+    ASSERT_TRUE(FolderJobOutputFile(L"D:\\Docs", L"D:\\Docs\\a\\b\\c.txt", L"E:\\Out\\", out));
+    EXPECT_EQ(out, L"E:\\Out\\a\\b\\c.txt");
+    ASSERT_TRUE(FolderJobOutputFile(L"D:\\Docs", L"D:\\Docs\\x.txt", L"E:\\", out));
+    EXPECT_EQ(out, L"E:\\x.txt");
+}
+
+TEST(FolderJobOutput, DriveRootAsRootWithSingleOrDoubledBackslash)
+{
+    std::wstring out;
+    ASSERT_TRUE(FolderJobOutputFile(L"C:\\", L"C:\\x.txt", L"E:\\Out", out));
+    EXPECT_EQ(out, L"E:\\Out\\x.txt");
+    ASSERT_TRUE(FolderJobOutputFile(L"C:\\", L"C:\\\\sub\\x.txt", L"E:\\Out", out));
+    EXPECT_EQ(out, L"E:\\Out\\sub\\x.txt");
+}
+
+TEST(FolderJobOutput, ItemsNotBelowTheRootAreRefused)
+{
+    // The cut is by the root that was gathered, never by whatever the folder
+    // field holds later, so an item can never land outside the output folder.
+    std::wstring out = L"stale";
+    EXPECT_FALSE(FolderJobOutputFile(L"D:\\Docs", L"D:\\Docs2\\x.txt", L"E:\\Out", out));
+    EXPECT_TRUE(out.empty());
+    EXPECT_FALSE(FolderJobOutputFile(L"D:\\Docs", L"D:\\Other\\x.txt", L"E:\\Out", out));
+    EXPECT_FALSE(FolderJobOutputFile(L"D:\\Docs", L"D:\\Docs", L"E:\\Out", out));
+    EXPECT_FALSE(FolderJobOutputFile(L"D:\\Docs", L"D:\\Docs\\", L"E:\\Out", out));
+    EXPECT_FALSE(FolderJobOutputFile(L"", L"D:\\Docs\\x.txt", L"E:\\Out", out));
+}
+
+TEST(PathTitle, LastComponent)
+{
+    EXPECT_EQ(PathTitle(L"C:\\d\\a.txt"), L"a.txt");
+    EXPECT_EQ(PathTitle(L"D:\\Docs\\"), L"Docs");
+    EXPECT_EQ(PathTitle(L"a.txt"), L"a.txt");
+    EXPECT_EQ(PathTitle(L"C:a.txt"), L"a.txt");
+    EXPECT_EQ(PathTitle(L"C:\\"), L"C:\\");
+}
+
+} // namespace
+} // namespace quenzel
