@@ -1,0 +1,182 @@
+#include "crypt/file_transform.h"
+
+#include "app/handles.h"
+#include "app/long_path.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <new>
+
+namespace quenzel {
+
+namespace {
+
+// Temporary names are tried this often before the output counts as not creatable.
+constexpr int TemporaryNameAttempts = 16;
+
+std::atomic<unsigned> TemporaryCounter{0};
+
+UniqueFile OpenSource(const std::wstring& path)
+{
+    return UniqueFile(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+bool FileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info)
+{
+    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file && GetFileInformationByHandle(file.Get(), &info);
+}
+
+// The folder part of a path, with its separator ("" for a bare name).
+std::wstring FolderPrefix(const std::wstring& path)
+{
+    const size_t separator = path.find_last_of(L"\\/");
+    if (separator != std::wstring::npos)
+        return path.substr(0, separator + 1);
+    if (path.size() >= 2 && path[1] == L':')
+        return path.substr(0, 2);
+    return std::wstring();
+}
+
+std::wstring Hex(unsigned long value)
+{
+    wchar_t text[16];
+    wsprintfW(text, L"%lx", value);
+    return text;
+}
+
+// A new, empty temporary file in the destination's folder, opened for writing.
+UniqueFile CreateTemporaryBeside(const std::wstring& destination, std::wstring& temporary, DWORD& error)
+{
+    const std::wstring prefix = FolderPrefix(destination) + L"~quenzel-" + Hex(GetCurrentProcessId()) + L"-";
+    for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
+        temporary = prefix + Hex(TemporaryCounter.fetch_add(1)) + L".tmp";
+        UniqueFile file(CreateFileW(ExtendedLengthPath(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (file)
+            return file;
+        error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    temporary.clear();
+    return UniqueFile();
+}
+
+bool ReadExactly(HANDLE file, uint8_t* data, DWORD length)
+{
+    DWORD got = 0;
+    return ReadFile(file, data, length, &got, nullptr) && got == length;
+}
+
+bool WriteExactly(HANDLE file, const uint8_t* data, DWORD length)
+{
+    DWORD written = 0;
+    return WriteFile(file, data, length, &written, nullptr) && written == length;
+}
+
+TransformOutcome Failure(TransformStatus status, DWORD error)
+{
+    TransformOutcome outcome;
+    outcome.status = status;
+    outcome.systemError = error;
+    return outcome;
+}
+
+// Reads, transforms and writes the whole source; the status of the first failure.
+TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, CipherStream& stream,
+                                CipherProgress* progress, DWORD& error)
+{
+    const size_t bufferBytes = static_cast<size_t>(std::min<uint64_t>(size, TransformChunkBytes));
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[std::max<size_t>(bufferBytes, 1)]);
+    if (!buffer)
+        return TransformStatus::OutOfMemory;
+    for (uint64_t done = 0; done < size;) {
+        const DWORD piece = static_cast<DWORD>(std::min<uint64_t>(bufferBytes, size - done));
+        if (!ReadExactly(source, buffer.get(), piece)) {
+            error = GetLastError();
+            return TransformStatus::SourceReadFailed;
+        }
+        if (progress)
+            stream.ApplyWithProgress(buffer.get(), piece, size, *progress);
+        else
+            stream.Apply(buffer.get(), piece);
+        if (!WriteExactly(output, buffer.get(), piece)) {
+            error = GetLastError();
+            return TransformStatus::WriteFailed;
+        }
+        done += piece;
+    }
+    return TransformStatus::Ok;
+}
+
+} // namespace
+
+bool IsSameFile(const std::wstring& first, const std::wstring& second)
+{
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    if (!FileIdentity(first, a) || !FileIdentity(second, b))
+        return false;
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh
+           && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+TransformOutcome TransformFile(const TransformRequest& request)
+{
+    UniqueFile source = OpenSource(request.source);
+    if (!source)
+        return Failure(TransformStatus::SourceOpenFailed, GetLastError());
+    LARGE_INTEGER sizeValue{};
+    if (!GetFileSizeEx(source.Get(), &sizeValue))
+        return Failure(TransformStatus::SourceReadFailed, GetLastError());
+    const uint64_t size = static_cast<uint64_t>(sizeValue.QuadPart);
+
+    std::vector<uint8_t> key;
+    uint8_t level = 0;
+    if (!request.key || !request.key->FetchKey(key, level) || key.empty())
+        return Failure(TransformStatus::KeyUnavailable, 0);
+
+    TransformOutcome outcome;
+    outcome.size = size;
+    // A folder or a read-only file cannot be replaced: found before any work is done.
+    const DWORD existing = GetFileAttributesW(ExtendedLengthPath(request.destination).c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+        return Failure(TransformStatus::OutputCreateFailed, ERROR_ACCESS_DENIED);
+
+    std::wstring temporary;
+    DWORD error = 0;
+    UniqueFile output = CreateTemporaryBeside(request.destination, temporary, error);
+    if (!output)
+        return Failure(TransformStatus::OutputCreateFailed, error);
+
+    if (request.sourceSized)
+        request.sourceSized(size);
+    CipherStream stream(key.data(), key.size(), level);
+    outcome.status = CopyTransformed(source.Get(), output.Get(), size, stream, request.progress, error);
+    // Both are closed before the replacement: in place, the destination is the source.
+    source.Reset();
+    if (!CloseHandle(output.Release()) && outcome.status == TransformStatus::Ok) {
+        error = GetLastError();
+        outcome.status = TransformStatus::WriteFailed;
+    }
+    if (outcome.status == TransformStatus::Ok
+        && !MoveFileExW(ExtendedLengthPath(temporary).c_str(), ExtendedLengthPath(request.destination).c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = GetLastError();
+        outcome.status = TransformStatus::ReplaceFailed;
+    }
+    if (outcome.status != TransformStatus::Ok) {
+        outcome.systemError = error;
+        if (!DeleteFileW(ExtendedLengthPath(temporary).c_str()))
+            outcome.strayTemporary = temporary;
+    }
+    return outcome;
+}
+
+} // namespace quenzel

@@ -1,0 +1,281 @@
+// The file transform against the per-byte definition of the format, and
+// what it leaves behind when something fails.
+#include "crypt/file_transform.h"
+#include "tests/support/ui_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace quenzel {
+namespace {
+
+using uitest::FileExists;
+using uitest::ReadFileBytes;
+using uitest::WriteFileBytes;
+
+std::string Reference(const std::string& data, const std::vector<uint8_t>& key, uint8_t level)
+{
+    std::string out(data);
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char>(static_cast<uint8_t>(out[i]) ^ level ^ key[i % key.size()]);
+    return out;
+}
+
+std::string RandomText(size_t n, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    std::string out(n, '\0');
+    for (auto& c : out)
+        c = static_cast<char>(gen());
+    return out;
+}
+
+struct FixedKey : KeySource {
+    std::vector<uint8_t> key;
+    uint8_t level;
+    int fetched = 0;
+    FixedKey(std::string text, uint8_t lvl) : key(text.begin(), text.end()), level(lvl) {}
+    bool FetchKey(std::vector<uint8_t>& k, uint8_t& v) override
+    {
+        ++fetched;
+        k = key;
+        v = level;
+        return !key.empty();
+    }
+};
+
+struct RecordedProgress : CipherProgress {
+    std::vector<uint32_t> positions;
+    size_t steps = 0;
+    void SetPosition(uint32_t position) override { positions.push_back(position); }
+    void Step() override { ++steps; }
+};
+
+std::vector<uint32_t> ReferencePositions(uint64_t n)
+{
+    std::vector<uint32_t> out;
+    if (n < 100)
+        return out;
+    uint64_t last = 0;
+    for (uint64_t c = 0; c < n; ++c)
+        if (c / (n / 100) != last)
+            out.push_back(static_cast<uint32_t>(last = c / (n / 100)));
+    return out;
+}
+
+// A scratch folder of its own for each test, removed afterwards.
+class TransformTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        dir_ = std::wstring(temp) + L"quenzel-transform-" + std::to_wstring(GetCurrentProcessId());
+        uitest::RemoveTree(dir_);
+        ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr));
+    }
+    void TearDown() override { uitest::RemoveTree(dir_); }
+    std::wstring Path(const wchar_t* name) const { return dir_ + L"\\" + name; }
+
+    // Names in the scratch folder, to see that no temporary file is left.
+    std::vector<std::wstring> Names(const std::wstring& folder) const
+    {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            if (std::wstring(found.cFileName) != L"." && std::wstring(found.cFileName) != L"..")
+                names.push_back(found.cFileName);
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TransformOutcome Run(const std::wstring& source, const std::wstring& destination, KeySource& key,
+                         CipherProgress* progress = nullptr)
+    {
+        TransformRequest request;
+        request.source = source;
+        request.destination = destination;
+        request.key = &key;
+        request.progress = progress;
+        request.sourceSized = [this](uint64_t size) { sized_ = size; };
+        return TransformFile(request);
+    }
+
+    std::wstring dir_;
+    uint64_t sized_ = ~uint64_t(0);
+};
+
+TEST_F(TransformTest, OutputMatchesPerByteDefinitionAcrossChunks)
+{
+    FixedKey key("MORVANTE", 7);
+    for (size_t size : {size_t(0), size_t(1), size_t(99), size_t(250), TransformChunkBytes - 1,
+                        2 * TransformChunkBytes + 3}) {
+        const std::string plain = RandomText(size, static_cast<unsigned>(size));
+        ASSERT_TRUE(WriteFileBytes(Path(L"plain.bin"), plain));
+        RecordedProgress progress;
+        const TransformOutcome outcome = Run(Path(L"plain.bin"), Path(L"plain.bin.enc"), key, &progress);
+        ASSERT_EQ(outcome.status, TransformStatus::Ok) << size;
+        EXPECT_EQ(sized_, size);
+        std::string out;
+        ASSERT_TRUE(ReadFileBytes(Path(L"plain.bin.enc"), out));
+        EXPECT_TRUE(out == Reference(plain, key.key, 7)) << size;
+        EXPECT_EQ(progress.positions, ReferencePositions(size)) << size;
+        EXPECT_EQ(progress.steps, size < 100 ? size : 0u);
+    }
+    EXPECT_EQ(Names(dir_), (std::vector<std::wstring>{L"plain.bin", L"plain.bin.enc"}));
+}
+
+TEST_F(TransformTest, InPlaceReplacesTheSourceWhateverItsSpelling)
+{
+    FixedKey key("K", 0);
+    const std::string plain = RandomText(3 * TransformChunkBytes / 2, 5);
+    ASSERT_TRUE(WriteFileBytes(Path(L"a.txt"), plain));
+    const TransformOutcome outcome = Run(Path(L"a.txt"), dir_ + L"\\.\\A.TXT", key);
+    ASSERT_EQ(outcome.status, TransformStatus::Ok);
+    std::string out;
+    ASSERT_TRUE(ReadFileBytes(Path(L"a.txt"), out));
+    EXPECT_TRUE(out == Reference(plain, key.key, 0));
+    EXPECT_EQ(Names(dir_), std::vector<std::wstring>{L"a.txt"}) << "no temporary file is left";
+    EXPECT_TRUE(IsSameFile(Path(L"a.txt"), dir_ + L"\\.\\A.TXT"));
+    EXPECT_FALSE(IsSameFile(Path(L"a.txt"), Path(L"missing.txt")));
+    ASSERT_TRUE(WriteFileBytes(Path(L"b.txt"), plain));
+    EXPECT_FALSE(IsSameFile(Path(L"a.txt"), Path(L"b.txt")));
+}
+
+TEST_F(TransformTest, NothingIsWrittenWithoutAKey)
+{
+    FixedKey noKey("", 7);
+    ASSERT_TRUE(WriteFileBytes(Path(L"a.txt"), "plain"));
+    ASSERT_TRUE(WriteFileBytes(Path(L"old.enc"), "previous output"));
+    EXPECT_EQ(Run(Path(L"a.txt"), Path(L"new.enc"), noKey).status, TransformStatus::KeyUnavailable);
+    EXPECT_EQ(Run(Path(L"a.txt"), Path(L"old.enc"), noKey).status, TransformStatus::KeyUnavailable);
+    EXPECT_EQ(Run(Path(L"a.txt"), Path(L"a.txt"), noKey).status, TransformStatus::KeyUnavailable);
+    std::string out;
+    ASSERT_TRUE(ReadFileBytes(Path(L"old.enc"), out));
+    EXPECT_EQ(out, "previous output");
+    ASSERT_TRUE(ReadFileBytes(Path(L"a.txt"), out));
+    EXPECT_EQ(out, "plain");
+    EXPECT_EQ(Names(dir_), (std::vector<std::wstring>{L"a.txt", L"old.enc"}));
+}
+
+TEST_F(TransformTest, FailuresLeaveSourceAndDestinationIntact)
+{
+    FixedKey key("MORVANTE", 7);
+    ASSERT_TRUE(WriteFileBytes(Path(L"a.txt"), "plain"));
+
+    EXPECT_EQ(Run(Path(L"missing.txt"), Path(L"x.enc"), key).status, TransformStatus::SourceOpenFailed);
+    EXPECT_EQ(key.fetched, 0) << "no key is asked for a source that cannot be opened";
+
+    {
+        // A source another program holds open for writing cannot be opened.
+        HANDLE held = CreateFileW(Path(L"a.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(Run(Path(L"a.txt"), Path(L"x.enc"), key).status, TransformStatus::SourceOpenFailed);
+        CloseHandle(held);
+    }
+
+    ASSERT_TRUE(WriteFileBytes(Path(L"locked.enc"), "keep me"));
+    ASSERT_TRUE(SetFileAttributesW(Path(L"locked.enc").c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(Run(Path(L"a.txt"), Path(L"locked.enc"), key).status, TransformStatus::OutputCreateFailed);
+    std::string out;
+    ASSERT_TRUE(ReadFileBytes(Path(L"locked.enc"), out));
+    EXPECT_EQ(out, "keep me");
+    ASSERT_TRUE(SetFileAttributesW(Path(L"locked.enc").c_str(), FILE_ATTRIBUTE_NORMAL));
+
+    ASSERT_TRUE(CreateDirectoryW(Path(L"folder").c_str(), nullptr));
+    EXPECT_EQ(Run(Path(L"a.txt"), Path(L"folder"), key).status, TransformStatus::OutputCreateFailed);
+    EXPECT_EQ(Run(Path(L"a.txt"), Path(L"no-such-folder\\x.enc"), key).status, TransformStatus::OutputCreateFailed);
+
+    ASSERT_TRUE(ReadFileBytes(Path(L"a.txt"), out));
+    EXPECT_EQ(out, "plain");
+    EXPECT_EQ(Names(dir_), (std::vector<std::wstring>{L"a.txt", L"folder", L"locked.enc"}));
+    EXPECT_TRUE(Names(Path(L"folder")).empty());
+}
+
+TEST_F(TransformTest, LongPathsOnBothSides)
+{
+    FixedKey key("WELK", 7);
+    std::wstring deep = dir_;
+    while (deep.size() < 300) {
+        deep += L"\\a-rather-long-folder-name-for-the-test";
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+    }
+    const std::string plain = RandomText(1000, 3);
+    ASSERT_TRUE(WriteFileBytes(deep + L"\\plain.txt", plain));
+    ASSERT_EQ(Run(deep + L"\\plain.txt", deep + L"\\plain.txt.enc", key).status, TransformStatus::Ok);
+    std::string out;
+    ASSERT_TRUE(ReadFileBytes(deep + L"\\plain.txt.enc", out));
+    EXPECT_TRUE(out == Reference(plain, key.key, 7));
+    EXPECT_TRUE(FileExists(deep + L"\\plain.txt"));
+}
+
+} // namespace
+} // namespace quenzel
+
+namespace quenzel {
+namespace {
+
+bool WriteAt(HANDLE file, uint64_t offset, const std::string& bytes)
+{
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD written = 0;
+    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN)
+           && WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
+           && written == bytes.size();
+}
+
+std::string ReadAt(const std::wstring& path, uint64_t offset, size_t length)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::string bytes(length, '\0');
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD got = 0;
+    const bool ok = file != INVALID_HANDLE_VALUE && SetFilePointerEx(file, at, nullptr, FILE_BEGIN)
+                    && ReadFile(file, bytes.data(), static_cast<DWORD>(length), &got, nullptr) && got == length;
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return ok ? bytes : std::string();
+}
+
+// Files of 4 GiB and more are transformed whole, in bounded memory, with
+// the key position running on across the 32-bit boundary.
+TEST_F(TransformTest, FileOfMoreThanFourGiB)
+{
+    constexpr uint64_t size = (uint64_t(1) << 32) + 37;
+    const std::string head = "head of the file", tail = "tail";
+    {
+        HANDLE file = CreateFileW(Path(L"big.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        const bool ok = WriteAt(file, 0, head) && WriteAt(file, size - tail.size(), tail);
+        CloseHandle(file);
+        ASSERT_TRUE(ok);
+    }
+    FixedKey key("MORVANTE", 200);
+    RecordedProgress progress;
+    const TransformOutcome outcome = Run(Path(L"big.bin"), Path(L"big.bin.enc"), key, &progress);
+    ASSERT_EQ(outcome.status, TransformStatus::Ok);
+    EXPECT_EQ(outcome.size, size);
+    EXPECT_EQ(progress.positions.size(), 100u);
+
+    const auto expectAt = [&](uint64_t offset, const std::string& plain) {
+        std::string expected(plain);
+        for (size_t i = 0; i < expected.size(); ++i)
+            expected[i] = static_cast<char>(static_cast<uint8_t>(expected[i]) ^ 200 ^ key.key[(offset + i) % 8]);
+        EXPECT_TRUE(ReadAt(Path(L"big.bin.enc"), offset, plain.size()) == expected) << offset;
+    };
+    expectAt(0, head);
+    expectAt((uint64_t(1) << 32) - 5, std::string(10, '\0'));
+    expectAt(size - tail.size(), tail);
+}
+
+} // namespace
+} // namespace quenzel
