@@ -1,0 +1,102 @@
+#include "crypt/folder_walk.h"
+
+#include "app/handles.h"
+#include "app/long_path.h"
+
+#include <windows.h>
+
+#include <deque>
+
+namespace quenzel {
+
+namespace {
+
+// Longest path the walk lists or enters, in UTF-16 units; it also bounds a
+// loop of links that the file system would not mark as links.
+constexpr size_t MaxWalkPath = 32767;
+
+bool IsDotEntry(const wchar_t* name)
+{
+    return (name[0] == L'.' && name[1] == L'\0') || (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
+}
+
+class Walk {
+public:
+    Walk(const FileBatchSink& sink, size_t batchSize) : sink_(sink), batchSize_(batchSize ? batchSize : 1) {}
+
+    uint64_t Run(const std::wstring& root)
+    {
+        queue_.push_back(root);
+        while (!queue_.empty()) {
+            const std::wstring folder = std::move(queue_.front());
+            queue_.pop_front();
+            ReadFolder(folder);
+        }
+        Flush();
+        return listed_;
+    }
+
+private:
+    void ReadFolder(const std::wstring& folder)
+    {
+        WIN32_FIND_DATAW entry;
+        UniqueFind search(FindFirstFileExW(ExtendedLengthPath(JoinPath(folder, L"*")).c_str(), FindExInfoBasic,
+                                           &entry, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (!search)
+            return;
+        do {
+            if (IsDotEntry(entry.cFileName))
+                continue;
+            const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            const bool isLink = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            if (isFolder && isLink)
+                continue;
+            std::wstring path = JoinPath(folder, entry.cFileName);
+            if (path.size() >= MaxWalkPath)
+                continue;
+            if (isFolder)
+                queue_.push_back(std::move(path));
+            else
+                List(std::move(path));
+        } while (FindNextFileW(search.Get(), &entry));
+    }
+
+    void List(std::wstring path)
+    {
+        batch_.push_back(std::move(path));
+        ++listed_;
+        if (batch_.size() >= batchSize_)
+            Flush();
+    }
+
+    void Flush()
+    {
+        if (batch_.empty())
+            return;
+        sink_(batch_);
+        batch_.clear();
+    }
+
+    const FileBatchSink& sink_;
+    const size_t batchSize_;
+    std::deque<std::wstring> queue_;
+    FileBatch batch_;
+    uint64_t listed_ = 0;
+};
+
+} // namespace
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name)
+{
+    if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
+        return folder + name;
+    return folder + L'\\' + name;
+}
+
+uint64_t WalkFolder(const std::wstring& root, const FileBatchSink& sink, size_t batchSize)
+{
+    Walk walk(sink, batchSize);
+    return walk.Run(root);
+}
+
+} // namespace quenzel

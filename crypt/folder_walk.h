@@ -1,0 +1,31 @@
+// Listing every file below a folder, breadth-first: first the folder's own
+// files, then those of each sub-folder in the order they were found, level
+// by level.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quenzel {
+
+using FileBatch = std::vector<std::wstring>;
+// Receives the listed files' full paths a batch at a time, in walk order.
+using FileBatchSink = std::function<void(FileBatch& files)>;
+
+// Files handed over at a time: few enough that the list fills visibly, many
+// enough that the hand-over costs little.
+inline constexpr size_t DefaultWalkBatch = 512;
+
+// Walks the tree below `root` and returns the number of files listed.
+// Folder junctions, mount points and symbolic links to folders are neither
+// listed nor entered, so every walk ends; paths too long for the program
+// are left out. Folders that cannot be searched are passed over.
+uint64_t WalkFolder(const std::wstring& root, const FileBatchSink& sink, size_t batchSize = DefaultWalkBatch);
+
+// A folder and a name joined with one backslash.
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+
+} // namespace quenzel
