@@ -1,0 +1,1 @@
+#include "controls/button_ex_paint.h"
