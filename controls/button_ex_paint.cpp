@@ -240,10 +240,13 @@ void DrawContent(HDC dc, const ButtonExData& data, int offset, const RECT& clien
                    layout.image.y + offset, image.kind == DST_ICON ? image.size.cx : 0,
                    image.kind == DST_ICON ? image.size.cy : 0, image.kind | state);
     if (hasCaption) {
-        SetBkColor(dc, data.bkColor);
-        SetTextColor(dc, data.disabled ? DisabledCaption : data.textColor);
+        const COLORREF oldBk = SetBkColor(dc, data.bkColor);
+        const COLORREF oldText = SetTextColor(dc, data.disabled ? DisabledCaption : data.textColor);
+        // Prefix text: the "&" underlines the mnemonic instead of showing.
         DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(caption), static_cast<WPARAM>(lstrlenW(caption)),
-                   layout.text.x + offset, layout.text.y + offset, 0, 0, DST_TEXT | state);
+                   layout.text.x + offset, layout.text.y + offset, text.cx, text.cy, DST_PREFIXTEXT | state);
+        SetTextColor(dc, oldText);
+        SetBkColor(dc, oldBk);
     }
     if ((data.style & BXS_FOCUSCUE) && !(data.style & BXS_ROUNDED) && data.focused) {
         RECT focus = paintRect;
