@@ -2,6 +2,7 @@
 
 #include "app/language.h"
 #include "app/shell.h"
+#include "app/shell_helpers.h"
 
 #include <commdlg.h>
 
@@ -54,9 +55,15 @@ bool ChooseKeyFile(std::wstring& path)
 
 bool ChooseFolder(const wchar_t* title, std::wstring& folder)
 {
-    (void)title;
-    (void)folder;
-    return false; // the folder picker of the shared helpers is wired in here
+    std::vector<wchar_t> buffer(MaxTextLength + 1, L'\0');
+    const std::wstring titleText = title;
+    if (!BrowseForFolder(titleText.c_str(), buffer.data()))
+        return false;
+    buffer[MaxTextLength] = L'\0';
+    if (buffer[0] == L'\0')
+        return false;
+    folder = buffer.data();
+    return true;
 }
 
 } // namespace quenzel

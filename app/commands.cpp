@@ -8,6 +8,7 @@
 #include "app/messages.h"
 #include "app/settings.h"
 #include "app/shell.h"
+#include "app/shell_helpers.h"
 #include "app/tabs.h"
 
 #include <commctrl.h>
@@ -19,6 +20,7 @@ namespace quenzel {
 
 namespace {
 constexpr INT_PTR ShellFailureLimit = 32; // ShellExecuteW results up to this mean failure
+constexpr UINT HelpContextCommand = 0x000F; // HH_HELP_CONTEXT
 constexpr int HelpContextContents = 1;
 constexpr int HelpContextTips = 2;
 constexpr int HelpContextFaq = 3;
@@ -31,7 +33,7 @@ constexpr wchar_t ReportSubject[] = L"?Subject=\"\"Report about Quenzel\"\"";
 // The help topic of a context number; a missing help file shows nothing.
 void ShowHelpContext(int context)
 {
-    (void)context; // wired to the shared help viewer helper
+    ShowHelpTopic(MainWindow, HelpFilePath.c_str(), HelpContextCommand, static_cast<DWORD_PTR>(context));
 }
 
 bool Open(const wchar_t* file, const wchar_t* parameters = nullptr)

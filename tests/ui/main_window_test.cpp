@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <set>
@@ -183,6 +184,37 @@ TEST(OptionsPage, CheckBoxesStoreTheirFlagsAndFollowTheFolderFields)
     EXPECT_TRUE(app.Close());
     EXPECT_EQ(IniText(s.folder, L"MAIN", L"DecPath"), L"<none>");
     EXPECT_EQ(IniText(s.folder, L"MAIN", L"EncPath"), L"c:\\stored");
+}
+
+// Chooses a folder in the open folder picker and presses OK.
+void ChooseInFolderPicker(App& app, const std::wstring& folder)
+{
+    HWND picker = app.WaitForTopWindow(L"#32770");
+    ASSERT_NE(picker, nullptr);
+    RemoteBuffer path(app.Process(), (folder.size() + 1) * sizeof(wchar_t));
+    ASSERT_TRUE(path.Write(folder.c_str(), (folder.size() + 1) * sizeof(wchar_t)));
+    SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.Address()));
+    PostMessageW(picker, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+}
+
+TEST(OptionsPage, BrowseButtonsStoreTheChosenFolders)
+{
+    Started s;
+    Start(s, "[MAIN]\n8=1\n9=1\n");
+    const std::wstring folder = L"C:\\windows";
+    PostCommand(s.window, 1068);
+    ChooseInFolderPicker(s.app, folder);
+    ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, L"MAIN", L"EncPath") == folder; }))
+        << Narrow(IniText(s.folder, L"MAIN", L"EncPath")) << " / " << Narrow(FieldText(s.app.Control(1066)))
+        << " / " << Narrow(folder);
+    EXPECT_EQ(FieldText(s.app.Control(1066)), folder);
+    PostCommand(s.window, 1069);
+    const std::wstring other = L"C:\\windows\\system32";
+    ChooseInFolderPicker(s.app, other);
+    ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, L"MAIN", L"DecPath") == other; }));
+    EXPECT_EQ(FieldText(s.app.Control(1067)), other);
+    EXPECT_TRUE(s.app.Close());
 }
 
 void PressAltWith(WORD key)
