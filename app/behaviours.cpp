@@ -1,7 +1,10 @@
 #include "app/behaviours.h"
 
+#include "app/menu.h"
+#include "app/messages.h"
 #include "app/settings.h"
 #include "app/shell.h"
+#include "app/snap.h"
 
 namespace quenzel {
 
@@ -9,11 +12,15 @@ namespace {
 constexpr int FullAlpha = 255;
 constexpr int PercentScale = 100;
 constexpr int LowByteMask = 0xFF;
+constexpr wchar_t OptionsSection[] = L"OPTIONS";
+
+// The rectangle SnapToEdges returned last; all 0 at start.
+SnapRect KeptRect{};
 } // namespace
 
 void ApplyOnTop()
 {
-    const bool onTop = ReadIntSetting(L"OPTIONS", L"OnTop", 0) != 0;
+    const bool onTop = ReadIntSetting(OptionsSection, L"OnTop", 0) != 0;
     SetWindowPos(MainWindow, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
@@ -35,6 +42,33 @@ void ApplyTransparency(HWND window, int percent)
             return;
     }
     RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+void ToggleOption(int commandId, const wchar_t* key)
+{
+    const bool wasSet = ReadIntSetting(OptionsSection, key, 0) != 0;
+    CheckMenuItem(MainMenu(), static_cast<UINT>(commandId), MF_BYCOMMAND | (wasSet ? MF_UNCHECKED : MF_CHECKED));
+    if (!WriteSetting(OptionsSection, key, wasSet ? L"0" : L"1")) {
+        // The check mark follows what the file holds.
+        CheckMenuItem(MainMenu(), static_cast<UINT>(commandId), MF_BYCOMMAND | (wasSet ? MF_CHECKED : MF_UNCHECKED));
+        ReportSettingNotSaved();
+    }
+}
+
+void ReadMagnetOption()
+{
+    MagnetEnabled = ReadIntSetting(OptionsSection, L"Magnet", 0) != 0;
+}
+
+bool SnapToEdges(RECT* proposed)
+{
+    RECT work{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
+        return false;
+    SnapRect r{proposed->left, proposed->top, proposed->right, proposed->bottom};
+    SnapRectToEdges(r, SnapRect{work.left, work.top, work.right, work.bottom}, KeptRect);
+    *proposed = RECT{r.left, r.top, r.right, r.bottom};
+    return true;
 }
 
 } // namespace quenzel

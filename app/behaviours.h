@@ -1,4 +1,5 @@
-// How the main window behaves on the desktop: on top, transparency.
+// How the main window behaves on the desktop: on top, magnet, transparency,
+// and the option flags of the Options menu.
 #pragma once
 
 #include <windows.h>
@@ -12,5 +13,16 @@ void ApplyOnTop();
 // Makes the window layered with the given opacity percent (low 8 bits);
 // 0 removes the layered style.
 void ApplyTransparency(HWND window, int percent);
+// Flips OPTIONS/key and the check mark of the menu item `commandId`.
+void ToggleOption(int commandId, const wchar_t* key);
+// Re-reads OPTIONS "Magnet" into MagnetEnabled.
+void ReadMagnetOption();
+// Pulls a dragged window rectangle to the screen edges it moves towards;
+// false (nothing changed) when the work area cannot be read.
+bool SnapToEdges(RECT* proposed);
+
+// The transparency dialog (live preview, stored on OK) and the About box.
+void ShowTransparencyDialog();
+void ShowAboutBox(HWND owner);
 
 } // namespace quenzel

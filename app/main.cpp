@@ -2,25 +2,13 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/shell.h"
+#include "app/shell_helpers.h"
 #include "res/resource.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
 namespace {
-
-// Libraries are loaded from the system folder only, never from the current
-// folder or beside the program, where a planted DLL could wait.
-void RestrictLibrarySearch()
-{
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (setDefault)
-        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    SetDllDirectoryW(L"");
-}
 
 void InitCommonControlSet()
 {
@@ -47,7 +35,7 @@ int RunMessageLoop(HINSTANCE instance)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand)
 {
-    RestrictLibrarySearch();
+    quenzel::RestrictLibrarySearch();
     InitCommonControlSet();
     quenzel::ResolvePaths(quenzel::ExecutableFolder());
     const quenzel::StartRequest request = quenzel::ParseCommandLine(commandLine);

@@ -1,6 +1,10 @@
 #include "app/main_window.h"
 
 #include "app/behaviours.h"
+#include "app/commands.h"
+#include "app/list_sort.h"
+#include "app/options_page.h"
+#include "app/pending_pages.h"
 #include "app/fonts.h"
 #include "app/language.h"
 #include "app/menu.h"
@@ -9,6 +13,7 @@
 #include "app/status.h"
 #include "app/tabs.h"
 #include "app/window_size.h"
+#include "controls/owner_menu.h"
 #include "drives/logon_start.h"
 #include "res/resource.h"
 
@@ -54,7 +59,7 @@ void SizeAndCentre()
 void ApplyStoredBehaviours()
 {
     ApplyOnTop();
-    MagnetEnabled = ReadIntSetting(L"OPTIONS", L"Magnet", 0) != 0;
+    ReadMagnetOption();
     ApplyTransparency(MainWindow, ReadIntSetting(L"OPTIONS", L"Transparent", DefaultTransparency));
 }
 
@@ -63,7 +68,8 @@ void CreatePages()
     // The pages are created in this order: file, folder, slots, shredder,
     // folder drives, unlocker, and last the options page with the tab
     // control, which lies beneath every page's controls.
-    CreateTabControl(MainWindow);
+    CreatePendingPages();
+    OptionsPage_Create(MainWindow);
 }
 
 void OnSize(UINT message, WPARAM wParam, LPARAM lParam)
@@ -84,24 +90,33 @@ void OnGetMinMaxInfo(MINMAXINFO* info)
     info->ptMinTrackSize.y = WindowHeight;
 }
 
+// The shown page sees every command first, then the program-wide step.
 bool OnCommand(HWND window, int id)
 {
     DispatchPageCommand(id);
-    switch (id) {
-    case IDM_EXIT:
-        DestroyWindow(MainWindow);
-        return true;
-    default:
-        (void)window;
-        return false;
-    }
+    return RunProgramCommand(window, id);
 }
 
-bool OnNotify(const NMHDR* header)
+void OnNotify(const NMHDR* header)
 {
     if (header->code == TCN_SELCHANGE && header->hwndFrom == TabControl())
         SwitchPage(SW_SHOW);
-    return true;
+    else if (header->code == LVN_COLUMNCLICK)
+        SortListByColumn(header->hwndFrom, reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
+}
+
+void OnHScroll(WPARAM wParam)
+{
+    if (LOWORD(wParam) == TB_THUMBTRACK || LOWORD(wParam) == TB_ENDTRACK)
+        ShowLevelReadout();
+}
+
+// Without the magnet the move goes ahead unchanged.
+LRESULT OnMoving(RECT* proposed)
+{
+    if (!MagnetEnabled)
+        return TRUE;
+    return SnapToEdges(proposed);
 }
 } // namespace
 
@@ -162,9 +177,21 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_GETMINMAXINFO:
         OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
+    case WM_MEASUREITEM:
+        return MeasureMenuItem(wParam, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+    case WM_DRAWITEM:
+        return DrawMenuItem(wParam, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_NOTIFY:
         OnNotify(reinterpret_cast<const NMHDR*>(lParam));
         return 0;
+    case WM_CONTEXTMENU:
+        ShowContextMenu(window, lParam, PageListMenuPosition);
+        return 0;
+    case WM_HSCROLL:
+        OnHScroll(wParam);
+        return 0;
+    case WM_MOVING:
+        return OnMoving(reinterpret_cast<RECT*>(lParam));
     case WM_COMMAND:
         if (OnCommand(window, GET_WM_COMMAND_ID(wParam, lParam)))
             return 0;

@@ -1,11 +1,156 @@
 #include "app/menu.h"
 
+#include "app/command_ids.h"
+#include "app/language.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "controls/owner_menu.h"
+
+#include <windowsx.h>
+
+#include <string>
+
 namespace quenzel {
+
+namespace {
+HMENU MenuBar = nullptr;
+
+// One item of a popup: a language key, or a literal text; id 0 = separator.
+struct MenuEntry {
+    int id;
+    int textKey;
+    const wchar_t* text;
+};
+constexpr MenuEntry Separator{0, 0, nullptr};
+
+constexpr MenuEntry FileItems[] = {
+    {CMD_NEW_TEXT, 34, nullptr}, {CMD_OPEN_IN_NOTEPAD, 35, nullptr}, Separator, {CMD_EXIT, 36, nullptr}};
+constexpr MenuEntry EditItems[] = {
+    {CMD_EDIT_WIN_INI, 0, L"&Win.ini"},         {CMD_EDIT_SYSTEM_INI, 0, L"&System.ini"},
+    {CMD_EDIT_AUTOEXEC_BAT, 0, L"&Autoexec.bat"}, {CMD_EDIT_CONFIG_SYS, 0, L"&Config.sys"},
+    Separator,
+    {CMD_EDIT_AUTOEXEC_NT, 0, L"A&utoexec.nt"}, {CMD_EDIT_CONFIG_NT, 0, L"C&onfig.nt"}};
+constexpr MenuEntry PageItems[] = {
+    {CMD_FIRST_PAGE, 39, nullptr}, Separator,
+    {CMD_FIRST_PAGE + 1, 40, nullptr}, {CMD_FIRST_PAGE + 2, 41, nullptr}, {CMD_FIRST_PAGE + 3, 42, nullptr},
+    {CMD_FIRST_PAGE + 4, 43, nullptr}, {CMD_FIRST_PAGE + 5, 44, nullptr}};
+constexpr MenuEntry ToolItems[] = {
+    {CMD_MSINFO, 46, nullptr}, {CMD_MSCONFIG, 47, nullptr}, {CMD_CLEANMGR, 48, nullptr},
+    {CMD_DEFRAG, 49, nullptr}, {CMD_REGEDIT, 50, nullptr}, Separator, {CMD_RESTORE, 51, nullptr}};
+constexpr MenuEntry OptionItems[] = {
+    {CMD_LANGUAGE, 0, L"&Language..."}, Separator, {CMD_ON_TOP, 53, nullptr}, {CMD_MAGNET, 54, nullptr},
+    Separator, {CMD_TRANSPARENCY, 55, nullptr}, {CMD_CLEAR_FONT, 56, nullptr}};
+constexpr MenuEntry HelpItems[] = {
+    {CMD_HELP_CONTENTS, 58, nullptr}, {CMD_HELP_FAQ, 59, nullptr}, {CMD_HELP_TIPS, 61, nullptr}, Separator,
+    {CMD_WEB_SITE, 62, nullptr},      {CMD_REPORT_MAIL, 63, nullptr}, Separator, {CMD_ABOUT, 64, nullptr}};
+
+struct PopupSpec {
+    int captionKey;
+    const wchar_t* sideBarName; // written upwards in the owner-drawn side bar
+    const MenuEntry* items;
+    std::size_t count;
+    UINT extraFlags;
+};
+
+template <std::size_t N>
+constexpr PopupSpec Popup(int captionKey, const wchar_t* name, const MenuEntry (&items)[N], UINT extra = 0)
+{
+    return PopupSpec{captionKey, name, items, N, extra};
+}
+
+constexpr PopupSpec Popups[] = {
+    Popup(33, L"File", FileItems),         Popup(37, L"Edit", EditItems),
+    Popup(38, L"Brannock Tools", PageItems), Popup(45, L"MS Tools", ToolItems),
+    Popup(52, L"Options", OptionItems),    Popup(57, L"Help", HelpItems, MF_RIGHTJUSTIFY)};
+
+bool OptionSet(const wchar_t* key)
+{
+    return ReadIntSetting(L"OPTIONS", key, 0) != 0;
+}
+
+bool RunsOnNtPlatform()
+{
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    const BOOL known = GetVersionExW(&version);
+#pragma GCC diagnostic pop
+    return known && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+// Check marks from the settings file; the transparency item needs layered
+// windows, which only the NT family has.
+UINT ItemState(int id)
+{
+    switch (id) {
+    case CMD_ON_TOP:
+        return OptionSet(L"OnTop") ? MF_CHECKED : 0;
+    case CMD_MAGNET:
+        return OptionSet(L"Magnet") ? MF_CHECKED : 0;
+    case CMD_CLEAR_FONT:
+        return OptionSet(L"ClearFont") ? MF_CHECKED : 0;
+    case CMD_TRANSPARENCY:
+        return RunsOnNtPlatform() ? 0 : MF_GRAYED;
+    default:
+        return 0;
+    }
+}
+
+HMENU BuildPopup(const PopupSpec& spec)
+{
+    HMENU popup = CreatePopupMenu();
+    if (!popup)
+        return nullptr;
+    for (std::size_t i = 0; i < spec.count; ++i) {
+        const MenuEntry& entry = spec.items[i];
+        if (entry.id == 0) {
+            AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        const std::wstring text = entry.textKey ? LangString(entry.textKey) : std::wstring(entry.text);
+        AppendMenuW(popup, MF_STRING | ItemState(entry.id), static_cast<UINT_PTR>(entry.id), text.c_str());
+    }
+    return popup;
+}
+} // namespace
 
 void BuildMainMenu()
 {
-    // Hand-over point: the menu bar of the language file is built here; the
-    // resource menu (File, Exit; Help, About) serves until then.
+    HMENU bar = CreateMenu();
+    if (!bar)
+        return;
+    for (const PopupSpec& spec : Popups) {
+        HMENU popup = BuildPopup(spec);
+        if (!popup)
+            continue;
+        const std::wstring caption = LangString(spec.captionKey);
+        AppendMenuW(bar, MF_POPUP | spec.extraFlags, reinterpret_cast<UINT_PTR>(popup), caption.c_str());
+    }
+    HMENU classMenu = GetMenu(MainWindow);
+    if (!SetMenu(MainWindow, bar)) {
+        DestroyMenu(bar);
+        return;
+    }
+    if (classMenu)
+        DestroyMenu(classMenu);
+    MenuBar = bar;
+    int position = 0;
+    for (const PopupSpec& spec : Popups)
+        ConvertMenuToOwnerDraw(GetSubMenu(bar, position++), spec.sideBarName);
+}
+
+HMENU MainMenu()
+{
+    return MenuBar;
+}
+
+BOOL ShowContextMenu(HWND window, LPARAM point, int position)
+{
+    if (!IsWindow(window))
+        return FALSE;
+    HMENU popup = GetSubMenu(GetMenu(window), position);
+    return TrackPopupMenuEx(popup, TPM_RIGHTBUTTON, GET_X_LPARAM(point), GET_Y_LPARAM(point), window, nullptr);
 }
 
 } // namespace quenzel

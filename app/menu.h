@@ -1,10 +1,20 @@
 // The main menu, built from the language file.
 #pragma once
 
+#include <windows.h>
+
 namespace quenzel {
 
-// Builds the menu bar and attaches it to the main window. Until it is built
-// the class menu of the resources stands in.
+// Position of the page list (Brannock Tools) in the menu bar.
+inline constexpr int PageListMenuPosition = 2;
+
+// Builds the menu bar, attaches it to the main window and makes its six
+// popups owner-drawn.
 void BuildMainMenu();
+HMENU MainMenu();
+
+// Shows the popup at `position` of the window's menu as a context menu at a
+// packed screen point (signed 16-bit coordinates).
+BOOL ShowContextMenu(HWND window, LPARAM point, int position);
 
 } // namespace quenzel

@@ -15,4 +15,6 @@ function(quenzel_add_test name)
     else()
         add_test(NAME ${name} COMMAND ${name} ${ARGN})
     endif()
+    # A test stuck on a window must not stall the whole run.
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
 endfunction()

@@ -319,41 +319,40 @@ std::wstring StatusBarText(HANDLE process, HWND statusBar, int part)
     return text.data();
 }
 
-std::wstring TabText(HANDLE process, HWND tabs, int index)
+namespace {
+// Sends a message whose lParam points at an item structure with a text
+// buffer; the structure and the buffer share one block in the target process.
+template <typename Item>
+std::wstring RemoteItemText(HANDLE process, HWND control, UINT message, WPARAM wParam, Item item)
 {
-    // The item structure and its text buffer share one remote block.
-    RemoteBuffer remote(process, sizeof(TCITEMW) + RemoteTextUnits * sizeof(wchar_t));
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.Address()) + sizeof(TCITEMW));
+    RemoteBuffer remote(process, sizeof(Item) + RemoteTextUnits * sizeof(wchar_t));
+    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.Address()) + sizeof(Item));
     item.cchTextMax = static_cast<int>(RemoteTextUnits);
     if (!remote.Write(&item, sizeof item))
         return L"<unwritable>";
-    SendMessageW(tabs, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(remote.Address()));
+    SendMessageW(control, message, wParam, reinterpret_cast<LPARAM>(remote.Address()));
     std::vector<wchar_t> text(RemoteTextUnits, L'\0');
-    if (!remote.Read(text.data(), text.size() * sizeof(wchar_t), sizeof(TCITEMW)))
+    if (!remote.Read(text.data(), text.size() * sizeof(wchar_t), sizeof(Item)))
         return L"<unreadable>";
     text.back() = L'\0';
     return text.data();
 }
+} // namespace
+
+std::wstring TabText(HANDLE process, HWND tabs, int index)
+{
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    return RemoteItemText(process, tabs, TCM_GETITEMW, index, item);
+}
 
 std::wstring ListViewText(HANDLE process, HWND list, int itemIndex, int column)
 {
-    RemoteBuffer remote(process, sizeof(LVITEMW) + RemoteTextUnits * sizeof(wchar_t));
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = itemIndex;
     item.iSubItem = column;
-    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.Address()) + sizeof(LVITEMW));
-    item.cchTextMax = static_cast<int>(RemoteTextUnits);
-    if (!remote.Write(&item, sizeof item))
-        return L"<unwritable>";
-    SendMessageW(list, LVM_GETITEMTEXTW, itemIndex, reinterpret_cast<LPARAM>(remote.Address()));
-    std::vector<wchar_t> text(RemoteTextUnits, L'\0');
-    if (!remote.Read(text.data(), text.size() * sizeof(wchar_t), sizeof(LVITEMW)))
-        return L"<unreadable>";
-    text.back() = L'\0';
-    return text.data();
+    return RemoteItemText(process, list, LVM_GETITEMTEXTW, itemIndex, item);
 }
 
 void PostClick(HWND button)

@@ -53,5 +53,21 @@ TEST(KeyFile, ReadWholeAndRefusedWhenMissingEmptyOrLocked)
     EXPECT_EQ(ReadKeyFile(path, key), KeyFileResult::CannotOpen);
 }
 
+TEST(KeyFile, FourGiBOrMoreIsRefused)
+{
+    const std::wstring path = TempName(L"huge.bin");
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = (int64_t(1) << 32) + 3;  // only the low 32 bits would say 3 bytes
+    ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(file));
+    ASSERT_TRUE(CloseHandle(file));
+    std::vector<uint8_t> key;
+    EXPECT_EQ(ReadKeyFile(path, key), KeyFileResult::TooLarge);
+    EXPECT_TRUE(key.empty());
+    EXPECT_TRUE(DeleteFileW(path.c_str()));
+}
+
 } // namespace
 } // namespace quenzel

@@ -1,0 +1,270 @@
+#include "app/commands.h"
+
+#include "app/behaviours.h"
+#include "app/choosers.h"
+#include "app/command_ids.h"
+#include "app/control_ids.h"
+#include "app/language.h"
+#include "app/messages.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "app/shell_helpers.h"
+#include "app/tabs.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+
+namespace quenzel {
+
+namespace {
+constexpr INT_PTR ShellFailureLimit = 32; // ShellExecuteW results up to this mean failure
+constexpr UINT HelpContextCommand = 0x000F; // HH_HELP_CONTEXT
+constexpr int HelpContextContents = 1;
+constexpr int HelpContextTips = 2;
+constexpr int HelpContextFaq = 3;
+// Help contexts of the six tabs, for the help button.
+constexpr int TabHelpContexts[] = {1, 7, 8, 9, 10, 11};
+constexpr int LevelTextLength = 50;
+constexpr wchar_t Notepad[] = L"notepad.exe";
+constexpr wchar_t ReportSubject[] = L"?Subject=\"\"Report about Quenzel\"\"";
+
+// The help topic of a context number; a missing help file shows nothing.
+void ShowHelpContext(int context)
+{
+    ShowHelpTopic(MainWindow, HelpFilePath.c_str(), HelpContextCommand, static_cast<DWORD_PTR>(context));
+}
+
+bool Open(const wchar_t* file, const wchar_t* parameters = nullptr)
+{
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(MainWindow, L"open", file, parameters, nullptr, SW_SHOW));
+    return result > ShellFailureLimit;
+}
+
+// Notepad takes the file as one parameter, quoted for paths with blanks.
+void OpenInNotepad(const std::wstring& file)
+{
+    Open(Notepad, (L"\"" + file + L"\"").c_str());
+}
+
+std::wstring WindowsFolder()
+{
+    wchar_t folder[MAX_PATH] = L"";
+    GetWindowsDirectoryW(folder, MAX_PATH);
+    return folder;
+}
+
+std::wstring SystemFolder()
+{
+    wchar_t folder[MaxTextLength + 1] = L"";
+    GetSystemDirectoryW(folder, MaxTextLength);
+    return folder;
+}
+
+void OpenWithFallback(const wchar_t* first, const wchar_t* second)
+{
+    if (!Open(first))
+        Open(second);
+}
+
+void OnHelpButton()
+{
+    const int tab = static_cast<int>(SendMessageW(TabControl(), TCM_GETCURSEL, 0, 0));
+    if (tab >= 0 && tab < static_cast<int>(sizeof TabHelpContexts / sizeof TabHelpContexts[0]))
+        ShowHelpContext(TabHelpContexts[tab]);
+}
+
+void OnOpenInNotepad()
+{
+    std::wstring file;
+    if (ChooseFileForNotepad(file))
+        OpenInNotepad(file);
+}
+
+void OnReportMail()
+{
+    const std::wstring mail = std::wstring(L"mailto:") + MakerSupportMail + ReportSubject;
+    Open(mail.c_str());
+}
+
+void OnSystemRestore()
+{
+    const std::wstring restore = SystemFolder() + L"\\restore\\rstrui.exe";
+    OpenWithFallback(restore.c_str(), L"rstrui.exe");
+}
+
+void OnLanguage()
+{
+    SetCurrentDirectoryW(ProgramDir.c_str());
+    Open(L"language.exe");
+}
+
+void OnKeyMode(bool keyFile)
+{
+    if (!WriteSetting(L"PASSWORD", L"Path", keyFile ? L"1" : L"0"))
+        ReportSettingNotSaved();
+    EnableWindow(GetDlgItem(MainWindow, IDC_KEY_PASSWORD), !keyFile);
+    EnableWindow(GetDlgItem(MainWindow, IDC_KEY_FILE), keyFile);
+    EnableWindow(GetDlgItem(MainWindow, IDC_KEY_FILE_BUTTON), keyFile);
+}
+
+void OnChooseKeyFile()
+{
+    std::wstring path;
+    if (!ChooseKeyFile(path))
+        return;
+    SetWindowTextW(GetDlgItem(MainWindow, IDC_KEY_FILE), path.c_str());
+    if (!WriteSetting(L"PASSWORD", L"PathString", path.c_str()))
+        ReportSettingNotSaved();
+}
+
+void OnClearFont()
+{
+    ToggleOption(CMD_CLEAR_FONT, L"ClearFont");
+    const std::wstring text = LangString(4);
+    const std::wstring caption = LangString(5);
+    MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
+}
+
+bool RunEditCommand(int id)
+{
+    switch (id) {
+    case CMD_EDIT_WIN_INI:
+        OpenInNotepad(WindowsFolder() + L"\\win.ini");
+        return true;
+    case CMD_EDIT_SYSTEM_INI:
+        OpenInNotepad(WindowsFolder() + L"\\system.ini");
+        return true;
+    case CMD_EDIT_AUTOEXEC_BAT:
+        OpenInNotepad(L"c:\\autoexec.bat");
+        return true;
+    case CMD_EDIT_CONFIG_SYS:
+        OpenInNotepad(L"c:\\config.sys");
+        return true;
+    case CMD_EDIT_AUTOEXEC_NT:
+        OpenInNotepad(SystemFolder() + L"\\autoexec.nt");
+        return true;
+    case CMD_EDIT_CONFIG_NT:
+        OpenInNotepad(SystemFolder() + L"\\config.nt");
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool RunToolCommand(int id)
+{
+    switch (id) {
+    case CMD_MSINFO:
+        Open(L"msinfo32.exe");
+        return true;
+    case CMD_MSCONFIG:
+        Open(L"msconfig.exe");
+        return true;
+    case CMD_CLEANMGR:
+        Open(L"cleanmgr.exe");
+        return true;
+    case CMD_DEFRAG:
+        OpenWithFallback(L"dfrg.msc", L"dfrgui.exe");
+        return true;
+    case CMD_REGEDIT:
+        Open(L"regedit.exe");
+        return true;
+    case CMD_RESTORE:
+        OnSystemRestore();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool RunOptionCommand(int id)
+{
+    switch (id) {
+    case CMD_LANGUAGE:
+        OnLanguage();
+        return true;
+    case CMD_ON_TOP:
+        ToggleOption(CMD_ON_TOP, L"OnTop");
+        ApplyOnTop();
+        return true;
+    case CMD_MAGNET:
+        ToggleOption(CMD_MAGNET, L"Magnet");
+        ReadMagnetOption();
+        return true;
+    case CMD_TRANSPARENCY:
+        ShowTransparencyDialog();
+        return true;
+    case CMD_CLEAR_FONT:
+        OnClearFont();
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+bool RunProgramCommand(HWND window, int id)
+{
+    if (id >= CMD_FIRST_PAGE && id <= CMD_LAST_PAGE) {
+        SelectTab(id - CMD_FIRST_PAGE);
+        return true;
+    }
+    if (RunEditCommand(id) || RunToolCommand(id) || RunOptionCommand(id))
+        return true;
+    switch (id) {
+    case CMD_ABOUT:
+        ShowAboutBox(window);
+        return true;
+    case CMD_EXIT:
+        DestroyWindow(MainWindow);
+        return true;
+    case IDC_HELPBUTTON:
+        OnHelpButton();
+        return true;
+    case IDC_KEY_PASSWORD_RADIO:
+        OnKeyMode(false);
+        return true;
+    case IDC_KEY_FILE_RADIO:
+        OnKeyMode(true);
+        return true;
+    case IDC_KEY_FILE_BUTTON:
+        OnChooseKeyFile();
+        return true;
+    case CMD_NEW_TEXT:
+        Open(Notepad);
+        return true;
+    case CMD_OPEN_IN_NOTEPAD:
+        OnOpenInNotepad();
+        return true;
+    case CMD_HELP_CONTENTS:
+        ShowHelpContext(HelpContextContents);
+        return true;
+    case CMD_HELP_FAQ:
+        ShowHelpContext(HelpContextFaq);
+        return true;
+    case CMD_HELP_TIPS:
+        ShowHelpContext(HelpContextTips);
+        return true;
+    case CMD_WEB_SITE:
+        Open(MakerWebSite);
+        return true;
+    case CMD_REPORT_MAIL:
+        OnReportMail();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ShowLevelReadout()
+{
+    const LRESULT level = SendMessageW(GetDlgItem(MainWindow, IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
+    wchar_t text[LevelTextLength] = L"";
+    wsprintfW(text, L"%i", static_cast<int>(level));
+    SetWindowTextW(GetDlgItem(MainWindow, IDC_KEY_LEVEL_TEXT), text);
+}
+
+} // namespace quenzel

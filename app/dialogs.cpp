@@ -1,0 +1,124 @@
+// The transparency dialog and the About box.
+#include "app/behaviours.h"
+
+#include "app/language.h"
+#include "app/messages.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+
+namespace quenzel {
+
+namespace {
+constexpr int TransparencyTitleKey = 65;
+// The title buffer holds 50 characters with its terminator; longer titles
+// are cut there.
+constexpr unsigned TransparencyTitleLength = 49;
+constexpr int LowestOpacity = 30;
+constexpr int HighestOpacity = 100;
+constexpr int SliderPageSize = 1;
+constexpr int PreviewStep = 1;
+
+int StoredTransparency()
+{
+    return ReadIntSetting(L"OPTIONS", L"Transparent", DefaultTransparency);
+}
+
+void SetTransparencyTitle(HWND dialog, int percent)
+{
+    SetWindowTextW(dialog, FormatLangText(TransparencyTitleKey, TransparencyTitleLength, percent).c_str());
+}
+
+void OnTransparencyInit(HWND dialog)
+{
+    const int stored = StoredTransparency();
+    SetTransparencyTitle(dialog, stored);
+    HWND slider = GetDlgItem(dialog, IDC_TRANSPARENT_SLIDER);
+    SendMessageW(slider, TBM_SETRANGE, FALSE, MAKELPARAM(LowestOpacity, HighestOpacity));
+    SendMessageW(slider, TBM_SETPAGESIZE, 0, SliderPageSize);
+    SendMessageW(slider, TBM_SETPOS, TRUE, stored);
+    HWND preview = GetDlgItem(dialog, IDC_TRANSPARENT_PREVIEW);
+    SendMessageW(preview, PBM_SETRANGE, 0, MAKELPARAM(LowestOpacity, HighestOpacity));
+    SendMessageW(preview, PBM_SETSTEP, PreviewStep, 0);
+    SendMessageW(preview, PBM_SETPOS, static_cast<WPARAM>(stored), 0);
+}
+
+int SliderPosition(HWND dialog)
+{
+    return static_cast<int>(SendDlgItemMessageW(dialog, IDC_TRANSPARENT_SLIDER, TBM_GETPOS, 0, 0));
+}
+
+// The main window's opacity follows the slider while it moves.
+void OnTransparencyPreview(HWND dialog)
+{
+    const int value = SliderPosition(dialog);
+    ApplyTransparency(MainWindow, value);
+    SendDlgItemMessageW(dialog, IDC_TRANSPARENT_PREVIEW, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+    SetTransparencyTitle(dialog, value);
+}
+
+void OnTransparencyOk(HWND dialog)
+{
+    if (!WriteIntSetting(L"OPTIONS", L"Transparent", SliderPosition(dialog)))
+        ReportSettingNotSaved();
+    EndDialog(dialog, IDOK);
+}
+
+void OnTransparencyCancel(HWND dialog)
+{
+    ApplyTransparency(MainWindow, StoredTransparency());
+    EndDialog(dialog, IDCANCEL);
+}
+
+INT_PTR CALLBACK TransparencyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnTransparencyInit(dialog);
+        return TRUE;
+    case WM_HSCROLL:
+        if (LOWORD(wParam) != TB_THUMBTRACK && LOWORD(wParam) != TB_ENDTRACK)
+            return FALSE;
+        OnTransparencyPreview(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK)
+            OnTransparencyOk(dialog);
+        else if (LOWORD(wParam) == IDCANCEL)
+            OnTransparencyCancel(dialog);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+} // namespace
+
+void ShowTransparencyDialog()
+{
+    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_TRANSPARENT), MainWindow, TransparencyDialogProc, 0);
+}
+
+void ShowAboutBox(HWND owner)
+{
+    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutBoxProc, 0);
+}
+
+} // namespace quenzel

@@ -1,0 +1,16 @@
+// The options page (tab 0) and the controls of the main window that belong
+// to no page: banner, help button and the tab control.
+#pragma once
+
+#include <windows.h>
+
+namespace quenzel {
+
+// Creates the options page, the banner, the help button and last the tab
+// control with its six tabs; registers the page; sets status part 1 to the
+// welcome text.
+void OptionsPage_Create(HWND parent);
+void OptionsPage_Show(int showCommand);
+void OptionsPage_OnCommand(int id);
+
+} // namespace quenzel

@@ -1,0 +1,420 @@
+#include "controls/owner_menu.h"
+
+#include <cstring>
+#include <cwchar>
+
+namespace quenzel {
+
+namespace {
+// Identifies a menu item's data as one of our records.
+constexpr unsigned char MenuItemTag[16] = {0x9E, 0x03, 0xDE, 0x44, 0xAC, 0x73, 0x25, 0x40,
+                                           0xA3, 0x3F, 0x99, 0x07, 0x0C, 0x4E, 0x40, 0x23};
+constexpr int MenuTextLength = 64;
+constexpr int CheckPadExtra = 4;
+constexpr int ItemHeightExtra = 2;
+constexpr int SideBarPoints = 16;
+constexpr int PointsPerInch = 72;
+constexpr int SideBarMargin = 4;
+constexpr int SideBarTextX = 2;
+constexpr int SideBarTextBottomGap = 4;
+constexpr int UpwardsEscapement = 900; // tenths of a degree
+constexpr int SideBarFontWeight = 600;
+constexpr int CheckBandGap = 2;
+constexpr int TextIndentExtra = 3;
+constexpr wchar_t SideBarFace[] = L"Microsoft Sans Serif";
+
+struct MenuItemRecord {
+    unsigned char tag[sizeof MenuItemTag];
+    HBITMAP sideBar;
+    UINT type;
+    INT sideBarOffset;
+    UINT sideBarWidth;
+    UINT height;
+    UINT measureWidth;
+    UINT fullWidth;
+    wchar_t text[MenuTextLength];
+};
+
+// Screen device context for the duration of a conversion.
+class ScreenDC {
+public:
+    ScreenDC() : dc_(GetDC(nullptr)) {}
+    ~ScreenDC()
+    {
+        if (dc_)
+            ReleaseDC(nullptr, dc_);
+    }
+    ScreenDC(const ScreenDC&) = delete;
+    ScreenDC& operator=(const ScreenDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+class MemoryDC {
+public:
+    explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
+    ~MemoryDC()
+    {
+        if (dc_)
+            DeleteDC(dc_);
+    }
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~Selection()
+    {
+        if (old_ && old_ != HGDI_ERROR)
+            SelectObject(dc_, old_);
+    }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+struct TextWidths {
+    int label = 0;    // A: widest text before a tab, or whole text without one
+    int shortcut = 0; // B: widest text after a tab
+    int whole = 0;    // C: widest whole text that holds a tab
+};
+
+int TextWidth(HDC dc, const wchar_t* text, int length)
+{
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text, length, &size);
+    return size.cx;
+}
+
+int Larger(int a, int b)
+{
+    return a > b ? a : b;
+}
+
+void MeasureText(HDC dc, const wchar_t* text, TextWidths& widths)
+{
+    const int length = lstrlenW(text);
+    const wchar_t* tab = std::wcschr(text, L'\t');
+    if (!tab) {
+        widths.label = Larger(widths.label, TextWidth(dc, text, length));
+        return;
+    }
+    const int before = static_cast<int>(tab - text);
+    widths.label = Larger(widths.label, TextWidth(dc, text, before));
+    widths.shortcut = Larger(widths.shortcut, TextWidth(dc, tab + 1, length - before - 1));
+    widths.whole = Larger(widths.whole, TextWidth(dc, text, length));
+}
+
+using GradientFillFn = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
+
+TRIVERTEX Vertex(LONG x, LONG y, COLORREF colour)
+{
+    constexpr int Widen = 8; // 8-bit channels to 16 bits
+    TRIVERTEX vertex{};
+    vertex.x = x;
+    vertex.y = y;
+    vertex.Red = static_cast<COLOR16>(GetRValue(colour) << Widen);
+    vertex.Green = static_cast<COLOR16>(GetGValue(colour) << Widen);
+    vertex.Blue = static_cast<COLOR16>(GetBValue(colour) << Widen);
+    vertex.Alpha = 0;
+    return vertex;
+}
+
+// msimg32 comes from the system folder only: a copy planted beside the
+// program or in the current folder is never loaded.
+bool FillSideBarGradient(HDC dc, int width, int height)
+{
+    HMODULE library = LoadLibraryExW(L"msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!library)
+        return false;
+    auto gradientFill = reinterpret_cast<GradientFillFn>(
+        reinterpret_cast<void*>(GetProcAddress(library, "GradientFill")));
+    bool filled = false;
+    if (gradientFill) {
+        TRIVERTEX vertices[2] = {Vertex(0, 0, GetSysColor(COLOR_GRADIENTACTIVECAPTION)),
+                                 Vertex(width, height, GetSysColor(COLOR_ACTIVECAPTION))};
+        GRADIENT_RECT rect{0, 1};
+        filled = gradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V) != FALSE;
+    }
+    FreeLibrary(library);
+    return filled;
+}
+
+// Without the gradient the bar gets the caption colour rather than the
+// screen pixels it was copied from.
+void FillSideBarPlain(HDC dc, int width, int height)
+{
+    RECT all{0, 0, width, height};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_ACTIVECAPTION));
+}
+
+HFONT CreateRotatedFont(int height)
+{
+    LOGFONTW font{};
+    font.lfHeight = -height;
+    font.lfEscapement = UpwardsEscapement;
+    font.lfOrientation = UpwardsEscapement;
+    font.lfWeight = SideBarFontWeight;
+    font.lfCharSet = ANSI_CHARSET;
+    font.lfQuality = ANTIALIASED_QUALITY;
+    lstrcpynW(font.lfFaceName, SideBarFace, LF_FACESIZE);
+    return CreateFontIndirectW(&font);
+}
+
+bool DrawSideBarCaption(HDC dc, HFONT font, const wchar_t* name, int height)
+{
+    if (!font)
+        return false;
+    Selection selected(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    return TextOutW(dc, SideBarTextX, height - SideBarTextBottomGap, name, lstrlenW(name)) != FALSE;
+}
+
+// The popup's side bar, S wide and as high as all items; null (S = 0)
+// when neither the gradient nor the name could be drawn.
+HBITMAP MakeSideBar(HDC screen, const wchar_t* name, int totalHeight, int& width)
+{
+    const int fontHeight = MulDiv(SideBarPoints, GetDeviceCaps(screen, LOGPIXELSY), PointsPerInch);
+    HFONT font = CreateRotatedFont(fontHeight);
+    width = fontHeight + SideBarMargin;
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, totalHeight);
+    MemoryDC memory(screen);
+    bool gradient = false;
+    bool caption = false;
+    if (bitmap && memory.Get()) {
+        Selection selected(memory.Get(), bitmap);
+        BitBlt(memory.Get(), 0, 0, width, totalHeight, screen, 0, 0, SRCCOPY);
+        gradient = FillSideBarGradient(memory.Get(), width, totalHeight);
+        if (!gradient)
+            FillSideBarPlain(memory.Get(), width, totalHeight);
+        caption = DrawSideBarCaption(memory.Get(), font, name, totalHeight);
+    }
+    if (font)
+        DeleteObject(font);
+    if (bitmap && !gradient && !caption) {
+        DeleteObject(bitmap);
+        bitmap = nullptr;
+    }
+    if (!bitmap)
+        width = 0;
+    return bitmap;
+}
+
+const MenuItemRecord* RecordOf(ULONG_PTR itemData)
+{
+    const auto* record = reinterpret_cast<const MenuItemRecord*>(itemData);
+    if (!record || std::memcmp(record->tag, MenuItemTag, sizeof MenuItemTag) != 0)
+        return nullptr;
+    return record;
+}
+
+void DrawSideBarStrip(HDC dc, const RECT& item, const MenuItemRecord& record)
+{
+    if (!record.sideBar)
+        return;
+    const int width = static_cast<int>(record.sideBarWidth);
+    const int height = item.bottom - item.top;
+    if (record.sideBarOffset < 0) {
+        RECT strip{item.left, item.top, item.left + width, item.bottom};
+        FillRect(dc, &strip, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        return;
+    }
+    MemoryDC memory(dc);
+    if (!memory.Get())
+        return;
+    Selection selected(memory.Get(), record.sideBar);
+    BitBlt(dc, item.left, item.top, width, height, memory.Get(), 0, record.sideBarOffset, SRCCOPY);
+}
+
+void DrawSeparator(HDC dc, RECT rect)
+{
+    rect.top += (rect.bottom - rect.top) / 2 - 1;
+    DrawEdge(dc, &rect, EDGE_ETCHED, BF_TOP);
+}
+
+COLORREF TextColour(bool selected, bool grey)
+{
+    if (selected)
+        return GetSysColor(grey ? COLOR_MENU : COLOR_HIGHLIGHTTEXT);
+    return GetSysColor(grey ? COLOR_BTNHIGHLIGHT : COLOR_MENUTEXT);
+}
+
+void DrawItemText(HDC dc, RECT rect, const wchar_t* text)
+{
+    constexpr UINT Line = DT_SINGLELINE | DT_VCENTER | DT_EXPANDTABS;
+    const wchar_t* tab = std::wcschr(text, L'\t');
+    if (!tab) {
+        DrawTextExW(dc, const_cast<wchar_t*>(text), -1, &rect, Line | DT_LEFT, nullptr);
+        return;
+    }
+    DrawTextExW(dc, const_cast<wchar_t*>(text), static_cast<int>(tab - text), &rect, Line | DT_LEFT, nullptr);
+    rect.right -= GetSystemMetrics(SM_CXMENUCHECK);
+    DrawTextExW(dc, const_cast<wchar_t*>(tab + 1), -1, &rect, Line | DT_RIGHT, nullptr);
+}
+
+// A grey item that is not selected looks pressed into the menu.
+void DrawEmbossedText(HDC dc, const RECT& rect, const wchar_t* text, COLORREF background)
+{
+    RECT raised = rect;
+    OffsetRect(&raised, 1, 1);
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, background);
+    SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+    DrawItemText(dc, raised, text);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+    DrawItemText(dc, rect, text);
+}
+
+void DrawMenuCheck(HDC dc, const RECT& item, int sideBarWidth, COLORREF background)
+{
+    HBITMAP check = LoadBitmapW(nullptr, MAKEINTRESOURCEW(OBM_CHECK));
+    if (!check)
+        return;
+    BITMAP info{};
+    GetObjectW(check, sizeof info, &info);
+    const int bandLeft = item.left + sideBarWidth + CheckBandGap;
+    const int bandWidth = GetSystemMetrics(SM_CXMENUCHECK);
+    const int bandHeight = item.bottom - item.top;
+    // Centred in the band; a bitmap larger than the band gives its centre.
+    const int width = info.bmWidth < bandWidth ? info.bmWidth : bandWidth;
+    const int height = info.bmHeight < bandHeight ? info.bmHeight : bandHeight;
+    const int x = bandLeft + (bandWidth - width) / 2;
+    const int y = item.top + (bandHeight - height) / 2;
+    MemoryDC memory(dc);
+    if (memory.Get()) {
+        Selection selected(memory.Get(), check);
+        SetBkColor(dc, background);
+        BitBlt(dc, x, y, width, height, memory.Get(), (info.bmWidth - width) / 2, (info.bmHeight - height) / 2,
+               SRCCOPY);
+    }
+    DeleteObject(check);
+}
+} // namespace
+
+int ConvertMenuToOwnerDraw(HMENU popup, const wchar_t* name)
+{
+    const int checkPad = GetSystemMetrics(SM_CXMENUCHECK) + CheckPadExtra;
+    const int itemHeight = GetSystemMetrics(SM_CYMENU) + ItemHeightExtra;
+    const int separatorHeight = itemHeight >> 1;
+    const int count = GetMenuItemCount(popup);
+    if (count <= 0)
+        return 0;
+    // One array per popup, kept for the process's lifetime like the menu.
+    auto* records = static_cast<MenuItemRecord*>(
+        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(MenuItemRecord) * static_cast<SIZE_T>(count)));
+    if (!records)
+        return 0;
+
+    ScreenDC screen;
+    int totalHeight = 0;
+    TextWidths widths;
+    {
+        Selection font(screen.Get(), GetStockObject(DEFAULT_GUI_FONT));
+        for (int i = 0; i < count; ++i) {
+            MenuItemRecord& record = records[i];
+            std::memcpy(record.tag, MenuItemTag, sizeof MenuItemTag);
+            MENUITEMINFOW item{};
+            item.cbSize = sizeof item;
+            item.fMask = MIIM_TYPE;
+            item.dwTypeData = record.text;
+            item.cch = MenuTextLength;
+            GetMenuItemInfoW(popup, static_cast<UINT>(i), TRUE, &item);
+            record.text[MenuTextLength - 1] = L'\0';
+            record.type = item.fType;
+            record.height = static_cast<UINT>((item.fType & MFT_SEPARATOR) ? separatorHeight : itemHeight);
+            totalHeight += static_cast<int>(record.height);
+            if (!(item.fType & MFT_SEPARATOR))
+                MeasureText(screen.Get(), record.text, widths);
+        }
+    }
+    const int textWidth = Larger(widths.whole, widths.label + widths.shortcut);
+
+    int sideBarWidth = 0;
+    HBITMAP sideBar = totalHeight > 0 ? MakeSideBar(screen.Get(), name, totalHeight, sideBarWidth) : nullptr;
+
+    int above = 0;
+    for (int i = 0; i < count; ++i) {
+        MenuItemRecord& record = records[i];
+        record.sideBar = sideBar;
+        record.sideBarWidth = static_cast<UINT>(sideBarWidth);
+        record.sideBarOffset = above;
+        above += static_cast<int>(record.height);
+        record.fullWidth = static_cast<UINT>(sideBarWidth + 2 * checkPad + 1 + textWidth);
+        record.measureWidth = (record.type & MFT_SEPARATOR) ? 0 : record.fullWidth;
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_TYPE | MIIM_DATA;
+        item.fType = MFT_OWNERDRAW | (record.type & MFT_SEPARATOR);
+        item.dwItemData = reinterpret_cast<ULONG_PTR>(&record);
+        SetMenuItemInfoW(popup, static_cast<UINT>(i), TRUE, &item);
+    }
+    return 1;
+}
+
+int MeasureMenuItem(WPARAM wParam, MEASUREITEMSTRUCT* measure)
+{
+    if (wParam != 0 || !measure || measure->CtlType != ODT_MENU)
+        return 0;
+    const MenuItemRecord* record = RecordOf(measure->itemData);
+    if (!record)
+        return 0;
+    measure->itemHeight = record->height;
+    measure->itemWidth = record->measureWidth;
+    return 1;
+}
+
+int DrawMenuItem(WPARAM wParam, const DRAWITEMSTRUCT* draw)
+{
+    if (wParam != 0 || !draw || draw->CtlType != ODT_MENU)
+        return 0;
+    const MenuItemRecord* record = RecordOf(draw->itemData);
+    if (!record)
+        return 0;
+    HDC dc = draw->hDC;
+    const RECT& item = draw->rcItem;
+    DrawSideBarStrip(dc, item, *record);
+
+    const bool selected = (draw->itemState & ODS_SELECTED) != 0;
+    const bool grey = (draw->itemState & ODS_GRAYED) != 0;
+    RECT rect = item;
+    rect.left += static_cast<LONG>(record->sideBarWidth);
+    if (record->type & MFT_SEPARATOR) {
+        DrawSeparator(dc, rect);
+        return 1;
+    }
+
+    const COLORREF background = GetSysColor(selected ? COLOR_ACTIVECAPTION : COLOR_MENU);
+    SetBkColor(dc, background);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+
+    rect.left += GetSystemMetrics(SM_CXMENUCHECK) + TextIndentExtra;
+    rect.top += 1;
+    Selection font(dc, GetStockObject(DEFAULT_GUI_FONT));
+    if (grey && !selected) {
+        DrawEmbossedText(dc, rect, record->text, background);
+    } else {
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, TextColour(selected, grey));
+        DrawItemText(dc, rect, record->text);
+    }
+
+    const UINT state = GetMenuState(reinterpret_cast<HMENU>(draw->hwndItem), draw->itemID, MF_BYCOMMAND);
+    if (state != static_cast<UINT>(-1) && (state & MF_CHECKED))
+        DrawMenuCheck(dc, item, static_cast<int>(record->sideBarWidth), background);
+    return 1;
+}
+
+} // namespace quenzel

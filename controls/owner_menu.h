@@ -1,0 +1,19 @@
+// Owner-drawn popup menus: a gradient side bar with the popup's name written
+// upwards, system menu colours, embossed grey items, right-aligned shortcuts
+// and check marks.
+#pragma once
+
+#include <windows.h>
+
+namespace quenzel {
+
+// Makes every item of the popup owner-drawn; 1 on success, 0 when the popup
+// has no items or its records cannot be allocated (it stays system-drawn).
+int ConvertMenuToOwnerDraw(HMENU popup, const wchar_t* name);
+
+// WM_MEASUREITEM and WM_DRAWITEM of the owner window: 1 when the item is one
+// of ours and was handled, else 0.
+int MeasureMenuItem(WPARAM wParam, MEASUREITEMSTRUCT* measure);
+int DrawMenuItem(WPARAM wParam, const DRAWITEMSTRUCT* draw);
+
+} // namespace quenzel

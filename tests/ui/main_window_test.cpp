@@ -1,0 +1,425 @@
+// The main window driven from the outside: tabs and pages, the options page,
+// the About box, the Options menu, the transparency dialog, the launchers
+// and the owner-drawn popups. Saves a picture of every tab and popup.
+#include "tests/support/ui_driver.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace uitest;
+
+constexpr int TabControlId = 1012;
+constexpr int StatusBarId = 1000;
+constexpr int FirstPageCommand = 5008;
+constexpr int OptionsControlIds[] = {1011, 1051, 1052, 1053, 1054, 1055, 1056, 1057, 1058, 1059, 1060, 1061,
+                                     1062, 1063, 1064, 1065, 1066, 1067, 1068, 1069, 1070, 1071};
+constexpr int WindowControlIds[] = {1000, 1001, 1002, 1012};
+constexpr Millis Briefly{1500};
+
+std::wstring ScreenshotDir()
+{
+    return HostToWindowsPath(QUENZEL_SCREENSHOT_DIR);
+}
+
+// Saves the screen area of a window as a 24-bit BMP in the gallery.
+void SaveScreenshot(HWND window, const std::wstring& name)
+{
+    RECT r{};
+    if (!GetWindowRect(window, &r))
+        return;
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const DWORD rowBytes = static_cast<DWORD>((width * 3 + 3) & ~3);
+    const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + imageBytes;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    bytes.append(static_cast<const char*>(bits), imageBytes);
+    CreateDirectoryW(ScreenshotDir().c_str(), nullptr);
+    EXPECT_TRUE(WriteFileBytes(ScreenshotDir() + L"\\" + name + L".bmp", bytes)) << Narrow(name);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+std::wstring IniText(const ProgramFolder& folder, const wchar_t* section, const wchar_t* key)
+{
+    wchar_t text[512] = L"";
+    GetPrivateProfileStringW(section, key, L"<none>", text, 512, folder.IniPath().c_str());
+    return text;
+}
+
+// An edit control's text (WM_GETTEXT; GetWindowText of another process's
+// control gives only its creation text).
+std::wstring FieldText(HWND field)
+{
+    wchar_t text[512] = L"";
+    SendMessageW(field, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+bool Visible(App& app, int id)
+{
+    return IsWindowVisible(app.Control(id)) != FALSE;
+}
+
+int SelectedTab(App& app)
+{
+    return static_cast<int>(SendMessageW(app.Control(TabControlId), TCM_GETCURSEL, 0, 0));
+}
+
+std::wstring StatusInfo(App& app)
+{
+    return StatusBarText(app.Process(), app.Control(StatusBarId), 1);
+}
+
+struct Started {
+    ProgramFolder folder;
+    App app;
+    HWND window = nullptr;
+};
+
+void Start(Started& s, const char* ini = nullptr, const wchar_t* args = L"")
+{
+    ASSERT_TRUE(s.folder.Ready());
+    if (ini) {
+        ASSERT_TRUE(s.folder.WriteIni(ini));
+    }
+    ASSERT_TRUE(s.app.Start(s.folder, args));
+    s.window = s.app.WaitForMainWindow();
+    ASSERT_NE(s.window, nullptr);
+}
+
+TEST(MainWindow, EachTabShowsItsPageAndStatusText)
+{
+    Started s;
+    Start(s);
+    App& app = s.app;
+    // Every control id is unique among the main window's children.
+    std::multiset<int> ids;
+    for (HWND child = GetWindow(s.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        ids.insert(GetDlgCtrlID(child));
+    for (int id : ids)
+        EXPECT_EQ(ids.count(id), 1u) << "control id " << id;
+
+    EXPECT_EQ(StatusInfo(app), L"Welcome to Quenzel");
+    for (int id : OptionsControlIds)
+        EXPECT_TRUE(Visible(app, id)) << id;
+    for (int tab = 0; tab < 6; ++tab) {
+        PostCommand(s.window, FirstPageCommand + tab);
+        ASSERT_TRUE(WaitUntil([&] { return SelectedTab(app) == tab; })) << tab;
+        ASSERT_TRUE(WaitUntil([&] { return Visible(app, 1051) == (tab == 0); })) << tab;
+        for (int id : OptionsControlIds)
+            EXPECT_EQ(Visible(app, id), tab == 0) << "tab " << tab << " control " << id;
+        for (int id : WindowControlIds)
+            EXPECT_TRUE(Visible(app, id)) << "tab " << tab << " control " << id;
+        if (tab == 3) {
+            EXPECT_EQ(StatusInfo(app), L" 9 slots available for using");
+        }
+        RedrawWindow(s.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        SaveScreenshot(s.window, L"main-tab-" + std::to_wstring(tab));
+    }
+    PostCommand(s.window, FirstPageCommand);
+    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(app) == 0 && Visible(app, 1051); }));
+    EXPECT_EQ(StatusInfo(app), L"");
+    EXPECT_TRUE(app.Close());
+}
+
+TEST(OptionsPage, CheckBoxesStoreTheirFlagsAndFollowTheFolderFields)
+{
+    Started s;
+    Start(s, "[MAIN]\nEncPath=c:\\stored\n");
+    App& app = s.app;
+    EXPECT_EQ(FieldText(app.Control(1066)), L"c:\\stored");
+    EXPECT_FALSE(IsWindowEnabled(app.Control(1066)));
+    EXPECT_FALSE(IsWindowEnabled(app.Control(1068)));
+    EXPECT_FALSE(IsWindowEnabled(app.Control(1060)));
+    for (int id = 1056; id <= 1065; ++id) {
+        if (id == 1060)
+            continue; // always disabled
+        const std::wstring key = std::to_wstring(id - 1056);
+        PostClick(app.Control(id));
+        ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, L"MAIN", key.c_str()) == L"1"; })) << id;
+        EXPECT_EQ(SendMessageW(app.Control(id), BM_GETCHECK, 0, 0), BST_CHECKED) << id;
+    }
+    EXPECT_TRUE(IsWindowEnabled(app.Control(1066)));
+    EXPECT_TRUE(IsWindowEnabled(app.Control(1068)));
+    EXPECT_TRUE(IsWindowEnabled(app.Control(1067)));
+    EXPECT_TRUE(IsWindowEnabled(app.Control(1069)));
+    PostClick(app.Control(1064));
+    ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, L"MAIN", L"8") == L"0"; }));
+    EXPECT_EQ(SendMessageW(app.Control(1064), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(IsWindowEnabled(app.Control(1066)));
+    EXPECT_FALSE(IsWindowEnabled(app.Control(1068)));
+    EXPECT_TRUE(IsWindowEnabled(app.Control(1067)));
+
+    // A folder typed by hand is not stored.
+    SendMessageW(app.Control(1067), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"c:\\typed"));
+    EXPECT_EQ(FieldText(app.Control(1067)), L"c:\\typed");
+    EXPECT_TRUE(app.Close());
+    EXPECT_EQ(IniText(s.folder, L"MAIN", L"DecPath"), L"<none>");
+    EXPECT_EQ(IniText(s.folder, L"MAIN", L"EncPath"), L"c:\\stored");
+}
+
+// Chooses a folder in the open folder picker and presses OK.
+void ChooseInFolderPicker(App& app, const std::wstring& folder)
+{
+    HWND picker = app.WaitForTopWindow(L"#32770");
+    ASSERT_NE(picker, nullptr);
+    RemoteBuffer path(app.Process(), (folder.size() + 1) * sizeof(wchar_t));
+    ASSERT_TRUE(path.Write(folder.c_str(), (folder.size() + 1) * sizeof(wchar_t)));
+    SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.Address()));
+    PostMessageW(picker, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+}
+
+TEST(OptionsPage, BrowseButtonsStoreTheChosenFolders)
+{
+    Started s;
+    Start(s, "[MAIN]\n8=1\n9=1\n");
+    const std::wstring folder = L"C:\\windows";
+    PostCommand(s.window, 1068);
+    ChooseInFolderPicker(s.app, folder);
+    ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, L"MAIN", L"EncPath") == folder; }))
+        << Narrow(IniText(s.folder, L"MAIN", L"EncPath")) << " / " << Narrow(FieldText(s.app.Control(1066)))
+        << " / " << Narrow(folder);
+    EXPECT_EQ(FieldText(s.app.Control(1066)), folder);
+    PostCommand(s.window, 1069);
+    const std::wstring other = L"C:\\windows\\system32";
+    ChooseInFolderPicker(s.app, other);
+    ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, L"MAIN", L"DecPath") == other; }));
+    EXPECT_EQ(FieldText(s.app.Control(1067)), other);
+    EXPECT_TRUE(s.app.Close());
+}
+
+void PressAltWith(WORD key)
+{
+    keybd_event(VK_MENU, 0, 0, 0);
+    keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+    keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+}
+
+// The accelerator reads the real Alt key state, so the keys are typed.
+TEST(MainWindow, AltSlashOpensAboutWhileTheMainWindowHasTheFocus)
+{
+    Started s;
+    Start(s);
+    SetForegroundWindow(s.window);
+    PressAltWith(VK_OEM_2); // "/" on the US layout
+    HWND about = s.app.WaitForTopWindow(L"#32770");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(WindowText(about), L"About Quenzel ...");
+    SaveScreenshot(about, L"about-box");
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(OptionsMenu, MagnetCommandStoresAndSnapsAtOnce)
+{
+    Started s;
+    Start(s);
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    const int height = 200;
+    RECT proposed{100, work.bottom - 10 - height, 400, work.bottom - 10};
+    RECT moved = proposed;
+    SendMessageW(s.window, WM_MOVING, 0, reinterpret_cast<LPARAM>(&moved));
+    EXPECT_EQ(moved.bottom, proposed.bottom); // magnet off: no snapping
+
+    PostCommand(s.window, 5031);
+    ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, L"OPTIONS", L"Magnet") == L"1"; }));
+    moved = proposed;
+    SendMessageW(s.window, WM_MOVING, 0, reinterpret_cast<LPARAM>(&moved));
+    EXPECT_EQ(moved.bottom, work.bottom);
+    EXPECT_EQ(moved.top, work.bottom - height);
+    EXPECT_TRUE(s.app.Close());
+
+    // The check mark is built from the stored flag.
+    Started again;
+    Start(again, "[OPTIONS]\nMagnet=1\n");
+    PostMessageW(again.window, WM_SYSCOMMAND, SC_KEYMENU, L'o');
+    HWND popup = again.app.WaitForTopWindow(L"#32768");
+    ASSERT_NE(popup, nullptr);
+    Sleep(300); // the popup paints itself after it appears
+    SaveScreenshot(popup, L"menu-options-magnet-checked");
+    EXPECT_TRUE(again.app.Close());
+}
+
+BYTE Alpha(HWND window)
+{
+    BYTE alpha = 0;
+    if (!(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED))
+        return 0;
+    GetLayeredWindowAttributes(window, nullptr, &alpha, nullptr);
+    return alpha;
+}
+
+HWND OpenTransparency(Started& s)
+{
+    PostCommand(s.window, 5033);
+    return s.app.WaitForTopWindow(L"#32770");
+}
+
+void DragSlider(HWND dialog, int position)
+{
+    HWND slider = GetDlgItem(dialog, 1178);
+    SendMessageW(slider, TBM_SETPOS, TRUE, position);
+    SendMessageW(dialog, WM_HSCROLL, TB_ENDTRACK, reinterpret_cast<LPARAM>(slider));
+}
+
+TEST(TransparencyDialog, PreviewsStoresOnOkAndRestoresOnCancel)
+{
+    Started s;
+    Start(s);
+    HWND dialog = OpenTransparency(s);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowText(dialog), L"Transparency: 95 percent");
+    EXPECT_EQ(SendMessageW(GetDlgItem(dialog, 1178), TBM_GETPOS, 0, 0), 95);
+    EXPECT_EQ(SendMessageW(GetDlgItem(dialog, 1177), PBM_GETPOS, 0, 0), 95);
+    SaveScreenshot(dialog, L"transparency-dialog");
+    DragSlider(dialog, 30);
+    EXPECT_EQ(Alpha(s.window), 76);
+    EXPECT_EQ(WindowText(dialog), L"Transparency: 30 percent");
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_EQ(Alpha(s.window), 242);
+    EXPECT_EQ(IniText(s.folder, L"OPTIONS", L"Transparent"), L"<none>");
+
+    dialog = OpenTransparency(s);
+    ASSERT_NE(dialog, nullptr);
+    DragSlider(dialog, 50);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_EQ(IniText(s.folder, L"OPTIONS", L"Transparent"), L"50");
+    EXPECT_EQ(Alpha(s.window), 127);
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(TransparencyDialog, LongTitleIsCutAtItsBuffer)
+{
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.Ready());
+    const std::string longTitle(60, 'x');
+    ASSERT_TRUE(WriteFileBytes(folder.Path() + L"\\lang\\default.lng",
+                               Utf16File(Widen("[INTERFACE]\r\n65=" + longTitle + " %i\r\n"))));
+    App app;
+    ASSERT_TRUE(app.Start(folder));
+    HWND window = app.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    PostCommand(window, 5033);
+    HWND dialog = app.WaitForTopWindow(L"#32770");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowText(dialog), std::wstring(49, L'x'));
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(app.Close());
+}
+
+TEST(MainWindow, StoredOpacityOfLettersTurnsLayeringOff)
+{
+    Started s;
+    Start(s, "[OPTIONS]\nTransparent=abc\n");
+    EXPECT_EQ(GetWindowLongW(s.window, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    EXPECT_TRUE(s.app.Close());
+}
+
+// A process started by Quenzel with the given executable name.
+DWORD ChildProcess(DWORD parent, const wchar_t* exe)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    DWORD found = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry))
+        if (entry.th32ParentProcessID == parent && lstrcmpiW(entry.szExeFile, exe) == 0)
+            found = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    return found;
+}
+
+void EndProcess(DWORD id)
+{
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    ASSERT_NE(process, nullptr);
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+}
+
+TEST(Launchers, StartNotepadAndTheRegistryEditor)
+{
+    Started s;
+    Start(s);
+    struct Case { int command; const wchar_t* exe; };
+    for (const Case c : {Case{5000, L"notepad.exe"}, Case{5014, L"notepad.exe"}, Case{5024, L"regedit.exe"}}) {
+        PostCommand(s.window, c.command);
+        DWORD child = 0;
+        ASSERT_TRUE(WaitUntil([&] { return (child = ChildProcess(s.app.ProcessId(), c.exe)) != 0; }))
+            << c.command;
+        EndProcess(child);
+    }
+    EXPECT_TRUE(s.app.Close());
+}
+
+// Opens each popup of the menu bar by its mnemonic and keeps a picture.
+TEST(OwnerMenu, EveryPopupOpensOwnerDrawn)
+{
+    Started s;
+    Start(s, "[OPTIONS]\nOnTop=0\nClearFont=1\n");
+    struct Popup { wchar_t key; const wchar_t* name; };
+    for (const Popup p : {Popup{L'f', L"file"}, Popup{L'e', L"edit"}, Popup{L'b', L"brannock-tools"},
+                          Popup{L'm', L"ms-tools"}, Popup{L'o', L"options"}, Popup{L'h', L"help"}}) {
+        PostMessageW(s.window, WM_SYSCOMMAND, SC_KEYMENU, p.key);
+        HWND popup = s.app.WaitForTopWindow(L"#32768");
+        ASSERT_NE(popup, nullptr) << Narrow(p.name);
+        Sleep(300); // the popup paints itself after it appears
+        SaveScreenshot(popup, std::wstring(L"menu-") + p.name);
+        PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(popup); })) << Narrow(p.name);
+    }
+    // The page list doubles as the context menu; an entry switches the page.
+    RECT r{};
+    GetWindowRect(s.window, &r);
+    PostMessageW(s.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s.window), MAKELPARAM(r.left + 300, r.top + 200));
+    HWND popup = s.app.WaitForTopWindow(L"#32768");
+    ASSERT_NE(popup, nullptr);
+    Sleep(300);
+    SaveScreenshot(popup, L"menu-context-page-list");
+    for (int i = 0; i < 4; ++i)
+        PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == 3; }));
+    EXPECT_TRUE(s.app.Close());
+}
+
+} // namespace

@@ -1,0 +1,160 @@
+// The shell helpers: the recycle bin, the help viewer's loading, and where
+// libraries may come from.
+#include "app/shell_helpers.h"
+#include "tests/support/ui_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <shlwapi.h>
+
+#include <string>
+#include <vector>
+
+namespace quenzel {
+namespace {
+
+constexpr FILEOP_FLAGS ToRecycleBin = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
+
+std::wstring TempFolder(const wchar_t* name)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + name + std::to_wstring(GetCurrentProcessId());
+}
+
+std::wstring TrashFolder()
+{
+    wchar_t home[MAX_PATH] = L"";
+    if (!GetEnvironmentVariableW(L"HOME", home, MAX_PATH))
+        return {};
+    return uitest::HostToWindowsPath(uitest::Narrow(home) + "/.local/share/Trash/files");
+}
+
+std::wstring SystemFolder()
+{
+    wchar_t folder[MAX_PATH];
+    GetSystemDirectoryW(folder, MAX_PATH);
+    return folder;
+}
+
+TEST(ShellFileOperation, TrailingBackslashSendsTheFolderToTheRecycleBin)
+{
+    const std::wstring folder = TempFolder(L"quenzel-recycle-");
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(uitest::WriteFileBytes(folder + L"\\inside.txt", "data"));
+    const std::wstring withSlash = folder + L"\\";
+    EXPECT_TRUE(ShellFileOperation(withSlash.c_str(), ToRecycleBin, nullptr, FO_DELETE));
+    EXPECT_FALSE(uitest::FileExists(folder));
+    const std::wstring trash = TrashFolder();
+    const std::wstring binned = trash + L"\\" + PathFindFileNameW(folder.c_str());
+    if (!trash.empty()) {
+        EXPECT_TRUE(uitest::FileExists(binned + L"\\inside.txt")) << uitest::Narrow(binned);
+        uitest::RemoveTree(binned);
+    }
+    uitest::RemoveTree(folder);
+}
+
+TEST(ShellFileOperation, OneFileGoesAndTheCallersPathStays)
+{
+    const std::wstring file = TempFolder(L"quenzel-recycle-file-") + L".txt";
+    ASSERT_TRUE(uitest::WriteFileBytes(file, "data"));
+    const std::wstring before = file;
+    EXPECT_TRUE(ShellFileOperation(file.c_str(), ToRecycleBin, nullptr, FO_DELETE));
+    EXPECT_FALSE(uitest::FileExists(file));
+    EXPECT_EQ(file, before);
+    const std::wstring trash = TrashFolder();
+    if (!trash.empty())
+        DeleteFileW((trash + L"\\" + PathFindFileNameW(file.c_str())).c_str());
+    EXPECT_FALSE(ShellFileOperation(L"", ToRecycleBin, nullptr, FO_DELETE));
+}
+
+std::vector<std::wstring> LoadAttempts;
+
+HMODULE FailingLoad(const std::wstring& path)
+{
+    LoadAttempts.push_back(path);
+    return nullptr;
+}
+
+std::wstring PlantedRegistryPath()
+{
+    return L"C:\\viewer\\hhctrl.ocx";
+}
+
+std::wstring NoRegistryPath()
+{
+    return {};
+}
+
+TEST(ShowHelpTopic, AMissingViewerIsLookedForOnceFromFullPathsOnly)
+{
+    LoadAttempts.clear();
+    ResetHelpViewer({FailingLoad, PlantedRegistryPath});
+    EXPECT_EQ(ShowHelpTopic(nullptr, L"help.chm", 15, 1), nullptr);
+    EXPECT_EQ(ShowHelpTopic(nullptr, L"help.chm", 15, 2), nullptr);
+    ASSERT_EQ(LoadAttempts.size(), 2u);
+    EXPECT_EQ(LoadAttempts[0], L"C:\\viewer\\hhctrl.ocx");
+    EXPECT_EQ(LoadAttempts[1], SystemFolder() + L"\\hhctrl.ocx");
+
+    LoadAttempts.clear();
+    ResetHelpViewer({FailingLoad, NoRegistryPath});
+    EXPECT_EQ(ShowHelpTopic(nullptr, L"help.chm", 15, 1), nullptr);
+    ASSERT_EQ(LoadAttempts.size(), 1u);
+    EXPECT_EQ(LoadAttempts[0], SystemFolder() + L"\\hhctrl.ocx");
+}
+
+TEST(ShowHelpTopic, TheRegisteredViewerPathIsFullOrIgnored)
+{
+    const std::wstring path = RegisteredHelpViewerPath();
+    if (!path.empty()) {
+        EXPECT_FALSE(PathIsRelativeW(path.c_str())) << uitest::Narrow(path);
+    }
+}
+
+class PlantedLibrary : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = TempFolder(L"quenzel-planted-");
+        ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
+        const std::wstring built = uitest::HostToWindowsPath(QUENZEL_PLANTED_DLL);
+        ASSERT_TRUE(CopyFileW(built.c_str(), (folder_ + L"\\planted_probe.dll").c_str(), FALSE));
+        wchar_t current[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, current);
+        previous_ = current;
+        ASSERT_TRUE(SetCurrentDirectoryW(folder_.c_str()));
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryW(previous_.c_str());
+        uitest::RemoveTree(folder_);
+    }
+    std::wstring folder_;
+    std::wstring previous_;
+};
+
+TEST_F(PlantedLibrary, IsNeverLoadedFromTheCurrentFolder)
+{
+    // Without the restriction the planted library loads: the test can fail.
+    HMODULE before = LoadLibraryW(L"planted_probe.dll");
+    ASSERT_NE(before, nullptr);
+    FreeLibrary(before);
+    EXPECT_EQ(LoadSystemLibrary(L"planted_probe.dll"), nullptr);
+
+    RestrictLibrarySearch();
+    EXPECT_EQ(LoadLibraryW(L"planted_probe.dll"), nullptr);
+
+    HMODULE system = LoadSystemLibrary(L"msimg32.dll");
+    ASSERT_NE(system, nullptr);
+    wchar_t loaded[MAX_PATH] = L"";
+    GetModuleFileNameW(system, loaded, MAX_PATH);
+    const std::wstring systemFolder = SystemFolder();
+    EXPECT_EQ(CompareStringOrdinal(loaded, static_cast<int>(systemFolder.size()), systemFolder.c_str(),
+                                   static_cast<int>(systemFolder.size()), TRUE),
+              CSTR_EQUAL)
+        << uitest::Narrow(loaded);
+    FreeLibrary(system);
+}
+
+} // namespace
+} // namespace quenzel
