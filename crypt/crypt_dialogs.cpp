@@ -1,0 +1,260 @@
+#include "crypt/crypt_dialogs.h"
+
+#include "app/handles.h"
+#include "app/language.h"
+#include "app/long_path.h"
+#include "app/options_page_ids.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "crypt/file_page_ids.h"
+#include "crypt/folder_page_ids.h"
+#include "crypt/output_names.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <vector>
+
+namespace quenzel {
+
+namespace {
+
+constexpr DWORD PreviewBytes = 1000;
+constexpr int RetypeGroupKey = 94;
+constexpr int FileSourceGroupKey = 95;
+constexpr int FileDestinationGroupKey = 96;
+constexpr int FolderSourceGroupKey = 197;
+constexpr int FolderDestinationGroupKey = 198;
+constexpr int OkKey = 97;
+constexpr int CancelKey = 98;
+constexpr int PasswordTitleKey = 99;
+constexpr int PlainTitleKey = 100;
+constexpr int FileQuestionKey = 87;
+constexpr int FileQuestionRecycleKey = 88;
+constexpr int FolderQuestionKey = 117;
+constexpr int PasswordsDifferKey = 89;
+constexpr int PasswordsDifferCaptionKey = 90;
+constexpr int ResultSourceGroupKey = 91;
+constexpr int ResultOutputGroupKey = 92;
+constexpr int ResultTitleKey = 93;
+constexpr int ResultTextKey = 85;
+
+HWND MainControl(int id)
+{
+    return GetDlgItem(MainWindow, id);
+}
+
+std::wstring TextOf(HWND window)
+{
+    std::wstring text(MaxTextLength + 1, L'\0');
+    const int length = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return text;
+}
+
+bool Checked(int id)
+{
+    return SendMessageW(MainControl(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void SetItemText(HWND dialog, int id, int key)
+{
+    SetDlgItemTextW(dialog, id, LangText(key));
+}
+
+CryptPageState& StateOf(CryptPageKind kind)
+{
+    return kind == CryptPageKind::File ? FilePageState : FolderPageState;
+}
+
+// An encryption with a password: the title says so, and ReType may ask
+// for the password again.
+bool PasswordEncryption(CryptPageKind kind)
+{
+    return Checked(IDC_KEY_PASSWORD_RADIO) && StateOf(kind).Job() != DecryptJob;
+}
+
+bool RetypeWanted(CryptPageKind kind)
+{
+    return ReadIntSetting(L"OPTIONS", L"ReType", 0) != 0 && PasswordEncryption(kind);
+}
+
+std::wstring ProposedOutput(CryptPageKind kind, const std::wstring& source)
+{
+    const JobKind job = StateOf(kind).Job();
+    if (kind == CryptPageKind::File) {
+        FileNameOptions options;
+        options.addEnc = Checked(IDC_OPTIONS_ADD_ENC);
+        options.removeEnc = Checked(IDC_OPTIONS_REMOVE_ENC);
+        options.addDec = Checked(IDC_OPTIONS_ADD_DEC);
+        return ProposeFileOutput(source, job, options);
+    }
+    FolderNameOptions options;
+    options.addEncrypted = Checked(IDC_OPTIONS_ADD_ENCRYPTED);
+    options.removeEncrypted = Checked(IDC_OPTIONS_REMOVE_ENCRYPTED);
+    options.addDecrypted = Checked(IDC_OPTIONS_ADD_DECRYPTED);
+    options.useEncPath = Checked(IDC_OPTIONS_ENCRYPT_TO);
+    options.useDecPath = Checked(IDC_OPTIONS_DECRYPT_TO);
+    options.encPath = TextOf(MainControl(IDC_OPTIONS_ENC_PATH));
+    options.decPath = TextOf(MainControl(IDC_OPTIONS_DEC_PATH));
+    return ProposeFolderOutput(source, job, options);
+}
+
+std::wstring QuestionText(CryptPageKind kind, const std::wstring& title)
+{
+    if (kind == CryptPageKind::Folder) {
+        const int count = static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0));
+        return FormatLangText(FolderQuestionKey, MaxTextLength, count, title.c_str());
+    }
+    const int key = Checked(IDC_OPTIONS_RECYCLE) ? FileQuestionRecycleKey : FileQuestionKey;
+    return FormatLangText(key, MaxTextLength, title.c_str());
+}
+
+void SetConfirmTexts(HWND dialog, CryptPageKind kind)
+{
+    SetWindowTextW(dialog, LangText(PasswordEncryption(kind) ? PasswordTitleKey : PlainTitleKey));
+    SetItemText(dialog, IDC_RETYPE_GROUP, RetypeGroupKey);
+    const bool file = kind == CryptPageKind::File;
+    SetItemText(dialog, IDC_CONFIRM_SOURCE_GROUP, file ? FileSourceGroupKey : FolderSourceGroupKey);
+    SetItemText(dialog, IDC_CONFIRM_DESTINATION_GROUP, file ? FileDestinationGroupKey : FolderDestinationGroupKey);
+    SetItemText(dialog, IDOK, OkKey);
+    SetItemText(dialog, IDCANCEL, CancelKey);
+}
+
+void OnConfirmInit(HWND dialog, CryptPageKind kind)
+{
+    SetWindowLongPtrW(dialog, DWLP_USER, static_cast<LONG_PTR>(kind));
+    SetConfirmTexts(dialog, kind);
+    CryptPageState& state = StateOf(kind);
+    const int sourceId = kind == CryptPageKind::File ? IDC_FILE_SOURCE : IDC_FOLDER_SOURCE;
+    const std::wstring source = TextOf(MainControl(sourceId));
+    SetDlgItemTextW(dialog, IDC_CONFIRM_SOURCE, source.c_str());
+    SetDlgItemTextW(dialog, IDC_JOB_TEXT, QuestionText(kind, PathTitle(source)).c_str());
+    state.outputPath = ProposedOutput(kind, source);
+    SetDlgItemTextW(dialog, IDC_CONFIRM_DESTINATION, state.outputPath.c_str());
+}
+
+// OK: with ReType on, the re-entered password must equal the password field.
+void OnConfirmOk(HWND dialog, CryptPageKind kind)
+{
+    if (RetypeWanted(kind)
+        && TextOf(MainControl(IDC_KEY_PASSWORD)) != TextOf(GetDlgItem(dialog, IDC_RETYPE_PASSWORD))) {
+        const std::wstring text = LangString(PasswordsDifferKey);
+        const std::wstring caption = LangString(PasswordsDifferCaptionKey);
+        MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
+        SetFocus(GetDlgItem(dialog, IDC_RETYPE_PASSWORD));
+        return;
+    }
+    StateOf(kind).outputPath = TextOf(GetDlgItem(dialog, IDC_CONFIRM_DESTINATION));
+    EndDialog(dialog, ConfirmOk);
+}
+
+INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnConfirmInit(dialog, static_cast<CryptPageKind>(lParam));
+        return TRUE;
+    case WM_COMMAND: {
+        const auto kind = static_cast<CryptPageKind>(GetWindowLongPtrW(dialog, DWLP_USER));
+        if (LOWORD(wParam) == IDOK) {
+            OnConfirmOk(dialog, kind);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            StateOf(kind).jobMode = NoJob;
+            EndDialog(dialog, ConfirmCancel);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+void OnResultInit(HWND dialog)
+{
+    SetWindowTextW(dialog, LangText(ResultTitleKey));
+    SetItemText(dialog, IDC_RESULT_SOURCE_GROUP, ResultSourceGroupKey);
+    SetItemText(dialog, IDC_RESULT_OUTPUT_GROUP, ResultOutputGroupKey);
+    SetDlgItemTextW(dialog, IDC_RESULT_SOURCE, TextOf(MainControl(IDC_FILE_PREVIEW)).c_str());
+    LoadTextPreview(FilePageState.outputPath, GetDlgItem(dialog, IDC_RESULT_OUTPUT));
+    const std::wstring title = PathTitle(TextOf(MainControl(IDC_FILE_SOURCE)));
+    SetDlgItemTextW(dialog, IDC_JOB_TEXT, FormatLangText(ResultTextKey, MaxTextLength, title.c_str()).c_str());
+}
+
+INT_PTR CALLBACK ResultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnResultInit(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, ConfirmOk);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+// The preview's bytes as text: UTF-16 up to the first zero unit when the
+// system judges them so, else converted from the ANSI code page.
+std::wstring PreviewText(const std::vector<char>& bytes)
+{
+    const int count = static_cast<int>(bytes.size());
+    if (IsTextUnicode(bytes.data(), count, nullptr)) {
+        std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+        memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+        return text.substr(0, text.find(L'\0'));
+    }
+    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, nullptr, 0);
+    std::wstring text(static_cast<size_t>(units > 0 ? units : 0), L'\0');
+    if (units > 0)
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, text.data(), units);
+    return text;
+}
+
+} // namespace
+
+INT_PTR ShowConfirmDialog(CryptPageKind kind)
+{
+    const int templateId = RetypeWanted(kind) ? IDD_RETYPE : IDD_CONFIRM;
+    const INT_PTR result = DialogBoxParamW(Instance, MAKEINTRESOURCEW(templateId), MainWindow, ConfirmDialogProc,
+                                           static_cast<LPARAM>(kind));
+    if (result != ConfirmOk) {
+        // A dialog that could not be shown counts as Cancel.
+        StateOf(kind).jobMode = NoJob;
+        return ConfirmCancel;
+    }
+    return ConfirmOk;
+}
+
+void ShowResultDialog()
+{
+    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_RESULTDIALOG), MainWindow, ResultDialogProc, 0);
+}
+
+void LoadTextPreview(const std::wstring& path, HWND edit)
+{
+    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0)
+        return;
+    const DWORD count = size.QuadPart < PreviewBytes ? static_cast<DWORD>(size.QuadPart) : PreviewBytes;
+    std::vector<char> bytes(count, '\0');
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), bytes.data(), count, &got, nullptr) || got == 0)
+        return;
+    bytes.resize(got);
+    SetWindowTextW(edit, PreviewText(bytes).c_str());
+}
+
+} // namespace quenzel

@@ -1,0 +1,31 @@
+// The dialogs of the encryption jobs: confirmation (with the password typed
+// again when asked for), the result of a file job, and the text preview.
+#pragma once
+
+#include "crypt/page_state.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace quenzel {
+
+enum class CryptPageKind { File, Folder };
+
+inline constexpr INT_PTR ConfirmOk = 1;
+inline constexpr INT_PTR ConfirmCancel = 2;
+
+// Shows `IDD_CONFIRM`, or `IDD_RETYPE` for an encryption with a password
+// when the settings ask for it, owned by the main window. On OK the page's
+// `OutputPath` holds the destination; Cancel sets its `JobMode` to 0.
+INT_PTR ShowConfirmDialog(CryptPageKind kind);
+
+// Shows `IDD_RESULTDIALOG` for the file page's finished job.
+void ShowResultDialog();
+
+// Shows the first up to 1000 bytes of a file as text in an edit control
+// (UTF-16 when they look like it, else the ANSI code page); a file that
+// cannot be read or is empty leaves the control as it is.
+void LoadTextPreview(const std::wstring& path, HWND edit);
+
+} // namespace quenzel

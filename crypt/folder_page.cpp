@@ -1,0 +1,254 @@
+#include "crypt/folder_page.h"
+
+#include "app/language.h"
+#include "app/page_table.h"
+#include "app/shell.h"
+#include "app/shell_helpers.h"
+#include "app/status.h"
+#include "app/tabs.h"
+#include "crypt/file_page_ids.h"
+#include "crypt/folder_page_ids.h"
+#include "crypt/folder_walk.h"
+#include "crypt/jobs.h"
+#include "crypt/key_controls.h"
+#include "crypt/page_state.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <vector>
+
+namespace quenzel {
+
+namespace {
+
+constexpr DWORD BrowseButtonStyle = 0x140;
+constexpr DWORD LargeButtonStyle = 0x148;
+constexpr int SmallIconSize = 16;
+constexpr int ListImageCount = 7;
+constexpr int PathColumnWidth = 452;
+constexpr wchar_t PathColumnText[] = L"Path";
+constexpr int ChooseFolderTitleKey = 106;
+constexpr int GatheringInfoKey = 107;
+constexpr int GatheringStateKey = 108;
+constexpr int GatheredInfoKey = 109;
+constexpr int NoFolderKey = 166;
+constexpr int NoFolderCaptionKey = 167;
+// The walk's rows reach the list at most this often, so the list fills
+// visibly while the hand-over costs little.
+constexpr std::chrono::milliseconds RowHandOverInterval{100};
+// Sent by the walk to the folder list: append the rows of a FileBatch.
+constexpr UINT AppendRowsMessage = WM_APP + 1;
+constexpr UINT_PTR ListSubclassId = 1;
+
+bool FolderJobRunning()
+{
+    return FolderPageState.jobMode.load() != NoJob;
+}
+
+constexpr ControlSpec FolderControls[] = {
+    {IDC_FOLDER_BANNER, L"STATIC", SS_BITMAP, 0, {115, 414, 670, 31}, 0, nullptr, ControlFont::None, false,
+     ControlKind::Window, IDB_STRIP_FOLDER},
+    {IDC_FOLDER_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 514, 342}, 101, nullptr, ControlFont::Bold},
+    {IDC_FOLDER_ICON, L"static", SS_ICON, 0, {143, 72, 0, 0}, 0, nullptr, ControlFont::None, false,
+     ControlKind::Window, IDI_FOLDER_SMALL, SmallIconSize},
+    {IDC_FOLDER_SOURCE, L"EDIT", 0, WS_EX_CLIENTEDGE, {166, 70, 432, 22}, 0, nullptr, ControlFont::Normal},
+    {IDC_FOLDER_GATHER, L"ButtonExClass", BrowseButtonStyle, 0, {606, 70, 30, 22}, 0, L"...", ControlFont::None,
+     false, ControlKind::ButtonEx, 0, 0, 102},
+    {IDC_FOLDER_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER, WS_EX_CLIENTEDGE,
+     {142, 104, 494, 100}},
+    {IDC_FOLDER_ENCRYPT, L"ButtonExClass", LargeButtonStyle, 0, {654, 56, 110, 90}, 72, nullptr, ControlFont::None,
+     false, ControlKind::ButtonEx, IDI_ENCRYPT_FOLDER, 0, 103},
+    {IDC_FOLDER_DECRYPT, L"ButtonExClass", LargeButtonStyle, 0, {654, 156, 110, 90}, 74, nullptr, ControlFont::None,
+     false, ControlKind::ButtonEx, IDI_DECRYPT_FOLDER, 0, 104},
+    {IDC_FOLDER_PROGRESS, PROGRESS_CLASSW, 0, 0, {0, 0, 0, 0}, 0, nullptr, ControlFont::None, false,
+     ControlKind::Window, 0, 0, 0, FolderJobRunning},
+    {IDC_FOLDER_PICTURE, L"static", SS_ICON, 0, {660, 276, 0, 0}, 0, nullptr, ControlFont::None, false,
+     ControlKind::Window, IDI_FOLDER_PICTURE},
+};
+static_assert(ControlIdsUnique(FolderControls), "folder page ids must be unique");
+
+HWND Control(int id)
+{
+    return GetDlgItem(MainWindow, id);
+}
+
+// Appends rows on the list's own thread with drawing held back: one
+// message per batch instead of one per file.
+void AppendRows(HWND list, const FileBatch& rows)
+{
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    int index = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (const std::wstring& path : rows) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
+        item.iItem = index++;
+        item.iImage = 0;
+        item.pszText = const_cast<wchar_t*>(path.c_str());
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, FALSE);
+}
+
+LRESULT CALLBACK FolderListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    if (message == AppendRowsMessage) {
+        AppendRows(list, *reinterpret_cast<const FileBatch*>(lParam));
+        return 0;
+    }
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
+// Collects the walk's batches and hands them to the list now and then.
+class ListFiller {
+public:
+    explicit ListFiller(HWND list) : list_(list) {}
+
+    void Add(FileBatch& batch)
+    {
+        for (std::wstring& path : batch)
+            pending_.push_back(std::move(path));
+        const auto now = std::chrono::steady_clock::now();
+        if (first_ || now - lastHandOver_ >= RowHandOverInterval)
+            HandOver(now);
+    }
+
+    void Finish() { HandOver(std::chrono::steady_clock::now()); }
+
+private:
+    void HandOver(std::chrono::steady_clock::time_point now)
+    {
+        if (!pending_.empty())
+            SendMessageW(list_, AppendRowsMessage, 0, reinterpret_cast<LPARAM>(&pending_));
+        pending_.clear();
+        lastHandOver_ = now;
+        first_ = false;
+    }
+
+    HWND list_;
+    FileBatch pending_;
+    std::chrono::steady_clock::time_point lastHandOver_{};
+    bool first_ = true;
+};
+
+void SetUpFolderList()
+{
+    HWND list = Control(IDC_FOLDER_LIST);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    HIMAGELIST images = ImageList_Create(SmallIconSize, SmallIconSize, ILC_COLOR32 | ILC_MASK, ListImageCount, 0);
+    HICON icon = static_cast<HICON>(
+        LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FILE_SMALL), IMAGE_ICON, SmallIconSize, SmallIconSize, 0));
+    if (images && icon)
+        ImageList_AddIcon(images, icon);
+    if (icon)
+        DestroyIcon(icon);
+    SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = PathColumnWidth;
+    column.pszText = const_cast<wchar_t*>(PathColumnText);
+    SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    SetWindowSubclass(list, FolderListProc, ListSubclassId, 0);
+}
+
+void PlaceProgressBar()
+{
+    constexpr int BarX = 202;
+    constexpr int BarWidth = 588;
+    constexpr int BarRaise = 272;
+    constexpr int BarHeightLess = 5;
+    RECT bar{};
+    GetWindowRect(StatusBar(), &bar);
+    MoveWindow(Control(IDC_FOLDER_PROGRESS), BarX, bar.top - BarRaise, BarWidth,
+               bar.bottom - bar.top - BarHeightLess, FALSE);
+}
+
+DWORD WINAPI GatherFolderWorker(void*)
+{
+    GatherFolder();
+    return 0;
+}
+
+void StartFolderJob(JobKind job)
+{
+    if (GetWindowTextLengthW(Control(IDC_FOLDER_SOURCE)) == 0)
+        GatherFolder();
+    if (GetWindowTextLengthW(Control(IDC_FOLDER_SOURCE)) == 0) {
+        const std::wstring text = LangString(NoFolderKey);
+        const std::wstring caption = LangString(NoFolderCaptionKey);
+        MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
+        return;
+    }
+    FolderPageState.jobMode = job;
+    if (!StartWorker(FolderJob))
+        FolderPageState.jobMode = NoJob;
+}
+
+} // namespace
+
+void FolderPage_Create(HWND parent)
+{
+    CreatePageControls(parent, MakePageTable(FolderControls));
+    SetUpFolderList();
+    PlaceProgressBar();
+    RegisterPage(FolderPageIndex, PageRoutines{FolderPage_Show, FolderPage_OnCommand});
+    FolderPageState.ShowPageInfoText();
+    SetFocus(Control(IDC_FOLDER_SOURCE));
+}
+
+void FolderPage_Show(int showCommand)
+{
+    ShowPageControls(MainWindow, MakePageTable(FolderControls), showCommand);
+    ShowPageControls(MainWindow, KeyControlsTable(), showCommand);
+    if (showCommand == SW_HIDE)
+        return;
+    FolderPageState.ShowPageInfoText();
+    SetFocus(Control(IDC_FOLDER_SOURCE));
+}
+
+void FolderPage_OnCommand(int id)
+{
+    switch (id) {
+    case IDC_FOLDER_ENCRYPT:
+        StartFolderJob(EncryptJob);
+        break;
+    case IDC_FOLDER_DECRYPT:
+        StartFolderJob(DecryptJob);
+        break;
+    case IDC_FOLDER_GATHER:
+        StartWorker(GatherFolderWorker);
+        break;
+    default:
+        break;
+    }
+}
+
+void GatherFolder()
+{
+    std::vector<wchar_t> chosen(MaxTextLength + 1, L'\0');
+    const std::wstring title = LangString(ChooseFolderTitleKey);
+    if (!BrowseForFolder(title.c_str(), chosen.data()))
+        return;
+    const std::wstring root = chosen.data();
+    HWND list = Control(IDC_FOLDER_LIST);
+    SetWindowTextW(Control(IDC_FOLDER_SOURCE), root.c_str());
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    SetGatheredRoot(root);
+    FolderPageState.SetPageInfoText(LangString(GatheringInfoKey));
+    SetStatusText(LangText(GatheringStateKey), 0, StatusStatePart);
+    SetJobControls(CryptPageKind::Folder, false);
+
+    ListFiller filler(list);
+    WalkFolder(root, [&filler](FileBatch& batch) { filler.Add(batch); });
+    filler.Finish();
+
+    SetJobControls(CryptPageKind::Folder, true);
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    FolderPageState.SetPageInfoText(
+        FormatLangText(GatheredInfoKey, MaxTextLength, count, PathTitle(root).c_str()));
+}
+
+} // namespace quenzel

@@ -1,0 +1,310 @@
+#include "crypt/jobs.h"
+
+#include "app/control_ids.h"
+#include "app/language.h"
+#include "app/long_path.h"
+#include "app/messages.h"
+#include "app/options_page_ids.h"
+#include "app/shell.h"
+#include "app/shell_helpers.h"
+#include "app/status.h"
+#include "crypt/file_page_ids.h"
+#include "crypt/folder_page_ids.h"
+#include "crypt/key_controls.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <mutex>
+
+namespace quenzel {
+
+namespace {
+
+constexpr int IdleStatusKey = 1;
+constexpr int FileEncryptingKey = 80;
+constexpr int FileDecryptingKey = 83;
+constexpr int FolderEncryptingKey = 110;
+constexpr int FolderDecryptingKey = 116;
+constexpr int SourceCannotOpenKey = 78;
+constexpr int OutputCannotCreateKey = 81;
+constexpr int EncryptedNotWrittenKey = 82;
+constexpr int DecryptedNotWrittenKey = 84;
+constexpr int FolderItemCannotOpenKey = 111;
+constexpr int FolderOutputCannotCreateKey = 112;
+constexpr int FolderDoneInfoKey = 113;
+constexpr int FolderReportKey = 114;
+constexpr int FolderReportCaptionKey = 115;
+constexpr int FolderOutputNotWrittenKey = 243;
+constexpr int ItemOutsideRootKey = 244;
+constexpr int NoMemoryKey = 245;
+constexpr int TemporaryLeftKey = 246;
+constexpr int NotRecycledKey = 247;
+constexpr int WorkerNotStartedKey = 248;
+// Silent, no questions, to the recycle bin, no error boxes.
+constexpr FILEOP_FLAGS RecycleFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
+
+constexpr int FileJobControls[] = {IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT, IDC_FILE_CHOOSE, IDC_FILE_SOURCE,
+                                   IDC_KEY_PASSWORD, IDC_KEY_LEVEL_SLIDER, IDC_TABS};
+constexpr int FolderJobControls[] = {IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT, IDC_FOLDER_GATHER, IDC_FOLDER_SOURCE,
+                                     IDC_KEY_PASSWORD, IDC_KEY_LEVEL_SLIDER, IDC_TABS};
+
+std::mutex GatheredRootLock;
+std::wstring GatheredRoot;
+
+HWND Control(int id)
+{
+    return GetDlgItem(MainWindow, id);
+}
+
+std::wstring TextOf(HWND window)
+{
+    std::wstring text(MaxTextLength + 1, L'\0');
+    const int length = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return text;
+}
+
+bool Checked(int id)
+{
+    return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::wstring CurrentGatheredRoot()
+{
+    std::lock_guard<std::mutex> hold(GatheredRootLock);
+    return GatheredRoot;
+}
+
+void SetState(int key)
+{
+    SetStatusText(LangText(key), 0, StatusStatePart);
+}
+
+// The progress bars: shown only while a job runs.
+void ShowBar(HWND bar, bool show)
+{
+    ShowWindow(bar, show ? SW_SHOW : SW_HIDE);
+}
+
+void WarnStrayTemporary(const TransformOutcome& outcome)
+{
+    if (!outcome.strayTemporary.empty())
+        WarnUserText(FormatLangText(TemporaryLeftKey, MaxTextLength, outcome.strayTemporary.c_str()));
+}
+
+// The file job's message for a failed transform; the key step has told
+// the user already when there was no key.
+void ReportFileFailure(const TransformOutcome& outcome, JobKind job)
+{
+    switch (outcome.status) {
+    case TransformStatus::Ok:
+    case TransformStatus::KeyUnavailable:
+        break;
+    case TransformStatus::SourceOpenFailed:
+    case TransformStatus::SourceReadFailed:
+        WarnUser(SourceCannotOpenKey);
+        break;
+    case TransformStatus::OutputCreateFailed:
+    case TransformStatus::ReplaceFailed:
+        WarnUser(OutputCannotCreateKey);
+        break;
+    case TransformStatus::WriteFailed:
+        WarnUser(job == DecryptJob ? DecryptedNotWrittenKey : EncryptedNotWrittenKey);
+        break;
+    case TransformStatus::OutOfMemory:
+        WarnUser(NoMemoryKey);
+        break;
+    }
+    WarnStrayTemporary(outcome);
+}
+
+void ReportFolderItemFailure(const TransformOutcome& outcome)
+{
+    switch (outcome.status) {
+    case TransformStatus::Ok:
+    case TransformStatus::KeyUnavailable:
+        break;
+    case TransformStatus::SourceOpenFailed:
+    case TransformStatus::SourceReadFailed:
+        WarnUser(FolderItemCannotOpenKey);
+        break;
+    case TransformStatus::OutputCreateFailed:
+    case TransformStatus::ReplaceFailed:
+        WarnUser(FolderOutputCannotCreateKey);
+        break;
+    case TransformStatus::WriteFailed:
+        WarnUser(FolderOutputNotWrittenKey);
+        break;
+    case TransformStatus::OutOfMemory:
+        WarnUser(NoMemoryKey);
+        break;
+    }
+    WarnStrayTemporary(outcome);
+}
+
+// The source goes to the recycle bin when the options ask for it, and only
+// when the output is another file than the source.
+void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output, JobKind job)
+{
+    const int renameOption = job == DecryptJob ? IDC_OPTIONS_ADD_DEC : IDC_OPTIONS_ADD_ENC;
+    if (!Checked(IDC_OPTIONS_RECYCLE) || !Checked(renameOption) || IsSameFile(source, output))
+        return;
+    if (!ShellFileOperation(source.c_str(), RecycleFlags, nullptr, FO_DELETE))
+        WarnUser(NotRecycledKey);
+}
+
+// Creates a folder and every missing parent, long paths included.
+bool CreateFolderChain(const std::wstring& folder)
+{
+    if (folder.empty())
+        return true;
+    const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(folder).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const size_t separator = folder.find_last_of(L"\\/");
+    if (separator != std::wstring::npos && separator > 0 && folder[separator - 1] != L':'
+        && !CreateFolderChain(folder.substr(0, separator)))
+        return false;
+    return CreateDirectoryW(ExtendedLengthPath(folder).c_str(), nullptr)
+           || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+std::wstring FolderOf(const std::wstring& path)
+{
+    const size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
+}
+
+std::wstring ListItemText(HWND list, int index)
+{
+    std::wstring text(MaxTextLength + 1, L'\0');
+    LVITEMW item{};
+    item.pszText = text.data();
+    item.cchTextMax = static_cast<int>(text.size());
+    const LRESULT length = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
+                                        reinterpret_cast<LPARAM>(&item));
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return text;
+}
+
+// One listed file of a folder job, into the output folder below the root.
+void ProcessFolderItem(const std::wstring& root, const std::wstring& item)
+{
+    std::wstring output;
+    if (!FolderJobOutputFile(root, item, FolderPageState.outputPath, output)) {
+        WarnUser(ItemOutsideRootKey);
+        return;
+    }
+    if (!CreateFolderChain(FolderOf(output))) {
+        WarnUser(FolderOutputCannotCreateKey);
+        return;
+    }
+    const TransformOutcome outcome = ApplyCipher(item, output);
+    FolderPageState.jobMode = NoJob;
+    ReportFolderItemFailure(outcome);
+}
+
+} // namespace
+
+void WarnUser(int key)
+{
+    WarnUserText(LangString(key));
+}
+
+void WarnUserText(const std::wstring& text)
+{
+    const std::wstring caption = LangString(ErrorCaptionKey);
+    MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
+}
+
+void SetGatheredRoot(const std::wstring& root)
+{
+    std::lock_guard<std::mutex> hold(GatheredRootLock);
+    GatheredRoot = root;
+}
+
+void SetJobControls(CryptPageKind kind, bool enable)
+{
+    if (kind == CryptPageKind::File)
+        for (int id : FileJobControls)
+            EnableWindow(Control(id), enable);
+    else
+        for (int id : FolderJobControls)
+            EnableWindow(Control(id), enable);
+    if (enable)
+        SetState(IdleStatusKey);
+}
+
+bool StartWorker(LPTHREAD_START_ROUTINE routine)
+{
+    HANDLE thread = CreateThread(nullptr, 0, routine, nullptr, 0, nullptr);
+    if (!thread) {
+        WarnUser(WorkerNotStartedKey);
+        return false;
+    }
+    // Nothing waits for a worker: the handle is not kept.
+    CloseHandle(thread);
+    return true;
+}
+
+DWORD WINAPI FileJob(void*)
+{
+    const std::wstring source = TextOf(Control(IDC_FILE_SOURCE));
+    const JobKind job = FilePageState.Job();
+    if (ShowConfirmDialog(CryptPageKind::File) != ConfirmOk)
+        return 0;
+    HWND bar = Control(IDC_FILE_PROGRESS);
+    SetState(job == DecryptJob ? FileDecryptingKey : FileEncryptingKey);
+    SendMessageW(bar, PBM_SETPOS, 0, 0);
+    SetJobControls(CryptPageKind::File, false);
+
+    const std::wstring output = FilePageState.outputPath;
+    const TransformOutcome outcome = ApplyCipherWithProgress(source, output, bar);
+    FilePageState.jobMode = NoJob;
+    ShowBar(bar, false);
+    SetJobControls(CryptPageKind::File, true);
+    if (outcome.status != TransformStatus::Ok) {
+        ReportFileFailure(outcome, job);
+        return 0;
+    }
+    RecycleSourceIfAsked(source, output, job);
+    ShowResultDialog();
+    return 0;
+}
+
+DWORD WINAPI FolderJob(void*)
+{
+    const std::wstring typedRoot = TextOf(Control(IDC_FOLDER_SOURCE));
+    const std::wstring root = CurrentGatheredRoot();
+    const JobKind job = FolderPageState.Job();
+    if (ShowConfirmDialog(CryptPageKind::Folder) != ConfirmOk)
+        return 0;
+    SetState(job == DecryptJob ? FolderDecryptingKey : FolderEncryptingKey);
+    SetJobControls(CryptPageKind::Folder, false);
+
+    HWND list = Control(IDC_FOLDER_LIST);
+    HWND bar = Control(IDC_FOLDER_PROGRESS);
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    // A 32-bit range: lists of more than 65,536 files move the bar too.
+    SendMessageW(bar, PBM_SETPOS, 0, 0);
+    SendMessageW(bar, PBM_SETRANGE32, 0, count > 0 ? count - 1 : 0);
+    SendMessageW(bar, PBM_SETSTEP, 1, 0);
+    for (int i = 0; i < count; ++i) {
+        ShowBar(bar, true);
+        ProcessFolderItem(root, ListItemText(list, i));
+        SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
+    }
+    FolderPageState.jobMode = NoJob;
+    SetJobControls(CryptPageKind::Folder, true);
+    ShowBar(bar, false);
+
+    const std::wstring title = PathTitle(typedRoot);
+    FolderPageState.SetPageInfoText(FormatLangText(FolderDoneInfoKey, MaxTextLength, count, title.c_str()));
+    const std::wstring report = FormatLangText(FolderReportKey, MaxTextLength, count, title.c_str());
+    const std::wstring caption = LangString(FolderReportCaptionKey);
+    MessageBoxW(MainWindow, report.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
+    return 0;
+}
+
+} // namespace quenzel

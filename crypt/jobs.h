@@ -1,0 +1,33 @@
+// The four encryption jobs: a file or every listed file of a folder,
+// encrypted or decrypted, each on a worker thread of its own.
+#pragma once
+
+#include "crypt/crypt_dialogs.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace quenzel {
+
+// Enables or disables the page's controls that could start another job
+// (and the tab control); enabling also puts the idle text in status part 0.
+void SetJobControls(CryptPageKind kind, bool enable);
+
+// Starts a worker thread running `routine`; false (after a message) when no
+// thread could be made.
+bool StartWorker(LPTHREAD_START_ROUTINE routine);
+
+// The jobs; the page's command handler has set its `JobMode`.
+DWORD WINAPI FileJob(void*);
+DWORD WINAPI FolderJob(void*);
+
+// The root the folder list was gathered from; set by `GatherFolder` with
+// the list, read by the folder job to cut each listed path.
+void SetGatheredRoot(const std::wstring& root);
+
+// A warning box owned by the main window: the language text `key`, caption 193.
+void WarnUser(int key);
+void WarnUserText(const std::wstring& text);
+
+} // namespace quenzel

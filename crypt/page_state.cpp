@@ -1,0 +1,43 @@
+#include "crypt/page_state.h"
+
+#include "app/language.h"
+#include "app/status.h"
+
+namespace quenzel {
+
+namespace {
+constexpr int FilePageInfoKey = 76;
+constexpr int FolderPageInfoKey = 105;
+} // namespace
+
+CryptPageState FilePageState(FilePageInfoKey);
+CryptPageState FolderPageState(FolderPageInfoKey);
+
+std::wstring CryptPageState::PageInfoText()
+{
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (infoSet_)
+            return info_;
+    }
+    return LangString(infoKey_);
+}
+
+void CryptPageState::SetPageInfoText(const std::wstring& text)
+{
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        info_ = text;
+        infoSet_ = true;
+    }
+    // Shown outside the lock: the status bar's thread may be asking for it.
+    SetStatusText(text.c_str(), 0, StatusInfoPart);
+}
+
+void CryptPageState::ShowPageInfoText()
+{
+    const std::wstring text = PageInfoText();
+    SetStatusText(text.c_str(), 0, StatusInfoPart);
+}
+
+} // namespace quenzel
