@@ -21,6 +21,7 @@ namespace quenzel {
 namespace {
 
 constexpr DWORD PreviewBytes = 1000;
+constexpr wchar_t ByteOrderMark = 0xFEFF;
 constexpr int RetypeGroupKey = 94;
 constexpr int FileSourceGroupKey = 95;
 constexpr int FileDestinationGroupKey = 96;
@@ -210,7 +211,11 @@ std::wstring PreviewText(const std::vector<char>& bytes)
     if (IsTextUnicode(bytes.data(), count, nullptr)) {
         std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
         memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-        return text.substr(0, text.find(L'\0'));
+        text = text.substr(0, text.find(L'\0'));
+        // The byte-order mark is no part of the text.
+        if (!text.empty() && text[0] == ByteOrderMark)
+            text.erase(0, 1);
+        return text;
     }
     const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, nullptr, 0);
     std::wstring text(static_cast<size_t>(units > 0 ? units : 0), L'\0');

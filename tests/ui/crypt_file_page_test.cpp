@@ -1,0 +1,339 @@
+// The file page driven from the outside: files encrypted and decrypted by
+// the real program, checked byte by byte against the format computed here.
+#include "tests/ui/crypt_ui_support.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace cryptui;
+
+constexpr int SourceField = 1018;
+constexpr int PasswordField = 1026;
+constexpr int LevelSlider = 1023;
+constexpr int EncryptButton = 1014;
+constexpr int DecryptButton = 1015;
+constexpr int ProgressBar = 1016;
+const std::vector<int> JobControls = {1014, 1015, 1019, 1018, 1026, 1023, 1012};
+
+struct FileJobRun {
+    std::wstring proposed;
+    std::wstring resultOutput; // the result dialog's output view
+};
+
+// Runs a file job to its result dialog and closes that.
+FileJobRun RunFileJob(Started& s, int command, const std::wstring& destination = L"")
+{
+    FileJobRun run;
+    ConfirmJob(s, command, &run.proposed, destination);
+    HWND result = WaitForDialogWith(s.app, ResultOutputId);
+    EXPECT_NE(result, nullptr);
+    if (!result)
+        return run;
+    run.resultOutput = FieldText(GetDlgItem(result, ResultOutputId));
+    EXPECT_TRUE(Press(result, IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    return run;
+}
+
+std::string ReadAll(const std::wstring& path)
+{
+    std::string bytes;
+    EXPECT_TRUE(ReadFileBytes(path, bytes)) << Narrow(path);
+    return bytes;
+}
+
+TEST(FilePage, RoundTripWithTheDefaultPassword)
+{
+    Started s;
+    Start(s, "[MAIN]\n1=1\n2=1\n3=1\n", FilePageCommand);
+    const std::wstring plain = s.Work() + L"\\a.txt";
+    const std::string text = "The quick brown fox. " + RandomBytes(5000, 1);
+    ASSERT_TRUE(WriteFileBytes(plain, text));
+    EXPECT_EQ(FieldText(s.app.Control(PasswordField)), L"MORVANTE");
+
+    SetFieldText(s.app.Control(SourceField), plain);
+    FileJobRun run = RunFileJob(s, EncryptButton);
+    EXPECT_EQ(run.proposed, plain + L".enc");
+    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed(text, "MORVANTE", 7));
+    EXPECT_TRUE(ReadAll(plain) == text) << "the source stays without the recycle option";
+    EXPECT_EQ(StatusText(s, 0), L"Ready");
+
+    SetFieldText(s.app.Control(SourceField), plain + L".enc");
+    run = RunFileJob(s, DecryptButton);
+    EXPECT_EQ(run.proposed, plain + L".dec");
+    EXPECT_TRUE(ReadAll(plain + L".dec") == text);
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(FilePage, EmptiedPasswordUsesWelkAndReplacesInPlace)
+{
+    Started s;
+    Start(s, "[MAIN]\n0=1\n", FilePageCommand);
+    const std::wstring plain = s.Work() + L"\\b.bin";
+    const std::string bytes = RandomBytes(250, 2);
+    ASSERT_TRUE(WriteFileBytes(plain, bytes));
+    SetFieldText(s.app.Control(PasswordField), L"");
+    SendMessageW(s.app.Control(LevelSlider), TBM_SETPOS, TRUE, 0);
+    SetFieldText(s.app.Control(SourceField), plain);
+    const FileJobRun run = RunFileJob(s, EncryptButton);
+    EXPECT_EQ(run.proposed, plain) << "no renaming option: the source itself";
+    EXPECT_TRUE(ReadAll(plain) == Transformed(bytes, "WELK", 0)) << "replaced in place, never recycled";
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(FilePage, PasswordInTheAnsiCodePageAndExtremeLevels)
+{
+    Started s;
+    Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    const std::string plain = RandomBytes(99, 3);
+    const std::string ansiPassword = "\x4D\xFC\x6C\x6C\x65\x72\x80"; // "Müller€" in Windows-1252
+    SetFieldText(s.app.Control(PasswordField), L"M\u00FCller\u20AC");
+    for (int level : {255, 7, 0}) {
+        const std::wstring path = s.Work() + L"\\level" + std::to_wstring(level) + L".bin";
+        ASSERT_TRUE(WriteFileBytes(path, plain));
+        SendMessageW(s.app.Control(LevelSlider), TBM_SETPOS, TRUE, level);
+        SetFieldText(s.app.Control(SourceField), path);
+        RunFileJob(s, EncryptButton);
+        EXPECT_TRUE(ReadAll(path + L".enc") == Transformed(plain, ansiPassword, static_cast<unsigned char>(level)))
+            << level;
+    }
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(FilePage, KeyFileAndAKeyFileThatIsGone)
+{
+    Started s;
+    const std::wstring key = L"C:\\users\\Public\\quenzel-test-key-" + std::to_wstring(GetCurrentProcessId());
+    const std::string keyBytes = RandomBytes(37, 4);
+    ASSERT_TRUE(WriteFileBytes(key, keyBytes));
+    const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(key) + "\n[MAIN]\n1=1\n";
+    Start(s, ini.c_str(), FilePageCommand);
+    const std::wstring plain = s.Work() + L"\\c.bin";
+    const std::string bytes = RandomBytes(4096, 5);
+    ASSERT_TRUE(WriteFileBytes(plain, bytes));
+    SetFieldText(s.app.Control(SourceField), plain);
+    RunFileJob(s, EncryptButton);
+    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed(bytes, keyBytes, 7));
+
+    // Without its key nothing is written: the earlier output stays as it was.
+    ASSERT_TRUE(DeleteFileW(key.c_str()));
+    ConfirmJob(s, EncryptButton);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The key file cannot be opened.", 0), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed(bytes, keyBytes, 7));
+    EXPECT_EQ(WaitForDialogWith(s.app, ResultOutputId, Millis(500)), nullptr) << "no result for a failed job";
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(FilePage, ProposedNamesFollowTheOptionsAndCancelChangesNothing)
+{
+    Started s;
+    Start(s, nullptr, FilePageCommand);
+    struct Case {
+        std::vector<int> checked;
+        int command;
+        std::wstring source, proposed;
+    };
+    const Case cases[] = {
+        {{1057}, EncryptButton, L"C:\\d\\a.txt", L"C:\\d\\a.txt.enc"},
+        {{}, EncryptButton, L"C:\\d\\a.txt", L"C:\\d\\a.txt"},
+        {{1058, 1059}, DecryptButton, L"C:\\d\\a.txt.enc", L"C:\\d\\a.txt.dec"},
+        {{1058}, DecryptButton, L"C:\\d\\a.txt.enc", L"C:\\d\\a.txt"},
+        {{1058}, DecryptButton, L"C:\\d\\a.ENC", L"C:\\d\\a.ENC"},
+        {{1059}, DecryptButton, L"C:\\d\\a.enc", L"C:\\d\\a.enc.dec"},
+        {{1057}, DecryptButton, L"C:\\d\\a.txt", L"C:\\d\\a.txt"},
+    };
+    for (const Case& c : cases) {
+        for (int id = 1056; id <= 1059; ++id) {
+            const bool on = std::find(c.checked.begin(), c.checked.end(), id) != c.checked.end();
+            SendMessageW(s.app.Control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+        SetFieldText(s.app.Control(SourceField), c.source);
+        HWND dialog = OpenConfirmation(s, c.command);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(FieldText(GetDlgItem(dialog, ConfirmDestinationId)), c.proposed) << Narrow(c.source);
+        EXPECT_EQ(WindowText(dialog), c.command == EncryptButton ? L"Confirm encryption with password"
+                                                                 : L"Confirm source and destination");
+        ASSERT_TRUE(Press(dialog, IDCANCEL));
+        EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+        EXPECT_FALSE(IsWindowVisible(s.app.Control(ProgressBar)));
+        EXPECT_EQ(StatusText(s, 0), L"Ready");
+    }
+    EXPECT_FALSE(FileExists(L"C:\\d"));
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(FilePage, PasswordTypedAgainBeforeAnEncryption)
+{
+    Started s;
+    Start(s, "[OPTIONS]\nReType=1\n[MAIN]\n1=1\n", FilePageCommand);
+    const std::wstring plain = s.Work() + L"\\d.txt";
+    ASSERT_TRUE(WriteFileBytes(plain, "secret"));
+    SetFieldText(s.app.Control(SourceField), plain);
+
+    HWND dialog = OpenConfirmation(s, EncryptButton);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_NE(GetDlgItem(dialog, RetypeId), nullptr);
+    SetFieldText(GetDlgItem(dialog, RetypeId), L"MORVANTX");
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(DismissMessageBox(s.app), L"The two passwords are not the same.\nType the password again.");
+    EXPECT_TRUE(IsWindow(dialog)) << "a mismatch keeps the dialog open";
+    SetFieldText(GetDlgItem(dialog, RetypeId), L"MORVANTE");
+    ASSERT_TRUE(Press(dialog, IDOK));
+    HWND result = WaitForDialogWith(s.app, ResultOutputId);
+    ASSERT_NE(result, nullptr);
+    ASSERT_TRUE(Press(result, IDOK));
+    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed("secret", "MORVANTE", 7));
+
+    // An empty password and an empty re-entry are the same.
+    SetFieldText(s.app.Control(PasswordField), L"");
+    dialog = OpenConfirmation(s, EncryptButton);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(Press(dialog, IDOK));
+    result = WaitForDialogWith(s.app, ResultOutputId);
+    ASSERT_NE(result, nullptr);
+    ASSERT_TRUE(Press(result, IDOK));
+    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed("secret", "WELK", 7));
+
+    // A decryption never asks again.
+    SetFieldText(s.app.Control(SourceField), plain + L".enc");
+    dialog = OpenConfirmation(s, DecryptButton);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(GetDlgItem(dialog, RetypeId), nullptr);
+    ASSERT_TRUE(Press(dialog, IDCANCEL));
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(FilePage, KeyFileModeNeverAsksForThePasswordAgain)
+{
+    Started s;
+    Start(s, "[OPTIONS]\nReType=1\n[PASSWORD]\nPath=1\n", FilePageCommand);
+    SetFieldText(s.app.Control(SourceField), L"C:\\x.txt");
+    HWND dialog = OpenConfirmation(s, EncryptButton);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(GetDlgItem(dialog, RetypeId), nullptr);
+    EXPECT_EQ(WindowText(dialog), L"Confirm source and destination");
+    ASSERT_TRUE(Press(dialog, IDCANCEL));
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(FilePage, ResultPreviewsOfUtf16AndAnsiText)
+{
+    Started s;
+    Start(s, "[MAIN]\n1=1\n2=1\n3=1\n", FilePageCommand);
+    std::wstring wide;
+    while (wide.size() < 2500)
+        wide += L"Gr\u00FC\u00DFe aus K\u00F6ln \u20AC. ";
+    const std::wstring utf16 = s.Work() + L"\\wide.txt";
+    const std::string utf16Bytes = Utf16File(wide.substr(0, 2499));
+    ASSERT_EQ(utf16Bytes.size(), 5000u);
+    ASSERT_TRUE(WriteFileBytes(utf16, utf16Bytes));
+    SetFieldText(s.app.Control(SourceField), utf16);
+    RunFileJob(s, EncryptButton);
+    SetFieldText(s.app.Control(SourceField), utf16 + L".enc");
+    EXPECT_EQ(RunFileJob(s, DecryptButton).resultOutput, wide.substr(0, 499)) << "the first 1000 bytes";
+
+    const std::wstring ansi = s.Work() + L"\\ansi.txt";
+    ASSERT_TRUE(WriteFileBytes(ansi, "Gr\xFC\xDF" "e \x80"));
+    SetFieldText(s.app.Control(SourceField), ansi);
+    RunFileJob(s, EncryptButton);
+    SetFieldText(s.app.Control(SourceField), ansi + L".enc");
+    EXPECT_EQ(RunFileJob(s, DecryptButton).resultOutput, L"Gr\u00FC\u00DFe \u20AC");
+    EXPECT_TRUE(s.app.Close());
+}
+
+// Wine's recycle bin is the trash folder below the host's home, which Wine
+// names in WINEHOMEDIR as "\\??\\Z:\\...".
+std::wstring TrashFolder()
+{
+    wchar_t home[MAX_PATH] = L"";
+    if (!GetEnvironmentVariableW(L"WINEHOMEDIR", home, MAX_PATH))
+        return {};
+    std::wstring folder = home;
+    if (folder.rfind(L"\\??\\", 0) == 0)
+        folder.erase(0, 4);
+    return folder + L"\\.local\\share\\Trash\\files";
+}
+
+TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
+{
+    Started s;
+    Start(s, "[MAIN]\n0=1\n1=1\n", FilePageCommand);
+    const std::wstring name = L"recycled-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    const std::wstring plain = s.Work() + L"\\" + name;
+    ASSERT_TRUE(WriteFileBytes(plain, "to the bin"));
+    SetFieldText(s.app.Control(SourceField), plain);
+    RunFileJob(s, EncryptButton);
+    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed("to the bin", "MORVANTE", 7));
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(plain); }));
+    EXPECT_TRUE(FileExists(TrashFolder() + L"\\" + name)) << Narrow(TrashFolder());
+
+    // The destination typed as the source in other letters is the source:
+    // it is replaced in place and never sent to the bin.
+    const std::wstring other = s.Work() + L"\\same.txt";
+    ASSERT_TRUE(WriteFileBytes(other, "only copy"));
+    SetFieldText(s.app.Control(SourceField), other);
+    RunFileJob(s, EncryptButton, s.Work() + L"\\.\\SAME.TXT");
+    EXPECT_TRUE(ReadAll(other) == Transformed("only copy", "MORVANTE", 7));
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(FilePage, ReadOnlyDestinationStaysAndIsReported)
+{
+    Started s;
+    Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    const std::wstring plain = s.Work() + L"\\e.txt";
+    ASSERT_TRUE(WriteFileBytes(plain, "new content"));
+    ASSERT_TRUE(WriteFileBytes(plain + L".enc", "older output"));
+    ASSERT_TRUE(SetFileAttributesW((plain + L".enc").c_str(), FILE_ATTRIBUTE_READONLY));
+    SetFieldText(s.app.Control(SourceField), plain);
+    ConfirmJob(s, EncryptButton);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The output file cannot be created.", 0), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    EXPECT_TRUE(ReadAll(plain + L".enc") == "older output");
+    EXPECT_TRUE(ReadAll(plain) == "new content");
+    SetFileAttributesW((plain + L".enc").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // A source that another program holds open is reported, nothing is written.
+    HANDLE held = CreateFileW(plain.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ConfirmJob(s, EncryptButton);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The file cannot be opened.", 0), 0u);
+    CloseHandle(held);
+    EXPECT_TRUE(ReadAll(plain + L".enc") == "older output");
+    EXPECT_TRUE(s.app.Close());
+}
+
+// A killed program leaves the source and the earlier output as they were.
+TEST(FilePage, KilledDuringALargeJobLeavesBothFilesIntact)
+{
+    Started s;
+    Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    const std::wstring plain = s.Work() + L"\\large.bin";
+    constexpr LONGLONG LargeSize = 3LL << 30;
+    {
+        HANDLE file = CreateFileW(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end;
+        end.QuadPart = LargeSize;
+        const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+        CloseHandle(file);
+        ASSERT_TRUE(sized);
+    }
+    ASSERT_TRUE(WriteFileBytes(plain + L".enc", "earlier output"));
+    SetFieldText(s.app.Control(SourceField), plain);
+    ConfirmJob(s, EncryptButton);
+    HWND bar = s.app.Control(ProgressBar);
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) >= 5; }));
+    const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+    s.app.Kill();
+    ASSERT_LT(position, 95) << "the job ended before it could be interrupted";
+    EXPECT_TRUE(ReadAll(plain + L".enc") == "earlier output");
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(plain.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ((LONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow, LargeSize);
+}
+
+} // namespace

@@ -1,0 +1,143 @@
+#include "tests/ui/crypt_ui_support.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <random>
+
+namespace cryptui {
+
+namespace {
+struct DialogSearch {
+    DWORD processId;
+    int controlId;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window) || ClassNameOf(window) != L"#32770")
+        return TRUE;
+    if (!GetDlgItem(window, search->controlId))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+} // namespace
+
+std::string Transformed(const std::string& data, const std::string& key, unsigned char level)
+{
+    std::string out(data);
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char>(static_cast<unsigned char>(out[i]) ^ level
+                                   ^ static_cast<unsigned char>(key[i % key.size()]));
+    return out;
+}
+
+std::string RandomBytes(size_t n, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    std::string out(n, '\0');
+    for (auto& c : out)
+        c = static_cast<char>(gen());
+    return out;
+}
+
+void Start(Started& s, const char* ini, int pageCommand)
+{
+    ASSERT_TRUE(s.folder.Ready());
+    if (ini) {
+        ASSERT_TRUE(s.folder.WriteIni(ini));
+    }
+    ASSERT_TRUE(CreateDirectoryW(s.Work().c_str(), nullptr));
+    ASSERT_TRUE(s.app.Start(s.folder));
+    s.window = s.app.WaitForMainWindow();
+    ASSERT_NE(s.window, nullptr);
+    PostCommand(s.window, pageCommand);
+    const int pathField = pageCommand == FilePageCommand ? 1018 : 1046;
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(pathField)) != FALSE; }));
+}
+
+std::wstring FieldText(HWND field)
+{
+    std::vector<wchar_t> text(32768, L'\0');
+    SendMessageW(field, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
+
+void SetFieldText(HWND field, const std::wstring& text)
+{
+    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring StatusText(Started& s, int part)
+{
+    return StatusBarText(s.app.Process(), s.app.Control(StatusBarId), part);
+}
+
+HWND WaitForDialogWith(App& app, int controlId, Millis timeout)
+{
+    DialogSearch search{app.ProcessId(), controlId, nullptr};
+    WaitUntil([&] {
+        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    }, timeout);
+    return search.found;
+}
+
+std::wstring DismissMessageBox(App& app)
+{
+    HWND box = WaitForDialogWith(app, MessageTextId);
+    if (!box)
+        return L"<no message box>";
+    const std::wstring text = FieldText(GetDlgItem(box, MessageTextId));
+    Press(box, IDOK);
+    return text;
+}
+
+bool Press(HWND dialog, int buttonId)
+{
+    PostMessageW(dialog, WM_COMMAND, static_cast<WPARAM>(buttonId), 0);
+    return WaitUntil([&] { return !IsWindow(dialog); });
+}
+
+HWND OpenConfirmation(Started& s, int command)
+{
+    PostCommand(s.window, command);
+    return WaitForDialogWith(s.app, ConfirmDestinationId);
+}
+
+void ConfirmJob(Started& s, int command, std::wstring* proposed, const std::wstring& destination)
+{
+    HWND dialog = OpenConfirmation(s, command);
+    ASSERT_NE(dialog, nullptr);
+    if (proposed)
+        *proposed = FieldText(GetDlgItem(dialog, ConfirmDestinationId));
+    if (!destination.empty())
+        SetFieldText(GetDlgItem(dialog, ConfirmDestinationId), destination);
+    ASSERT_TRUE(Press(dialog, IDOK));
+}
+
+void ChooseInFolderPicker(App& app, const std::wstring& folder)
+{
+    HWND picker = app.WaitForTopWindow(L"#32770");
+    ASSERT_NE(picker, nullptr);
+    RemoteBuffer path(app.Process(), (folder.size() + 1) * sizeof(wchar_t));
+    ASSERT_TRUE(path.Write(folder.c_str(), (folder.size() + 1) * sizeof(wchar_t)));
+    SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.Address()));
+    PostMessageW(picker, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+}
+
+bool AllEnabled(Started& s, const std::vector<int>& ids)
+{
+    for (int id : ids)
+        if (!IsWindowEnabled(s.app.Control(id)))
+            return false;
+    return true;
+}
+
+} // namespace cryptui

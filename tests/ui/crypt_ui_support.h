@@ -1,0 +1,62 @@
+// Helpers of the encryption pages' UI tests: the program started with a
+// settings file, its dialogs found by their controls, and the format
+// computed byte by byte, independently of the program.
+#pragma once
+
+#include "tests/support/ui_driver.h"
+
+#include <string>
+#include <vector>
+
+namespace cryptui {
+
+using namespace uitest;
+
+inline constexpr int FilePageCommand = 5009;
+inline constexpr int FolderPageCommand = 5010;
+inline constexpr int StatusBarId = 1000;
+inline constexpr int MessageTextId = 0xFFFF; // the text of a message box
+inline constexpr int ConfirmDestinationId = 1174;
+inline constexpr int RetypeId = 1171;
+inline constexpr int ResultOutputId = 1038;
+inline constexpr int ResultSourceId = 1037;
+
+// byte i ^ level ^ key[i mod L]
+std::string Transformed(const std::string& data, const std::string& key, unsigned char level);
+std::string RandomBytes(size_t n, unsigned seed);
+
+struct Started {
+    ProgramFolder folder;
+    App app;
+    HWND window = nullptr;
+    // A scratch folder for the test's files, removed with the program folder.
+    std::wstring Work() const { return folder.Path() + L"\\work"; }
+};
+
+// Starts the program with the given settings (UTF-8 INI text) on a page.
+void Start(Started& s, const char* ini, int pageCommand);
+
+std::wstring FieldText(HWND field);
+void SetFieldText(HWND field, const std::wstring& text);
+std::wstring StatusText(Started& s, int part);
+
+// A dialog of the process that has a control with this id, once it is there.
+HWND WaitForDialogWith(App& app, int controlId, Millis timeout = DefaultTimeout);
+// The text of a message box of the process, dismissed with OK.
+std::wstring DismissMessageBox(App& app);
+// Presses a dialog's button and waits for the dialog to go.
+bool Press(HWND dialog, int buttonId);
+
+// Starts a job (posts the command) and answers the confirmation with OK;
+// the proposed destination comes back in `proposed`, and `destination`
+// replaces it when not empty.
+HWND OpenConfirmation(Started& s, int command);
+void ConfirmJob(Started& s, int command, std::wstring* proposed = nullptr, const std::wstring& destination = L"");
+
+// Chooses a folder in the open folder picker and presses OK.
+void ChooseInFolderPicker(App& app, const std::wstring& folder);
+
+// True when every control of the list is enabled (the job has ended).
+bool AllEnabled(Started& s, const std::vector<int>& ids);
+
+} // namespace cryptui
