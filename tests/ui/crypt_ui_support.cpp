@@ -1,5 +1,6 @@
 #include "tests/ui/crypt_ui_support.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -27,6 +28,18 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM param)
     return FALSE;
 }
 } // namespace
+
+Started::Started()
+{
+    static unsigned counter = 0;
+    work_ = L"C:\\quenzel-work-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+}
+
+Started::~Started()
+{
+    app.Kill();
+    RemoveTree(work_);
+}
 
 std::string Transformed(const std::string& data, const std::string& key, unsigned char level)
 {
@@ -121,13 +134,43 @@ void ConfirmJob(Started& s, int command, std::wstring* proposed, const std::wstr
     ASSERT_TRUE(Press(dialog, IDOK));
 }
 
+namespace {
+// The text of the folder picker's selected tree item.
+std::wstring PickerSelection(App& app, HWND picker)
+{
+    HWND tree = FindWindowExW(picker, nullptr, WC_TREEVIEWW, nullptr);
+    if (!tree)
+        return {};
+    const auto selected = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!selected)
+        return {};
+    constexpr size_t TextUnits = 520;
+    RemoteBuffer remote(app.Process(), sizeof(TVITEMW) + TextUnits * sizeof(wchar_t));
+    TVITEMW item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = selected;
+    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.Address()) + sizeof(TVITEMW));
+    item.cchTextMax = static_cast<int>(TextUnits);
+    std::vector<wchar_t> text(TextUnits, L'\0');
+    if (!remote.Write(&item, sizeof item) || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.Address()))
+        || !remote.Read(text.data(), (TextUnits - 1) * sizeof(wchar_t), sizeof(TVITEMW)))
+        return {};
+    return text.data();
+}
+} // namespace
+
 void ChooseInFolderPicker(App& app, const std::wstring& folder)
 {
     HWND picker = app.WaitForTopWindow(L"#32770");
     ASSERT_NE(picker, nullptr);
     RemoteBuffer path(app.Process(), (folder.size() + 1) * sizeof(wchar_t));
     ASSERT_TRUE(path.Write(folder.c_str(), (folder.size() + 1) * sizeof(wchar_t)));
-    SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.Address()));
+    // The picker fills its tree after it shows: select until it has taken.
+    const std::wstring name = folder.substr(folder.find_last_of(L'\\') + 1);
+    ASSERT_TRUE(WaitUntil([&] {
+        SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.Address()));
+        return PickerSelection(app, picker) == name;
+    })) << Narrow(PickerSelection(app, picker));
     PostMessageW(picker, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
 }

@@ -26,11 +26,20 @@ std::string Transformed(const std::string& data, const std::string& key, unsigne
 std::string RandomBytes(size_t n, unsigned seed);
 
 struct Started {
+    Started();
+    ~Started();
+    Started(const Started&) = delete;
+    Started& operator=(const Started&) = delete;
+
     ProgramFolder folder;
     App app;
     HWND window = nullptr;
-    // A scratch folder for the test's files, removed with the program folder.
-    std::wstring Work() const { return folder.Path() + L"\\work"; }
+    // A scratch folder for the test's files, near the drive's root so the
+    // folder picker can reach it; removed again at the end.
+    std::wstring Work() const { return work_; }
+
+private:
+    std::wstring work_;
 };
 
 // Starts the program with the given settings (UTF-8 INI text) on a page.

@@ -1,0 +1,174 @@
+// The folder page driven from the outside: a tree listed, encrypted into
+// another folder with its sub-folders, and decrypted back.
+#include "tests/ui/crypt_ui_support.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using namespace cryptui;
+
+constexpr int FolderField = 1046;
+constexpr int GatherButton = 1047;
+constexpr int FileList = 1048;
+constexpr int EncryptButton = 1040;
+constexpr int DecryptButton = 1041;
+const std::vector<int> JobControls = {1040, 1041, 1047, 1046, 1026, 1023, 1012};
+
+// relative path -> content
+using Tree = std::map<std::wstring, std::string>;
+
+void MakeTree(const std::wstring& root, const Tree& tree)
+{
+    ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+    for (const auto& [relative, content] : tree) {
+        for (size_t at = relative.find(L'\\', 1); at != std::wstring::npos; at = relative.find(L'\\', at + 1))
+            CreateDirectoryW((root + relative.substr(0, at)).c_str(), nullptr);
+        ASSERT_TRUE(WriteFileBytes(root + relative, content));
+    }
+}
+
+void ExpectTree(const std::wstring& root, const Tree& tree, const std::string& key, unsigned char level)
+{
+    for (const auto& [relative, content] : tree) {
+        std::string out;
+        ASSERT_TRUE(ReadFileBytes(root + relative, out)) << Narrow(root + relative);
+        EXPECT_TRUE(out == Transformed(content, key, level)) << Narrow(root + relative);
+    }
+}
+
+int ListCount(Started& s)
+{
+    return static_cast<int>(SendMessageW(s.app.Control(FileList), LVM_GETITEMCOUNT, 0, 0));
+}
+
+// Lists the folder with the "..." button and waits for the walk to end.
+void Gather(Started& s, const std::wstring& folder)
+{
+    PostCommand(s.window, GatherButton);
+    ChooseInFolderPicker(s.app, folder);
+    // Only a folder the picker really chose may be processed.
+    ASSERT_TRUE(WaitUntil([&] { return FieldText(s.app.Control(FolderField)) == folder; }))
+        << Narrow(FieldText(s.app.Control(FolderField)));
+    ASSERT_TRUE(WaitUntil([&] { return StatusText(s, 1).find(L"file(s) found") != std::wstring::npos; }));
+    ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+}
+
+// Runs a folder job to its report and returns the report's text.
+std::wstring RunFolderJob(Started& s, int command, std::wstring* proposed = nullptr,
+                          const std::wstring& destination = L"")
+{
+    ConfirmJob(s, command, proposed, destination);
+    const std::wstring report = DismissMessageBox(s.app);
+    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    return report;
+}
+
+const Tree SampleTree = {
+    {L"\\x.txt", "root file"},
+    {L"\\a\\b.txt", std::string(3000, 'b')},
+    {L"\\a\\b\\c.txt", "deep"},
+    {L"\\empty.txt", ""},
+};
+
+TEST(FolderPage, EncryptsIntoEncryptedKeepingSubFoldersAndDecryptsBack)
+{
+    Started s;
+    Start(s, "[MAIN]\n5=1\n6=1\n7=1\n", FolderPageCommand);
+    const std::wstring root = s.Work() + L"\\Docs";
+    MakeTree(root, SampleTree);
+    Gather(s, root);
+    EXPECT_EQ(ListCount(s), 4);
+    EXPECT_EQ(StatusText(s, 1), L"4 file(s) found in \"Docs\"");
+    EXPECT_EQ(ListViewText(s.app.Process(), s.app.Control(FileList), 0, 0).find(root + L"\\"), 0u);
+
+    std::wstring proposed;
+    const std::wstring report = RunFolderJob(s, EncryptButton, &proposed);
+    EXPECT_EQ(proposed, root + L"\\Encrypted");
+    EXPECT_EQ(report.rfind(L"4 file(s) listed from \"Docs\"", 0), 0u) << Narrow(report);
+    EXPECT_EQ(StatusText(s, 1), L"4 file(s) processed from \"Docs\"");
+    ExpectTree(root + L"\\Encrypted", SampleTree, "MORVANTE", 7);
+
+    Gather(s, root + L"\\Encrypted");
+    RunFolderJob(s, DecryptButton, &proposed);
+    EXPECT_EQ(proposed, root + L"\\Decrypted");
+    ExpectTree(root + L"\\Decrypted", SampleTree, std::string(1, '\0'), 0);
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
+{
+    Started s;
+    Start(s, nullptr, FolderPageCommand);
+    const std::wstring root = s.Work() + L"\\Locked";
+    MakeTree(root, SampleTree);
+    Gather(s, root);
+    HANDLE held = CreateFileW((root + L"\\a\\b.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::wstring out = s.Work() + L"\\Out";
+    ConfirmJob(s, EncryptButton, nullptr, out);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"A file of the folder cannot be opened", 0), 0u);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"4 file(s) listed", 0), 0u) << "the report counts every item";
+    CloseHandle(held);
+    EXPECT_FALSE(FileExists(out + L"\\a\\b.txt"));
+    Tree others = SampleTree;
+    others.erase(L"\\a\\b.txt");
+    ExpectTree(out, others, "MORVANTE", 7);
+    EXPECT_TRUE(s.app.Close());
+}
+
+// The listed paths are cut by the folder that was listed, not by what the
+// folder field holds when the job starts.
+TEST(FolderPage, FolderFieldEditedAfterListingCannotMisplaceOutput)
+{
+    Started s;
+    Start(s, nullptr, FolderPageCommand);
+    const std::wstring root = s.Work() + L"\\Listed";
+    MakeTree(root, SampleTree);
+    Gather(s, root);
+    SetFieldText(s.app.Control(FolderField), L"C:\\a");
+    const std::wstring out = s.Work() + L"\\Out";
+    RunFolderJob(s, EncryptButton, nullptr, out);
+    ExpectTree(out, SampleTree, "MORVANTE", 7);
+    EXPECT_FALSE(FileExists(s.Work() + L"\\OutListed"));
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(FolderPage, ProposedFoldersAndCancel)
+{
+    Started s;
+    Start(s, "[MAIN]\n8=1\n9=1\n", FolderPageCommand);
+    SetFieldText(s.app.Control(FolderField), L"D:\\Docs\\Encrypted");
+    HWND dialog = OpenConfirmation(s, EncryptButton);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(FieldText(GetDlgItem(dialog, ConfirmDestinationId)), L"c:\\My Encrypted");
+    EXPECT_EQ(FieldText(GetDlgItem(dialog, 1036)), L"Process 0 file(s) from the folder \"Encrypted\" now?");
+    ASSERT_TRUE(Press(dialog, IDCANCEL));
+    SetFieldText(s.app.Control(1067), L"E:\\Plain");
+    dialog = OpenConfirmation(s, DecryptButton);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(FieldText(GetDlgItem(dialog, ConfirmDestinationId)), L"E:\\Plain");
+    ASSERT_TRUE(Press(dialog, IDCANCEL));
+    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    EXPECT_EQ(StatusText(s, 0), L"Ready");
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(FolderPage, EmptyListIsProcessedAsNothing)
+{
+    Started s;
+    Start(s, nullptr, FolderPageCommand);
+    const std::wstring root = s.Work() + L"\\Empty";
+    ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+    Gather(s, root);
+    EXPECT_EQ(StatusText(s, 1), L"0 file(s) found in \"Empty\"");
+    EXPECT_EQ(RunFolderJob(s, EncryptButton, nullptr, s.Work() + L"\\Out").rfind(L"0 file(s) listed", 0), 0u);
+    EXPECT_FALSE(FileExists(s.Work() + L"\\Out"));
+    EXPECT_TRUE(s.app.Close());
+}
+
+} // namespace
