@@ -38,9 +38,9 @@ constexpr int NoFolderCaptionKey = 167;
 // The walk's rows reach the list at most this often, so the list fills
 // visibly while the hand-over costs little.
 constexpr std::chrono::milliseconds RowHandOverInterval{100};
-// Sent by the walk to the folder list: append the rows of a FileBatch.
+// Sent by the walk to the row courier: append the rows of a FileBatch.
 constexpr UINT AppendRowsMessage = WM_APP + 1;
-constexpr UINT_PTR ListSubclassId = 1;
+constexpr wchar_t RowCourierClass[] = L"QuenzelFolderRows";
 
 bool FolderJobRunning()
 {
@@ -92,19 +92,35 @@ void AppendRows(HWND list, const FileBatch& rows)
     InvalidateRect(list, nullptr, FALSE);
 }
 
-LRESULT CALLBACK FolderListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+// The walk's rows reach the list through a message-only window of the
+// window's thread: the list itself is left unsubclassed, since every message
+// through a subclass chain costs a property look-up (a server call under Wine).
+LRESULT CALLBACK RowCourierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == AppendRowsMessage) {
-        AppendRows(list, *reinterpret_cast<const FileBatch*>(lParam));
+        AppendRows(GetDlgItem(MainWindow, IDC_FOLDER_LIST), *reinterpret_cast<const FileBatch*>(lParam));
         return 0;
     }
-    return DefSubclassProc(list, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND RowCourier = nullptr;
+
+void CreateRowCourier()
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = RowCourierProc;
+    wc.hInstance = Instance;
+    wc.lpszClassName = RowCourierClass;
+    RegisterClassExW(&wc);
+    RowCourier = CreateWindowExW(0, RowCourierClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, Instance, nullptr);
 }
 
 // Collects the walk's batches and hands them to the list now and then.
 class ListFiller {
 public:
-    explicit ListFiller(HWND list) : list_(list) {}
+    ListFiller() = default;
 
     void Add(FileBatch& batch)
     {
@@ -120,14 +136,15 @@ public:
 private:
     void HandOver(std::chrono::steady_clock::time_point now)
     {
-        if (!pending_.empty())
-            SendMessageW(list_, AppendRowsMessage, 0, reinterpret_cast<LPARAM>(&pending_));
+        if (!pending_.empty() && RowCourier)
+            SendMessageW(RowCourier, AppendRowsMessage, 0, reinterpret_cast<LPARAM>(&pending_));
+        else if (!pending_.empty())
+            AppendRows(GetDlgItem(MainWindow, IDC_FOLDER_LIST), pending_);
         pending_.clear();
         lastHandOver_ = now;
         first_ = false;
     }
 
-    HWND list_;
     FileBatch pending_;
     std::chrono::steady_clock::time_point lastHandOver_{};
     bool first_ = true;
@@ -151,7 +168,6 @@ void SetUpFolderList()
     column.cx = PathColumnWidth;
     column.pszText = const_cast<wchar_t*>(PathColumnText);
     SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-    SetWindowSubclass(list, FolderListProc, ListSubclassId, 0);
 }
 
 void PlaceProgressBar()
@@ -193,6 +209,7 @@ void FolderPage_Create(HWND parent)
 {
     CreatePageControls(parent, MakePageTable(FolderControls));
     SetUpFolderList();
+    CreateRowCourier();
     PlaceProgressBar();
     RegisterPage(FolderPageIndex, PageRoutines{FolderPage_Show, FolderPage_OnCommand});
     FolderPageState.ShowPageInfoText();
@@ -241,7 +258,7 @@ void GatherFolder()
     SetStatusText(LangText(GatheringStateKey), 0, StatusStatePart);
     SetJobControls(CryptPageKind::Folder, false);
 
-    ListFiller filler(list);
+    ListFiller filler;
     WalkFolder(root, [&filler](FileBatch& batch) { filler.Add(batch); });
     filler.Finish();
 
