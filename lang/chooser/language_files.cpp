@@ -133,6 +133,8 @@ CopyResult MakeDefaultLanguage(const std::wstring& langDir, const std::string& c
     UniqueFile temp = CreateTempFile(langDir, tempPath);
     if (!temp)
         return CopyResult::FolderNotWritable;
+    // On failure the temporary file is removed as well as it can be; the
+    // failure reported to the user is the write or the move itself.
     if (!WriteWholeFile(temp.Get(), content)) {
         temp.Reset();
         DeleteFileW(Extended(tempPath).c_str());
