@@ -50,6 +50,9 @@ public:
     std::wstring IniPath() const { return path_ + L"\\Quenzel.ini"; }
     // Writes Quenzel.ini with the given UTF-8 content as UTF-16LE text.
     bool WriteIni(const std::string& utf8Content) const;
+    // Copies one more file of the build's program folder (e.g. L"lang\\german.lng")
+    // to the same place in this folder.
+    bool CopyFromBuild(const std::wstring& relativePath) const;
     bool Ready() const { return ready_; }
 
 private:
@@ -68,6 +71,9 @@ public:
 
     // Starts the program with the given command-line arguments.
     bool Start(const ProgramFolder& folder, const std::wstring& arguments = L"");
+    // Starts any program of the folder (e.g. language.exe) in `workingDir`.
+    bool StartProgram(const std::wstring& exePath, const std::wstring& workingDir,
+                      const std::wstring& arguments = L"");
     DWORD ProcessId() const { return processId_; }
     HANDLE Process() const { return process_; }
 
