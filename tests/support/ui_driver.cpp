@@ -370,6 +370,13 @@ void PostClick(HWND button)
     PostMessageW(button, BM_CLICK, 0, 0);
 }
 
+void PostMouseClick(HWND control)
+{
+    constexpr int Inside = 5;
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Inside, Inside));
+    PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(Inside, Inside));
+}
+
 void PostCommand(HWND window, int id)
 {
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);

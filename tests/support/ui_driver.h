@@ -122,6 +122,9 @@ std::wstring ListViewText(HANDLE process, HWND list, int item, int column);
 
 // Posts a click (a button that opens a modal dialog must not be sent to).
 void PostClick(HWND button);
+// Posts a left-button press and release inside a control (the program's own
+// buttons answer the mouse, not BM_CLICK).
+void PostMouseClick(HWND control);
 // Posts a WM_COMMAND with the given id to a window.
 void PostCommand(HWND window, int id);
 
