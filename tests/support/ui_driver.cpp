@@ -198,6 +198,11 @@ bool ProgramFolder::WriteIni(const std::string& utf8Content) const
     return WriteFileBytes(IniPath(), Utf16File(Widen(utf8Content)));
 }
 
+bool ProgramFolder::CopyFromBuild(const std::wstring& relativePath) const
+{
+    return CopyInto(BuiltProgramDir() + L"\\" + relativePath, path_ + L"\\" + relativePath);
+}
+
 App::~App()
 {
     Kill();
@@ -205,13 +210,18 @@ App::~App()
 
 bool App::Start(const ProgramFolder& folder, const std::wstring& arguments)
 {
-    std::wstring commandLine = L"\"" + folder.ExePath() + L"\"";
+    return StartProgram(folder.ExePath(), folder.Path(), arguments);
+}
+
+bool App::StartProgram(const std::wstring& exePath, const std::wstring& workingDir, const std::wstring& arguments)
+{
+    std::wstring commandLine = L"\"" + exePath + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(),
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir.c_str(),
                         &startup, &info))
         return false;
     CloseHandle(info.hThread);
@@ -358,6 +368,13 @@ std::wstring ListViewText(HANDLE process, HWND list, int itemIndex, int column)
 void PostClick(HWND button)
 {
     PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void PostMouseClick(HWND control)
+{
+    constexpr int Inside = 5;
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Inside, Inside));
+    PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(Inside, Inside));
 }
 
 void PostCommand(HWND window, int id)

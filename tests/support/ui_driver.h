@@ -50,6 +50,9 @@ public:
     std::wstring IniPath() const { return path_ + L"\\Quenzel.ini"; }
     // Writes Quenzel.ini with the given UTF-8 content as UTF-16LE text.
     bool WriteIni(const std::string& utf8Content) const;
+    // Copies one more file of the build's program folder (e.g. L"lang\\german.lng")
+    // to the same place in this folder.
+    bool CopyFromBuild(const std::wstring& relativePath) const;
     bool Ready() const { return ready_; }
 
 private:
@@ -68,6 +71,9 @@ public:
 
     // Starts the program with the given command-line arguments.
     bool Start(const ProgramFolder& folder, const std::wstring& arguments = L"");
+    // Starts any program of the folder (e.g. language.exe) in `workingDir`.
+    bool StartProgram(const std::wstring& exePath, const std::wstring& workingDir,
+                      const std::wstring& arguments = L"");
     DWORD ProcessId() const { return processId_; }
     HANDLE Process() const { return process_; }
 
@@ -116,6 +122,9 @@ std::wstring ListViewText(HANDLE process, HWND list, int item, int column);
 
 // Posts a click (a button that opens a modal dialog must not be sent to).
 void PostClick(HWND button);
+// Posts a left-button press and release inside a control (the program's own
+// buttons answer the mouse, not BM_CLICK).
+void PostMouseClick(HWND control);
 // Posts a WM_COMMAND with the given id to a window.
 void PostCommand(HWND window, int id);
 

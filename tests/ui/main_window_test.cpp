@@ -350,26 +350,32 @@ TEST(MainWindow, StoredOpacityOfLettersTurnsLayeringOff)
     EXPECT_TRUE(s.app.Close());
 }
 
-// A process started by Quenzel with the given executable name.
-DWORD ChildProcess(DWORD parent, const wchar_t* exe)
+// Processes started by Quenzel with the given executable name (any name
+// when null), leaving out those already ended.
+std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* exe, const std::set<DWORD>& ended)
 {
+    std::vector<DWORD> found;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
-        return 0;
+        return found;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    DWORD found = 0;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry))
-        if (entry.th32ParentProcessID == parent && lstrcmpiW(entry.szExeFile, exe) == 0)
-            found = entry.th32ProcessID;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (entry.th32ParentProcessID == parent && (!exe || lstrcmpiW(entry.szExeFile, exe) == 0)
+            && !ended.count(entry.th32ProcessID))
+            found.push_back(entry.th32ProcessID);
     CloseHandle(snapshot);
     return found;
 }
 
-void EndProcess(DWORD id)
+// Ends a started tool by its id; it would otherwise outlive the test and
+// hold the test run's output open.
+void EndProcess(DWORD id, std::set<DWORD>& ended)
 {
+    ended.insert(id);
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-    ASSERT_NE(process, nullptr);
+    if (!process)
+        return; // already gone
     TerminateProcess(process, 0);
     WaitForSingleObject(process, 5000);
     CloseHandle(process);
@@ -379,14 +385,20 @@ TEST(Launchers, StartNotepadAndTheRegistryEditor)
 {
     Started s;
     Start(s);
+    std::set<DWORD> ended;
     struct Case { int command; const wchar_t* exe; };
     for (const Case c : {Case{5000, L"notepad.exe"}, Case{5014, L"notepad.exe"}, Case{5024, L"regedit.exe"}}) {
         PostCommand(s.window, c.command);
-        DWORD child = 0;
-        ASSERT_TRUE(WaitUntil([&] { return (child = ChildProcess(s.app.ProcessId(), c.exe)) != 0; }))
-            << c.command;
-        EndProcess(child);
+        std::vector<DWORD> children;
+        EXPECT_TRUE(WaitUntil([&] {
+            children = ChildProcesses(s.app.ProcessId(), c.exe, ended);
+            return !children.empty();
+        })) << c.command;
+        for (DWORD child : children)
+            EndProcess(child, ended);
     }
+    for (DWORD child : ChildProcesses(s.app.ProcessId(), nullptr, ended))
+        EndProcess(child, ended);
     EXPECT_TRUE(s.app.Close());
 }
 

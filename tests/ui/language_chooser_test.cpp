@@ -1,0 +1,214 @@
+// language.exe in a program folder of its own: choosing a language makes it
+// the file Quenzel reads, and the folder's faults give clear messages.
+#include "tests/support/ui_driver.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace uitest;
+
+constexpr int LanguageListId = 1002;
+constexpr int TabControlId = 1012;
+constexpr int MessageTextId = 0xFFFF; // the text of a message box
+constexpr int FirstTabKey = 24;
+constexpr int TabCount = 6;
+constexpr DWORD ExitFailed = 1;
+constexpr DWORD TextLimit = 1024;
+
+// A program folder with language.exe and every built language file.
+struct ChooserFolder {
+    ProgramFolder folder;
+    bool Ready() const
+    {
+        return folder.Ready() && folder.CopyFromBuild(L"language.exe") && folder.CopyFromBuild(L"lang\\english.lng")
+               && folder.CopyFromBuild(L"lang\\german.lng");
+    }
+    std::wstring Lang(const wchar_t* name) const { return folder.Path() + L"\\lang\\" + name; }
+    std::wstring Chooser() const { return folder.Path() + L"\\language.exe"; }
+};
+
+std::string Bytes(const std::wstring& path)
+{
+    std::string bytes;
+    EXPECT_TRUE(ReadFileBytes(path, bytes)) << Narrow(path);
+    return bytes;
+}
+
+struct BoxSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<BoxSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window) && ClassNameOf(window) == L"#32770"
+        && GetDlgItem(window, MessageTextId)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Waits for a message box of the process and returns its text, then closes it.
+std::wstring TakeMessageBox(const App& app)
+{
+    BoxSearch search{app.ProcessId(), nullptr};
+    WaitUntil([&] {
+        search.found = nullptr;
+        EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    if (!search.found)
+        return L"<no message box>";
+    const std::wstring text = WindowText(GetDlgItem(search.found, MessageTextId));
+    PostCommand(search.found, IDOK);
+    return text;
+}
+
+std::wstring ListEntry(HWND list, LRESULT index)
+{
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
+    if (length < 0)
+        return L"";
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+// Runs language.exe, picks the entry that starts with `language` and presses OK.
+// Returns the text of the message box that follows.
+std::wstring Choose(const ChooserFolder& setup, const wchar_t* language, std::wstring* shownCurrent = nullptr)
+{
+    App chooser;
+    if (!chooser.StartProgram(setup.Chooser(), setup.folder.Path()))
+        return L"<not started>";
+    HWND dialog = chooser.WaitForTopWindow(L"#32770");
+    if (!dialog)
+        return L"<no dialog>";
+    HWND list = GetDlgItem(dialog, LanguageListId);
+    if (shownCurrent)
+        *shownCurrent = ListEntry(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
+    const LRESULT index = SendMessageW(list, LB_FINDSTRING, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(language));
+    if (index < 0)
+        return L"<not listed>";
+    SendMessageW(list, LB_SETCURSEL, index, 0);
+    PostClick(GetDlgItem(dialog, IDOK));
+    const std::wstring text = TakeMessageBox(chooser);
+    // A failure leaves the dialog open; Cancel ends it.
+    if (IsWindow(dialog))
+        PostCommand(dialog, IDCANCEL);
+    DWORD code = ExitFailed;
+    EXPECT_TRUE(chooser.WaitForExit(code));
+    return text;
+}
+
+bool NoTemporaryFilesLeft(const ChooserFolder& setup)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(setup.Lang(L"*.tmp").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return true;
+    FindClose(find);
+    return false;
+}
+
+std::wstring ProfileText(const std::wstring& file, int key)
+{
+    wchar_t text[TextLimit] = L"";
+    GetPrivateProfileStringW(L"INTERFACE", std::to_wstring(key).c_str(), L"", text, TextLimit, file.c_str());
+    return text;
+}
+
+TEST(LanguageChooser, GermanChosenBecomesTheDefaultAndQuenzelShowsIt)
+{
+    ChooserFolder setup;
+    ASSERT_TRUE(setup.Ready());
+    std::wstring current;
+    const std::wstring report = Choose(setup, L"Deutsch", &current);
+    EXPECT_EQ(current, L"English (current)");
+    EXPECT_NE(report.find(L"Deutsch"), std::wstring::npos) << Narrow(report);
+    EXPECT_NE(report.find(L"Restart Quenzel"), std::wstring::npos) << Narrow(report);
+    EXPECT_TRUE(Bytes(setup.Lang(L"default.lng")) == Bytes(setup.Lang(L"german.lng")));
+    EXPECT_TRUE(NoTemporaryFilesLeft(setup));
+
+    App quenzel;
+    ASSERT_TRUE(quenzel.Start(setup.folder));
+    ASSERT_NE(quenzel.WaitForMainWindow(), nullptr);
+    HWND tabs = quenzel.Control(TabControlId);
+    EXPECT_EQ(TabText(quenzel.Process(), tabs, 0), L"Optionen");
+    for (int tab = 0; tab < TabCount; ++tab)
+        EXPECT_EQ(TabText(quenzel.Process(), tabs, tab), ProfileText(setup.Lang(L"german.lng"), FirstTabKey + tab));
+    EXPECT_TRUE(quenzel.Close());
+
+    // The choice can be undone: English is offered again and restores the original.
+    const std::wstring undo = Choose(setup, L"English", &current);
+    EXPECT_EQ(current, L"Deutsch (current)");
+    EXPECT_NE(undo.find(L"English"), std::wstring::npos) << Narrow(undo);
+    EXPECT_TRUE(Bytes(setup.Lang(L"default.lng")) == Bytes(setup.Lang(L"english.lng")));
+}
+
+TEST(LanguageChooser, MissingOrEmptyLanguageFolderIsReported)
+{
+    ChooserFolder setup;
+    ASSERT_TRUE(setup.Ready());
+    // Only default.lng: nothing to choose from.
+    ASSERT_TRUE(DeleteFileW(setup.Lang(L"english.lng").c_str()));
+    ASSERT_TRUE(DeleteFileW(setup.Lang(L"german.lng").c_str()));
+    for (const wchar_t* expected : {L"holds no language files", L"cannot be found"}) {
+        App chooser;
+        ASSERT_TRUE(chooser.StartProgram(setup.Chooser(), setup.folder.Path()));
+        const std::wstring text = TakeMessageBox(chooser);
+        EXPECT_NE(text.find(expected), std::wstring::npos) << Narrow(text);
+        EXPECT_NE(text.find(L"\\lang"), std::wstring::npos) << Narrow(text);
+        DWORD code = 0;
+        EXPECT_TRUE(chooser.WaitForExit(code));
+        EXPECT_EQ(code, ExitFailed);
+        RemoveTree(setup.folder.Path() + L"\\lang");
+    }
+}
+
+TEST(LanguageChooser, DefaultFileThatCannotBeReplacedIsReportedAndLeftWhole)
+{
+    ChooserFolder setup;
+    ASSERT_TRUE(setup.Ready());
+    const std::string before = Bytes(setup.Lang(L"default.lng"));
+    {
+        // Another program holds default.lng open and shares it with nobody.
+        HANDLE held = CreateFileW(setup.Lang(L"default.lng").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        const std::wstring text = Choose(setup, L"Deutsch");
+        CloseHandle(held);
+        EXPECT_NE(text.find(L"cannot be replaced"), std::wstring::npos) << Narrow(text);
+    }
+    EXPECT_TRUE(Bytes(setup.Lang(L"default.lng")) == before);
+    EXPECT_TRUE(NoTemporaryFilesLeft(setup));
+}
+
+TEST(LanguageChooser, ReadOnlyLanguageFolderIsReported)
+{
+    ChooserFolder setup;
+    ASSERT_TRUE(setup.Ready());
+    const std::string before = Bytes(setup.Lang(L"default.lng"));
+    const std::wstring lang = setup.folder.Path() + L"\\lang";
+    ASSERT_TRUE(SetFileAttributesW(lang.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::wstring probe = lang + L"\\probe.txt";
+    if (WriteFileBytes(probe, "x")) {
+        DeleteFileW(probe.c_str());
+        SetFileAttributesW(lang.c_str(), FILE_ATTRIBUTE_NORMAL);
+        GTEST_SKIP() << "this system lets the tests write into a read-only folder (an administrator under Wine)";
+    }
+    const std::wstring text = Choose(setup, L"Deutsch");
+    SetFileAttributesW(lang.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_NE(text.find(L"no file can be created"), std::wstring::npos) << Narrow(text);
+    EXPECT_TRUE(Bytes(setup.Lang(L"default.lng")) == before);
+}
+
+} // namespace
