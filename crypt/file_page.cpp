@@ -130,7 +130,9 @@ void FilePage_Create(HWND parent)
     InitKeyControls();
     RegisterPage(FilePageIndex, PageRoutines{FilePage_Show, FilePage_OnCommand});
     FilePageState.ShowPageInfoText();
-    SetFocus(Control(IDC_FILE_SOURCE));
+    // The page is created hidden: a hidden field must not take the keys.
+    if (IsWindowVisible(Control(IDC_FILE_SOURCE)))
+        SetFocus(Control(IDC_FILE_SOURCE));
 }
 
 void FilePage_Show(int showCommand)

@@ -213,7 +213,9 @@ void FolderPage_Create(HWND parent)
     PlaceProgressBar();
     RegisterPage(FolderPageIndex, PageRoutines{FolderPage_Show, FolderPage_OnCommand});
     FolderPageState.ShowPageInfoText();
-    SetFocus(Control(IDC_FOLDER_SOURCE));
+    // The page is created hidden: a hidden field must not take the keys.
+    if (IsWindowVisible(Control(IDC_FOLDER_SOURCE)))
+        SetFocus(Control(IDC_FOLDER_SOURCE));
 }
 
 void FolderPage_Show(int showCommand)
