@@ -13,6 +13,8 @@
 #include "app/status.h"
 #include "app/tabs.h"
 #include "app/window_size.h"
+#include "crypt/file_page.h"
+#include "crypt/folder_page.h"
 #include "controls/owner_menu.h"
 #include "drives/logon_start.h"
 #include "res/resource.h"
@@ -67,7 +69,10 @@ void CreatePages()
 {
     // The pages are created in this order: file, folder, slots, shredder,
     // folder drives, unlocker, and last the options page with the tab
-    // control, which lies beneath every page's controls.
+    // control, which lies beneath every page's controls. The file page
+    // creates the key controls that it shares with the folder page.
+    FilePage_Create(MainWindow);
+    FolderPage_Create(MainWindow);
     CreatePendingPages();
     OptionsPage_Create(MainWindow);
 }

@@ -4,8 +4,6 @@
 #include "app/shell.h"
 #include "app/status.h"
 #include "app/tabs.h"
-#include "crypt/file_page.h"
-#include "crypt/folder_page.h"
 
 namespace quenzel {
 
@@ -38,10 +36,6 @@ void UnlockerPageShow(int showCommand)
 
 void CreatePendingPages()
 {
-    // The encryption pages come first: the file page creates the key
-    // controls that both share.
-    FilePage_Create(MainWindow);
-    FolderPage_Create(MainWindow);
     RegisterPage(SlotPageIndex, PageRoutines{SlotPageShow, nullptr});
     RegisterPage(ShredderPageIndex, PageRoutines{ShredderPageShow, nullptr});
     RegisterPage(DrivesPageIndex, PageRoutines{DrivesPageShow, nullptr});

@@ -1,6 +1,7 @@
 #include "app/tabs.h"
 
 #include "app/control_ids.h"
+#include "app/fonts.h"
 #include "app/language.h"
 #include "app/shell.h"
 #include "res/resource.h"
@@ -45,6 +46,7 @@ bool CreateTabControl(HWND parent)
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TABS)), Instance, nullptr);
     if (!TabWindow)
         return false;
+    SendMessageW(TabWindow, WM_SETFONT, reinterpret_cast<WPARAM>(NormalFont), FALSE);
     SendMessageW(TabWindow, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(CreateTabImages()));
     for (int tab = 0; tab < TabCount; ++tab) {
         std::wstring label = LangString(FirstTabLabelKey + tab);

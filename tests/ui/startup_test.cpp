@@ -106,3 +106,4 @@ TEST(Startup, StoredOpacityIsAppliedAtStart)
 }
 
 } // namespace
+

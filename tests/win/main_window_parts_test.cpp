@@ -1,6 +1,8 @@
 // Parts of the main window tested in-process: the owner-drawn popup menus,
 // drawn into a bitmap and checked pixel by pixel, and the column sort.
+#include "app/fonts.h"
 #include "app/list_sort.h"
+#include "app/tabs.h"
 #include "controls/owner_menu.h"
 
 #include <commctrl.h>
@@ -317,6 +319,19 @@ TEST(ColumnSort, OneDirectionFlagForEveryList)
     SortListByColumn(window.List(1), 0);
     EXPECT_EQ(window.Column(1, 0), L"Z,x");
     EXPECT_EQ(SortColumnAscending, 1);
+}
+
+TEST(TabControl, SixTabsInThePagesNormalFont)
+{
+    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 800, 500, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(parent, nullptr);
+    NormalFont = CreateFontW(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    ASSERT_TRUE(CreateTabControl(parent));
+    EXPECT_EQ(SendMessageW(TabControl(), TCM_GETITEMCOUNT, 0, 0), 6);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(TabControl(), WM_GETFONT, 0, 0)), NormalFont);
+    DestroyWindow(parent);
+    DeleteObject(NormalFont);
+    NormalFont = nullptr;
 }
 
 } // namespace
