@@ -143,6 +143,18 @@ bool FileExists(const std::wstring& path)
     return GetFileAttributesW(Extended(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::wstring TrashFolder()
+{
+    // Wine names the host's home in WINEHOMEDIR as "\\??\\Z:\\...".
+    wchar_t home[MAX_PATH] = L"";
+    if (!GetEnvironmentVariableW(L"WINEHOMEDIR", home, MAX_PATH))
+        return {};
+    std::wstring folder = home;
+    if (folder.rfind(L"\\??\\", 0) == 0)
+        folder.erase(0, 4);
+    return folder + L"\\.local\\share\\Trash\\files";
+}
+
 void RemoveTree(const std::wstring& path)
 {
     WIN32_FIND_DATAW found;

@@ -32,6 +32,9 @@ bool ReadFileBytes(const std::wstring& path, std::string& bytes);
 // Makes a file UTF-16LE text with byte-order mark.
 std::string Utf16File(const std::wstring& text);
 bool FileExists(const std::wstring& path);
+// Where the recycle bin keeps deleted files under Wine: the trash folder
+// below the host's home; empty when Wine does not say where that is.
+std::wstring TrashFolder();
 // Removes a folder and everything below it.
 void RemoveTree(const std::wstring& path);
 

@@ -244,19 +244,6 @@ TEST(FilePage, ResultPreviewsOfUtf16AndAnsiText)
     EXPECT_TRUE(s.app.Close());
 }
 
-// Wine's recycle bin is the trash folder below the host's home, which Wine
-// names in WINEHOMEDIR as "\\??\\Z:\\...".
-std::wstring TrashFolder()
-{
-    wchar_t home[MAX_PATH] = L"";
-    if (!GetEnvironmentVariableW(L"WINEHOMEDIR", home, MAX_PATH))
-        return {};
-    std::wstring folder = home;
-    if (folder.rfind(L"\\??\\", 0) == 0)
-        folder.erase(0, 4);
-    return folder + L"\\.local\\share\\Trash\\files";
-}
-
 TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
 {
     Started s;

@@ -22,14 +22,6 @@ std::wstring TempFolder(const wchar_t* name)
     return std::wstring(temp) + name + std::to_wstring(GetCurrentProcessId());
 }
 
-std::wstring TrashFolder()
-{
-    wchar_t home[MAX_PATH] = L"";
-    if (!GetEnvironmentVariableW(L"HOME", home, MAX_PATH))
-        return {};
-    return uitest::HostToWindowsPath(uitest::Narrow(home) + "/.local/share/Trash/files");
-}
-
 std::wstring SystemFolder()
 {
     wchar_t folder[MAX_PATH];
@@ -45,12 +37,11 @@ TEST(ShellFileOperation, TrailingBackslashSendsTheFolderToTheRecycleBin)
     const std::wstring withSlash = folder + L"\\";
     EXPECT_TRUE(ShellFileOperation(withSlash.c_str(), ToRecycleBin, nullptr, FO_DELETE));
     EXPECT_FALSE(uitest::FileExists(folder));
-    const std::wstring trash = TrashFolder();
+    const std::wstring trash = uitest::TrashFolder();
+    ASSERT_FALSE(trash.empty());
     const std::wstring binned = trash + L"\\" + PathFindFileNameW(folder.c_str());
-    if (!trash.empty()) {
-        EXPECT_TRUE(uitest::FileExists(binned + L"\\inside.txt")) << uitest::Narrow(binned);
-        uitest::RemoveTree(binned);
-    }
+    EXPECT_TRUE(uitest::FileExists(binned + L"\\inside.txt")) << uitest::Narrow(binned);
+    uitest::RemoveTree(binned);
     uitest::RemoveTree(folder);
 }
 
@@ -62,9 +53,9 @@ TEST(ShellFileOperation, OneFileGoesAndTheCallersPathStays)
     EXPECT_TRUE(ShellFileOperation(file.c_str(), ToRecycleBin, nullptr, FO_DELETE));
     EXPECT_FALSE(uitest::FileExists(file));
     EXPECT_EQ(file, before);
-    const std::wstring trash = TrashFolder();
-    if (!trash.empty())
-        DeleteFileW((trash + L"\\" + PathFindFileNameW(file.c_str())).c_str());
+    const std::wstring binned = uitest::TrashFolder() + L"\\" + PathFindFileNameW(file.c_str());
+    EXPECT_TRUE(uitest::FileExists(binned)) << uitest::Narrow(binned);
+    DeleteFileW(binned.c_str());
     EXPECT_FALSE(ShellFileOperation(L"", ToRecycleBin, nullptr, FO_DELETE));
 }
 
