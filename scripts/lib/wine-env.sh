@@ -74,7 +74,22 @@ start_wineserver() {
     wine cmd /c exit 0 >/dev/null 2>&1 || true
 }
 
+# A small volume, mapped as Wine drive Q:, lets tests fill a disk. It needs
+# the right to mount; without it the tests that need it say they are skipped.
+mount_small_volume() {
+    local dir="$WINEPREFIX-small-volume"
+    mkdir -p "$dir"
+    if mount -t tmpfs -o size=1m quenzel-small "$dir" 2>/dev/null; then
+        QZ_SMALL_VOLUME=$dir
+        ln -sfn "$dir" "$WINEPREFIX/dosdevices/q:"
+        export QUENZEL_SMALL_DRIVE="Q:"
+    else
+        echo "tests: no small volume (mount not permitted); the full-disk tests are skipped"
+    fi
+}
+
 stop_wine_env() {
+    [ -n "${QZ_SMALL_VOLUME:-}" ] && umount "$QZ_SMALL_VOLUME" >/dev/null 2>&1 || true
     [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
     [ -n "${QZ_XVFB_PID:-}" ] && kill "$QZ_XVFB_PID" >/dev/null 2>&1 || true
     wait 2>/dev/null || true

@@ -293,6 +293,42 @@ TEST(FilePage, ReadOnlyDestinationStaysAndIsReported)
     EXPECT_TRUE(s.app.Close());
 }
 
+// A destination volume that fills up: the job reports it, the earlier output
+// stays as it was and no partial file is left behind.
+TEST(FilePage, FullVolumeKeepsTheEarlierOutputAndReports)
+{
+    wchar_t drive[8] = L"";
+    if (!GetEnvironmentVariableW(L"QUENZEL_SMALL_DRIVE", drive, 8))
+        GTEST_SKIP() << "the test run has no small volume to fill";
+    const std::wstring outputFolder = std::wstring(drive) + L"\\full-volume";
+    ASSERT_TRUE(CreateDirectoryW(outputFolder.c_str(), nullptr));
+    Started s;
+    Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    const std::wstring plain = s.Work() + L"\\big.bin";
+    const std::string data = RandomBytes(3 * 1024 * 1024, 11);
+    ASSERT_TRUE(WriteFileBytes(plain, data));
+    const std::wstring output = outputFolder + L"\\big.bin.enc";
+    ASSERT_TRUE(WriteFileBytes(output, "earlier output"));
+    SetFieldText(s.app.Control(SourceField), plain);
+    ConfirmJob(s, EncryptButton, nullptr, output);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The encrypted file could not be written completely.", 0), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    EXPECT_TRUE(ReadAll(output) == "earlier output");
+    EXPECT_TRUE(ReadAll(plain) == data);
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((outputFolder + L"\\*").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    std::vector<std::wstring> names;
+    do {
+        if (found.cFileName[0] != L'.')
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    EXPECT_EQ(names, std::vector<std::wstring>{L"big.bin.enc"});
+    EXPECT_TRUE(s.app.Close());
+    RemoveTree(outputFolder);
+}
+
 // A killed program leaves the source and the earlier output as they were.
 TEST(FilePage, KilledDuringALargeJobLeavesBothFilesIntact)
 {
