@@ -97,13 +97,13 @@ UINT ItemState(int id)
     }
 }
 
-HMENU BuildPopup(const PopupSpec& spec)
+HMENU BuildPopup(const PopupSpec& table)
 {
     HMENU popup = CreatePopupMenu();
     if (!popup)
         return nullptr;
-    for (std::size_t i = 0; i < spec.count; ++i) {
-        const MenuEntry& entry = spec.items[i];
+    for (std::size_t i = 0; i < table.count; ++i) {
+        const MenuEntry& entry = table.items[i];
         if (entry.id == 0) {
             AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
             continue;
@@ -120,12 +120,12 @@ void BuildMainMenu()
     HMENU bar = CreateMenu();
     if (!bar)
         return;
-    for (const PopupSpec& spec : Popups) {
-        HMENU popup = BuildPopup(spec);
+    for (const PopupSpec& table : Popups) {
+        HMENU popup = BuildPopup(table);
         if (!popup)
             continue;
-        const std::wstring caption = LangString(spec.captionKey);
-        AppendMenuW(bar, MF_POPUP | spec.extraFlags, reinterpret_cast<UINT_PTR>(popup), caption.c_str());
+        const std::wstring caption = LangString(table.captionKey);
+        AppendMenuW(bar, MF_POPUP | table.extraFlags, reinterpret_cast<UINT_PTR>(popup), caption.c_str());
     }
     HMENU classMenu = GetMenu(MainWindow);
     if (!SetMenu(MainWindow, bar)) {
@@ -136,8 +136,8 @@ void BuildMainMenu()
         DestroyMenu(classMenu);
     MenuBar = bar;
     int position = 0;
-    for (const PopupSpec& spec : Popups)
-        ConvertMenuToOwnerDraw(GetSubMenu(bar, position++), spec.sideBarName);
+    for (const PopupSpec& table : Popups)
+        ConvertMenuToOwnerDraw(GetSubMenu(bar, position++), table.sideBarName);
 }
 
 HMENU MainMenu()

@@ -16,11 +16,11 @@ HMENU ControlIdHandle(int id)
     return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
 }
 
-std::wstring ControlText(const ControlSpec& spec)
+std::wstring ControlText(const ControlSpec& row)
 {
-    if (spec.textKey != 0)
-        return LangString(spec.textKey);
-    return spec.text ? spec.text : L"";
+    if (row.textKey != 0)
+        return LangString(row.textKey);
+    return row.text ? row.text : L"";
 }
 
 HFONT FontOf(ControlFont font)
@@ -36,45 +36,45 @@ HFONT FontOf(ControlFont font)
     return nullptr;
 }
 
-HWND CreatePlainControl(HWND parent, const ControlSpec& spec, const std::wstring& text)
+HWND CreatePlainControl(HWND parent, const ControlSpec& row, const std::wstring& text)
 {
-    const DWORD style = WS_CHILD | spec.style | (spec.visible ? WS_VISIBLE : 0);
-    return CreateWindowExW(spec.exStyle, spec.className, text.c_str(), style, spec.place.x, spec.place.y,
-                           spec.place.width, spec.place.height, parent, ControlIdHandle(spec.id), Instance,
+    const DWORD style = WS_CHILD | row.style | (row.visible ? WS_VISIBLE : 0);
+    return CreateWindowExW(row.exStyle, row.className, text.c_str(), style, row.place.x, row.place.y,
+                           row.place.width, row.place.height, parent, ControlIdHandle(row.id), Instance,
                            nullptr);
 }
 
-HWND CreateButtonExControl(HWND parent, const ControlSpec& spec, const std::wstring& text)
+HWND CreateButtonExControl(HWND parent, const ControlSpec& row, const std::wstring& text)
 {
-    const DWORD style = spec.style | (spec.visible ? WS_VISIBLE : 0);
-    HWND button = CreateButtonEx(text.c_str(), style, spec.place.x, spec.place.y, spec.place.width,
-                                 spec.place.height, parent, spec.id);
-    if (button && spec.tooltipKey != 0)
-        AddButtonExTooltip(button, LangString(spec.tooltipKey).c_str());
+    const DWORD style = row.style | (row.visible ? WS_VISIBLE : 0);
+    HWND button = CreateButtonEx(text.c_str(), style, row.place.x, row.place.y, row.place.width,
+                                 row.place.height, parent, row.id);
+    if (button && row.tooltipKey != 0)
+        AddButtonExTooltip(button, LangString(row.tooltipKey).c_str());
     return button;
 }
 
 // Pictures of statics (bitmap or icon) and ButtonEx icons; the handles
 // live as long as the controls, that is, as long as the process.
-void SetControlImage(HWND control, const ControlSpec& spec)
+void SetControlImage(HWND control, const ControlSpec& row)
 {
-    if (spec.imageId == 0)
+    if (row.imageId == 0)
         return;
-    const wchar_t* resource = MAKEINTRESOURCEW(spec.imageId);
-    if (spec.kind == ControlKind::ButtonEx) {
-        HANDLE icon = LoadImageW(Instance, resource, IMAGE_ICON, spec.imageSize, spec.imageSize,
+    const wchar_t* resource = MAKEINTRESOURCEW(row.imageId);
+    if (row.kind == ControlKind::ButtonEx) {
+        HANDLE icon = LoadImageW(Instance, resource, IMAGE_ICON, row.imageSize, row.imageSize,
                                  LR_LOADMAP3DCOLORS);
         if (icon)
             SendMessageW(control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
         return;
     }
-    const DWORD imageType = spec.style & SS_TYPEMASK;
+    const DWORD imageType = row.style & SS_TYPEMASK;
     if (imageType == SS_BITMAP) {
         HANDLE bitmap = LoadImageW(Instance, resource, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
         if (bitmap)
             SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
     } else if (imageType == SS_ICON) {
-        HANDLE icon = LoadImageW(Instance, resource, IMAGE_ICON, spec.imageSize, spec.imageSize,
+        HANDLE icon = LoadImageW(Instance, resource, IMAGE_ICON, row.imageSize, row.imageSize,
                                  LR_LOADMAP3DCOLORS);
         if (icon)
             SendMessageW(control, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
@@ -86,17 +86,17 @@ bool CreatePageControls(HWND parent, const PageTable& table)
 {
     bool allMade = true;
     for (std::size_t i = 0; i < table.count; ++i) {
-        const ControlSpec& spec = table.rows[i];
-        const std::wstring text = ControlText(spec);
-        HWND control = spec.kind == ControlKind::ButtonEx ? CreateButtonExControl(parent, spec, text)
-                                                          : CreatePlainControl(parent, spec, text);
+        const ControlSpec& row = table.rows[i];
+        const std::wstring text = ControlText(row);
+        HWND control = row.kind == ControlKind::ButtonEx ? CreateButtonExControl(parent, row, text)
+                                                          : CreatePlainControl(parent, row, text);
         if (!control) {
             allMade = false;
             continue;
         }
-        if (HFONT font = FontOf(spec.font))
+        if (HFONT font = FontOf(row.font))
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        SetControlImage(control, spec);
+        SetControlImage(control, row);
     }
     return allMade;
 }
@@ -104,10 +104,10 @@ bool CreatePageControls(HWND parent, const PageTable& table)
 void ShowPageControls(HWND parent, const PageTable& table, int showCommand)
 {
     for (std::size_t i = 0; i < table.count; ++i) {
-        const ControlSpec& spec = table.rows[i];
-        if (spec.shownWhen && !spec.shownWhen())
+        const ControlSpec& row = table.rows[i];
+        if (row.shownWhen && !row.shownWhen())
             continue;
-        if (HWND control = GetDlgItem(parent, spec.id))
+        if (HWND control = GetDlgItem(parent, row.id))
             ShowWindow(control, showCommand);
     }
 }

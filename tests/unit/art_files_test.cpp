@@ -217,36 +217,36 @@ IconPixels DecodeIconImage(const std::vector<std::uint8_t>& data, std::size_t at
 
 // Each check covers one file and may stop early on it; the tests run every file
 // so that one broken picture cannot hide another.
-void CheckBitmapHeader(const BitmapSpec& spec) {
-    SCOPED_TRACE(BitmapName(spec.id));
-    const auto data = ReadWholeFile(ArtDir() / BitmapName(spec.id));
+void CheckBitmapHeader(const BitmapSpec& expected) {
+    SCOPED_TRACE(BitmapName(expected.id));
+    const auto data = ReadWholeFile(ArtDir() / BitmapName(expected.id));
     ASSERT_GE(data.size(), kBmpFileHeaderSize + kDibHeaderSize);
     EXPECT_EQ(data[0], 'B');
     EXPECT_EQ(data[1], 'M');
     EXPECT_EQ(U32(data, 2), data.size()) << "file size field";
     const auto header = ReadDibHeader(data, kBmpFileHeaderSize);
     EXPECT_EQ(header.size, kDibHeaderSize);
-    EXPECT_EQ(header.width, spec.width);
-    EXPECT_EQ(header.height, spec.height) << "bottom-up rows of the listed height";
+    EXPECT_EQ(header.width, expected.width);
+    EXPECT_EQ(header.height, expected.height) << "bottom-up rows of the listed height";
     EXPECT_EQ(header.planes, 1);
     EXPECT_EQ(header.bits, kTrueColourBits);
     EXPECT_EQ(header.compression, kUncompressed);
     const std::size_t pixelsAt = U32(data, 10);
     EXPECT_GE(pixelsAt, kBmpFileHeaderSize + kDibHeaderSize);
-    EXPECT_LE(pixelsAt + RowStride(spec.width, kTrueColourBits) * static_cast<std::size_t>(spec.height),
+    EXPECT_LE(pixelsAt + RowStride(expected.width, kTrueColourBits) * static_cast<std::size_t>(expected.height),
               data.size())
         << "pixel rows run past the end of the file";
 }
 
-void CheckBitmapIsNotFlat(const BitmapSpec& spec) {
-    SCOPED_TRACE(BitmapName(spec.id));
-    const auto data = ReadWholeFile(ArtDir() / BitmapName(spec.id));
+void CheckBitmapIsNotFlat(const BitmapSpec& expected) {
+    SCOPED_TRACE(BitmapName(expected.id));
+    const auto data = ReadWholeFile(ArtDir() / BitmapName(expected.id));
     const std::size_t pixelsAt = U32(data, 10);
-    const std::size_t stride = RowStride(spec.width, kTrueColourBits);
-    ASSERT_LE(pixelsAt + stride * static_cast<std::size_t>(spec.height), data.size());
+    const std::size_t stride = RowStride(expected.width, kTrueColourBits);
+    ASSERT_LE(pixelsAt + stride * static_cast<std::size_t>(expected.height), data.size());
     std::set<std::uint32_t> colours;
-    for (int row = 0; row < spec.height; ++row) {
-        for (int x = 0; x < spec.width; ++x) {
+    for (int row = 0; row < expected.height; ++row) {
+        for (int x = 0; x < expected.width; ++x) {
             const std::size_t at =
                 pixelsAt + stride * static_cast<std::size_t>(row) + static_cast<std::size_t>(x) * 3;
             colours.insert(std::uint32_t{data[at + 2]} << 16 | std::uint32_t{data[at + 1]} << 8 |
@@ -256,9 +256,9 @@ void CheckBitmapIsNotFlat(const BitmapSpec& spec) {
     EXPECT_GE(colours.size(), kMinimumDistinctColours);
 }
 
-void CheckIconDirectory(const IconSpec& spec) {
-    SCOPED_TRACE(IconName(spec.id));
-    const auto entries = ReadIconDirectory(ReadWholeFile(ArtDir() / IconName(spec.id)));
+void CheckIconDirectory(const IconSpec& expected) {
+    SCOPED_TRACE(IconName(expected.id));
+    const auto entries = ReadIconDirectory(ReadWholeFile(ArtDir() / IconName(expected.id)));
     ASSERT_TRUE(entries.has_value()) << "not an icon file";
     std::vector<IconImageSpec> listed;
     for (const auto& entry : *entries) {
@@ -267,7 +267,7 @@ void CheckIconDirectory(const IconSpec& spec) {
         EXPECT_EQ(entry.colourCount, 0) << "256 colours and more are stored as 0";
         listed.push_back({entry.width, entry.bits});
     }
-    std::vector<IconImageSpec> required = spec.images;
+    std::vector<IconImageSpec> required = expected.images;
     std::sort(listed.begin(), listed.end());
     std::sort(required.begin(), required.end());
     EXPECT_TRUE(listed == required) << "the directory lists " << listed.size() << " images, "
@@ -326,12 +326,12 @@ void CheckIconImageContent(const std::vector<std::uint8_t>& data, int id, const 
 
 template <typename Check>
 void ForEachIconEntry(Check check) {
-    for (const auto& spec : kIcons) {
-        const auto data = ReadWholeFile(ArtDir() / IconName(spec.id));
+    for (const auto& expected : kIcons) {
+        const auto data = ReadWholeFile(ArtDir() / IconName(expected.id));
         const auto entries = ReadIconDirectory(data);
-        EXPECT_TRUE(entries.has_value()) << IconName(spec.id) << " is not an icon file";
+        EXPECT_TRUE(entries.has_value()) << IconName(expected.id) << " is not an icon file";
         if (!entries) continue;
-        for (const auto& entry : *entries) check(data, spec.id, entry);
+        for (const auto& entry : *entries) check(data, expected.id, entry);
     }
 }
 
@@ -349,15 +349,15 @@ TEST(ArtFiles, FolderHoldsExactlyTheListedPictures) {
 }
 
 TEST(ArtFiles, BitmapsAreUncompressedTrueColourOfTheListedSize) {
-    for (const auto& spec : kBitmaps) CheckBitmapHeader(spec);
+    for (const auto& expected : kBitmaps) CheckBitmapHeader(expected);
 }
 
 TEST(ArtFiles, BitmapsShowAPictureNotAFlatColour) {
-    for (const auto& spec : kBitmaps) CheckBitmapIsNotFlat(spec);
+    for (const auto& expected : kBitmaps) CheckBitmapIsNotFlat(expected);
 }
 
 TEST(ArtFiles, IconDirectoriesListExactlyTheRequiredImages) {
-    for (const auto& spec : kIcons) CheckIconDirectory(spec);
+    for (const auto& expected : kIcons) CheckIconDirectory(expected);
 }
 
 TEST(ArtFiles, IconImagesAreCompleteMaskedDibs) { ForEachIconEntry(CheckIconImageLayout); }
