@@ -46,6 +46,11 @@ constexpr ControlSpec KeyControls[] = {
 };
 static_assert(ControlIdsUnique(KeyControls), "key control ids must be unique");
 
+bool PasswordMode()
+{
+    return Checked(IDC_KEY_PASSWORD_RADIO);
+}
+
 // The password field's text as the ANSI code page spells it.
 std::vector<uint8_t> PasswordBytes()
 {
@@ -128,7 +133,7 @@ void InitKeyControls()
 
 bool ReadCipherKey(std::vector<uint8_t>& key, uint8_t& level)
 {
-    if (Checked(IDC_KEY_PASSWORD_RADIO))
+    if (PasswordMode())
         key = PasswordBytes();
     else if (!KeyFileBytes(key))
         return false;
