@@ -18,3 +18,22 @@ function(quenzel_add_test name)
     # A test stuck on a window must not stall the whole run.
     set_tests_properties(${name} PROPERTIES TIMEOUT 600)
 endfunction()
+
+# Builds a test program and registers it:
+#   quenzel_test_program(name SOURCES files... [DEFINITIONS defs...]
+#                        [LIBS libraries...] [DEPENDS targets...])
+# It links the libraries and gtest_main, and the targets it runs against
+# (the program, the language files, ...) are built before it.
+function(quenzel_test_program name)
+    cmake_parse_arguments(PARSE_ARGV 1 TEST "" "" "SOURCES;DEFINITIONS;LIBS;DEPENDS")
+    add_executable(${name} ${TEST_SOURCES})
+    if(TEST_DEFINITIONS)
+        target_compile_definitions(${name} PRIVATE ${TEST_DEFINITIONS})
+    endif()
+    target_link_libraries(${name} PRIVATE ${TEST_LIBS} gtest_main)
+    if(TEST_DEPENDS)
+        add_dependencies(${name} ${TEST_DEPENDS})
+    endif()
+    quenzel_warnings(${name})
+    quenzel_add_test(${name})
+endfunction()

@@ -6,6 +6,7 @@
 #include "app/options_page_ids.h"
 #include "app/settings.h"
 #include "app/shell.h"
+#include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/output_names.h"
@@ -40,24 +41,6 @@ constexpr int ResultSourceGroupKey = 91;
 constexpr int ResultOutputGroupKey = 92;
 constexpr int ResultTitleKey = 93;
 constexpr int ResultTextKey = 85;
-
-HWND MainControl(int id)
-{
-    return GetDlgItem(MainWindow, id);
-}
-
-std::wstring TextOf(HWND window)
-{
-    std::wstring text(MaxTextLength + 1, L'\0');
-    const int length = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
-    return text;
-}
-
-bool Checked(int id)
-{
-    return SendMessageW(MainControl(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
 
 void SetItemText(HWND dialog, int id, int key)
 {
@@ -141,9 +124,7 @@ void OnConfirmOk(HWND dialog, CryptPageKind kind)
 {
     if (RetypeWanted(kind)
         && TextOf(MainControl(IDC_KEY_PASSWORD)) != TextOf(GetDlgItem(dialog, IDC_RETYPE_PASSWORD))) {
-        const std::wstring text = LangString(PasswordsDifferKey);
-        const std::wstring caption = LangString(PasswordsDifferCaptionKey);
-        MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
+        ShowWarningBox(LangString(PasswordsDifferKey), PasswordsDifferCaptionKey);
         SetFocus(GetDlgItem(dialog, IDC_RETYPE_PASSWORD));
         return;
     }

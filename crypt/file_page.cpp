@@ -6,9 +6,9 @@
 #include "app/long_path.h"
 #include "app/page_table.h"
 #include "app/shell.h"
-#include "app/status.h"
 #include "app/tabs.h"
 #include "crypt/crypt_dialogs.h"
+#include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/jobs.h"
 #include "crypt/key_controls.h"
@@ -24,9 +24,6 @@ namespace quenzel {
 
 namespace {
 
-constexpr DWORD BrowseButtonStyle = 0x140;
-constexpr DWORD LargeButtonStyle = 0x148;
-constexpr int SmallIconSize = 16;
 constexpr int ChooseFileTitleKey = 77;
 constexpr int SourceCannotOpenKey = 78;
 constexpr int SizeInfoKey = 79;
@@ -63,11 +60,6 @@ constexpr ControlSpec FileControls[] = {
 };
 static_assert(ControlIdsUnique(FileControls), "file page ids must be unique");
 
-HWND Control(int id)
-{
-    return GetDlgItem(MainWindow, id);
-}
-
 DWORD WINAPI ChooseSourceWorker(void*)
 {
     ChooseSourceFile();
@@ -92,74 +84,39 @@ bool AskForSourceFile(std::wstring& path)
     return !path.empty();
 }
 
-void StartFileJob(JobKind job)
-{
-    if (GetWindowTextLengthW(Control(IDC_FILE_SOURCE)) == 0)
-        ChooseSourceFile();
-    if (GetWindowTextLengthW(Control(IDC_FILE_SOURCE)) == 0) {
-        const std::wstring text = LangString(NoFileKey);
-        const std::wstring caption = LangString(NoFileCaptionKey);
-        MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
-        return;
-    }
-    FilePageState.jobMode = job;
-    if (!StartWorker(FileJob))
-        FilePageState.jobMode = NoJob;
-}
-
-// The progress bar lies over the bottom of the page, sized by the status bar.
-void PlaceProgressBar()
-{
-    constexpr int BarX = 202;
-    constexpr int BarWidth = 588;
-    constexpr int BarRaise = 272;
-    constexpr int BarHeightLess = 5;
-    RECT bar{};
-    GetWindowRect(StatusBar(), &bar);
-    MoveWindow(Control(IDC_FILE_PROGRESS), BarX, bar.top - BarRaise, BarWidth, bar.bottom - bar.top - BarHeightLess,
-               FALSE);
-}
+// The file page as the routines both encryption pages share see it.
+const CryptPage ThisPage{FilePageState,
+                         MakePageTable(FileControls),
+                         IDC_FILE_SOURCE,
+                         IDC_FILE_CHOOSE,
+                         IDC_FILE_ENCRYPT,
+                         IDC_FILE_DECRYPT,
+                         IDC_FILE_PROGRESS,
+                         ChooseSourceFile,
+                         ChooseSourceWorker,
+                         FileJob,
+                         NoFileKey,
+                         NoFileCaptionKey};
 
 } // namespace
 
 void FilePage_Create(HWND parent)
 {
     CreatePageControls(parent, KeyControlsTable());
-    CreatePageControls(parent, MakePageTable(FileControls));
-    PlaceProgressBar();
+    CreatePageControls(parent, ThisPage.controls);
+    PlaceProgressBar(ThisPage);
     InitKeyControls();
-    RegisterPage(FilePageIndex, PageRoutines{FilePage_Show, FilePage_OnCommand});
-    FilePageState.ShowPageInfoText();
-    // The page is created hidden: a hidden field must not take the keys.
-    if (IsWindowVisible(Control(IDC_FILE_SOURCE)))
-        SetFocus(Control(IDC_FILE_SOURCE));
+    RegisterCryptPage(ThisPage, FilePageIndex, PageRoutines{FilePage_Show, FilePage_OnCommand});
 }
 
 void FilePage_Show(int showCommand)
 {
-    ShowPageControls(MainWindow, MakePageTable(FileControls), showCommand);
-    ShowPageControls(MainWindow, KeyControlsTable(), showCommand);
-    if (showCommand == SW_HIDE)
-        return;
-    FilePageState.ShowPageInfoText();
-    SetFocus(Control(IDC_FILE_SOURCE));
+    ShowCryptPage(ThisPage, showCommand);
 }
 
 void FilePage_OnCommand(int id)
 {
-    switch (id) {
-    case IDC_FILE_ENCRYPT:
-        StartFileJob(EncryptJob);
-        break;
-    case IDC_FILE_DECRYPT:
-        StartFileJob(DecryptJob);
-        break;
-    case IDC_FILE_CHOOSE:
-        StartWorker(ChooseSourceWorker);
-        break;
-    default:
-        break;
-    }
+    OnCryptPageCommand(ThisPage, id);
 }
 
 void ChooseSourceFile()
@@ -167,7 +124,7 @@ void ChooseSourceFile()
     std::wstring path;
     if (!AskForSourceFile(path))
         return;
-    SetWindowTextW(Control(IDC_FILE_SOURCE), path.c_str());
+    SetWindowTextW(MainControl(IDC_FILE_SOURCE), path.c_str());
     UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
@@ -180,7 +137,7 @@ void ChooseSourceFile()
     const std::wstring title = PathTitle(path);
     FilePageState.SetPageInfoText(FormatLangText(SizeInfoKey, MaxTextLength, sizeText, title.c_str()));
     file.Reset();
-    LoadTextPreview(path, Control(IDC_FILE_PREVIEW));
+    LoadTextPreview(path, MainControl(IDC_FILE_PREVIEW));
 }
 
 } // namespace quenzel

@@ -6,11 +6,10 @@
 #include "app/shell_helpers.h"
 #include "app/status.h"
 #include "app/tabs.h"
-#include "crypt/file_page_ids.h"
+#include "crypt/crypt_page.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/folder_walk.h"
 #include "crypt/jobs.h"
-#include "crypt/key_controls.h"
 #include "crypt/page_state.h"
 #include "res/resource.h"
 
@@ -23,9 +22,6 @@ namespace quenzel {
 
 namespace {
 
-constexpr DWORD BrowseButtonStyle = 0x140;
-constexpr DWORD LargeButtonStyle = 0x148;
-constexpr int SmallIconSize = 16;
 constexpr int ListImageCount = 7;
 constexpr int PathColumnWidth = 452;
 constexpr wchar_t PathColumnText[] = L"Path";
@@ -68,11 +64,6 @@ constexpr ControlSpec FolderControls[] = {
      ControlKind::Window, IDI_FOLDER_PICTURE},
 };
 static_assert(ControlIdsUnique(FolderControls), "folder page ids must be unique");
-
-HWND Control(int id)
-{
-    return GetDlgItem(MainWindow, id);
-}
 
 // Appends rows on the list's own thread with drawing held back: one
 // message per batch instead of one per file.
@@ -152,7 +143,7 @@ private:
 
 void SetUpFolderList()
 {
-    HWND list = Control(IDC_FOLDER_LIST);
+    HWND list = MainControl(IDC_FOLDER_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     HIMAGELIST images = ImageList_Create(SmallIconSize, SmallIconSize, ILC_COLOR32 | ILC_MASK, ListImageCount, 0);
     HICON icon = static_cast<HICON>(
@@ -170,79 +161,45 @@ void SetUpFolderList()
     SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 }
 
-void PlaceProgressBar()
-{
-    constexpr int BarX = 202;
-    constexpr int BarWidth = 588;
-    constexpr int BarRaise = 272;
-    constexpr int BarHeightLess = 5;
-    RECT bar{};
-    GetWindowRect(StatusBar(), &bar);
-    MoveWindow(Control(IDC_FOLDER_PROGRESS), BarX, bar.top - BarRaise, BarWidth,
-               bar.bottom - bar.top - BarHeightLess, FALSE);
-}
-
 DWORD WINAPI GatherFolderWorker(void*)
 {
     GatherFolder();
     return 0;
 }
 
-void StartFolderJob(JobKind job)
-{
-    if (GetWindowTextLengthW(Control(IDC_FOLDER_SOURCE)) == 0)
-        GatherFolder();
-    if (GetWindowTextLengthW(Control(IDC_FOLDER_SOURCE)) == 0) {
-        const std::wstring text = LangString(NoFolderKey);
-        const std::wstring caption = LangString(NoFolderCaptionKey);
-        MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
-        return;
-    }
-    FolderPageState.jobMode = job;
-    if (!StartWorker(FolderJob))
-        FolderPageState.jobMode = NoJob;
-}
+// The folder page as the routines both encryption pages share see it.
+const CryptPage ThisPage{FolderPageState,
+                         MakePageTable(FolderControls),
+                         IDC_FOLDER_SOURCE,
+                         IDC_FOLDER_GATHER,
+                         IDC_FOLDER_ENCRYPT,
+                         IDC_FOLDER_DECRYPT,
+                         IDC_FOLDER_PROGRESS,
+                         GatherFolder,
+                         GatherFolderWorker,
+                         FolderJob,
+                         NoFolderKey,
+                         NoFolderCaptionKey};
 
 } // namespace
 
 void FolderPage_Create(HWND parent)
 {
-    CreatePageControls(parent, MakePageTable(FolderControls));
+    CreatePageControls(parent, ThisPage.controls);
     SetUpFolderList();
     CreateRowCourier();
-    PlaceProgressBar();
-    RegisterPage(FolderPageIndex, PageRoutines{FolderPage_Show, FolderPage_OnCommand});
-    FolderPageState.ShowPageInfoText();
-    // The page is created hidden: a hidden field must not take the keys.
-    if (IsWindowVisible(Control(IDC_FOLDER_SOURCE)))
-        SetFocus(Control(IDC_FOLDER_SOURCE));
+    PlaceProgressBar(ThisPage);
+    RegisterCryptPage(ThisPage, FolderPageIndex, PageRoutines{FolderPage_Show, FolderPage_OnCommand});
 }
 
 void FolderPage_Show(int showCommand)
 {
-    ShowPageControls(MainWindow, MakePageTable(FolderControls), showCommand);
-    ShowPageControls(MainWindow, KeyControlsTable(), showCommand);
-    if (showCommand == SW_HIDE)
-        return;
-    FolderPageState.ShowPageInfoText();
-    SetFocus(Control(IDC_FOLDER_SOURCE));
+    ShowCryptPage(ThisPage, showCommand);
 }
 
 void FolderPage_OnCommand(int id)
 {
-    switch (id) {
-    case IDC_FOLDER_ENCRYPT:
-        StartFolderJob(EncryptJob);
-        break;
-    case IDC_FOLDER_DECRYPT:
-        StartFolderJob(DecryptJob);
-        break;
-    case IDC_FOLDER_GATHER:
-        StartWorker(GatherFolderWorker);
-        break;
-    default:
-        break;
-    }
+    OnCryptPageCommand(ThisPage, id);
 }
 
 void GatherFolder()
@@ -252,8 +209,8 @@ void GatherFolder()
     if (!BrowseForFolder(title.c_str(), chosen.data()))
         return;
     const std::wstring root = chosen.data();
-    HWND list = Control(IDC_FOLDER_LIST);
-    SetWindowTextW(Control(IDC_FOLDER_SOURCE), root.c_str());
+    HWND list = MainControl(IDC_FOLDER_LIST);
+    SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     SetGatheredRoot(root);
     FolderPageState.SetPageInfoText(LangString(GatheringInfoKey));

@@ -3,11 +3,11 @@
 #include "app/control_ids.h"
 #include "app/language.h"
 #include "app/long_path.h"
-#include "app/messages.h"
 #include "app/options_page_ids.h"
 #include "app/shell.h"
 #include "app/shell_helpers.h"
 #include "app/status.h"
+#include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/key_controls.h"
@@ -52,24 +52,6 @@ constexpr int FolderJobControls[] = {IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT, IDC
 std::mutex GatheredRootLock;
 std::wstring GatheredRoot;
 
-HWND Control(int id)
-{
-    return GetDlgItem(MainWindow, id);
-}
-
-std::wstring TextOf(HWND window)
-{
-    std::wstring text(MaxTextLength + 1, L'\0');
-    const int length = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
-    return text;
-}
-
-bool Checked(int id)
-{
-    return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 std::wstring CurrentGatheredRoot()
 {
     std::lock_guard<std::mutex> hold(GatheredRootLock);
@@ -93,9 +75,20 @@ void WarnStrayTemporary(const TransformOutcome& outcome)
         WarnUserText(FormatLangText(TemporaryLeftKey, MaxTextLength, outcome.strayTemporary.c_str()));
 }
 
-// The file job's message for a failed transform; the key step has told
-// the user already when there was no key.
-void ReportFileFailure(const TransformOutcome& outcome, JobKind job)
+// The messages of a failed transform: a source that cannot be read, an
+// output that cannot be made, an output not written completely.
+struct FailureKeys {
+    int cannotOpen;
+    int cannotCreate;
+    int notWritten;
+};
+
+constexpr FailureKeys FolderItemFailureKeys{FolderItemCannotOpenKey, FolderOutputCannotCreateKey,
+                                            FolderOutputNotWrittenKey};
+
+// The job's message for a failed transform; the key step has told the user
+// already when there was no key.
+void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& keys)
 {
     switch (outcome.status) {
     case TransformStatus::Ok:
@@ -103,14 +96,14 @@ void ReportFileFailure(const TransformOutcome& outcome, JobKind job)
         break;
     case TransformStatus::SourceOpenFailed:
     case TransformStatus::SourceReadFailed:
-        WarnUser(SourceCannotOpenKey);
+        WarnUser(keys.cannotOpen);
         break;
     case TransformStatus::OutputCreateFailed:
     case TransformStatus::ReplaceFailed:
-        WarnUser(OutputCannotCreateKey);
+        WarnUser(keys.cannotCreate);
         break;
     case TransformStatus::WriteFailed:
-        WarnUser(job == DecryptJob ? DecryptedNotWrittenKey : EncryptedNotWrittenKey);
+        WarnUser(keys.notWritten);
         break;
     case TransformStatus::OutOfMemory:
         WarnUser(NoMemoryKey);
@@ -119,28 +112,10 @@ void ReportFileFailure(const TransformOutcome& outcome, JobKind job)
     WarnStrayTemporary(outcome);
 }
 
-void ReportFolderItemFailure(const TransformOutcome& outcome)
+FailureKeys FileFailureKeys(JobKind job)
 {
-    switch (outcome.status) {
-    case TransformStatus::Ok:
-    case TransformStatus::KeyUnavailable:
-        break;
-    case TransformStatus::SourceOpenFailed:
-    case TransformStatus::SourceReadFailed:
-        WarnUser(FolderItemCannotOpenKey);
-        break;
-    case TransformStatus::OutputCreateFailed:
-    case TransformStatus::ReplaceFailed:
-        WarnUser(FolderOutputCannotCreateKey);
-        break;
-    case TransformStatus::WriteFailed:
-        WarnUser(FolderOutputNotWrittenKey);
-        break;
-    case TransformStatus::OutOfMemory:
-        WarnUser(NoMemoryKey);
-        break;
-    }
-    WarnStrayTemporary(outcome);
+    return {SourceCannotOpenKey, OutputCannotCreateKey,
+            job == DecryptJob ? DecryptedNotWrittenKey : EncryptedNotWrittenKey};
 }
 
 // The source goes to the recycle bin when the options ask for it, and only
@@ -202,21 +177,10 @@ void ProcessFolderItem(const std::wstring& root, const std::wstring& item)
     }
     const TransformOutcome outcome = ApplyCipher(item, output);
     FolderPageState.jobMode = NoJob;
-    ReportFolderItemFailure(outcome);
+    ReportTransformFailure(outcome, FolderItemFailureKeys);
 }
 
 } // namespace
-
-void WarnUser(int key)
-{
-    WarnUserText(LangString(key));
-}
-
-void WarnUserText(const std::wstring& text)
-{
-    const std::wstring caption = LangString(ErrorCaptionKey);
-    MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
-}
 
 void SetGatheredRoot(const std::wstring& root)
 {
@@ -228,10 +192,10 @@ void SetJobControls(CryptPageKind kind, bool enable)
 {
     if (kind == CryptPageKind::File)
         for (int id : FileJobControls)
-            EnableWindow(Control(id), enable);
+            EnableWindow(MainControl(id), enable);
     else
         for (int id : FolderJobControls)
-            EnableWindow(Control(id), enable);
+            EnableWindow(MainControl(id), enable);
     if (enable)
         SetState(IdleStatusKey);
 }
@@ -250,11 +214,11 @@ bool StartWorker(LPTHREAD_START_ROUTINE routine)
 
 DWORD WINAPI FileJob(void*)
 {
-    const std::wstring source = TextOf(Control(IDC_FILE_SOURCE));
+    const std::wstring source = TextOf(MainControl(IDC_FILE_SOURCE));
     const JobKind job = FilePageState.Job();
     if (ShowConfirmDialog(CryptPageKind::File) != ConfirmOk)
         return 0;
-    HWND bar = Control(IDC_FILE_PROGRESS);
+    HWND bar = MainControl(IDC_FILE_PROGRESS);
     SetState(job == DecryptJob ? FileDecryptingKey : FileEncryptingKey);
     SendMessageW(bar, PBM_SETPOS, 0, 0);
     SetJobControls(CryptPageKind::File, false);
@@ -265,7 +229,7 @@ DWORD WINAPI FileJob(void*)
     ShowBar(bar, false);
     SetJobControls(CryptPageKind::File, true);
     if (outcome.status != TransformStatus::Ok) {
-        ReportFileFailure(outcome, job);
+        ReportTransformFailure(outcome, FileFailureKeys(job));
         return 0;
     }
     RecycleSourceIfAsked(source, output, job);
@@ -275,7 +239,7 @@ DWORD WINAPI FileJob(void*)
 
 DWORD WINAPI FolderJob(void*)
 {
-    const std::wstring typedRoot = TextOf(Control(IDC_FOLDER_SOURCE));
+    const std::wstring typedRoot = TextOf(MainControl(IDC_FOLDER_SOURCE));
     const std::wstring root = CurrentGatheredRoot();
     const JobKind job = FolderPageState.Job();
     if (ShowConfirmDialog(CryptPageKind::Folder) != ConfirmOk)
@@ -283,8 +247,8 @@ DWORD WINAPI FolderJob(void*)
     SetState(job == DecryptJob ? FolderDecryptingKey : FolderEncryptingKey);
     SetJobControls(CryptPageKind::Folder, false);
 
-    HWND list = Control(IDC_FOLDER_LIST);
-    HWND bar = Control(IDC_FOLDER_PROGRESS);
+    HWND list = MainControl(IDC_FOLDER_LIST);
+    HWND bar = MainControl(IDC_FOLDER_PROGRESS);
     const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     // A 32-bit range: lists of more than 65,536 files move the bar too.
     SendMessageW(bar, PBM_SETPOS, 0, 0);
@@ -302,8 +266,7 @@ DWORD WINAPI FolderJob(void*)
     const std::wstring title = PathTitle(typedRoot);
     FolderPageState.SetPageInfoText(FormatLangText(FolderDoneInfoKey, MaxTextLength, count, title.c_str()));
     const std::wstring report = FormatLangText(FolderReportKey, MaxTextLength, count, title.c_str());
-    const std::wstring caption = LangString(FolderReportCaptionKey);
-    MessageBoxW(MainWindow, report.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
+    ShowWarningBox(report, FolderReportCaptionKey);
     return 0;
 }
 

@@ -26,8 +26,4 @@ DWORD WINAPI FolderJob(void*);
 // the list, read by the folder job to cut each listed path.
 void SetGatheredRoot(const std::wstring& root);
 
-// A warning box owned by the main window: the language text `key`, caption 193.
-void WarnUser(int key);
-void WarnUserText(const std::wstring& text);
-
 } // namespace quenzel

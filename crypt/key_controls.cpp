@@ -1,10 +1,10 @@
 #include "crypt/key_controls.h"
 
 #include "app/language.h"
-#include "app/messages.h"
 #include "app/settings.h"
 #include "app/shell.h"
 #include "crypt/cipher_key.h"
+#include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
 
 #include <commctrl.h>
@@ -13,7 +13,6 @@ namespace quenzel {
 
 namespace {
 
-constexpr DWORD BrowseButtonStyle = 0x140;
 constexpr int LevelMaximum = 255;
 constexpr int LevelPageSize = 10;
 constexpr int DefaultLevel = 7;
@@ -47,28 +46,15 @@ constexpr ControlSpec KeyControls[] = {
 };
 static_assert(ControlIdsUnique(KeyControls), "key control ids must be unique");
 
-HWND Control(int id)
-{
-    return GetDlgItem(MainWindow, id);
-}
-
 bool PasswordMode()
 {
-    return SendMessageW(Control(IDC_KEY_PASSWORD_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-std::wstring ControlText(int id)
-{
-    std::wstring text(MaxTextLength + 1, L'\0');
-    const int length = GetWindowTextW(Control(id), text.data(), static_cast<int>(text.size()));
-    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
-    return text;
+    return Checked(IDC_KEY_PASSWORD_RADIO);
 }
 
 // The password field's text as the ANSI code page spells it.
 std::vector<uint8_t> PasswordBytes()
 {
-    const std::wstring text = ControlText(IDC_KEY_PASSWORD);
+    const std::wstring text = TextOf(MainControl(IDC_KEY_PASSWORD));
     std::vector<char> ansi(PasswordBufferBytes, '\0');
     int length = 0;
     if (!text.empty())
@@ -77,29 +63,22 @@ std::vector<uint8_t> PasswordBytes()
     return PasswordKeyBytes(ansi.data(), static_cast<size_t>(length > 0 ? length : 0));
 }
 
-void WarnKeyFile(int textKey)
-{
-    const std::wstring text = LangString(textKey);
-    const std::wstring caption = LangString(ErrorCaptionKey);
-    MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
-}
-
 bool KeyFileBytes(std::vector<uint8_t>& key)
 {
-    switch (ReadKeyFile(ControlText(IDC_KEY_FILE), key)) {
+    switch (ReadKeyFile(TextOf(MainControl(IDC_KEY_FILE)), key)) {
     case KeyFileResult::Ok:
         return true;
     case KeyFileResult::CannotOpen:
-        WarnKeyFile(KeyFileMissingKey);
+        WarnUser(KeyFileMissingKey);
         return false;
     case KeyFileResult::Empty:
-        WarnKeyFile(KeyFileEmptyKey);
+        WarnUser(KeyFileEmptyKey);
         return false;
     case KeyFileResult::TooLarge:
-        WarnKeyFile(KeyFileTooLargeKey);
+        WarnUser(KeyFileTooLargeKey);
         return false;
     case KeyFileResult::ReadFailed:
-        WarnKeyFile(KeyFileUnreadableKey);
+        WarnUser(KeyFileUnreadableKey);
         return false;
     }
     return false;
@@ -138,18 +117,18 @@ PageTable KeyControlsTable()
 
 void InitKeyControls()
 {
-    HWND slider = Control(IDC_KEY_LEVEL_SLIDER);
+    HWND slider = MainControl(IDC_KEY_LEVEL_SLIDER);
     SendMessageW(slider, TBM_SETRANGE, FALSE, MAKELPARAM(0, LevelMaximum));
     SendMessageW(slider, TBM_SETPAGESIZE, 0, LevelPageSize);
     SendMessageW(slider, TBM_SETPOS, TRUE, DefaultLevel);
 
-    SetWindowTextW(Control(IDC_KEY_FILE), ReadTextSetting(PasswordSection, L"PathString").c_str());
+    SetWindowTextW(MainControl(IDC_KEY_FILE), ReadTextSetting(PasswordSection, L"PathString").c_str());
     const bool keyFileMode = ReadIntSetting(PasswordSection, L"Path", 0) != 0;
-    EnableWindow(Control(IDC_KEY_FILE), keyFileMode);
-    EnableWindow(Control(IDC_KEY_FILE_BUTTON), keyFileMode);
-    EnableWindow(Control(IDC_KEY_PASSWORD), !keyFileMode);
-    SendMessageW(Control(IDC_KEY_PASSWORD_RADIO), BM_SETCHECK, keyFileMode ? BST_UNCHECKED : BST_CHECKED, 0);
-    SendMessageW(Control(IDC_KEY_FILE_RADIO), BM_SETCHECK, keyFileMode ? BST_CHECKED : BST_UNCHECKED, 0);
+    EnableWindow(MainControl(IDC_KEY_FILE), keyFileMode);
+    EnableWindow(MainControl(IDC_KEY_FILE_BUTTON), keyFileMode);
+    EnableWindow(MainControl(IDC_KEY_PASSWORD), !keyFileMode);
+    SendMessageW(MainControl(IDC_KEY_PASSWORD_RADIO), BM_SETCHECK, keyFileMode ? BST_UNCHECKED : BST_CHECKED, 0);
+    SendMessageW(MainControl(IDC_KEY_FILE_RADIO), BM_SETCHECK, keyFileMode ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool ReadCipherKey(std::vector<uint8_t>& key, uint8_t& level)
@@ -158,7 +137,7 @@ bool ReadCipherKey(std::vector<uint8_t>& key, uint8_t& level)
         key = PasswordBytes();
     else if (!KeyFileBytes(key))
         return false;
-    const LRESULT position = SendMessageW(Control(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
+    const LRESULT position = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
     level = static_cast<uint8_t>(position & 0xFF);
     return !key.empty();
 }

@@ -22,6 +22,7 @@ struct TopWindowSearch {
     DWORD processId;
     const wchar_t* className;
     bool visibleOnly;
+    int controlId; // a control the window must have; 0 = any window
     HWND found;
 };
 
@@ -36,13 +37,15 @@ BOOL CALLBACK FindTopWindow(HWND window, LPARAM param)
         return TRUE;
     if (ClassNameOf(window) != search->className)
         return TRUE;
+    if (search->controlId && !GetDlgItem(window, search->controlId))
+        return TRUE;
     search->found = window;
     return FALSE;
 }
 
-HWND FindProcessWindow(DWORD processId, const wchar_t* className, bool visibleOnly)
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, bool visibleOnly, int controlId = 0)
 {
-    TopWindowSearch search{processId, className, visibleOnly, nullptr};
+    TopWindowSearch search{processId, className, visibleOnly, controlId, nullptr};
     EnumWindows(FindTopWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -256,6 +259,16 @@ HWND App::WaitForTopWindow(const wchar_t* className, Millis timeout) const
     HWND found = nullptr;
     WaitUntil([&] {
         found = FindProcessWindow(processId_, className, true);
+        return found != nullptr;
+    }, timeout);
+    return found;
+}
+
+HWND WaitForDialogWith(const App& app, int controlId, Millis timeout)
+{
+    HWND found = nullptr;
+    WaitUntil([&] {
+        found = FindProcessWindow(app.ProcessId(), L"#32770", true, controlId);
         return found != nullptr;
     }, timeout);
     return found;

@@ -100,6 +100,13 @@ private:
     HWND window_ = nullptr;
 };
 
+// The text control of a message box.
+inline constexpr int MessageTextId = 0xFFFF;
+
+// A visible dialog ("#32770") of the process that has a control with this
+// id, once it is there; null when none came before the timeout.
+HWND WaitForDialogWith(const App& app, int controlId, Millis timeout = DefaultTimeout);
+
 // Memory in another process, for messages whose lParam points at data.
 class RemoteBuffer {
 public:

@@ -10,12 +10,11 @@ namespace {
 using namespace cryptui;
 
 constexpr int SourceField = 1018;
-constexpr int PasswordField = 1026;
-constexpr int LevelSlider = 1023;
+constexpr int ChooseButton = 1019;
 constexpr int EncryptButton = 1014;
 constexpr int DecryptButton = 1015;
 constexpr int ProgressBar = 1016;
-const std::vector<int> JobControls = {1014, 1015, 1019, 1018, 1026, 1023, 1012};
+const std::vector<int> JobControls = JobControlsOf(EncryptButton, DecryptButton, ChooseButton, SourceField);
 
 struct FileJobRun {
     std::wstring proposed;

@@ -16,7 +16,7 @@ constexpr int GatherButton = 1047;
 constexpr int FileList = 1048;
 constexpr int EncryptButton = 1040;
 constexpr int DecryptButton = 1041;
-const std::vector<int> JobControls = {1040, 1041, 1047, 1046, 1026, 1023, 1012};
+const std::vector<int> JobControls = JobControlsOf(EncryptButton, DecryptButton, GatherButton, FolderField);
 
 // relative path -> content
 using Tree = std::map<std::wstring, std::string>;

@@ -1,33 +1,12 @@
 #include "tests/ui/crypt_ui_support.h"
 
+#include "tests/support/reference_cipher.h"
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
-#include <random>
-
 namespace cryptui {
-
-namespace {
-struct DialogSearch {
-    DWORD processId;
-    int controlId;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<DialogSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window) || ClassNameOf(window) != L"#32770")
-        return TRUE;
-    if (!GetDlgItem(window, search->controlId))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-} // namespace
 
 Started::Started()
 {
@@ -43,20 +22,12 @@ Started::~Started()
 
 std::string Transformed(const std::string& data, const std::string& key, unsigned char level)
 {
-    std::string out(data);
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<char>(static_cast<unsigned char>(out[i]) ^ level
-                                   ^ static_cast<unsigned char>(key[i % key.size()]));
-    return out;
+    return cipherref::Reference(data, key, level);
 }
 
 std::string RandomBytes(size_t n, unsigned seed)
 {
-    std::mt19937 gen(seed);
-    std::string out(n, '\0');
-    for (auto& c : out)
-        c = static_cast<char>(gen());
-    return out;
+    return cipherref::RandomBytes<std::string>(n, seed);
 }
 
 void Start(Started& s, const char* ini, int pageCommand)
@@ -89,16 +60,6 @@ void SetFieldText(HWND field, const std::wstring& text)
 std::wstring StatusText(Started& s, int part)
 {
     return StatusBarText(s.app.Process(), s.app.Control(StatusBarId), part);
-}
-
-HWND WaitForDialogWith(App& app, int controlId, Millis timeout)
-{
-    DialogSearch search{app.ProcessId(), controlId, nullptr};
-    WaitUntil([&] {
-        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-    }, timeout);
-    return search.found;
 }
 
 std::wstring DismissMessageBox(App& app)
@@ -173,6 +134,11 @@ void ChooseInFolderPicker(App& app, const std::wstring& folder)
     })) << Narrow(PickerSelection(app, picker));
     PostMessageW(picker, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+}
+
+std::vector<int> JobControlsOf(int encryptButton, int decryptButton, int chooseButton, int sourceField)
+{
+    return {encryptButton, decryptButton, chooseButton, sourceField, PasswordField, LevelSlider, TabControlId};
 }
 
 bool AllEnabled(Started& s, const std::vector<int>& ids)

@@ -15,11 +15,14 @@ using namespace uitest;
 inline constexpr int FilePageCommand = 5009;
 inline constexpr int FolderPageCommand = 5010;
 inline constexpr int StatusBarId = 1000;
-inline constexpr int MessageTextId = 0xFFFF; // the text of a message box
 inline constexpr int ConfirmDestinationId = 1174;
 inline constexpr int RetypeId = 1171;
 inline constexpr int ResultOutputId = 1038;
 inline constexpr int ResultSourceId = 1037;
+// The key controls and the tab control, shared by both pages.
+inline constexpr int PasswordField = 1026;
+inline constexpr int LevelSlider = 1023;
+inline constexpr int TabControlId = 1012;
 
 // byte i ^ level ^ key[i mod L]
 std::string Transformed(const std::string& data, const std::string& key, unsigned char level);
@@ -49,8 +52,6 @@ std::wstring FieldText(HWND field);
 void SetFieldText(HWND field, const std::wstring& text);
 std::wstring StatusText(Started& s, int part);
 
-// A dialog of the process that has a control with this id, once it is there.
-HWND WaitForDialogWith(App& app, int controlId, Millis timeout = DefaultTimeout);
 // The text of a message box of the process, dismissed with OK.
 std::wstring DismissMessageBox(App& app);
 // Presses a dialog's button and waits for the dialog to go.
@@ -65,6 +66,9 @@ void ConfirmJob(Started& s, int command, std::wstring* proposed = nullptr, const
 // Chooses a folder in the open folder picker and presses OK.
 void ChooseInFolderPicker(App& app, const std::wstring& folder);
 
+// The controls a page disables while its job runs: its buttons and source
+// field, the password field, the level slider and the tabs.
+std::vector<int> JobControlsOf(int encryptButton, int decryptButton, int chooseButton, int sourceField);
 // True when every control of the list is enabled (the job has ended).
 bool AllEnabled(Started& s, const std::vector<int>& ids);
 

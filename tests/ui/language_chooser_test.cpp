@@ -11,7 +11,6 @@ using namespace uitest;
 
 constexpr int LanguageListId = 1002;
 constexpr int TabControlId = 1012;
-constexpr int MessageTextId = 0xFFFF; // the text of a message box
 constexpr int FirstTabKey = 24;
 constexpr int TabCount = 6;
 constexpr DWORD ExitFailed = 1;
@@ -36,37 +35,14 @@ std::string Bytes(const std::wstring& path)
     return bytes;
 }
 
-struct BoxSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindMessageBox(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<BoxSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window) && ClassNameOf(window) == L"#32770"
-        && GetDlgItem(window, MessageTextId)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Waits for a message box of the process and returns its text, then closes it.
 std::wstring TakeMessageBox(const App& app)
 {
-    BoxSearch search{app.ProcessId(), nullptr};
-    WaitUntil([&] {
-        search.found = nullptr;
-        EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-    });
-    if (!search.found)
+    HWND box = WaitForDialogWith(app, MessageTextId);
+    if (!box)
         return L"<no message box>";
-    const std::wstring text = WindowText(GetDlgItem(search.found, MessageTextId));
-    PostCommand(search.found, IDOK);
+    const std::wstring text = WindowText(GetDlgItem(box, MessageTextId));
+    PostCommand(box, IDOK);
     return text;
 }
 

@@ -1,9 +1,9 @@
 #include "crypt/cipher.h"
+#include "tests/support/reference_cipher.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 #include <vector>
 
 namespace quenzel {
@@ -11,48 +11,10 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// The format, byte by byte: plain[i] ^ level ^ key[i mod L].
-Bytes Reference(const Bytes& data, const Bytes& key, uint8_t level)
-{
-    Bytes out(data);
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<uint8_t>(out[i] ^ level ^ key[i % key.size()]);
-    return out;
-}
-
-Bytes RandomBytes(size_t n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    Bytes out(n);
-    for (auto& b : out)
-        b = static_cast<uint8_t>(gen());
-    return out;
-}
-
-// Records what the progress bar would be told, in order.
-struct RecordedProgress : CipherProgress {
-    std::vector<uint32_t> positions;
-    size_t steps = 0;
-    void SetPosition(uint32_t position) override { positions.push_back(position); }
-    void Step() override { ++steps; }
-};
-
-// The per-byte progress definition: after byte c, position c / (n / 100)
-// whenever it differs from the last one sent (which starts at 0).
-std::vector<uint32_t> ReferencePositions(uint64_t n)
-{
-    std::vector<uint32_t> out;
-    if (n < 100)
-        return out;
-    const uint64_t q = n / 100;
-    uint64_t last = 0;
-    for (uint64_t c = 0; c < n; ++c)
-        if (c / q != last) {
-            last = c / q;
-            out.push_back(static_cast<uint32_t>(last));
-        }
-    return out;
-}
+using cipherref::RandomBytes;
+using cipherref::RecordedProgress;
+using cipherref::Reference;
+using cipherref::ReferencePositions;
 
 TEST(Cipher, MatchesPerByteDefinitionForEveryKeyLengthAndOffset)
 {

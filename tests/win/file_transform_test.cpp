@@ -1,35 +1,21 @@
 // The file transform against the per-byte definition of the format, and
 // what it leaves behind when something fails.
 #include "crypt/file_transform.h"
+#include "tests/support/reference_cipher.h"
 #include "tests/support/ui_driver.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 namespace quenzel {
 namespace {
 
+using cipherref::RandomBytes;
+using cipherref::RecordedProgress;
+using cipherref::Reference;
+using cipherref::ReferencePositions;
 using uitest::FileExists;
 using uitest::ReadFileBytes;
 using uitest::WriteFileBytes;
-
-std::string Reference(const std::string& data, const std::vector<uint8_t>& key, uint8_t level)
-{
-    std::string out(data);
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<char>(static_cast<uint8_t>(out[i]) ^ level ^ key[i % key.size()]);
-    return out;
-}
-
-std::string RandomText(size_t n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    std::string out(n, '\0');
-    for (auto& c : out)
-        c = static_cast<char>(gen());
-    return out;
-}
 
 struct FixedKey : KeySource {
     std::vector<uint8_t> key;
@@ -44,25 +30,6 @@ struct FixedKey : KeySource {
         return !key.empty();
     }
 };
-
-struct RecordedProgress : CipherProgress {
-    std::vector<uint32_t> positions;
-    size_t steps = 0;
-    void SetPosition(uint32_t position) override { positions.push_back(position); }
-    void Step() override { ++steps; }
-};
-
-std::vector<uint32_t> ReferencePositions(uint64_t n)
-{
-    std::vector<uint32_t> out;
-    if (n < 100)
-        return out;
-    uint64_t last = 0;
-    for (uint64_t c = 0; c < n; ++c)
-        if (c / (n / 100) != last)
-            out.push_back(static_cast<uint32_t>(last = c / (n / 100)));
-    return out;
-}
 
 // A scratch folder of its own for each test, removed afterwards.
 class TransformTest : public ::testing::Test {
@@ -116,7 +83,7 @@ TEST_F(TransformTest, OutputMatchesPerByteDefinitionAcrossChunks)
     FixedKey key("MORVANTE", 7);
     for (size_t size : {size_t(0), size_t(1), size_t(99), size_t(250), TransformChunkBytes - 1,
                         2 * TransformChunkBytes + 3}) {
-        const std::string plain = RandomText(size, static_cast<unsigned>(size));
+        const std::string plain = RandomBytes<std::string>(size, static_cast<unsigned>(size));
         ASSERT_TRUE(WriteFileBytes(Path(L"plain.bin"), plain));
         RecordedProgress progress;
         const TransformOutcome outcome = Run(Path(L"plain.bin"), Path(L"plain.bin.enc"), key, &progress);
@@ -134,7 +101,7 @@ TEST_F(TransformTest, OutputMatchesPerByteDefinitionAcrossChunks)
 TEST_F(TransformTest, InPlaceReplacesTheSourceWhateverItsSpelling)
 {
     FixedKey key("K", 0);
-    const std::string plain = RandomText(3 * TransformChunkBytes / 2, 5);
+    const std::string plain = RandomBytes<std::string>(3 * TransformChunkBytes / 2, 5);
     ASSERT_TRUE(WriteFileBytes(Path(L"a.txt"), plain));
     const TransformOutcome outcome = Run(Path(L"a.txt"), dir_ + L"\\.\\A.TXT", key);
     ASSERT_EQ(outcome.status, TransformStatus::Ok);
@@ -207,7 +174,7 @@ TEST_F(TransformTest, LongPathsOnBothSides)
         deep += L"\\a-rather-long-folder-name-for-the-test";
         ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
     }
-    const std::string plain = RandomText(1000, 3);
+    const std::string plain = RandomBytes<std::string>(1000, 3);
     ASSERT_TRUE(WriteFileBytes(deep + L"\\plain.txt", plain));
     ASSERT_EQ(Run(deep + L"\\plain.txt", deep + L"\\plain.txt.enc", key).status, TransformStatus::Ok);
     std::string out;
@@ -267,10 +234,8 @@ TEST_F(TransformTest, FileOfMoreThanFourGiB)
     EXPECT_EQ(progress.positions.size(), 100u);
 
     const auto expectAt = [&](uint64_t offset, const std::string& plain) {
-        std::string expected(plain);
-        for (size_t i = 0; i < expected.size(); ++i)
-            expected[i] = static_cast<char>(static_cast<uint8_t>(expected[i]) ^ 200 ^ key.key[(offset + i) % 8]);
-        EXPECT_TRUE(ReadAt(Path(L"big.bin.enc"), offset, plain.size()) == expected) << offset;
+        EXPECT_TRUE(ReadAt(Path(L"big.bin.enc"), offset, plain.size()) == Reference(plain, key.key, 200, offset))
+            << offset;
     };
     expectAt(0, head);
     expectAt((uint64_t(1) << 32) - 5, std::string(10, '\0'));
