@@ -17,6 +17,7 @@ constexpr DWORD NotepadFileLength = MAX_PATH;
 // Filters are pairs of texts ended by an empty text.
 constexpr wchar_t NotepadFilter[] = L"All Files (*.*)\0*.*\0";
 constexpr wchar_t KeyFileFilter[] = L"All files (*.*)\0*.*\0";
+} // namespace
 
 bool ChooseExistingFile(const wchar_t* title, const wchar_t* filter, const wchar_t* initialFolder, DWORD length,
                         DWORD flags, std::wstring& path)
@@ -39,7 +40,6 @@ bool ChooseExistingFile(const wchar_t* title, const wchar_t* filter, const wchar
     path = buffer.data();
     return true;
 }
-} // namespace
 
 bool ChooseFileForNotepad(std::wstring& path)
 {

@@ -1,5 +1,6 @@
 #include "crypt/file_page.h"
 
+#include "app/choosers.h"
 #include "app/handles.h"
 #include "app/format_size.h"
 #include "app/language.h"
@@ -68,20 +69,8 @@ DWORD WINAPI ChooseSourceWorker(void*)
 
 bool AskForSourceFile(std::wstring& path)
 {
-    std::vector<wchar_t> name(MaxTextLength + 1, L'\0');
-    const std::wstring title = LangString(ChooseFileTitleKey);
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = MainWindow;
-    dialog.lpstrFilter = AllFilesFilter;
-    dialog.lpstrFile = name.data();
-    dialog.nMaxFile = MaxTextLength;
-    dialog.lpstrTitle = title.c_str();
-    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-    if (!GetOpenFileNameW(&dialog))
-        return false;
-    path = name.data();
-    return !path.empty();
+    return ChooseExistingFile(LangText(ChooseFileTitleKey), AllFilesFilter, nullptr, MaxTextLength,
+                              OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path);
 }
 
 // The file page as the routines both encryption pages share see it.
