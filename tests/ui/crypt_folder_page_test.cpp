@@ -172,3 +172,58 @@ TEST(FolderPage, EmptyListIsProcessedAsNothing)
 }
 
 } // namespace
+
+namespace {
+
+// An output volume that fills up during a folder job: each file that does
+// not fit is reported and skipped, the job goes on, and no output file is
+// left half-written.
+TEST(FolderPage, FullVolumeSkipsWhatDoesNotFitAndLeavesNoPartialFile)
+{
+    wchar_t drive[8] = L"";
+    if (!GetEnvironmentVariableW(L"QUENZEL_SMALL_DRIVE", drive, 8))
+        GTEST_SKIP() << "the test run has no small volume to fill";
+    Started s;
+    Start(s, "", FolderPageCommand);
+    const std::wstring root = s.Work() + L"\\Big";
+    Tree tree;
+    for (int i = 0; i < 4; ++i)
+        tree[L"\\part" + std::to_wstring(i) + L".bin"] = RandomBytes(400 * 1024, 20 + i);
+    MakeTree(root, tree);
+    Gather(s, root);
+    ASSERT_EQ(ListCount(s), 4);
+
+    const std::wstring output = std::wstring(drive) + L"\\FolderOut";
+    ConfirmJob(s, EncryptButton, nullptr, output);
+    std::vector<std::wstring> messages;
+    for (int boxes = 0; boxes < 8; ++boxes) {
+        messages.push_back(DismissMessageBox(s.app));
+        if (messages.back().find(L"file(s) listed") != std::wstring::npos)
+            break;
+    }
+    ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    ASSERT_GE(messages.size(), 2u);
+    EXPECT_EQ(messages.back().rfind(L"4 file(s) listed from \"Big\"", 0), 0u) << Narrow(messages.back());
+    for (size_t i = 0; i + 1 < messages.size(); ++i)
+        EXPECT_EQ(messages[i].rfind(L"An output file could not be written completely", 0), 0u) << Narrow(messages[i]);
+
+    size_t written = 0;
+    for (const auto& [relative, content] : tree) {
+        std::string out;
+        if (!ReadFileBytes(output + relative, out))
+            continue;
+        ++written;
+        EXPECT_TRUE(out == Transformed(content, "MORVANTE", 7)) << Narrow(relative) << " is incomplete";
+    }
+    EXPECT_EQ(written + (messages.size() - 1), tree.size());
+    EXPECT_GE(written, 1u);
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((output + L"\\*.tmp").c_str(), &found);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "a temporary file was left behind";
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    EXPECT_TRUE(s.app.Close());
+    RemoveTree(output);
+}
+
+} // namespace
