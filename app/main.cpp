@@ -21,14 +21,16 @@ void InitCommonControlSet()
 int RunMessageLoop(HINSTANCE instance)
 {
     HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    MSG msg{};
+    BOOL got;
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
         if (!TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
     }
-    return static_cast<int>(msg.wParam);
+    // A failed GetMessageW (-1) leaves no WM_QUIT code to pass on.
+    return got == 0 ? static_cast<int>(msg.wParam) : 0;
 }
 
 } // namespace

@@ -66,6 +66,9 @@ fresh_wine_prefix() {
     make_wine_template
     rm -rf "$WINEPREFIX"
     cp -a "$QZ_TEMPLATE" "$WINEPREFIX"
+    # A fresh prefix gets an empty recycle bin: an earlier run's leftovers
+    # would make Wine rename what the tests put there.
+    rm -rf "$HOME/.local/share/Trash"
 }
 
 start_wineserver() {
