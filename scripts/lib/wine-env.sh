@@ -1,9 +1,41 @@
 # Sourced by scripts/test and scripts/run: one Xvfb, one 32-bit Wine prefix
 # and one warm wineserver for the whole run, stopped again on exit.
 
+# Some machines cannot run 32-bit Linux programs at all (the kernel's 32-bit
+# emulation is switched off), and Wine's 32-bit half is one. There the
+# Windows programs under test are the x86_64 build in a 64-bit prefix.
+wine32_runs() {
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# The architecture whose build runs under Wine here: i686 where Wine's
+# 32-bit half runs, x86_64 where it cannot.
+wine_build_arch() {
+    if wine32_runs; then echo i686; else echo x86_64; fi
+}
+
+# Puts small wine, wineboot and wineserver commands first on the path that
+# go straight to Wine's 64-bit half: Debian's own would pick the 32-bit one.
+use_wine64_commands() {
+    local bin=$1
+    mkdir -p "$bin"
+    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' > "$bin/wine"
+    printf '#!/bin/sh\nexec wine wineboot.exe "$@"\n' > "$bin/wineboot"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wineserver64 "$@"\n' > "$bin/wineserver"
+    chmod +x "$bin/wine" "$bin/wineboot" "$bin/wineserver"
+    export PATH="$bin:$PATH"
+}
+
 wine_env_init() {
-    local top=$1 name=$2
-    export WINEARCH=win32
+    local top=$1 name=$2 suffix=""
+    QZ_WINE_BUILD_ARCH=$(wine_build_arch)
+    if [ "$QZ_WINE_BUILD_ARCH" = i686 ]; then
+        export WINEARCH=win32
+    else
+        export WINEARCH=win64
+        suffix=-64
+        use_wine64_commands "$top/build/wine64-commands"
+    fi
     export WINEDEBUG=-all
     # No Mono or Gecko install prompts.
     export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -11,9 +43,9 @@ wine_env_init() {
     export LC_ALL=C.UTF-8
     # wineboot links the prefix's folders into $HOME, and the recycle bin is
     # $HOME/.local/share/Trash: keep both inside the build folder.
-    export HOME="$top/build/wine-home-$name"
-    export WINEPREFIX="$top/build/wineprefix-$name"
-    QZ_TEMPLATE="$top/build/wine-template"
+    export HOME="$top/build/wine-home-$name$suffix"
+    export WINEPREFIX="$top/build/wineprefix-$name$suffix"
+    QZ_TEMPLATE="$top/build/wine-template$suffix"
     mkdir -p "$HOME"
 }
 
@@ -49,11 +81,11 @@ start_xvfb() {
 # for every run, so each run starts from a fresh prefix.
 make_wine_template() {
     local stamp="$QZ_TEMPLATE/.quenzel-stamp" want
-    want="$(wine --version 2>/dev/null) $(uname -m) v2"
+    want="$(wine --version 2>/dev/null) $(uname -m) $WINEARCH v2"
     if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
         return 0
     fi
-    echo "wine: preparing a 32-bit prefix (once)"
+    echo "wine: preparing a $WINEARCH prefix (once)"
     rm -rf "$QZ_TEMPLATE"
     WINEPREFIX="$QZ_TEMPLATE" wineboot -i >/dev/null 2>&1
     # Without a window manager, unmanaged windows let GUI programs end at once.
