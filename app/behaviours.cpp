@@ -1,10 +1,10 @@
 #include "app/behaviours.h"
 
 #include "app/menu.h"
-#include "app/messages.h"
-#include "app/settings.h"
-#include "app/shell.h"
 #include "app/snap.h"
+#include "base/messages.h"
+#include "base/settings.h"
+#include "base/shell.h"
 
 namespace quenzel {
 

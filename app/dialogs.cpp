@@ -1,10 +1,10 @@
 // The transparency dialog and the About box.
 #include "app/behaviours.h"
 
-#include "app/language.h"
-#include "app/messages.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "base/language.h"
+#include "base/messages.h"
+#include "base/settings.h"
+#include "base/shell.h"
 #include "res/resource.h"
 
 #include <commctrl.h>

@@ -46,7 +46,7 @@ TEST(WindowSize, FixedSizeCentredThreePixelsAboveCentre)
 } // namespace
 } // namespace quenzel
 
-#include "app/long_path.h"
+#include "base/long_path.h"
 
 namespace quenzel {
 namespace {
