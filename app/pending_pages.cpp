@@ -2,21 +2,13 @@
 
 #include "app/page_table.h"
 #include "app/shell.h"
-#include "app/status.h"
 #include "app/tabs.h"
+#include "slots/slot_page.h"
 
 namespace quenzel {
 
 namespace {
 constexpr PageTable NoControls{nullptr, 0};
-constexpr wchar_t SlotPageInfo[] = L" 9 slots available for using";
-
-void SlotPageShow(int showCommand)
-{
-    ShowPageControls(MainWindow, NoControls, showCommand);
-    if (showCommand != SW_HIDE)
-        SetStatusText(SlotPageInfo, 0, StatusInfoPart);
-}
 
 void ShredderPageShow(int showCommand)
 {
@@ -36,7 +28,7 @@ void UnlockerPageShow(int showCommand)
 
 void CreatePendingPages()
 {
-    RegisterPage(SlotPageIndex, PageRoutines{SlotPageShow, nullptr});
+    SlotPage_Create(MainWindow);
     RegisterPage(ShredderPageIndex, PageRoutines{ShredderPageShow, nullptr});
     RegisterPage(DrivesPageIndex, PageRoutines{DrivesPageShow, nullptr});
     RegisterPage(UnlockerPageIndex, PageRoutines{UnlockerPageShow, nullptr});
