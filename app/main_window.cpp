@@ -116,6 +116,20 @@ void OnHScroll(WPARAM wParam)
         ShowLevelReadout();
 }
 
+BOOL CALLBACK ForwardColourChange(HWND child, LPARAM)
+{
+    SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
+// Only top-level windows hear of a system colour change; the page controls
+// (the program's own buttons above all) repaint in the new colours when
+// the main window passes it on.
+void OnSysColorChange(HWND window)
+{
+    EnumChildWindows(window, ForwardColourChange, 0);
+}
+
 // Without the magnet the move goes ahead unchanged.
 LRESULT OnMoving(RECT* proposed)
 {
@@ -197,6 +211,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_MOVING:
         return OnMoving(reinterpret_cast<RECT*>(lParam));
+    case WM_SYSCOLORCHANGE:
+        OnSysColorChange(window);
+        return 0;
     case WM_COMMAND:
         if (OnCommand(window, GET_WM_COMMAND_ID(wParam, lParam)))
             return 0;
