@@ -20,6 +20,7 @@ constexpr int LowestOpacity = 30;
 constexpr int HighestOpacity = 100;
 constexpr int SliderPageSize = 1;
 constexpr int PreviewStep = 1;
+constexpr wchar_t TransparencyTemplate[] = L"IDD_TRANSPARENT";
 
 int StoredTransparency()
 {
@@ -113,7 +114,7 @@ INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 
 void ShowTransparencyDialog()
 {
-    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_TRANSPARENT), MainWindow, TransparencyDialogProc, 0);
+    DialogBoxParamW(Instance, TransparencyTemplate, MainWindow, TransparencyDialogProc, 0);
 }
 
 void ShowAboutBox(HWND owner)
