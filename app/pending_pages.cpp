@@ -1,9 +1,8 @@
 #include "app/pending_pages.h"
 
-#include "app/page_table.h"
-#include "app/shell.h"
-#include "app/tabs.h"
-#include "slots/slot_page.h"
+#include "base/shell.h"
+#include "base/tabs.h"
+#include "controls/page_table.h"
 
 namespace quenzel {
 
@@ -26,11 +25,18 @@ void UnlockerPageShow(int showCommand)
 }
 } // namespace
 
-void CreatePendingPages()
+void ShredderPage_Create(HWND)
 {
-    SlotPage_Create(MainWindow);
     RegisterPage(ShredderPageIndex, PageRoutines{ShredderPageShow, nullptr});
+}
+
+void DrivesPage_Create(HWND)
+{
     RegisterPage(DrivesPageIndex, PageRoutines{DrivesPageShow, nullptr});
+}
+
+void UnlockerPage_Create(HWND)
+{
     RegisterPage(UnlockerPageIndex, PageRoutines{UnlockerPageShow, nullptr});
 }
 

@@ -1,15 +1,15 @@
 #include "slots/slot_page.h"
 
-#include "app/choosers.h"
-#include "app/language.h"
-#include "app/messages.h"
-#include "app/page_table.h"
-#include "app/settings.h"
-#include "app/shell.h"
-#include "app/status.h"
-#include "app/tabs.h"
+#include "base/choosers.h"
+#include "base/language.h"
+#include "base/messages.h"
+#include "base/page_kit.h"
+#include "base/settings.h"
+#include "base/shell.h"
+#include "base/status.h"
+#include "base/tabs.h"
 #include "controls/button_ex.h"
-#include "crypt/crypt_page.h"
+#include "controls/page_table.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
 #include "res/resource.h"
@@ -34,7 +34,9 @@ constexpr wchar_t KindSection[] = L"OFTENRADIO";
 constexpr wchar_t PathSection[] = L"OFTENPATHS";
 // Shown in status part 1 with the page; not a language text.
 constexpr wchar_t SlotPageInfo[] = L" 9 slots available for using";
+constexpr DWORD BrowseButtonStyle = BXS_ROUNDED | BS_ICON; // no icon given: the caption alone
 constexpr DWORD UseButtonStyle = BXS_ROUNDED | BS_ICON | BXS_IMAGEONLY;
+constexpr int SmallIconSize = 16;
 
 constexpr int FirstRowY = 70;
 constexpr int RowStep = 36;

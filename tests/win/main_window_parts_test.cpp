@@ -3,12 +3,12 @@
 // column sort and the colour change passed on to the controls.
 #include "app/behaviours.h"
 #include "app/command_ids.h"
-#include "app/fonts.h"
-#include "app/list_sort.h"
 #include "app/main_window.h"
 #include "app/menu.h"
-#include "app/shell.h"
-#include "app/tabs.h"
+#include "base/fonts.h"
+#include "base/list_sort.h"
+#include "base/shell.h"
+#include "base/tabs.h"
 #include "controls/owner_menu.h"
 
 #include <commctrl.h>
