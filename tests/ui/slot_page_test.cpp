@@ -64,7 +64,9 @@ void Restart(Started& s)
     ASSERT_NE(s.window, nullptr);
 }
 
-TEST(SlotPage, LoadsTheStoredSlotsAndStoresEachKindClick)
+// Slots as stored; a kind is stored at each click; "+" carries the path,
+// typed or stored, to its page and stores it.
+TEST(SlotPage, LoadsStoresKindsAndCarriesPathsToTheirPages)
 {
     Started s;
     Start(s, "[OFTENRADIO]\n4=1\n5=7\n[OFTENPATHS]\n4=C:\\windows\n", SlotPageCommand);
@@ -80,6 +82,21 @@ TEST(SlotPage, LoadsTheStoredSlotsAndStoresEachKindClick)
     ASSERT_TRUE(WaitUntil([&] { return StoredSlot(s, L"OFTENRADIO", 5) == L"0"; }));
     ExpectKind(s, 5, false);
     EXPECT_EQ(StoredSlot(s, L"OFTENRADIO", 4), L"1");
+
+    const std::wstring typed = L"C:\\typed for use.txt";
+    SetFieldText(SlotControl(s, quenzel::IDC_SLOT_PATH_0, 2), typed);
+    PostMouseClick(SlotControl(s, quenzel::IDC_SLOT_USE_0, 2));
+    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s) == 1; }));
+    EXPECT_EQ(FieldText(s.app.Control(quenzel::IDC_FILE_SOURCE)), typed);
+    EXPECT_TRUE(IsWindowVisible(s.app.Control(quenzel::IDC_FILE_SOURCE)));
+    EXPECT_EQ(StoredPath(s, 2), typed);
+    PostCommand(s.window, SlotPageCommand);
+    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s) == 3; }));
+    PostMouseClick(SlotControl(s, quenzel::IDC_SLOT_USE_0, 4));
+    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s) == 2; }));
+    EXPECT_EQ(FieldText(s.app.Control(quenzel::IDC_FOLDER_SOURCE)), L"C:\\windows");
+    EXPECT_TRUE(IsWindowVisible(s.app.Control(quenzel::IDC_FOLDER_SOURCE)));
+    EXPECT_FALSE(IsWindowVisible(SlotControl(s, quenzel::IDC_SLOT_PATH_0, 4)));
     EXPECT_EQ(StoredPath(s, 0), L"<none>");
     EXPECT_TRUE(s.app.Close());
 }
@@ -106,28 +123,6 @@ TEST(SlotPage, BrowsingStoresTheChoiceOfItsSlotOnly)
     EXPECT_EQ(SlotText(s, 6), file);
     EXPECT_EQ(SlotText(s, 7), s.Work());
     EXPECT_EQ(SlotText(s, 0), L"");
-    EXPECT_TRUE(s.app.Close());
-}
-
-TEST(SlotPage, UseCarriesThePathToItsPageAndStoresIt)
-{
-    Started s;
-    Start(s, "[OFTENRADIO]\n4=1\n[OFTENPATHS]\n4=C:\\windows\n", SlotPageCommand);
-    const std::wstring typed = L"C:\\typed for use.txt";
-    SetFieldText(SlotControl(s, quenzel::IDC_SLOT_PATH_0, 2), typed);
-    PostMouseClick(SlotControl(s, quenzel::IDC_SLOT_USE_0, 2));
-    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s) == 1; }));
-    EXPECT_EQ(FieldText(s.app.Control(quenzel::IDC_FILE_SOURCE)), typed);
-    EXPECT_TRUE(IsWindowVisible(s.app.Control(quenzel::IDC_FILE_SOURCE)));
-    EXPECT_EQ(StoredPath(s, 2), typed);
-
-    PostCommand(s.window, SlotPageCommand);
-    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s) == 3; }));
-    PostMouseClick(SlotControl(s, quenzel::IDC_SLOT_USE_0, 4));
-    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s) == 2; }));
-    EXPECT_EQ(FieldText(s.app.Control(quenzel::IDC_FOLDER_SOURCE)), L"C:\\windows");
-    EXPECT_TRUE(IsWindowVisible(s.app.Control(quenzel::IDC_FOLDER_SOURCE)));
-    EXPECT_FALSE(IsWindowVisible(SlotControl(s, quenzel::IDC_SLOT_PATH_0, 4)));
     EXPECT_TRUE(s.app.Close());
 }
 
