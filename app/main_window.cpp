@@ -175,6 +175,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
+    case WM_ENDSESSION:
+        // The session ends and takes the process with it: close first, so
+        // that what is kept at close (a path typed into a slot) is kept.
+        if (wParam)
+            DestroyWindow(window);
+        return 0;
     case WM_SIZE:
         OnSize(message, wParam, lParam);
         return 0;

@@ -146,7 +146,14 @@ TEST(SlotPage, TypedPathsSurviveARestart)
     EXPECT_EQ(StoredPath(s, 0), L"<none>") << "an unchanged slot is not written";
     EXPECT_EQ(SlotText(s, 1), typed);
     EXPECT_EQ(SlotText(s, 3), greek);
-    EXPECT_TRUE(s.app.Close());
+
+    // The end of the session closes the program the same way.
+    SetFieldText(SlotControl(s, quenzel::IDC_SLOT_PATH_0, 5), typed);
+    PostMessageW(s.window, WM_ENDSESSION, TRUE, 0);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(s.app.WaitForExit(exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(StoredPath(s, 5), typed);
 }
 
 } // namespace
