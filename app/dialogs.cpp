@@ -19,6 +19,7 @@ namespace {
 constexpr unsigned TransparencyTitleLength = 49;
 constexpr int SliderPageSize = 1;
 constexpr int PreviewStep = 1;
+constexpr wchar_t TransparencyTemplate[] = L"IDD_TRANSPARENT";
 
 int StoredTransparency()
 {
@@ -112,7 +113,7 @@ INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 
 void ShowTransparencyDialog()
 {
-    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_TRANSPARENT), MainWindow, TransparencyDialogProc, 0);
+    DialogBoxParamW(Instance, TransparencyTemplate, MainWindow, TransparencyDialogProc, 0);
 }
 
 void ShowAboutBox(HWND owner)

@@ -97,6 +97,20 @@ void OnNotify(const NMHDR* header)
     DispatchPageNotify(header);
 }
 
+BOOL CALLBACK ForwardColourChange(HWND child, LPARAM)
+{
+    SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
+// Only top-level windows hear of a system colour change; the page controls
+// (the program's own buttons above all) repaint in the new colours when
+// the main window passes it on.
+void OnSysColorChange(HWND window)
+{
+    EnumChildWindows(window, ForwardColourChange, 0);
+}
+
 // Without the magnet the move goes ahead unchanged.
 LRESULT OnMoving(RECT* proposed)
 {
@@ -155,6 +169,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
+    case WM_ENDSESSION:
+        // The session ends and takes the process with it: close first, so
+        // that what is kept at close (a path typed into a slot) is kept.
+        if (wParam)
+            DestroyWindow(window);
+        return 0;
     case WM_SIZE:
         OnSize(message, wParam, lParam);
         return 0;
@@ -179,6 +199,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_MOVING:
         return OnMoving(reinterpret_cast<RECT*>(lParam));
+    case WM_SYSCOLORCHANGE:
+        OnSysColorChange(window);
+        return 0;
     case WM_COMMAND:
         if (OnCommand(window, GET_WM_COMMAND_ID(wParam, lParam)))
             return 0;

@@ -1,5 +1,5 @@
-// The pages whose controls are still to come (slots, shredder, folder
-// drives, unlocker): each registers itself over an empty table, so that tab
+// The pages whose controls are still to come (shredder, folder drives,
+// unlocker): each registers itself over an empty table, so that tab
 // switching, status texts and command dispatch already work for it. A page
 // that gets its folder replaces its stub here and its line in app/pages.cpp.
 #pragma once
@@ -8,7 +8,6 @@
 
 namespace quenzel {
 
-void SlotPage_Create(HWND parent);
 void ShredderPage_Create(HWND parent);
 void DrivesPage_Create(HWND parent);
 void UnlockerPage_Create(HWND parent);

@@ -37,6 +37,39 @@ struct MenuItemRecord {
     wchar_t text[MenuTextLength];
 };
 
+// The system's menu font: items are measured and drawn in it, as the
+// system draws its own menus. Looked up anew at each conversion, so a
+// changed menu font reaches the popups converted after the change.
+class MenuFontCache {
+public:
+    HFONT Refresh()
+    {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+            return Get();
+        if (font_ && std::memcmp(&metrics.lfMenuFont, &face_, sizeof face_) == 0)
+            return font_;
+        HFONT made = CreateFontIndirectW(&metrics.lfMenuFont);
+        if (!made)
+            return Get();
+        // Drawing always selects the current font, so the old one is free.
+        if (font_)
+            DeleteObject(font_);
+        font_ = made;
+        face_ = metrics.lfMenuFont;
+        return font_;
+    }
+    // The font of the last conversion; the GUI font until there is one.
+    HFONT Get() const { return font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+private:
+    HFONT font_ = nullptr;
+    LOGFONTW face_{};
+};
+
+MenuFontCache MenuFont;
+
 struct TextWidths {
     int label = 0;    // A: widest text before a tab, or whole text without one
     int shortcut = 0; // B: widest text after a tab
@@ -275,7 +308,7 @@ int ConvertMenuToOwnerDraw(HMENU popup, const wchar_t* name)
     int totalHeight = 0;
     TextWidths widths;
     {
-        SelectedObject font(screen.Get(), GetStockObject(DEFAULT_GUI_FONT));
+        SelectedObject font(screen.Get(), MenuFont.Refresh());
         for (int i = 0; i < count; ++i) {
             MenuItemRecord& record = records[i];
             std::memcpy(record.tag, MenuItemTag, sizeof MenuItemTag);
@@ -355,7 +388,7 @@ int DrawMenuItem(WPARAM wParam, const DRAWITEMSTRUCT* draw)
 
     rect.left += GetSystemMetrics(SM_CXMENUCHECK) + TextIndentExtra;
     rect.top += 1;
-    SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SelectedObject font(dc, MenuFont.Get());
     if (grey && !selected) {
         DrawEmbossedText(dc, rect, record->text, background);
     } else {

@@ -50,7 +50,10 @@ void Start(Started& s, const char* ini, int pageCommand)
     s.window = s.app.WaitForMainWindow();
     ASSERT_NE(s.window, nullptr);
     PostCommand(s.window, pageCommand);
-    const int pathField = pageCommand == FilePageCommand ? 1018 : 1046;
+    constexpr int FirstSlotField = 1077;
+    const int pathField = pageCommand == FilePageCommand     ? 1018
+                          : pageCommand == FolderPageCommand ? 1046
+                                                             : FirstSlotField;
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(pathField)) != FALSE; }));
 }
 
@@ -143,6 +146,25 @@ void ChooseInFolderPicker(App& app, const std::wstring& folder)
     })) << Narrow(PickerSelection(app, picker));
     PostMessageW(picker, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+}
+
+void ChooseInFileDialog(App& app, const std::wstring& path)
+{
+    constexpr int NameEdit = 0x480;  // edt1
+    constexpr int NameCombo = 0x47C; // cmb13, the name field of newer dialogs
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        dialog = app.WaitForTopWindow(L"#32770", Millis(500));
+        return dialog && (GetDlgItem(dialog, NameEdit) || GetDlgItem(dialog, NameCombo));
+    }));
+    if (path.empty()) {
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    } else {
+        HWND name = GetDlgItem(dialog, NameEdit) ? GetDlgItem(dialog, NameEdit) : GetDlgItem(dialog, NameCombo);
+        SetFieldText(name, path);
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
 }
 
 std::vector<int> JobControlsOf(int encryptButton, int decryptButton, int chooseButton, int sourceField)

@@ -14,6 +14,7 @@ using namespace uitest;
 
 inline constexpr int FilePageCommand = 5009;
 inline constexpr int FolderPageCommand = 5010;
+inline constexpr int SlotPageCommand = 5011;
 inline constexpr int StatusBarId = 1000;
 inline constexpr int ConfirmDestinationId = 1174;
 inline constexpr int RetypeId = 1171;
@@ -70,6 +71,9 @@ void ConfirmJob(Started& s, int command, std::wstring* proposed = nullptr, const
 
 // Chooses a folder in the open folder picker and presses OK.
 void ChooseInFolderPicker(App& app, const std::wstring& folder);
+// Types a path into the open-file dialog's name field and presses OK, or
+// cancels the dialog when the path is empty.
+void ChooseInFileDialog(App& app, const std::wstring& path);
 
 // The controls a page disables while its job runs: its buttons and source
 // field, the password field, the level slider and the tabs.
