@@ -131,6 +131,47 @@ bool SodiumReady() {
 
 SecretBytes PasswordKeyInput(const std::string& utf8) { return SecretBytes(utf8.data(), utf8.size()); }
 
+namespace {
+
+// The code point at text[at], moving `at` past it.
+uint32_t NextCodePoint(const char16_t* text, size_t length, size_t& at) {
+    constexpr uint32_t Replacement = 0xFFFD;
+    const uint32_t unit = text[at++];
+    if (unit < 0xD800 || unit > 0xDFFF)
+        return unit;
+    if (unit > 0xDBFF || at == length || text[at] < 0xDC00 || text[at] > 0xDFFF)
+        return Replacement;
+    return 0x10000 + ((unit - 0xD800) << 10) + (text[at++] - 0xDC00u);
+}
+
+size_t Utf8Length(uint32_t codePoint) {
+    return codePoint < 0x80 ? 1 : codePoint < 0x800 ? 2 : codePoint < 0x10000 ? 3 : 4;
+}
+
+void PutUtf8(uint32_t codePoint, uint8_t* out) {
+    static const uint8_t leads[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    const size_t count = Utf8Length(codePoint);
+    for (size_t i = count - 1; i > 0; --i, codePoint >>= 6)
+        out[i] = static_cast<uint8_t>(0x80 | (codePoint & 0x3F));
+    out[0] = static_cast<uint8_t>(count == 1 ? codePoint : leads[count] | codePoint);
+}
+
+} // namespace
+
+SecretBytes PasswordKeyInput(const char16_t* utf16, size_t length) {
+    size_t bytes = 0;
+    for (size_t at = 0; at < length;)
+        bytes += Utf8Length(NextCodePoint(utf16, length, at));
+    SecretBytes input(bytes);
+    uint8_t* out = input.data();
+    for (size_t at = 0; at < length;) {
+        const uint32_t codePoint = NextCodePoint(utf16, length, at);
+        PutUtf8(codePoint, out);
+        out += Utf8Length(codePoint);
+    }
+    return input;
+}
+
 static_assert(sizeof(crypto_generichash_state) <= 384 && alignof(crypto_generichash_state) <= 64);
 
 KeyFileHasher::KeyFileHasher() {

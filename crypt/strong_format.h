@@ -81,6 +81,9 @@ bool SodiumReady();
 
 // The key input of a password: its UTF-8 bytes, whatever the code page.
 SecretBytes PasswordKeyInput(const std::string& utf8);
+// The same from UTF-16 (a Windows string), with no copy left unwiped; a
+// lone surrogate counts as U+FFFD, as Windows converts it.
+SecretBytes PasswordKeyInput(const char16_t* utf16, size_t length);
 
 // The key input of a key file: BLAKE2b-256 of its whole content, fed in
 // pieces as it is read.

@@ -210,6 +210,23 @@ TEST_F(StrongFormatTest, APasswordIsItsUtf8BytesWhateverTheCodePage) {
     EXPECT_EQ(Decrypt(windows1252, sealed), StrongStatus::WrongKeyOrDamaged);
 }
 
+TEST(StrongPasswordInput, Utf16BecomesUtf8) {
+    const struct {
+        std::u16string text;
+        const char* utf8;
+    } rows[] = {
+        {u"M\u00fcller\u20ac", "4dc3bc6c6c6572e282ac"},
+        {u"\U0001F511", "f09f9491"},           // a pair of surrogates: one 4-byte letter
+        {std::u16string(1, u'\xDC00'), "efbfbd"}, // a lone surrogate: U+FFFD
+        {u"\xD800x", "efbfbd78"},
+        {u"", ""},
+    };
+    for (const auto& row : rows) {
+        const SecretBytes input = PasswordKeyInput(row.text.data(), row.text.size());
+        EXPECT_EQ(Hex(input.data(), input.size()), row.utf8);
+    }
+}
+
 TEST_F(StrongFormatTest, FailedWritesAndForeignDataAreReported) {
     struct FailingWriter : ByteWriter {
         bool Write(const uint8_t*, size_t) override { return false; }
