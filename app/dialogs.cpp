@@ -1,5 +1,6 @@
 // The transparency dialog and the About box.
 #include "app/behaviours.h"
+#include "base/lang_keys.h"
 
 #include "app/opacity.h"
 #include "base/language.h"
@@ -13,7 +14,6 @@
 namespace quenzel {
 
 namespace {
-constexpr int TransparencyTitleKey = 65;
 // The title buffer holds 50 characters with its terminator; longer titles
 // are cut there.
 constexpr unsigned TransparencyTitleLength = 49;
@@ -28,7 +28,7 @@ int StoredTransparency()
 
 void SetTransparencyTitle(HWND dialog, int percent)
 {
-    SetWindowTextW(dialog, FormatLangText(TransparencyTitleKey, TransparencyTitleLength, percent).c_str());
+    SetWindowTextW(dialog, FormatLangText(keys::TransparencyTitle, TransparencyTitleLength, percent).c_str());
 }
 
 void OnTransparencyInit(HWND dialog)

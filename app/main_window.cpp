@@ -6,6 +6,7 @@
 #include "app/pages.h"
 #include "app/window_size.h"
 #include "base/fonts.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_sort.h"
 #include "base/settings.h"
@@ -25,7 +26,6 @@ namespace quenzel {
 namespace {
 constexpr int ResourceTextLength = 100;
 constexpr int StatusPartCount = 3;
-constexpr int IdleStatusKey = 1;
 constexpr DWORD MainWindowStyle = WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 wchar_t WindowTitle[ResourceTextLength];
@@ -97,12 +97,6 @@ void OnNotify(const NMHDR* header)
     DispatchPageNotify(header);
 }
 
-void OnHScroll(WPARAM wParam)
-{
-    if (LOWORD(wParam) == TB_THUMBTRACK || LOWORD(wParam) == TB_ENDTRACK)
-        ShowLevelReadout();
-}
-
 BOOL CALLBACK ForwardColourChange(HWND child, LPARAM)
 {
     SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
@@ -156,7 +150,7 @@ bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showC
         return false;
     }
     BuildMainMenu();
-    CreateStatusBar(MainWindow, LangText(IdleStatusKey), StatusPartCount);
+    CreateStatusBar(MainWindow, LangText(keys::IdleStatus), StatusPartCount);
     SizeAndCentre();
     ApplyStoredBehaviours();
     CreateUiFonts();
@@ -201,7 +195,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         ShowContextMenu(window, lParam, PageListMenuPosition);
         return 0;
     case WM_HSCROLL:
-        OnHScroll(wParam);
+        DispatchPageScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
         return 0;
     case WM_MOVING:
         return OnMoving(reinterpret_cast<RECT*>(lParam));
