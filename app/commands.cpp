@@ -6,8 +6,6 @@
 #include "base/control_ids.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
-#include "base/messages.h"
-#include "base/settings.h"
 #include "base/shell.h"
 #include "base/shell_helpers.h"
 #include "base/tabs.h"
