@@ -4,6 +4,7 @@
 #include "app/shell.h"
 #include "app/status.h"
 #include "app/tabs.h"
+#include "shredder/shredder_page.h"
 
 namespace quenzel {
 
@@ -16,11 +17,6 @@ void SlotPageShow(int showCommand)
     ShowPageControls(MainWindow, NoControls, showCommand);
     if (showCommand != SW_HIDE)
         SetStatusText(SlotPageInfo, 0, StatusInfoPart);
-}
-
-void ShredderPageShow(int showCommand)
-{
-    ShowPageControls(MainWindow, NoControls, showCommand);
 }
 
 void DrivesPageShow(int showCommand)
@@ -37,7 +33,7 @@ void UnlockerPageShow(int showCommand)
 void CreatePendingPages()
 {
     RegisterPage(SlotPageIndex, PageRoutines{SlotPageShow, nullptr});
-    RegisterPage(ShredderPageIndex, PageRoutines{ShredderPageShow, nullptr});
+    ShredderPage_Create(MainWindow);
     RegisterPage(DrivesPageIndex, PageRoutines{DrivesPageShow, nullptr});
     RegisterPage(UnlockerPageIndex, PageRoutines{UnlockerPageShow, nullptr});
 }

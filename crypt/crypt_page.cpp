@@ -7,6 +7,8 @@
 #include "crypt/jobs.h"
 #include "crypt/key_controls.h"
 
+#include <commctrl.h>
+
 namespace quenzel {
 
 namespace {
@@ -35,6 +37,18 @@ std::wstring TextOf(HWND window)
 {
     std::wstring text(MaxTextLength + 1, L'\0');
     const int length = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return text;
+}
+
+std::wstring ListItemText(HWND list, int index)
+{
+    std::wstring text(MaxTextLength + 1, L'\0');
+    LVITEMW item{};
+    item.pszText = text.data();
+    item.cchTextMax = static_cast<int>(text.size());
+    const LRESULT length = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
+                                        reinterpret_cast<LPARAM>(&item));
     text.resize(length > 0 ? static_cast<size_t>(length) : 0);
     return text;
 }

@@ -151,18 +151,6 @@ std::wstring FolderOf(const std::wstring& path)
     return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
 }
 
-std::wstring ListItemText(HWND list, int index)
-{
-    std::wstring text(MaxTextLength + 1, L'\0');
-    LVITEMW item{};
-    item.pszText = text.data();
-    item.cchTextMax = static_cast<int>(text.size());
-    const LRESULT length = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
-                                        reinterpret_cast<LPARAM>(&item));
-    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
-    return text;
-}
-
 // One listed file of a folder job, into the output folder below the root.
 void ProcessFolderItem(const std::wstring& root, const std::wstring& item)
 {
