@@ -42,6 +42,12 @@ ShredResult OverwriteWithZeros(const std::wstring& path)
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return ShredResult::OpenFailed;
+    // A read-only file is the user's wish to keep it, whatever the account
+    // may write.
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(file.Get(), &information)
+        || (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return ShredResult::OpenFailed;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0)
         return ShredResult::SizeFailed;
