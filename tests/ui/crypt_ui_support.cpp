@@ -41,7 +41,10 @@ void Start(Started& s, const char* ini, int pageCommand)
     s.window = s.app.WaitForMainWindow();
     ASSERT_NE(s.window, nullptr);
     PostCommand(s.window, pageCommand);
-    const int pathField = pageCommand == FilePageCommand ? 1018 : 1046;
+    constexpr int ShredderList = 1143;
+    const int pathField = pageCommand == FilePageCommand     ? 1018
+                          : pageCommand == FolderPageCommand ? 1046
+                                                             : ShredderList;
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(pathField)) != FALSE; }));
 }
 
