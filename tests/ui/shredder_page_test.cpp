@@ -29,6 +29,12 @@ constexpr int OpenDialogNameField = 0x47c;
 const std::vector<int> ListButtons{IDC_SHRED_ADD_FILE, IDC_SHRED_ADD_FOLDER, IDC_SHRED_CLEAR, IDC_SHRED_REMOVE,
                                    IDC_SHRED_START};
 
+// A picture for the gallery.
+void SavePicture(HWND window, const wchar_t* name)
+{
+    EXPECT_TRUE(SaveWindowPicture(window, HostToWindowsPath(QUENZEL_SCREENSHOT_DIR), name)) << Narrow(name);
+}
+
 int RowCount(Started& s)
 {
     return static_cast<int>(SendMessageW(s.app.Control(IDC_SHRED_LIST), LVM_GETITEMCOUNT, 0, 0));
@@ -92,6 +98,7 @@ void StartShredding(Started& s, int answer)
     EXPECT_EQ(FieldText(GetDlgItem(box, MessageTextId)).rfind(L"Overwrite every listed file with zeros now?", 0), 0u);
     for (int id : ListButtons)
         EXPECT_FALSE(IsWindowEnabled(s.app.Control(id))) << "button " << id << " while a job runs";
+    SavePicture(box, L"shredder-confirm");
     ASSERT_TRUE(Press(box, answer));
 }
 
@@ -125,6 +132,7 @@ TEST(ShredderPage, FillsTrimsAndClearsTheList)
         EXPECT_EQ(Cell(s, row, 0), expected[static_cast<size_t>(row)]) << row;
     EXPECT_EQ(Cell(s, 0, 1), L"999 bytes");
     EXPECT_EQ(Cell(s, 3, 1), L"0 bytes");
+    SavePicture(s.window, L"shredder-filled-list");
 
     PostCommand(s.window, IDC_SHRED_REMOVE);
     EXPECT_EQ(DismissMessageBox(s.app).rfind(L"No file is selected.", 0), 0u);
@@ -219,6 +227,8 @@ TEST(ShredderPage, DeleteOptionSurvivesARestartAndDeletesOnlyWhatWasOverwritten)
     }
     StartShredding(s, IDYES);
     if (smallDrive) {
+        if (HWND box = WaitForDialogWith(s.app, MessageTextId))
+            SavePicture(box, L"shredder-not-shredded");
         EXPECT_EQ(DismissMessageBox(s.app).rfind(L"1 file(s) could not be overwritten or deleted completely", 0), 0u);
         ASSERT_TRUE(Settled(s, 1));
         EXPECT_EQ(Cell(s, 0, 0), full);
