@@ -3,7 +3,7 @@
 // "<what> <seconds> <count>".
 //   shred_bench files ROOT    every file below ROOT overwritten, flushed and deleted
 //   shred_bench file PATH     one file overwritten and flushed, kept
-#include "crypt/folder_walk.h"
+#include "base/folder_walk.h"
 #include "shredder/shred_file.h"
 
 #include <windows.h>

@@ -4,10 +4,10 @@
 #include "shredder/shredder_page.h"
 #include "shredder/shredder_page_ids.h"
 
-#include "app/language.h"
-#include "app/shell.h"
-#include "app/status.h"
-#include "crypt/crypt_page.h"
+#include "base/language.h"
+#include "base/page_kit.h"
+#include "base/shell.h"
+#include "base/status.h"
 
 #include <commctrl.h>
 

@@ -1,22 +1,21 @@
 #include "shredder/shredder_page.h"
 
-#include "app/choosers.h"
-#include "app/format_size.h"
-#include "app/handles.h"
-#include "app/language.h"
-#include "app/long_path.h"
-#include "app/messages.h"
-#include "app/page_table.h"
-#include "app/settings.h"
-#include "app/shell.h"
-#include "app/shell_helpers.h"
-#include "app/tabs.h"
+#include "base/choosers.h"
+#include "base/folder_walk.h"
+#include "base/format_size.h"
+#include "base/handles.h"
+#include "base/language.h"
+#include "base/list_filler.h"
+#include "base/long_path.h"
+#include "base/messages.h"
+#include "base/page_kit.h"
+#include "base/settings.h"
+#include "base/shell.h"
+#include "base/shell_helpers.h"
+#include "base/tabs.h"
 #include "controls/button_ex.h"
-#include "crypt/crypt_page.h"
+#include "controls/page_table.h"
 #include "crypt/folder_page_ids.h"
-#include "crypt/folder_walk.h"
-#include "crypt/jobs.h"
-#include "crypt/list_filler.h"
 #include "res/resource.h"
 #include "shredder/shredder_page_ids.h"
 
@@ -44,6 +43,7 @@ constexpr int PathColumnWidth = 380;
 constexpr int SizeColumnWidth = 80;
 constexpr int ListImageCount = 7;
 constexpr int ListIconSize = 16;
+constexpr size_t SizeTextLength = 260;
 constexpr wchar_t OptionsSection[] = L"OPTIONS";
 constexpr wchar_t DeleteShreddedKey[] = L"DeleteShredded";
 constexpr wchar_t AllFilesFilter[] = L"All files (*.*)\0*.*\0";
@@ -98,6 +98,13 @@ void StartListWork(LPTHREAD_START_ROUTINE routine)
 {
     if (BeginListWork() && !StartWorker(routine))
         EndListWork();
+}
+
+std::wstring SizeText(uint64_t bytes)
+{
+    wchar_t text[SizeTextLength];
+    FormatSize(text, bytes, SizeTextLength);
+    return text;
 }
 
 HWND ShredList()
@@ -172,9 +179,8 @@ void AddShredFile()
         WarnUser(FileCannotOpenKey);
         return;
     }
-    FileBatch paths{path};
     ListFiller filler(IDC_SHRED_LIST);
-    filler.Add(paths, FileSizes{static_cast<uint64_t>(size.QuadPart)});
+    filler.Add(ListRow{path, SizeText(static_cast<uint64_t>(size.QuadPart))});
     filler.Finish();
     ShowRowCount();
 }
@@ -188,7 +194,10 @@ void AddShredFolder()
     const std::wstring root = chosen.data();
     SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
     ListFiller filler(IDC_SHRED_LIST);
-    WalkFolderWithSizes(root, [&filler](FileBatch& paths, FileSizes& sizes) { filler.Add(paths, sizes); });
+    WalkFolderWithSizes(root, [&filler](FileBatch& paths, FileSizes& sizes) {
+        for (size_t i = 0; i < paths.size(); ++i)
+            filler.Add(ListRow{std::move(paths[i]), SizeText(sizes[i])});
+    });
     filler.Finish();
     ShowRowCount();
 }
