@@ -29,9 +29,11 @@ constexpr int OpenDialogNameField = 0x47c;
 const std::vector<int> ListButtons{IDC_SHRED_ADD_FILE, IDC_SHRED_ADD_FOLDER, IDC_SHRED_CLEAR, IDC_SHRED_REMOVE,
                                    IDC_SHRED_START};
 
-// A picture for the gallery.
+// A picture for the gallery, once a new box has drawn its text.
 void SavePicture(HWND window, const wchar_t* name)
 {
+    constexpr DWORD PaintTime = 300;
+    Sleep(PaintTime);
     EXPECT_TRUE(SaveWindowPicture(window, HostToWindowsPath(QUENZEL_SCREENSHOT_DIR), name)) << Narrow(name);
 }
 
