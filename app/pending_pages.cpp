@@ -9,11 +9,6 @@ namespace quenzel {
 namespace {
 constexpr PageTable NoControls{nullptr, 0};
 
-void ShredderPageShow(int showCommand)
-{
-    ShowPageControls(MainWindow, NoControls, showCommand);
-}
-
 void DrivesPageShow(int showCommand)
 {
     ShowPageControls(MainWindow, NoControls, showCommand);
@@ -24,11 +19,6 @@ void UnlockerPageShow(int showCommand)
     ShowPageControls(MainWindow, NoControls, showCommand);
 }
 } // namespace
-
-void ShredderPage_Create(HWND)
-{
-    RegisterPage(ShredderPageIndex, PageRoutines{ShredderPageShow, nullptr});
-}
 
 void DrivesPage_Create(HWND)
 {

@@ -1,4 +1,4 @@
-// The pages whose controls are still to come (shredder, folder drives,
+// The pages whose controls are still to come (folder drives,
 // unlocker): each registers itself over an empty table, so that tab
 // switching, status texts and command dispatch already work for it. A page
 // that gets its folder replaces its stub here and its line in app/pages.cpp.
@@ -8,7 +8,6 @@
 
 namespace quenzel {
 
-void ShredderPage_Create(HWND parent);
 void DrivesPage_Create(HWND parent);
 void UnlockerPage_Create(HWND parent);
 

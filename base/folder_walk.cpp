@@ -22,7 +22,7 @@ bool IsDotEntry(const wchar_t* name)
 
 class Walk {
 public:
-    Walk(const FileBatchSink& sink, size_t batchSize) : sink_(sink), batchSize_(batchSize ? batchSize : 1) {}
+    Walk(const SizedFileBatchSink& sink, size_t batchSize) : sink_(sink), batchSize_(batchSize ? batchSize : 1) {}
 
     uint64_t Run(const std::wstring& root)
     {
@@ -57,13 +57,14 @@ private:
             if (isFolder)
                 queue_.push_back(std::move(path));
             else
-                List(std::move(path));
+                List(std::move(path), (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow);
         } while (FindNextFileW(search.Get(), &entry));
     }
 
-    void List(std::wstring path)
+    void List(std::wstring path, uint64_t size)
     {
         batch_.push_back(std::move(path));
+        sizes_.push_back(size);
         ++listed_;
         if (batch_.size() >= batchSize_)
             Flush();
@@ -73,14 +74,16 @@ private:
     {
         if (batch_.empty())
             return;
-        sink_(batch_);
+        sink_(batch_, sizes_);
         batch_.clear();
+        sizes_.clear();
     }
 
-    const FileBatchSink& sink_;
+    const SizedFileBatchSink& sink_;
     const size_t batchSize_;
     std::deque<std::wstring> queue_;
     FileBatch batch_;
+    FileSizes sizes_;
     uint64_t listed_ = 0;
 };
 
@@ -94,6 +97,11 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name)
 }
 
 uint64_t WalkFolder(const std::wstring& root, const FileBatchSink& sink, size_t batchSize)
+{
+    return WalkFolderWithSizes(root, [&sink](FileBatch& files, FileSizes&) { sink(files); }, batchSize);
+}
+
+uint64_t WalkFolderWithSizes(const std::wstring& root, const SizedFileBatchSink& sink, size_t batchSize)
 {
     Walk walk(sink, batchSize);
     return walk.Run(root);

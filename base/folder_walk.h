@@ -14,6 +14,10 @@ namespace quenzel {
 using FileBatch = std::vector<std::wstring>;
 // Receives the listed files' full paths a batch at a time, in walk order.
 using FileBatchSink = std::function<void(FileBatch& files)>;
+// The sizes in bytes of a batch's files, in the same order, taken from the
+// folder listing itself: no file is opened for them.
+using FileSizes = std::vector<uint64_t>;
+using SizedFileBatchSink = std::function<void(FileBatch& files, FileSizes& sizes)>;
 
 // Files handed over at a time: few enough that the list fills visibly, many
 // enough that the hand-over costs little.
@@ -24,6 +28,9 @@ inline constexpr size_t DefaultWalkBatch = 512;
 // listed nor entered, so every walk ends; paths too long for the program
 // are left out. Folders that cannot be searched are passed over.
 uint64_t WalkFolder(const std::wstring& root, const FileBatchSink& sink, size_t batchSize = DefaultWalkBatch);
+// The same walk, each batch with its files' sizes.
+uint64_t WalkFolderWithSizes(const std::wstring& root, const SizedFileBatchSink& sink,
+                             size_t batchSize = DefaultWalkBatch);
 
 // A folder and a name joined with one backslash.
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);

@@ -26,6 +26,18 @@ std::wstring TextOf(HWND window)
     return text;
 }
 
+std::wstring ListItemText(HWND list, int index)
+{
+    std::wstring text(MaxTextLength + 1, L'\0');
+    LVITEMW item{};
+    item.pszText = text.data();
+    item.cchTextMax = static_cast<int>(text.size());
+    const LRESULT length = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
+                                        reinterpret_cast<LPARAM>(&item));
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return text;
+}
+
 bool Checked(int id)
 {
     return SendMessageW(MainControl(id), BM_GETCHECK, 0, 0) == BST_CHECKED;

@@ -13,6 +13,8 @@ namespace quenzel {
 HWND MainControl(int id);
 // A window's text, up to MaxTextLength units.
 std::wstring TextOf(HWND window);
+// The text of column 0 of a list view's row, up to MaxTextLength units.
+std::wstring ListItemText(HWND list, int index);
 // True when the main window's check box or radio button `id` is checked.
 bool Checked(int id);
 

@@ -110,18 +110,6 @@ void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output
         WarnUser(keys::NotRecycled);
 }
 
-std::wstring ListItemText(HWND list, int index)
-{
-    std::wstring text(MaxTextLength + 1, L'\0');
-    LVITEMW item{};
-    item.pszText = text.data();
-    item.cchTextMax = static_cast<int>(text.size());
-    const LRESULT length = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
-                                        reinterpret_cast<LPARAM>(&item));
-    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
-    return text;
-}
-
 // One listed file of a folder job, into the output folder below the root.
 void ProcessFolderItem(const std::wstring& root, const std::wstring& item)
 {

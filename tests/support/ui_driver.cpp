@@ -416,4 +416,43 @@ std::vector<HWND> VisibleChildren(HWND parent)
     return children;
 }
 
+bool SaveWindowPicture(HWND window, const std::wstring& folder, const std::wstring& name)
+{
+    RECT r{};
+    if (!GetWindowRect(window, &r))
+        return false;
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const DWORD rowBytes = static_cast<DWORD>((width * 3 + 3) & ~3);
+    const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + imageBytes;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    if (bits)
+        bytes.append(static_cast<const char*>(bits), imageBytes);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const bool written = bits && WriteFileBytes(folder + L"\\" + name + L".bmp", bytes);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return written;
+}
+
 } // namespace uitest

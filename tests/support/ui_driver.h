@@ -138,6 +138,10 @@ void PostMouseClick(HWND control);
 // Posts a WM_COMMAND with the given id to a window.
 void PostCommand(HWND window, int id);
 
+// Saves the screen area of a window as 24-bit BMP `name`.bmp in `folder`
+// (made when missing); false when it could not be written.
+bool SaveWindowPicture(HWND window, const std::wstring& folder, const std::wstring& name);
+
 // Visible child windows of a window, in z-order.
 std::vector<HWND> VisibleChildren(HWND parent);
 

@@ -51,9 +51,11 @@ void Start(Started& s, const char* ini, int pageCommand)
     ASSERT_NE(s.window, nullptr);
     PostCommand(s.window, pageCommand);
     constexpr int FirstSlotField = 1077;
+    constexpr int ShredderList = 1143;
     const int pathField = pageCommand == FilePageCommand     ? 1018
                           : pageCommand == FolderPageCommand ? 1046
-                                                             : FirstSlotField;
+                          : pageCommand == SlotPageCommand   ? FirstSlotField
+                                                             : ShredderList;
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(pathField)) != FALSE; }));
 }
 

@@ -15,6 +15,7 @@ using namespace uitest;
 inline constexpr int FilePageCommand = 5009;
 inline constexpr int FolderPageCommand = 5010;
 inline constexpr int SlotPageCommand = 5011;
+inline constexpr int ShredderPageCommand = 5012;
 inline constexpr int StatusBarId = 1000;
 inline constexpr int ConfirmDestinationId = 1174;
 inline constexpr int RetypeId = 1171;

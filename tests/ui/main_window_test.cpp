@@ -36,39 +36,7 @@ std::wstring ScreenshotDir()
 // Saves the screen area of a window as a 24-bit BMP in the gallery.
 void SaveScreenshot(HWND window, const std::wstring& name)
 {
-    RECT r{};
-    if (!GetWindowRect(window, &r))
-        return;
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const DWORD rowBytes = static_cast<DWORD>((width * 3 + 3) & ~3);
-    const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + imageBytes;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    bytes.append(static_cast<const char*>(bits), imageBytes);
-    CreateDirectoryW(ScreenshotDir().c_str(), nullptr);
-    EXPECT_TRUE(WriteFileBytes(ScreenshotDir() + L"\\" + name + L".bmp", bytes)) << Narrow(name);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    EXPECT_TRUE(SaveWindowPicture(window, ScreenshotDir(), name)) << Narrow(name);
 }
 
 std::wstring IniText(const ProgramFolder& folder, const wchar_t* section, const wchar_t* key)

@@ -124,6 +124,21 @@ TEST_F(WalkTest, EmptyTreesAndBatches)
     EXPECT_EQ(batches_, (std::vector<size_t>{3, 3, 1}));
 }
 
+TEST_F(WalkTest, SizesComeWithTheirFiles)
+{
+    MakeFolder(L"\\sub");
+    ASSERT_TRUE(uitest::WriteFileBytes(root_ + L"\\big.bin", std::string(70000, 'x')));
+    ASSERT_TRUE(uitest::WriteFileBytes(root_ + L"\\sub\\empty.bin", ""));
+    std::vector<std::pair<std::wstring, uint64_t>> listed;
+    WalkFolderWithSizes(root_, [&](FileBatch& files, FileSizes& sizes) {
+        ASSERT_EQ(files.size(), sizes.size());
+        for (size_t i = 0; i < files.size(); ++i)
+            listed.emplace_back(files[i], sizes[i]);
+    });
+    EXPECT_EQ(listed, (std::vector<std::pair<std::wstring, uint64_t>>{{root_ + L"\\big.bin", 70000},
+                                                                      {root_ + L"\\sub\\empty.bin", 0}}));
+}
+
 TEST_F(WalkTest, DriveRootStyleRootJoinsWithOneBackslash)
 {
     EXPECT_EQ(JoinPath(L"C:\\", L"x.txt"), L"C:\\x.txt");

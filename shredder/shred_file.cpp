@@ -1,0 +1,75 @@
+#include "shredder/shred_file.h"
+
+#include "base/handles.h"
+#include "base/long_path.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace quenzel {
+
+namespace {
+
+// One block of zeros for every file and thread: it is only ever read.
+const std::vector<char>& ZeroBlock()
+{
+    static const std::vector<char> zeros(ShredBlockSize, 0);
+    return zeros;
+}
+
+bool WriteZeros(HANDLE file, uint64_t size)
+{
+    const std::vector<char>& zeros = ZeroBlock();
+    for (uint64_t done = 0; done < size;) {
+        const DWORD piece = static_cast<DWORD>(std::min<uint64_t>(size - done, zeros.size()));
+        DWORD written = 0;
+        if (!WriteFile(file, zeros.data(), piece, &written, nullptr) || written != piece)
+            return false;
+        done += piece;
+    }
+    return true;
+}
+
+} // namespace
+
+ShredResult OverwriteWithZeros(const std::wstring& path)
+{
+    // No sharing: nobody may read or change the file while it is overwritten.
+    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return ShredResult::OpenFailed;
+    // A read-only file is the user's wish to keep it, whatever the account
+    // may write.
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(file.Get(), &information)
+        || (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return ShredResult::OpenFailed;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0)
+        return ShredResult::SizeFailed;
+    if (!WriteZeros(file.Get(), static_cast<uint64_t>(size.QuadPart)))
+        return ShredResult::WriteFailed;
+    // The system drops the pending writes of a file deleted before they
+    // reach the disk: the zeros must be on the medium first.
+    if (!FlushFileBuffers(file.Get()))
+        return ShredResult::FlushFailed;
+    if (!CloseHandle(file.Release()))
+        return ShredResult::FlushFailed;
+    return ShredResult::Shredded;
+}
+
+ShredResult ShredFile(const std::wstring& path, bool deleteAfter)
+{
+    const ShredResult overwritten = OverwriteWithZeros(path);
+    if (overwritten != ShredResult::Shredded || !deleteAfter)
+        return overwritten;
+    if (!DeleteFileW(ExtendedLengthPath(path).c_str()))
+        return ShredResult::DeleteFailed;
+    return ShredResult::Shredded;
+}
+
+} // namespace quenzel

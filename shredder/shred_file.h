@@ -1,0 +1,33 @@
+// Shredding one file: its content overwritten once with zero bytes, flushed
+// to the disk, and the file deleted when asked. No window is involved, so
+// any thread may call it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace quenzel {
+
+// The zero block written again and again up to the file's end: memory stays
+// the same for a file of any size.
+inline constexpr size_t ShredBlockSize = 1u << 20;
+
+enum class ShredResult {
+    Shredded,     // every byte overwritten and flushed (and the file deleted, when asked)
+    OpenFailed,   // missing, in use by another program, read-only or access denied: untouched
+    SizeFailed,   // its size could not be read: untouched
+    WriteFailed,  // a write failed or fell short (e.g. a full disk): kept
+    FlushFailed,  // the zeros may not have reached the disk: kept
+    DeleteFailed, // overwritten and flushed, but the delete failed: kept
+};
+
+// Overwrites the whole content with zeros and flushes it, holding the file
+// open with no sharing meanwhile. Shredded when every byte was written and
+// the flush succeeded; an empty file needs neither.
+ShredResult OverwriteWithZeros(const std::wstring& path);
+
+// Overwrites the file and, when `deleteAfter` is set, deletes it directly
+// (no recycle bin). A file that was not fully overwritten is never deleted.
+ShredResult ShredFile(const std::wstring& path, bool deleteAfter);
+
+} // namespace quenzel

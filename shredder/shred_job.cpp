@@ -1,0 +1,116 @@
+// `ShredJob`: every listed file overwritten with zeros, from the last row to
+// the first; a row leaves the list only when its file was shredded.
+#include "shredder/shred_file.h"
+#include "shredder/shredder_page.h"
+#include "shredder/shredder_page_ids.h"
+
+#include "base/language.h"
+#include "base/page_kit.h"
+#include "base/shell.h"
+#include "base/status.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace quenzel {
+
+namespace {
+
+constexpr int ListEmptyKey = 141;
+constexpr int ListEmptyCaptionKey = 142;
+constexpr int ConfirmKey = 143;
+constexpr int ConfirmCaptionKey = 144;
+constexpr int NotShreddedKey = 250;
+
+bool UserConfirms()
+{
+    const std::wstring text = LangString(ConfirmKey);
+    const std::wstring caption = LangString(ConfirmCaptionKey);
+    return MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+int RowCount(HWND list)
+{
+    return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::vector<std::wstring> ListedPaths(HWND list, int count)
+{
+    std::vector<std::wstring> paths;
+    paths.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        paths.push_back(ListItemText(list, i));
+    return paths;
+}
+
+// Removes the row of a shredded file: the row at its index, or, when the
+// list was sorted meanwhile, a row of the same path.
+void RemoveHandledRow(HWND list, int index, const std::wstring& path)
+{
+    if (ListItemText(list, index) != path) {
+        LVFINDINFOW find{};
+        find.flags = LVFI_STRING;
+        find.psz = path.c_str();
+        index = static_cast<int>(SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(&find)));
+        if (index < 0)
+            return;
+    }
+    SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+}
+
+// A file was opened but not completely overwritten, flushed or deleted.
+bool IsDamagingFailure(ShredResult result)
+{
+    return result == ShredResult::WriteFailed || result == ShredResult::FlushFailed
+           || result == ShredResult::DeleteFailed;
+}
+
+void ShredListedFiles(HWND list, int count)
+{
+    HWND bar = MainControl(IDC_SHRED_PROGRESS);
+    SendMessageW(bar, PBM_SETPOS, 0, 0);
+    SendMessageW(bar, PBM_SETRANGE32, 0, count);
+    SendMessageW(bar, PBM_SETSTEP, 1, 0);
+    const bool deleteAfter = Checked(IDC_SHRED_DELETE);
+    const std::vector<std::wstring> paths = ListedPaths(list, count);
+    int handled = 0;
+    int damaged = 0;
+    for (int i = count - 1; i >= 0; --i) {
+        SetStatusText(paths[static_cast<size_t>(i)].c_str(), 0, StatusInfoPart);
+        SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(handled++), 0);
+        const ShredResult result = ShredFile(paths[static_cast<size_t>(i)], deleteAfter);
+        if (result == ShredResult::Shredded)
+            RemoveHandledRow(list, i, paths[static_cast<size_t>(i)]);
+        else if (IsDamagingFailure(result))
+            ++damaged;
+    }
+    SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(count), 0);
+    ShowRowCount();
+    if (damaged > 0)
+        WarnUserText(FormatLangText(NotShreddedKey, MaxTextLength, damaged));
+}
+
+void RunShredJob()
+{
+    HWND list = MainControl(IDC_SHRED_LIST);
+    if (RowCount(list) == 0) {
+        ShowWarningBox(LangString(ListEmptyKey), ListEmptyCaptionKey);
+        return;
+    }
+    if (!UserConfirms())
+        return;
+    ShredListedFiles(list, RowCount(list));
+}
+
+} // namespace
+
+DWORD WINAPI ShredJob(void*)
+{
+    RunShredJob();
+    EndListWork();
+    return 0;
+}
+
+} // namespace quenzel

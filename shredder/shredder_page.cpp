@@ -1,0 +1,306 @@
+#include "shredder/shredder_page.h"
+
+#include "base/choosers.h"
+#include "base/folder_walk.h"
+#include "base/format_size.h"
+#include "base/handles.h"
+#include "base/language.h"
+#include "base/list_filler.h"
+#include "base/long_path.h"
+#include "base/messages.h"
+#include "base/page_kit.h"
+#include "base/settings.h"
+#include "base/shell.h"
+#include "base/shell_helpers.h"
+#include "base/tabs.h"
+#include "controls/button_ex.h"
+#include "controls/page_table.h"
+#include "crypt/folder_page_ids.h"
+#include "res/resource.h"
+#include "shredder/shredder_page_ids.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <atomic>
+#include <vector>
+
+namespace quenzel {
+
+CryptPageState ShredderPageState{136};
+
+namespace {
+
+constexpr int RowCountInfoKey = 121;
+constexpr int ChooseFileTitleKey = 137;
+constexpr int ChooseFolderTitleKey = 138;
+constexpr int NothingSelectedKey = 139;
+constexpr int NothingSelectedCaptionKey = 140;
+constexpr int FileCannotOpenKey = 78;
+constexpr int PathColumnKey = 134;
+constexpr int SizeColumnKey = 135;
+constexpr int PathColumnWidth = 380;
+constexpr int SizeColumnWidth = 80;
+constexpr int ListImageCount = 7;
+constexpr int ListIconSize = 16;
+constexpr size_t SizeTextLength = 260;
+constexpr wchar_t OptionsSection[] = L"OPTIONS";
+constexpr wchar_t DeleteShreddedKey[] = L"DeleteShredded";
+constexpr wchar_t AllFilesFilter[] = L"All files (*.*)\0*.*\0";
+constexpr DWORD SmallButtonStyle = BXS_ROUNDED | BS_ICON;
+constexpr DWORD StartButtonStyle = BXS_ROUNDED | BS_ICON | BXS_IMAGETOP;
+
+constexpr ControlSpec ShredderControls[] = {
+    {IDC_SHRED_STRIP, L"STATIC", SS_BITMAP, 0, {115, 414, 670, 31}, 0, nullptr, ControlFont::None, false,
+     ControlKind::Window, IDB_STRIP_SHREDDER},
+    {IDC_SHRED_FRAME, L"STATIC", SS_GRAYFRAME, 0, {125, 42, 648, 356}},
+    {IDC_SHRED_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 634, 342}, 122, nullptr, ControlFont::Bold},
+    {IDC_SHRED_ADD_FILE, L"ButtonExClass", SmallButtonStyle, 0, {646, 70, 110, 40}, 123, nullptr,
+     ControlFont::None, false, ControlKind::ButtonEx, IDI_FILE_SMALL, 0, 124},
+    {IDC_SHRED_ADD_FOLDER, L"ButtonExClass", SmallButtonStyle, 0, {646, 120, 110, 40}, 125, nullptr,
+     ControlFont::None, false, ControlKind::ButtonEx, IDI_FOLDER_SMALL, 0, 126},
+    {IDC_SHRED_CLEAR, L"ButtonExClass", SmallButtonStyle, 0, {646, 180, 110, 40}, 127, nullptr, ControlFont::None,
+     false, ControlKind::ButtonEx, IDI_SHRED_SMALL_B, 0, 128},
+    {IDC_SHRED_REMOVE, L"ButtonExClass", SmallButtonStyle, 0, {646, 230, 110, 40}, 129, nullptr, ControlFont::None,
+     false, ControlKind::ButtonEx, IDI_SHRED_SMALL_A, 0, 130},
+    {IDC_SHRED_START, L"ButtonExClass", StartButtonStyle, 0, {646, 290, 110, 90}, 131, nullptr, ControlFont::None,
+     false, ControlKind::ButtonEx, IDI_SHREDDER_LARGE, 0, 132},
+    {IDC_SHRED_DELETE, L"button", BS_AUTOCHECKBOX, 0, {143, 332, 494, 26}, 133, nullptr, ControlFont::Normal},
+    {IDC_SHRED_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
+    {IDC_SHRED_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
+};
+static_assert(ControlIdsUnique(ShredderControls), "shredder page ids must be unique");
+
+// The buttons that change the list or start a job: disabled while list work runs.
+constexpr int ListWorkButtons[] = {IDC_SHRED_ADD_FILE, IDC_SHRED_ADD_FOLDER, IDC_SHRED_CLEAR, IDC_SHRED_REMOVE,
+                                   IDC_SHRED_START};
+
+std::atomic<bool> ListWorkRunning{false};
+
+void EnableListWorkButtons(bool enable)
+{
+    for (int id : ListWorkButtons)
+        EnableWindow(MainControl(id), enable);
+}
+
+// Claims the list for one worker; false while another one holds it (a
+// command that reached the page past its disabled button).
+bool BeginListWork()
+{
+    bool expected = false;
+    if (!ListWorkRunning.compare_exchange_strong(expected, true))
+        return false;
+    EnableListWorkButtons(false);
+    return true;
+}
+
+void StartListWork(LPTHREAD_START_ROUTINE routine)
+{
+    if (BeginListWork() && !StartWorker(routine))
+        EndListWork();
+}
+
+std::wstring SizeText(uint64_t bytes)
+{
+    wchar_t text[SizeTextLength];
+    FormatSize(text, bytes, SizeTextLength);
+    return text;
+}
+
+HWND ShredList()
+{
+    return MainControl(IDC_SHRED_LIST);
+}
+
+int RowCount()
+{
+    return static_cast<int>(SendMessageW(ShredList(), LVM_GETITEMCOUNT, 0, 0));
+}
+
+void InsertColumn(HWND list, int index, int width, int headerKey)
+{
+    const std::wstring header = LangString(headerKey);
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<wchar_t*>(header.c_str());
+    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+void SetUpShredList()
+{
+    HWND list = ShredList();
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    HIMAGELIST images = ImageList_Create(ListIconSize, ListIconSize, ILC_COLOR32 | ILC_MASK, ListImageCount, 0);
+    HICON icon = static_cast<HICON>(LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FILE_SMALL), IMAGE_ICON, ListIconSize,
+                                               ListIconSize, LR_LOADMAP3DCOLORS));
+    if (images && icon)
+        ImageList_AddIcon(images, icon);
+    if (icon)
+        DestroyIcon(icon);
+    SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    InsertColumn(list, 0, PathColumnWidth, PathColumnKey);
+    InsertColumn(list, 1, SizeColumnWidth, SizeColumnKey);
+}
+
+void ShowDeleteOption()
+{
+    const bool set = ReadIntSetting(OptionsSection, DeleteShreddedKey, 0) != 0;
+    SendMessageW(MainControl(IDC_SHRED_DELETE), BM_SETCHECK, set ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// The file, not the click, decides the shown state.
+void ToggleDeleteOption()
+{
+    if (ToggleFlagSetting(OptionsSection, DeleteShreddedKey) < 0)
+        ReportSettingNotSaved();
+    ShowDeleteOption();
+}
+
+void ClearList()
+{
+    if (ListWorkRunning.load())
+        return;
+    SendMessageW(ShredList(), LVM_DELETEALLITEMS, 0, 0);
+    ShowRowCount();
+}
+
+void AddShredFile()
+{
+    std::wstring path;
+    if (!ChooseExistingFile(LangText(ChooseFileTitleKey), AllFilesFilter, nullptr, MaxTextLength,
+                            OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path))
+        return;
+    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size)) {
+        WarnUser(FileCannotOpenKey);
+        return;
+    }
+    ListFiller filler(IDC_SHRED_LIST);
+    filler.Add(ListRow{path, SizeText(static_cast<uint64_t>(size.QuadPart))});
+    filler.Finish();
+    ShowRowCount();
+}
+
+void AddShredFolder()
+{
+    std::vector<wchar_t> chosen(MaxTextLength + 1, L'\0');
+    const std::wstring title = LangString(ChooseFolderTitleKey);
+    if (!BrowseForFolder(title.c_str(), chosen.data()))
+        return;
+    const std::wstring root = chosen.data();
+    SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
+    ListFiller filler(IDC_SHRED_LIST);
+    WalkFolderWithSizes(root, [&filler](FileBatch& paths, FileSizes& sizes) {
+        for (size_t i = 0; i < paths.size(); ++i)
+            filler.Add(ListRow{std::move(paths[i]), SizeText(sizes[i])});
+    });
+    filler.Finish();
+    ShowRowCount();
+}
+
+// Deletes the selected rows from the last to the first, so the indices
+// still to come stay put; drawing is held back meanwhile.
+void RemoveShredRows()
+{
+    HWND list = ShredList();
+    const int first = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (first < 0) {
+        ShowWarningBox(LangString(NothingSelectedKey), NothingSelectedCaptionKey);
+        return;
+    }
+    std::vector<int> selected;
+    for (int row = first; row >= 0;
+         row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED)))
+        selected.push_back(row);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    for (auto row = selected.rbegin(); row != selected.rend(); ++row)
+        SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(*row), 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    ShowRowCount();
+}
+
+DWORD WINAPI AddShredFileWorker(void*)
+{
+    AddShredFile();
+    EndListWork();
+    return 0;
+}
+
+DWORD WINAPI AddShredFolderWorker(void*)
+{
+    AddShredFolder();
+    EndListWork();
+    return 0;
+}
+
+DWORD WINAPI RemoveShredRowsWorker(void*)
+{
+    RemoveShredRows();
+    EndListWork();
+    return 0;
+}
+
+const PageTable ThisPage = MakePageTable(ShredderControls);
+
+} // namespace
+
+void EndListWork()
+{
+    EnableListWorkButtons(true);
+    ListWorkRunning = false;
+}
+
+void ShowRowCount()
+{
+    ShredderPageState.SetPageInfoText(FormatLangText(RowCountInfoKey, MaxTextLength, RowCount()));
+}
+
+void ShredderPage_Create(HWND parent)
+{
+    CreatePageControls(parent, ThisPage);
+    ShowDeleteOption();
+    SetUpShredList();
+    CreateRowCourier();
+    ShredderPageState.ShowPageInfoText();
+    RegisterPage(ShredderPageIndex, PageRoutines{ShredderPage_Show, ShredderPage_OnCommand});
+}
+
+void ShredderPage_Show(int showCommand)
+{
+    ShowPageControls(MainWindow, ThisPage, showCommand);
+    if (showCommand != SW_HIDE)
+        ShredderPageState.ShowPageInfoText();
+}
+
+void ShredderPage_OnCommand(int id)
+{
+    switch (id) {
+    case IDC_SHRED_REMOVE:
+        StartListWork(RemoveShredRowsWorker);
+        break;
+    case IDC_SHRED_ADD_FILE:
+        StartListWork(AddShredFileWorker);
+        break;
+    case IDC_SHRED_ADD_FOLDER:
+        StartListWork(AddShredFolderWorker);
+        break;
+    case IDC_SHRED_START:
+        StartListWork(ShredJob);
+        break;
+    case IDC_SHRED_CLEAR:
+        ClearList();
+        break;
+    case IDC_SHRED_DELETE:
+        ToggleDeleteOption();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace quenzel

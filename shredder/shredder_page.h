@@ -1,0 +1,32 @@
+// The shredder page (tab 4): the list of files to shred, the buttons that
+// fill and trim it, the start of `ShredJob` and the delete option.
+#pragma once
+
+#include "crypt/page_state.h"
+
+#include <windows.h>
+
+namespace quenzel {
+
+// Creates the page's controls (hidden), reads the delete option and
+// registers the page.
+void ShredderPage_Create(HWND parent);
+void ShredderPage_Show(int showCommand);
+void ShredderPage_OnCommand(int id);
+
+// The page's `PageInfoText`.
+extern CryptPageState ShredderPageState;
+
+// The page's list work (the job, adding and removing rows) runs on one
+// worker at a time: while it runs, the buttons that change the list or start
+// a job are disabled. EndListWork, called by the worker when it is done,
+// enables them again.
+void EndListWork();
+
+// Shows "n file(s) in the list" for the list's current row count.
+void ShowRowCount();
+
+// The job behind the start button, on a worker of its own.
+DWORD WINAPI ShredJob(void*);
+
+} // namespace quenzel

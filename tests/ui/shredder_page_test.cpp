@@ -1,0 +1,246 @@
+// The shredder page driven from the outside: the list filled and trimmed,
+// files shredded from the last row to the first, and what cannot be shredded
+// kept, in the list and on the disk.
+#include "tests/ui/crypt_ui_support.h"
+
+#include "crypt/folder_page_ids.h"
+#include "shredder/shredder_page_ids.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using namespace cryptui;
+using quenzel::IDC_FOLDER_SOURCE;
+using quenzel::IDC_SHRED_ADD_FILE;
+using quenzel::IDC_SHRED_ADD_FOLDER;
+using quenzel::IDC_SHRED_CLEAR;
+using quenzel::IDC_SHRED_DELETE;
+using quenzel::IDC_SHRED_LIST;
+using quenzel::IDC_SHRED_PROGRESS;
+using quenzel::IDC_SHRED_REMOVE;
+using quenzel::IDC_SHRED_START;
+
+// The file name box of the open-file dialog (an edit inside two combo boxes).
+constexpr int OpenDialogNameField = 0x47c;
+const std::vector<int> ListButtons{IDC_SHRED_ADD_FILE, IDC_SHRED_ADD_FOLDER, IDC_SHRED_CLEAR, IDC_SHRED_REMOVE,
+                                   IDC_SHRED_START};
+
+// A picture for the gallery, once a new box has drawn its text.
+void SavePicture(HWND window, const wchar_t* name)
+{
+    constexpr DWORD PaintTime = 300;
+    Sleep(PaintTime);
+    EXPECT_TRUE(SaveWindowPicture(window, HostToWindowsPath(QUENZEL_SCREENSHOT_DIR), name)) << Narrow(name);
+}
+
+int RowCount(Started& s)
+{
+    return static_cast<int>(SendMessageW(s.app.Control(IDC_SHRED_LIST), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::wstring Cell(Started& s, int row, int column)
+{
+    return ListViewText(s.app.Process(), s.app.Control(IDC_SHRED_LIST), row, column);
+}
+
+std::wstring CountText(int rows)
+{
+    return std::to_wstring(rows) + L" file(s) in the list";
+}
+
+// Waits until the list work has ended with `rows` rows listed.
+::testing::AssertionResult Settled(Started& s, int rows)
+{
+    if (WaitUntil([&] { return AllEnabled(s, ListButtons) && StatusText(s, 1) == CountText(rows); }))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << RowCount(s) << " rows, status \"" << Narrow(StatusText(s, 1)) << "\"";
+}
+
+void AddFile(Started& s, const std::wstring& path)
+{
+    PostCommand(s.window, IDC_SHRED_ADD_FILE);
+    HWND dialog = WaitForDialogWith(s.app, OpenDialogNameField);
+    ASSERT_NE(dialog, nullptr);
+    HWND name = GetDlgItem(dialog, OpenDialogNameField);
+    for (const wchar_t* inner : {L"ComboBox", L"Edit"})
+        if (HWND child = FindWindowExW(name, nullptr, inner, nullptr))
+            name = child;
+    SetFieldText(name, path);
+    ASSERT_TRUE(Press(dialog, IDOK));
+}
+
+void AddFolder(Started& s, const std::wstring& folder)
+{
+    PostCommand(s.window, IDC_SHRED_ADD_FOLDER);
+    ChooseInFolderPicker(s.app, folder);
+}
+
+void SelectRows(Started& s, const std::vector<int>& rows)
+{
+    RemoteBuffer remote(s.app.Process(), sizeof(LVITEMW));
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    ASSERT_TRUE(remote.Write(&item, sizeof item));
+    for (int row : rows)
+        SendMessageW(s.app.Control(IDC_SHRED_LIST), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(remote.Address()));
+}
+
+// Starts the job and answers its question.
+void StartShredding(Started& s, int answer)
+{
+    PostCommand(s.window, IDC_SHRED_START);
+    HWND box = WaitForDialogWith(s.app, MessageTextId);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(FieldText(GetDlgItem(box, MessageTextId)).rfind(L"Overwrite every listed file with zeros now?", 0), 0u);
+    for (int id : ListButtons)
+        EXPECT_FALSE(IsWindowEnabled(s.app.Control(id))) << "button " << id << " while a job runs";
+    SavePicture(box, L"shredder-confirm");
+    ASSERT_TRUE(Press(box, answer));
+}
+
+void MakeFiles(const std::wstring& folder, const std::vector<std::pair<std::wstring, std::string>>& files)
+{
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    for (const auto& [name, content] : files) {
+        if (name.find(L'\\') != std::wstring::npos)
+            CreateDirectoryW((folder + L"\\" + name.substr(0, name.find(L'\\'))).c_str(), nullptr);
+        ASSERT_TRUE(WriteFileBytes(folder + L"\\" + name, content));
+    }
+}
+
+TEST(ShredderPage, FillsTrimsAndClearsTheList)
+{
+    Started s;
+    Start(s, nullptr, ShredderPageCommand);
+    EXPECT_EQ(StatusText(s, 1), L"Add the files you want to shred");
+    const std::wstring root = s.Work() + L"\\Tree";
+    MakeFiles(root, {{L"a.txt", std::string(999, 'a')}, {L"sub\\b.txt", ""}});
+    AddFile(s, root + L"\\a.txt");
+    ASSERT_TRUE(Settled(s, 1));
+    AddFile(s, root + L"\\a.txt");
+    ASSERT_TRUE(Settled(s, 2));
+    AddFolder(s, root);
+    ASSERT_TRUE(Settled(s, 4));
+    EXPECT_EQ(FieldText(s.app.Control(IDC_FOLDER_SOURCE)), root) << "the folder page's field";
+    const std::vector<std::wstring> expected{root + L"\\a.txt", root + L"\\a.txt", root + L"\\a.txt",
+                                             root + L"\\sub\\b.txt"};
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(Cell(s, row, 0), expected[static_cast<size_t>(row)]) << row;
+    EXPECT_EQ(Cell(s, 0, 1), L"999 bytes");
+    EXPECT_EQ(Cell(s, 3, 1), L"0 bytes");
+    SavePicture(s.window, L"shredder-filled-list");
+
+    PostCommand(s.window, IDC_SHRED_REMOVE);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"No file is selected.", 0), 0u);
+    ASSERT_TRUE(Settled(s, 4));
+    SelectRows(s, {0, 1, 3});
+    PostCommand(s.window, IDC_SHRED_REMOVE);
+    ASSERT_TRUE(Settled(s, 1));
+    EXPECT_EQ(Cell(s, 0, 0), root + L"\\a.txt");
+
+    AddFolder(s, root + L"\\sub");
+    ASSERT_TRUE(Settled(s, 2));
+    PostCommand(s.window, IDC_SHRED_CLEAR);
+    ASSERT_TRUE(Settled(s, 0));
+    PostCommand(s.window, IDC_SHRED_START);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The list is empty.", 0), 0u);
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(ShredderPage, ZeroesWhatItCanAndKeepsLockedAndReadOnlyFiles)
+{
+    Started s;
+    Start(s, nullptr, ShredderPageCommand);
+    const std::wstring root = s.Work() + L"\\Mixed";
+    const std::string secret = RandomBytes(2 * 1024 * 1024 + 5, 3);
+    MakeFiles(root, {{L"secret.bin", secret}, {L"empty.txt", ""}, {L"locked.txt", "locked"},
+                     {L"readonly.txt", "read-only"}});
+    ASSERT_TRUE(SetFileAttributesW((root + L"\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    AddFolder(s, root);
+    ASSERT_TRUE(Settled(s, 4));
+
+    StartShredding(s, IDNO);
+    ASSERT_TRUE(Settled(s, 4));
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(root + L"\\secret.bin", bytes));
+    EXPECT_TRUE(bytes == secret) << "No changes nothing";
+
+    HANDLE held = CreateFileW((root + L"\\locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    StartShredding(s, IDYES);
+    ASSERT_TRUE(Settled(s, 2));
+    CloseHandle(held);
+    ASSERT_TRUE(ReadFileBytes(root + L"\\secret.bin", bytes));
+    EXPECT_TRUE(bytes == std::string(secret.size(), '\0')) << "kept with its length, only zeros";
+    EXPECT_TRUE(FileExists(root + L"\\empty.txt"));
+    ASSERT_TRUE(ReadFileBytes(root + L"\\locked.txt", bytes));
+    EXPECT_EQ(bytes, "locked");
+    ASSERT_TRUE(ReadFileBytes(root + L"\\readonly.txt", bytes));
+    EXPECT_EQ(bytes, "read-only");
+    std::vector<std::wstring> left{Cell(s, 0, 0), Cell(s, 1, 0)};
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::wstring>{root + L"\\locked.txt", root + L"\\readonly.txt"}));
+    HWND bar = s.app.Control(IDC_SHRED_PROGRESS);
+    EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), SendMessageW(bar, PBM_GETRANGE, FALSE, 0)) << "the bar stands full";
+    SetFileAttributesW((root + L"\\readonly.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(ShredderPage, DeleteOptionSurvivesARestartAndDeletesOnlyWhatWasOverwritten)
+{
+    Started s;
+    Start(s, nullptr, ShredderPageCommand);
+    EXPECT_NE(SendMessageW(s.app.Control(IDC_SHRED_DELETE), BM_GETCHECK, 0, 0), BST_CHECKED);
+    PostClick(s.app.Control(IDC_SHRED_DELETE));
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageW(s.app.Control(IDC_SHRED_DELETE), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+    ASSERT_TRUE(s.app.Close());
+    EXPECT_EQ(GetPrivateProfileIntW(L"OPTIONS", L"DeleteShredded", -1, s.folder.IniPath().c_str()), 1);
+
+    ASSERT_TRUE(s.app.Start(s.folder));
+    s.window = s.app.WaitForMainWindow();
+    ASSERT_NE(s.window, nullptr);
+    PostCommand(s.window, ShredderPageCommand);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(IDC_SHRED_LIST)) != FALSE; }));
+    EXPECT_EQ(SendMessageW(s.app.Control(IDC_SHRED_DELETE), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+    const std::wstring root = s.Work() + L"\\Gone";
+    MakeFiles(root, {{L"one.txt", "one"}, {L"two.bin", RandomBytes(70000, 4)}, {L"empty.txt", ""}});
+    AddFolder(s, root);
+    ASSERT_TRUE(Settled(s, 3));
+    wchar_t drive[8] = L"";
+    const bool smallDrive = GetEnvironmentVariableW(L"QUENZEL_SMALL_DRIVE", drive, 8) != 0;
+    const std::wstring full = std::wstring(drive) + L"\\shred-" + std::to_wstring(GetCurrentProcessId());
+    if (smallDrive) {
+        // Larger than the whole volume: its zeros cannot all be written.
+        ASSERT_TRUE(WriteFileBytes(full, "not zeroed"));
+        HANDLE file = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        LARGE_INTEGER end{};
+        end.QuadPart = 4 * 1024 * 1024;
+        EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+        CloseHandle(file);
+        AddFile(s, full);
+        ASSERT_TRUE(Settled(s, 4));
+    }
+    StartShredding(s, IDYES);
+    if (smallDrive) {
+        if (HWND box = WaitForDialogWith(s.app, MessageTextId))
+            SavePicture(box, L"shredder-not-shredded");
+        EXPECT_EQ(DismissMessageBox(s.app).rfind(L"1 file(s) could not be overwritten or deleted completely", 0), 0u);
+        ASSERT_TRUE(Settled(s, 1));
+        EXPECT_EQ(Cell(s, 0, 0), full);
+        EXPECT_TRUE(FileExists(full)) << "a file not fully overwritten is never deleted";
+        DeleteFileW(full.c_str());
+    }
+    ASSERT_TRUE(Settled(s, smallDrive ? 1 : 0));
+    for (const wchar_t* name : {L"\\one.txt", L"\\two.bin", L"\\empty.txt"})
+        EXPECT_FALSE(FileExists(root + name)) << Narrow(name);
+    EXPECT_TRUE(s.app.Close());
+}
+
+} // namespace
