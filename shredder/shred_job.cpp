@@ -4,6 +4,7 @@
 #include "shredder/shredder_page.h"
 #include "shredder/shredder_page_ids.h"
 
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/page_kit.h"
 #include "base/shell.h"
@@ -17,16 +18,11 @@ namespace quenzel {
 
 namespace {
 
-constexpr int ListEmptyKey = 141;
-constexpr int ListEmptyCaptionKey = 142;
-constexpr int ConfirmKey = 143;
-constexpr int ConfirmCaptionKey = 144;
-constexpr int NotShreddedKey = 250;
 
 bool UserConfirms()
 {
-    const std::wstring text = LangString(ConfirmKey);
-    const std::wstring caption = LangString(ConfirmCaptionKey);
+    const std::wstring text = LangString(keys::ShredConfirm);
+    const std::wstring caption = LangString(keys::QuestionCaption);
     return MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
@@ -89,14 +85,14 @@ void ShredListedFiles(HWND list, int count)
     SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(count), 0);
     ShowRowCount();
     if (damaged > 0)
-        WarnUserText(FormatLangText(NotShreddedKey, MaxTextLength, damaged));
+        WarnUserText(FormatLangText(keys::ShredNotCompleted, MaxTextLength, damaged));
 }
 
 void RunShredJob()
 {
     HWND list = MainControl(IDC_SHRED_LIST);
     if (RowCount(list) == 0) {
-        ShowWarningBox(LangString(ListEmptyKey), ListEmptyCaptionKey);
+        ShowWarningBox(LangString(keys::ShredListEmpty), keys::ShredListEmptyCaption);
         return;
     }
     if (!UserConfirms())

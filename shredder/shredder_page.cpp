@@ -4,6 +4,7 @@
 #include "base/folder_walk.h"
 #include "base/format_size.h"
 #include "base/handles.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
 #include "base/long_path.h"
@@ -15,7 +16,7 @@
 #include "base/tabs.h"
 #include "controls/button_ex.h"
 #include "controls/page_table.h"
-#include "crypt/folder_page_ids.h"
+#include "base/control_ids.h"
 #include "res/resource.h"
 #include "shredder/shredder_page_ids.h"
 
@@ -27,18 +28,10 @@
 
 namespace quenzel {
 
-CryptPageState ShredderPageState{136};
+PageInfo ShredderPageState{keys::ShredStartInfo};
 
 namespace {
 
-constexpr int RowCountInfoKey = 121;
-constexpr int ChooseFileTitleKey = 137;
-constexpr int ChooseFolderTitleKey = 138;
-constexpr int NothingSelectedKey = 139;
-constexpr int NothingSelectedCaptionKey = 140;
-constexpr int FileCannotOpenKey = 78;
-constexpr int PathColumnKey = 134;
-constexpr int SizeColumnKey = 135;
 constexpr int PathColumnWidth = 380;
 constexpr int SizeColumnWidth = 80;
 constexpr int ListImageCount = 7;
@@ -47,27 +40,22 @@ constexpr size_t SizeTextLength = 260;
 constexpr wchar_t OptionsSection[] = L"OPTIONS";
 constexpr wchar_t DeleteShreddedKey[] = L"DeleteShredded";
 constexpr wchar_t AllFilesFilter[] = L"All files (*.*)\0*.*\0";
-constexpr DWORD SmallButtonStyle = BXS_ROUNDED | BS_ICON;
-constexpr DWORD StartButtonStyle = BXS_ROUNDED | BS_ICON | BXS_IMAGETOP;
-
 constexpr ControlSpec ShredderControls[] = {
-    {IDC_SHRED_STRIP, L"STATIC", SS_BITMAP, 0, {115, 414, 670, 31}, 0, nullptr, ControlFont::None, false,
-     ControlKind::Window, IDB_STRIP_SHREDDER},
-    {IDC_SHRED_FRAME, L"STATIC", SS_GRAYFRAME, 0, {125, 42, 648, 356}},
-    {IDC_SHRED_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 634, 342}, 122, nullptr, ControlFont::Bold},
-    {IDC_SHRED_ADD_FILE, L"ButtonExClass", SmallButtonStyle, 0, {646, 70, 110, 40}, 123, nullptr,
-     ControlFont::None, false, ControlKind::ButtonEx, IDI_FILE_SMALL, 0, 124},
-    {IDC_SHRED_ADD_FOLDER, L"ButtonExClass", SmallButtonStyle, 0, {646, 120, 110, 40}, 125, nullptr,
-     ControlFont::None, false, ControlKind::ButtonEx, IDI_FOLDER_SMALL, 0, 126},
-    {IDC_SHRED_CLEAR, L"ButtonExClass", SmallButtonStyle, 0, {646, 180, 110, 40}, 127, nullptr, ControlFont::None,
-     false, ControlKind::ButtonEx, IDI_SHRED_SMALL_B, 0, 128},
-    {IDC_SHRED_REMOVE, L"ButtonExClass", SmallButtonStyle, 0, {646, 230, 110, 40}, 129, nullptr, ControlFont::None,
-     false, ControlKind::ButtonEx, IDI_SHRED_SMALL_A, 0, 130},
-    {IDC_SHRED_START, L"ButtonExClass", StartButtonStyle, 0, {646, 290, 110, 90}, 131, nullptr, ControlFont::None,
-     false, ControlKind::ButtonEx, IDI_SHREDDER_LARGE, 0, 132},
-    {IDC_SHRED_DELETE, L"button", BS_AUTOCHECKBOX, 0, {143, 332, 494, 26}, 133, nullptr, ControlFont::Normal},
-    {IDC_SHRED_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
-    {IDC_SHRED_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
+    Bitmap(IDC_SHRED_STRIP, IDB_STRIP_SHREDDER, {115, 414, 670, 31}),
+    Frame(IDC_SHRED_FRAME, {125, 42, 648, 356}),
+    GroupBox(IDC_SHRED_GROUP, keys::ShredGroup, {132, 48, 634, 342}),
+    ButtonEx(IDC_SHRED_ADD_FILE, BrowseButtonStyle, keys::AddFileCaption, nullptr, IDI_FILE_SMALL,
+             {646, 70, 110, 40}, keys::AddFileTip),
+    ButtonEx(IDC_SHRED_ADD_FOLDER, BrowseButtonStyle, keys::AddFolderCaption, nullptr, IDI_FOLDER_SMALL,
+             {646, 120, 110, 40}, keys::AddFolderTip),
+    ButtonEx(IDC_SHRED_CLEAR, BrowseButtonStyle, keys::ClearListCaption, nullptr, IDI_SHRED_SMALL_B,
+             {646, 180, 110, 40}, keys::ClearListTip),
+    ButtonEx(IDC_SHRED_REMOVE, BrowseButtonStyle, keys::RemoveRowsCaption, nullptr, IDI_SHRED_SMALL_A,
+             {646, 230, 110, 40}, keys::RemoveRowsTip),
+    LargeButton(IDC_SHRED_START, keys::ShredCaption, IDI_SHREDDER_LARGE, {646, 290, 110, 90}, keys::ShredTip),
+    CheckBox(IDC_SHRED_DELETE, keys::DeleteShreddedOption, {143, 332, 494, 26}),
+    ControlSpec{IDC_SHRED_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
+    ControlSpec{IDC_SHRED_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
 };
 static_assert(ControlIdsUnique(ShredderControls), "shredder page ids must be unique");
 
@@ -140,8 +128,8 @@ void SetUpShredList()
     if (icon)
         DestroyIcon(icon);
     SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
-    InsertColumn(list, 0, PathColumnWidth, PathColumnKey);
-    InsertColumn(list, 1, SizeColumnWidth, SizeColumnKey);
+    InsertColumn(list, 0, PathColumnWidth, keys::ShredPathColumn);
+    InsertColumn(list, 1, SizeColumnWidth, keys::ShredSizeColumn);
 }
 
 void ShowDeleteOption()
@@ -169,14 +157,14 @@ void ClearList()
 void AddShredFile()
 {
     std::wstring path;
-    if (!ChooseExistingFile(LangText(ChooseFileTitleKey), AllFilesFilter, nullptr, MaxTextLength,
+    if (!ChooseExistingFile(LangText(keys::ShredFileTitle), AllFilesFilter, nullptr, MaxTextLength,
                             OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path))
         return;
     UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.Get(), &size)) {
-        WarnUser(FileCannotOpenKey);
+        WarnUser(keys::SourceCannotOpen);
         return;
     }
     ListFiller filler(IDC_SHRED_LIST);
@@ -188,7 +176,7 @@ void AddShredFile()
 void AddShredFolder()
 {
     std::vector<wchar_t> chosen(MaxTextLength + 1, L'\0');
-    const std::wstring title = LangString(ChooseFolderTitleKey);
+    const std::wstring title = LangString(keys::ShredFolderTitle);
     if (!BrowseForFolder(title.c_str(), chosen.data()))
         return;
     const std::wstring root = chosen.data();
@@ -209,7 +197,7 @@ void RemoveShredRows()
     HWND list = ShredList();
     const int first = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     if (first < 0) {
-        ShowWarningBox(LangString(NothingSelectedKey), NothingSelectedCaptionKey);
+        ShowWarningBox(LangString(keys::NoRowSelected), keys::NoRowSelectedCaption);
         return;
     }
     std::vector<int> selected;
@@ -257,7 +245,7 @@ void EndListWork()
 
 void ShowRowCount()
 {
-    ShredderPageState.SetPageInfoText(FormatLangText(RowCountInfoKey, MaxTextLength, RowCount()));
+    ShredderPageState.SetPageInfoText(FormatLangText(keys::ShredRowCount, MaxTextLength, RowCount()));
 }
 
 void ShredderPage_Create(HWND parent)

@@ -2,7 +2,7 @@
 // fill and trim it, the start of `ShredJob` and the delete option.
 #pragma once
 
-#include "crypt/page_state.h"
+#include "base/page_info.h"
 
 #include <windows.h>
 
@@ -15,7 +15,7 @@ void ShredderPage_Show(int showCommand);
 void ShredderPage_OnCommand(int id);
 
 // The page's `PageInfoText`.
-extern CryptPageState ShredderPageState;
+extern PageInfo ShredderPageState;
 
 // The page's list work (the job, adding and removing rows) runs on one
 // worker at a time: while it runs, the buttons that change the list or start

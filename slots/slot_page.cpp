@@ -10,8 +10,7 @@
 #include "base/tabs.h"
 #include "controls/button_ex.h"
 #include "controls/page_table.h"
-#include "crypt/file_page_ids.h"
-#include "crypt/folder_page_ids.h"
+#include "base/control_ids.h"
 #include "res/resource.h"
 #include "slots/slot_page_ids.h"
 

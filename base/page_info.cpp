@@ -1,0 +1,35 @@
+#include "base/page_info.h"
+
+#include "base/language.h"
+#include "base/status.h"
+
+namespace quenzel {
+
+std::wstring PageInfo::PageInfoText()
+{
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (infoSet_)
+            return info_;
+    }
+    return LangString(infoKey_);
+}
+
+void PageInfo::SetPageInfoText(const std::wstring& text)
+{
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        info_ = text;
+        infoSet_ = true;
+    }
+    // Shown outside the lock: the status bar's thread may be asking for it.
+    SetStatusText(text.c_str(), 0, StatusInfoPart);
+}
+
+void PageInfo::ShowPageInfoText()
+{
+    const std::wstring text = PageInfoText();
+    SetStatusText(text.c_str(), 0, StatusInfoPart);
+}
+
+} // namespace quenzel
