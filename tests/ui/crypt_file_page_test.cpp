@@ -478,4 +478,41 @@ TEST(FilePage, KilledDuringALargeJobLeavesBothFilesIntact)
     EXPECT_EQ((LONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow, LargeSize);
 }
 
+// The key controls answer on the page that shows them: the key mode is
+// stored at once and enables only its own fields; the level readout follows
+// the slider.
+TEST(FilePage, KeyModeIsStoredAndTheLevelReadoutFollowsTheSlider)
+{
+    constexpr int KeyFileRadio = 1160;
+    constexpr int PasswordRadio = 1025;
+    constexpr int KeyFileField = 1161;
+    constexpr int KeyFileButton = 1072;
+    constexpr int LevelReadout = 1024;
+    Started s;
+    Start(s, nullptr, FilePageCommand);
+    const auto storedMode = [&s] {
+        wchar_t text[16] = L"";
+        GetPrivateProfileStringW(L"PASSWORD", L"Path", L"<none>", text, 16, s.folder.IniPath().c_str());
+        return std::wstring(text);
+    };
+
+    PostCommand(s.window, KeyFileRadio);
+    ASSERT_TRUE(WaitUntil([&] { return storedMode() == L"1"; }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(s.app.Control(KeyFileField)) != FALSE; }));
+    EXPECT_NE(IsWindowEnabled(s.app.Control(KeyFileButton)), FALSE);
+    EXPECT_EQ(IsWindowEnabled(s.app.Control(PasswordField)), FALSE);
+
+    PostCommand(s.window, PasswordRadio);
+    ASSERT_TRUE(WaitUntil([&] { return storedMode() == L"0"; }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(s.app.Control(PasswordField)) != FALSE; }));
+    EXPECT_EQ(IsWindowEnabled(s.app.Control(KeyFileField)), FALSE);
+
+    HWND slider = s.app.Control(LevelSlider);
+    SendMessageW(slider, TBM_SETPOS, TRUE, 200);
+    SendMessageW(s.window, WM_HSCROLL, TB_ENDTRACK, reinterpret_cast<LPARAM>(slider));
+    EXPECT_TRUE(WaitUntil([&] { return FieldText(s.app.Control(LevelReadout)) == L"200"; }))
+        << Narrow(FieldText(s.app.Control(LevelReadout)));
+    EXPECT_TRUE(s.app.Close());
+}
+
 } // namespace
