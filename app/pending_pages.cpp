@@ -4,6 +4,7 @@
 #include "app/shell.h"
 #include "app/status.h"
 #include "app/tabs.h"
+#include "drives/drives_page.h"
 
 namespace quenzel {
 
@@ -23,11 +24,6 @@ void ShredderPageShow(int showCommand)
     ShowPageControls(MainWindow, NoControls, showCommand);
 }
 
-void DrivesPageShow(int showCommand)
-{
-    ShowPageControls(MainWindow, NoControls, showCommand);
-}
-
 void UnlockerPageShow(int showCommand)
 {
     ShowPageControls(MainWindow, NoControls, showCommand);
@@ -38,7 +34,7 @@ void CreatePendingPages()
 {
     RegisterPage(SlotPageIndex, PageRoutines{SlotPageShow, nullptr});
     RegisterPage(ShredderPageIndex, PageRoutines{ShredderPageShow, nullptr});
-    RegisterPage(DrivesPageIndex, PageRoutines{DrivesPageShow, nullptr});
+    FolderDrivesPage_Create(MainWindow);
     RegisterPage(UnlockerPageIndex, PageRoutines{UnlockerPageShow, nullptr});
 }
 
