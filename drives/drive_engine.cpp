@@ -25,7 +25,7 @@ constexpr int ProgressSteps = 40;
 constexpr DWORD LogicalDrivesLength = 260;
 constexpr int RootLength = 4; // "X:\" and its zero
 // A subst that has not ended by then is left to finish on its own.
-constexpr DWORD SubstTimeoutMs = 5000;
+constexpr DWORD SubstTimeoutMs = 10000;
 constexpr UINT TickedState = INDEXTOSTATEIMAGEMASK(2);
 constexpr UINT UntickedState = INDEXTOSTATEIMAGEMASK(1);
 

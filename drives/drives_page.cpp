@@ -77,10 +77,11 @@ void EnableCommands(bool enable)
         EnableWindow(MainControl(id), enable);
 }
 
+// Free again before the buttons come back, so a click on them is taken.
 void EndCommand()
 {
-    EnableCommands(true);
     CommandRunning = false;
+    EnableCommands(true);
 }
 
 bool Ask(const std::wstring& question)
