@@ -61,8 +61,23 @@ struct Column {
     int width;
     int headerKey;
 };
-constexpr Column ListColumns[] = {{80, DriveHeaderKey}, {380, FolderHeaderKey}, {0, MappingHeaderKey},
+// The folder column takes what the others leave, so the status column is in
+// view without scrolling.
+constexpr int RestOfWidth = -1;
+constexpr int MinFolderWidth = 80;
+constexpr Column ListColumns[] = {{80, DriveHeaderKey}, {RestOfWidth, FolderHeaderKey}, {0, MappingHeaderKey},
                                   {180, StatusHeaderKey}};
+
+int FolderColumnWidth(HWND list)
+{
+    RECT client{};
+    GetClientRect(list, &client);
+    int width = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
+    for (const Column& column : ListColumns)
+        if (column.width != RestOfWidth)
+            width -= column.width;
+    return width < MinFolderWidth ? MinFolderWidth : width;
+}
 
 constexpr int CommandButtons[] = {IDC_DRIVES_MOUNT, IDC_DRIVES_UNMOUNT, IDC_DRIVES_APPLY, IDC_DRIVES_REMOVE,
                                   IDC_DRIVES_NEW};
@@ -243,7 +258,7 @@ void SetUpList()
         LVCOLUMNW column{};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = ListColumns[i].width;
+        column.cx = ListColumns[i].width == RestOfWidth ? FolderColumnWidth(list) : ListColumns[i].width;
         column.pszText = const_cast<wchar_t*>(header.c_str());
         column.iSubItem = i;
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
