@@ -197,16 +197,17 @@ bool ReadsThrough(wchar_t letter, const std::string& content)
     return ReadFileBytes(std::wstring(1, letter) + L":\\a.txt", bytes) && bytes == content;
 }
 
+BOOL CALLBACK AddVisibleWindow(HWND window, LPARAM found)
+{
+    if (IsWindowVisible(window))
+        reinterpret_cast<std::set<HWND>*>(found)->insert(window);
+    return TRUE;
+}
+
 std::set<HWND> VisibleTopWindows()
 {
     std::set<HWND> windows;
-    EnumWindows(
-        [](HWND window, LPARAM found) {
-            if (IsWindowVisible(window))
-                reinterpret_cast<std::set<HWND>*>(found)->insert(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(AddVisibleWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
