@@ -1,17 +1,17 @@
 #include "app/behaviours.h"
 
 #include "app/menu.h"
-#include "app/messages.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "app/opacity.h"
 #include "app/snap.h"
+#include "base/messages.h"
+#include "base/settings.h"
+#include "base/shell.h"
 
 namespace quenzel {
 
 namespace {
 constexpr int FullAlpha = 255;
 constexpr int PercentScale = 100;
-constexpr int LowByteMask = 0xFF;
 constexpr wchar_t OptionsSection[] = L"OPTIONS";
 
 // The rectangle SnapToEdges returned last; all 0 at start.
@@ -26,7 +26,7 @@ void ApplyOnTop()
 
 void ApplyTransparency(HWND window, int percent)
 {
-    const int p = percent & LowByteMask;
+    const int p = EffectiveOpacity(percent);
     const LONG_PTR style = GetWindowLongPtrW(MainWindow, GWL_EXSTYLE);
     if (p != 0) {
         SetLastError(0);

@@ -32,13 +32,4 @@ inline constexpr int CMD_MAGNET = 5031;
 inline constexpr int CMD_TRANSPARENCY = 5033;
 inline constexpr int CMD_CLEAR_FONT = 5034;
 
-// The key controls of the encryption pages that the shell handles itself.
-inline constexpr int IDC_KEY_LEVEL_SLIDER = 1023;
-inline constexpr int IDC_KEY_LEVEL_TEXT = 1024;
-inline constexpr int IDC_KEY_PASSWORD_RADIO = 1025;
-inline constexpr int IDC_KEY_PASSWORD = 1026;
-inline constexpr int IDC_KEY_FILE_BUTTON = 1072;
-inline constexpr int IDC_KEY_FILE_RADIO = 1160;
-inline constexpr int IDC_KEY_FILE = 1161;
-
 } // namespace quenzel

@@ -1,15 +1,16 @@
 #include "app/commands.h"
 
 #include "app/behaviours.h"
-#include "app/choosers.h"
 #include "app/command_ids.h"
-#include "app/control_ids.h"
-#include "app/language.h"
-#include "app/messages.h"
-#include "app/settings.h"
-#include "app/shell.h"
-#include "app/shell_helpers.h"
-#include "app/tabs.h"
+#include "base/choosers.h"
+#include "base/control_ids.h"
+#include "base/language.h"
+#include "base/messages.h"
+#include "base/settings.h"
+#include "base/shell.h"
+#include "base/shell_helpers.h"
+#include "base/tabs.h"
+#include "crypt/file_page_ids.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

@@ -1,10 +1,11 @@
 // The transparency dialog and the About box.
 #include "app/behaviours.h"
 
-#include "app/language.h"
-#include "app/messages.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "app/opacity.h"
+#include "base/language.h"
+#include "base/messages.h"
+#include "base/settings.h"
+#include "base/shell.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -16,8 +17,6 @@ constexpr int TransparencyTitleKey = 65;
 // The title buffer holds 50 characters with its terminator; longer titles
 // are cut there.
 constexpr unsigned TransparencyTitleLength = 49;
-constexpr int LowestOpacity = 30;
-constexpr int HighestOpacity = 100;
 constexpr int SliderPageSize = 1;
 constexpr int PreviewStep = 1;
 

@@ -1,8 +1,8 @@
 // Quenzel's entry routine: paths, window class, main window, message loop.
 #include "app/command_line.h"
 #include "app/main_window.h"
-#include "app/shell.h"
-#include "app/shell_helpers.h"
+#include "base/shell.h"
+#include "base/shell_helpers.h"
 #include "res/resource.h"
 
 #include <windows.h>

@@ -2,19 +2,17 @@
 
 #include "app/behaviours.h"
 #include "app/commands.h"
-#include "app/list_sort.h"
-#include "app/options_page.h"
-#include "app/pending_pages.h"
-#include "app/fonts.h"
-#include "app/language.h"
 #include "app/menu.h"
-#include "app/settings.h"
-#include "app/shell.h"
-#include "app/status.h"
-#include "app/tabs.h"
+#include "app/pages.h"
 #include "app/window_size.h"
-#include "crypt/file_page.h"
-#include "crypt/folder_page.h"
+#include "base/fonts.h"
+#include "base/language.h"
+#include "base/list_sort.h"
+#include "base/settings.h"
+#include "base/shell.h"
+#include "base/status.h"
+#include "base/tabs.h"
+#include "controls/button_ex.h"
 #include "controls/owner_menu.h"
 #include "drives/logon_start.h"
 #include "res/resource.h"
@@ -65,18 +63,6 @@ void ApplyStoredBehaviours()
     ApplyTransparency(MainWindow, ReadIntSetting(L"OPTIONS", L"Transparent", DefaultTransparency));
 }
 
-void CreatePages()
-{
-    // The pages are created in this order: file, folder, slots, shredder,
-    // folder drives, unlocker, and last the options page with the tab
-    // control, which lies beneath every page's controls. The file page
-    // creates the key controls that it shares with the folder page.
-    FilePage_Create(MainWindow);
-    FolderPage_Create(MainWindow);
-    CreatePendingPages();
-    OptionsPage_Create(MainWindow);
-}
-
 void OnSize(UINT message, WPARAM wParam, LPARAM lParam)
 {
     SendMessageW(StatusBar(), message, wParam, lParam);
@@ -108,6 +94,7 @@ void OnNotify(const NMHDR* header)
         SwitchPage(SW_SHOW);
     else if (header->code == LVN_COLUMNCLICK)
         SortListByColumn(header->hwndFrom, reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
+    DispatchPageNotify(header);
 }
 
 void OnHScroll(WPARAM wParam)
@@ -159,7 +146,8 @@ bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showC
     SizeAndCentre();
     ApplyStoredBehaviours();
     CreateUiFonts();
-    CreatePages();
+    RegisterButtonExClass(NormalFont);
+    CreatePages(MainWindow);
     if (request.startTab >= 0)
         SelectTab(request.startTab);
     ShowWindow(MainWindow, showCommand);

@@ -1,9 +1,9 @@
 #include "app/menu.h"
 
 #include "app/command_ids.h"
-#include "app/language.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "base/language.h"
+#include "base/settings.h"
+#include "base/shell.h"
 #include "controls/owner_menu.h"
 
 #include <windowsx.h>

@@ -1,10 +1,9 @@
 #include "app/pending_pages.h"
 
-#include "app/page_table.h"
-#include "app/shell.h"
-#include "app/status.h"
-#include "app/tabs.h"
-#include "drives/drives_page.h"
+#include "base/shell.h"
+#include "base/status.h"
+#include "base/tabs.h"
+#include "controls/page_table.h"
 
 namespace quenzel {
 
@@ -30,11 +29,18 @@ void UnlockerPageShow(int showCommand)
 }
 } // namespace
 
-void CreatePendingPages()
+void SlotPage_Create(HWND)
 {
     RegisterPage(SlotPageIndex, PageRoutines{SlotPageShow, nullptr});
+}
+
+void ShredderPage_Create(HWND)
+{
     RegisterPage(ShredderPageIndex, PageRoutines{ShredderPageShow, nullptr});
-    FolderDrivesPage_Create(MainWindow);
+}
+
+void UnlockerPage_Create(HWND)
+{
     RegisterPage(UnlockerPageIndex, PageRoutines{UnlockerPageShow, nullptr});
 }
 

@@ -1,11 +1,15 @@
 // The pages whose controls are still to come (slots, shredder, unlocker):
-// registered over empty tables so that tab switching, status texts and
-// command dispatch already work for them. The folder-drives page is created
-// here in its place of the order.
+// each registers itself over an empty table, so that tab
+// switching, status texts and command dispatch already work for it. A page
+// that gets its folder replaces its stub here and its line in app/pages.cpp.
 #pragma once
+
+#include <windows.h>
 
 namespace quenzel {
 
-void CreatePendingPages();
+void SlotPage_Create(HWND parent);
+void ShredderPage_Create(HWND parent);
+void UnlockerPage_Create(HWND parent);
 
 } // namespace quenzel

@@ -4,8 +4,8 @@
 //   crypt_bench transform SOURCE DESTINATION   one file job's transform
 //   crypt_bench gather ROOT                    the folder walk
 //   crypt_bench folder ROOT OUTPUT             walk, then every file into OUTPUT
+#include "base/folder_walk.h"
 #include "crypt/file_transform.h"
-#include "crypt/folder_walk.h"
 #include "crypt/output_names.h"
 
 #include <windows.h>

@@ -1,6 +1,5 @@
 #include "controls/button_ex.h"
 
-#include "app/fonts.h"
 #include "controls/button_ex_data.h"
 #include "controls/button_ex_paint.h"
 #include "controls/button_logic.h"
@@ -471,8 +470,10 @@ ButtonExData* ButtonExRecord(HWND window)
     return reinterpret_cast<ButtonExData*>(GetWindowLongPtrW(window, 0));
 }
 
-bool RegisterButtonExClass()
+bool RegisterButtonExClass(HFONT defaultFont)
 {
+    if (defaultFont)
+        Shared.defaultFont = defaultFont;
     if (Shared.registered)
         return true;
     WNDCLASSW windowClass{};
@@ -486,7 +487,6 @@ bool RegisterButtonExClass()
         return false;
     CreateClassPens();
     Shared.registered = true;
-    Shared.defaultFont = NormalFont;
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = AllCommonControls;

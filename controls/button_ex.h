@@ -26,9 +26,9 @@ constexpr UINT BXM_CLEARIMAGES = 0x00F8; // wParam 0: forget the bitmaps; 1: for
 constexpr UINT BXM_SETBKCOLOR = 0x8200;  // lParam: COLORREF (ignored for BXS_ROUNDED)
 constexpr UINT BXM_GETBKCOLOR = 0x8201;  // result: the background COLORREF
 
-// Registers "ButtonExClass" once; false when registration failed.
-// NormalFont should exist first: it becomes the buttons' default font.
-bool RegisterButtonExClass();
+// Registers "ButtonExClass" once; false when registration failed. A font
+// given becomes the default font of the buttons created from then on.
+bool RegisterButtonExClass(HFONT defaultFont = nullptr);
 
 // Creates a button (WS_CHILD is always added; WS_VISIBLE is the caller's).
 // Null when the class cannot be registered, parent is null or creation fails.

@@ -2,7 +2,7 @@
 // only by the control and its painting.
 #pragma once
 
-#include "app/handles.h"
+#include "base/handles.h"
 
 #include <windows.h>
 

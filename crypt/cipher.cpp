@@ -10,8 +10,6 @@ namespace {
 // Short keys are repeated into a pattern of at least this many bytes, so the
 // inner loop runs long stretches over data and pattern side by side.
 constexpr size_t MinPatternBytes = 16 * 1024;
-// Files below this length move the progress bar one step per byte.
-constexpr uint64_t StepwiseProgressLimit = 100;
 constexpr uint64_t ProgressDivisions = 100;
 
 void XorBytes(uint8_t* data, const uint8_t* pattern, size_t length)

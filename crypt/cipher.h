@@ -8,6 +8,9 @@
 
 namespace quenzel {
 
+// Files below this many bytes move the progress bar one step per byte.
+inline constexpr uint64_t StepwiseProgressLimit = 100;
+
 // Receives the progress bar's movement while a file is transformed.
 class CipherProgress {
 public:

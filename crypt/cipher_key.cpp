@@ -1,6 +1,6 @@
 #include "crypt/cipher_key.h"
 
-#include "app/handles.h"
+#include "base/handles.h"
 
 #include <windows.h>
 

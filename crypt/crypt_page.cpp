@@ -1,9 +1,9 @@
 #include "crypt/crypt_page.h"
 
-#include "app/language.h"
-#include "app/messages.h"
-#include "app/shell.h"
-#include "app/status.h"
+#include "base/language.h"
+#include "base/messages.h"
+#include "base/shell.h"
+#include "base/status.h"
 #include "crypt/jobs.h"
 #include "crypt/key_controls.h"
 
@@ -25,40 +25,6 @@ void StartPageJob(const CryptPage& page, JobKind job)
 }
 
 } // namespace
-
-HWND MainControl(int id)
-{
-    return GetDlgItem(MainWindow, id);
-}
-
-std::wstring TextOf(HWND window)
-{
-    std::wstring text(MaxTextLength + 1, L'\0');
-    const int length = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
-    return text;
-}
-
-bool Checked(int id)
-{
-    return SendMessageW(MainControl(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void ShowWarningBox(const std::wstring& text, int captionKey)
-{
-    const std::wstring caption = LangString(captionKey);
-    MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
-}
-
-void WarnUser(int key)
-{
-    WarnUserText(LangString(key));
-}
-
-void WarnUserText(const std::wstring& text)
-{
-    ShowWarningBox(text, ErrorCaptionKey);
-}
 
 void PlaceProgressBar(const CryptPage& page)
 {

@@ -1,10 +1,10 @@
-// What both encryption pages, their jobs and dialogs share: the main
-// window's controls and their texts, the warning boxes, and the page
+// What both encryption pages, their jobs and dialogs share: the page
 // routines that differ between the two pages only in their controls.
 #pragma once
 
-#include "app/page_table.h"
-#include "app/tabs.h"
+#include "base/page_kit.h"
+#include "base/tabs.h"
+#include "controls/page_table.h"
 #include "crypt/page_state.h"
 
 #include <windows.h>
@@ -18,20 +18,6 @@ namespace quenzel {
 inline constexpr DWORD BrowseButtonStyle = 0x140;
 inline constexpr DWORD LargeButtonStyle = 0x148;
 inline constexpr int SmallIconSize = 16;
-
-// A control of the main window.
-HWND MainControl(int id);
-// A window's text, up to MaxTextLength units.
-std::wstring TextOf(HWND window);
-// True when the main window's check box or radio button `id` is checked.
-bool Checked(int id);
-
-// A warning box owned by the main window, captioned with the language text
-// `captionKey`.
-void ShowWarningBox(const std::wstring& text, int captionKey);
-// A warning box owned by the main window: the language text `key`, caption 193.
-void WarnUser(int key);
-void WarnUserText(const std::wstring& text);
 
 // What sets one encryption page apart from the other.
 struct CryptPage {

@@ -2,8 +2,6 @@
 // for both encryption pages. Portable: no windows.h.
 #pragma once
 
-#include "app/command_ids.h"
-
 namespace quenzel {
 
 inline constexpr int IDC_FILE_BANNER = 1003;
@@ -17,9 +15,16 @@ inline constexpr int IDC_FILE_PREVIEW = 1027;
 inline constexpr int IDC_FILE_ICON = 1034;
 inline constexpr int IDC_FILE_PICTURE = 1157;
 
-// Shown on both encryption pages, created with the file page. The other
-// key controls (1023 to 1026, 1072, 1160, 1161) are named in app/command_ids.h.
+// The key controls, shown on both encryption pages and created with the
+// file page.
 inline constexpr int IDC_KEY_LEVEL_LABEL = 1022;
+inline constexpr int IDC_KEY_LEVEL_SLIDER = 1023;
+inline constexpr int IDC_KEY_LEVEL_TEXT = 1024;
+inline constexpr int IDC_KEY_PASSWORD_RADIO = 1025;
+inline constexpr int IDC_KEY_PASSWORD = 1026;
 inline constexpr int IDC_CRYPT_FRAME = 1039;
+inline constexpr int IDC_KEY_FILE_BUTTON = 1072;
+inline constexpr int IDC_KEY_FILE_RADIO = 1160;
+inline constexpr int IDC_KEY_FILE = 1161;
 
 } // namespace quenzel

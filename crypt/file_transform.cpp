@@ -1,7 +1,7 @@
 #include "crypt/file_transform.h"
 
-#include "app/handles.h"
-#include "app/long_path.h"
+#include "base/handles.h"
+#include "base/long_path.h"
 
 #include <windows.h>
 

@@ -1,21 +1,20 @@
 #include "crypt/folder_page.h"
 
-#include "app/language.h"
-#include "app/page_table.h"
-#include "app/shell.h"
-#include "app/shell_helpers.h"
-#include "app/status.h"
-#include "app/tabs.h"
+#include "base/language.h"
+#include "base/list_filler.h"
+#include "base/shell.h"
+#include "base/shell_helpers.h"
+#include "base/status.h"
+#include "base/tabs.h"
+#include "controls/page_table.h"
 #include "crypt/crypt_page.h"
 #include "crypt/folder_page_ids.h"
-#include "crypt/folder_walk.h"
 #include "crypt/jobs.h"
 #include "crypt/page_state.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
 
-#include <chrono>
 #include <vector>
 
 namespace quenzel {
@@ -31,12 +30,6 @@ constexpr int GatheringStateKey = 108;
 constexpr int GatheredInfoKey = 109;
 constexpr int NoFolderKey = 166;
 constexpr int NoFolderCaptionKey = 167;
-// The walk's rows reach the list at most this often, so the list fills
-// visibly while the hand-over costs little.
-constexpr std::chrono::milliseconds RowHandOverInterval{100};
-// Sent by the walk to the row courier: append the rows of a FileBatch.
-constexpr UINT AppendRowsMessage = WM_APP + 1;
-constexpr wchar_t RowCourierClass[] = L"QuenzelFolderRows";
 
 bool FolderJobRunning()
 {
@@ -64,82 +57,6 @@ constexpr ControlSpec FolderControls[] = {
      ControlKind::Window, IDI_FOLDER_PICTURE},
 };
 static_assert(ControlIdsUnique(FolderControls), "folder page ids must be unique");
-
-// Appends rows on the list's own thread with drawing held back: one
-// message per batch instead of one per file.
-void AppendRows(HWND list, const FileBatch& rows)
-{
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    int index = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (const std::wstring& path : rows) {
-        LVITEMW item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
-        item.iItem = index++;
-        item.iImage = 0;
-        item.pszText = const_cast<wchar_t*>(path.c_str());
-        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, FALSE);
-}
-
-// The walk's rows reach the list through a message-only window of the
-// window's thread: the list itself is left unsubclassed, since every message
-// through a subclass chain costs a property look-up (a server call under Wine).
-LRESULT CALLBACK RowCourierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == AppendRowsMessage) {
-        AppendRows(GetDlgItem(MainWindow, IDC_FOLDER_LIST), *reinterpret_cast<const FileBatch*>(lParam));
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-HWND RowCourier = nullptr;
-
-void CreateRowCourier()
-{
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = RowCourierProc;
-    wc.hInstance = Instance;
-    wc.lpszClassName = RowCourierClass;
-    RegisterClassExW(&wc);
-    RowCourier = CreateWindowExW(0, RowCourierClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, Instance, nullptr);
-}
-
-// Collects the walk's batches and hands them to the list now and then.
-class ListFiller {
-public:
-    ListFiller() = default;
-
-    void Add(FileBatch& batch)
-    {
-        for (std::wstring& path : batch)
-            pending_.push_back(std::move(path));
-        const auto now = std::chrono::steady_clock::now();
-        if (first_ || now - lastHandOver_ >= RowHandOverInterval)
-            HandOver(now);
-    }
-
-    void Finish() { HandOver(std::chrono::steady_clock::now()); }
-
-private:
-    void HandOver(std::chrono::steady_clock::time_point now)
-    {
-        if (!pending_.empty() && RowCourier)
-            SendMessageW(RowCourier, AppendRowsMessage, 0, reinterpret_cast<LPARAM>(&pending_));
-        else if (!pending_.empty())
-            AppendRows(GetDlgItem(MainWindow, IDC_FOLDER_LIST), pending_);
-        pending_.clear();
-        lastHandOver_ = now;
-        first_ = false;
-    }
-
-    FileBatch pending_;
-    std::chrono::steady_clock::time_point lastHandOver_{};
-    bool first_ = true;
-};
 
 void SetUpFolderList()
 {
@@ -217,7 +134,7 @@ void GatherFolder()
     SetStatusText(LangText(GatheringStateKey), 0, StatusStatePart);
     SetJobControls(CryptPageKind::Folder, false);
 
-    ListFiller filler;
+    ListFiller filler(IDC_FOLDER_LIST);
     WalkFolder(root, [&filler](FileBatch& batch) { filler.Add(batch); });
     filler.Finish();
 

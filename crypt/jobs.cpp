@@ -1,12 +1,12 @@
 #include "crypt/jobs.h"
 
-#include "app/control_ids.h"
-#include "app/language.h"
-#include "app/long_path.h"
-#include "app/options_page_ids.h"
-#include "app/shell.h"
-#include "app/shell_helpers.h"
-#include "app/status.h"
+#include "base/control_ids.h"
+#include "base/language.h"
+#include "base/long_path.h"
+#include "base/options_page_ids.h"
+#include "base/shell.h"
+#include "base/shell_helpers.h"
+#include "base/status.h"
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
@@ -40,7 +40,6 @@ constexpr int ItemOutsideRootKey = 244;
 constexpr int NoMemoryKey = 245;
 constexpr int TemporaryLeftKey = 246;
 constexpr int NotRecycledKey = 247;
-constexpr int WorkerNotStartedKey = 248;
 // Silent, no questions, to the recycle bin, no error boxes.
 constexpr FILEOP_FLAGS RecycleFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
 
@@ -198,18 +197,6 @@ void SetJobControls(CryptPageKind kind, bool enable)
             EnableWindow(MainControl(id), enable);
     if (enable)
         SetState(IdleStatusKey);
-}
-
-bool StartWorker(LPTHREAD_START_ROUTINE routine)
-{
-    HANDLE thread = CreateThread(nullptr, 0, routine, nullptr, 0, nullptr);
-    if (!thread) {
-        WarnUser(WorkerNotStartedKey);
-        return false;
-    }
-    // Nothing waits for a worker: the handle is not kept.
-    CloseHandle(thread);
-    return true;
 }
 
 DWORD WINAPI FileJob(void*)

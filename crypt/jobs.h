@@ -14,10 +14,6 @@ namespace quenzel {
 // (and the tab control); enabling also puts the idle text in status part 0.
 void SetJobControls(CryptPageKind kind, bool enable);
 
-// Starts a worker thread running `routine`; false (after a message) when no
-// thread could be made.
-bool StartWorker(LPTHREAD_START_ROUTINE routine);
-
 // The jobs; the page's command handler has set its `JobMode`.
 DWORD WINAPI FileJob(void*);
 DWORD WINAPI FolderJob(void*);

@@ -1,8 +1,8 @@
 #include "crypt/key_controls.h"
 
-#include "app/language.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "base/language.h"
+#include "base/settings.h"
+#include "base/shell.h"
 #include "crypt/cipher_key.h"
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
@@ -18,8 +18,6 @@ constexpr int LevelPageSize = 10;
 constexpr int DefaultLevel = 7;
 constexpr wchar_t DefaultPasswordText[] = L"MORVANTE";
 constexpr wchar_t PasswordSection[] = L"PASSWORD";
-// Files below this many bytes move the bar one step per byte.
-constexpr uint64_t StepwiseProgressLimit = 100;
 constexpr int ByteProgressMaximum = 101;
 // The password is read into a buffer of this many bytes, terminator included.
 constexpr int PasswordBufferBytes = 32767;
@@ -89,23 +87,20 @@ struct ControlKeySource : KeySource {
     bool FetchKey(std::vector<uint8_t>& key, uint8_t& level) override { return ReadCipherKey(key, level); }
 };
 
-// Moves a progress bar of the main window's page from the job's worker.
-class ProgressBarMover : public CipherProgress {
+// The transform's progress on a progress bar of the main window's page.
+class CipherProgressBar : public CipherProgress {
 public:
-    explicit ProgressBarMover(HWND bar) : bar_(bar) {}
-    void SetPosition(uint32_t position) override { SendMessageW(bar_, PBM_SETPOS, position, 0); }
-    void Step() override { SendMessageW(bar_, PBM_STEPIT, 0, 0); }
+    explicit CipherProgressBar(HWND bar) : bar_(bar) {}
+    void SetPosition(uint32_t position) override { bar_.SetPosition(position); }
+    void Step() override { bar_.Step(); }
 
     void Prepare(uint64_t size) const
     {
-        const int maximum = size >= StepwiseProgressLimit ? ByteProgressMaximum : static_cast<int>(size) + 1;
-        SendMessageW(bar_, PBM_SETRANGE32, 0, maximum);
-        SendMessageW(bar_, PBM_SETSTEP, 1, 0);
-        ShowWindow(bar_, SW_SHOW);
+        bar_.Prepare(size >= StepwiseProgressLimit ? ByteProgressMaximum : static_cast<int>(size) + 1);
     }
 
 private:
-    HWND bar_;
+    ProgressBarMover bar_;
 };
 
 } // namespace
@@ -156,7 +151,7 @@ TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::
                                          HWND progressBar)
 {
     ControlKeySource key;
-    ProgressBarMover mover(progressBar);
+    CipherProgressBar mover(progressBar);
     TransformRequest request;
     request.source = source;
     request.destination = destination;

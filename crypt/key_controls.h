@@ -2,7 +2,7 @@
 // and the level slider), and the transform of a file with their key.
 #pragma once
 
-#include "app/page_table.h"
+#include "controls/page_table.h"
 #include "crypt/file_transform.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 #include "crypt/page_state.h"
 
-#include "app/language.h"
-#include "app/status.h"
+#include "base/language.h"
+#include "base/status.h"
 
 namespace quenzel {
 

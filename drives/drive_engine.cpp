@@ -1,11 +1,11 @@
 #include "drives/drive_engine.h"
 
-#include "app/handles.h"
-#include "app/language.h"
-#include "app/settings.h"
-#include "app/shell.h"
-#include "app/status.h"
-#include "app/tabs.h"
+#include "base/handles.h"
+#include "base/language.h"
+#include "base/settings.h"
+#include "base/shell.h"
+#include "base/status.h"
+#include "base/tabs.h"
 #include "drives/drives_page_ids.h"
 
 #include <windows.h>

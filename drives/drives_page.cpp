@@ -1,15 +1,14 @@
 #include "drives/drives_page.h"
 
-#include "app/language.h"
-#include "app/messages.h"
-#include "app/page_table.h"
-#include "app/settings.h"
-#include "app/shell.h"
-#include "app/status.h"
-#include "app/tabs.h"
+#include "base/language.h"
+#include "base/messages.h"
+#include "base/page_kit.h"
+#include "base/settings.h"
+#include "base/shell.h"
+#include "base/status.h"
+#include "base/tabs.h"
 #include "controls/button_ex.h"
-#include "crypt/crypt_page.h"
-#include "crypt/jobs.h"
+#include "controls/page_table.h"
 #include "drives/drive_engine.h"
 #include "drives/drives_page_ids.h"
 #include "drives/drives_texts.h"
@@ -266,23 +265,23 @@ void SetUpList()
 }
 } // namespace
 
-void FolderDrivesPage_Create(HWND parent)
+void DrivesPage_Create(HWND parent)
 {
     CreatePageControls(parent, MakePageTable(DrivesControls));
     ShowLogonOption();
     SetUpList();
     ReloadFolderDrives();
-    RegisterPage(DrivesPageIndex, PageRoutines{FolderDrivesPage_Show, FolderDrivesPage_OnCommand});
+    RegisterPage(DrivesPageIndex, PageRoutines{DrivesPage_Show, DrivesPage_OnCommand});
 }
 
-void FolderDrivesPage_Show(int showCommand)
+void DrivesPage_Show(int showCommand)
 {
     ShowPageControls(MainWindow, MakePageTable(DrivesControls), showCommand);
     if (showCommand != SW_HIDE)
         SetStatusText(DrivesPageInfoText().c_str(), 0, StatusInfoPart);
 }
 
-void FolderDrivesPage_OnCommand(int id)
+void DrivesPage_OnCommand(int id)
 {
     switch (id) {
     case IDC_DRIVES_MOUNT:

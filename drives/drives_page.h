@@ -5,8 +5,8 @@
 
 namespace quenzel {
 
-void FolderDrivesPage_Create(HWND parent);
-void FolderDrivesPage_Show(int showCommand);
-void FolderDrivesPage_OnCommand(int id);
+void DrivesPage_Create(HWND parent);
+void DrivesPage_Show(int showCommand);
+void DrivesPage_OnCommand(int id);
 
 } // namespace quenzel

@@ -1,6 +1,6 @@
 #include "lang/chooser/language_files.h"
 
-#include "app/handles.h"
+#include "base/handles.h"
 
 #include <windows.h>
 

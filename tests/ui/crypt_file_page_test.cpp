@@ -86,10 +86,11 @@ TEST(FilePage, PasswordInTheAnsiCodePageAndExtremeLevels)
 {
     Started s;
     Start(s, "[MAIN]\n1=1\n", FilePageCommand);
-    const std::string plain = RandomBytes(99, 3);
     const std::string ansiPassword = "\x4D\xFC\x6C\x6C\x65\x72\x80"; // "Müller€" in Windows-1252
     SetFieldText(s.app.Control(PasswordField), L"M\u00FCller\u20AC");
     for (int level : {255, 7, 0}) {
+        // A source whose encrypted form is plain text (see RandomText).
+        const std::string plain = Transformed(RandomText(99, 3), ansiPassword, static_cast<unsigned char>(level));
         const std::wstring path = s.Work() + L"\\level" + std::to_wstring(level) + L".bin";
         ASSERT_TRUE(WriteFileBytes(path, plain));
         SendMessageW(s.app.Control(LevelSlider), TBM_SETPOS, TRUE, level);
@@ -110,7 +111,8 @@ TEST(FilePage, KeyFileAndAKeyFileThatIsGone)
     const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(key) + "\n[MAIN]\n1=1\n";
     Start(s, ini.c_str(), FilePageCommand);
     const std::wstring plain = s.Work() + L"\\c.bin";
-    const std::string bytes = RandomBytes(4096, 5);
+    // A source whose encrypted form is plain text (see RandomText).
+    const std::string bytes = Transformed(RandomText(4096, 5), keyBytes, 7);
     ASSERT_TRUE(WriteFileBytes(plain, bytes));
     SetFieldText(s.app.Control(SourceField), plain);
     RunFileJob(s, EncryptButton);

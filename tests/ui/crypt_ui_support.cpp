@@ -30,6 +30,15 @@ std::string RandomBytes(size_t n, unsigned seed)
     return cipherref::RandomBytes<std::string>(n, seed);
 }
 
+std::string RandomText(size_t n, unsigned seed)
+{
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 ";
+    std::string text = RandomBytes(n, seed);
+    for (char& c : text)
+        c = alphabet[static_cast<unsigned char>(c) % (sizeof alphabet - 1)];
+    return text;
+}
+
 void Start(Started& s, const char* ini, int pageCommand)
 {
     ASSERT_TRUE(s.folder.Ready());

@@ -27,6 +27,11 @@ inline constexpr int TabControlId = 1012;
 // byte i ^ level ^ key[i mod L]
 std::string Transformed(const std::string& data, const std::string& key, unsigned char level);
 std::string RandomBytes(size_t n, unsigned seed);
+// `n` pseudo-random letters, digits and spaces. A job whose output is such
+// text has a result dialog that every Wine lays out safely: the 64-bit
+// Uniscribe of Wine 8.0 crashes on a text run that starts with a combining
+// mark, and random bytes shown as text often give one.
+std::string RandomText(size_t n, unsigned seed);
 
 struct Started {
     Started();

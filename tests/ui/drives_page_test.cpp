@@ -211,29 +211,38 @@ std::set<HWND> VisibleTopWindows()
     return windows;
 }
 
-// The shell's window that opened on the new drive: a visible top-level window
-// of another process that was not there before; ended by its process id.
-bool CloseExploreWindow(Started& s, const std::set<HWND>& before)
+// A visible top-level window of another process that was not there before.
+HWND NewWindowOfAnotherProcess(const Started& s, const std::set<HWND>& before)
 {
-    DWORD explorer = 0;
-    WaitUntil([&] {
-        for (HWND window : VisibleTopWindows()) {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (!before.count(window) && process != s.app.ProcessId())
-                explorer = process;
-        }
-        return explorer != 0;
-    });
-    if (explorer == 0)
+    for (HWND window : VisibleTopWindows()) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (!before.count(window) && process != s.app.ProcessId())
+            return window;
+    }
+    return nullptr;
+}
+
+// The shell's window that opened on the new drive, closed by its handle (its
+// process may be the desktop's own and must live on).
+bool CloseExploreWindow(const Started& s, const std::set<HWND>& before)
+{
+    HWND explorer = nullptr;
+    if (!WaitUntil([&] { return (explorer = NewWindowOfAnotherProcess(s, before)) != nullptr; }))
         return false;
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, explorer);
-    if (!process)
-        return false;
-    TerminateProcess(process, 0);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
-    return true;
+    PostMessageW(explorer, WM_CLOSE, 0, 0);
+    return WaitUntil([&] { return !IsWindow(explorer); });
+}
+
+bool HasVisibleWindow(DWORD processId)
+{
+    for (HWND window : VisibleTopWindows()) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == processId)
+            return true;
+    }
+    return false;
 }
 
 TEST(DrivesPage, ListShowsTheThreeStatesSortedAndSkipsMalformedEntries)
@@ -428,8 +437,16 @@ TEST(LogonStart, MapsOnlyTickedDrivesFromTheLastLetterWithoutAWindow)
     const std::wstring r = s.MakeFolder(L"R"), t = s.MakeFolder(L"T t");
     WriteIni(s, L"0=1|R: " + r + L"\n1=0|S: " + r + L"\n2=1|T: " + t + L"\n3=1|\n");
     ASSERT_TRUE(s.app.Start(s.folder, L"-x"));
+    bool windowShown = false;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            windowShown = windowShown || HasVisibleWindow(s.app.ProcessId());
+            return WaitForSingleObject(s.app.Process(), 0) == WAIT_OBJECT_0;
+        },
+        AfterSubst));
+    EXPECT_FALSE(windowShown);
     DWORD exitCode = 1;
-    ASSERT_TRUE(s.app.WaitForExit(exitCode, AfterSubst));
+    ASSERT_TRUE(s.app.WaitForExit(exitCode));
     EXPECT_EQ(exitCode, 0u);
     const auto calls = SubstCalls(s);
     ASSERT_EQ(calls.size(), 2u);

@@ -1,5 +1,5 @@
 // The size texts of lists and labels.
-#include "app/format_size.h"
+#include "base/format_size.h"
 
 #include <gtest/gtest.h>
 

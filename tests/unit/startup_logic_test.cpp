@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/opacity.h"
 #include "app/window_size.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,9 @@ TEST(CommandLine, LeadingDigitSelectsTabAndDashXMeansLogon)
         {L"5 more", false, 5},   {L"6", false, -1},         {L"9", false, -1},
         {L"a3", false, -1},      {L" 3", false, -1},        {L"-x", true, -1},
         {L"-X", true, -1},       {L"foo bar -x", true, -1}, {L"2 -X", true, 2},
-        {L"abc-xyz", true, -1},  {L"x-", false, -1},        {L"-", false, -1},
+        {L"abc-xyz", false, -1}, {L"x-", false, -1},        {L"-", false, -1},
+        {L"-xy", false, -1},     {L"\"-x\"", true, -1},     {L"4\t-x", true, 4},
+        {L"\"C:\\docs\\tax-xmas.txt\"", false, -1},
     };
     for (const Case& c : cases) {
         const StartRequest r = ParseCommandLine(c.line);
@@ -22,6 +25,31 @@ TEST(CommandLine, LeadingDigitSelectsTabAndDashXMeansLogon)
         EXPECT_EQ(r.startTab, c.tab);
     }
     EXPECT_FALSE(ParseCommandLine(nullptr).logonMode);
+}
+
+TEST(CommandLine, ArgumentsSplitByTheWindowsRules)
+{
+    using Args = std::vector<std::wstring>;
+    struct Case { const wchar_t* line; Args args; };
+    const Case cases[] = {
+        {L"", {}},
+        {L"  a  b\tc ", {L"a", L"b", L"c"}},
+        {L"4 \"C:\\My Files\\a.txt\" \"C:\\dir\"", {L"4", L"C:\\My Files\\a.txt", L"C:\\dir"}},
+        {L"\"C:\\dir\\\\\"", {L"C:\\dir\\"}},
+        {L"a\\\\b c\\", {L"a\\\\b", L"c\\"}},
+        {L"say\\\"hi\\\" \"x\"\"y\"", {L"say\"hi\"", L"x\"y"}},
+        {L"ab\"c d\"e", {L"abc de"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SplitArguments(c.line), c.args) << static_cast<const void*>(c.line);
+}
+
+TEST(Opacity, StoredValuesTheDialogCannotMakeComeIntoItsRange)
+{
+    const int cases[][2] = {{95, 95}, {100, 100}, {30, 30}, {0, 0},  {256, 0},
+                            {1, 30},  {29, 30},   {257, 30}, {150, 100}, {-1, 100}};
+    for (const auto& c : cases)
+        EXPECT_EQ(EffectiveOpacity(c[0]), c[1]) << c[0];
 }
 
 TEST(WindowSize, FixedSizeCentredThreePixelsAboveCentre)
@@ -46,7 +74,7 @@ TEST(WindowSize, FixedSizeCentredThreePixelsAboveCentre)
 } // namespace
 } // namespace quenzel
 
-#include "app/long_path.h"
+#include "base/long_path.h"
 
 namespace quenzel {
 namespace {

@@ -1,7 +1,7 @@
 #include "tests/win/button_fixture.h"
 
-#include "app/fonts.h"
-#include "app/handles.h"
+#include "base/fonts.h"
+#include "base/handles.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // Every look in every state: one screenshot for a person to look at, and
 // ten thousand paints that must give back every GDI object they make.
-#include "app/handles.h"
+#include "base/handles.h"
 #include "controls/button_ex.h"
 #include "tests/support/ui_driver.h"
 #include "tests/win/button_fixture.h"

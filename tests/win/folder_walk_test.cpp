@@ -1,5 +1,5 @@
 // The folder walk: breadth-first order, batches, links never followed.
-#include "crypt/folder_walk.h"
+#include "base/folder_walk.h"
 #include "tests/support/ui_driver.h"
 
 #include <gtest/gtest.h>

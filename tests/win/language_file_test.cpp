@@ -1,8 +1,8 @@
 // The built language files, read through the program's own lookup: every
 // key of keys.tsv has a text, every format text takes exactly the arguments
 // the program passes, and every translation matches the English file.
-#include "app/language.h"
-#include "app/shell.h"
+#include "base/language.h"
+#include "base/shell.h"
 #include "tests/support/ui_driver.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The language file and the settings file, through the program's own
 // routines, on files this test writes.
-#include "app/language.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "base/language.h"
+#include "base/settings.h"
+#include "base/shell.h"
 #include "tests/support/ui_driver.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Parts of the main window tested in-process: the owner-drawn popup menus,
 // drawn into a bitmap and checked pixel by pixel, and the column sort.
-#include "app/fonts.h"
-#include "app/list_sort.h"
-#include "app/tabs.h"
+#include "base/fonts.h"
+#include "base/list_sort.h"
+#include "base/tabs.h"
 #include "controls/owner_menu.h"
 
 #include <commctrl.h>

@@ -1,6 +1,6 @@
 // The shell helpers: the recycle bin, the help viewer's loading, and where
 // libraries may come from.
-#include "app/shell_helpers.h"
+#include "base/shell_helpers.h"
 #include "tests/support/ui_driver.h"
 
 #include <gtest/gtest.h>

@@ -10,11 +10,14 @@ inline constexpr int TabCount = 6;
 enum PageIndex { OptionsPageIndex, FilePageIndex, FolderPageIndex, SlotPageIndex,
                  ShredderPageIndex, DrivesPageIndex, UnlockerPageIndex, PageCount };
 
-// What the shell needs of a page: its show-and-hide routine and its command
-// handler. Pages register themselves when they are created.
+// What the shell needs of a page: its show-and-hide routine, its command
+// handler and the handler of its controls' notifications (WM_NOTIFY: a
+// list's column clicks and check boxes). Pages register themselves when
+// they are created.
 struct PageRoutines {
     void (*show)(int showCommand) = nullptr;
     void (*onCommand)(int id) = nullptr;
+    void (*onNotify)(const NMHDR* header) = nullptr;
 };
 void RegisterPage(int index, const PageRoutines& routines);
 
@@ -29,5 +32,7 @@ void SwitchPage(int showCommand);
 void SelectTab(int index);
 // Hands a command to the shown page's handler.
 void DispatchPageCommand(int id);
+// Hands a notification of a control to the shown page's handler.
+void DispatchPageNotify(const NMHDR* header);
 
 } // namespace quenzel

@@ -1,6 +1,6 @@
-#include "app/status.h"
+#include "base/status.h"
 
-#include "app/control_ids.h"
+#include "base/control_ids.h"
 
 #include <commctrl.h>
 

@@ -1,7 +1,7 @@
-#include "app/messages.h"
+#include "base/messages.h"
 
-#include "app/language.h"
-#include "app/shell.h"
+#include "base/language.h"
+#include "base/shell.h"
 
 namespace quenzel {
 

@@ -1,8 +1,8 @@
-#include "app/choosers.h"
+#include "base/choosers.h"
 
-#include "app/language.h"
-#include "app/shell.h"
-#include "app/shell_helpers.h"
+#include "base/language.h"
+#include "base/shell.h"
+#include "base/shell_helpers.h"
 
 #include <commdlg.h>
 

@@ -1,8 +1,8 @@
-#include "app/page_table.h"
+#include "controls/page_table.h"
 
-#include "app/fonts.h"
-#include "app/language.h"
-#include "app/shell.h"
+#include "base/fonts.h"
+#include "base/language.h"
+#include "base/shell.h"
 
 #include "controls/button_ex.h"
 

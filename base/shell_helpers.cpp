@@ -1,7 +1,7 @@
-#include "app/shell_helpers.h"
+#include "base/shell_helpers.h"
 
-#include "app/handles.h"
-#include "app/shell.h"
+#include "base/handles.h"
+#include "base/shell.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>

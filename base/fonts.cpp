@@ -1,7 +1,7 @@
-#include "app/fonts.h"
+#include "base/fonts.h"
 
-#include "app/handles.h"
-#include "app/status.h"
+#include "base/handles.h"
+#include "base/status.h"
 
 namespace quenzel {
 

@@ -1,7 +1,7 @@
-#include "crypt/folder_walk.h"
+#include "base/folder_walk.h"
 
-#include "app/handles.h"
-#include "app/long_path.h"
+#include "base/handles.h"
+#include "base/long_path.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "app/shell.h"
+#include "base/shell.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <vector>
 

@@ -1,9 +1,9 @@
-#include "app/tabs.h"
+#include "base/tabs.h"
 
-#include "app/control_ids.h"
-#include "app/fonts.h"
-#include "app/language.h"
-#include "app/shell.h"
+#include "base/control_ids.h"
+#include "base/fonts.h"
+#include "base/language.h"
+#include "base/shell.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -91,6 +91,12 @@ void DispatchPageCommand(int id)
 {
     if (CurrentPage >= 0 && CurrentPage < PageCount && Pages[CurrentPage].onCommand)
         Pages[CurrentPage].onCommand(id);
+}
+
+void DispatchPageNotify(const NMHDR* header)
+{
+    if (CurrentPage >= 0 && CurrentPage < PageCount && Pages[CurrentPage].onNotify)
+        Pages[CurrentPage].onNotify(header);
 }
 
 } // namespace quenzel

@@ -1,6 +1,6 @@
-#include "app/list_sort.h"
+#include "base/list_sort.h"
 
-#include "app/shell.h"
+#include "base/shell.h"
 
 #include <commctrl.h>
 #include <shlwapi.h>

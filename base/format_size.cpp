@@ -1,4 +1,4 @@
-#include "app/format_size.h"
+#include "base/format_size.h"
 
 #include <cstdio>
 

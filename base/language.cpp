@@ -1,6 +1,6 @@
-#include "app/language.h"
+#include "base/language.h"
 
-#include "app/shell.h"
+#include "base/shell.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "app/settings.h"
+#include "base/settings.h"
 
-#include "app/handles.h"
-#include "app/shell.h"
+#include "base/handles.h"
+#include "base/shell.h"
 
 #include <vector>
 

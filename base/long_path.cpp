@@ -1,4 +1,4 @@
-#include "app/long_path.h"
+#include "base/long_path.h"
 
 namespace quenzel {
 

@@ -1,0 +1,50 @@
+// Filling a page's list view from a worker thread in batches: the rows reach
+// the list on the window's thread, a batch at a time, so the list fills
+// visibly while the hand-over costs little.
+#pragma once
+
+#include "base/folder_walk.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace quenzel {
+
+// One row of a list: its text, and the text of the second column (left
+// empty when the list has one column).
+struct ListRow {
+    std::wstring text;
+    std::wstring second;
+};
+using ListRows = std::vector<ListRow>;
+
+// Creates the window that carries the rows to the lists; called once on the
+// main window's thread before the first filler hands rows over (a page
+// with a filled list calls it when it is created). Without it the rows are
+// appended from the filler's own thread.
+void CreateRowCourier();
+
+// Collects rows for the main window's list `listId` and hands them to the
+// list now and then.
+class ListFiller {
+public:
+    explicit ListFiller(int listId) : listId_(listId) {}
+
+    // Takes the files' paths as one-column rows (the batch is emptied).
+    void Add(FileBatch& batch);
+    void Add(ListRow row);
+    // Hands over what is left.
+    void Finish();
+
+private:
+    void HandOverIfDue();
+    void HandOver(std::chrono::steady_clock::time_point now);
+
+    int listId_;
+    ListRows pending_;
+    std::chrono::steady_clock::time_point lastHandOver_{};
+    bool first_ = true;
+};
+
+} // namespace quenzel

@@ -1,0 +1,77 @@
+#include "base/page_kit.h"
+
+#include "base/handles.h"
+#include "base/language.h"
+#include "base/messages.h"
+#include "base/shell.h"
+
+#include <commctrl.h>
+
+namespace quenzel {
+
+namespace {
+constexpr int WorkerNotStartedKey = 248;
+} // namespace
+
+HWND MainControl(int id)
+{
+    return GetDlgItem(MainWindow, id);
+}
+
+std::wstring TextOf(HWND window)
+{
+    std::wstring text(MaxTextLength + 1, L'\0');
+    const int length = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return text;
+}
+
+bool Checked(int id)
+{
+    return SendMessageW(MainControl(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void ShowWarningBox(const std::wstring& text, int captionKey)
+{
+    const std::wstring caption = LangString(captionKey);
+    MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
+}
+
+void WarnUser(int key)
+{
+    WarnUserText(LangString(key));
+}
+
+void WarnUserText(const std::wstring& text)
+{
+    ShowWarningBox(text, ErrorCaptionKey);
+}
+
+bool StartWorker(LPTHREAD_START_ROUTINE routine, void* parameter)
+{
+    const UniqueKernelHandle thread(CreateThread(nullptr, 0, routine, parameter, 0, nullptr));
+    if (!thread) {
+        WarnUser(WorkerNotStartedKey);
+        return false;
+    }
+    return true;
+}
+
+void ProgressBarMover::SetPosition(uint32_t position) const
+{
+    SendMessageW(bar_, PBM_SETPOS, position, 0);
+}
+
+void ProgressBarMover::Step() const
+{
+    SendMessageW(bar_, PBM_STEPIT, 0, 0);
+}
+
+void ProgressBarMover::Prepare(int maximum) const
+{
+    SendMessageW(bar_, PBM_SETRANGE32, 0, maximum);
+    SendMessageW(bar_, PBM_SETSTEP, 1, 0);
+    ShowWindow(bar_, SW_SHOW);
+}
+
+} // namespace quenzel

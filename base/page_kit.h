@@ -1,0 +1,43 @@
+// What every page needs of the main window: its controls and their texts,
+// the warning boxes, a worker thread, and a progress bar moved from a worker.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace quenzel {
+
+// A control of the main window.
+HWND MainControl(int id);
+// A window's text, up to MaxTextLength units.
+std::wstring TextOf(HWND window);
+// True when the main window's check box or radio button `id` is checked.
+bool Checked(int id);
+
+// A warning box owned by the main window, captioned with the language text
+// `captionKey`.
+void ShowWarningBox(const std::wstring& text, int captionKey);
+// A warning box owned by the main window: the language text `key`, caption 193.
+void WarnUser(int key);
+void WarnUserText(const std::wstring& text);
+
+// Starts a worker thread running `routine`; false (after a message) when no
+// thread could be made. Nothing waits for a worker: its handle is not kept.
+bool StartWorker(LPTHREAD_START_ROUTINE routine, void* parameter = nullptr);
+
+// Moves a progress bar of the main window's page from a worker thread.
+class ProgressBarMover {
+public:
+    explicit ProgressBarMover(HWND bar) : bar_(bar) {}
+    void SetPosition(uint32_t position) const;
+    void Step() const;
+    // Sets the range 0 to `maximum` with steps of 1, and shows the bar.
+    void Prepare(int maximum) const;
+
+private:
+    HWND bar_;
+};
+
+} // namespace quenzel
