@@ -20,6 +20,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <iterator>
 #include <string>
 
 namespace quenzel {

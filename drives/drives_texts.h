@@ -59,5 +59,6 @@ inline constexpr int DrivesNotSavedKey = 270;
 inline constexpr int InvalidLetterKey = 271;
 inline constexpr int InvalidLetterCaptionKey = 272;
 inline constexpr int RunValueNotChangedKey = 273;
+inline constexpr int LetterInUseKey = 274;
 
 } // namespace quenzel

@@ -75,8 +75,13 @@ bool OnOk(HWND dialog)
         return false;
     }
     drive.letter = LetterFromChoice(DialogText(dialog, IDC_NEWDRIVE_LETTER, ChoiceTextLength));
-    if (drive.letter == 0) {
-        WarnInDialog(dialog, InvalidLetterKey, InvalidLetterCaptionKey);
+    // A typed letter may be taken: subst would fail, and the taken letter
+    // would then look like a mounted drive.
+    const int letterProblem = drive.letter == 0 ? InvalidLetterKey
+                              : IsDriveLetterFree(drive.letter) ? 0
+                                                                : LetterInUseKey;
+    if (letterProblem != 0) {
+        WarnInDialog(dialog, letterProblem, InvalidLetterCaptionKey);
         SetFocus(GetDlgItem(dialog, IDC_NEWDRIVE_LETTER));
         return false;
     }

@@ -312,7 +312,11 @@ TEST(DrivesPage, NewDriveOffersFreeLettersRefusesBadInputThenMountsAndUnmounts)
         EXPECT_EQ(Answer(s, IDOK).rfind(L"This is not a drive letter.", 0), 0u) << Narrow(bad);
         EXPECT_TRUE(IsWindow(dialog));
     }
+    SendMessageW(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"c"));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(Answer(s, IDOK).rfind(L"This drive letter is already in use.", 0), 0u);
     EXPECT_EQ(IniValue(s, L"FOLDERDRIVES", L"0"), L"<none>");
+    EXPECT_TRUE(SubstCalls(s).empty());
 
     SendMessageW(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"k:"));
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
