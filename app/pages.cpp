@@ -5,6 +5,7 @@
 #include "base/tabs.h"
 #include "crypt/file_page.h"
 #include "crypt/folder_page.h"
+#include "drives/drives_page.h"
 #include "shredder/shredder_page.h"
 #include "slots/slot_page.h"
 

@@ -1,11 +1,47 @@
 #include "drives/logon_start.h"
 
+#include "base/settings.h"
+#include "base/shell.h"
+#include "drives/drive_engine.h"
+#include "drives/folder_drive_value.h"
+
+#include <windows.h>
+
 namespace quenzel {
+
+namespace {
+constexpr wchar_t RunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t RunValueName[] = L"Quenzel";
+} // namespace
+
+bool SetLogonRunValue(bool on)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, RunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    LSTATUS result;
+    if (on) {
+        const std::wstring command = LogonRunCommand(ProgramDir);
+        result = RegSetValueExW(key, RunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    } else {
+        result = RegDeleteValueW(key, RunValueName);
+        if (result == ERROR_FILE_NOT_FOUND)
+            result = ERROR_SUCCESS;
+    }
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
 
 void RunLogonStart()
 {
-    // Hand-over point: the folder-drives page fills its list from the
-    // settings file and maps every ticked drive here.
+    const auto drives = ReadFolderDrives([](const std::wstring& key) {
+        return ReadTextSetting(FolderDrivesSection, key.c_str());
+    });
+    for (auto drive = drives.rbegin(); drive != drives.rend(); ++drive)
+        if (drive->ticked)
+            MapFolderDrive(*drive);
 }
 
 } // namespace quenzel

@@ -123,6 +123,19 @@ mount_small_volume() {
     fi
 }
 
+# Wine's subst.exe maps nothing: the tests' own stand-in (tests/tools/subst,
+# built with the architecture that runs here) replaces it in the prefix's
+# system folder, and the override makes Wine run the file, not its builtin.
+install_subst_standin() {
+    local standin="$1/build/$QZ_WINE_BUILD_ARCH/tests/tools/subst/subst.exe"
+    if [ ! -f "$standin" ]; then
+        echo "tests: no subst stand-in at $standin; folder-drive tests cannot mount" >&2
+        return 0
+    fi
+    cp "$standin" "$WINEPREFIX/drive_c/windows/system32/subst.exe" || return 1
+    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;subst.exe=n"
+}
+
 stop_wine_env() {
     [ -n "${QZ_SMALL_VOLUME:-}" ] && umount "$QZ_SMALL_VOLUME" >/dev/null 2>&1 || true
     [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true

@@ -483,11 +483,6 @@ TEST(FilePage, KilledDuringALargeJobLeavesBothFilesIntact)
 // the slider.
 TEST(FilePage, KeyModeIsStoredAndTheLevelReadoutFollowsTheSlider)
 {
-    constexpr int KeyFileRadio = 1160;
-    constexpr int PasswordRadio = 1025;
-    constexpr int KeyFileField = 1161;
-    constexpr int KeyFileButton = 1072;
-    constexpr int LevelReadout = 1024;
     Started s;
     Start(s, nullptr, FilePageCommand);
     const auto storedMode = [&s] {

@@ -4,6 +4,9 @@
 #include "slots/slot_page_ids.h"
 #include "tests/support/ui_driver.h"
 
+#include "drives/drives_page_ids.h"
+#include "res/resource.h"
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -87,12 +90,29 @@ void Start(Started& s, const char* ini = nullptr, const wchar_t* args = L"")
     ASSERT_NE(s.window, nullptr);
 }
 
+// Folder drives in all three states: mounted (C: exists), not mounted, and
+// not mounted with the folder missing.
+constexpr char GalleryDrives[] =
+    "[FOLDERDRIVES]\n0=1|C: C:\\windows\n1=0|K: C:\\windows\\system32\n2=1|Y: C:\\no such folder\n";
+
+void SaveNewDriveDialog(Started& s)
+{
+    PostCommand(s.window, quenzel::IDC_DRIVES_NEW);
+    HWND dialog = WaitForDialogWith(s.app, IDC_NEWDRIVE_LETTER);
+    ASSERT_NE(dialog, nullptr);
+    SaveScreenshot(dialog, L"new-drive-dialog");
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
 TEST(MainWindow, EachTabShowsItsPageAndStatusText)
 {
     Started s;
-    // A few slots filled, for the picture of tab 3.
-    Start(s, "[OFTENRADIO]\n1=1\n3=1\n[OFTENPATHS]\n0=C:\\users\\Public\\Documents\\report.txt\n"
-             "1=C:\\users\\Public\\Pictures\n2=C:\\users\\Public\\notes.txt\n3=D:\\Backup\n");
+    // A few slots filled for the picture of tab 3, three folder drives for tab 5.
+    const std::string ini = std::string("[OFTENRADIO]\n1=1\n3=1\n[OFTENPATHS]\n0=C:\\users\\Public\\Documents\\report.txt\n"
+                                        "1=C:\\users\\Public\\Pictures\n2=C:\\users\\Public\\notes.txt\n3=D:\\Backup\n")
+                            + GalleryDrives;
+    Start(s, ini.c_str());
     App& app = s.app;
     // Every control id is unique among the main window's children.
     std::multiset<int> ids;
@@ -120,8 +140,14 @@ TEST(MainWindow, EachTabShowsItsPageAndStatusText)
             slotIds.push_back(id);
         for (int id : slotIds)
             EXPECT_EQ(Visible(app, id), tab == 3) << "tab " << tab << " control " << id;
+        if (tab == 5) {
+            EXPECT_EQ(StatusInfo(app), L"3 folder drive(s) defined");
+        }
         RedrawWindow(s.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         SaveScreenshot(s.window, L"main-tab-" + std::to_wstring(tab));
+        if (tab == 5) {
+            ASSERT_NO_FATAL_FAILURE(SaveNewDriveDialog(s));
+        }
     }
     PostCommand(s.window, FirstPageCommand);
     ASSERT_TRUE(WaitUntil([&] { return SelectedTab(app) == 0 && Visible(app, 1051); }));

@@ -1,0 +1,246 @@
+#include "drives/drive_engine.h"
+
+#include "base/handles.h"
+#include "base/language.h"
+#include "base/settings.h"
+#include "base/shell.h"
+#include "base/status.h"
+#include "base/tabs.h"
+#include "drives/drives_page_ids.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <mutex>
+#include <vector>
+
+namespace quenzel {
+
+namespace {
+constexpr int NotMountedKey = 172;
+constexpr int FolderMissingKey = 173;
+constexpr int MountedKey = 174;
+constexpr int RowCountInfoKey = 175;
+constexpr int ProgressSteps = 40;
+constexpr DWORD LogicalDrivesLength = 260;
+constexpr int RootLength = 4; // "X:\" and its zero
+// A subst that has not ended by then is left to finish on its own.
+constexpr DWORD SubstTimeoutMs = 10000;
+constexpr UINT TickedState = INDEXTOSTATEIMAGEMASK(2);
+constexpr UINT UntickedState = INDEXTOSTATEIMAGEMASK(1);
+
+std::mutex InfoTextLock;
+std::wstring PageInfoText;
+
+HWND DriveList()
+{
+    return GetDlgItem(MainWindow, IDC_DRIVES_LIST);
+}
+
+std::wstring SubstPath()
+{
+    std::vector<wchar_t> folder(MAX_PATH + 1, L'\0');
+    const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    if (length == 0 || length >= folder.size())
+        return L"";
+    return std::wstring(folder.data(), length) + L"\\subst.exe";
+}
+
+// Starts the system's subst with a hidden window and waits for its end.
+bool RunSubst(const std::wstring& commandLine, const std::wstring& substPath)
+{
+    if (substPath.empty())
+        return false;
+    std::vector<wchar_t> command(commandLine.begin(), commandLine.end());
+    command.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(substPath.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process))
+        return false;
+    UniqueKernelHandle thread(process.hThread);
+    UniqueKernelHandle running(process.hProcess);
+    return WaitForSingleObject(running.Get(), SubstTimeoutMs) == WAIT_OBJECT_0;
+}
+
+// The folder in its short form where the volume has one; the long form
+// otherwise (quoted on the command line either way).
+std::wstring ShortFolder(const std::wstring& folder)
+{
+    const DWORD needed = GetShortPathNameW(folder.c_str(), nullptr, 0);
+    if (needed == 0)
+        return folder;
+    std::vector<wchar_t> shortForm(needed + 1, L'\0');
+    const DWORD length = GetShortPathNameW(folder.c_str(), shortForm.data(), needed + 1);
+    return length == 0 || length > needed ? folder : std::wstring(shortForm.data(), length);
+}
+
+bool FolderExists(const std::wstring& folder)
+{
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int StatusKeyOf(const FolderDrive& drive)
+{
+    if (!IsDriveLetterFree(drive.letter))
+        return MountedKey;
+    return FolderExists(drive.folder) ? NotMountedKey : FolderMissingKey;
+}
+
+void SetRowText(int row, int column, const std::wstring& text)
+{
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(DriveList(), LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+void AppendRow(const FolderDrive& drive)
+{
+    const std::wstring driveText = DriveColumnText(drive.letter);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
+    item.iItem = DriveRowCount();
+    item.pszText = const_cast<wchar_t*>(driveText.c_str());
+    const int row = static_cast<int>(
+        SendMessageW(DriveList(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0)
+        return;
+    SetRowText(row, FolderColumn, drive.folder);
+    SetRowText(row, MappingColumn, MappingArgument(drive));
+    SetRowText(row, StatusColumn, LangString(StatusKeyOf(drive)));
+    LVITEMW state{};
+    state.stateMask = LVIS_STATEIMAGEMASK;
+    state.state = drive.ticked ? TickedState : UntickedState;
+    SendMessageW(DriveList(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+}
+
+void ShowInfoText(int rows)
+{
+    std::wstring text = FormatLangText(RowCountInfoKey, MaxTextLength, rows);
+    {
+        std::lock_guard<std::mutex> lock(InfoTextLock);
+        PageInfoText = text;
+    }
+    if (CurrentPage == DrivesPageIndex)
+        SetStatusText(text.c_str(), 0, StatusInfoPart);
+}
+} // namespace
+
+bool IsDriveLetterFree(wchar_t letter)
+{
+    const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
+    wchar_t roots[LogicalDrivesLength + 1] = L"";
+    const DWORD length = GetLogicalDriveStringsW(LogicalDrivesLength, roots);
+    SetErrorMode(previous);
+    for (DWORD i = 0; i + 1 < length && i < LogicalDrivesLength; i += RootLength)
+        if (roots[i] == letter)
+            return false;
+    return true;
+}
+
+bool MapFolderDrive(const FolderDrive& drive)
+{
+    FolderDrive argument = drive;
+    argument.folder = ShortFolder(drive.folder);
+    const std::wstring subst = SubstPath();
+    return RunSubst(MapCommandLine(subst, argument), subst);
+}
+
+bool UnmapFolderDrive(wchar_t letter)
+{
+    const std::wstring subst = SubstPath();
+    const bool ran = RunSubst(UnmapCommandLine(subst, letter), subst);
+    AnimateDriveProgress();
+    return ran;
+}
+
+void AnimateDriveProgress()
+{
+    HWND bar = GetDlgItem(MainWindow, IDC_DRIVES_PROGRESS);
+    SendMessageW(bar, PBM_SETPOS, 0, 0);
+    SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, ProgressSteps));
+    SendMessageW(bar, PBM_SETSTEP, 1, 0);
+    for (int position = 0; position <= ProgressSteps; ++position)
+        SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void ReloadFolderDrives()
+{
+    SendMessageW(DriveList(), LVM_DELETEALLITEMS, 0, 0);
+    const auto drives = ReadFolderDrives([](const std::wstring& key) {
+        return ReadTextSetting(FolderDrivesSection, key.c_str());
+    });
+    for (const FolderDrive& drive : drives)
+        AppendRow(drive);
+    ShowInfoText(DriveRowCount());
+}
+
+bool SaveFolderDrives()
+{
+    std::vector<std::wstring> values;
+    for (int row = 0; row < DriveRowCount(); ++row) {
+        FolderDrive drive;
+        if (DriveOfRow(row, drive))
+            values.push_back(FolderDriveValue(drive));
+    }
+    // A new settings file must be UTF-16 before the section goes: folder
+    // names outside the code page survive only there.
+    if (!EnsureUnicodeProfile(SettingsPath))
+        return false;
+    if (!WritePrivateProfileSectionW(FolderDrivesSection, nullptr, SettingsPath.c_str()) &&
+        GetLastError() != ERROR_FILE_NOT_FOUND)
+        return false;
+    bool written = true;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        written = WriteSetting(FolderDrivesSection, std::to_wstring(i).c_str(), values[i].c_str()) && written;
+    return written;
+}
+
+int DriveRowCount()
+{
+    return static_cast<int>(SendMessageW(DriveList(), LVM_GETITEMCOUNT, 0, 0));
+}
+
+int SelectedDriveRow()
+{
+    return static_cast<int>(SendMessageW(DriveList(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+std::wstring DriveRowText(int row, int column)
+{
+    std::vector<wchar_t> text(MaxTextLength + 1, L'\0');
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text.data();
+    item.cchTextMax = static_cast<int>(MaxTextLength);
+    SendMessageW(DriveList(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text.data();
+}
+
+bool DriveRowTicked(int row)
+{
+    const auto state = static_cast<UINT>(
+        SendMessageW(DriveList(), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+    return (state & LVIS_STATEIMAGEMASK) == TickedState;
+}
+
+bool DriveOfRow(int row, FolderDrive& drive)
+{
+    if (!ParseMappingArgument(DriveRowText(row, MappingColumn), drive))
+        return false;
+    drive.ticked = DriveRowTicked(row);
+    return true;
+}
+
+std::wstring DrivesPageInfoText()
+{
+    std::lock_guard<std::mutex> lock(InfoTextLock);
+    return PageInfoText;
+}
+
+} // namespace quenzel

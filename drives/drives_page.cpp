@@ -1,0 +1,312 @@
+#include "drives/drives_page.h"
+
+#include "base/language.h"
+#include "base/messages.h"
+#include "base/page_kit.h"
+#include "base/settings.h"
+#include "base/shell.h"
+#include "base/status.h"
+#include "base/tabs.h"
+#include "controls/button_ex.h"
+#include "controls/page_table.h"
+#include "drives/drive_engine.h"
+#include "drives/drives_page_ids.h"
+#include "drives/drives_texts.h"
+#include "drives/logon_start.h"
+#include "drives/new_drive_dialog.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <iterator>
+#include <string>
+
+namespace quenzel {
+
+namespace {
+constexpr DWORD CommandButtonStyle = BXS_ROUNDED | BS_ICON;
+constexpr DWORD NewDriveButtonStyle = BXS_ROUNDED | BS_ICON | BXS_IMAGETOP;
+constexpr DWORD ListStyle = LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+constexpr DWORD ListExStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
+constexpr int RowIconSize = 16;
+constexpr int RowIconCount = 7;
+
+constexpr ControlSpec CommandButton(int id, int y, int height, DWORD style, int textKey, int tooltipKey)
+{
+    return ControlSpec{id, L"ButtonExClass", style, 0, {646, y, 110, height}, textKey, nullptr, ControlFont::None,
+                       false, ControlKind::ButtonEx, id, 0, tooltipKey};
+}
+
+// Created hidden, in this order.
+constexpr ControlSpec DrivesControls[] = {
+    {IDC_DRIVES_BANNER, L"STATIC", SS_BITMAP, 0, {115, 414, 670, 31}, 0, nullptr, ControlFont::None, false,
+     ControlKind::Window, IDB_STRIP_DRIVES},
+    {IDC_DRIVES_FRAME, L"STATIC", SS_GRAYFRAME, 0, {125, 42, 648, 356}},
+    {IDC_DRIVES_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 634, 342}, GroupKey, nullptr, ControlFont::Bold},
+    CommandButton(IDC_DRIVES_MOUNT, 70, 40, CommandButtonStyle, MountKey, MountTipKey),
+    CommandButton(IDC_DRIVES_UNMOUNT, 120, 40, CommandButtonStyle, UnmountKey, UnmountTipKey),
+    CommandButton(IDC_DRIVES_APPLY, 180, 40, CommandButtonStyle, ApplyKey, ApplyTipKey),
+    CommandButton(IDC_DRIVES_REMOVE, 230, 40, CommandButtonStyle, RemoveKey, RemoveTipKey),
+    CommandButton(IDC_DRIVES_NEW, 290, 90, NewDriveButtonStyle, NewDriveKey, NewDriveTipKey),
+    {IDC_DRIVES_LOGON, L"button", BS_AUTOCHECKBOX, 0, {143, 332, 494, 26}, LogonOptionKey, nullptr,
+     ControlFont::Normal},
+    {IDC_DRIVES_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
+    {IDC_DRIVES_LIST, WC_LISTVIEWW, ListStyle, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
+};
+static_assert(ControlIdsUnique(DrivesControls), "folder drives page ids must be unique");
+
+struct Column {
+    int width;
+    int headerKey;
+};
+// The folder column takes what the others leave, so the status column is in
+// view without scrolling.
+constexpr int RestOfWidth = -1;
+constexpr int MinFolderWidth = 80;
+constexpr Column ListColumns[] = {{80, DriveHeaderKey}, {RestOfWidth, FolderHeaderKey}, {0, MappingHeaderKey},
+                                  {180, StatusHeaderKey}};
+
+int FolderColumnWidth(HWND list)
+{
+    RECT client{};
+    GetClientRect(list, &client);
+    int width = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
+    for (const Column& column : ListColumns)
+        if (column.width != RestOfWidth)
+            width -= column.width;
+    return width < MinFolderWidth ? MinFolderWidth : width;
+}
+
+constexpr int CommandButtons[] = {IDC_DRIVES_MOUNT, IDC_DRIVES_UNMOUNT, IDC_DRIVES_APPLY, IDC_DRIVES_REMOVE,
+                                  IDC_DRIVES_NEW};
+
+// One mount, unmount, apply or remove at a time; the buttons are disabled
+// while it runs.
+std::atomic<bool> CommandRunning{false};
+
+void EnableCommands(bool enable)
+{
+    for (int id : CommandButtons)
+        EnableWindow(MainControl(id), enable);
+}
+
+// Free again before the buttons come back, so a click on them is taken.
+void EndCommand()
+{
+    CommandRunning = false;
+    EnableCommands(true);
+}
+
+bool Ask(const std::wstring& question)
+{
+    const std::wstring caption = LangString(QuestionCaptionKey);
+    return MessageBoxW(MainWindow, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void Report(int key, int captionKey)
+{
+    ShowWarningBox(LangString(key), captionKey);
+}
+
+void ReportNothingSelected()
+{
+    Report(NothingSelectedKey, NothingSelectedCaptionKey);
+}
+
+void ExploreDrive(wchar_t letter)
+{
+    const std::wstring drive = std::wstring(1, letter) + L":";
+    ShellExecuteW(MainWindow, L"explore", drive.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void MountSelectedDrive()
+{
+    const int row = SelectedDriveRow();
+    FolderDrive drive;
+    if (row < 0 || !DriveOfRow(row, drive)) {
+        ReportNothingSelected();
+        return;
+    }
+    if (!Ask(LangString(MountQuestionKey) + DriveRowText(row, DriveColumn) + LangString(MountQuestionEndKey)))
+        return;
+    MapFolderDrive(drive);
+    ReloadFolderDrives();
+    if (IsDriveLetterFree(drive.letter)) {
+        Report(MountFailedKey, MountFailedCaptionKey);
+        return;
+    }
+    Report(MountedKey, MountedCaptionKey);
+    ExploreDrive(drive.letter);
+}
+
+void UnmountSelectedDrive()
+{
+    const int row = SelectedDriveRow();
+    const std::wstring driveText = row < 0 ? L"" : DriveRowText(row, DriveColumn);
+    const wchar_t letter = LetterOfDriveColumn(driveText);
+    if (letter == 0) {
+        ReportNothingSelected();
+        return;
+    }
+    if (!Ask(LangString(UnmountQuestionKey) + driveText + LangString(UnmountQuestionEndKey)))
+        return;
+    UnmapFolderDrive(letter);
+    ReloadFolderDrives();
+    if (IsDriveLetterFree(letter))
+        Report(UnmountedKey, UnmountedCaptionKey);
+    else
+        Report(StillInUseKey, StillInUseCaptionKey);
+}
+
+void ApplyFolderDrives()
+{
+    if (!SaveFolderDrives()) {
+        WarnUser(DrivesNotSavedKey);
+        return;
+    }
+    if (!Ask(LangString(ApplyQuestionKey)))
+        return;
+    for (int row = DriveRowCount() - 1; row >= 0; --row) {
+        FolderDrive drive;
+        if (!DriveOfRow(row, drive))
+            continue;
+        if (drive.ticked) {
+            MapFolderDrive(drive);
+            AnimateDriveProgress();
+        } else {
+            UnmapFolderDrive(drive.letter);
+        }
+    }
+    ReloadFolderDrives();
+    Report(AppliedKey, AppliedCaptionKey);
+}
+
+void RemoveSelectedDrive()
+{
+    const int row = SelectedDriveRow();
+    const std::wstring driveText = row < 0 ? L"" : DriveRowText(row, DriveColumn);
+    const wchar_t letter = LetterOfDriveColumn(driveText);
+    if (letter == 0) {
+        ReportNothingSelected();
+        return;
+    }
+    if (!Ask(LangString(RemoveQuestionKey) + driveText + L"?"))
+        return;
+    SendMessageW(MainControl(IDC_DRIVES_LIST), LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    if (!SaveFolderDrives()) {
+        ReloadFolderDrives();
+        WarnUser(DrivesNotSavedKey);
+        return;
+    }
+    UnmapFolderDrive(letter);
+    ReloadFolderDrives();
+    Report(RemovedKey, RemovedCaptionKey);
+}
+
+template <void (*Command)()>
+DWORD WINAPI CommandWorker(void*)
+{
+    Command();
+    EndCommand();
+    return 0;
+}
+
+void StartCommand(LPTHREAD_START_ROUTINE worker)
+{
+    if (CommandRunning.exchange(true))
+        return;
+    EnableCommands(false);
+    if (!StartWorker(worker))
+        EndCommand();
+}
+
+void ShowLogonOption()
+{
+    const bool on = ReadIntSetting(OptionsSection, LogonOptionKeyName, 0) != 0;
+    SendMessageW(MainControl(IDC_DRIVES_LOGON), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// The settings file holds the option; the Run value follows it.
+void ToggleLogonStart()
+{
+    const int stored = ToggleFlagSetting(OptionsSection, LogonOptionKeyName);
+    if (stored < 0)
+        ReportSettingNotSaved();
+    else if (!SetLogonRunValue(stored == 1))
+        WarnUser(RunValueNotChangedKey);
+    ShowLogonOption();
+}
+
+void SetUpList()
+{
+    HWND list = MainControl(IDC_DRIVES_LIST);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, ListExStyle);
+    HIMAGELIST images = ImageList_Create(RowIconSize, RowIconSize, ILC_COLOR32 | ILC_MASK, RowIconCount, 0);
+    if (images) {
+        HICON icon = static_cast<HICON>(
+            LoadImageW(Instance, MAKEINTRESOURCEW(IDI_SMALL_1167), IMAGE_ICON, RowIconSize, RowIconSize, 0));
+        if (icon) {
+            ImageList_AddIcon(images, icon);
+            DestroyIcon(icon);
+        }
+        SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    }
+    for (int i = 0; i < static_cast<int>(std::size(ListColumns)); ++i) {
+        const std::wstring header = LangString(ListColumns[i].headerKey);
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = ListColumns[i].width == RestOfWidth ? FolderColumnWidth(list) : ListColumns[i].width;
+        column.pszText = const_cast<wchar_t*>(header.c_str());
+        column.iSubItem = i;
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+    }
+}
+} // namespace
+
+void DrivesPage_Create(HWND parent)
+{
+    CreatePageControls(parent, MakePageTable(DrivesControls));
+    ShowLogonOption();
+    SetUpList();
+    ReloadFolderDrives();
+    RegisterPage(DrivesPageIndex, PageRoutines{DrivesPage_Show, DrivesPage_OnCommand});
+}
+
+void DrivesPage_Show(int showCommand)
+{
+    ShowPageControls(MainWindow, MakePageTable(DrivesControls), showCommand);
+    if (showCommand != SW_HIDE)
+        SetStatusText(DrivesPageInfoText().c_str(), 0, StatusInfoPart);
+}
+
+void DrivesPage_OnCommand(int id)
+{
+    switch (id) {
+    case IDC_DRIVES_MOUNT:
+        StartCommand(CommandWorker<MountSelectedDrive>);
+        break;
+    case IDC_DRIVES_UNMOUNT:
+        StartCommand(CommandWorker<UnmountSelectedDrive>);
+        break;
+    case IDC_DRIVES_APPLY:
+        StartCommand(CommandWorker<ApplyFolderDrives>);
+        break;
+    case IDC_DRIVES_REMOVE:
+        StartCommand(CommandWorker<RemoveSelectedDrive>);
+        break;
+    case IDC_DRIVES_NEW:
+        if (!CommandRunning)
+            ShowNewDriveDialog();
+        break;
+    case IDC_DRIVES_LOGON:
+        ToggleLogonStart();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace quenzel

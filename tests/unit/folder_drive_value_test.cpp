@@ -1,0 +1,75 @@
+#include "drives/folder_drive_value.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace quenzel {
+namespace {
+
+TEST(FolderDriveValue, ParsesAndBuildsTheStoredForm)
+{
+    FolderDrive drive;
+    ASSERT_TRUE(ParseFolderDriveValue(L"1|X: D:\\Work", drive));
+    EXPECT_TRUE(drive.ticked);
+    EXPECT_EQ(L'X', drive.letter);
+    EXPECT_EQ(L"D:\\Work", drive.folder);
+    EXPECT_EQ(L"1|X: D:\\Work", FolderDriveValue(drive));
+    EXPECT_EQ(L"X: D:\\Work", MappingArgument(drive));
+
+    ASSERT_TRUE(ParseFolderDriveValue(L"0|q: C:\\Program Files\\Ελληνικά", drive));
+    EXPECT_FALSE(drive.ticked);
+    EXPECT_EQ(L'Q', drive.letter);
+    EXPECT_EQ(L"0|Q: C:\\Program Files\\Ελληνικά", FolderDriveValue(drive));
+}
+
+TEST(FolderDriveValue, MalformedValuesAreRejected)
+{
+    for (const wchar_t* value : {L"", L"1", L"1|", L"1|X", L"1|X:", L"1|X: ", L"1X: D:\\a", L"2|X: D:\\a",
+                                 L"1|1: D:\\a", L"1|X; D:\\a", L"1|X:D:\\a", L"1|[: D:\\a"}) {
+        FolderDrive drive;
+        EXPECT_FALSE(ParseFolderDriveValue(value, drive)) << "value: " << std::wstring(value).size();
+    }
+}
+
+TEST(FolderDriveValue, DriveColumnAndDialogChoice)
+{
+    EXPECT_EQ(L" [M:]", DriveColumnText(L'M'));
+    EXPECT_EQ(L'M', LetterOfDriveColumn(L" [M:]"));
+    EXPECT_EQ(0, LetterOfDriveColumn(L""));
+    const std::map<std::wstring, wchar_t> choices = {
+        {L" [E:]", L'E'}, {L"[e:]", L'E'}, {L"x:", L'X'}, {L"Z", L'Z'}, {L" b ", L'B'},
+        {L"", 0},         {L" [", 0},      {L"XY", 0},    {L"1:", 0},   {L"Ä", 0},
+        {L"[E]", 0},      {L"E:\\", 0},    {L"E: ", L'E'}};
+    for (const auto& [text, letter] : choices)
+        EXPECT_EQ(letter, LetterFromChoice(text)) << "choice of length " << text.size();
+}
+
+TEST(FolderDriveValue, ReadingStopsAtAGapSkipsMalformedAndSortsByLetter)
+{
+    const std::map<std::wstring, std::wstring> section = {
+        {L"0", L"1|Z: C:\\z"}, {L"1", L"0|C: C:\\c"}, {L"2", L"1|"}, {L"3", L"1|M: C:\\m"}, {L"5", L"1|A: C:\\a"}};
+    const auto drives = ReadFolderDrives([&](const std::wstring& key) {
+        const auto found = section.find(key);
+        return found == section.end() ? std::wstring() : found->second;
+    });
+    ASSERT_EQ(3u, drives.size());
+    EXPECT_EQ(L"0|C: C:\\c", FolderDriveValue(drives[0]));
+    EXPECT_EQ(L"1|M: C:\\m", FolderDriveValue(drives[1]));
+    EXPECT_EQ(L"1|Z: C:\\z", FolderDriveValue(drives[2]));
+}
+
+TEST(FolderDriveValue, CommandLinesQuoteWhatTheReceiverSplits)
+{
+    EXPECT_EQ(L"\"C:\\a b\"", QuoteArgument(L"C:\\a b"));
+    EXPECT_EQ(L"\"D:\\\\\"", QuoteArgument(L"D:\\"));
+    EXPECT_EQ(L"\"a\\\\\\\"b\"", QuoteArgument(L"a\\\"b"));
+    FolderDrive drive{true, L'X', L"C:\\Program Files"};
+    EXPECT_EQ(L"\"C:\\windows\\system32\\subst.exe\" X: \"C:\\Program Files\"",
+              MapCommandLine(L"C:\\windows\\system32\\subst.exe", drive));
+    EXPECT_EQ(L"\"C:\\windows\\system32\\subst.exe\" Q: /D", UnmapCommandLine(L"C:\\windows\\system32\\subst.exe", L'Q'));
+    EXPECT_EQ(L"\"C:\\Program Files\\Quenzel\\Quenzel.exe\" -x", LogonRunCommand(L"C:\\Program Files\\Quenzel"));
+}
+
+} // namespace
+} // namespace quenzel
