@@ -3,8 +3,8 @@
 
 namespace quenzel {
 
-inline constexpr int CMD_ABOUT = 104;
-inline constexpr int CMD_EXIT = 105;
+// About (104) and Exit (105) are IDM_ABOUT and IDM_EXIT of res/resource.h,
+// which the resource script shares.
 inline constexpr int CMD_NEW_TEXT = 5000;
 inline constexpr int CMD_OPEN_IN_NOTEPAD = 5001;
 inline constexpr int CMD_HELP_CONTENTS = 5002;

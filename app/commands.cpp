@@ -4,13 +4,12 @@
 #include "app/command_ids.h"
 #include "base/choosers.h"
 #include "base/control_ids.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
-#include "base/messages.h"
-#include "base/settings.h"
 #include "base/shell.h"
 #include "base/shell_helpers.h"
 #include "base/tabs.h"
-#include "crypt/file_page_ids.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -27,7 +26,6 @@ constexpr int HelpContextTips = 2;
 constexpr int HelpContextFaq = 3;
 // Help contexts of the six tabs, for the help button.
 constexpr int TabHelpContexts[] = {1, 7, 8, 9, 10, 11};
-constexpr int LevelTextLength = 50;
 constexpr wchar_t Notepad[] = L"notepad.exe";
 constexpr wchar_t ReportSubject[] = L"?Subject=\"\"Report about Quenzel\"\"";
 
@@ -54,13 +52,6 @@ std::wstring WindowsFolder()
 {
     wchar_t folder[MAX_PATH] = L"";
     GetWindowsDirectoryW(folder, MAX_PATH);
-    return folder;
-}
-
-std::wstring SystemFolder()
-{
-    wchar_t folder[MaxTextLength + 1] = L"";
-    GetSystemDirectoryW(folder, MaxTextLength);
     return folder;
 }
 
@@ -102,30 +93,11 @@ void OnLanguage()
     Open(L"language.exe");
 }
 
-void OnKeyMode(bool keyFile)
-{
-    if (!WriteSetting(L"PASSWORD", L"Path", keyFile ? L"1" : L"0"))
-        ReportSettingNotSaved();
-    EnableWindow(GetDlgItem(MainWindow, IDC_KEY_PASSWORD), !keyFile);
-    EnableWindow(GetDlgItem(MainWindow, IDC_KEY_FILE), keyFile);
-    EnableWindow(GetDlgItem(MainWindow, IDC_KEY_FILE_BUTTON), keyFile);
-}
-
-void OnChooseKeyFile()
-{
-    std::wstring path;
-    if (!ChooseKeyFile(path))
-        return;
-    SetWindowTextW(GetDlgItem(MainWindow, IDC_KEY_FILE), path.c_str());
-    if (!WriteSetting(L"PASSWORD", L"PathString", path.c_str()))
-        ReportSettingNotSaved();
-}
-
 void OnClearFont()
 {
     ToggleOption(CMD_CLEAR_FONT, L"ClearFont");
-    const std::wstring text = LangString(4);
-    const std::wstring caption = LangString(5);
+    const std::wstring text = LangString(keys::ClearFontText);
+    const std::wstring caption = LangString(keys::ClearFontCaption);
     MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
 }
 
@@ -216,23 +188,14 @@ bool RunProgramCommand(HWND window, int id)
     if (RunEditCommand(id) || RunToolCommand(id) || RunOptionCommand(id))
         return true;
     switch (id) {
-    case CMD_ABOUT:
+    case IDM_ABOUT:
         ShowAboutBox(window);
         return true;
-    case CMD_EXIT:
+    case IDM_EXIT:
         DestroyWindow(MainWindow);
         return true;
     case IDC_HELPBUTTON:
         OnHelpButton();
-        return true;
-    case IDC_KEY_PASSWORD_RADIO:
-        OnKeyMode(false);
-        return true;
-    case IDC_KEY_FILE_RADIO:
-        OnKeyMode(true);
-        return true;
-    case IDC_KEY_FILE_BUTTON:
-        OnChooseKeyFile();
         return true;
     case CMD_NEW_TEXT:
         Open(Notepad);
@@ -258,14 +221,6 @@ bool RunProgramCommand(HWND window, int id)
     default:
         return false;
     }
-}
-
-void ShowLevelReadout()
-{
-    const LRESULT level = SendMessageW(GetDlgItem(MainWindow, IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
-    wchar_t text[LevelTextLength] = L"";
-    wsprintfW(text, L"%i", static_cast<int>(level));
-    SetWindowTextW(GetDlgItem(MainWindow, IDC_KEY_LEVEL_TEXT), text);
 }
 
 } // namespace quenzel

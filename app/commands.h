@@ -1,5 +1,5 @@
-// The program-wide commands of the menu bar, the accelerators, the help
-// button and the key controls, after the shown page has seen the command.
+// The program-wide commands of the menu bar, the accelerators and the help
+// button, after the shown page has seen the command.
 #pragma once
 
 #include <windows.h>
@@ -13,8 +13,5 @@ inline constexpr wchar_t MakerSupportMail[] = L"support@quenzel.example.org";
 // Runs the command; false when it is none of the program-wide commands.
 // `window` is the window that received it (the About box's owner).
 bool RunProgramCommand(HWND window, int id);
-
-// The level readout: the level slider's position as text beside it.
-void ShowLevelReadout();
 
 } // namespace quenzel

@@ -1,5 +1,6 @@
 // The transparency dialog and the About box.
 #include "app/behaviours.h"
+#include "base/lang_keys.h"
 
 #include "app/opacity.h"
 #include "base/language.h"
@@ -13,12 +14,12 @@
 namespace quenzel {
 
 namespace {
-constexpr int TransparencyTitleKey = 65;
 // The title buffer holds 50 characters with its terminator; longer titles
 // are cut there.
 constexpr unsigned TransparencyTitleLength = 49;
 constexpr int SliderPageSize = 1;
 constexpr int PreviewStep = 1;
+constexpr wchar_t TransparencyTemplate[] = L"IDD_TRANSPARENT";
 
 int StoredTransparency()
 {
@@ -27,7 +28,7 @@ int StoredTransparency()
 
 void SetTransparencyTitle(HWND dialog, int percent)
 {
-    SetWindowTextW(dialog, FormatLangText(TransparencyTitleKey, TransparencyTitleLength, percent).c_str());
+    SetWindowTextW(dialog, FormatLangText(keys::TransparencyTitle, TransparencyTitleLength, percent).c_str());
 }
 
 void OnTransparencyInit(HWND dialog)
@@ -112,7 +113,7 @@ INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 
 void ShowTransparencyDialog()
 {
-    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_TRANSPARENT), MainWindow, TransparencyDialogProc, 0);
+    DialogBoxParamW(Instance, TransparencyTemplate, MainWindow, TransparencyDialogProc, 0);
 }
 
 void ShowAboutBox(HWND owner)

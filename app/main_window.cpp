@@ -6,6 +6,7 @@
 #include "app/pages.h"
 #include "app/window_size.h"
 #include "base/fonts.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_sort.h"
 #include "base/settings.h"
@@ -25,7 +26,6 @@ namespace quenzel {
 namespace {
 constexpr int ResourceTextLength = 100;
 constexpr int StatusPartCount = 3;
-constexpr int IdleStatusKey = 1;
 constexpr DWORD MainWindowStyle = WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 wchar_t WindowTitle[ResourceTextLength];
@@ -97,10 +97,18 @@ void OnNotify(const NMHDR* header)
     DispatchPageNotify(header);
 }
 
-void OnHScroll(WPARAM wParam)
+BOOL CALLBACK ForwardColourChange(HWND child, LPARAM)
 {
-    if (LOWORD(wParam) == TB_THUMBTRACK || LOWORD(wParam) == TB_ENDTRACK)
-        ShowLevelReadout();
+    SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
+// Only top-level windows hear of a system colour change; the page controls
+// (the program's own buttons above all) repaint in the new colours when
+// the main window passes it on.
+void OnSysColorChange(HWND window)
+{
+    EnumChildWindows(window, ForwardColourChange, 0);
 }
 
 // Without the magnet the move goes ahead unchanged.
@@ -142,7 +150,7 @@ bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showC
         return false;
     }
     BuildMainMenu();
-    CreateStatusBar(MainWindow, LangText(IdleStatusKey), StatusPartCount);
+    CreateStatusBar(MainWindow, LangText(keys::IdleStatus), StatusPartCount);
     SizeAndCentre();
     ApplyStoredBehaviours();
     CreateUiFonts();
@@ -160,6 +168,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_DESTROY:
         PostQuitMessage(0);
+        return 0;
+    case WM_ENDSESSION:
+        // The session ends and takes the process with it: close first, so
+        // that what is kept at close (a path typed into a slot) is kept.
+        if (wParam)
+            DestroyWindow(window);
         return 0;
     case WM_SIZE:
         OnSize(message, wParam, lParam);
@@ -181,10 +195,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         ShowContextMenu(window, lParam, PageListMenuPosition);
         return 0;
     case WM_HSCROLL:
-        OnHScroll(wParam);
+        DispatchPageScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
         return 0;
     case WM_MOVING:
         return OnMoving(reinterpret_cast<RECT*>(lParam));
+    case WM_SYSCOLORCHANGE:
+        OnSysColorChange(window);
+        return 0;
     case WM_COMMAND:
         if (OnCommand(window, GET_WM_COMMAND_ID(wParam, lParam)))
             return 0;

@@ -1,10 +1,12 @@
 #include "app/menu.h"
 
 #include "app/command_ids.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/settings.h"
 #include "base/shell.h"
 #include "controls/owner_menu.h"
+#include "res/resource.h"
 
 #include <windowsx.h>
 
@@ -24,25 +26,48 @@ struct MenuEntry {
 constexpr MenuEntry Separator{0, 0, nullptr};
 
 constexpr MenuEntry FileItems[] = {
-    {CMD_NEW_TEXT, 34, nullptr}, {CMD_OPEN_IN_NOTEPAD, 35, nullptr}, Separator, {CMD_EXIT, 36, nullptr}};
+    {CMD_NEW_TEXT, keys::MenuNewText, nullptr},
+    {CMD_OPEN_IN_NOTEPAD, keys::MenuOpenInNotepad, nullptr},
+    Separator,
+    {IDM_EXIT, keys::MenuExit, nullptr}};
 constexpr MenuEntry EditItems[] = {
     {CMD_EDIT_WIN_INI, 0, L"&Win.ini"},         {CMD_EDIT_SYSTEM_INI, 0, L"&System.ini"},
     {CMD_EDIT_AUTOEXEC_BAT, 0, L"&Autoexec.bat"}, {CMD_EDIT_CONFIG_SYS, 0, L"&Config.sys"},
     Separator,
     {CMD_EDIT_AUTOEXEC_NT, 0, L"A&utoexec.nt"}, {CMD_EDIT_CONFIG_NT, 0, L"C&onfig.nt"}};
 constexpr MenuEntry PageItems[] = {
-    {CMD_FIRST_PAGE, 39, nullptr}, Separator,
-    {CMD_FIRST_PAGE + 1, 40, nullptr}, {CMD_FIRST_PAGE + 2, 41, nullptr}, {CMD_FIRST_PAGE + 3, 42, nullptr},
-    {CMD_FIRST_PAGE + 4, 43, nullptr}, {CMD_FIRST_PAGE + 5, 44, nullptr}};
+    {CMD_FIRST_PAGE, keys::MenuOptionsPage, nullptr},
+    Separator,
+    {CMD_FIRST_PAGE + 1, keys::MenuFilePage, nullptr},
+    {CMD_FIRST_PAGE + 2, keys::MenuFolderPage, nullptr},
+    {CMD_FIRST_PAGE + 3, keys::MenuSlotPage, nullptr},
+    {CMD_FIRST_PAGE + 4, keys::MenuShredderPage, nullptr},
+    {CMD_FIRST_PAGE + 5, keys::MenuDrivesPage, nullptr}};
 constexpr MenuEntry ToolItems[] = {
-    {CMD_MSINFO, 46, nullptr}, {CMD_MSCONFIG, 47, nullptr}, {CMD_CLEANMGR, 48, nullptr},
-    {CMD_DEFRAG, 49, nullptr}, {CMD_REGEDIT, 50, nullptr}, Separator, {CMD_RESTORE, 51, nullptr}};
+    {CMD_MSINFO, keys::MenuMsInfo, nullptr},
+    {CMD_MSCONFIG, keys::MenuMsConfig, nullptr},
+    {CMD_CLEANMGR, keys::MenuCleanMgr, nullptr},
+    {CMD_DEFRAG, keys::MenuDefrag, nullptr},
+    {CMD_REGEDIT, keys::MenuRegedit, nullptr},
+    Separator,
+    {CMD_RESTORE, keys::MenuRestore, nullptr}};
 constexpr MenuEntry OptionItems[] = {
-    {CMD_LANGUAGE, 0, L"&Language..."}, Separator, {CMD_ON_TOP, 53, nullptr}, {CMD_MAGNET, 54, nullptr},
-    Separator, {CMD_TRANSPARENCY, 55, nullptr}, {CMD_CLEAR_FONT, 56, nullptr}};
+    {CMD_LANGUAGE, 0, L"&Language..."},
+    Separator,
+    {CMD_ON_TOP, keys::MenuOnTop, nullptr},
+    {CMD_MAGNET, keys::MenuMagnet, nullptr},
+    Separator,
+    {CMD_TRANSPARENCY, keys::MenuTransparency, nullptr},
+    {CMD_CLEAR_FONT, keys::MenuClearFont, nullptr}};
 constexpr MenuEntry HelpItems[] = {
-    {CMD_HELP_CONTENTS, 58, nullptr}, {CMD_HELP_FAQ, 59, nullptr}, {CMD_HELP_TIPS, 61, nullptr}, Separator,
-    {CMD_WEB_SITE, 62, nullptr},      {CMD_REPORT_MAIL, 63, nullptr}, Separator, {CMD_ABOUT, 64, nullptr}};
+    {CMD_HELP_CONTENTS, keys::MenuHelpContents, nullptr},
+    {CMD_HELP_FAQ, keys::MenuHelpFaq, nullptr},
+    {CMD_HELP_TIPS, keys::MenuHelpTips, nullptr},
+    Separator,
+    {CMD_WEB_SITE, keys::MenuWebSite, nullptr},
+    {CMD_REPORT_MAIL, keys::MenuReportMail, nullptr},
+    Separator,
+    {IDM_ABOUT, keys::MenuAbout, nullptr}};
 
 struct PopupSpec {
     int captionKey;
@@ -59,9 +84,12 @@ constexpr PopupSpec Popup(int captionKey, const wchar_t* name, const MenuEntry (
 }
 
 constexpr PopupSpec Popups[] = {
-    Popup(33, L"File", FileItems),         Popup(37, L"Edit", EditItems),
-    Popup(38, L"Brannock Tools", PageItems), Popup(45, L"MS Tools", ToolItems),
-    Popup(52, L"Options", OptionItems),    Popup(57, L"Help", HelpItems, MF_RIGHTJUSTIFY)};
+    Popup(keys::MenuFile, L"File", FileItems),
+    Popup(keys::MenuEdit, L"Edit", EditItems),
+    Popup(keys::MenuPageList, L"Brannock Tools", PageItems),
+    Popup(keys::MenuMsTools, L"MS Tools", ToolItems),
+    Popup(keys::MenuOptions, L"Options", OptionItems),
+    Popup(keys::MenuHelp, L"Help", HelpItems, MF_RIGHTJUSTIFY)};
 
 bool OptionSet(const wchar_t* key)
 {

@@ -2,6 +2,7 @@
 
 #include "base/choosers.h"
 #include "base/control_ids.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/messages.h"
 #include "base/options_page_ids.h"
@@ -17,58 +18,41 @@
 namespace quenzel {
 
 namespace {
-constexpr int WelcomeStatusKey = 31;
-constexpr int OutputFolderTitleKey = 2;
 constexpr int OptionsIconSize = 64;
-constexpr DWORD BrowseButtonStyle = 0x140;   // rounded, caption only
-constexpr DWORD HelpButtonStyle = 0x1540;    // rounded, icon only
 constexpr wchar_t MainSection[] = L"MAIN";
-
-constexpr ControlSpec CheckBox(int id, int textKey, ControlRect place, DWORD extraStyle = 0)
-{
-    return ControlSpec{id, L"button", BS_AUTOCHECKBOX | extraStyle, 0, place, textKey, nullptr,
-                       ControlFont::Normal, true};
-}
 
 // Created visible, in this order.
 constexpr ControlSpec OptionsControls[] = {
-    {IDC_OPTIONS_FRAME, L"STATIC", SS_GRAYFRAME, 0, {125, 42, 648, 356}, 0, nullptr, ControlFont::None, true},
-    {IDC_OPTIONS_GROUP_MAIN, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 314, 282}, 7, nullptr, ControlFont::Bold, true},
-    {IDC_OPTIONS_GROUP_FILE, L"BUTTON", BS_GROUPBOX, 0, {452, 48, 314, 168}, 8, nullptr, ControlFont::Bold, true},
-    {IDC_OPTIONS_GROUP_FOLDER, L"BUTTON", BS_GROUPBOX, 0, {452, 218, 314, 112}, 9, nullptr, ControlFont::Bold,
-     true},
-    {IDC_OPTIONS_STRIP, L"STATIC", SS_BITMAP, 0, {115, 414, 670, 31}, 0, nullptr, ControlFont::None, true,
-     ControlKind::Window, IDB_STRIP_OPTIONS},
-    CheckBox(IDC_OPTIONS_RECYCLE, 11, {468, 69, 290, 26}),
-    CheckBox(IDC_OPTIONS_ADD_ENC, 12, {468, 97, 289, 26}),
-    CheckBox(IDC_OPTIONS_REMOVE_ENC, 13, {468, 125, 290, 26}),
-    CheckBox(IDC_OPTIONS_ADD_DEC, 14, {468, 153, 290, 26}),
-    CheckBox(IDC_OPTIONS_RESERVED, 15, {468, 181, 286, 26}, WS_DISABLED),
-    CheckBox(IDC_OPTIONS_ADD_ENCRYPTED, 16, {468, 239, 290, 26}),
-    CheckBox(IDC_OPTIONS_REMOVE_ENCRYPTED, 17, {468, 267, 290, 26}),
-    CheckBox(IDC_OPTIONS_ADD_DECRYPTED, 18, {468, 295, 290, 26}),
-    CheckBox(IDC_OPTIONS_ENCRYPT_TO, 19, {144, 338, 170, 26}),
-    CheckBox(IDC_OPTIONS_DECRYPT_TO, 20, {144, 366, 170, 26}),
-    {IDC_OPTIONS_ENC_PATH, L"EDIT", 0, WS_EX_CLIENTEDGE, {320, 338, 400, 22}, 0, nullptr, ControlFont::Normal, true},
-    {IDC_OPTIONS_DEC_PATH, L"EDIT", 0, WS_EX_CLIENTEDGE, {320, 366, 400, 22}, 0, nullptr, ControlFont::Normal, true},
-    {IDC_OPTIONS_BROWSE_ENC, L"ButtonExClass", BrowseButtonStyle, 0, {726, 338, 30, 22}, 0, L"...",
-     ControlFont::None, true, ControlKind::ButtonEx, 0, 0, 21},
-    {IDC_OPTIONS_BROWSE_DEC, L"ButtonExClass", BrowseButtonStyle, 0, {726, 366, 30, 22}, 0, L"...",
-     ControlFont::None, true, ControlKind::ButtonEx, 0, 0, 22},
-    {IDC_OPTIONS_ICON, L"static", SS_ICON, 0, {154, 227, 0, 0}, 0, nullptr, ControlFont::None, true,
-     ControlKind::Window, IDI_OPTIONS, OptionsIconSize},
-    {IDC_OPTIONS_TEXT, L"STATIC", SS_CENTER, 0, {180, 80, 220, 130}, 23, nullptr, ControlFont::Normal, true},
-    {IDC_OPTIONS_PICTURE, L"STATIC", SS_BITMAP | SS_REALSIZEIMAGE, 0, {240, 210, 0, 0}, 0, nullptr,
-     ControlFont::None, true, ControlKind::Window, IDB_OPTIONS_PICTURE},
+    Shown(Frame(IDC_OPTIONS_FRAME, {125, 42, 648, 356})),
+    Shown(GroupBox(IDC_OPTIONS_GROUP_MAIN, keys::MainGroup, {132, 48, 314, 282})),
+    Shown(GroupBox(IDC_OPTIONS_GROUP_FILE, keys::FileOptionsGroup, {452, 48, 314, 168})),
+    Shown(GroupBox(IDC_OPTIONS_GROUP_FOLDER, keys::FolderOptionsGroup, {452, 218, 314, 112})),
+    Shown(Bitmap(IDC_OPTIONS_STRIP, IDB_STRIP_OPTIONS, {115, 414, 670, 31})),
+    Shown(CheckBox(IDC_OPTIONS_RECYCLE, keys::RecycleSource, {468, 69, 290, 26})),
+    Shown(CheckBox(IDC_OPTIONS_ADD_ENC, keys::AddEnc, {468, 97, 289, 26})),
+    Shown(CheckBox(IDC_OPTIONS_REMOVE_ENC, keys::RemoveEnc, {468, 125, 290, 26})),
+    Shown(CheckBox(IDC_OPTIONS_ADD_DEC, keys::AddDec, {468, 153, 290, 26})),
+    Shown(CheckBox(IDC_OPTIONS_RESERVED, keys::ReservedOption, {468, 181, 286, 26}, WS_DISABLED)),
+    Shown(CheckBox(IDC_OPTIONS_ADD_ENCRYPTED, keys::AddEncryptedFolder, {468, 239, 290, 26})),
+    Shown(CheckBox(IDC_OPTIONS_REMOVE_ENCRYPTED, keys::RemoveEncryptedFolder, {468, 267, 290, 26})),
+    Shown(CheckBox(IDC_OPTIONS_ADD_DECRYPTED, keys::AddDecryptedFolder, {468, 295, 290, 26})),
+    Shown(CheckBox(IDC_OPTIONS_ENCRYPT_TO, keys::EncryptIntoFolder, {144, 338, 170, 26})),
+    Shown(CheckBox(IDC_OPTIONS_DECRYPT_TO, keys::DecryptIntoFolder, {144, 366, 170, 26})),
+    Shown(Field(IDC_OPTIONS_ENC_PATH, {320, 338, 400, 22})),
+    Shown(Field(IDC_OPTIONS_DEC_PATH, {320, 366, 400, 22})),
+    Shown(BrowseButton(IDC_OPTIONS_BROWSE_ENC, {726, 338, 30, 22}, keys::ChooseEncPathTip)),
+    Shown(BrowseButton(IDC_OPTIONS_BROWSE_DEC, {726, 366, 30, 22}, keys::ChooseDecPathTip)),
+    Shown(Icon(IDC_OPTIONS_ICON, IDI_OPTIONS, {154, 227, 0, 0}, OptionsIconSize)),
+    Shown(Label(IDC_OPTIONS_TEXT, keys::OptionsText, {180, 80, 220, 130}, SS_CENTER)),
+    Shown(Bitmap(IDC_OPTIONS_PICTURE, IDB_OPTIONS_PICTURE, {240, 210, 0, 0}, SS_REALSIZEIMAGE)),
 };
 static_assert(ControlIdsUnique(OptionsControls), "options page ids must be unique");
 
 // The main window's own controls: never shown or hidden with a page.
 constexpr ControlSpec WindowControls[] = {
-    {IDC_BANNER, L"STATIC", SS_BITMAP, 0, {8, 8, 100, 332}, 0, nullptr, ControlFont::None, true,
-     ControlKind::Window, IDB_BANNER},
-    {IDC_HELPBUTTON, L"ButtonExClass", HelpButtonStyle, 0, {8, 348, 100, 97}, 0, nullptr, ControlFont::None, true,
-     ControlKind::ButtonEx, IDI_HELPBUTTON, 0, 10},
+    Shown(Bitmap(IDC_BANNER, IDB_BANNER, {8, 8, 100, 332})),
+    Shown(ButtonEx(IDC_HELPBUTTON, IconButtonStyle, 0, nullptr, IDI_HELPBUTTON, {8, 348, 100, 97},
+                   keys::HelpButtonTip)),
 };
 static_assert(ControlIdsUnique(WindowControls), "window control ids must be unique");
 
@@ -123,7 +107,7 @@ void OnOptionCheckBox(int id)
 void OnBrowseOutputFolder(int fieldId, const wchar_t* key)
 {
     std::wstring folder;
-    if (!ChooseFolder(LangText(OutputFolderTitleKey), folder))
+    if (!ChooseFolder(LangText(keys::OutputFolderTitle), folder))
         return;
     SetWindowTextW(Control(fieldId), folder.c_str());
     if (!WriteSetting(MainSection, key, folder.c_str()))
@@ -138,7 +122,7 @@ void OptionsPage_Create(HWND parent)
     CreatePageControls(parent, MakePageTable(WindowControls));
     CreateTabControl(parent);
     RegisterPage(OptionsPageIndex, PageRoutines{OptionsPage_Show, OptionsPage_OnCommand});
-    SetStatusText(LangText(WelcomeStatusKey), 0, StatusInfoPart);
+    SetStatusText(LangText(keys::WelcomeStatus), 0, StatusInfoPart);
 }
 
 void OptionsPage_Show(int showCommand)

@@ -6,6 +6,7 @@
 #include "crypt/file_page.h"
 #include "crypt/folder_page.h"
 #include "shredder/shredder_page.h"
+#include "slots/slot_page.h"
 
 #include <cstddef>
 

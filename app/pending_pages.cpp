@@ -1,7 +1,6 @@
 #include "app/pending_pages.h"
 
 #include "base/shell.h"
-#include "base/status.h"
 #include "base/tabs.h"
 #include "controls/page_table.h"
 
@@ -9,14 +8,6 @@ namespace quenzel {
 
 namespace {
 constexpr PageTable NoControls{nullptr, 0};
-constexpr wchar_t SlotPageInfo[] = L" 9 slots available for using";
-
-void SlotPageShow(int showCommand)
-{
-    ShowPageControls(MainWindow, NoControls, showCommand);
-    if (showCommand != SW_HIDE)
-        SetStatusText(SlotPageInfo, 0, StatusInfoPart);
-}
 
 void DrivesPageShow(int showCommand)
 {
@@ -28,11 +19,6 @@ void UnlockerPageShow(int showCommand)
     ShowPageControls(MainWindow, NoControls, showCommand);
 }
 } // namespace
-
-void SlotPage_Create(HWND)
-{
-    RegisterPage(SlotPageIndex, PageRoutines{SlotPageShow, nullptr});
-}
 
 void DrivesPage_Create(HWND)
 {

@@ -1,5 +1,6 @@
 #include "base/choosers.h"
 
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/shell.h"
 #include "base/shell_helpers.h"
@@ -11,8 +12,6 @@
 namespace quenzel {
 
 namespace {
-constexpr int NotepadFileTitleKey = 3;
-constexpr int KeyFileTitleKey = 6;
 constexpr DWORD NotepadFileLength = MAX_PATH;
 // Filters are pairs of texts ended by an empty text.
 constexpr wchar_t NotepadFilter[] = L"All Files (*.*)\0*.*\0";
@@ -43,13 +42,13 @@ bool ChooseExistingFile(const wchar_t* title, const wchar_t* filter, const wchar
 
 bool ChooseFileForNotepad(std::wstring& path)
 {
-    return ChooseExistingFile(LangText(NotepadFileTitleKey), NotepadFilter, L"c:\\", NotepadFileLength,
+    return ChooseExistingFile(LangText(keys::NotepadFileTitle), NotepadFilter, L"c:\\", NotepadFileLength,
                               OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY, path);
 }
 
 bool ChooseKeyFile(std::wstring& path)
 {
-    return ChooseExistingFile(LangText(KeyFileTitleKey), KeyFileFilter, nullptr, MaxTextLength,
+    return ChooseExistingFile(LangText(keys::KeyFileTitle), KeyFileFilter, nullptr, MaxTextLength,
                               OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path);
 }
 

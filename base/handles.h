@@ -59,6 +59,11 @@ struct GdiObjectPolicy {
     static bool IsValid(HGDIOBJ h) { return h != nullptr; }
     static void Close(HGDIOBJ h) { DeleteObject(h); }
 };
+struct MemoryDCPolicy {
+    static HDC Invalid() { return nullptr; }
+    static bool IsValid(HDC h) { return h != nullptr; }
+    static void Close(HDC h) { DeleteDC(h); }
+};
 struct RegKeyPolicy {
     static HKEY Invalid() { return nullptr; }
     static bool IsValid(HKEY h) { return h != nullptr; }
@@ -74,6 +79,7 @@ using UniqueFile = UniqueHandle<HANDLE, FileHandlePolicy>;     // CreateFileW
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandlePolicy>; // threads, processes, events
 using UniqueFind = UniqueHandle<HANDLE, FindHandlePolicy>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, GdiObjectPolicy>;
+using UniqueMemoryDC = UniqueHandle<HDC, MemoryDCPolicy>; // CreateCompatibleDC
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyPolicy>;
 using UniqueModule = UniqueHandle<HMODULE, ModulePolicy>;
 

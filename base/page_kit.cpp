@@ -1,6 +1,7 @@
 #include "base/page_kit.h"
 
 #include "base/handles.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/messages.h"
 #include "base/shell.h"
@@ -10,7 +11,6 @@
 namespace quenzel {
 
 namespace {
-constexpr int WorkerNotStartedKey = 248;
 } // namespace
 
 HWND MainControl(int id)
@@ -63,7 +63,7 @@ bool StartWorker(LPTHREAD_START_ROUTINE routine, void* parameter)
 {
     const UniqueKernelHandle thread(CreateThread(nullptr, 0, routine, parameter, 0, nullptr));
     if (!thread) {
-        WarnUser(WorkerNotStartedKey);
+        WarnUser(keys::WorkerNotStarted);
         return false;
     }
     return true;

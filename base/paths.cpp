@@ -2,7 +2,6 @@
 
 #include "base/settings.h"
 
-#include <vector>
 
 namespace quenzel {
 
@@ -25,17 +24,6 @@ constexpr wchar_t LanguageSection[] = L"LANGUAGE";
 constexpr wchar_t HelpFileKey[] = L"4";
 constexpr DWORD HelpFileNameLimit = 260;
 } // namespace
-
-std::wstring ExecutableFolder()
-{
-    std::vector<wchar_t> buffer(MaxTextLength + 1);
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    std::wstring path(buffer.data(), length);
-    const size_t slash = path.find_last_of(L'\\');
-    if (slash != std::wstring::npos)
-        path.resize(slash);
-    return path;
-}
 
 void ResolvePaths(const std::wstring& programDir)
 {

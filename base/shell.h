@@ -25,7 +25,8 @@ inline constexpr DWORD MaxTitleLength = 260;
 
 // Resolves the four paths from the folder that holds the program.
 void ResolvePaths(const std::wstring& programDir);
-// The folder of the running executable, however long its path.
+// The folder of the running executable, however long its path (also used
+// by language.exe; base/executable_folder.cpp).
 std::wstring ExecutableFolder();
 
 } // namespace quenzel

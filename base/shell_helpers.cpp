@@ -36,15 +36,6 @@ bool IsFullPath(const std::wstring& path)
     return drivePath || uncPath;
 }
 
-std::wstring SystemFolder()
-{
-    wchar_t folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return {};
-    return std::wstring(folder, length);
-}
-
 HMODULE LoadFullPath(const std::wstring& fullPath)
 {
     return LoadLibraryW(fullPath.c_str());
@@ -72,6 +63,15 @@ bool LoadHelpViewer()
     return Help.library != nullptr;
 }
 } // namespace
+
+std::wstring SystemFolder()
+{
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return {};
+    return std::wstring(folder, length);
+}
 
 int BrowseForFolder(const wchar_t* title, wchar_t* path)
 {

@@ -24,6 +24,9 @@ bool ShellFileOperation(const wchar_t* path, FILEOP_FLAGS flags, const wchar_t* 
 // help cannot be shown. The viewer is looked for once per run.
 HWND ShowHelpTopic(HWND window, const wchar_t* file, UINT command, DWORD_PTR data);
 
+// The system folder ("C:\Windows\System32"); empty when it cannot be had.
+std::wstring SystemFolder();
+
 // Loads a library of the system folder by full path, never from the program
 // folder or the current folder; null when it is missing.
 HMODULE LoadSystemLibrary(const wchar_t* name);

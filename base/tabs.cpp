@@ -2,6 +2,7 @@
 
 #include "base/control_ids.h"
 #include "base/fonts.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/shell.h"
 #include "res/resource.h"
@@ -12,7 +13,6 @@ namespace quenzel {
 
 namespace {
 // Tab labels are language strings 24 to 29.
-constexpr int FirstTabLabelKey = 24;
 constexpr RECT TabRect = {115, 8, 115 + 670, 8 + 402};
 constexpr int TabImageSize = 16;
 
@@ -49,7 +49,7 @@ bool CreateTabControl(HWND parent)
     SendMessageW(TabWindow, WM_SETFONT, reinterpret_cast<WPARAM>(NormalFont), FALSE);
     SendMessageW(TabWindow, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(CreateTabImages()));
     for (int tab = 0; tab < TabCount; ++tab) {
-        std::wstring label = LangString(FirstTabLabelKey + tab);
+        std::wstring label = LangString(keys::FirstTabLabel + tab);
         TCITEMW item{};
         item.mask = TCIF_TEXT | TCIF_IMAGE;
         item.pszText = label.data();
@@ -97,6 +97,12 @@ void DispatchPageNotify(const NMHDR* header)
 {
     if (CurrentPage >= 0 && CurrentPage < PageCount && Pages[CurrentPage].onNotify)
         Pages[CurrentPage].onNotify(header);
+}
+
+void DispatchPageScroll(HWND slider, int request)
+{
+    if (CurrentPage >= 0 && CurrentPage < PageCount && Pages[CurrentPage].onScroll)
+        Pages[CurrentPage].onScroll(slider, request);
 }
 
 } // namespace quenzel

@@ -11,13 +11,15 @@ enum PageIndex { OptionsPageIndex, FilePageIndex, FolderPageIndex, SlotPageIndex
                  ShredderPageIndex, DrivesPageIndex, UnlockerPageIndex, PageCount };
 
 // What the shell needs of a page: its show-and-hide routine, its command
-// handler and the handler of its controls' notifications (WM_NOTIFY: a
-// list's column clicks and check boxes). Pages register themselves when
+// handler, the handler of its controls' notifications (WM_NOTIFY: a list's
+// column clicks and check boxes) and of its sliders (WM_HSCROLL: the
+// slider's window and the scroll request). Pages register themselves when
 // they are created.
 struct PageRoutines {
     void (*show)(int showCommand) = nullptr;
     void (*onCommand)(int id) = nullptr;
     void (*onNotify)(const NMHDR* header) = nullptr;
+    void (*onScroll)(HWND slider, int request) = nullptr;
 };
 void RegisterPage(int index, const PageRoutines& routines);
 
@@ -34,5 +36,7 @@ void SelectTab(int index);
 void DispatchPageCommand(int id);
 // Hands a notification of a control to the shown page's handler.
 void DispatchPageNotify(const NMHDR* header);
+// Hands a slider's scroll request to the shown page's handler.
+void DispatchPageScroll(HWND slider, int request);
 
 } // namespace quenzel

@@ -6,11 +6,10 @@
 //   crypt_bench folder ROOT OUTPUT             walk, then every file into OUTPUT
 #include "base/folder_walk.h"
 #include "crypt/file_transform.h"
-#include "crypt/output_names.h"
+#include "crypt/folder_job.h"
 
 #include <windows.h>
 
-#include <shlobj.h>
 
 #include <chrono>
 #include <cstdio>
@@ -96,20 +95,9 @@ int FolderJob(const std::wstring& root, const std::wstring& output)
     const std::vector<std::wstring> files = Gather(root);
     PasswordKey key;
     size_t failed = 0;
-    for (const auto& file : files) {
-        TransformRequest request;
-        request.source = file;
-        request.key = &key;
-        if (!FolderJobOutputFile(root, file, output, request.destination)) {
+    for (const auto& file : files)
+        if (TransformFolderItem(root, file, output, key).status != FolderItemStatus::Done)
             ++failed;
-            continue;
-        }
-        const std::wstring folder = request.destination.substr(0, request.destination.find_last_of(L'\\'));
-        if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
-            SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-        if (TransformFile(request).status != TransformStatus::Ok)
-            ++failed;
-    }
     std::printf("folder %.3f %zu\n", Since(start), files.size());
     if (failed) {
         std::fprintf(stderr, "%zu file(s) failed\n", failed);

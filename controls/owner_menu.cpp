@@ -1,5 +1,7 @@
 #include "controls/owner_menu.h"
 
+#include "base/handles.h"
+
 #include <cstring>
 #include <cwchar>
 
@@ -35,54 +37,38 @@ struct MenuItemRecord {
     wchar_t text[MenuTextLength];
 };
 
-// Screen device context for the duration of a conversion.
-class ScreenDC {
+// The system's menu font: items are measured and drawn in it, as the
+// system draws its own menus. Looked up anew at each conversion, so a
+// changed menu font reaches the popups converted after the change.
+class MenuFontCache {
 public:
-    ScreenDC() : dc_(GetDC(nullptr)) {}
-    ~ScreenDC()
+    HFONT Refresh()
     {
-        if (dc_)
-            ReleaseDC(nullptr, dc_);
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+            return Get();
+        if (font_ && std::memcmp(&metrics.lfMenuFont, &face_, sizeof face_) == 0)
+            return font_;
+        HFONT made = CreateFontIndirectW(&metrics.lfMenuFont);
+        if (!made)
+            return Get();
+        // Drawing always selects the current font, so the old one is free.
+        if (font_)
+            DeleteObject(font_);
+        font_ = made;
+        face_ = metrics.lfMenuFont;
+        return font_;
     }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC Get() const { return dc_; }
+    // The font of the last conversion; the GUI font until there is one.
+    HFONT Get() const { return font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
 private:
-    HDC dc_;
+    HFONT font_ = nullptr;
+    LOGFONTW face_{};
 };
 
-class MemoryDC {
-public:
-    explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    ~MemoryDC()
-    {
-        if (dc_)
-            DeleteDC(dc_);
-    }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    ~Selection()
-    {
-        if (old_ && old_ != HGDI_ERROR)
-            SelectObject(dc_, old_);
-    }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
+MenuFontCache MenuFont;
 
 struct TextWidths {
     int label = 0;    // A: widest text before a tab, or whole text without one
@@ -176,7 +162,7 @@ bool DrawSideBarCaption(HDC dc, HFONT font, const wchar_t* name, int height)
 {
     if (!font)
         return false;
-    Selection selected(dc, font);
+    SelectedObject selected(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
     return TextOutW(dc, SideBarTextX, height - SideBarTextBottomGap, name, lstrlenW(name)) != FALSE;
@@ -190,11 +176,11 @@ HBITMAP MakeSideBar(HDC screen, const wchar_t* name, int totalHeight, int& width
     HFONT font = CreateRotatedFont(fontHeight);
     width = fontHeight + SideBarMargin;
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, totalHeight);
-    MemoryDC memory(screen);
+    UniqueMemoryDC memory(CreateCompatibleDC(screen));
     bool gradient = false;
     bool caption = false;
     if (bitmap && memory.Get()) {
-        Selection selected(memory.Get(), bitmap);
+        SelectedObject selected(memory.Get(), bitmap);
         BitBlt(memory.Get(), 0, 0, width, totalHeight, screen, 0, 0, SRCCOPY);
         gradient = FillSideBarGradient(memory.Get(), width, totalHeight);
         if (!gradient)
@@ -231,10 +217,10 @@ void DrawSideBarStrip(HDC dc, const RECT& item, const MenuItemRecord& record)
         FillRect(dc, &strip, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         return;
     }
-    MemoryDC memory(dc);
+    UniqueMemoryDC memory(CreateCompatibleDC(dc));
     if (!memory.Get())
         return;
-    Selection selected(memory.Get(), record.sideBar);
+    SelectedObject selected(memory.Get(), record.sideBar);
     BitBlt(dc, item.left, item.top, width, height, memory.Get(), 0, record.sideBarOffset, SRCCOPY);
 }
 
@@ -293,9 +279,9 @@ void DrawMenuCheck(HDC dc, const RECT& item, int sideBarWidth, COLORREF backgrou
     const int height = info.bmHeight < bandHeight ? info.bmHeight : bandHeight;
     const int x = bandLeft + (bandWidth - width) / 2;
     const int y = item.top + (bandHeight - height) / 2;
-    MemoryDC memory(dc);
+    UniqueMemoryDC memory(CreateCompatibleDC(dc));
     if (memory.Get()) {
-        Selection selected(memory.Get(), check);
+        SelectedObject selected(memory.Get(), check);
         SetBkColor(dc, background);
         BitBlt(dc, x, y, width, height, memory.Get(), (info.bmWidth - width) / 2, (info.bmHeight - height) / 2,
                SRCCOPY);
@@ -318,11 +304,11 @@ int ConvertMenuToOwnerDraw(HMENU popup, const wchar_t* name)
     if (!records)
         return 0;
 
-    ScreenDC screen;
+    WindowDC screen(nullptr);
     int totalHeight = 0;
     TextWidths widths;
     {
-        Selection font(screen.Get(), GetStockObject(DEFAULT_GUI_FONT));
+        SelectedObject font(screen.Get(), MenuFont.Refresh());
         for (int i = 0; i < count; ++i) {
             MenuItemRecord& record = records[i];
             std::memcpy(record.tag, MenuItemTag, sizeof MenuItemTag);
@@ -402,7 +388,7 @@ int DrawMenuItem(WPARAM wParam, const DRAWITEMSTRUCT* draw)
 
     rect.left += GetSystemMetrics(SM_CXMENUCHECK) + TextIndentExtra;
     rect.top += 1;
-    Selection font(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SelectedObject font(dc, MenuFont.Get());
     if (grey && !selected) {
         DrawEmbossedText(dc, rect, record->text, background);
     } else {

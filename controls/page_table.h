@@ -2,7 +2,10 @@
 // show-and-hide routine walk the same rows, so they can never disagree.
 #pragma once
 
+#include "controls/button_ex.h"
+
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstddef>
 
@@ -36,6 +39,104 @@ struct ControlSpec {
     // Shown only while this holds (e.g. while a job runs); null = always.
     bool (*shownWhen)() = nullptr;
 };
+
+// The program's own push buttons on the pages: the small "..." buttons
+// (caption only), the large buttons with the icon above the caption, and
+// buttons that show only their icon; the small icons beside the fields.
+inline constexpr DWORD BrowseButtonStyle = BXS_ROUNDED | BS_ICON;
+inline constexpr DWORD LargeButtonStyle = BXS_ROUNDED | BXS_IMAGETOP | BS_ICON;
+inline constexpr DWORD IconButtonStyle = BXS_ROUNDED | BXS_IMAGEONLY | BS_ICON;
+inline constexpr int SmallIconSize = 16;
+
+// Builders of the common rows, so a page's table reads like the list of its
+// controls. Every row is created hidden unless made Shown().
+constexpr ControlSpec Shown(ControlSpec row)
+{
+    row.visible = true;
+    return row;
+}
+
+// A grey frame around a page.
+constexpr ControlSpec Frame(int id, ControlRect place)
+{
+    return ControlSpec{id, L"STATIC", SS_GRAYFRAME, 0, place};
+}
+
+// A group box with a bold caption.
+constexpr ControlSpec GroupBox(int id, int textKey, ControlRect place)
+{
+    return ControlSpec{id, L"BUTTON", BS_GROUPBOX, 0, place, textKey, nullptr, ControlFont::Bold};
+}
+
+// A text in the pages' font.
+constexpr ControlSpec Label(int id, int textKey, ControlRect place, DWORD style = 0)
+{
+    return ControlSpec{id, L"STATIC", style, 0, place, textKey, nullptr, ControlFont::Normal};
+}
+
+constexpr ControlSpec CheckBox(int id, int textKey, ControlRect place, DWORD extraStyle = 0)
+{
+    return ControlSpec{id, L"button", BS_AUTOCHECKBOX | extraStyle, 0, place, textKey, nullptr, ControlFont::Normal};
+}
+
+constexpr ControlSpec RadioButton(int id, int textKey, ControlRect place)
+{
+    return ControlSpec{id, L"BUTTON", BS_AUTORADIOBUTTON, 0, place, textKey, nullptr, ControlFont::Normal};
+}
+
+// An edit field with a sunken edge, holding `text` at first.
+constexpr ControlSpec Field(int id, ControlRect place, DWORD style = 0, const wchar_t* text = nullptr)
+{
+    return ControlSpec{id, L"EDIT", style, WS_EX_CLIENTEDGE, place, 0, text, ControlFont::Normal};
+}
+
+// A bitmap of the resources (a page's strip below the tab control).
+constexpr ControlSpec Bitmap(int id, int bitmapId, ControlRect place, DWORD extraStyle = 0)
+{
+    ControlSpec row{id, L"STATIC", SS_BITMAP | extraStyle, 0, place};
+    row.imageId = bitmapId;
+    return row;
+}
+
+// An icon of the resources at `size` pixels (0: the system's size).
+constexpr ControlSpec Icon(int id, int iconId, ControlRect place, int size = 0)
+{
+    ControlSpec row{id, L"static", SS_ICON, 0, place};
+    row.imageId = iconId;
+    row.imageSize = size;
+    return row;
+}
+
+// A program push button with a tooltip.
+constexpr ControlSpec ButtonEx(int id, DWORD style, int textKey, const wchar_t* text, int iconId, ControlRect place,
+                               int tooltipKey)
+{
+    ControlSpec row{id, L"ButtonExClass", style, 0, place, textKey, text};
+    row.kind = ControlKind::ButtonEx;
+    row.imageId = iconId;
+    row.tooltipKey = tooltipKey;
+    return row;
+}
+
+// The small "..." button beside a field.
+constexpr ControlSpec BrowseButton(int id, ControlRect place, int tooltipKey)
+{
+    return ButtonEx(id, BrowseButtonStyle, 0, L"...", 0, place, tooltipKey);
+}
+
+// A large button: the icon above the caption.
+constexpr ControlSpec LargeButton(int id, int textKey, int iconId, ControlRect place, int tooltipKey)
+{
+    return ButtonEx(id, LargeButtonStyle, textKey, nullptr, iconId, place, tooltipKey);
+}
+
+// A progress bar, placed by the page and shown only while `shownWhen` holds.
+constexpr ControlSpec ProgressBar(int id, bool (*shownWhen)())
+{
+    ControlSpec row{id, PROGRESS_CLASSW, 0, 0, {0, 0, 0, 0}};
+    row.shownWhen = shownWhen;
+    return row;
+}
 
 struct PageTable {
     const ControlSpec* rows;

@@ -1,6 +1,7 @@
 #include "crypt/crypt_dialogs.h"
 
 #include "base/handles.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/long_path.h"
 #include "base/options_page_ids.h"
@@ -23,24 +24,6 @@ namespace {
 
 constexpr DWORD PreviewBytes = 1000;
 constexpr wchar_t ByteOrderMark = 0xFEFF;
-constexpr int RetypeGroupKey = 94;
-constexpr int FileSourceGroupKey = 95;
-constexpr int FileDestinationGroupKey = 96;
-constexpr int FolderSourceGroupKey = 197;
-constexpr int FolderDestinationGroupKey = 198;
-constexpr int OkKey = 97;
-constexpr int CancelKey = 98;
-constexpr int PasswordTitleKey = 99;
-constexpr int PlainTitleKey = 100;
-constexpr int FileQuestionKey = 87;
-constexpr int FileQuestionRecycleKey = 88;
-constexpr int FolderQuestionKey = 117;
-constexpr int PasswordsDifferKey = 89;
-constexpr int PasswordsDifferCaptionKey = 90;
-constexpr int ResultSourceGroupKey = 91;
-constexpr int ResultOutputGroupKey = 92;
-constexpr int ResultTitleKey = 93;
-constexpr int ResultTextKey = 85;
 
 void SetItemText(HWND dialog, int id, int key)
 {
@@ -89,21 +72,22 @@ std::wstring QuestionText(CryptPageKind kind, const std::wstring& title)
 {
     if (kind == CryptPageKind::Folder) {
         const int count = static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0));
-        return FormatLangText(FolderQuestionKey, MaxTextLength, count, title.c_str());
+        return FormatLangText(keys::FolderQuestion, MaxTextLength, count, title.c_str());
     }
-    const int key = Checked(IDC_OPTIONS_RECYCLE) ? FileQuestionRecycleKey : FileQuestionKey;
+    const int key = Checked(IDC_OPTIONS_RECYCLE) ? keys::FileQuestionRecycle : keys::FileQuestion;
     return FormatLangText(key, MaxTextLength, title.c_str());
 }
 
 void SetConfirmTexts(HWND dialog, CryptPageKind kind)
 {
-    SetWindowTextW(dialog, LangText(PasswordEncryption(kind) ? PasswordTitleKey : PlainTitleKey));
-    SetItemText(dialog, IDC_RETYPE_GROUP, RetypeGroupKey);
+    SetWindowTextW(dialog, LangText(PasswordEncryption(kind) ? keys::PasswordTitle : keys::PlainTitle));
+    SetItemText(dialog, IDC_RETYPE_GROUP, keys::RetypeGroup);
     const bool file = kind == CryptPageKind::File;
-    SetItemText(dialog, IDC_CONFIRM_SOURCE_GROUP, file ? FileSourceGroupKey : FolderSourceGroupKey);
-    SetItemText(dialog, IDC_CONFIRM_DESTINATION_GROUP, file ? FileDestinationGroupKey : FolderDestinationGroupKey);
-    SetItemText(dialog, IDOK, OkKey);
-    SetItemText(dialog, IDCANCEL, CancelKey);
+    SetItemText(dialog, IDC_CONFIRM_SOURCE_GROUP, file ? keys::FileSourceGroup : keys::FolderSourceGroup);
+    SetItemText(dialog, IDC_CONFIRM_DESTINATION_GROUP,
+                file ? keys::FileDestinationGroup : keys::FolderDestinationGroup);
+    SetItemText(dialog, IDOK, keys::Ok);
+    SetItemText(dialog, IDCANCEL, keys::Cancel);
 }
 
 void OnConfirmInit(HWND dialog, CryptPageKind kind)
@@ -124,7 +108,7 @@ void OnConfirmOk(HWND dialog, CryptPageKind kind)
 {
     if (RetypeWanted(kind)
         && TextOf(MainControl(IDC_KEY_PASSWORD)) != TextOf(GetDlgItem(dialog, IDC_RETYPE_PASSWORD))) {
-        ShowWarningBox(LangString(PasswordsDifferKey), PasswordsDifferCaptionKey);
+        ShowWarningBox(LangString(keys::PasswordsDiffer), keys::PasswordsDifferCaption);
         SetFocus(GetDlgItem(dialog, IDC_RETYPE_PASSWORD));
         return;
     }
@@ -158,13 +142,13 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 void OnResultInit(HWND dialog)
 {
-    SetWindowTextW(dialog, LangText(ResultTitleKey));
-    SetItemText(dialog, IDC_RESULT_SOURCE_GROUP, ResultSourceGroupKey);
-    SetItemText(dialog, IDC_RESULT_OUTPUT_GROUP, ResultOutputGroupKey);
+    SetWindowTextW(dialog, LangText(keys::ResultTitle));
+    SetItemText(dialog, IDC_RESULT_SOURCE_GROUP, keys::ResultSourceGroup);
+    SetItemText(dialog, IDC_RESULT_OUTPUT_GROUP, keys::ResultOutputGroup);
     SetDlgItemTextW(dialog, IDC_RESULT_SOURCE, TextOf(MainControl(IDC_FILE_PREVIEW)).c_str());
     LoadTextPreview(FilePageState.outputPath, GetDlgItem(dialog, IDC_RESULT_OUTPUT));
     const std::wstring title = PathTitle(TextOf(MainControl(IDC_FILE_SOURCE)));
-    SetDlgItemTextW(dialog, IDC_JOB_TEXT, FormatLangText(ResultTextKey, MaxTextLength, title.c_str()).c_str());
+    SetDlgItemTextW(dialog, IDC_JOB_TEXT, FormatLangText(keys::ResultText, MaxTextLength, title.c_str()).c_str());
 }
 
 INT_PTR CALLBACK ResultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)

@@ -40,7 +40,9 @@ void PlaceProgressBar(const CryptPage& page)
 
 void RegisterCryptPage(const CryptPage& page, int index, const PageRoutines& routines)
 {
-    RegisterPage(index, routines);
+    PageRoutines withKeyControls = routines;
+    withKeyControls.onScroll = OnKeyControlScroll;
+    RegisterPage(index, withKeyControls);
     page.state.ShowPageInfoText();
     // The page is created hidden: a hidden field must not take the keys.
     if (IsWindowVisible(MainControl(page.sourceId)))
@@ -59,6 +61,8 @@ void ShowCryptPage(const CryptPage& page, int showCommand)
 
 void OnCryptPageCommand(const CryptPage& page, int id)
 {
+    if (OnKeyControlCommand(id))
+        return;
     if (id == page.encryptId)
         StartPageJob(page, EncryptJob);
     else if (id == page.decryptId)

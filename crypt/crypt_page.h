@@ -13,11 +13,6 @@
 
 namespace quenzel {
 
-// The program's own push buttons on the pages: the small "..." buttons and
-// the large encrypt and decrypt buttons; the small icons beside the fields.
-inline constexpr DWORD BrowseButtonStyle = 0x140;
-inline constexpr DWORD LargeButtonStyle = 0x148;
-inline constexpr int SmallIconSize = 16;
 
 // What sets one encryption page apart from the other.
 struct CryptPage {
@@ -39,8 +34,8 @@ struct CryptPage {
 // status bar.
 void PlaceProgressBar(const CryptPage& page);
 
-// Registers the created page, shows its text and gives the source field the
-// focus when the page is visible.
+// Registers the created page with the key controls' slider routine, shows
+// its text and gives the source field the focus when the page is visible.
 void RegisterCryptPage(const CryptPage& page, int index, const PageRoutines& routines);
 
 // Shows or hides the page with the key controls; a shown page shows its
@@ -48,7 +43,7 @@ void RegisterCryptPage(const CryptPage& page, int index, const PageRoutines& rou
 void ShowCryptPage(const CryptPage& page, int showCommand);
 
 // The page's buttons: encrypt, decrypt (asking for a source first when the
-// field is empty) and the source's "..." button.
+// field is empty) and the source's "..." button, and the key controls.
 void OnCryptPageCommand(const CryptPage& page, int id);
 
 } // namespace quenzel

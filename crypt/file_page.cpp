@@ -3,6 +3,7 @@
 #include "base/choosers.h"
 #include "base/format_size.h"
 #include "base/handles.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/long_path.h"
 #include "base/shell.h"
@@ -24,12 +25,6 @@
 namespace quenzel {
 
 namespace {
-
-constexpr int ChooseFileTitleKey = 77;
-constexpr int SourceCannotOpenKey = 78;
-constexpr int SizeInfoKey = 79;
-constexpr int NoFileKey = 86;
-constexpr int NoFileCaptionKey = 196;
 constexpr int SizeTextLength = 100;
 constexpr wchar_t AllFilesFilter[] = L"All files (*.*)\0*.*\0";
 
@@ -39,25 +34,17 @@ bool FileJobRunning()
 }
 
 constexpr ControlSpec FileControls[] = {
-    {IDC_FILE_BANNER, L"STATIC", SS_BITMAP, 0, {115, 414, 670, 31}, 0, nullptr, ControlFont::None, false,
-     ControlKind::Window, IDB_STRIP_FILE},
-    {IDC_FILE_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 514, 342}, 66, nullptr, ControlFont::Bold},
-    {IDC_FILE_ICON, L"static", SS_ICON, 0, {142, 72, 0, 0}, 0, nullptr, ControlFont::None, false,
-     ControlKind::Window, IDI_FILE_SMALL, SmallIconSize},
-    {IDC_FILE_SOURCE, L"EDIT", 0, WS_EX_CLIENTEDGE, {166, 70, 432, 22}, 0, nullptr, ControlFont::Normal},
-    {IDC_FILE_CHOOSE, L"ButtonExClass", BrowseButtonStyle, 0, {606, 70, 30, 22}, 0, L"...", ControlFont::None, false,
-     ControlKind::ButtonEx, 0, 0, 67},
-    {IDC_FILE_PREVIEW, L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE, {142, 104, 494, 100}, 0, nullptr,
-     ControlFont::Normal},
-    {IDC_FILE_ENCRYPT, L"ButtonExClass", LargeButtonStyle, 0, {654, 56, 110, 90}, 72, nullptr, ControlFont::None,
-     false, ControlKind::ButtonEx, IDI_ENCRYPT_FILE, 0, 73},
-    {IDC_FILE_DECRYPT, L"ButtonExClass", LargeButtonStyle, 0, {654, 156, 110, 90}, 74, nullptr, ControlFont::None,
-     false, ControlKind::ButtonEx, IDI_DECRYPT_FILE, 0, 75},
+    Bitmap(IDC_FILE_BANNER, IDB_STRIP_FILE, {115, 414, 670, 31}),
+    GroupBox(IDC_FILE_GROUP, keys::FileGroup, {132, 48, 514, 342}),
+    Icon(IDC_FILE_ICON, IDI_FILE_SMALL, {142, 72, 0, 0}, SmallIconSize),
+    Field(IDC_FILE_SOURCE, {166, 70, 432, 22}),
+    BrowseButton(IDC_FILE_CHOOSE, {606, 70, 30, 22}, keys::ChooseFileTip),
+    Field(IDC_FILE_PREVIEW, {142, 104, 494, 100}, ES_MULTILINE | ES_AUTOVSCROLL),
+    LargeButton(IDC_FILE_ENCRYPT, keys::EncryptCaption, IDI_ENCRYPT_FILE, {654, 56, 110, 90}, keys::EncryptFileTip),
+    LargeButton(IDC_FILE_DECRYPT, keys::DecryptCaption, IDI_DECRYPT_FILE, {654, 156, 110, 90}, keys::DecryptFileTip),
     // Placed below the page once the status bar's position is known.
-    {IDC_FILE_PROGRESS, PROGRESS_CLASSW, 0, 0, {0, 0, 0, 0}, 0, nullptr, ControlFont::None, false,
-     ControlKind::Window, 0, 0, 0, FileJobRunning},
-    {IDC_FILE_PICTURE, L"static", SS_ICON, 0, {660, 276, 0, 0}, 0, nullptr, ControlFont::None, false,
-     ControlKind::Window, IDI_FILE_PICTURE},
+    ProgressBar(IDC_FILE_PROGRESS, FileJobRunning),
+    Icon(IDC_FILE_PICTURE, IDI_FILE_PICTURE, {660, 276, 0, 0}),
 };
 static_assert(ControlIdsUnique(FileControls), "file page ids must be unique");
 
@@ -69,7 +56,7 @@ DWORD WINAPI ChooseSourceWorker(void*)
 
 bool AskForSourceFile(std::wstring& path)
 {
-    return ChooseExistingFile(LangText(ChooseFileTitleKey), AllFilesFilter, nullptr, MaxTextLength,
+    return ChooseExistingFile(LangText(keys::ChooseFileTitle), AllFilesFilter, nullptr, MaxTextLength,
                               OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path);
 }
 
@@ -84,8 +71,8 @@ const CryptPage ThisPage{FilePageState,
                          ChooseSourceFile,
                          ChooseSourceWorker,
                          FileJob,
-                         NoFileKey,
-                         NoFileCaptionKey};
+                         keys::NoFile,
+                         keys::NoFileCaption};
 
 } // namespace
 
@@ -118,13 +105,13 @@ void ChooseSourceFile()
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.Get(), &size)) {
-        WarnUser(SourceCannotOpenKey);
+        WarnUser(keys::SourceCannotOpen);
         return;
     }
     wchar_t sizeText[SizeTextLength] = L"";
     FormatSize(sizeText, static_cast<uint64_t>(size.QuadPart), SizeTextLength);
     const std::wstring title = PathTitle(path);
-    FilePageState.SetPageInfoText(FormatLangText(SizeInfoKey, MaxTextLength, sizeText, title.c_str()));
+    FilePageState.SetPageInfoText(FormatLangText(keys::SizeInfo, MaxTextLength, sizeText, title.c_str()));
     file.Reset();
     LoadTextPreview(path, MainControl(IDC_FILE_PREVIEW));
 }

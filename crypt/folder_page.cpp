@@ -1,5 +1,6 @@
 #include "crypt/folder_page.h"
 
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
 #include "base/shell.h"
@@ -24,12 +25,6 @@ namespace {
 constexpr int ListImageCount = 7;
 constexpr int PathColumnWidth = 452;
 constexpr wchar_t PathColumnText[] = L"Path";
-constexpr int ChooseFolderTitleKey = 106;
-constexpr int GatheringInfoKey = 107;
-constexpr int GatheringStateKey = 108;
-constexpr int GatheredInfoKey = 109;
-constexpr int NoFolderKey = 166;
-constexpr int NoFolderCaptionKey = 167;
 
 bool FolderJobRunning()
 {
@@ -37,24 +32,19 @@ bool FolderJobRunning()
 }
 
 constexpr ControlSpec FolderControls[] = {
-    {IDC_FOLDER_BANNER, L"STATIC", SS_BITMAP, 0, {115, 414, 670, 31}, 0, nullptr, ControlFont::None, false,
-     ControlKind::Window, IDB_STRIP_FOLDER},
-    {IDC_FOLDER_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 514, 342}, 101, nullptr, ControlFont::Bold},
-    {IDC_FOLDER_ICON, L"static", SS_ICON, 0, {143, 72, 0, 0}, 0, nullptr, ControlFont::None, false,
-     ControlKind::Window, IDI_FOLDER_SMALL, SmallIconSize},
-    {IDC_FOLDER_SOURCE, L"EDIT", 0, WS_EX_CLIENTEDGE, {166, 70, 432, 22}, 0, nullptr, ControlFont::Normal},
-    {IDC_FOLDER_GATHER, L"ButtonExClass", BrowseButtonStyle, 0, {606, 70, 30, 22}, 0, L"...", ControlFont::None,
-     false, ControlKind::ButtonEx, 0, 0, 102},
+    Bitmap(IDC_FOLDER_BANNER, IDB_STRIP_FOLDER, {115, 414, 670, 31}),
+    GroupBox(IDC_FOLDER_GROUP, keys::FolderGroup, {132, 48, 514, 342}),
+    Icon(IDC_FOLDER_ICON, IDI_FOLDER_SMALL, {143, 72, 0, 0}, SmallIconSize),
+    Field(IDC_FOLDER_SOURCE, {166, 70, 432, 22}),
+    BrowseButton(IDC_FOLDER_GATHER, {606, 70, 30, 22}, keys::GatherFolderTip),
     {IDC_FOLDER_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER, WS_EX_CLIENTEDGE,
      {142, 104, 494, 100}},
-    {IDC_FOLDER_ENCRYPT, L"ButtonExClass", LargeButtonStyle, 0, {654, 56, 110, 90}, 72, nullptr, ControlFont::None,
-     false, ControlKind::ButtonEx, IDI_ENCRYPT_FOLDER, 0, 103},
-    {IDC_FOLDER_DECRYPT, L"ButtonExClass", LargeButtonStyle, 0, {654, 156, 110, 90}, 74, nullptr, ControlFont::None,
-     false, ControlKind::ButtonEx, IDI_DECRYPT_FOLDER, 0, 104},
-    {IDC_FOLDER_PROGRESS, PROGRESS_CLASSW, 0, 0, {0, 0, 0, 0}, 0, nullptr, ControlFont::None, false,
-     ControlKind::Window, 0, 0, 0, FolderJobRunning},
-    {IDC_FOLDER_PICTURE, L"static", SS_ICON, 0, {660, 276, 0, 0}, 0, nullptr, ControlFont::None, false,
-     ControlKind::Window, IDI_FOLDER_PICTURE},
+    LargeButton(IDC_FOLDER_ENCRYPT, keys::EncryptCaption, IDI_ENCRYPT_FOLDER, {654, 56, 110, 90},
+                keys::EncryptFolderTip),
+    LargeButton(IDC_FOLDER_DECRYPT, keys::DecryptCaption, IDI_DECRYPT_FOLDER, {654, 156, 110, 90},
+                keys::DecryptFolderTip),
+    ProgressBar(IDC_FOLDER_PROGRESS, FolderJobRunning),
+    Icon(IDC_FOLDER_PICTURE, IDI_FOLDER_PICTURE, {660, 276, 0, 0}),
 };
 static_assert(ControlIdsUnique(FolderControls), "folder page ids must be unique");
 
@@ -95,8 +85,8 @@ const CryptPage ThisPage{FolderPageState,
                          GatherFolder,
                          GatherFolderWorker,
                          FolderJob,
-                         NoFolderKey,
-                         NoFolderCaptionKey};
+                         keys::NoFolder,
+                         keys::NoFolderCaption};
 
 } // namespace
 
@@ -122,7 +112,7 @@ void FolderPage_OnCommand(int id)
 void GatherFolder()
 {
     std::vector<wchar_t> chosen(MaxTextLength + 1, L'\0');
-    const std::wstring title = LangString(ChooseFolderTitleKey);
+    const std::wstring title = LangString(keys::ChooseFolderTitle);
     if (!BrowseForFolder(title.c_str(), chosen.data()))
         return;
     const std::wstring root = chosen.data();
@@ -130,8 +120,8 @@ void GatherFolder()
     SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     SetGatheredRoot(root);
-    FolderPageState.SetPageInfoText(LangString(GatheringInfoKey));
-    SetStatusText(LangText(GatheringStateKey), 0, StatusStatePart);
+    FolderPageState.SetPageInfoText(LangString(keys::GatheringInfo));
+    SetStatusText(LangText(keys::GatheringState), 0, StatusStatePart);
     SetJobControls(CryptPageKind::Folder, false);
 
     ListFiller filler(IDC_FOLDER_LIST);
@@ -141,7 +131,7 @@ void GatherFolder()
     SetJobControls(CryptPageKind::Folder, true);
     const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     FolderPageState.SetPageInfoText(
-        FormatLangText(GatheredInfoKey, MaxTextLength, count, PathTitle(root).c_str()));
+        FormatLangText(keys::GatheredInfo, MaxTextLength, count, PathTitle(root).c_str()));
 }
 
 } // namespace quenzel

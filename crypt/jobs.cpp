@@ -1,6 +1,7 @@
 #include "crypt/jobs.h"
 
 #include "base/control_ids.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/long_path.h"
 #include "base/options_page_ids.h"
@@ -9,6 +10,7 @@
 #include "base/status.h"
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
+#include "crypt/folder_job.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/key_controls.h"
 
@@ -20,26 +22,6 @@
 namespace quenzel {
 
 namespace {
-
-constexpr int IdleStatusKey = 1;
-constexpr int FileEncryptingKey = 80;
-constexpr int FileDecryptingKey = 83;
-constexpr int FolderEncryptingKey = 110;
-constexpr int FolderDecryptingKey = 116;
-constexpr int SourceCannotOpenKey = 78;
-constexpr int OutputCannotCreateKey = 81;
-constexpr int EncryptedNotWrittenKey = 82;
-constexpr int DecryptedNotWrittenKey = 84;
-constexpr int FolderItemCannotOpenKey = 111;
-constexpr int FolderOutputCannotCreateKey = 112;
-constexpr int FolderDoneInfoKey = 113;
-constexpr int FolderReportKey = 114;
-constexpr int FolderReportCaptionKey = 115;
-constexpr int FolderOutputNotWrittenKey = 243;
-constexpr int ItemOutsideRootKey = 244;
-constexpr int NoMemoryKey = 245;
-constexpr int TemporaryLeftKey = 246;
-constexpr int NotRecycledKey = 247;
 // Silent, no questions, to the recycle bin, no error boxes.
 constexpr FILEOP_FLAGS RecycleFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
 
@@ -71,7 +53,7 @@ void ShowBar(HWND bar, bool show)
 void WarnStrayTemporary(const TransformOutcome& outcome)
 {
     if (!outcome.strayTemporary.empty())
-        WarnUserText(FormatLangText(TemporaryLeftKey, MaxTextLength, outcome.strayTemporary.c_str()));
+        WarnUserText(FormatLangText(keys::TemporaryLeft, MaxTextLength, outcome.strayTemporary.c_str()));
 }
 
 // The messages of a failed transform: a source that cannot be read, an
@@ -82,12 +64,12 @@ struct FailureKeys {
     int notWritten;
 };
 
-constexpr FailureKeys FolderItemFailureKeys{FolderItemCannotOpenKey, FolderOutputCannotCreateKey,
-                                            FolderOutputNotWrittenKey};
+constexpr FailureKeys FolderItemFailureKeys{keys::FolderItemCannotOpen, keys::FolderOutputCannotCreate,
+                                            keys::FolderOutputNotWritten};
 
 // The job's message for a failed transform; the key step has told the user
 // already when there was no key.
-void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& keys)
+void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& failureKeys)
 {
     switch (outcome.status) {
     case TransformStatus::Ok:
@@ -95,17 +77,17 @@ void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& 
         break;
     case TransformStatus::SourceOpenFailed:
     case TransformStatus::SourceReadFailed:
-        WarnUser(keys.cannotOpen);
+        WarnUser(failureKeys.cannotOpen);
         break;
     case TransformStatus::OutputCreateFailed:
     case TransformStatus::ReplaceFailed:
-        WarnUser(keys.cannotCreate);
+        WarnUser(failureKeys.cannotCreate);
         break;
     case TransformStatus::WriteFailed:
-        WarnUser(keys.notWritten);
+        WarnUser(failureKeys.notWritten);
         break;
     case TransformStatus::OutOfMemory:
-        WarnUser(NoMemoryKey);
+        WarnUser(keys::NoMemory);
         break;
     }
     WarnStrayTemporary(outcome);
@@ -113,8 +95,8 @@ void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& 
 
 FailureKeys FileFailureKeys(JobKind job)
 {
-    return {SourceCannotOpenKey, OutputCannotCreateKey,
-            job == DecryptJob ? DecryptedNotWrittenKey : EncryptedNotWrittenKey};
+    return {keys::SourceCannotOpen, keys::OutputCannotCreate,
+            job == DecryptJob ? keys::DecryptedNotWritten : keys::EncryptedNotWritten};
 }
 
 // The source goes to the recycle bin when the options ask for it, and only
@@ -125,46 +107,27 @@ void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output
     if (!Checked(IDC_OPTIONS_RECYCLE) || !Checked(renameOption) || IsSameFile(source, output))
         return;
     if (!ShellFileOperation(source.c_str(), RecycleFlags, nullptr, FO_DELETE))
-        WarnUser(NotRecycledKey);
-}
-
-// Creates a folder and every missing parent, long paths included.
-bool CreateFolderChain(const std::wstring& folder)
-{
-    if (folder.empty())
-        return true;
-    const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(folder).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    const size_t separator = folder.find_last_of(L"\\/");
-    if (separator != std::wstring::npos && separator > 0 && folder[separator - 1] != L':'
-        && !CreateFolderChain(folder.substr(0, separator)))
-        return false;
-    return CreateDirectoryW(ExtendedLengthPath(folder).c_str(), nullptr)
-           || GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-std::wstring FolderOf(const std::wstring& path)
-{
-    const size_t separator = path.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
+        WarnUser(keys::NotRecycled);
 }
 
 // One listed file of a folder job, into the output folder below the root.
 void ProcessFolderItem(const std::wstring& root, const std::wstring& item)
 {
-    std::wstring output;
-    if (!FolderJobOutputFile(root, item, FolderPageState.outputPath, output)) {
-        WarnUser(ItemOutsideRootKey);
+    ControlKeySource keySource;
+    const FolderItemOutcome outcome = TransformFolderItem(root, item, FolderPageState.outputPath, keySource);
+    switch (outcome.status) {
+    case FolderItemStatus::OutsideRoot:
+        WarnUser(keys::ItemOutsideRoot);
         return;
-    }
-    if (!CreateFolderChain(FolderOf(output))) {
-        WarnUser(FolderOutputCannotCreateKey);
+    case FolderItemStatus::FolderNotMade:
+        WarnUser(keys::FolderOutputCannotCreate);
         return;
+    case FolderItemStatus::Done:
+    case FolderItemStatus::NotTransformed:
+        break;
     }
-    const TransformOutcome outcome = ApplyCipher(item, output);
     FolderPageState.jobMode = NoJob;
-    ReportTransformFailure(outcome, FolderItemFailureKeys);
+    ReportTransformFailure(outcome.transform, FolderItemFailureKeys);
 }
 
 } // namespace
@@ -184,7 +147,7 @@ void SetJobControls(CryptPageKind kind, bool enable)
         for (int id : FolderJobControls)
             EnableWindow(MainControl(id), enable);
     if (enable)
-        SetState(IdleStatusKey);
+        SetState(keys::IdleStatus);
 }
 
 DWORD WINAPI FileJob(void*)
@@ -194,7 +157,7 @@ DWORD WINAPI FileJob(void*)
     if (ShowConfirmDialog(CryptPageKind::File) != ConfirmOk)
         return 0;
     HWND bar = MainControl(IDC_FILE_PROGRESS);
-    SetState(job == DecryptJob ? FileDecryptingKey : FileEncryptingKey);
+    SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
     SendMessageW(bar, PBM_SETPOS, 0, 0);
     SetJobControls(CryptPageKind::File, false);
 
@@ -219,7 +182,7 @@ DWORD WINAPI FolderJob(void*)
     const JobKind job = FolderPageState.Job();
     if (ShowConfirmDialog(CryptPageKind::Folder) != ConfirmOk)
         return 0;
-    SetState(job == DecryptJob ? FolderDecryptingKey : FolderEncryptingKey);
+    SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
     SetJobControls(CryptPageKind::Folder, false);
 
     HWND list = MainControl(IDC_FOLDER_LIST);
@@ -239,9 +202,9 @@ DWORD WINAPI FolderJob(void*)
     ShowBar(bar, false);
 
     const std::wstring title = PathTitle(typedRoot);
-    FolderPageState.SetPageInfoText(FormatLangText(FolderDoneInfoKey, MaxTextLength, count, title.c_str()));
-    const std::wstring report = FormatLangText(FolderReportKey, MaxTextLength, count, title.c_str());
-    ShowWarningBox(report, FolderReportCaptionKey);
+    FolderPageState.SetPageInfoText(FormatLangText(keys::FolderDoneInfo, MaxTextLength, count, title.c_str()));
+    const std::wstring report = FormatLangText(keys::FolderReport, MaxTextLength, count, title.c_str());
+    ShowWarningBox(report, keys::FolderReportCaption);
     return 0;
 }
 

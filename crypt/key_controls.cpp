@@ -1,6 +1,9 @@
 #include "crypt/key_controls.h"
 
+#include "base/choosers.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/messages.h"
 #include "base/settings.h"
 #include "base/shell.h"
 #include "crypt/cipher_key.h"
@@ -19,28 +22,20 @@ constexpr int DefaultLevel = 7;
 constexpr wchar_t DefaultPasswordText[] = L"MORVANTE";
 constexpr wchar_t PasswordSection[] = L"PASSWORD";
 constexpr int ByteProgressMaximum = 101;
+constexpr int LevelTextLength = 50;
 // The password is read into a buffer of this many bytes, terminator included.
 constexpr int PasswordBufferBytes = 32767;
 
-constexpr int KeyFileMissingKey = 32;
-constexpr int KeyFileEmptyKey = 240;
-constexpr int KeyFileTooLargeKey = 241;
-constexpr int KeyFileUnreadableKey = 242;
-
 constexpr ControlSpec KeyControls[] = {
-    {IDC_CRYPT_FRAME, L"STATIC", SS_GRAYFRAME, 0, {125, 42, 648, 356}},
-    {IDC_KEY_PASSWORD_RADIO, L"BUTTON", BS_AUTORADIOBUTTON, 0, {144, 222, 300, 22}, 68, nullptr,
-     ControlFont::Normal},
-    {IDC_KEY_PASSWORD, L"EDIT", ES_PASSWORD, WS_EX_CLIENTEDGE, {142, 246, 494, 22}, 0, DefaultPasswordText,
-     ControlFont::Normal},
-    {IDC_KEY_FILE_RADIO, L"BUTTON", BS_AUTORADIOBUTTON, 0, {144, 276, 300, 22}, 69, nullptr, ControlFont::Normal},
-    {IDC_KEY_FILE, L"EDIT", 0, WS_EX_CLIENTEDGE, {142, 300, 456, 22}, 0, nullptr, ControlFont::Normal},
-    {IDC_KEY_FILE_BUTTON, L"ButtonExClass", BrowseButtonStyle, 0, {606, 300, 30, 22}, 0, L"...", ControlFont::None,
-     false, ControlKind::ButtonEx, 0, 0, 70},
-    {IDC_KEY_LEVEL_LABEL, L"STATIC", 0, 0, {144, 330, 300, 22}, 71, nullptr, ControlFont::Normal},
+    Frame(IDC_CRYPT_FRAME, {125, 42, 648, 356}),
+    RadioButton(IDC_KEY_PASSWORD_RADIO, keys::PasswordMode, {144, 222, 300, 22}),
+    Field(IDC_KEY_PASSWORD, {142, 246, 494, 22}, ES_PASSWORD, DefaultPasswordText),
+    RadioButton(IDC_KEY_FILE_RADIO, keys::KeyFileMode, {144, 276, 300, 22}),
+    Field(IDC_KEY_FILE, {142, 300, 456, 22}),
+    BrowseButton(IDC_KEY_FILE_BUTTON, {606, 300, 30, 22}, keys::ChooseKeyFileTip),
+    Label(IDC_KEY_LEVEL_LABEL, keys::LevelLabel, {144, 330, 300, 22}),
     {IDC_KEY_LEVEL_SLIDER, TRACKBAR_CLASSW, TBS_BOTH | TBS_NOTICKS | TBS_ENABLESELRANGE, 0, {136, 352, 470, 26}},
-    {IDC_KEY_LEVEL_TEXT, L"EDIT", ES_READONLY | ES_CENTER, WS_EX_CLIENTEDGE, {606, 354, 30, 22}, 0, L"7",
-     ControlFont::Normal},
+    Field(IDC_KEY_LEVEL_TEXT, {606, 354, 30, 22}, ES_READONLY | ES_CENTER, L"7"),
 };
 static_assert(ControlIdsUnique(KeyControls), "key control ids must be unique");
 
@@ -67,25 +62,21 @@ bool KeyFileBytes(std::vector<uint8_t>& key)
     case KeyFileResult::Ok:
         return true;
     case KeyFileResult::CannotOpen:
-        WarnUser(KeyFileMissingKey);
+        WarnUser(keys::KeyFileMissing);
         return false;
     case KeyFileResult::Empty:
-        WarnUser(KeyFileEmptyKey);
+        WarnUser(keys::KeyFileEmpty);
         return false;
     case KeyFileResult::TooLarge:
-        WarnUser(KeyFileTooLargeKey);
+        WarnUser(keys::KeyFileTooLarge);
         return false;
     case KeyFileResult::ReadFailed:
-        WarnUser(KeyFileUnreadableKey);
+        WarnUser(keys::KeyFileUnreadable);
         return false;
     }
     return false;
 }
 
-// The key source of the jobs: the key controls, asked once per file.
-struct ControlKeySource : KeySource {
-    bool FetchKey(std::vector<uint8_t>& key, uint8_t& level) override { return ReadCipherKey(key, level); }
-};
 
 // The transform's progress on a progress bar of the main window's page.
 class CipherProgressBar : public CipherProgress {
@@ -103,7 +94,63 @@ private:
     ProgressBarMover bar_;
 };
 
+// The key mode is stored at once; only the chosen mode's fields are usable.
+void OnKeyMode(bool keyFile)
+{
+    if (!WriteSetting(PasswordSection, L"Path", keyFile ? L"1" : L"0"))
+        ReportSettingNotSaved();
+    EnableWindow(MainControl(IDC_KEY_PASSWORD), !keyFile);
+    EnableWindow(MainControl(IDC_KEY_FILE), keyFile);
+    EnableWindow(MainControl(IDC_KEY_FILE_BUTTON), keyFile);
+}
+
+void OnChooseKeyFile()
+{
+    std::wstring path;
+    if (!ChooseKeyFile(path))
+        return;
+    SetWindowTextW(MainControl(IDC_KEY_FILE), path.c_str());
+    if (!WriteSetting(PasswordSection, L"PathString", path.c_str()))
+        ReportSettingNotSaved();
+}
+
+void ShowLevelReadout()
+{
+    const LRESULT level = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
+    wchar_t text[LevelTextLength] = L"";
+    wsprintfW(text, L"%i", static_cast<int>(level));
+    SetWindowTextW(MainControl(IDC_KEY_LEVEL_TEXT), text);
+}
+
 } // namespace
+
+bool ControlKeySource::FetchKey(std::vector<uint8_t>& key, uint8_t& level)
+{
+    return ReadCipherKey(key, level);
+}
+
+bool OnKeyControlCommand(int id)
+{
+    switch (id) {
+    case IDC_KEY_PASSWORD_RADIO:
+        OnKeyMode(false);
+        return true;
+    case IDC_KEY_FILE_RADIO:
+        OnKeyMode(true);
+        return true;
+    case IDC_KEY_FILE_BUTTON:
+        OnChooseKeyFile();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void OnKeyControlScroll(HWND, int request)
+{
+    if (request == TB_THUMBTRACK || request == TB_ENDTRACK)
+        ShowLevelReadout();
+}
 
 PageTable KeyControlsTable()
 {
@@ -135,16 +182,6 @@ bool ReadCipherKey(std::vector<uint8_t>& key, uint8_t& level)
     const LRESULT position = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
     level = static_cast<uint8_t>(position & 0xFF);
     return !key.empty();
-}
-
-TransformOutcome ApplyCipher(const std::wstring& source, const std::wstring& destination)
-{
-    ControlKeySource key;
-    TransformRequest request;
-    request.source = source;
-    request.destination = destination;
-    request.key = &key;
-    return TransformFile(request);
 }
 
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,

@@ -17,6 +17,13 @@ namespace quenzel {
 // page, shown with either page.
 PageTable KeyControlsTable();
 
+// The key controls' own commands: the two key-mode radio buttons and the
+// key file's "..." button. False when `id` is none of them.
+bool OnKeyControlCommand(int id);
+
+// The level slider moved: its position is shown as text beside it.
+void OnKeyControlScroll(HWND slider, int request);
+
 // Sets the key controls' start state: the level range, and the key mode and
 // key file stored in section PASSWORD.
 void InitKeyControls();
@@ -26,11 +33,13 @@ void InitKeyControls();
 // level slider. False, after telling the user why, when no key can be had.
 bool ReadCipherKey(std::vector<uint8_t>& key, uint8_t& level);
 
-// One file transformed with the key of the key controls, fetched anew for
-// this file (folder jobs: no progress bar).
-TransformOutcome ApplyCipher(const std::wstring& source, const std::wstring& destination);
+// The key source of the jobs: the key controls, asked once per file.
+struct ControlKeySource : KeySource {
+    bool FetchKey(std::vector<uint8_t>& key, uint8_t& level) override;
+};
 
-// The same, moving a progress bar as the bytes go through: the bar's range
+// One file transformed with the key of the key controls, fetched anew for
+// this file, moving a progress bar as the bytes go through: the bar's range
 // is set from the file's size (0 to 101, or 0 to size + 1 below 100 bytes)
 // and the bar is shown before the first byte.
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,

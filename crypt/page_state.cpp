@@ -1,17 +1,16 @@
 #include "crypt/page_state.h"
 
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/status.h"
 
 namespace quenzel {
 
 namespace {
-constexpr int FilePageInfoKey = 76;
-constexpr int FolderPageInfoKey = 105;
 } // namespace
 
-CryptPageState FilePageState(FilePageInfoKey);
-CryptPageState FolderPageState(FolderPageInfoKey);
+CryptPageState FilePageState(keys::FilePageInfo);
+CryptPageState FolderPageState(keys::FolderPageInfo);
 
 std::wstring CryptPageState::PageInfoText()
 {

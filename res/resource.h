@@ -55,9 +55,9 @@
 #define IDB_STRIP_OPTIONS 1011
 #define IDB_OPTIONS_PICTURE 1071
 
-// Dialogs of the main window
+// Dialogs of the main window; the transparency dialog's template goes by
+// its name, "IDD_TRANSPARENT".
 #define IDD_ABOUT 103
-#define IDD_TRANSPARENT 200
 #define IDC_ABOUT_ICON 10
 #define IDC_TRANSPARENT_PREVIEW 1177
 #define IDC_TRANSPARENT_SLIDER 1178

@@ -1,5 +1,6 @@
 // language.exe: lists the language files of the lang folder beside it and
 // makes the chosen one lang\default.lng, the file Quenzel reads at start.
+#include "base/shell.h"
 #include "lang/chooser/chooser_resource.h"
 #include "lang/chooser/language_files.h"
 
@@ -129,7 +130,7 @@ INT_PTR CALLBACK ChooserDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 // Lists the files; false, after telling the user, when there is nothing to choose.
 bool LoadState(ChooserState& state)
 {
-    state.langDir = ExecutableFolder() + LangFolderName;
+    state.langDir = quenzel::ExecutableFolder() + LangFolderName;
     switch (ListLanguageFiles(state.langDir, state.files)) {
     case ListResult::FolderMissing:
         ShowMessage(nullptr, ResourceText(IDS_FOLDER_MISSING, state.langDir), MB_ICONWARNING);

@@ -1,6 +1,7 @@
 #include "lang/chooser/language_files.h"
 
 #include "base/handles.h"
+#include "base/long_path.h"
 
 #include <windows.h>
 
@@ -10,6 +11,7 @@
 namespace chooser {
 
 namespace {
+using quenzel::ExtendedLengthPath;
 using quenzel::UniqueFile;
 using quenzel::UniqueFind;
 
@@ -19,17 +21,7 @@ constexpr wchar_t LanguageNameKey[] = L"1";
 constexpr DWORD LanguageNameLimit = 260;
 constexpr wchar_t TempNamePrefix[] = L"\\~default-";
 constexpr wchar_t TempNameSuffix[] = L".tmp";
-constexpr wchar_t LongPathPrefix[] = L"\\\\?\\";
-constexpr DWORD PathLimit = 32768;
 constexpr int TempNameAttempts = 100;
-
-// Paths beyond MAX_PATH work only in their extended form.
-std::wstring Extended(const std::wstring& path)
-{
-    if (path.size() < MAX_PATH || path.rfind(LongPathPrefix, 0) == 0)
-        return path;
-    return LongPathPrefix + path;
-}
 
 // A new, empty file beside default.lng; it also proves the folder takes new files.
 UniqueFile CreateTempFile(const std::wstring& langDir, std::wstring& tempPath)
@@ -37,7 +29,7 @@ UniqueFile CreateTempFile(const std::wstring& langDir, std::wstring& tempPath)
     const std::wstring stem = langDir + TempNamePrefix + std::to_wstring(GetCurrentProcessId()) + L"-";
     for (int attempt = 0; attempt < TempNameAttempts; ++attempt) {
         tempPath = stem + std::to_wstring(attempt) + TempNameSuffix;
-        UniqueFile file(CreateFileW(Extended(tempPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        UniqueFile file(CreateFileW(ExtendedLengthPath(tempPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file || GetLastError() != ERROR_FILE_EXISTS)
             return file;
@@ -47,7 +39,7 @@ UniqueFile CreateTempFile(const std::wstring& langDir, std::wstring& tempPath)
 
 bool FolderExists(const std::wstring& path)
 {
-    const DWORD attributes = GetFileAttributesW(Extended(path).c_str());
+    const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -75,7 +67,7 @@ ListResult ListLanguageFiles(const std::wstring& langDir, std::vector<LanguageFi
     if (!FolderExists(langDir))
         return ListResult::FolderMissing;
     WIN32_FIND_DATAW found;
-    UniqueFind find(FindFirstFileW(Extended(langDir + LanguagePattern).c_str(), &found));
+    UniqueFind find(FindFirstFileW(ExtendedLengthPath(langDir + LanguagePattern).c_str(), &found));
     if (find) {
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
@@ -110,7 +102,7 @@ int FindCurrentLanguage(const std::vector<LanguageFile>& files, const std::strin
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes)
 {
-    UniqueFile file(CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
@@ -137,28 +129,17 @@ CopyResult MakeDefaultLanguage(const std::wstring& langDir, const std::string& c
     // failure reported to the user is the write or the move itself.
     if (!WriteWholeFile(temp.Get(), content)) {
         temp.Reset();
-        DeleteFileW(Extended(tempPath).c_str());
+        DeleteFileW(ExtendedLengthPath(tempPath).c_str());
         return CopyResult::WriteFailed;
     }
     temp.Reset();
     const std::wstring target = langDir + L"\\" + DefaultLanguageName;
-    if (!MoveFileExW(Extended(tempPath).c_str(), Extended(target).c_str(),
+    if (!MoveFileExW(ExtendedLengthPath(tempPath).c_str(), ExtendedLengthPath(target).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(Extended(tempPath).c_str());
+        DeleteFileW(ExtendedLengthPath(tempPath).c_str());
         return CopyResult::ReplaceFailed;
     }
     return CopyResult::Ok;
-}
-
-std::wstring ExecutableFolder()
-{
-    std::wstring path(PathLimit, L'\0');
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), PathLimit);
-    path.resize(length);
-    const size_t slash = path.find_last_of(L'\\');
-    if (slash != std::wstring::npos)
-        path.resize(slash);
-    return path;
 }
 
 } // namespace chooser

@@ -30,9 +30,6 @@ enum class CopyResult { Ok, FolderNotWritable, WriteFailed, ReplaceFailed };
 // over default.lng in one step, so default.lng is never half written.
 CopyResult MakeDefaultLanguage(const std::wstring& langDir, const std::string& content);
 
-// The folder of the running executable.
-std::wstring ExecutableFolder();
-
 inline constexpr wchar_t DefaultLanguageName[] = L"default.lng";
 
 } // namespace chooser

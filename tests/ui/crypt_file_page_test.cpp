@@ -16,9 +16,17 @@ constexpr int DecryptButton = 1015;
 constexpr int ProgressBar = 1016;
 const std::vector<int> JobControls = JobControlsOf(EncryptButton, DecryptButton, ChooseButton, SourceField);
 
+constexpr int PreviewField = 1027;
+constexpr int LevelReadout = 1024;
+constexpr int PasswordRadio = 1025;
+constexpr int KeyFileRadio = 1160;
+constexpr int KeyFileField = 1161;
+constexpr int KeyFileButton = 1072;
+
 struct FileJobRun {
     std::wstring proposed;
     std::wstring resultOutput; // the result dialog's output view
+    std::wstring resultSource; // and its source view
 };
 
 // Runs a file job to its result dialog and closes that.
@@ -31,6 +39,7 @@ FileJobRun RunFileJob(Started& s, int command, const std::wstring& destination =
     if (!result)
         return run;
     run.resultOutput = FieldText(GetDlgItem(result, ResultOutputId));
+    run.resultSource = FieldText(GetDlgItem(result, ResultSourceId));
     EXPECT_TRUE(Press(result, IDOK));
     EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     return run;
@@ -86,10 +95,11 @@ TEST(FilePage, PasswordInTheAnsiCodePageAndExtremeLevels)
 {
     Started s;
     Start(s, "[MAIN]\n1=1\n", FilePageCommand);
-    const std::string plain = RandomBytes(99, 3);
     const std::string ansiPassword = "\x4D\xFC\x6C\x6C\x65\x72\x80"; // "Müller€" in Windows-1252
     SetFieldText(s.app.Control(PasswordField), L"M\u00FCller\u20AC");
     for (int level : {255, 7, 0}) {
+        // A source whose encrypted form is plain text (see RandomText).
+        const std::string plain = Transformed(RandomText(99, 3), ansiPassword, static_cast<unsigned char>(level));
         const std::wstring path = s.Work() + L"\\level" + std::to_wstring(level) + L".bin";
         ASSERT_TRUE(WriteFileBytes(path, plain));
         SendMessageW(s.app.Control(LevelSlider), TBM_SETPOS, TRUE, level);
@@ -110,7 +120,8 @@ TEST(FilePage, KeyFileAndAKeyFileThatIsGone)
     const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(key) + "\n[MAIN]\n1=1\n";
     Start(s, ini.c_str(), FilePageCommand);
     const std::wstring plain = s.Work() + L"\\c.bin";
-    const std::string bytes = RandomBytes(4096, 5);
+    // A source whose encrypted form is plain text (see RandomText).
+    const std::string bytes = Transformed(RandomText(4096, 5), keyBytes, 7);
     ASSERT_TRUE(WriteFileBytes(plain, bytes));
     SetFieldText(s.app.Control(SourceField), plain);
     RunFileJob(s, EncryptButton);
@@ -246,23 +257,43 @@ TEST(FilePage, ResultPreviewsOfUtf16AndAnsiText)
 TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
 {
     Started s;
-    Start(s, "[MAIN]\n0=1\n1=1\n", FilePageCommand);
-    const std::wstring name = L"recycled-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
-    const std::wstring plain = s.Work() + L"\\" + name;
-    ASSERT_TRUE(WriteFileBytes(plain, "to the bin"));
-    SetFieldText(s.app.Control(SourceField), plain);
-    RunFileJob(s, EncryptButton);
-    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed("to the bin", "MORVANTE", 7));
-    EXPECT_TRUE(WaitUntil([&] { return !FileExists(plain); }));
-    EXPECT_TRUE(FileExists(TrashFolder() + L"\\" + name)) << Narrow(TrashFolder());
-
-    // The destination typed as the source in other letters is the source:
-    // it is replaced in place and never sent to the bin.
-    const std::wstring other = s.Work() + L"\\same.txt";
-    ASSERT_TRUE(WriteFileBytes(other, "only copy"));
-    SetFieldText(s.app.Control(SourceField), other);
-    RunFileJob(s, EncryptButton, s.Work() + L"\\.\\SAME.TXT");
-    EXPECT_TRUE(ReadAll(other) == Transformed("only copy", "MORVANTE", 7));
+    Start(s, nullptr, FilePageCommand);
+    struct Case {
+        std::vector<int> checked; // 1056 asks for the bin, with 1057 (encrypting) or 1059 (decrypting)
+        int command;
+        std::wstring name;
+        std::wstring destination; // typed into the confirmation; empty: as proposed
+        std::wstring output;
+        bool recycled;
+    };
+    const std::wstring tag = std::to_wstring(GetCurrentProcessId());
+    const Case cases[] = {
+        {{1056, 1057}, EncryptButton, L"enc-" + tag + L".txt", L"", L"enc-" + tag + L".txt.enc", true},
+        {{1056, 1059}, DecryptButton, L"dec-" + tag + L".enc", L"", L"dec-" + tag + L".enc.dec", true},
+        {{1056}, EncryptButton, L"other-" + tag + L".txt", L"other-output.bin", L"other-output.bin", false},
+        {{1056, 1058}, DecryptButton, L"strip-" + tag + L".enc", L"", L"strip-" + tag, false},
+        // The destination typed as the source in other letters is the source:
+        // it is replaced in place and never sent to the bin.
+        {{1056, 1057}, EncryptButton, L"same.txt", L".\\SAME.TXT", L"same.txt", false},
+    };
+    for (const Case& c : cases) {
+        for (int id = 1056; id <= 1059; ++id) {
+            const bool on = std::find(c.checked.begin(), c.checked.end(), id) != c.checked.end();
+            SendMessageW(s.app.Control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+        const std::wstring source = s.Work() + L"\\" + c.name;
+        const std::string content = "content of " + Narrow(c.name);
+        ASSERT_TRUE(WriteFileBytes(source, content));
+        SetFieldText(s.app.Control(SourceField), source);
+        RunFileJob(s, c.command, c.destination.empty() ? L"" : s.Work() + L"\\" + c.destination);
+        EXPECT_TRUE(ReadAll(s.Work() + L"\\" + c.output) == Transformed(content, "MORVANTE", 7)) << Narrow(c.name);
+        if (c.recycled) {
+            EXPECT_TRUE(WaitUntil([&] { return !FileExists(source); })) << Narrow(c.name);
+            EXPECT_TRUE(FileExists(TrashFolder() + L"\\" + c.name)) << Narrow(TrashFolder());
+        } else if (c.output != c.name) {
+            EXPECT_TRUE(ReadAll(source) == content) << Narrow(c.name);
+        }
+    }
     EXPECT_TRUE(s.app.Close());
 }
 
@@ -289,6 +320,95 @@ TEST(FilePage, ReadOnlyDestinationStaysAndIsReported)
     EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The file cannot be opened.", 0), 0u);
     CloseHandle(held);
     EXPECT_TRUE(ReadAll(plain + L".enc") == "older output");
+    EXPECT_TRUE(s.app.Close());
+}
+
+// The key mode is stored at each click and comes back at the next start;
+// the key file chosen with its button is stored too; the level is not.
+TEST(KeyControls, ModeKeyFileAndLevelAcrossARestart)
+{
+    Started s;
+    Start(s, nullptr, FilePageCommand);
+    const std::wstring key = s.Work() + L"\\key file.bin";
+    ASSERT_TRUE(WriteFileBytes(key, "key"));
+    const auto expectMode = [&](bool keyFile, int line) {
+        EXPECT_EQ(SendMessageW(s.app.Control(KeyFileRadio), BM_GETCHECK, 0, 0) == BST_CHECKED, keyFile) << line;
+        EXPECT_EQ(SendMessageW(s.app.Control(PasswordRadio), BM_GETCHECK, 0, 0) == BST_CHECKED, !keyFile) << line;
+        EXPECT_EQ(IsWindowEnabled(s.app.Control(PasswordField)) != FALSE, !keyFile) << line;
+        EXPECT_EQ(IsWindowEnabled(s.app.Control(KeyFileField)) != FALSE, keyFile) << line;
+        EXPECT_EQ(IsWindowEnabled(s.app.Control(KeyFileButton)) != FALSE, keyFile) << line;
+    };
+    const auto storedMode = [&] {
+        return GetPrivateProfileIntW(L"PASSWORD", L"Path", -1, s.folder.IniPath().c_str());
+    };
+    expectMode(false, __LINE__);
+    PostClick(s.app.Control(KeyFileRadio));
+    ASSERT_TRUE(WaitUntil([&] { return storedMode() == 1; }));
+    expectMode(true, __LINE__);
+    PostMouseClick(s.app.Control(KeyFileButton));
+    ChooseInFileDialog(s.app, key);
+    ASSERT_TRUE(WaitUntil([&] { return FieldText(s.app.Control(KeyFileField)) == key; }));
+    // The End key moves the level to its top; the readout follows when the move ends.
+    PostMessageW(s.app.Control(LevelSlider), WM_KEYDOWN, VK_END, 0);
+    PostMessageW(s.app.Control(LevelSlider), WM_KEYUP, VK_END, 0);
+    EXPECT_TRUE(WaitUntil([&] { return FieldText(s.app.Control(LevelReadout)) == L"255"; }));
+
+    ASSERT_TRUE(s.app.Close());
+    ASSERT_TRUE(s.app.Start(s.folder, L"1"));
+    s.window = s.app.WaitForMainWindow();
+    ASSERT_NE(s.window, nullptr);
+    expectMode(true, __LINE__);
+    EXPECT_EQ(FieldText(s.app.Control(KeyFileField)), key);
+    EXPECT_EQ(SendMessageW(s.app.Control(LevelSlider), TBM_GETPOS, 0, 0), 7);
+    EXPECT_EQ(FieldText(s.app.Control(LevelReadout)), L"7");
+    PostClick(s.app.Control(PasswordRadio));
+    ASSERT_TRUE(WaitUntil([&] { return storedMode() == 0; }));
+    expectMode(false, __LINE__);
+    EXPECT_TRUE(s.app.Close());
+}
+
+// The source chooser: the size (past 4 GiB) and name in the page text,
+// the first bytes in the preview and later in the result's source view;
+// a file that cannot be opened is reported and changes nothing else.
+TEST(FilePage, SourceChooserShowsSizeAndPreviewAndReportsAFileItCannotOpen)
+{
+    Started s;
+    Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    const std::wstring large = s.Work() + L"\\five-gib";
+    ASSERT_TRUE(WriteFileBytes(large, "Large file begins here."));
+    {
+        HANDLE file = CreateFileW(large.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end;
+        end.QuadPart = 5LL << 30;
+        const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+        CloseHandle(file);
+        ASSERT_TRUE(sized);
+    }
+    PostCommand(s.window, ChooseButton);
+    ChooseInFileDialog(s.app, large);
+    EXPECT_TRUE(WaitUntil([&] { return StatusText(s, 1) == L"Size: 5 GB, file: five-gib"; })) << Narrow(StatusText(s, 1));
+    EXPECT_EQ(FieldText(s.app.Control(SourceField)), large);
+    EXPECT_EQ(FieldText(s.app.Control(PreviewField)), L"Large file begins here.");
+
+    const std::wstring small = s.Work() + L"\\small.txt";
+    ASSERT_TRUE(WriteFileBytes(small, "Small and plain."));
+    PostCommand(s.window, ChooseButton);
+    ChooseInFileDialog(s.app, small);
+    ASSERT_TRUE(WaitUntil([&] { return FieldText(s.app.Control(PreviewField)) == L"Small and plain."; }));
+    EXPECT_EQ(RunFileJob(s, EncryptButton).resultSource, L"Small and plain.");
+
+    HANDLE held = CreateFileW(large.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::wstring pageText = StatusText(s, 1);
+    PostCommand(s.window, ChooseButton);
+    ChooseInFileDialog(s.app, large);
+    EXPECT_EQ(DismissMessageBox(s.app),
+              L"The file cannot be opened.\nCheck that it exists and that no other program is using it.");
+    CloseHandle(held);
+    EXPECT_EQ(FieldText(s.app.Control(SourceField)), large);
+    EXPECT_EQ(FieldText(s.app.Control(PreviewField)), L"Small and plain.");
+    EXPECT_EQ(StatusText(s, 1), pageText);
     EXPECT_TRUE(s.app.Close());
 }
 

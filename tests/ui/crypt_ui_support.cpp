@@ -30,6 +30,15 @@ std::string RandomBytes(size_t n, unsigned seed)
     return cipherref::RandomBytes<std::string>(n, seed);
 }
 
+std::string RandomText(size_t n, unsigned seed)
+{
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 ";
+    std::string text = RandomBytes(n, seed);
+    for (char& c : text)
+        c = alphabet[static_cast<unsigned char>(c) % (sizeof alphabet - 1)];
+    return text;
+}
+
 void Start(Started& s, const char* ini, int pageCommand)
 {
     ASSERT_TRUE(s.folder.Ready());
@@ -41,9 +50,11 @@ void Start(Started& s, const char* ini, int pageCommand)
     s.window = s.app.WaitForMainWindow();
     ASSERT_NE(s.window, nullptr);
     PostCommand(s.window, pageCommand);
+    constexpr int FirstSlotField = 1077;
     constexpr int ShredderList = 1143;
     const int pathField = pageCommand == FilePageCommand     ? 1018
                           : pageCommand == FolderPageCommand ? 1046
+                          : pageCommand == SlotPageCommand   ? FirstSlotField
                                                              : ShredderList;
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(pathField)) != FALSE; }));
 }
@@ -137,6 +148,25 @@ void ChooseInFolderPicker(App& app, const std::wstring& folder)
     })) << Narrow(PickerSelection(app, picker));
     PostMessageW(picker, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+}
+
+void ChooseInFileDialog(App& app, const std::wstring& path)
+{
+    constexpr int NameEdit = 0x480;  // edt1
+    constexpr int NameCombo = 0x47C; // cmb13, the name field of newer dialogs
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        dialog = app.WaitForTopWindow(L"#32770", Millis(500));
+        return dialog && (GetDlgItem(dialog, NameEdit) || GetDlgItem(dialog, NameCombo));
+    }));
+    if (path.empty()) {
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    } else {
+        HWND name = GetDlgItem(dialog, NameEdit) ? GetDlgItem(dialog, NameEdit) : GetDlgItem(dialog, NameCombo);
+        SetFieldText(name, path);
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
 }
 
 std::vector<int> JobControlsOf(int encryptButton, int decryptButton, int chooseButton, int sourceField)

@@ -14,6 +14,7 @@ using namespace uitest;
 
 inline constexpr int FilePageCommand = 5009;
 inline constexpr int FolderPageCommand = 5010;
+inline constexpr int SlotPageCommand = 5011;
 inline constexpr int ShredderPageCommand = 5012;
 inline constexpr int StatusBarId = 1000;
 inline constexpr int ConfirmDestinationId = 1174;
@@ -28,6 +29,11 @@ inline constexpr int TabControlId = 1012;
 // byte i ^ level ^ key[i mod L]
 std::string Transformed(const std::string& data, const std::string& key, unsigned char level);
 std::string RandomBytes(size_t n, unsigned seed);
+// `n` pseudo-random letters, digits and spaces. A job whose output is such
+// text has a result dialog that every Wine lays out safely: the 64-bit
+// Uniscribe of Wine 8.0 crashes on a text run that starts with a combining
+// mark, and random bytes shown as text often give one.
+std::string RandomText(size_t n, unsigned seed);
 
 struct Started {
     Started();
@@ -66,6 +72,9 @@ void ConfirmJob(Started& s, int command, std::wstring* proposed = nullptr, const
 
 // Chooses a folder in the open folder picker and presses OK.
 void ChooseInFolderPicker(App& app, const std::wstring& folder);
+// Types a path into the open-file dialog's name field and presses OK, or
+// cancels the dialog when the path is empty.
+void ChooseInFileDialog(App& app, const std::wstring& path);
 
 // The controls a page disables while its job runs: its buttons and source
 // field, the password field, the level slider and the tabs.

@@ -1,6 +1,7 @@
 // The main window driven from the outside: tabs and pages, the options page,
 // the About box, the Options menu, the transparency dialog, the launchers
 // and the owner-drawn popups. Saves a picture of every tab and popup.
+#include "slots/slot_page_ids.h"
 #include "tests/support/ui_driver.h"
 
 #include <commctrl.h>
@@ -8,6 +9,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,6 +24,8 @@ constexpr int FirstPageCommand = 5008;
 constexpr int OptionsControlIds[] = {1011, 1051, 1052, 1053, 1054, 1055, 1056, 1057, 1058, 1059, 1060, 1061,
                                      1062, 1063, 1064, 1065, 1066, 1067, 1068, 1069, 1070, 1071};
 constexpr int WindowControlIds[] = {1000, 1001, 1002, 1012};
+// The slot page: frame, strip, group box and nine slots of seven controls.
+constexpr int SlotPageIds[] = {quenzel::IDC_SLOT_FRAME, quenzel::IDC_SLOT_BANNER, quenzel::IDC_SLOT_GROUP};
 constexpr Millis Briefly{1500};
 
 std::wstring ScreenshotDir()
@@ -86,7 +90,9 @@ void Start(Started& s, const char* ini = nullptr, const wchar_t* args = L"")
 TEST(MainWindow, EachTabShowsItsPageAndStatusText)
 {
     Started s;
-    Start(s);
+    // A few slots filled, for the picture of tab 3.
+    Start(s, "[OFTENRADIO]\n1=1\n3=1\n[OFTENPATHS]\n0=C:\\users\\Public\\Documents\\report.txt\n"
+             "1=C:\\users\\Public\\Pictures\n2=C:\\users\\Public\\notes.txt\n3=D:\\Backup\n");
     App& app = s.app;
     // Every control id is unique among the main window's children.
     std::multiset<int> ids;
@@ -109,6 +115,11 @@ TEST(MainWindow, EachTabShowsItsPageAndStatusText)
         if (tab == 3) {
             EXPECT_EQ(StatusInfo(app), L" 9 slots available for using");
         }
+        std::vector<int> slotIds(std::begin(SlotPageIds), std::end(SlotPageIds));
+        for (int id = quenzel::IDC_SLOT_FIRST; id <= quenzel::IDC_SLOT_LAST; ++id)
+            slotIds.push_back(id);
+        for (int id : slotIds)
+            EXPECT_EQ(Visible(app, id), tab == 3) << "tab " << tab << " control " << id;
         RedrawWindow(s.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         SaveScreenshot(s.window, L"main-tab-" + std::to_wstring(tab));
     }

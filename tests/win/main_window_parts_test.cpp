@@ -1,13 +1,20 @@
 // Parts of the main window tested in-process: the owner-drawn popup menus,
-// drawn into a bitmap and checked pixel by pixel, and the column sort.
+// drawn into a bitmap and checked pixel by pixel, their check marks, the
+// column sort and the colour change passed on to the controls.
+#include "app/behaviours.h"
+#include "app/command_ids.h"
+#include "app/main_window.h"
+#include "app/menu.h"
 #include "base/fonts.h"
 #include "base/list_sort.h"
+#include "base/shell.h"
 #include "base/tabs.h"
 #include "controls/owner_menu.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -239,6 +246,140 @@ TEST(OwnerMenu, DrawsSideBarCheckMarkShortcutAndSeparator)
     EXPECT_TRUE(AnyPixel(canvas, checkedBand, Same, GetSysColor(COLOR_ACTIVECAPTION)));
     EXPECT_TRUE(AnyPixel(canvas, checkedBand, Differs, GetSysColor(COLOR_ACTIVECAPTION)));
     DestroyMenu(menu.popup);
+}
+
+int TextWidthIn(const LOGFONTW& face, const wchar_t* text)
+{
+    HDC screen = GetDC(nullptr);
+    HFONT font = CreateFontIndirectW(&face);
+    HGDIOBJ old = SelectObject(screen, font);
+    SIZE size{};
+    GetTextExtentPoint32W(screen, text, lstrlenW(text), &size);
+    SelectObject(screen, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, screen);
+    return size.cx;
+}
+
+// Puts the system's non-client metrics back when the test ends.
+class SavedMetrics {
+public:
+    SavedMetrics()
+    {
+        saved_.cbSize = sizeof saved_;
+        ready_ = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof saved_, &saved_, 0) != FALSE;
+    }
+    ~SavedMetrics()
+    {
+        if (ready_)
+            SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof saved_, &saved_, 0);
+    }
+    SavedMetrics(const SavedMetrics&) = delete;
+    SavedMetrics& operator=(const SavedMetrics&) = delete;
+    bool Ready() const { return ready_; }
+    const NONCLIENTMETRICSW& Saved() const { return saved_; }
+
+private:
+    NONCLIENTMETRICSW saved_{};
+    bool ready_ = false;
+};
+
+TEST(OwnerMenu, MeasuresAndDrawsInTheSystemMenuFont)
+{
+    SavedMetrics metrics;
+    ASSERT_TRUE(metrics.Ready());
+    NONCLIENTMETRICSW large = metrics.Saved();
+    large.lfMenuFont.lfHeight = -30; // far from the GUI font
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof large, &large, 0));
+    // The font as the system keeps it.
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof large, &large, 0));
+    DrawnMenu menu = MakeMenu();
+    ASSERT_EQ(ConvertMenuToOwnerDraw(menu.popup, L"Test"), 1);
+    Measure(menu);
+    const LOGFONTW& face = large.lfMenuFont;
+    const int check = GetSystemMetrics(SM_CXMENUCHECK);
+    // Widest label (before a tab, or the whole text) plus widest shortcut.
+    const int label = std::max({TextWidthIn(face, L"&Open"), TextWidthIn(face, L"&Checked"),
+                                TextWidthIn(face, L"&Grey")});
+    const int textWidth = std::max(TextWidthIn(face, L"&Open\tCtrl+O"), label + TextWidthIn(face, L"Ctrl+O"));
+    EXPECT_EQ(static_cast<int>(menu.measured[0].itemWidth), SideBarWidth() + 2 * (check + 4) + 1 + textWidth);
+
+    // The drawn label runs as far as the menu font makes it, well past
+    // where the GUI font would end it.
+    Canvas canvas(menu.width, menu.height);
+    ASSERT_TRUE(canvas.Ready());
+    canvas.Fill(Unpainted);
+    Draw(menu, canvas, 2, 0);
+    LOGFONTW gui{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
+    const int textLeft = SideBarWidth() + check + 3;
+    const int guiEnd = textLeft + TextWidthIn(gui, L"Checked");
+    const int menuEnd = textLeft + TextWidthIn(face, L"Checked");
+    ASSERT_GT(menuEnd, guiEnd + 10);
+    EXPECT_TRUE(AnyPixel(canvas, RECT{guiEnd + 5, menu.tops[2], menuEnd, menu.tops[3]}, Same,
+                         GetSysColor(COLOR_MENUTEXT)));
+    DestroyMenu(menu.popup);
+}
+
+// The check marks of the Options menu come from the settings file and
+// follow each toggle, which stores the flag.
+TEST(OptionsMenu, CheckMarksShowTheStoredFlagsAndFollowEachToggle)
+{
+    wchar_t folder[MAX_PATH] = L"";
+    ASSERT_NE(GetTempPathW(MAX_PATH, folder), 0u);
+    SettingsPath = std::wstring(folder) + L"quenzel-menu-" + std::to_wstring(GetCurrentProcessId()) + L".ini";
+    ASSERT_TRUE(WritePrivateProfileStringW(L"OPTIONS", L"OnTop", L"1", SettingsPath.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"OPTIONS", L"ClearFont", L"1", SettingsPath.c_str()));
+    MainWindow = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr, nullptr,
+                                 nullptr);
+    ASSERT_NE(MainWindow, nullptr);
+    BuildMainMenu();
+    ASSERT_NE(MainMenu(), nullptr);
+    struct Row { int command; const wchar_t* key; bool storedAtStart; };
+    for (const Row row : {Row{CMD_ON_TOP, L"OnTop", true}, Row{CMD_MAGNET, L"Magnet", false},
+                          Row{CMD_CLEAR_FONT, L"ClearFont", true}}) {
+        const auto checked = [&] { return (GetMenuState(MainMenu(), row.command, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+        EXPECT_EQ(checked(), row.storedAtStart) << row.command;
+        ToggleOption(row.command, row.key);
+        EXPECT_EQ(checked(), !row.storedAtStart) << row.command;
+        EXPECT_EQ(GetPrivateProfileIntW(L"OPTIONS", row.key, -1, SettingsPath.c_str()), row.storedAtStart ? 0 : 1)
+            << row.command;
+    }
+    DestroyWindow(MainWindow);
+    MainWindow = nullptr;
+    DeleteFileW(SettingsPath.c_str());
+}
+
+int ColourChanges = 0;
+
+LRESULT CALLBACK CountColourChanges(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SYSCOLORCHANGE)
+        ++ColourChanges;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(MainWindowProc, PassesASystemColourChangeToEveryControl)
+{
+    WNDCLASSW main{};
+    main.lpfnWndProc = MainWindowProc;
+    main.lpszClassName = L"QuenzelTestMain";
+    WNDCLASSW child{};
+    child.lpfnWndProc = CountColourChanges;
+    child.lpszClassName = L"QuenzelTestControl";
+    ASSERT_TRUE(RegisterClassW(&main));
+    ASSERT_TRUE(RegisterClassW(&child));
+    HWND window = CreateWindowExW(0, main.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 300, 200, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    for (int id = 1; id <= 3; ++id)
+        CreateWindowExW(0, child.lpszClassName, L"", WS_CHILD, 0, 0, 10, 10, window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    SendMessageW(window, WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(ColourChanges, 3);
+    // Destroyed without the main window's own ending, which quits the thread.
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcW));
+    DestroyWindow(window);
 }
 
 // Two report lists in a hidden window, as the pages hold them.

@@ -40,6 +40,7 @@ TEST_F(ProgramResources, StringsMenuAcceleratorsManifestAndVersion)
     EXPECT_NE(FindResourceW(module_, MAKEINTRESOURCEW(IDR_MAINMENU), MAKEINTRESOURCEW(4) /* RT_MENU */), nullptr);
     EXPECT_NE(FindResourceW(module_, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24) /* RT_MANIFEST */), nullptr);
     EXPECT_NE(FindResourceW(module_, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16) /* RT_VERSION */), nullptr);
+    EXPECT_NE(FindResourceW(module_, L"IDD_TRANSPARENT", MAKEINTRESOURCEW(5) /* RT_DIALOG */), nullptr);
 
     HACCEL table = LoadAcceleratorsW(module_, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     ASSERT_NE(table, nullptr);

@@ -1,0 +1,394 @@
+#include "crypt/strong_format.h"
+
+#include <sodium.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+namespace quenzel {
+
+namespace {
+
+using StreamState = crypto_secretstream_xchacha20poly1305_state;
+
+static_assert(StrongSaltBytes == crypto_pwhash_argon2id_SALTBYTES);
+static_assert(StrongStreamHeaderBytes == crypto_secretstream_xchacha20poly1305_HEADERBYTES);
+static_assert(StrongChunkOverhead == crypto_secretstream_xchacha20poly1305_ABYTES);
+static_assert(StrongDefaultParams.opsLimit >= crypto_pwhash_argon2id_OPSLIMIT_MODERATE);
+static_assert(StrongDefaultParams.memKiB * 1024ull >= crypto_pwhash_argon2id_MEMLIMIT_MODERATE);
+
+constexpr size_t KeyBytes = crypto_secretstream_xchacha20poly1305_KEYBYTES;
+constexpr size_t SealedChunkBytes = StrongChunkBytes + StrongChunkOverhead;
+// Keys kept by a decryption job: a folder mixes files of a few jobs at most.
+constexpr size_t CachedKeysMax = 64;
+
+constexpr size_t VersionAt = sizeof StrongMagic;
+constexpr size_t OpsAt = VersionAt + 1;
+constexpr size_t MemAt = OpsAt + 4;
+constexpr size_t SaltAt = MemAt + 4;
+constexpr size_t StreamHeaderAt = SaltAt + StrongSaltBytes;
+static_assert(StreamHeaderAt + StrongStreamHeaderBytes == StrongHeaderBytes);
+
+using HeaderBytes = std::array<uint8_t, StrongHeaderBytes>;
+
+void PutLittleEndian32(uint8_t* at, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint32_t GetLittleEndian32(const uint8_t* at) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | at[i];
+    return value;
+}
+
+HeaderBytes MakeHeader(const KdfParams& params, const StrongSalt& salt, const uint8_t* streamHeader) {
+    HeaderBytes header{};
+    std::memcpy(header.data(), StrongMagic, sizeof StrongMagic);
+    header[VersionAt] = StrongVersion;
+    PutLittleEndian32(&header[OpsAt], params.opsLimit);
+    PutLittleEndian32(&header[MemAt], params.memKiB);
+    std::memcpy(&header[SaltAt], salt.data(), StrongSaltBytes);
+    std::memcpy(&header[StreamHeaderAt], streamHeader, StrongStreamHeaderBytes);
+    return header;
+}
+
+bool ParamsAcceptable(const KdfParams& params) {
+    return params.opsLimit >= crypto_pwhash_argon2id_OPSLIMIT_MIN && params.opsLimit <= StrongMaxParams.opsLimit &&
+           params.memKiB * 1024ull >= crypto_pwhash_argon2id_MEMLIMIT_MIN && params.memKiB <= StrongMaxParams.memKiB;
+}
+
+// Fills `data` as far as the reader gives; `got` falls short only at the end.
+bool ReadFull(ByteReader& reader, uint8_t* data, size_t length, size_t& got) {
+    got = 0;
+    while (got < length) {
+        size_t part = 0;
+        if (!reader.Read(data + got, length - got, part))
+            return false;
+        if (part == 0)
+            break;
+        got += part;
+    }
+    return true;
+}
+
+// Sizes a job's chunk buffers once; false when the memory is not there.
+bool ChunkBuffers(std::vector<uint8_t>& plain, std::vector<uint8_t>& cipher) {
+    try {
+        plain.resize(StrongChunkBytes);
+        cipher.resize(SealedChunkBytes);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+void WipeBuffer(std::vector<uint8_t>& buffer) {
+    if (!buffer.empty())
+        sodium_memzero(buffer.data(), buffer.size());
+}
+
+// Wipes a secretstream state when it goes.
+struct StreamStateOwner {
+    StreamState state;
+    ~StreamStateOwner() { sodium_memzero(&state, sizeof state); }
+};
+
+} // namespace
+
+// ---- secrets and key input ----
+
+SecretBytes::SecretBytes(const void* data, size_t size) : bytes_(size) {
+    if (size != 0)
+        std::memcpy(bytes_.data(), data, size);
+}
+
+SecretBytes::~SecretBytes() { Wipe(); }
+
+SecretBytes::SecretBytes(SecretBytes&& other) noexcept : bytes_(std::move(other.bytes_)) { other.bytes_.clear(); }
+
+SecretBytes& SecretBytes::operator=(SecretBytes&& other) noexcept {
+    if (this != &other) {
+        Wipe();
+        bytes_ = std::move(other.bytes_);
+        other.bytes_.clear();
+    }
+    return *this;
+}
+
+void SecretBytes::Wipe() {
+    if (!bytes_.empty())
+        sodium_memzero(bytes_.data(), bytes_.size());
+}
+
+bool SodiumReady() {
+    static const bool ready = sodium_init() >= 0;
+    return ready;
+}
+
+SecretBytes PasswordKeyInput(const std::string& utf8) { return SecretBytes(utf8.data(), utf8.size()); }
+
+namespace {
+
+// The code point at text[at], moving `at` past it.
+uint32_t NextCodePoint(const char16_t* text, size_t length, size_t& at) {
+    constexpr uint32_t Replacement = 0xFFFD;
+    const uint32_t unit = text[at++];
+    if (unit < 0xD800 || unit > 0xDFFF)
+        return unit;
+    if (unit > 0xDBFF || at == length || text[at] < 0xDC00 || text[at] > 0xDFFF)
+        return Replacement;
+    return 0x10000 + ((unit - 0xD800) << 10) + (text[at++] - 0xDC00u);
+}
+
+size_t Utf8Length(uint32_t codePoint) {
+    return codePoint < 0x80 ? 1 : codePoint < 0x800 ? 2 : codePoint < 0x10000 ? 3 : 4;
+}
+
+void PutUtf8(uint32_t codePoint, uint8_t* out) {
+    static const uint8_t leads[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    const size_t count = Utf8Length(codePoint);
+    for (size_t i = count - 1; i > 0; --i, codePoint >>= 6)
+        out[i] = static_cast<uint8_t>(0x80 | (codePoint & 0x3F));
+    out[0] = static_cast<uint8_t>(count == 1 ? codePoint : leads[count] | codePoint);
+}
+
+} // namespace
+
+SecretBytes PasswordKeyInput(const char16_t* utf16, size_t length) {
+    size_t bytes = 0;
+    for (size_t at = 0; at < length;)
+        bytes += Utf8Length(NextCodePoint(utf16, length, at));
+    SecretBytes input(bytes);
+    uint8_t* out = input.data();
+    for (size_t at = 0; at < length;) {
+        const uint32_t codePoint = NextCodePoint(utf16, length, at);
+        PutUtf8(codePoint, out);
+        out += Utf8Length(codePoint);
+    }
+    return input;
+}
+
+static_assert(sizeof(crypto_generichash_state) <= 384 && alignof(crypto_generichash_state) <= 64);
+
+KeyFileHasher::KeyFileHasher() {
+    SodiumReady();
+    crypto_generichash_init(reinterpret_cast<crypto_generichash_state*>(state_), nullptr, 0,
+                            crypto_generichash_BYTES);
+}
+
+KeyFileHasher::~KeyFileHasher() { sodium_memzero(state_, sizeof state_); }
+
+void KeyFileHasher::Update(const uint8_t* data, size_t length) {
+    crypto_generichash_update(reinterpret_cast<crypto_generichash_state*>(state_), data, length);
+}
+
+SecretBytes KeyFileHasher::Finish() {
+    SecretBytes digest(crypto_generichash_BYTES);
+    crypto_generichash_final(reinterpret_cast<crypto_generichash_state*>(state_), digest.data(), digest.size());
+    return digest;
+}
+
+StrongStatus DeriveStrongKey(const SecretBytes& keyInput, const KdfParams& params, const StrongSalt& salt,
+                             SecretBytes& key) {
+    if (!SodiumReady())
+        return StrongStatus::LibraryFailed;
+    if (!ParamsAcceptable(params))
+        return StrongStatus::BadParameters;
+    SecretBytes derived(KeyBytes);
+    // libsodium takes a null password only with length 0: give it a byte to point at.
+    static const uint8_t none = 0;
+    const char* password = reinterpret_cast<const char*>(keyInput.size() != 0 ? keyInput.data() : &none);
+    if (crypto_pwhash(derived.data(), derived.size(), password, keyInput.size(), salt.data(), params.opsLimit,
+                      static_cast<size_t>(params.memKiB) * 1024u, crypto_pwhash_ALG_ARGON2ID13) != 0)
+        return StrongStatus::OutOfMemory; // the parameters are valid, so only the memory can be missing
+    key = std::move(derived);
+    return StrongStatus::Ok;
+}
+
+bool IsStrongFormat(const uint8_t* start, size_t length) {
+    return length >= sizeof StrongMagic && std::memcmp(start, StrongMagic, sizeof StrongMagic) == 0;
+}
+
+uint64_t StrongEncryptedSize(uint64_t plaintextBytes) {
+    // Every full chunk, then the final chunk with the rest (possibly nothing).
+    const uint64_t fullChunks = plaintextBytes / StrongChunkBytes;
+    return StrongHeaderBytes + fullChunks * SealedChunkBytes + plaintextBytes % StrongChunkBytes +
+           StrongChunkOverhead;
+}
+
+// ---- encryption ----
+
+StrongEncryptor::~StrongEncryptor() {
+    WipeBuffer(plain_);
+    sodium_memzero(salt_.data(), salt_.size());
+}
+
+StrongStatus StrongEncryptor::Prepare(const SecretBytes& keyInput) {
+    if (!SodiumReady())
+        return StrongStatus::LibraryFailed;
+    StrongSalt salt;
+    randombytes_buf(salt.data(), salt.size());
+    return PrepareWith(keyInput, StrongDefaultParams, salt);
+}
+
+StrongStatus StrongEncryptor::PrepareWith(const SecretBytes& keyInput, const KdfParams& params,
+                                          const StrongSalt& salt) {
+    prepared_ = false;
+    const StrongStatus status = DeriveStrongKey(keyInput, params, salt, key_);
+    if (status != StrongStatus::Ok)
+        return status;
+    params_ = params;
+    salt_ = salt;
+    prepared_ = true;
+    return StrongStatus::Ok;
+}
+
+StrongStatus StrongEncryptor::Encrypt(ByteReader& source, ByteWriter& destination, StrongProgress* progress) {
+    return Run(source, destination, progress, nullptr);
+}
+
+StrongStatus StrongEncryptor::EncryptWithStreamHeader(ByteReader& source, ByteWriter& destination,
+                                                      const StrongStreamHeader& streamHeader) {
+    return Run(source, destination, nullptr, &streamHeader);
+}
+
+StrongStatus StrongEncryptor::Run(ByteReader& source, ByteWriter& destination, StrongProgress* progress,
+                                  const StrongStreamHeader* fixedHeader) {
+    if (!prepared_)
+        return StrongStatus::LibraryFailed;
+    if (!ChunkBuffers(plain_, cipher_))
+        return StrongStatus::OutOfMemory;
+
+    StreamStateOwner stream;
+    StrongStreamHeader streamHeader;
+    if (fixedHeader) {
+        // Pulling and pushing share one state: set up from a given header,
+        // it pushes exactly what a push with that header would.
+        streamHeader = *fixedHeader;
+        crypto_secretstream_xchacha20poly1305_init_pull(&stream.state, streamHeader.data(), key_.data());
+    } else {
+        crypto_secretstream_xchacha20poly1305_init_push(&stream.state, streamHeader.data(), key_.data());
+    }
+    const HeaderBytes header = MakeHeader(params_, salt_, streamHeader.data());
+    if (!destination.Write(header.data(), header.size()))
+        return StrongStatus::WriteFailed;
+
+    uint64_t done = 0;
+    bool first = true;
+    for (;;) {
+        size_t got = 0;
+        if (!ReadFull(source, plain_.data(), plain_.size(), got))
+            return StrongStatus::ReadFailed;
+        // A short chunk is the last one; a file of whole chunks ends with an empty one.
+        const bool last = got < plain_.size();
+        const unsigned char tag = last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
+                                       : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE;
+        unsigned long long sealed = 0;
+        crypto_secretstream_xchacha20poly1305_push(&stream.state, cipher_.data(), &sealed, plain_.data(), got,
+                                                   first ? header.data() : nullptr, first ? header.size() : 0, tag);
+        if (!destination.Write(cipher_.data(), static_cast<size_t>(sealed)))
+            return StrongStatus::WriteFailed;
+        done += got;
+        if (progress)
+            progress->Advanced(done);
+        if (last)
+            return StrongStatus::Ok;
+        first = false;
+    }
+}
+
+// ---- decryption ----
+
+StrongDecryptor::StrongDecryptor(SecretBytes keyInput) : keyInput_(std::move(keyInput)) {}
+
+StrongDecryptor::~StrongDecryptor() { WipeBuffer(plain_); }
+
+StrongStatus StrongDecryptor::KeyFor(const KdfParams& params, const StrongSalt& salt, const SecretBytes*& key) {
+    for (const CachedKey& cached : cache_) {
+        if (cached.params == params && cached.salt == salt) {
+            key = &cached.key;
+            return StrongStatus::Ok;
+        }
+    }
+    SecretBytes derived;
+    const StrongStatus status = DeriveStrongKey(keyInput_, params, salt, derived);
+    if (status != StrongStatus::Ok)
+        return status;
+    ++derivations_;
+    if (cache_.size() == CachedKeysMax)
+        cache_.erase(cache_.begin());
+    cache_.push_back(CachedKey{params, salt, std::move(derived)});
+    key = &cache_.back().key;
+    return StrongStatus::Ok;
+}
+
+StrongStatus StrongDecryptor::Decrypt(ByteReader& source, ByteWriter& destination, StrongProgress* progress) {
+    HeaderBytes header;
+    size_t got = 0;
+    if (!ReadFull(source, header.data(), header.size(), got))
+        return StrongStatus::ReadFailed;
+    if (!IsStrongFormat(header.data(), got))
+        return StrongStatus::NotStrongFormat;
+    if (got < header.size())
+        return StrongStatus::Truncated;
+    if (header[VersionAt] != StrongVersion)
+        return StrongStatus::UnsupportedVersion;
+    const KdfParams params{GetLittleEndian32(&header[OpsAt]), GetLittleEndian32(&header[MemAt])};
+    if (!ParamsAcceptable(params))
+        return StrongStatus::BadParameters;
+    StrongSalt salt;
+    std::memcpy(salt.data(), &header[SaltAt], salt.size());
+
+    const SecretBytes* key = nullptr;
+    const StrongStatus keyStatus = KeyFor(params, salt, key);
+    if (keyStatus != StrongStatus::Ok)
+        return keyStatus;
+    if (!ChunkBuffers(plain_, cipher_))
+        return StrongStatus::OutOfMemory;
+
+    StreamStateOwner stream;
+    if (crypto_secretstream_xchacha20poly1305_init_pull(&stream.state, &header[StreamHeaderAt], key->data()) != 0)
+        return StrongStatus::WrongKeyOrDamaged;
+
+    uint64_t done = 0;
+    bool first = true;
+    for (;;) {
+        if (!ReadFull(source, cipher_.data(), cipher_.size(), got))
+            return StrongStatus::ReadFailed;
+        if (got == 0)
+            return StrongStatus::Truncated;
+        unsigned long long opened = 0;
+        unsigned char tag = 0;
+        if (got < StrongChunkOverhead ||
+            crypto_secretstream_xchacha20poly1305_pull(&stream.state, plain_.data(), &opened, &tag, cipher_.data(),
+                                                       got, first ? header.data() : nullptr,
+                                                       first ? header.size() : 0) != 0)
+            return first ? StrongStatus::WrongKeyOrDamaged : StrongStatus::Damaged;
+        const bool last = tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL;
+        // Only the last chunk may be short, and only plain messages come before it.
+        if (!last && (tag != crypto_secretstream_xchacha20poly1305_TAG_MESSAGE || got < cipher_.size()))
+            return StrongStatus::Damaged;
+        if (last) {
+            uint8_t extra = 0;
+            size_t more = 0;
+            if (!ReadFull(source, &extra, 1, more))
+                return StrongStatus::ReadFailed;
+            if (more != 0)
+                return StrongStatus::Damaged;
+        }
+        if (!destination.Write(plain_.data(), static_cast<size_t>(opened)))
+            return StrongStatus::WriteFailed;
+        done += opened;
+        if (progress)
+            progress->Advanced(done);
+        if (last)
+            return StrongStatus::Ok;
+        first = false;
+    }
+}
+
+} // namespace quenzel

@@ -1,0 +1,254 @@
+#include "slots/slot_page.h"
+
+#include "base/choosers.h"
+#include "base/language.h"
+#include "base/messages.h"
+#include "base/page_kit.h"
+#include "base/settings.h"
+#include "base/shell.h"
+#include "base/status.h"
+#include "base/tabs.h"
+#include "controls/button_ex.h"
+#include "controls/page_table.h"
+#include "crypt/file_page_ids.h"
+#include "crypt/folder_page_ids.h"
+#include "res/resource.h"
+#include "slots/slot_page_ids.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <string>
+
+namespace quenzel {
+
+namespace {
+
+constexpr int GroupTextKey = 118;
+constexpr int BrowseTooltipKey = 119;
+constexpr int UseTooltipKey = 120;
+constexpr int ChooseFileTitleKey = 77;
+constexpr int ChooseFolderTitleKey = 106;
+constexpr wchar_t AllFilesFilter[] = L"All files (*.*)\0*.*\0";
+constexpr wchar_t KindSection[] = L"OFTENRADIO";
+constexpr wchar_t PathSection[] = L"OFTENPATHS";
+// Shown in status part 1 with the page; not a language text.
+constexpr wchar_t SlotPageInfo[] = L" 9 slots available for using";
+constexpr DWORD BrowseButtonStyle = BXS_ROUNDED | BS_ICON; // no icon given: the caption alone
+constexpr DWORD UseButtonStyle = BXS_ROUNDED | BS_ICON | BXS_IMAGEONLY;
+constexpr int SmallIconSize = 16;
+
+constexpr int FirstRowY = 70;
+constexpr int RowStep = 36;
+// Slot 0's icons sit a little lower than its row; the others' on it.
+constexpr int FirstRowIconY = 73;
+
+constexpr int AroundCount = 3;
+constexpr int RowCount = AroundCount + SlotCount * SlotIdStep;
+
+struct SlotRows {
+    ControlSpec rows[RowCount];
+};
+
+// The seven controls of slot `slot`, in the order they are created.
+constexpr void AddSlotRows(SlotRows& table, int& next, int slot)
+{
+    const int y = FirstRowY + RowStep * slot;
+    const int iconY = slot == 0 ? FirstRowIconY : y;
+    const auto id = [slot](int firstSlotId) { return SlotControlId(firstSlotId, slot); };
+    table.rows[next++] = {id(IDC_SLOT_FILE_RADIO_0), L"button", BS_RADIOBUTTON, 0, {150, y, 20, 24}, 0, nullptr,
+                          ControlFont::Normal};
+    table.rows[next++] = {id(IDC_SLOT_FOLDER_RADIO_0), L"button", BS_RADIOBUTTON, 0, {192, y, 20, 24}, 0, nullptr,
+                          ControlFont::Normal};
+    table.rows[next++] = {id(IDC_SLOT_FILE_ICON_0), L"static", SS_ICON, 0, {170, iconY, 0, 0}, 0, nullptr,
+                          ControlFont::None, false, ControlKind::Window, IDI_FILE_SMALL, SmallIconSize};
+    table.rows[next++] = {id(IDC_SLOT_FOLDER_ICON_0), L"static", SS_ICON, 0, {212, iconY, 0, 0}, 0, nullptr,
+                          ControlFont::None, false, ControlKind::Window, IDI_FOLDER_SMALL, SmallIconSize};
+    table.rows[next++] = {id(IDC_SLOT_PATH_0), L"EDIT", 0, WS_EX_CLIENTEDGE, {236, y, 446, 22}, 0, nullptr,
+                          ControlFont::Normal};
+    table.rows[next++] = {id(IDC_SLOT_BROWSE_0), L"ButtonExClass", BrowseButtonStyle, 0, {690, y, 30, 22}, 0, L"...",
+                          ControlFont::None, false, ControlKind::ButtonEx, 0, 0, BrowseTooltipKey};
+    table.rows[next++] = {id(IDC_SLOT_USE_0), L"ButtonExClass", UseButtonStyle, 0, {726, y, 30, 22}, 0, L"+",
+                          ControlFont::None, false, ControlKind::ButtonEx, IDI_SLOTS_SMALL, 0, UseTooltipKey};
+}
+
+constexpr SlotRows MakeSlotRows()
+{
+    SlotRows table{};
+    int next = 0;
+    table.rows[next++] = {IDC_SLOT_FRAME, L"STATIC", SS_GRAYFRAME, 0, {125, 42, 648, 356}};
+    table.rows[next++] = {IDC_SLOT_BANNER, L"STATIC", SS_BITMAP, 0, {115, 414, 670, 31}, 0, nullptr,
+                          ControlFont::None, false, ControlKind::Window, IDB_STRIP_SLOTS};
+    table.rows[next++] = {IDC_SLOT_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 634, 342}, GroupTextKey, nullptr,
+                          ControlFont::Bold};
+    for (int slot = 0; slot < SlotCount; ++slot)
+        AddSlotRows(table, next, slot);
+    return table;
+}
+
+constexpr SlotRows SlotControls = MakeSlotRows();
+static_assert(ControlIdsUnique(SlotControls.rows), "slot page ids must be unique");
+static_assert(SlotControls.rows[RowCount - 1].id == IDC_SLOT_LAST, "the last slot's use button ends the table");
+
+PageTable SlotTable()
+{
+    return MakePageTable(SlotControls.rows);
+}
+
+std::wstring SlotKey(int slot)
+{
+    return std::to_wstring(slot);
+}
+
+HWND SlotControl(int firstSlotId, int slot)
+{
+    return MainControl(SlotControlId(firstSlotId, slot));
+}
+
+// Which of a slot's seven controls `id` is, as the id of slot 0's; the slot
+// comes back in `slot`. 0 for an id outside the slots.
+int SlotPart(int id, int& slot)
+{
+    if (id < IDC_SLOT_FIRST || id > IDC_SLOT_LAST)
+        return 0;
+    slot = (id - IDC_SLOT_FIRST) / SlotIdStep;
+    return IDC_SLOT_FIRST + (id - IDC_SLOT_FIRST) % SlotIdStep;
+}
+
+bool FileKind(int slot)
+{
+    return Checked(SlotControlId(IDC_SLOT_FILE_RADIO_0, slot));
+}
+
+void ShowKind(int slot, bool folder)
+{
+    SendMessageW(SlotControl(IDC_SLOT_FILE_RADIO_0, slot), BM_SETCHECK, folder ? BST_UNCHECKED : BST_CHECKED, 0);
+    SendMessageW(SlotControl(IDC_SLOT_FOLDER_RADIO_0, slot), BM_SETCHECK, folder ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool StoredFolderKind(int slot)
+{
+    return ReadIntSetting(KindSection, SlotKey(slot).c_str(), 0) != 0;
+}
+
+void ChooseKind(int slot, bool folder)
+{
+    ShowKind(slot, folder);
+    if (WriteSetting(KindSection, SlotKey(slot).c_str(), folder ? L"1" : L"0"))
+        return;
+    ReportSettingNotSaved();
+    ShowKind(slot, StoredFolderKind(slot)); // the radios show what the file holds
+}
+
+std::wstring StoredPath(int slot)
+{
+    return ReadTextSetting(PathSection, SlotKey(slot).c_str());
+}
+
+void StorePath(int slot, const std::wstring& path)
+{
+    if (!WriteSetting(PathSection, SlotKey(slot).c_str(), path.c_str()))
+        ReportSettingNotSaved();
+}
+
+// A path typed into a slot is kept when the field loses the focus and when
+// the program closes, so it is not lost at exit; the file is written only
+// when the text differs from what it holds.
+void StoreTypedPath(int slot)
+{
+    const std::wstring typed = TextOf(SlotControl(IDC_SLOT_PATH_0, slot));
+    if (typed != StoredPath(slot))
+        StorePath(slot, typed);
+}
+
+LRESULT CALLBACK SlotFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR slot, DWORD_PTR)
+{
+    switch (message) {
+    case WM_KILLFOCUS:
+        StoreTypedPath(static_cast<int>(slot));
+        break;
+    case WM_DESTROY: // the main window closes: the fields still hold their texts
+        StoreTypedPath(static_cast<int>(slot));
+        RemoveWindowSubclass(field, SlotFieldProc, slot);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(field, message, wParam, lParam);
+}
+
+bool AskForFile(std::wstring& path)
+{
+    return ChooseExistingFile(LangText(ChooseFileTitleKey), AllFilesFilter, nullptr, MaxTextLength,
+                              OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path);
+}
+
+void BrowseSlot(int slot)
+{
+    std::wstring path;
+    const bool chosen = FileKind(slot) ? AskForFile(path) : ChooseFolder(LangText(ChooseFolderTitleKey), path);
+    if (!chosen)
+        return;
+    SetWindowTextW(SlotControl(IDC_SLOT_PATH_0, slot), path.c_str());
+    StorePath(slot, path);
+}
+
+// The path goes to the file or folder page as it stands, unexamined.
+void UseSlot(int slot)
+{
+    const std::wstring path = TextOf(SlotControl(IDC_SLOT_PATH_0, slot));
+    const bool file = FileKind(slot);
+    SetWindowTextW(MainControl(file ? IDC_FILE_SOURCE : IDC_FOLDER_SOURCE), path.c_str());
+    SelectTab(file ? FilePageIndex : FolderPageIndex);
+    if (path != StoredPath(slot))
+        StorePath(slot, path);
+}
+
+} // namespace
+
+void SlotPage_Create(HWND parent)
+{
+    CreatePageControls(parent, SlotTable());
+    for (int slot = 0; slot < SlotCount; ++slot)
+        SetWindowSubclass(SlotControl(IDC_SLOT_PATH_0, slot), SlotFieldProc, static_cast<UINT_PTR>(slot), 0);
+    LoadSlots();
+    RegisterPage(SlotPageIndex, PageRoutines{SlotPage_Show, SlotPage_OnCommand});
+}
+
+void SlotPage_Show(int showCommand)
+{
+    ShowPageControls(MainWindow, SlotTable(), showCommand);
+    if (showCommand != SW_HIDE)
+        SetStatusText(SlotPageInfo, 0, StatusInfoPart);
+}
+
+void SlotPage_OnCommand(int id)
+{
+    int slot = 0;
+    switch (SlotPart(id, slot)) {
+    case IDC_SLOT_FILE_RADIO_0:
+        ChooseKind(slot, false);
+        break;
+    case IDC_SLOT_FOLDER_RADIO_0:
+        ChooseKind(slot, true);
+        break;
+    case IDC_SLOT_BROWSE_0:
+        BrowseSlot(slot);
+        break;
+    case IDC_SLOT_USE_0:
+        UseSlot(slot);
+        break;
+    default:
+        break; // icons and fields carry no command
+    }
+}
+
+void LoadSlots()
+{
+    for (int slot = 0; slot < SlotCount; ++slot)
+        ShowKind(slot, StoredFolderKind(slot));
+    for (int slot = 0; slot < SlotCount; ++slot)
+        SetWindowTextW(SlotControl(IDC_SLOT_PATH_0, slot), StoredPath(slot).c_str());
+}
+
+} // namespace quenzel

@@ -1,0 +1,441 @@
+// The strong format's engine: round trips, refusal of every change, cut and
+// reordering, key input, and the test vectors of docs/format.md.
+#include "crypt/strong_format.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <initializer_list>
+#include <mutex>
+#include <sstream>
+#include <thread>
+#include <utility>
+
+namespace quenzel {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Cheap Argon2id costs, so that the many decryptions below stay quick.
+constexpr KdfParams FastParams{1, 8};
+constexpr StrongSalt FixedSalt{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+constexpr size_t Sealed = StrongChunkBytes + StrongChunkOverhead;
+
+class MemoryReader : public ByteReader {
+public:
+    explicit MemoryReader(const Bytes& bytes, size_t piece = SIZE_MAX) : bytes_(bytes), piece_(piece) {}
+    bool Read(uint8_t* data, size_t length, size_t& got) override {
+        got = std::min({length, piece_, bytes_.size() - at_});
+        if (got != 0)
+            std::memcpy(data, bytes_.data() + at_, got);
+        at_ += got;
+        return true;
+    }
+
+private:
+    const Bytes& bytes_;
+    size_t piece_;
+    size_t at_ = 0;
+};
+
+class MemoryWriter : public ByteWriter {
+public:
+    bool Write(const uint8_t* data, size_t length) override {
+        bytes.insert(bytes.end(), data, data + length);
+        return true;
+    }
+    Bytes bytes;
+};
+
+Bytes Pattern(size_t size) {
+    Bytes bytes(size);
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<uint8_t>(i % 251);
+    return bytes;
+}
+
+// The pieces [from, to) of `bytes`, one after another.
+Bytes Splice(const Bytes& bytes, std::initializer_list<std::pair<size_t, size_t>> pieces) {
+    Bytes spliced;
+    for (const auto& piece : pieces) {
+        const size_t at = spliced.size();
+        spliced.resize(at + piece.second - piece.first);
+        std::memcpy(spliced.data() + at, bytes.data() + piece.first, piece.second - piece.first);
+    }
+    return spliced;
+}
+
+Bytes Encrypt(StrongEncryptor& encryptor, const Bytes& plain, size_t piece = SIZE_MAX) {
+    MemoryReader reader(plain, piece);
+    MemoryWriter writer;
+    EXPECT_EQ(encryptor.Encrypt(reader, writer), StrongStatus::Ok);
+    return writer.bytes;
+}
+
+StrongStatus Decrypt(StrongDecryptor& decryptor, const Bytes& sealed, Bytes* plain = nullptr) {
+    MemoryReader reader(sealed);
+    MemoryWriter writer;
+    const StrongStatus status = decryptor.Decrypt(reader, writer);
+    if (plain)
+        *plain = writer.bytes;
+    return status;
+}
+
+std::string Hex(const uint8_t* data, size_t size) {
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (size_t i = 0; i < size; ++i) {
+        hex += digits[data[i] >> 4];
+        hex += digits[data[i] & 15];
+    }
+    return hex;
+}
+
+class StrongFormatTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SodiumReady());
+        ASSERT_EQ(encryptor_.PrepareWith(PasswordKeyInput("secret"), FastParams, FixedSalt), StrongStatus::Ok);
+    }
+    StrongEncryptor encryptor_;
+    StrongDecryptor decryptor_{PasswordKeyInput("secret")};
+};
+
+TEST_F(StrongFormatTest, RoundTripsEverySizeAroundChunkBoundaries) {
+    const size_t sizes[] = {0, 1, StrongChunkBytes - 1, StrongChunkBytes, StrongChunkBytes + 1,
+                            2 * StrongChunkBytes + 5};
+    for (size_t size : sizes) {
+        SCOPED_TRACE(size);
+        const Bytes plain = Pattern(size);
+        const Bytes sealed = Encrypt(encryptor_, plain, 4093); // the reader gives odd pieces
+        EXPECT_EQ(sealed.size(), StrongEncryptedSize(size));
+        EXPECT_TRUE(IsStrongFormat(sealed.data(), sealed.size()));
+        Bytes opened;
+        EXPECT_EQ(Decrypt(decryptor_, sealed, &opened), StrongStatus::Ok);
+        EXPECT_TRUE(opened == plain);
+    }
+    EXPECT_EQ(decryptor_.Derivations(), 1u); // one job's files share one derivation
+}
+
+TEST_F(StrongFormatTest, EachFileOfAJobHasItsOwnStreamHeader) {
+    const Bytes plain = Pattern(64);
+    const Bytes first = Encrypt(encryptor_, plain);
+    const Bytes second = Encrypt(encryptor_, plain);
+    EXPECT_TRUE(std::equal(first.begin(), first.begin() + StrongHeaderBytes - StrongStreamHeaderBytes,
+                           second.begin()));
+    EXPECT_FALSE(first == second);
+}
+
+TEST_F(StrongFormatTest, WrongPasswordWritesNothing) {
+    const Bytes sealed = Encrypt(encryptor_, Pattern(100));
+    StrongDecryptor wrong(PasswordKeyInput("Secret"));
+    Bytes opened;
+    EXPECT_EQ(Decrypt(wrong, sealed, &opened), StrongStatus::WrongKeyOrDamaged);
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(StrongFormatTest, EveryBitFlipOfASmallFileIsRefusedBeforeAnythingIsWritten) {
+    const Bytes sealed = Encrypt(encryptor_, Pattern(100));
+    for (size_t bit = 0; bit < sealed.size() * 8; ++bit) {
+        Bytes changed = sealed;
+        changed[bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
+        Bytes opened;
+        const StrongStatus status = Decrypt(decryptor_, changed, &opened);
+        ASSERT_NE(status, StrongStatus::Ok) << "bit " << bit;
+        ASSERT_TRUE(opened.empty()) << "bit " << bit;
+    }
+}
+
+TEST_F(StrongFormatTest, FlipsInEveryChunkOfALargerFileAreRefused) {
+    const Bytes sealed = Encrypt(encryptor_, Pattern(2 * StrongChunkBytes + 3));
+    const size_t positions[] = {StrongHeaderBytes, StrongHeaderBytes + Sealed - 1, StrongHeaderBytes + Sealed,
+                                StrongHeaderBytes + Sealed + Sealed / 2, StrongHeaderBytes + 2 * Sealed,
+                                sealed.size() - 1};
+    for (size_t at : positions) {
+        Bytes changed = sealed;
+        changed[at] ^= 0x10;
+        EXPECT_NE(Decrypt(decryptor_, changed), StrongStatus::Ok) << "byte " << at;
+    }
+}
+
+TEST_F(StrongFormatTest, CutsAtAndBetweenChunkBoundariesAreRefused) {
+    const Bytes sealed = Encrypt(encryptor_, Pattern(StrongChunkBytes + 10));
+    const struct {
+        size_t length;
+        StrongStatus status;
+    } cuts[] = {
+        {0, StrongStatus::NotStrongFormat},
+        {5, StrongStatus::NotStrongFormat},
+        {8, StrongStatus::Truncated},
+        {StrongHeaderBytes - 1, StrongStatus::Truncated},
+        {StrongHeaderBytes, StrongStatus::Truncated},
+        {StrongHeaderBytes + 1, StrongStatus::WrongKeyOrDamaged},
+        {StrongHeaderBytes + Sealed - 1, StrongStatus::WrongKeyOrDamaged},
+        {StrongHeaderBytes + Sealed, StrongStatus::Truncated},
+        {StrongHeaderBytes + Sealed + 16, StrongStatus::Damaged},
+        {sealed.size() - 1, StrongStatus::Damaged},
+    };
+    for (const auto& cut : cuts) {
+        const Bytes shorter(sealed.begin(), sealed.begin() + static_cast<std::ptrdiff_t>(cut.length));
+        EXPECT_EQ(Decrypt(decryptor_, shorter), cut.status) << "cut at " << cut.length;
+    }
+    Bytes longer = sealed;
+    longer.push_back(0);
+    EXPECT_EQ(Decrypt(decryptor_, longer), StrongStatus::Damaged);
+}
+
+TEST_F(StrongFormatTest, SwappedOrDroppedChunksAreRefused) {
+    const Bytes sealed = Encrypt(encryptor_, Pattern(2 * StrongChunkBytes + 10));
+    const auto at = [](size_t index) { return StrongHeaderBytes + index * Sealed; };
+    const Bytes swapped = Splice(sealed, {{0, at(0)}, {at(1), at(2)}, {at(0), at(1)}, {at(2), sealed.size()}});
+    EXPECT_EQ(Decrypt(decryptor_, swapped), StrongStatus::WrongKeyOrDamaged);
+    const Bytes laterSwapped = Splice(sealed, {{0, at(1)}, {at(2), sealed.size()}, {at(1), at(2)}});
+    EXPECT_EQ(Decrypt(decryptor_, laterSwapped), StrongStatus::Damaged);
+    const Bytes dropped = Splice(sealed, {{0, at(1)}, {at(2), sealed.size()}});
+    EXPECT_EQ(Decrypt(decryptor_, dropped), StrongStatus::Damaged);
+}
+
+TEST_F(StrongFormatTest, APasswordIsItsUtf8BytesWhateverTheCodePage) {
+    StrongEncryptor encryptor;
+    ASSERT_EQ(encryptor.PrepareWith(PasswordKeyInput(u8"M\u00fcller\u20ac"), FastParams, FixedSalt),
+              StrongStatus::Ok);
+    const Bytes sealed = Encrypt(encryptor, Pattern(10));
+    StrongDecryptor utf8(PasswordKeyInput("M\xc3\xbcller\xe2\x82\xac"));
+    EXPECT_EQ(Decrypt(utf8, sealed), StrongStatus::Ok);
+    StrongDecryptor windows1252(PasswordKeyInput("M\xfcller\x80"));
+    EXPECT_EQ(Decrypt(windows1252, sealed), StrongStatus::WrongKeyOrDamaged);
+}
+
+TEST(StrongPasswordInput, Utf16BecomesUtf8) {
+    const struct {
+        std::u16string text;
+        const char* utf8;
+    } rows[] = {
+        {u"M\u00fcller\u20ac", "4dc3bc6c6c6572e282ac"},
+        {u"\U0001F511", "f09f9491"},           // a pair of surrogates: one 4-byte letter
+        {std::u16string(1, u'\xDC00'), "efbfbd"}, // a lone surrogate: U+FFFD
+        {u"\xD800x", "efbfbd78"},
+        {u"", ""},
+    };
+    for (const auto& row : rows) {
+        const SecretBytes input = PasswordKeyInput(row.text.data(), row.text.size());
+        EXPECT_EQ(Hex(input.data(), input.size()), row.utf8);
+    }
+}
+
+TEST_F(StrongFormatTest, FailedWritesAndForeignDataAreReported) {
+    struct FailingWriter : ByteWriter {
+        bool Write(const uint8_t*, size_t) override { return false; }
+    } failing;
+    const Bytes plain = Pattern(10);
+    MemoryReader reader(plain);
+    EXPECT_EQ(encryptor_.Encrypt(reader, failing), StrongStatus::WriteFailed);
+    EXPECT_EQ(Decrypt(decryptor_, Pattern(200)), StrongStatus::NotStrongFormat);
+    Bytes later = Encrypt(encryptor_, plain);
+    later[sizeof StrongMagic] = StrongVersion + 1;
+    EXPECT_EQ(Decrypt(decryptor_, later), StrongStatus::UnsupportedVersion);
+}
+
+// More than 4 GiB, encrypted and decrypted at once through a pipe of a few
+// chunks, so memory stays bounded and nothing is stored.
+class Pipe : public ByteWriter, public ByteReader {
+public:
+    bool Write(const uint8_t* data, size_t length) override {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return parts_.size() < 4; });
+        parts_.emplace_back(data, data + length);
+        changed_.notify_all();
+        return true;
+    }
+    void Close() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closed_ = true;
+        changed_.notify_all();
+    }
+    bool Read(uint8_t* data, size_t length, size_t& got) override {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return !parts_.empty() || closed_; });
+        got = 0;
+        if (parts_.empty())
+            return true;
+        Bytes& part = parts_.front();
+        got = std::min(length, part.size() - taken_);
+        std::memcpy(data, part.data() + taken_, got);
+        taken_ += got;
+        if (taken_ == part.size()) {
+            parts_.pop_front();
+            taken_ = 0;
+            changed_.notify_all();
+        }
+        return true;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Bytes> parts_;
+    size_t taken_ = 0;
+    bool closed_ = false;
+};
+
+TEST_F(StrongFormatTest, MoreThanFourGibibytesRoundTripInBoundedMemory) {
+    constexpr uint64_t size = (4ull << 30) + 3;
+    struct Source : ByteReader {
+        uint64_t left = size;
+        bool Read(uint8_t* data, size_t length, size_t& got) override {
+            got = static_cast<size_t>(std::min<uint64_t>(length, left));
+            std::memset(data, static_cast<int>(left & 0xFF), got);
+            left -= got;
+            return true;
+        }
+    } source;
+    struct Check : ByteWriter {
+        uint64_t bytes = 0;
+        bool Write(const uint8_t*, size_t length) override {
+            bytes += length;
+            return true;
+        }
+    } check;
+    Pipe pipe;
+    StrongStatus encrypted = StrongStatus::LibraryFailed;
+    std::thread writer([&] {
+        encrypted = encryptor_.Encrypt(source, pipe);
+        pipe.Close();
+    });
+    EXPECT_EQ(decryptor_.Decrypt(pipe, check), StrongStatus::Ok);
+    writer.join();
+    EXPECT_EQ(encrypted, StrongStatus::Ok);
+    EXPECT_EQ(check.bytes, size);
+}
+
+// ---- the test vectors of docs/format.md ----
+
+struct Vector {
+    const char* name;
+    Bytes keyInput;        // password bytes, or the key file's content
+    bool keyFile;
+    const char* keyFileHash; // hex; "" for a password
+    KdfParams params;
+    StrongSalt salt;
+    StrongStreamHeader streamHeader;
+    Bytes plaintext;
+    const char* derivedKey; // hex
+    const char* file;       // hex of the whole file, or of its BLAKE2b-256 when `fileIsHash`
+    bool fileIsHash;
+};
+
+StrongSalt CountingSalt(uint8_t from) {
+    StrongSalt salt;
+    for (size_t i = 0; i < salt.size(); ++i)
+        salt[i] = static_cast<uint8_t>(from + i);
+    return salt;
+}
+
+StrongStreamHeader CountingStreamHeader(uint8_t from) {
+    StrongStreamHeader header;
+    for (size_t i = 0; i < header.size(); ++i)
+        header[i] = static_cast<uint8_t>(from + i);
+    return header;
+}
+
+Bytes Text(const char* text) { return Bytes(text, text + std::strlen(text)); }
+
+std::vector<Vector> Vectors() {
+    Bytes keyFile(256);
+    for (size_t i = 0; i < keyFile.size(); ++i)
+        keyFile[i] = static_cast<uint8_t>(i);
+    return {
+        {"1", Text("M\xc3\xbcller\xe2\x82\xac"), false, "", StrongDefaultParams, CountingSalt(0x00),
+         CountingStreamHeader(0x10), Text("Quenzel strong format\n"),
+         "8c029ed3a8878bbce813bd7d99ea2e6ee44f91569da4b1f4ffd6446c99de6e54",
+         "89515a530d0a1a0a010300000000000400000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f2021222324252627d74e43"
+         "573e10e7bee6aea0da9cb230793dab6d28564aaf9cf3fea94efe8f2ee670e50ca31e121d",
+         false},
+        {"2", keyFile, true, "39a7eb9fedc19aabc83425c6755dd90e6f9d0c804964a1f4aaeea3b9fb599835", KdfParams{2, 64 * 1024},
+         CountingSalt(0x40), CountingStreamHeader(0x50), Bytes(),
+         "69b7c3742e32b11b06390d82abf2024a743b1f22005413dcc8419c895370c8e4",
+         "89515a530d0a1a0a010200000000000100404142434445464748494a4b4c4d4e4f505152535455565758595a5b5c5d5e5f6061626364656667db3261"
+         "21509c7e01a41a1c5b395112450e",
+         false},
+        {"3", keyFile, true, "39a7eb9fedc19aabc83425c6755dd90e6f9d0c804964a1f4aaeea3b9fb599835", KdfParams{2, 64 * 1024},
+         CountingSalt(0x40), CountingStreamHeader(0x50), Pattern(StrongChunkBytes + 5),
+         "69b7c3742e32b11b06390d82abf2024a743b1f22005413dcc8419c895370c8e4",
+         "10bda7a8d94d426ccc7eb0cf2c5bd923a09922a8cd4988c99ae583fe32c3ffed", true},
+    };
+}
+
+SecretBytes VectorKeyInput(const Vector& vector) {
+    if (!vector.keyFile)
+        return SecretBytes(vector.keyInput.data(), vector.keyInput.size());
+    KeyFileHasher hasher;
+    hasher.Update(vector.keyInput.data(), 100); // in pieces, as a file is read
+    hasher.Update(vector.keyInput.data() + 100, vector.keyInput.size() - 100);
+    return hasher.Finish();
+}
+
+std::string FileHex(const Vector& vector, const Bytes& file) {
+    if (!vector.fileIsHash)
+        return Hex(file.data(), file.size());
+    KeyFileHasher hasher; // BLAKE2b-256, as for key files
+    hasher.Update(file.data(), file.size());
+    const SecretBytes digest = hasher.Finish();
+    return Hex(digest.data(), digest.size());
+}
+
+Bytes FromHex(const std::string& hex) {
+    Bytes bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
+TEST(StrongFormatVectors, EncryptAndDecryptAsDocumented) {
+    ASSERT_TRUE(SodiumReady());
+    for (const Vector& vector : Vectors()) {
+        SCOPED_TRACE(vector.name);
+        const SecretBytes input = VectorKeyInput(vector);
+        EXPECT_EQ(vector.keyFile ? Hex(input.data(), input.size()) : "", vector.keyFileHash);
+        SecretBytes key;
+        ASSERT_EQ(DeriveStrongKey(input, vector.params, vector.salt, key), StrongStatus::Ok);
+        EXPECT_EQ(Hex(key.data(), key.size()), vector.derivedKey);
+
+        StrongEncryptor encryptor;
+        ASSERT_EQ(encryptor.PrepareWith(input, vector.params, vector.salt), StrongStatus::Ok);
+        MemoryReader reader(vector.plaintext);
+        MemoryWriter writer;
+        ASSERT_EQ(encryptor.EncryptWithStreamHeader(reader, writer, vector.streamHeader), StrongStatus::Ok);
+        EXPECT_EQ(FileHex(vector, writer.bytes), vector.file);
+
+        if (!vector.fileIsHash) { // the stored file decrypts back
+            StrongDecryptor decryptor{SecretBytes(input.data(), input.size())};
+            Bytes opened;
+            EXPECT_EQ(Decrypt(decryptor, FromHex(vector.file), &opened), StrongStatus::Ok);
+            EXPECT_TRUE(opened == vector.plaintext);
+        }
+    }
+}
+
+#ifdef QUENZEL_FORMAT_DOC
+TEST(StrongFormatVectors, AreTheOnesTheFormatDocumentShows) {
+    std::ifstream doc(QUENZEL_FORMAT_DOC);
+    ASSERT_TRUE(doc) << QUENZEL_FORMAT_DOC;
+    std::stringstream text;
+    text << doc.rdbuf();
+    std::string joined; // hex may be wrapped over lines in the document
+    for (char c : text.str())
+        if (c != '\n' && c != ' ')
+            joined += c;
+    for (const Vector& vector : Vectors()) {
+        EXPECT_NE(joined.find(vector.derivedKey), std::string::npos) << "vector " << vector.name;
+        EXPECT_NE(joined.find(vector.keyFileHash), std::string::npos) << "vector " << vector.name;
+        EXPECT_NE(joined.find(vector.file), std::string::npos) << "vector " << vector.name;
+    }
+}
+#endif
+
+} // namespace
+} // namespace quenzel
