@@ -3,6 +3,7 @@
 #include "base/handles.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/long_path.h"
 #include "base/messages.h"
 #include "base/shell.h"
 
@@ -36,6 +37,17 @@ std::wstring ListItemText(HWND list, int index)
                                         reinterpret_cast<LPARAM>(&item));
     text.resize(length > 0 ? static_cast<size_t>(length) : 0);
     return text;
+}
+
+bool ReadableFileSize(const std::wstring& path, uint64_t& size)
+{
+    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER bytes{};
+    if (!file || !GetFileSizeEx(file.Get(), &bytes))
+        return false;
+    size = static_cast<uint64_t>(bytes.QuadPart);
+    return true;
 }
 
 bool Checked(int id)

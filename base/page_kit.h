@@ -17,6 +17,8 @@ std::wstring TextOf(HWND window);
 std::wstring ListItemText(HWND list, int index);
 // True when the main window's check box or radio button `id` is checked.
 bool Checked(int id);
+// The size of a file that can be opened for reading; false when it cannot.
+bool ReadableFileSize(const std::wstring& path, uint64_t& size);
 
 // A warning box owned by the main window, captioned with the language text
 // `captionKey`.

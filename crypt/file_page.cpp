@@ -101,15 +101,13 @@ void ChooseSourceFile()
     if (!AskForSourceFile(path))
         return;
     SetWindowTextW(MainControl(IDC_FILE_SOURCE), path.c_str());
-    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.Get(), &size)) {
+    uint64_t size = 0;
+    if (!ReadableFileSize(path, size)) {
         WarnUser(keys::SourceCannotOpen);
         return;
     }
     wchar_t sizeText[SizeTextLength] = L"";
-    FormatSize(sizeText, static_cast<uint64_t>(size.QuadPart), SizeTextLength);
+    FormatSize(sizeText, size, SizeTextLength);
     const std::wstring title = PathTitle(path);
     FilePageState.SetPageInfoText(FormatLangText(keys::SizeInfo, MaxTextLength, sizeText, title.c_str()));
     file.Reset();

@@ -160,15 +160,13 @@ void AddShredFile()
     if (!ChooseExistingFile(LangText(keys::ShredFileTitle), AllFilesFilter, nullptr, MaxTextLength,
                             OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path))
         return;
-    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.Get(), &size)) {
+    uint64_t size = 0;
+    if (!ReadableFileSize(path, size)) {
         WarnUser(keys::SourceCannotOpen);
         return;
     }
     ListFiller filler(IDC_SHRED_LIST);
-    filler.Add(ListRow{path, SizeText(static_cast<uint64_t>(size.QuadPart))});
+    filler.Add(ListRow{path, SizeText(size)});
     filler.Finish();
     ShowRowCount();
 }
