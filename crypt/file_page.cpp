@@ -110,7 +110,6 @@ void ChooseSourceFile()
     FormatSize(sizeText, size, SizeTextLength);
     const std::wstring title = PathTitle(path);
     FilePageState.SetPageInfoText(FormatLangText(keys::SizeInfo, MaxTextLength, sizeText, title.c_str()));
-    file.Reset();
     LoadTextPreview(path, MainControl(IDC_FILE_PREVIEW));
 }
 
