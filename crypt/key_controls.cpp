@@ -12,6 +12,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace quenzel {
 
 namespace {
@@ -23,7 +25,7 @@ constexpr wchar_t DefaultPasswordText[] = L"MORVANTE";
 constexpr wchar_t PasswordSection[] = L"PASSWORD";
 constexpr int ByteProgressMaximum = 101;
 constexpr int LevelTextLength = 50;
-// The password is read into a buffer of this many bytes, terminator included.
+// The longest password, in ANSI bytes, is one less than this.
 constexpr int PasswordBufferBytes = 32767;
 
 constexpr ControlSpec KeyControls[] = {
@@ -45,15 +47,29 @@ bool PasswordMode()
 }
 
 // The password field's text as the ANSI code page spells it.
-std::vector<uint8_t> PasswordBytes()
+// The password field's text as the ANSI code page spells it, cut to the
+// longest password the format takes. A typed password never falls back to
+// the default: false (after a message) when it cannot be converted.
+bool PasswordBytes(std::vector<uint8_t>& key)
 {
     const std::wstring text = TextOf(MainControl(IDC_KEY_PASSWORD));
-    std::vector<char> ansi(PasswordBufferBytes, '\0');
-    int length = 0;
-    if (!text.empty())
-        length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), ansi.data(),
-                                     PasswordBufferBytes - 1, nullptr, nullptr);
-    return PasswordKeyBytes(ansi.data(), static_cast<size_t>(length > 0 ? length : 0));
+    if (text.empty()) {
+        key = PasswordKeyBytes(nullptr, 0);
+        return true;
+    }
+    const int textLength = static_cast<int>(text.size());
+    const int needed = WideCharToMultiByte(CP_ACP, 0, text.c_str(), textLength, nullptr, 0, nullptr, nullptr);
+    std::vector<char> ansi(needed > 0 ? static_cast<size_t>(needed) : 0);
+    const int length = needed > 0 ? WideCharToMultiByte(CP_ACP, 0, text.c_str(), textLength, ansi.data(), needed,
+                                                        nullptr, nullptr)
+                                  : 0;
+    if (length <= 0) {
+        WarnUser(keys::PasswordUnreadable);
+        return false;
+    }
+    const size_t kept = std::min<size_t>(static_cast<size_t>(length), PasswordBufferBytes - 1);
+    key = PasswordKeyBytes(ansi.data(), kept);
+    return true;
 }
 
 bool KeyFileBytes(std::vector<uint8_t>& key)
@@ -175,9 +191,7 @@ void InitKeyControls()
 
 bool ReadCipherKey(std::vector<uint8_t>& key, uint8_t& level)
 {
-    if (PasswordMode())
-        key = PasswordBytes();
-    else if (!KeyFileBytes(key))
+    if (PasswordMode() ? !PasswordBytes(key) : !KeyFileBytes(key))
         return false;
     const LRESULT position = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
     level = static_cast<uint8_t>(position & 0xFF);

@@ -111,6 +111,24 @@ TEST(FilePage, PasswordInTheAnsiCodePageAndExtremeLevels)
     EXPECT_TRUE(s.app.Close());
 }
 
+// A password longer than the format takes is cut to its 32,766 bytes; it
+// never falls back to the public default password.
+TEST(FilePage, OverlongPasswordIsCutNeverReplacedByTheDefault)
+{
+    Started s;
+    Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    std::string password = RandomText(32767, 11);
+    SetFieldText(s.app.Control(PasswordField), std::wstring(password.begin(), password.end()));
+    password.resize(32766);
+    const std::string plain = Transformed(RandomText(300, 12), password, 7);
+    const std::wstring path = s.Work() + L"\\long.bin";
+    ASSERT_TRUE(WriteFileBytes(path, plain));
+    SetFieldText(s.app.Control(SourceField), path);
+    RunFileJob(s, EncryptButton);
+    EXPECT_TRUE(ReadAll(path + L".enc") == Transformed(plain, password, 7));
+    EXPECT_TRUE(s.app.Close());
+}
+
 TEST(FilePage, KeyFileAndAKeyFileThatIsGone)
 {
     Started s;
