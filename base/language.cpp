@@ -1,5 +1,7 @@
 #include "base/language.h"
 
+#include "base/format_check.h"
+#include "base/lang_keys.h"
 #include "base/shell.h"
 
 #include <windows.h>
@@ -46,9 +48,23 @@ std::wstring LangString(int key)
     return LangText(key);
 }
 
+namespace {
+// The language file's text of a formatted key when it takes exactly the
+// arguments the code passes; otherwise the built-in English text. A key
+// with no documented arguments must hold no conversion at all.
+std::wstring SafeFormat(int key)
+{
+    const std::wstring text = LangString(key);
+    for (const keys::FormattedText& known : keys::FormattedTexts)
+        if (known.key == key)
+            return FormatTakes(text, known.arguments) ? text : std::wstring(known.english);
+    return FormatTakes(text, "") ? text : std::wstring();
+}
+} // namespace
+
 std::wstring FormatLangText(int key, unsigned limit, ...)
 {
-    const std::wstring format = LangString(key);
+    const std::wstring format = SafeFormat(key);
     std::vector<wchar_t> out(limit + 1, L'\0');
     va_list args;
     va_start(args, limit);

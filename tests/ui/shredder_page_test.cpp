@@ -153,6 +153,22 @@ TEST(ShredderPage, FillsTrimsAndClearsTheList)
     EXPECT_TRUE(s.app.Close());
 }
 
+// A language file is a format string only where it takes exactly the
+// arguments the program passes: hostile conversions fall back to English.
+TEST(ShredderPage, HostileLanguageTextsFallBackToEnglish)
+{
+    Started s;
+    const std::wstring hostile = L"\xFEFF[LANGUAGE]\r\n1=Hostile\r\n[INTERFACE]\r\n"
+                                 L"121=%s%s%s%s%s%n\r\n136=%08x %08x %08x\r\n";
+    const std::string bytes(reinterpret_cast<const char*>(hostile.data()), hostile.size() * sizeof(wchar_t));
+    ASSERT_TRUE(WriteFileBytes(s.folder.Path() + L"\\lang\\default.lng", bytes));
+    Start(s, nullptr, ShredderPageCommand);
+    EXPECT_EQ(StatusText(s, 1), L"%08x %08x %08x") << "a text that is never formatted shows as it is";
+    PostCommand(s.window, IDC_SHRED_CLEAR);
+    EXPECT_TRUE(Settled(s, 0));
+    EXPECT_TRUE(s.app.Close());
+}
+
 TEST(ShredderPage, ZeroesWhatItCanAndKeepsLockedAndReadOnlyFiles)
 {
     Started s;
