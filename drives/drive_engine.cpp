@@ -1,5 +1,6 @@
 #include "drives/drive_engine.h"
 
+#include "base/lang_keys.h"
 #include "base/handles.h"
 #include "base/language.h"
 #include "base/settings.h"
@@ -17,10 +18,6 @@
 namespace quenzel {
 
 namespace {
-constexpr int NotMountedKey = 172;
-constexpr int FolderMissingKey = 173;
-constexpr int MountedKey = 174;
-constexpr int RowCountInfoKey = 175;
 constexpr int ProgressSteps = 40;
 constexpr DWORD LogicalDrivesLength = 260;
 constexpr int RootLength = 4; // "X:\" and its zero
@@ -87,8 +84,8 @@ bool FolderExists(const std::wstring& folder)
 int StatusKeyOf(const FolderDrive& drive)
 {
     if (!IsDriveLetterFree(drive.letter))
-        return MountedKey;
-    return FolderExists(drive.folder) ? NotMountedKey : FolderMissingKey;
+        return keys::DriveMounted;
+    return FolderExists(drive.folder) ? keys::DriveNotMounted : keys::DriveFolderMissing;
 }
 
 void SetRowText(int row, int column, const std::wstring& text)
@@ -121,7 +118,7 @@ void AppendRow(const FolderDrive& drive)
 
 void ShowInfoText(int rows)
 {
-    std::wstring text = FormatLangText(RowCountInfoKey, MaxTextLength, rows);
+    std::wstring text = FormatLangText(keys::DriveCount, MaxTextLength, rows);
     {
         std::lock_guard<std::mutex> lock(InfoTextLock);
         PageInfoText = text;

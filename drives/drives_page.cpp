@@ -1,5 +1,6 @@
 #include "drives/drives_page.h"
 
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/messages.h"
 #include "base/page_kit.h"
@@ -11,7 +12,6 @@
 #include "controls/page_table.h"
 #include "drives/drive_engine.h"
 #include "drives/drives_page_ids.h"
-#include "drives/drives_texts.h"
 #include "drives/logon_start.h"
 #include "drives/new_drive_dialog.h"
 #include "res/resource.h"
@@ -44,13 +44,13 @@ constexpr ControlSpec DrivesControls[] = {
     {IDC_DRIVES_BANNER, L"STATIC", SS_BITMAP, 0, {115, 414, 670, 31}, 0, nullptr, ControlFont::None, false,
      ControlKind::Window, IDB_STRIP_DRIVES},
     {IDC_DRIVES_FRAME, L"STATIC", SS_GRAYFRAME, 0, {125, 42, 648, 356}},
-    {IDC_DRIVES_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 634, 342}, GroupKey, nullptr, ControlFont::Bold},
-    CommandButton(IDC_DRIVES_MOUNT, 70, 40, CommandButtonStyle, MountKey, MountTipKey),
-    CommandButton(IDC_DRIVES_UNMOUNT, 120, 40, CommandButtonStyle, UnmountKey, UnmountTipKey),
-    CommandButton(IDC_DRIVES_APPLY, 180, 40, CommandButtonStyle, ApplyKey, ApplyTipKey),
-    CommandButton(IDC_DRIVES_REMOVE, 230, 40, CommandButtonStyle, RemoveKey, RemoveTipKey),
-    CommandButton(IDC_DRIVES_NEW, 290, 90, NewDriveButtonStyle, NewDriveKey, NewDriveTipKey),
-    {IDC_DRIVES_LOGON, L"button", BS_AUTOCHECKBOX, 0, {143, 332, 494, 26}, LogonOptionKey, nullptr,
+    {IDC_DRIVES_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 634, 342}, keys::DrivesGroup, nullptr, ControlFont::Bold},
+    CommandButton(IDC_DRIVES_MOUNT, 70, 40, CommandButtonStyle, keys::MountCaption, keys::MountTip),
+    CommandButton(IDC_DRIVES_UNMOUNT, 120, 40, CommandButtonStyle, keys::UnmountCaption, keys::UnmountTip),
+    CommandButton(IDC_DRIVES_APPLY, 180, 40, CommandButtonStyle, keys::ApplyCaption, keys::ApplyTip),
+    CommandButton(IDC_DRIVES_REMOVE, 230, 40, CommandButtonStyle, keys::RemoveDriveCaption, keys::RemoveDriveTip),
+    CommandButton(IDC_DRIVES_NEW, 290, 90, NewDriveButtonStyle, keys::NewDriveCaption, keys::NewDriveTip),
+    {IDC_DRIVES_LOGON, L"button", BS_AUTOCHECKBOX, 0, {143, 332, 494, 26}, keys::LogonOption, nullptr,
      ControlFont::Normal},
     {IDC_DRIVES_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
     {IDC_DRIVES_LIST, WC_LISTVIEWW, ListStyle, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
@@ -65,8 +65,8 @@ struct Column {
 // view without scrolling.
 constexpr int RestOfWidth = -1;
 constexpr int MinFolderWidth = 80;
-constexpr Column ListColumns[] = {{80, DriveHeaderKey}, {RestOfWidth, FolderHeaderKey}, {0, MappingHeaderKey},
-                                  {180, StatusHeaderKey}};
+constexpr Column ListColumns[] = {{80, keys::DriveColumnHeader}, {RestOfWidth, keys::DriveFolderColumnHeader}, {0, keys::MappingColumnHeader},
+                                  {180, keys::DriveStatusColumnHeader}};
 
 int FolderColumnWidth(HWND list)
 {
@@ -101,7 +101,7 @@ void EndCommand()
 
 bool Ask(const std::wstring& question)
 {
-    const std::wstring caption = LangString(QuestionCaptionKey);
+    const std::wstring caption = LangString(keys::QuestionCaption);
     return MessageBoxW(MainWindow, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
@@ -112,7 +112,7 @@ void Report(int key, int captionKey)
 
 void ReportNothingSelected()
 {
-    Report(NothingSelectedKey, NothingSelectedCaptionKey);
+    Report(keys::NoDriveSelected, keys::NoDriveSelectedCaption);
 }
 
 void ExploreDrive(wchar_t letter)
@@ -129,15 +129,15 @@ void MountSelectedDrive()
         ReportNothingSelected();
         return;
     }
-    if (!Ask(LangString(MountQuestionKey) + DriveRowText(row, DriveColumn) + LangString(MountQuestionEndKey)))
+    if (!Ask(LangString(keys::MountQuestion) + DriveRowText(row, DriveColumn) + LangString(keys::MountQuestionEnd)))
         return;
     MapFolderDrive(drive);
     ReloadFolderDrives();
     if (IsDriveLetterFree(drive.letter)) {
-        Report(MountFailedKey, MountFailedCaptionKey);
+        Report(keys::MountFailed, keys::ErrorCaption);
         return;
     }
-    Report(MountedKey, MountedCaptionKey);
+    Report(keys::DriveMountedReport, keys::DriveMountedCaption);
     ExploreDrive(drive.letter);
 }
 
@@ -150,23 +150,23 @@ void UnmountSelectedDrive()
         ReportNothingSelected();
         return;
     }
-    if (!Ask(LangString(UnmountQuestionKey) + driveText + LangString(UnmountQuestionEndKey)))
+    if (!Ask(LangString(keys::UnmountQuestion) + driveText + LangString(keys::UnmountQuestionEnd)))
         return;
     UnmapFolderDrive(letter);
     ReloadFolderDrives();
     if (IsDriveLetterFree(letter))
-        Report(UnmountedKey, UnmountedCaptionKey);
+        Report(keys::DriveUnmounted, keys::DriveUnmountedCaption);
     else
-        Report(StillInUseKey, StillInUseCaptionKey);
+        Report(keys::DriveStillInUse, keys::DriveStillInUseCaption);
 }
 
 void ApplyFolderDrives()
 {
     if (!SaveFolderDrives()) {
-        WarnUser(DrivesNotSavedKey);
+        WarnUser(keys::DrivesNotSaved);
         return;
     }
-    if (!Ask(LangString(ApplyQuestionKey)))
+    if (!Ask(LangString(keys::ApplyQuestion)))
         return;
     for (int row = DriveRowCount() - 1; row >= 0; --row) {
         FolderDrive drive;
@@ -180,7 +180,7 @@ void ApplyFolderDrives()
         }
     }
     ReloadFolderDrives();
-    Report(AppliedKey, AppliedCaptionKey);
+    Report(keys::DrivesApplied, keys::DrivesAppliedCaption);
 }
 
 void RemoveSelectedDrive()
@@ -192,17 +192,17 @@ void RemoveSelectedDrive()
         ReportNothingSelected();
         return;
     }
-    if (!Ask(LangString(RemoveQuestionKey) + driveText + L"?"))
+    if (!Ask(LangString(keys::RemoveDriveQuestion) + driveText + L"?"))
         return;
     SendMessageW(MainControl(IDC_DRIVES_LIST), LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     if (!SaveFolderDrives()) {
         ReloadFolderDrives();
-        WarnUser(DrivesNotSavedKey);
+        WarnUser(keys::DrivesNotSaved);
         return;
     }
     UnmapFolderDrive(letter);
     ReloadFolderDrives();
-    Report(RemovedKey, RemovedCaptionKey);
+    Report(keys::DriveRemoved, keys::DriveRemovedCaption);
 }
 
 template <void (*Command)()>
@@ -235,7 +235,7 @@ void ToggleLogonStart()
     if (stored < 0)
         ReportSettingNotSaved();
     else if (!SetLogonRunValue(stored == 1))
-        WarnUser(RunValueNotChangedKey);
+        WarnUser(keys::RunValueNotChanged);
     ShowLogonOption();
 }
 

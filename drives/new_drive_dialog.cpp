@@ -1,12 +1,12 @@
 #include "drives/new_drive_dialog.h"
 
+#include "base/lang_keys.h"
 #include "base/choosers.h"
 #include "base/language.h"
 #include "base/page_kit.h"
 #include "base/settings.h"
 #include "base/shell.h"
 #include "drives/drive_engine.h"
-#include "drives/drives_texts.h"
 #include "drives/folder_drive_value.h"
 #include "res/resource.h"
 
@@ -47,10 +47,10 @@ std::wstring FirstFreeKey()
 
 void OnInitDialog(HWND dialog)
 {
-    SetWindowTextW(dialog, LangText(NewDriveTitleKey));
-    SetDlgItemTextW(dialog, IDOK, LangText(NewDriveOkKey));
-    SetDlgItemTextW(dialog, IDCANCEL, LangText(NewDriveCancelKey));
-    SetDlgItemTextW(dialog, IDC_NEWDRIVE_GROUP, LangText(NewDriveGroupKey));
+    SetWindowTextW(dialog, LangText(keys::NewDriveTitle));
+    SetDlgItemTextW(dialog, IDOK, LangText(keys::NewDriveOk));
+    SetDlgItemTextW(dialog, IDCANCEL, LangText(keys::NewDriveCancel));
+    SetDlgItemTextW(dialog, IDC_NEWDRIVE_GROUP, LangText(keys::NewDriveGroup));
     HWND combo = GetDlgItem(dialog, IDC_NEWDRIVE_LETTER);
     for (wchar_t letter = L'A'; letter <= L'Z'; ++letter)
         if (IsDriveLetterFree(letter))
@@ -61,7 +61,7 @@ void OnInitDialog(HWND dialog)
 void OnBrowse(HWND dialog)
 {
     std::wstring folder;
-    if (ChooseFolder(LangText(NewDriveFolderTitleKey), folder))
+    if (ChooseFolder(LangText(keys::NewDriveFolderTitle), folder))
         SetDlgItemTextW(dialog, IDC_NEWDRIVE_FOLDER, folder.c_str());
 }
 
@@ -70,18 +70,18 @@ bool OnOk(HWND dialog)
 {
     FolderDrive drive{true, 0, DialogText(dialog, IDC_NEWDRIVE_FOLDER, MaxTextLength)};
     if (drive.folder.empty()) {
-        WarnInDialog(dialog, NoFolderKey, NoFolderCaptionKey);
+        WarnInDialog(dialog, keys::NoFolder, keys::NoFolderCaption);
         SetFocus(GetDlgItem(dialog, IDC_NEWDRIVE_FOLDER));
         return false;
     }
     drive.letter = LetterFromChoice(DialogText(dialog, IDC_NEWDRIVE_LETTER, ChoiceTextLength));
     // A typed letter may be taken: subst would fail, and the taken letter
     // would then look like a mounted drive.
-    const int letterProblem = drive.letter == 0 ? InvalidLetterKey
+    const int letterProblem = drive.letter == 0 ? keys::InvalidLetter
                               : IsDriveLetterFree(drive.letter) ? 0
-                                                                : LetterInUseKey;
+                                                                : keys::LetterInUse;
     if (letterProblem != 0) {
-        WarnInDialog(dialog, letterProblem, InvalidLetterCaptionKey);
+        WarnInDialog(dialog, letterProblem, keys::InvalidLetterCaption);
         SetFocus(GetDlgItem(dialog, IDC_NEWDRIVE_LETTER));
         return false;
     }
@@ -91,11 +91,11 @@ bool OnOk(HWND dialog)
     const bool stored = WriteSetting(FolderDrivesSection, FirstFreeKey().c_str(), FolderDriveValue(drive).c_str());
     ReloadFolderDrives();
     if (!stored)
-        WarnInDialog(dialog, DrivesNotSavedKey, MountFailedCaptionKey);
+        WarnInDialog(dialog, keys::DrivesNotSaved, keys::ErrorCaption);
     else if (IsDriveLetterFree(drive.letter))
-        WarnInDialog(dialog, NewDriveNotMountedKey, NewDriveNotMountedCaptionKey);
+        WarnInDialog(dialog, keys::NewDriveNotMounted, keys::NewDriveNotMountedCaption);
     else
-        WarnInDialog(dialog, NewDriveMountedKey, NewDriveMountedCaptionKey);
+        WarnInDialog(dialog, keys::NewDriveMounted, keys::NewDriveMountedCaption);
     return true;
 }
 

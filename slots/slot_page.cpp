@@ -1,5 +1,6 @@
 #include "slots/slot_page.h"
 
+#include "base/lang_keys.h"
 #include "base/choosers.h"
 #include "base/language.h"
 #include "base/messages.h"
@@ -23,11 +24,6 @@ namespace quenzel {
 
 namespace {
 
-constexpr int GroupTextKey = 118;
-constexpr int BrowseTooltipKey = 119;
-constexpr int UseTooltipKey = 120;
-constexpr int ChooseFileTitleKey = 77;
-constexpr int ChooseFolderTitleKey = 106;
 constexpr wchar_t AllFilesFilter[] = L"All files (*.*)\0*.*\0";
 constexpr wchar_t KindSection[] = L"OFTENRADIO";
 constexpr wchar_t PathSection[] = L"OFTENPATHS";
@@ -66,9 +62,9 @@ constexpr void AddSlotRows(SlotRows& table, int& next, int slot)
     table.rows[next++] = {id(IDC_SLOT_PATH_0), L"EDIT", 0, WS_EX_CLIENTEDGE, {236, y, 446, 22}, 0, nullptr,
                           ControlFont::Normal};
     table.rows[next++] = {id(IDC_SLOT_BROWSE_0), L"ButtonExClass", BrowseButtonStyle, 0, {690, y, 30, 22}, 0, L"...",
-                          ControlFont::None, false, ControlKind::ButtonEx, 0, 0, BrowseTooltipKey};
+                          ControlFont::None, false, ControlKind::ButtonEx, 0, 0, keys::SlotBrowseTip};
     table.rows[next++] = {id(IDC_SLOT_USE_0), L"ButtonExClass", UseButtonStyle, 0, {726, y, 30, 22}, 0, L"+",
-                          ControlFont::None, false, ControlKind::ButtonEx, IDI_SLOTS_SMALL, 0, UseTooltipKey};
+                          ControlFont::None, false, ControlKind::ButtonEx, IDI_SLOTS_SMALL, 0, keys::SlotUseTip};
 }
 
 constexpr SlotRows MakeSlotRows()
@@ -78,7 +74,7 @@ constexpr SlotRows MakeSlotRows()
     table.rows[next++] = {IDC_SLOT_FRAME, L"STATIC", SS_GRAYFRAME, 0, {125, 42, 648, 356}};
     table.rows[next++] = {IDC_SLOT_BANNER, L"STATIC", SS_BITMAP, 0, {115, 414, 670, 31}, 0, nullptr,
                           ControlFont::None, false, ControlKind::Window, IDB_STRIP_SLOTS};
-    table.rows[next++] = {IDC_SLOT_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 634, 342}, GroupTextKey, nullptr,
+    table.rows[next++] = {IDC_SLOT_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 634, 342}, keys::SlotGroup, nullptr,
                           ControlFont::Bold};
     for (int slot = 0; slot < SlotCount; ++slot)
         AddSlotRows(table, next, slot);
@@ -178,14 +174,14 @@ LRESULT CALLBACK SlotFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM l
 
 bool AskForFile(std::wstring& path)
 {
-    return ChooseExistingFile(LangText(ChooseFileTitleKey), AllFilesFilter, nullptr, MaxTextLength,
+    return ChooseExistingFile(LangText(keys::ChooseFileTitle), AllFilesFilter, nullptr, MaxTextLength,
                               OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path);
 }
 
 void BrowseSlot(int slot)
 {
     std::wstring path;
-    const bool chosen = FileKind(slot) ? AskForFile(path) : ChooseFolder(LangText(ChooseFolderTitleKey), path);
+    const bool chosen = FileKind(slot) ? AskForFile(path) : ChooseFolder(LangText(keys::ChooseFolderTitle), path);
     if (!chosen)
         return;
     SetWindowTextW(SlotControl(IDC_SLOT_PATH_0, slot), path.c_str());
