@@ -121,6 +121,18 @@ void ExploreDrive(wchar_t letter)
     ShellExecuteW(MainWindow, L"explore", drive.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
+// The selected row, its drive column's text and its letter; 0 (after the
+// "nothing selected" report) when no row is selected.
+wchar_t SelectedDriveLetter(int& row, std::wstring& driveText)
+{
+    row = SelectedDriveRow();
+    driveText = row < 0 ? L"" : DriveRowText(row, DriveColumn);
+    const wchar_t letter = LetterOfDriveColumn(driveText);
+    if (letter == 0)
+        ReportNothingSelected();
+    return letter;
+}
+
 void MountSelectedDrive()
 {
     const int row = SelectedDriveRow();
@@ -143,13 +155,11 @@ void MountSelectedDrive()
 
 void UnmountSelectedDrive()
 {
-    const int row = SelectedDriveRow();
-    const std::wstring driveText = row < 0 ? L"" : DriveRowText(row, DriveColumn);
-    const wchar_t letter = LetterOfDriveColumn(driveText);
-    if (letter == 0) {
-        ReportNothingSelected();
+    int row = -1;
+    std::wstring driveText;
+    const wchar_t letter = SelectedDriveLetter(row, driveText);
+    if (letter == 0)
         return;
-    }
     if (!Ask(LangString(keys::UnmountQuestion) + driveText + LangString(keys::UnmountQuestionEnd)))
         return;
     UnmapFolderDrive(letter);
@@ -185,13 +195,11 @@ void ApplyFolderDrives()
 
 void RemoveSelectedDrive()
 {
-    const int row = SelectedDriveRow();
-    const std::wstring driveText = row < 0 ? L"" : DriveRowText(row, DriveColumn);
-    const wchar_t letter = LetterOfDriveColumn(driveText);
-    if (letter == 0) {
-        ReportNothingSelected();
+    int row = -1;
+    std::wstring driveText;
+    const wchar_t letter = SelectedDriveLetter(row, driveText);
+    if (letter == 0)
         return;
-    }
     if (!Ask(LangString(keys::RemoveDriveQuestion) + driveText + L"?"))
         return;
     SendMessageW(MainControl(IDC_DRIVES_LIST), LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
