@@ -72,9 +72,10 @@ bool PasswordBytes(std::vector<uint8_t>& key)
     return true;
 }
 
-bool KeyFileBytes(std::vector<uint8_t>& key)
+// Tells the user why a key file gives no key; true when it does.
+bool KeyFileUsable(KeyFileResult result)
 {
-    switch (ReadKeyFile(TextOf(MainControl(IDC_KEY_FILE)), key)) {
+    switch (result) {
     case KeyFileResult::Ok:
         return true;
     case KeyFileResult::CannotOpen:
@@ -93,6 +94,25 @@ bool KeyFileBytes(std::vector<uint8_t>& key)
     return false;
 }
 
+bool KeyFileBytes(std::vector<uint8_t>& key)
+{
+    return KeyFileUsable(ReadKeyFile(TextOf(MainControl(IDC_KEY_FILE)), key));
+}
+
+// The password field's UTF-16 text as the strong format's UTF-8 key input,
+// read into a buffer that is wiped afterwards.
+SecretBytes StrongPasswordInput()
+{
+    HWND field = MainControl(IDC_KEY_PASSWORD);
+    const LRESULT length = SendMessageW(field, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<wchar_t> text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    const LRESULT got = SendMessageW(field, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "a Windows string is UTF-16");
+    SecretBytes input = PasswordKeyInput(reinterpret_cast<const char16_t*>(text.data()),
+                                         static_cast<size_t>(std::max<LRESULT>(got, 0)));
+    SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+    return input;
+}
 
 // The transform's progress on a progress bar of the main window's page.
 class CipherProgressBar : public CipherProgress {
@@ -196,6 +216,15 @@ bool ReadCipherKey(std::vector<uint8_t>& key, uint8_t& level)
     const LRESULT position = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
     level = static_cast<uint8_t>(position & 0xFF);
     return !key.empty();
+}
+
+bool ReadStrongKeyInput(SecretBytes& keyInput)
+{
+    if (PasswordMode()) {
+        keyInput = StrongPasswordInput();
+        return true;
+    }
+    return KeyFileUsable(HashKeyFile(TextOf(MainControl(IDC_KEY_FILE)), keyInput));
 }
 
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,

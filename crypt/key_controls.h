@@ -4,6 +4,7 @@
 
 #include "controls/page_table.h"
 #include "crypt/file_transform.h"
+#include "crypt/strong_format.h"
 
 #include <windows.h>
 
@@ -32,6 +33,12 @@ void InitKeyControls();
 // the ANSI code page ("WELK" when empty) or the key file's content, and the
 // level slider. False, after telling the user why, when no key can be had.
 bool ReadCipherKey(std::vector<uint8_t>& key, uint8_t& level);
+
+// The strong format's key input of the key controls at this moment: the
+// password field's text as UTF-8, whatever the code page (empty when the
+// field is), or the BLAKE2b hash of the key file's content. The level does
+// not count. False, after telling the user why, when no key can be had.
+bool ReadStrongKeyInput(SecretBytes& keyInput);
 
 // The key source of the jobs: the key controls, asked once per file.
 struct ControlKeySource : KeySource {
