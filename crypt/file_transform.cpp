@@ -25,14 +25,6 @@ UniqueFile OpenSource(const std::wstring& path)
                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
-bool FileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info)
-{
-    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return file && GetFileInformationByHandle(file.Get(), &info);
-}
-
 // The folder part of a path, with its separator ("" for a bare name).
 std::wstring FolderPrefix(const std::wstring& path)
 {
@@ -120,11 +112,7 @@ TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, Cip
 
 bool IsSameFile(const std::wstring& first, const std::wstring& second)
 {
-    BY_HANDLE_FILE_INFORMATION a{}, b{};
-    if (!FileIdentity(first, a) || !FileIdentity(second, b))
-        return false;
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh
-           && a.nFileIndexLow == b.nFileIndexLow;
+    return IdentityOfFile(first).SameFile(IdentityOfFile(second));
 }
 
 TransformOutcome TransformFile(const TransformRequest& request)
@@ -137,10 +125,9 @@ TransformOutcome TransformFile(const TransformRequest& request)
         return Failure(TransformStatus::SourceReadFailed, GetLastError());
     const uint64_t size = static_cast<uint64_t>(sizeValue.QuadPart);
 
-    std::vector<uint8_t> key;
-    uint8_t level = 0;
-    if (!request.key || !request.key->FetchKey(key, level) || key.empty())
+    if (!request.key || !request.key->Usable())
         return Failure(TransformStatus::KeyUnavailable, 0);
+    const JobKey& key = *request.key;
 
     TransformOutcome outcome;
     outcome.size = size;
@@ -157,7 +144,7 @@ TransformOutcome TransformFile(const TransformRequest& request)
 
     if (request.sourceSized)
         request.sourceSized(size);
-    CipherStream stream(key.data(), key.size(), level);
+    CipherStream stream(key.bytes.data(), key.bytes.size(), key.level);
     outcome.status = CopyTransformed(source.Get(), output.Get(), size, stream, request.progress, error);
     // Both are closed before the replacement: in place, the destination is the source.
     source.Reset();

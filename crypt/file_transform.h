@@ -4,6 +4,7 @@
 #pragma once
 
 #include "crypt/cipher.h"
+#include "crypt/job_settings.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,25 +18,18 @@ enum class TransformStatus {
     Ok,
     SourceOpenFailed,   // missing, locked, no access
     SourceReadFailed,   // a short or failed read: treated like an unopenable source
-    KeyUnavailable,     // the key step gave no key (it reports why itself)
+    KeyUnavailable,     // the job's key has no key byte
     OutputCreateFailed, // the temporary output could not be made, or the destination is a folder or read-only
     WriteFailed,        // a write failed (full volume, I/O error)
     ReplaceFailed,      // the finished output could not take the destination's place
     OutOfMemory,
 };
 
-// Gives the key of one file; asked once per file, after its source is open.
-class KeySource {
-public:
-    virtual ~KeySource() = default;
-    // False when no key can be had (after telling the user why).
-    virtual bool FetchKey(std::vector<uint8_t>& key, uint8_t& level) = 0;
-};
-
 struct TransformRequest {
     std::wstring source;
     std::wstring destination;
-    KeySource* key = nullptr;
+    // The job's key, taken once when the job started.
+    const JobKey* key = nullptr;
     // Moves the progress bar as the per-byte transform would; may be null.
     CipherProgress* progress = nullptr;
     // Told the source's size once it is open, before any progress.
