@@ -12,6 +12,7 @@
 #include "crypt/folder_page_ids.h"
 #include "crypt/jobs.h"
 #include "crypt/page_state.h"
+#include "crypt/running_jobs.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -122,13 +123,12 @@ void GatherFolder()
     SetGatheredRoot(root);
     FolderPageState.SetPageInfoText(LangString(keys::GatheringInfo));
     SetStatusText(LangText(keys::GatheringState), 0, StatusStatePart);
-    SetJobControls(CryptPageKind::Folder, false);
-
-    ListFiller filler(IDC_FOLDER_LIST);
-    WalkFolder(root, [&filler](FileBatch& batch) { filler.Add(batch); });
-    filler.Finish();
-
-    SetJobControls(CryptPageKind::Folder, true);
+    {
+        RunningJob running(CryptPageKind::Folder);
+        ListFiller filler(IDC_FOLDER_LIST);
+        WalkFolder(root, [&filler](FileBatch& batch) { filler.Add(batch); });
+        filler.Finish();
+    }
     const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     FolderPageState.SetPageInfoText(
         FormatLangText(keys::GatheredInfo, MaxTextLength, count, PathTitle(root).c_str()));
