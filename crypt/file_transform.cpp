@@ -69,18 +69,6 @@ UniqueFile CreateTemporaryBeside(const std::wstring& destination, std::wstring& 
     return UniqueFile();
 }
 
-bool ReadExactly(HANDLE file, uint8_t* data, DWORD length)
-{
-    DWORD got = 0;
-    return ReadFile(file, data, length, &got, nullptr) && got == length;
-}
-
-bool WriteExactly(HANDLE file, const uint8_t* data, DWORD length)
-{
-    DWORD written = 0;
-    return WriteFile(file, data, length, &written, nullptr) && written == length;
-}
-
 TransformOutcome Failure(TransformStatus status, DWORD error)
 {
     TransformOutcome outcome;
@@ -118,6 +106,18 @@ TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, Cip
 
 } // namespace
 
+bool ReadExactly(HANDLE file, uint8_t* data, DWORD length)
+{
+    DWORD got = 0;
+    return ReadFile(file, data, length, &got, nullptr) && got == length;
+}
+
+bool WriteExactly(HANDLE file, const uint8_t* data, DWORD length)
+{
+    DWORD written = 0;
+    return WriteFile(file, data, length, &written, nullptr) && written == length;
+}
+
 bool IsSameFile(const std::wstring& first, const std::wstring& second)
 {
     BY_HANDLE_FILE_INFORMATION a{}, b{};
@@ -127,9 +127,31 @@ bool IsSameFile(const std::wstring& first, const std::wstring& second)
            && a.nFileIndexLow == b.nFileIndexLow;
 }
 
+TransformStatus LegacyTransformSteps::Prepare(HANDLE, uint64_t)
+{
+    if (!request_.key || !request_.key->FetchKey(key_, level_) || key_.empty())
+        return TransformStatus::KeyUnavailable;
+    return TransformStatus::Ok;
+}
+
+TransformStatus LegacyTransformSteps::Fill(HANDLE source, HANDLE output, uint64_t size, DWORD& error)
+{
+    if (request_.sourceSized)
+        request_.sourceSized(size);
+    CipherStream stream(key_.data(), key_.size(), level_);
+    return CopyTransformed(source, output, size, stream, request_.progress, error);
+}
+
 TransformOutcome TransformFile(const TransformRequest& request)
 {
-    UniqueFile source = OpenSource(request.source);
+    LegacyTransformSteps steps(request);
+    return TransformThroughTemporary(request.source, request.destination, steps);
+}
+
+TransformOutcome TransformThroughTemporary(const std::wstring& sourcePath, const std::wstring& destination,
+                                          TransformSteps& steps)
+{
+    UniqueFile source = OpenSource(sourcePath);
     if (!source)
         return Failure(TransformStatus::SourceOpenFailed, GetLastError());
     LARGE_INTEGER sizeValue{};
@@ -137,28 +159,24 @@ TransformOutcome TransformFile(const TransformRequest& request)
         return Failure(TransformStatus::SourceReadFailed, GetLastError());
     const uint64_t size = static_cast<uint64_t>(sizeValue.QuadPart);
 
-    std::vector<uint8_t> key;
-    uint8_t level = 0;
-    if (!request.key || !request.key->FetchKey(key, level) || key.empty())
-        return Failure(TransformStatus::KeyUnavailable, 0);
+    const TransformStatus prepared = steps.Prepare(source.Get(), size);
+    if (prepared != TransformStatus::Ok)
+        return Failure(prepared, 0);
 
     TransformOutcome outcome;
     outcome.size = size;
     // A folder or a read-only file cannot be replaced: found before any work is done.
-    const DWORD existing = GetFileAttributesW(ExtendedLengthPath(request.destination).c_str());
+    const DWORD existing = GetFileAttributesW(ExtendedLengthPath(destination).c_str());
     if (existing != INVALID_FILE_ATTRIBUTES && (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         return Failure(TransformStatus::OutputCreateFailed, ERROR_ACCESS_DENIED);
 
     std::wstring temporary;
     DWORD error = 0;
-    UniqueFile output = CreateTemporaryBeside(request.destination, temporary, error);
+    UniqueFile output = CreateTemporaryBeside(destination, temporary, error);
     if (!output)
         return Failure(TransformStatus::OutputCreateFailed, error);
 
-    if (request.sourceSized)
-        request.sourceSized(size);
-    CipherStream stream(key.data(), key.size(), level);
-    outcome.status = CopyTransformed(source.Get(), output.Get(), size, stream, request.progress, error);
+    outcome.status = steps.Fill(source.Get(), output.Get(), size, error);
     // Both are closed before the replacement: in place, the destination is the source.
     source.Reset();
     if (!CloseHandle(output.Release()) && outcome.status == TransformStatus::Ok) {
@@ -166,7 +184,7 @@ TransformOutcome TransformFile(const TransformRequest& request)
         outcome.status = TransformStatus::WriteFailed;
     }
     if (outcome.status == TransformStatus::Ok
-        && !MoveFileExW(ExtendedLengthPath(temporary).c_str(), ExtendedLengthPath(request.destination).c_str(),
+        && !MoveFileExW(ExtendedLengthPath(temporary).c_str(), ExtendedLengthPath(destination).c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = GetLastError();
         outcome.status = TransformStatus::ReplaceFailed;

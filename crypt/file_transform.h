@@ -5,6 +5,8 @@
 
 #include "crypt/cipher.h"
 
+#include <windows.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,6 +24,9 @@ enum class TransformStatus {
     WriteFailed,        // a write failed (full volume, I/O error)
     ReplaceFailed,      // the finished output could not take the destination's place
     OutOfMemory,
+    WrongKeyOrDamaged,  // a strong file that does not authenticate: wrong password or key file, or damaged
+    LaterVersion,       // a strong file of a later version of the format
+    StrongUnavailable,  // the strong format's library cannot start
 };
 
 // Gives the key of one file; asked once per file, after its source is open.
@@ -54,6 +59,44 @@ struct TransformOutcome {
 inline constexpr size_t TransformChunkBytes = 8u * 1024u * 1024u;
 
 TransformOutcome TransformFile(const TransformRequest& request);
+
+// The steps that tell one transform from another on the shared path of
+// TransformThroughTemporary.
+class TransformSteps {
+public:
+    virtual ~TransformSteps() = default;
+    // The source is open (at its start) and sized; no output is made yet.
+    // Anything but Ok ends the transform with nothing written.
+    virtual TransformStatus Prepare(HANDLE source, uint64_t size) = 0;
+    // Reads the source from its start and writes the whole output; the
+    // status of the first failure, with the system's error in `error`.
+    virtual TransformStatus Fill(HANDLE source, HANDLE output, uint64_t size, DWORD& error) = 0;
+};
+
+// The path every transform takes: the source opened and sized, the steps
+// prepared, a read-only or folder destination refused, the output written
+// to a temporary file beside the destination, which takes its place only
+// when every byte is written; on any failure the temporary file goes again.
+TransformOutcome TransformThroughTemporary(const std::wstring& source, const std::wstring& destination,
+                                          TransformSteps& steps);
+
+// The legacy format's steps: the key fetched from the request's key source
+// after the source is open, the bytes transformed in bounded chunks.
+class LegacyTransformSteps : public TransformSteps {
+public:
+    explicit LegacyTransformSteps(const TransformRequest& request) : request_(request) {}
+    TransformStatus Prepare(HANDLE source, uint64_t size) override;
+    TransformStatus Fill(HANDLE source, HANDLE output, uint64_t size, DWORD& error) override;
+
+private:
+    const TransformRequest& request_;
+    std::vector<uint8_t> key_;
+    uint8_t level_ = 0;
+};
+
+// A read of exactly `length` bytes, or false; a write of all `length` bytes, or false.
+bool ReadExactly(HANDLE file, uint8_t* data, DWORD length);
+bool WriteExactly(HANDLE file, const uint8_t* data, DWORD length);
 
 // True when both paths name one existing file (same volume, same file
 // index), however they are spelt. After a successful transform it tells

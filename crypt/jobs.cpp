@@ -89,6 +89,15 @@ void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& 
     case TransformStatus::OutOfMemory:
         WarnUser(keys::NoMemory);
         break;
+    case TransformStatus::WrongKeyOrDamaged:
+        WarnUser(keys::StrongWrongKeyOrDamaged);
+        break;
+    case TransformStatus::LaterVersion:
+        WarnUser(keys::StrongLaterVersion);
+        break;
+    case TransformStatus::StrongUnavailable:
+        WarnUser(keys::StrongUnavailable);
+        break;
     }
     WarnStrayTemporary(outcome);
 }
