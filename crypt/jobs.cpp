@@ -17,6 +17,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <chrono>
 #include <mutex>
 
 namespace quenzel {
@@ -29,6 +30,10 @@ constexpr int FileJobControls[] = {IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT, IDC_FILE_
                                    IDC_KEY_PASSWORD, IDC_KEY_LEVEL_SLIDER, IDC_TABS};
 constexpr int FolderJobControls[] = {IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT, IDC_FOLDER_GATHER, IDC_FOLDER_SOURCE,
                                      IDC_KEY_PASSWORD, IDC_KEY_LEVEL_SLIDER, IDC_TABS};
+
+// A folder job moves its bar at most this often: every message to the
+// window's thread costs as much as a small file.
+constexpr std::chrono::milliseconds FolderProgressInterval{250};
 
 std::mutex GatheredRootLock;
 std::wstring GatheredRoot;
@@ -201,10 +206,16 @@ DWORD WINAPI FolderJob(void*)
     SendMessageW(bar, PBM_SETPOS, 0, 0);
     SendMessageW(bar, PBM_SETRANGE32, 0, count > 0 ? count - 1 : 0);
     SendMessageW(bar, PBM_SETSTEP, 1, 0);
+    ShowBar(bar, true);
+    auto lastMove = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i) {
-        ShowBar(bar, true);
         ProcessFolderItem(root, ListItemText(list, i));
-        SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastMove >= FolderProgressInterval || i == count - 1) {
+            ShowBar(bar, true);
+            SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
+            lastMove = now;
+        }
     }
     FolderPageState.jobMode = NoJob;
     SetJobControls(CryptPageKind::Folder, true);
