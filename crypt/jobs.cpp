@@ -18,6 +18,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <chrono>
 #include <mutex>
 
 namespace quenzel {
@@ -25,6 +26,10 @@ namespace quenzel {
 namespace {
 // Silent, no questions, to the recycle bin, no error boxes.
 constexpr FILEOP_FLAGS RecycleFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
+
+// A folder job moves its bar at most this often: every message to the
+// window's thread costs as much as a small file.
+constexpr std::chrono::milliseconds FolderProgressInterval{250};
 
 std::mutex GatheredRootLock;
 std::wstring GatheredRoot;
@@ -145,12 +150,17 @@ int ProcessFolderList(const std::wstring& root, const JobKey& key, int& count)
     SendMessageW(bar, PBM_SETPOS, 0, 0);
     SendMessageW(bar, PBM_SETRANGE32, 0, count > 0 ? count - 1 : 0);
     SendMessageW(bar, PBM_SETSTEP, 1, 0);
+    ShowBar(bar, true);
     int processed = 0;
+    auto lastMove = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i) {
-        ShowBar(bar, true);
         if (ProcessFolderItem(root, ListItemText(list, i), key))
             ++processed;
-        SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastMove >= FolderProgressInterval || i == count - 1) {
+            SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
+            lastMove = now;
+        }
     }
     FolderPageState.jobMode = NoJob;
     ShowBar(bar, false);
