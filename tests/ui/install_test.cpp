@@ -37,6 +37,31 @@ std::vector<std::wstring> Shortcuts()
             KnownFolder(CSIDL_SENDTO) + L"\\Quenzel (shred).lnk"};
 }
 
+// What a shortcut starts: its target and arguments.
+std::wstring ShortcutCommand(const std::wstring& link)
+{
+    std::wstring command = Missing;
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        return command;
+    IShellLinkW* shellLink = nullptr;
+    IPersistFile* file = nullptr;
+    wchar_t target[MAX_PATH] = L"";
+    wchar_t arguments[MAX_PATH] = L"";
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&shellLink)))
+        && SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))
+        && SUCCEEDED(file->Load(link.c_str(), STGM_READ))
+        && SUCCEEDED(shellLink->GetPath(target, MAX_PATH, nullptr, 0))
+        && SUCCEEDED(shellLink->GetArguments(arguments, MAX_PATH)))
+        command = std::wstring(target) + L" " + arguments;
+    if (file)
+        file->Release();
+    if (shellLink)
+        shellLink->Release();
+    CoUninitialize();
+    return command;
+}
+
 std::wstring RegText(const wchar_t* key, const wchar_t* name)
 {
     wchar_t text[1024] = L"";
@@ -83,8 +108,12 @@ TEST(Install, PerUserInstallStartsUpdatesKeepingSettingsAndUninstallsCleanly)
     for (const wchar_t* file : ProgramFiles)
         EXPECT_TRUE(FileExists(dir + L"\\" + file)) << Narrow(file);
     EXPECT_FALSE(FileExists(dir + L"\\Quenzel.ini"));
-    for (const std::wstring& link : Shortcuts())
-        EXPECT_TRUE(FileExists(link)) << Narrow(link);
+    // Send To opens the file page (tab 1) or the shredder (tab 4) with the files.
+    const std::vector<std::wstring> links = Shortcuts();
+    const std::wstring exe = dir + L"\\Quenzel.exe";
+    EXPECT_EQ(ShortcutCommand(links[0]), exe + L" ");
+    EXPECT_EQ(ShortcutCommand(links[1]), exe + L" 1");
+    EXPECT_EQ(ShortcutCommand(links[2]), exe + L" 4");
     EXPECT_EQ(RegText(UninstallKey, L"DisplayVersion"), Widen(QUENZEL_VERSION));
     EXPECT_EQ(RegText(UninstallKey, L"Publisher"), L"Quenzel project");
     EXPECT_EQ(RegText(UninstallKey, L"DisplayIcon"), dir + L"\\Quenzel.exe,0");
