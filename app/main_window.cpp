@@ -9,6 +9,7 @@
 #include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/list_filler.h"
 #include "base/list_sort.h"
 #include "base/settings.h"
 #include "base/shell.h"
@@ -91,6 +92,8 @@ bool OnCommand(HWND window, int id)
 
 void OnNotify(const NMHDR* header)
 {
+    if (AnswerListRowRequest(header))
+        return;
     if (header->code == TCN_SELCHANGE && header->hwndFrom == TabControl())
         SwitchPage(SW_SHOW);
     else if (header->code == LVN_COLUMNCLICK)

@@ -15,6 +15,7 @@
 #include "crypt/jobs.h"
 #include "crypt/key_controls.h"
 #include "crypt/page_state.h"
+#include "crypt/running_jobs.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -82,6 +83,7 @@ void FilePage_Create(HWND parent)
     CreatePageControls(parent, ThisPage.controls);
     PlaceProgressBar(ThisPage);
     InitKeyControls();
+    CreateJobCourier();
     RegisterCryptPage(ThisPage, FilePageIndex, PageRoutines{FilePage_Show, FilePage_OnCommand, nullptr, nullptr,
                                                             FilePage_OnDrop});
 }

@@ -1,9 +1,12 @@
 // Transforming one file into another: read in bounded chunks, transformed,
-// written to a temporary file beside the destination, which takes the
-// destination's place only when every byte is written.
+// and written either to a temporary file beside the destination, which takes
+// the destination's place only when every byte is written, or, where no
+// destination exists yet, to the destination itself, marked for deletion on
+// close until every byte is written.
 #pragma once
 
 #include "crypt/cipher.h"
+#include "crypt/job_settings.h"
 
 #include <windows.h>
 
@@ -19,7 +22,7 @@ enum class TransformStatus {
     Ok,
     SourceOpenFailed,   // missing, locked, no access
     SourceReadFailed,   // a short or failed read: treated like an unopenable source
-    KeyUnavailable,     // the key step gave no key (it reports why itself)
+    KeyUnavailable,     // the job's key has no key byte
     OutputCreateFailed, // the temporary output could not be made, or the destination is a folder or read-only
     WriteFailed,        // a write failed (full volume, I/O error)
     ReplaceFailed,      // the finished output could not take the destination's place
@@ -29,18 +32,11 @@ enum class TransformStatus {
     StrongUnavailable,  // the strong format's library cannot start
 };
 
-// Gives the key of one file; asked once per file, after its source is open.
-class KeySource {
-public:
-    virtual ~KeySource() = default;
-    // False when no key can be had (after telling the user why).
-    virtual bool FetchKey(std::vector<uint8_t>& key, uint8_t& level) = 0;
-};
-
 struct TransformRequest {
     std::wstring source;
     std::wstring destination;
-    KeySource* key = nullptr;
+    // The job's key, taken once when the job started.
+    const JobKey* key = nullptr;
     // Moves the progress bar as the per-byte transform would; may be null.
     CipherProgress* progress = nullptr;
     // Told the source's size once it is open, before any progress.
@@ -75,13 +71,15 @@ public:
 
 // The path every transform takes: the source opened and sized, the steps
 // prepared, a read-only or folder destination refused, the output written
-// to a temporary file beside the destination, which takes its place only
-// when every byte is written; on any failure the temporary file goes again.
+// to a temporary file beside an existing destination, which takes its place
+// only when every byte is written, or to a new destination marked for
+// deletion on close until then; on any failure the unfinished output goes
+// again, and a job that dies leaves at most a temporary file.
 TransformOutcome TransformThroughTemporary(const std::wstring& source, const std::wstring& destination,
                                           TransformSteps& steps);
 
-// The legacy format's steps: the key fetched from the request's key source
-// after the source is open, the bytes transformed in bounded chunks.
+// The legacy format's steps: the job's key, the bytes transformed in
+// bounded chunks.
 class LegacyTransformSteps : public TransformSteps {
 public:
     explicit LegacyTransformSteps(const TransformRequest& request) : request_(request) {}
@@ -90,8 +88,6 @@ public:
 
 private:
     const TransformRequest& request_;
-    std::vector<uint8_t> key_;
-    uint8_t level_ = 0;
 };
 
 // A read of exactly `length` bytes, or false; a write of all `length` bytes, or false.

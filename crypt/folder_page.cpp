@@ -12,6 +12,7 @@
 #include "crypt/folder_page_ids.h"
 #include "crypt/jobs.h"
 #include "crypt/page_state.h"
+#include "crypt/running_jobs.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -38,7 +39,9 @@ constexpr ControlSpec FolderControls[] = {
     Icon(IDC_FOLDER_ICON, IDI_FOLDER_SMALL, {143, 72, 0, 0}, SmallIconSize),
     Field(IDC_FOLDER_SOURCE, {166, 70, 432, 22}),
     BrowseButton(IDC_FOLDER_GATHER, {606, 70, 30, 22}, keys::GatherFolderTip),
-    {IDC_FOLDER_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER, WS_EX_CLIENTEDGE,
+    // Virtual: the list filler keeps the rows, which may run to hundreds of thousands.
+    {IDC_FOLDER_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER | LVS_OWNERDATA,
+     WS_EX_CLIENTEDGE,
      {142, 104, 494, 100}},
     LargeButton(IDC_FOLDER_ENCRYPT, keys::EncryptCaption, IDI_ENCRYPT_FOLDER, {654, 56, 110, 90},
                 keys::EncryptFolderTip),
@@ -158,17 +161,16 @@ void ListFolder(const std::wstring& root)
 {
     HWND list = MainControl(IDC_FOLDER_LIST);
     SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
-    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    ClearListRows(list);
     SetGatheredRoot(root);
     FolderPageState.SetPageInfoText(LangString(keys::GatheringInfo));
     SetStatusText(LangText(keys::GatheringState), 0, StatusStatePart);
-    SetJobControls(CryptPageKind::Folder, false);
-
-    ListFiller filler(IDC_FOLDER_LIST);
-    WalkFolder(root, [&filler](FileBatch& batch) { filler.Add(batch); });
-    filler.Finish();
-
-    SetJobControls(CryptPageKind::Folder, true);
+    {
+        RunningJob running(CryptPageKind::Folder);
+        ListFiller filler(IDC_FOLDER_LIST);
+        WalkFolder(root, [&filler](FileBatch& batch) { filler.Add(batch); });
+        filler.Finish();
+    }
     const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     FolderPageState.SetPageInfoText(
         FormatLangText(keys::GatheredInfo, MaxTextLength, count, PathTitle(root).c_str()));
