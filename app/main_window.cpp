@@ -2,6 +2,7 @@
 
 #include "app/behaviours.h"
 #include "app/commands.h"
+#include "app/dropped_paths.h"
 #include "app/menu.h"
 #include "app/pages.h"
 #include "app/window_size.h"
@@ -114,6 +115,11 @@ void OnSysColorChange(HWND window)
     EnumChildWindows(window, ForwardColourChange, 0);
 }
 
+void OnDropFiles(HDROP drop)
+{
+    DispatchPageDrop(TakeDroppedPaths(drop));
+}
+
 // Without the magnet the move goes ahead unchanged.
 LRESULT OnMoving(RECT* proposed)
 {
@@ -161,8 +167,10 @@ bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showC
     CreatePages(MainWindow);
     if (request.startTab >= 0)
         SelectTab(request.startTab);
+    DragAcceptFiles(MainWindow, TRUE);
     ShowWindow(MainWindow, showCommand);
     UpdateWindow(MainWindow);
+    PlaceStartPaths(request);
     return true;
 }
 
@@ -202,6 +210,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_MOVING:
         return OnMoving(reinterpret_cast<RECT*>(lParam));
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_SYSCOLORCHANGE:
         OnSysColorChange(window);
         return 0;

@@ -26,14 +26,6 @@ UniqueFile OpenSource(const std::wstring& path)
                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
-bool FileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info)
-{
-    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return file && GetFileInformationByHandle(file.Get(), &info);
-}
-
 // The folder part of a path, with its separator ("" for a bare name).
 std::wstring FolderPrefix(const std::wstring& path)
 {
@@ -172,16 +164,12 @@ bool WriteExactly(HANDLE file, const uint8_t* data, DWORD length)
 
 bool IsSameFile(const std::wstring& first, const std::wstring& second)
 {
-    BY_HANDLE_FILE_INFORMATION a{}, b{};
-    if (!FileIdentity(first, a) || !FileIdentity(second, b))
-        return false;
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh
-           && a.nFileIndexLow == b.nFileIndexLow;
+    return IdentityOfFile(first).SameFile(IdentityOfFile(second));
 }
 
 TransformStatus LegacyTransformSteps::Prepare(HANDLE, uint64_t)
 {
-    if (!request_.key || !request_.key->FetchKey(key_, level_) || key_.empty())
+    if (!request_.key || !request_.key->Usable())
         return TransformStatus::KeyUnavailable;
     return TransformStatus::Ok;
 }
@@ -190,7 +178,8 @@ TransformStatus LegacyTransformSteps::Fill(HANDLE source, HANDLE output, uint64_
 {
     if (request_.sourceSized)
         request_.sourceSized(size);
-    CipherStream stream(key_.data(), key_.size(), level_);
+    const JobKey& key = *request_.key;
+    CipherStream stream(key.bytes.data(), key.bytes.size(), key.level);
     return CopyTransformed(source, output, size, stream, request_.progress, error);
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "crypt/cipher.h"
+#include "crypt/job_settings.h"
 
 #include <windows.h>
 
@@ -21,7 +22,7 @@ enum class TransformStatus {
     Ok,
     SourceOpenFailed,   // missing, locked, no access
     SourceReadFailed,   // a short or failed read: treated like an unopenable source
-    KeyUnavailable,     // the key step gave no key (it reports why itself)
+    KeyUnavailable,     // the job's key has no key byte
     OutputCreateFailed, // the temporary output could not be made, or the destination is a folder or read-only
     WriteFailed,        // a write failed (full volume, I/O error)
     ReplaceFailed,      // the finished output could not take the destination's place
@@ -31,18 +32,11 @@ enum class TransformStatus {
     StrongUnavailable,  // the strong format's library cannot start
 };
 
-// Gives the key of one file; asked once per file, after its source is open.
-class KeySource {
-public:
-    virtual ~KeySource() = default;
-    // False when no key can be had (after telling the user why).
-    virtual bool FetchKey(std::vector<uint8_t>& key, uint8_t& level) = 0;
-};
-
 struct TransformRequest {
     std::wstring source;
     std::wstring destination;
-    KeySource* key = nullptr;
+    // The job's key, taken once when the job started.
+    const JobKey* key = nullptr;
     // Moves the progress bar as the per-byte transform would; may be null.
     CipherProgress* progress = nullptr;
     // Told the source's size once it is open, before any progress.
@@ -84,8 +78,8 @@ public:
 TransformOutcome TransformThroughTemporary(const std::wstring& source, const std::wstring& destination,
                                           TransformSteps& steps);
 
-// The legacy format's steps: the key fetched from the request's key source
-// after the source is open, the bytes transformed in bounded chunks.
+// The legacy format's steps: the job's key, the bytes transformed in
+// bounded chunks.
 class LegacyTransformSteps : public TransformSteps {
 public:
     explicit LegacyTransformSteps(const TransformRequest& request) : request_(request) {}
@@ -94,8 +88,6 @@ public:
 
 private:
     const TransformRequest& request_;
-    std::vector<uint8_t> key_;
-    uint8_t level_ = 0;
 };
 
 // A read of exactly `length` bytes, or false; a write of all `length` bytes, or false.

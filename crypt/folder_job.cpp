@@ -31,12 +31,12 @@ bool CreateFolderChain(const std::wstring& folder)
 }
 
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
-                                      const std::wstring& outputRoot, KeySource& keySource)
+                                      const std::wstring& outputRoot, const JobKey& key)
 {
     FolderItemOutcome outcome;
     TransformRequest request;
     request.source = item;
-    request.key = &keySource;
+    request.key = &key;
     if (!FolderJobOutputFile(root, item, outputRoot, request.destination)) {
         outcome.status = FolderItemStatus::OutsideRoot;
         return outcome;

@@ -22,9 +22,9 @@ struct FolderItemOutcome {
 };
 
 // One listed file of a folder job into its place below `outputRoot`, with
-// the key of `keySource`, fetched anew for this file.
+// the job's key.
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
-                                      const std::wstring& outputRoot, KeySource& keySource);
+                                      const std::wstring& outputRoot, const JobKey& key);
 
 // Creates a folder and every missing parent, long paths included.
 bool CreateFolderChain(const std::wstring& folder);

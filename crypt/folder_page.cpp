@@ -12,10 +12,12 @@
 #include "crypt/folder_page_ids.h"
 #include "crypt/jobs.h"
 #include "crypt/page_state.h"
+#include "crypt/running_jobs.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <vector>
 
 namespace quenzel {
@@ -76,6 +78,18 @@ DWORD WINAPI GatherFolderWorker(void*)
     return 0;
 }
 
+// One listing at a time: a drop during a listing would mix two folders.
+std::atomic<bool> Gathering{false};
+// The dropped folder, written before its worker starts and read by it.
+std::wstring DroppedFolder;
+
+DWORD WINAPI GatherDroppedWorker(void*)
+{
+    ListFolder(DroppedFolder);
+    Gathering = false;
+    return 0;
+}
+
 // The folder page as the routines both encryption pages share see it.
 const CryptPage ThisPage{FolderPageState,
                          MakePageTable(FolderControls),
@@ -98,7 +112,8 @@ void FolderPage_Create(HWND parent)
     SetUpFolderList();
     CreateRowCourier();
     PlaceProgressBar(ThisPage);
-    RegisterCryptPage(ThisPage, FolderPageIndex, PageRoutines{FolderPage_Show, FolderPage_OnCommand});
+    RegisterCryptPage(ThisPage, FolderPageIndex, PageRoutines{FolderPage_Show, FolderPage_OnCommand, nullptr,
+                                                              nullptr, FolderPage_OnDrop});
 }
 
 void FolderPage_Show(int showCommand)
@@ -111,26 +126,51 @@ void FolderPage_OnCommand(int id)
     OnCryptPageCommand(ThisPage, id);
 }
 
+void FolderPage_OnDrop(const std::vector<std::wstring>& paths)
+{
+    if (paths.size() != 1 || !IsFolder(paths[0])) {
+        RefuseDrop(keys::DropOneFolder);
+        return;
+    }
+    bool idle = false;
+    if (FolderJobRunning() || !Gathering.compare_exchange_strong(idle, true)) {
+        RefuseDrop(keys::DropWhileBusy);
+        return;
+    }
+    DroppedFolder = paths[0];
+    if (!StartWorker(GatherDroppedWorker))
+        Gathering = false;
+}
+
 void GatherFolder()
 {
     std::vector<wchar_t> chosen(MaxTextLength + 1, L'\0');
     const std::wstring title = LangString(keys::ChooseFolderTitle);
     if (!BrowseForFolder(title.c_str(), chosen.data()))
         return;
-    const std::wstring root = chosen.data();
+    bool idle = false;
+    if (!Gathering.compare_exchange_strong(idle, true)) {
+        RefuseDrop(keys::DropWhileBusy);
+        return;
+    }
+    ListFolder(chosen.data());
+    Gathering = false;
+}
+
+void ListFolder(const std::wstring& root)
+{
     HWND list = MainControl(IDC_FOLDER_LIST);
     SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
     ClearListRows(list);
     SetGatheredRoot(root);
     FolderPageState.SetPageInfoText(LangString(keys::GatheringInfo));
     SetStatusText(LangText(keys::GatheringState), 0, StatusStatePart);
-    SetJobControls(CryptPageKind::Folder, false);
-
-    ListFiller filler(IDC_FOLDER_LIST);
-    WalkFolder(root, [&filler](FileBatch& batch) { filler.Add(batch); });
-    filler.Finish();
-
-    SetJobControls(CryptPageKind::Folder, true);
+    {
+        RunningJob running(CryptPageKind::Folder);
+        ListFiller filler(IDC_FOLDER_LIST);
+        WalkFolder(root, [&filler](FileBatch& batch) { filler.Add(batch); });
+        filler.Finish();
+    }
     const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     FolderPageState.SetPageInfoText(
         FormatLangText(keys::GatheredInfo, MaxTextLength, count, PathTitle(root).c_str()));

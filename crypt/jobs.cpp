@@ -14,6 +14,7 @@
 #include "crypt/folder_job.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/key_controls.h"
+#include "crypt/running_jobs.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -26,11 +27,6 @@ namespace quenzel {
 namespace {
 // Silent, no questions, to the recycle bin, no error boxes.
 constexpr FILEOP_FLAGS RecycleFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
-
-constexpr int FileJobControls[] = {IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT, IDC_FILE_CHOOSE, IDC_FILE_SOURCE,
-                                   IDC_KEY_PASSWORD, IDC_KEY_LEVEL_SLIDER, IDC_TABS};
-constexpr int FolderJobControls[] = {IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT, IDC_FOLDER_GATHER, IDC_FOLDER_SOURCE,
-                                     IDC_KEY_PASSWORD, IDC_KEY_LEVEL_SLIDER, IDC_TABS};
 
 // A folder job moves its bar at most this often: every message to the
 // window's thread costs as much as a small file.
@@ -114,35 +110,63 @@ FailureKeys FileFailureKeys(JobKind job)
             job == DecryptJob ? keys::DecryptedNotWritten : keys::EncryptedNotWritten};
 }
 
-// The source goes to the recycle bin when the options ask for it, and only
-// when the output is another file than the source.
-void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output, JobKind job)
+// The source goes to the recycle bin when the options asked for it when
+// the job started, and only when the output is another file than the source.
+void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output, const JobSettings& settings)
 {
-    const int renameOption = job == DecryptJob ? IDC_OPTIONS_ADD_DEC : IDC_OPTIONS_ADD_ENC;
-    if (!Checked(IDC_OPTIONS_RECYCLE) || !Checked(renameOption) || IsSameFile(source, output))
+    if (!settings.recycleSource || IsSameFile(source, output))
         return;
     if (!ShellFileOperation(source.c_str(), RecycleFlags, nullptr, FO_DELETE))
         WarnUser(keys::NotRecycled);
 }
 
-// One listed file of a folder job, into the output folder below the root.
-void ProcessFolderItem(const std::wstring& root, const std::wstring& item)
+// One listed file of a folder job, into the output folder below the root;
+// true when its output was written.
+bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, const JobKey& key)
 {
-    ControlKeySource keySource;
-    const FolderItemOutcome outcome = TransformFolderItem(root, item, FolderPageState.outputPath, keySource);
+    const FolderItemOutcome outcome = TransformFolderItem(root, item, FolderPageState.outputPath, key);
     switch (outcome.status) {
     case FolderItemStatus::OutsideRoot:
         WarnUser(keys::ItemOutsideRoot);
-        return;
+        return false;
     case FolderItemStatus::FolderNotMade:
         WarnUser(keys::FolderOutputCannotCreate);
-        return;
+        return false;
     case FolderItemStatus::Done:
     case FolderItemStatus::NotTransformed:
         break;
     }
     FolderPageState.jobMode = NoJob;
     ReportTransformFailure(outcome.transform, FolderItemFailureKeys);
+    return outcome.status == FolderItemStatus::Done;
+}
+
+// Every listed file with the job's key; the number of files written.
+int ProcessFolderList(const std::wstring& root, const JobKey& key, int& count)
+{
+    HWND list = MainControl(IDC_FOLDER_LIST);
+    HWND bar = MainControl(IDC_FOLDER_PROGRESS);
+    const std::vector<std::wstring> items = ListTexts(list);
+    count = static_cast<int>(items.size());
+    // A 32-bit range: lists of more than 65,536 files move the bar too.
+    SendMessageW(bar, PBM_SETPOS, 0, 0);
+    SendMessageW(bar, PBM_SETRANGE32, 0, count > 0 ? count - 1 : 0);
+    SendMessageW(bar, PBM_SETSTEP, 1, 0);
+    ShowBar(bar, true);
+    int processed = 0;
+    auto lastMove = std::chrono::steady_clock::now();
+    for (int i = 0; i < count; ++i) {
+        if (ProcessFolderItem(root, items[static_cast<size_t>(i)], key))
+            ++processed;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastMove >= FolderProgressInterval || i == count - 1) {
+            SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
+            lastMove = now;
+        }
+    }
+    FolderPageState.jobMode = NoJob;
+    ShowBar(bar, false);
+    return processed;
 }
 
 } // namespace
@@ -153,39 +177,33 @@ void SetGatheredRoot(const std::wstring& root)
     GatheredRoot = root;
 }
 
-void SetJobControls(CryptPageKind kind, bool enable)
-{
-    if (kind == CryptPageKind::File)
-        for (int id : FileJobControls)
-            EnableWindow(MainControl(id), enable);
-    else
-        for (int id : FolderJobControls)
-            EnableWindow(MainControl(id), enable);
-    if (enable)
-        SetState(keys::IdleStatus);
-}
-
 DWORD WINAPI FileJob(void*)
 {
     const std::wstring source = TextOf(MainControl(IDC_FILE_SOURCE));
     const JobKind job = FilePageState.Job();
     if (ShowConfirmDialog(CryptPageKind::File) != ConfirmOk)
         return 0;
-    HWND bar = MainControl(IDC_FILE_PROGRESS);
-    SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
-    SendMessageW(bar, PBM_SETPOS, 0, 0);
-    SetJobControls(CryptPageKind::File, false);
-
+    TransformOutcome outcome;
+    JobSettings settings;
     const std::wstring output = FilePageState.outputPath;
-    const TransformOutcome outcome = ApplyCipherWithProgress(source, output, bar);
-    FilePageState.jobMode = NoJob;
-    ShowBar(bar, false);
-    SetJobControls(CryptPageKind::File, true);
+    {
+        RunningJob running(CryptPageKind::File);
+        if (!TakeJobSettings(job, settings)) {
+            FilePageState.jobMode = NoJob;
+            return 0;
+        }
+        HWND bar = MainControl(IDC_FILE_PROGRESS);
+        SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
+        SendMessageW(bar, PBM_SETPOS, 0, 0);
+        outcome = ApplyCipherWithProgress(source, output, settings.key, bar);
+        FilePageState.jobMode = NoJob;
+        ShowBar(bar, false);
+    }
     if (outcome.status != TransformStatus::Ok) {
         ReportTransformFailure(outcome, FileFailureKeys(job));
         return 0;
     }
-    RecycleSourceIfAsked(source, output, job);
+    RecycleSourceIfAsked(source, output, settings);
     ShowResultDialog();
     return 0;
 }
@@ -197,34 +215,21 @@ DWORD WINAPI FolderJob(void*)
     const JobKind job = FolderPageState.Job();
     if (ShowConfirmDialog(CryptPageKind::Folder) != ConfirmOk)
         return 0;
-    SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
-    SetJobControls(CryptPageKind::Folder, false);
-
-    HWND list = MainControl(IDC_FOLDER_LIST);
-    HWND bar = MainControl(IDC_FOLDER_PROGRESS);
-    const std::vector<std::wstring> items = ListTexts(list);
-    const int count = static_cast<int>(items.size());
-    // A 32-bit range: lists of more than 65,536 files move the bar too.
-    SendMessageW(bar, PBM_SETPOS, 0, 0);
-    SendMessageW(bar, PBM_SETRANGE32, 0, count > 0 ? count - 1 : 0);
-    SendMessageW(bar, PBM_SETSTEP, 1, 0);
-    ShowBar(bar, true);
-    auto lastMove = std::chrono::steady_clock::now();
-    for (int i = 0; i < count; ++i) {
-        ProcessFolderItem(root, items[static_cast<size_t>(i)]);
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastMove >= FolderProgressInterval || i == count - 1) {
-            ShowBar(bar, true);
-            SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
-            lastMove = now;
+    int processed = 0;
+    int count = 0;
+    {
+        RunningJob running(CryptPageKind::Folder);
+        JobSettings settings;
+        if (!TakeJobSettings(job, settings)) {
+            FolderPageState.jobMode = NoJob;
+            return 0;
         }
+        SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
+        processed = ProcessFolderList(root, settings.key, count);
     }
-    FolderPageState.jobMode = NoJob;
-    SetJobControls(CryptPageKind::Folder, true);
-    ShowBar(bar, false);
 
     const std::wstring title = PathTitle(typedRoot);
-    FolderPageState.SetPageInfoText(FormatLangText(keys::FolderDoneInfo, MaxTextLength, count, title.c_str()));
+    FolderPageState.SetPageInfoText(FormatLangText(keys::FolderDoneInfo, MaxTextLength, processed, title.c_str()));
     const std::wstring report = FormatLangText(keys::FolderReport, MaxTextLength, count, title.c_str());
     ShowWarningBox(report, keys::FolderReportCaption);
     return 0;

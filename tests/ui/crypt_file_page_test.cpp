@@ -511,13 +511,15 @@ TEST(FilePage, KeyModeIsStoredAndTheLevelReadoutFollowsTheSlider)
 
     PostCommand(s.window, KeyFileRadio);
     ASSERT_TRUE(WaitUntil([&] { return storedMode() == L"1"; }));
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(s.app.Control(KeyFileField)) != FALSE; }));
-    EXPECT_NE(IsWindowEnabled(s.app.Control(KeyFileButton)), FALSE);
+    // The handler changes the three fields one after another: wait for the last.
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(s.app.Control(KeyFileButton)) != FALSE; }));
+    EXPECT_NE(IsWindowEnabled(s.app.Control(KeyFileField)), FALSE);
     EXPECT_EQ(IsWindowEnabled(s.app.Control(PasswordField)), FALSE);
 
     PostCommand(s.window, PasswordRadio);
     ASSERT_TRUE(WaitUntil([&] { return storedMode() == L"0"; }));
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(s.app.Control(PasswordField)) != FALSE; }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(s.app.Control(KeyFileButton)) == FALSE; }));
+    EXPECT_NE(IsWindowEnabled(s.app.Control(PasswordField)), FALSE);
     EXPECT_EQ(IsWindowEnabled(s.app.Control(KeyFileField)), FALSE);
 
     HWND slider = s.app.Control(LevelSlider);

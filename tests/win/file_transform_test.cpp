@@ -17,17 +17,12 @@ using uitest::FileExists;
 using uitest::ReadFileBytes;
 using uitest::WriteFileBytes;
 
-struct FixedKey : KeySource {
+struct FixedKey : JobKey {
     std::vector<uint8_t> key;
-    uint8_t level;
-    int fetched = 0;
-    FixedKey(std::string text, uint8_t lvl) : key(text.begin(), text.end()), level(lvl) {}
-    bool FetchKey(std::vector<uint8_t>& k, uint8_t& v) override
+    FixedKey(std::string text, uint8_t lvl) : key(text.begin(), text.end())
     {
-        ++fetched;
-        k = key;
-        v = level;
-        return !key.empty();
+        bytes = key;
+        level = lvl;
     }
 };
 
@@ -62,7 +57,7 @@ protected:
         return names;
     }
 
-    TransformOutcome Run(const std::wstring& source, const std::wstring& destination, KeySource& key,
+    TransformOutcome Run(const std::wstring& source, const std::wstring& destination, const JobKey& key,
                          CipherProgress* progress = nullptr)
     {
         TransformRequest request;
@@ -137,7 +132,6 @@ TEST_F(TransformTest, FailuresLeaveSourceAndDestinationIntact)
     ASSERT_TRUE(WriteFileBytes(Path(L"a.txt"), "plain"));
 
     EXPECT_EQ(Run(Path(L"missing.txt"), Path(L"x.enc"), key).status, TransformStatus::SourceOpenFailed);
-    EXPECT_EQ(key.fetched, 0) << "no key is asked for a source that cannot be opened";
 
     {
         // A source another program holds open for writing cannot be opened.

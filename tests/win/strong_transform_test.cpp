@@ -19,13 +19,12 @@ using uitest::WriteFileBytes;
 // Argon2id at its cheapest, so the tests run in milliseconds.
 constexpr KdfParams CheapParams{1, 8};
 
-struct FixedKey : KeySource {
+struct FixedKey : JobKey {
     std::vector<uint8_t> key{'K', 'E', 'Y'};
-    bool FetchKey(std::vector<uint8_t>& k, uint8_t& level) override
+    FixedKey()
     {
-        k = key;
+        bytes = key;
         level = 7;
-        return true;
     }
 };
 
