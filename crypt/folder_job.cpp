@@ -31,7 +31,8 @@ bool CreateFolderChain(const std::wstring& folder)
 }
 
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
-                                      const std::wstring& outputRoot, const JobKey& key)
+                                      const std::wstring& outputRoot, const JobKey& key,
+                                      JobTransformer& transformer)
 {
     FolderItemOutcome outcome;
     TransformRequest request;
@@ -45,7 +46,7 @@ FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstri
         outcome.status = FolderItemStatus::FolderNotMade;
         return outcome;
     }
-    outcome.transform = TransformFile(request);
+    outcome.transform = transformer.Transform(request);
     if (outcome.transform.status != TransformStatus::Ok)
         outcome.status = FolderItemStatus::NotTransformed;
     return outcome;

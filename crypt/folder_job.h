@@ -3,7 +3,7 @@
 // the folders on the way made as needed.
 #pragma once
 
-#include "crypt/file_transform.h"
+#include "crypt/strong_transform.h"
 
 #include <string>
 
@@ -22,9 +22,10 @@ struct FolderItemOutcome {
 };
 
 // One listed file of a folder job into its place below `outputRoot`, with
-// the job's key.
+// the job's key and transformer.
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
-                                      const std::wstring& outputRoot, const JobKey& key);
+                                      const std::wstring& outputRoot, const JobKey& key,
+                                      JobTransformer& transformer);
 
 // Creates a folder and every missing parent, long paths included.
 bool CreateFolderChain(const std::wstring& folder);

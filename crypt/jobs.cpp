@@ -19,8 +19,10 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
+#include <vector>
 
 namespace quenzel {
 
@@ -120,11 +122,68 @@ void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output
         WarnUser(keys::NotRecycled);
 }
 
-// One listed file of a folder job, into the output folder below the root;
-// true when its output was written.
-bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, const JobKey& key)
+// The job's transformer: a strong encryption derives its key now, with the
+// state line saying so; a decryption keeps the strong key input for the
+// strong files among its sources. False, after a message, when the strong
+// format cannot be had.
+bool PrepareTransformer(JobKind job, JobSettings& settings, JobTransformer& transformer)
 {
-    const FolderItemOutcome outcome = TransformFolderItem(root, item, FolderPageState.outputPath, key);
+    if (job == DecryptJob) {
+        transformer.PrepareDecryption(std::move(settings.strongKeyInput));
+        return true;
+    }
+    if (!settings.strongFormat)
+        return true;
+    SetState(keys::StrongDerivingKey);
+    switch (transformer.PrepareStrongEncryption(settings.strongKeyInput)) {
+    case StrongStatus::Ok:
+        return true;
+    case StrongStatus::OutOfMemory:
+        WarnUser(keys::StrongNoMemory);
+        return false;
+    default:
+        WarnUser(keys::StrongUnavailable);
+        return false;
+    }
+}
+
+// The folder job's work: its key and transformer, and the files it refused
+// because they do not authenticate (by their paths below the root).
+struct FolderWork {
+    const JobKey& key;
+    JobTransformer& transformer;
+    std::vector<std::wstring> refused;
+};
+
+// Files named in the report's list of refused files; the rest are counted.
+constexpr size_t RefusedNamesShown = 10;
+
+// The report's lines on the refused files.
+std::wstring RefusedReport(const std::vector<std::wstring>& refused)
+{
+    const size_t shown = std::min(refused.size(), RefusedNamesShown);
+    std::wstring names;
+    for (size_t i = 0; i < shown; ++i)
+        names += (i ? L"\n" : L"") + refused[i];
+    if (refused.size() > shown)
+        names += L"\n" + FormatLangText(keys::FolderStrongSkippedMore, MaxTextLength,
+                                         static_cast<int>(refused.size() - shown));
+    return FormatLangText(keys::FolderStrongSkipped, MaxTextLength, names.c_str());
+}
+
+// One listed file of a folder job, into the output folder below the root;
+// true when its output was written. A strong file that does not
+// authenticate is not reported on its own: the final report names it.
+bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, FolderWork& work)
+{
+    const FolderItemOutcome outcome =
+        TransformFolderItem(root, item, FolderPageState.outputPath, work.key, work.transformer);
+    if (outcome.transform.status == TransformStatus::WrongKeyOrDamaged) {
+        FolderPageState.jobMode = NoJob;
+        work.refused.push_back(item.compare(0, root.size(), root) == 0 ? item.substr(root.size()) : item);
+        WarnStrayTemporary(outcome.transform);
+        return false;
+    }
     switch (outcome.status) {
     case FolderItemStatus::OutsideRoot:
         WarnUser(keys::ItemOutsideRoot);
@@ -142,7 +201,7 @@ bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, const
 }
 
 // Every listed file with the job's key; the number of files written.
-int ProcessFolderList(const std::wstring& root, const JobKey& key, int& count)
+int ProcessFolderList(const std::wstring& root, FolderWork& work, int& count)
 {
     HWND list = MainControl(IDC_FOLDER_LIST);
     HWND bar = MainControl(IDC_FOLDER_PROGRESS);
@@ -156,7 +215,7 @@ int ProcessFolderList(const std::wstring& root, const JobKey& key, int& count)
     int processed = 0;
     auto lastMove = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i) {
-        if (ProcessFolderItem(root, items[static_cast<size_t>(i)], key))
+        if (ProcessFolderItem(root, items[static_cast<size_t>(i)], work))
             ++processed;
         const auto now = std::chrono::steady_clock::now();
         if (now - lastMove >= FolderProgressInterval || i == count - 1) {
@@ -192,10 +251,15 @@ DWORD WINAPI FileJob(void*)
             FilePageState.jobMode = NoJob;
             return 0;
         }
+        JobTransformer transformer;
+        if (!PrepareTransformer(job, settings, transformer)) {
+            FilePageState.jobMode = NoJob;
+            return 0;
+        }
         HWND bar = MainControl(IDC_FILE_PROGRESS);
         SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
         SendMessageW(bar, PBM_SETPOS, 0, 0);
-        outcome = ApplyCipherWithProgress(source, output, settings.key, bar);
+        outcome = ApplyCipherWithProgress(source, output, settings.key, transformer, bar);
         FilePageState.jobMode = NoJob;
         ShowBar(bar, false);
     }
@@ -217,20 +281,26 @@ DWORD WINAPI FolderJob(void*)
         return 0;
     int processed = 0;
     int count = 0;
+    std::vector<std::wstring> refused;
     {
         RunningJob running(CryptPageKind::Folder);
         JobSettings settings;
-        if (!TakeJobSettings(job, settings)) {
+        JobTransformer transformer;
+        if (!TakeJobSettings(job, settings) || !PrepareTransformer(job, settings, transformer)) {
             FolderPageState.jobMode = NoJob;
             return 0;
         }
         SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
-        processed = ProcessFolderList(root, settings.key, count);
+        FolderWork work{settings.key, transformer, {}};
+        processed = ProcessFolderList(root, work, count);
+        refused = std::move(work.refused);
     }
 
     const std::wstring title = PathTitle(typedRoot);
     FolderPageState.SetPageInfoText(FormatLangText(keys::FolderDoneInfo, MaxTextLength, processed, title.c_str()));
-    const std::wstring report = FormatLangText(keys::FolderReport, MaxTextLength, count, title.c_str());
+    std::wstring report = FormatLangText(keys::FolderReport, MaxTextLength, count, title.c_str());
+    if (!refused.empty())
+        report += L"\n\n" + RefusedReport(refused);
     ShowWarningBox(report, keys::FolderReportCaption);
     return 0;
 }
