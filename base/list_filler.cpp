@@ -1,5 +1,6 @@
 #include "base/list_filler.h"
 
+#include "base/page_kit.h"
 #include "base/shell.h"
 
 #include <windows.h>
@@ -15,6 +16,9 @@ constexpr std::chrono::milliseconds RowHandOverInterval{100};
 // Sent by a filler to the row courier: append the ListRows of lParam to the
 // list whose id is wParam.
 constexpr UINT AppendRowsMessage = WM_APP + 1;
+// Sent to the row courier: copy the texts of the list wParam into the
+// std::vector<std::wstring> of lParam.
+constexpr UINT CopyTextsMessage = WM_APP + 2;
 constexpr wchar_t RowCourierClass[] = L"QuenzelFolderRows";
 constexpr int SecondColumn = 1;
 
@@ -67,6 +71,19 @@ void AppendRows(HWND list, ListRows& rows)
     InvalidateRect(list, nullptr, FALSE);
 }
 
+void CopyTexts(HWND list, std::vector<std::wstring>& texts)
+{
+    const auto found = VirtualRows.find(list);
+    if (IsVirtual(list) && found != VirtualRows.end()) {
+        for (const ListRow& row : found->second)
+            texts.push_back(row.text);
+        return;
+    }
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+        texts.push_back(ListItemText(list, i));
+}
+
 // The rows reach the list through a message-only window of the window's
 // thread: the list itself is left unsubclassed, since every message through
 // a subclass chain costs a property look-up (a server call under Wine).
@@ -74,6 +91,10 @@ LRESULT CALLBACK RowCourierProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     if (message == AppendRowsMessage) {
         AppendRows(GetDlgItem(MainWindow, static_cast<int>(wParam)), *reinterpret_cast<ListRows*>(lParam));
+        return 0;
+    }
+    if (message == CopyTextsMessage) {
+        CopyTexts(reinterpret_cast<HWND>(wParam), *reinterpret_cast<std::vector<std::wstring>*>(lParam));
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -107,6 +128,16 @@ void ClearListRows(HWND list)
     if (IsVirtual(list))
         VirtualRows.erase(list);
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+}
+
+std::vector<std::wstring> ListTexts(HWND list)
+{
+    std::vector<std::wstring> texts;
+    if (RowCourier)
+        SendMessageW(RowCourier, CopyTextsMessage, reinterpret_cast<WPARAM>(list), reinterpret_cast<LPARAM>(&texts));
+    else
+        CopyTexts(list, texts);
+    return texts;
 }
 
 void CreateRowCourier()

@@ -37,6 +37,11 @@ bool AnswerListRowRequest(const NMHDR* header);
 // Empties a list, a virtual one with the rows kept for it.
 void ClearListRows(HWND list);
 
+// The first column's text of every row of a list, in list order, read in
+// one visit to the window's thread (a worker's single message instead of
+// one per row).
+std::vector<std::wstring> ListTexts(HWND list);
+
 // Collects rows for the main window's list `listId` and hands them to the
 // list now and then.
 class ListFiller {

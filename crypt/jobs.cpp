@@ -3,6 +3,7 @@
 #include "base/control_ids.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/list_filler.h"
 #include "base/long_path.h"
 #include "base/options_page_ids.h"
 #include "base/shell.h"
@@ -204,7 +205,8 @@ int ProcessFolderList(const std::wstring& root, FolderWork& work, int& count)
 {
     HWND list = MainControl(IDC_FOLDER_LIST);
     HWND bar = MainControl(IDC_FOLDER_PROGRESS);
-    count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    const std::vector<std::wstring> items = ListTexts(list);
+    count = static_cast<int>(items.size());
     // A 32-bit range: lists of more than 65,536 files move the bar too.
     SendMessageW(bar, PBM_SETPOS, 0, 0);
     SendMessageW(bar, PBM_SETRANGE32, 0, count > 0 ? count - 1 : 0);
@@ -213,7 +215,7 @@ int ProcessFolderList(const std::wstring& root, FolderWork& work, int& count)
     int processed = 0;
     auto lastMove = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i) {
-        if (ProcessFolderItem(root, ListItemText(list, i), work))
+        if (ProcessFolderItem(root, items[static_cast<size_t>(i)], work))
             ++processed;
         const auto now = std::chrono::steady_clock::now();
         if (now - lastMove >= FolderProgressInterval || i == count - 1) {
