@@ -2,6 +2,7 @@
 
 #include "base/handles.h"
 #include "base/long_path.h"
+#include "crypt/cipher_key.h"
 
 #include <windows.h>
 
@@ -71,13 +72,16 @@ TransformOutcome Failure(TransformStatus status, DWORD error)
 
 // Reads, transforms and writes the whole source; the status of the first failure.
 TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, CipherStream& stream,
-                                CipherProgress* progress, DWORD& error)
+                                const TransformRequest& request, DWORD& error)
 {
+    CipherProgress* progress = request.progress;
     const size_t bufferBytes = static_cast<size_t>(std::min<uint64_t>(size, TransformChunkBytes));
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[std::max<size_t>(bufferBytes, 1)]);
     if (!buffer)
         return TransformStatus::OutOfMemory;
     for (uint64_t done = 0; done < size;) {
+        if (request.stop && request.stop->load())
+            return TransformStatus::Stopped;
         const DWORD piece = static_cast<DWORD>(std::min<uint64_t>(bufferBytes, size - done));
         if (!ReadExactly(source, buffer.get(), piece)) {
             error = GetLastError();
@@ -87,6 +91,8 @@ TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, Cip
             stream.ApplyWithProgress(buffer.get(), piece, size, *progress);
         else
             stream.Apply(buffer.get(), piece);
+        if (stream.Failed())
+            return TransformStatus::KeyReadFailed;
         if (!WriteExactly(output, buffer.get(), piece)) {
             error = GetLastError();
             return TransformStatus::WriteFailed;
@@ -127,8 +133,14 @@ TransformStatus LegacyTransformSteps::Fill(HANDLE source, HANDLE output, uint64_
     if (request_.sourceSized)
         request_.sourceSized(size);
     const JobKey& key = *request_.key;
+    if (key.file) {
+        // Each file starts at the key's first byte.
+        const std::unique_ptr<KeyReader> reader = key.file->NewReader();
+        CipherStream stream(*reader, key.level);
+        return CopyTransformed(source, output, size, stream, request_, error);
+    }
     CipherStream stream(key.bytes.data(), key.bytes.size(), key.level);
-    return CopyTransformed(source, output, size, stream, request_.progress, error);
+    return CopyTransformed(source, output, size, stream, request_, error);
 }
 
 TransformOutcome TransformFile(const TransformRequest& request)

@@ -22,9 +22,10 @@ struct FolderItemOutcome {
 };
 
 // One listed file of a folder job into its place below `outputRoot`, with
-// the job's key.
+// the job's key; `stop` as for TransformFile.
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
-                                      const std::wstring& outputRoot, const JobKey& key);
+                                      const std::wstring& outputRoot, const JobKey& key,
+                                      const std::atomic<bool>* stop = nullptr);
 
 // Creates a folder and every missing parent, long paths included.
 bool CreateFolderChain(const std::wstring& folder);

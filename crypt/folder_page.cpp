@@ -71,6 +71,7 @@ void SetUpFolderList()
 
 DWORD WINAPI GatherFolderWorker(void*)
 {
+    const JobWorker worker;
     GatherFolder();
     return 0;
 }

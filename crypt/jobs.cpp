@@ -94,6 +94,11 @@ void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& 
     case TransformStatus::StrongUnavailable:
         WarnUser(keys::StrongUnavailable);
         break;
+    case TransformStatus::KeyReadFailed:
+        WarnUser(keys::KeyFileUnreadable);
+        break;
+    case TransformStatus::Stopped:
+        break;
     }
     WarnStrayTemporary(outcome);
 }
@@ -118,7 +123,8 @@ void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output
 // true when its output was written.
 bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, const JobKey& key)
 {
-    const FolderItemOutcome outcome = TransformFolderItem(root, item, FolderPageState.outputPath, key);
+    const FolderItemOutcome outcome =
+        TransformFolderItem(root, item, FolderPageState.outputPath, key, &JobsStopFlag());
     switch (outcome.status) {
     case FolderItemStatus::OutsideRoot:
         WarnUser(keys::ItemOutsideRoot);
@@ -146,7 +152,7 @@ int ProcessFolderList(const std::wstring& root, const JobKey& key, int& count)
     SendMessageW(bar, PBM_SETRANGE32, 0, count > 0 ? count - 1 : 0);
     SendMessageW(bar, PBM_SETSTEP, 1, 0);
     int processed = 0;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && !JobsStopRequested(); ++i) {
         ShowBar(bar, true);
         if (ProcessFolderItem(root, ListItemText(list, i), key))
             ++processed;
@@ -167,10 +173,16 @@ void SetGatheredRoot(const std::wstring& root)
 
 DWORD WINAPI FileJob(void*)
 {
+    const JobWorker worker;
     const std::wstring source = TextOf(MainControl(IDC_FILE_SOURCE));
     const JobKind job = FilePageState.Job();
     if (ShowConfirmDialog(CryptPageKind::File) != ConfirmOk)
         return 0;
+    // The program is closing: a job confirmed meanwhile does not start.
+    if (JobsStopRequested()) {
+        FilePageState.jobMode = NoJob;
+        return 0;
+    }
     TransformOutcome outcome;
     JobSettings settings;
     const std::wstring output = FilePageState.outputPath;
@@ -187,6 +199,11 @@ DWORD WINAPI FileJob(void*)
         FilePageState.jobMode = NoJob;
         ShowBar(bar, false);
     }
+    if (outcome.status == TransformStatus::Stopped) {
+        WarnUserText(FormatLangText(keys::FileJobStopped, MaxTextLength, PathTitle(source).c_str()));
+        WarnStrayTemporary(outcome);
+        return 0;
+    }
     if (outcome.status != TransformStatus::Ok) {
         ReportTransformFailure(outcome, FileFailureKeys(job));
         return 0;
@@ -198,11 +215,16 @@ DWORD WINAPI FileJob(void*)
 
 DWORD WINAPI FolderJob(void*)
 {
+    const JobWorker worker;
     const std::wstring typedRoot = TextOf(MainControl(IDC_FOLDER_SOURCE));
     const std::wstring root = CurrentGatheredRoot();
     const JobKind job = FolderPageState.Job();
     if (ShowConfirmDialog(CryptPageKind::Folder) != ConfirmOk)
         return 0;
+    if (JobsStopRequested()) {
+        FolderPageState.jobMode = NoJob;
+        return 0;
+    }
     int processed = 0;
     int count = 0;
     {
@@ -218,7 +240,9 @@ DWORD WINAPI FolderJob(void*)
 
     const std::wstring title = PathTitle(typedRoot);
     FolderPageState.SetPageInfoText(FormatLangText(keys::FolderDoneInfo, MaxTextLength, processed, title.c_str()));
-    const std::wstring report = FormatLangText(keys::FolderReport, MaxTextLength, count, title.c_str());
+    const std::wstring report =
+        JobsStopRequested() ? FormatLangText(keys::FolderJobStopped, MaxTextLength, processed, count, title.c_str())
+                            : FormatLangText(keys::FolderReport, MaxTextLength, count, title.c_str());
     ShowWarningBox(report, keys::FolderReportCaption);
     return 0;
 }

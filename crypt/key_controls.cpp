@@ -73,9 +73,11 @@ bool PasswordBytes(std::vector<uint8_t>& key)
     return true;
 }
 
-bool KeyFileBytes(const std::wstring& path, std::vector<uint8_t>& key)
+// The key file's key for a job: its bytes, or the file kept open when it
+// is too long to hold.
+bool KeyFileKey(const std::wstring& path, JobKey& key, FileIdentity& identity)
 {
-    switch (ReadKeyFile(path, key)) {
+    switch (TakeKeyFile(path, key, identity)) {
     case KeyFileResult::Ok:
         return true;
     case KeyFileResult::CannotOpen:
@@ -89,6 +91,9 @@ bool KeyFileBytes(const std::wstring& path, std::vector<uint8_t>& key)
         return false;
     case KeyFileResult::ReadFailed:
         WarnUser(keys::KeyFileUnreadable);
+        return false;
+    case KeyFileResult::OutOfMemory:
+        WarnUser(keys::NoMemory);
         return false;
     }
     return false;
@@ -209,9 +214,8 @@ bool TakeJobSettings(JobKind job, JobSettings& settings)
             return false;
     } else {
         settings.keyFilePath = TextOf(MainControl(IDC_KEY_FILE));
-        if (!KeyFileBytes(settings.keyFilePath, settings.key.bytes))
+        if (!KeyFileKey(settings.keyFilePath, settings.key, settings.keyFile))
             return false;
-        settings.keyFile = IdentityOfFile(settings.keyFilePath);
     }
     const LRESULT position = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
     settings.key.level = static_cast<uint8_t>(position & 0xFF);
@@ -228,6 +232,7 @@ TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::
     request.source = source;
     request.destination = destination;
     request.key = &key;
+    request.stop = &JobsStopFlag();
     request.progress = &mover;
     request.sourceSized = [&mover](uint64_t size) { mover.Prepare(size); };
     return TransformFile(request);

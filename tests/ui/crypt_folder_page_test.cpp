@@ -4,6 +4,7 @@
 
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -241,17 +242,17 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
 {
     using namespace quenzel;
     Started s;
-    Start(s, nullptr, FolderPageCommand);
+    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FolderPageCommand));
     const std::wstring root = s.Work() + L"\\Held";
     const Tree tree = {{L"\\a.txt", "first, held open"}, {L"\\sub\\b.txt", RandomText(5000, 3)},
                        {L"\\sub\\c.txt", "third"}};
-    MakeTree(root, tree);
-    Gather(s, root);
+    ASSERT_NO_FATAL_FAILURE(MakeTree(root, tree));
+    ASSERT_NO_FATAL_FAILURE(Gather(s, root));
     HANDLE held = CreateFileW((root + L"\\a.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::wstring out = s.Work() + L"\\Out";
-    ConfirmJob(s, IDC_FOLDER_ENCRYPT, nullptr, out);
+    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, IDC_FOLDER_ENCRYPT, nullptr, out));
     HWND warning = WaitForDialogWith(s.app, MessageTextId);
     ASSERT_NE(warning, nullptr) << "the folder job waits at the held file";
 
@@ -261,7 +262,7 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
     PostCommand(s.window, FilePageCommand);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(IDC_FILE_SOURCE)) != FALSE; }));
     SetFieldText(s.app.Control(IDC_FILE_SOURCE), single);
-    ConfirmJob(s, IDC_FILE_ENCRYPT, nullptr, single + L".enc");
+    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, IDC_FILE_ENCRYPT, nullptr, single + L".enc"));
     HWND result = WaitForDialogWith(s.app, ResultOutputId);
     ASSERT_NE(result, nullptr);
     ASSERT_TRUE(Press(result, IDOK));
@@ -286,6 +287,38 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
     EXPECT_TRUE(s.app.Close());
 }
 
+// Closing while a folder job runs asks: "keep running" changes nothing,
+// "stop" (here from File > Exit) gives up the file in work, and the report
+// says how many were done before the program ends.
+TEST(FolderPage, ClosedDuringAJobReportsWhatWasDone)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FolderPageCommand));
+    const std::wstring root = s.Work() + L"\\Tree";
+    const Tree small = {{L"\\a.txt", "first"}, {L"\\sub\\deeper\\c.txt", "last"}};
+    ASSERT_NO_FATAL_FAILURE(MakeTree(root, small));
+    ASSERT_TRUE(MakeSparseFile(root + L"\\sub\\big.bin", 4LL << 30));
+    ASSERT_NO_FATAL_FAILURE(Gather(s, root));
+    const std::wstring out = s.Work() + L"\\Out";
+    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, quenzel::IDC_FOLDER_ENCRYPT, nullptr, out));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(out + L"\\a.txt"); }));
+
+    PostMessageW(s.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(AnswerQuestion(s.app, IDNO).rfind(L"A task is still running.", 0), 0u);
+    EXPECT_TRUE(IsWindow(s.window));
+    PostCommand(s.window, IDM_EXIT);
+    AnswerQuestion(s.app, IDYES);
+    const std::wstring report = DismissMessageBox(s.app);
+    EXPECT_EQ(report.rfind(L"The task was stopped: 1 of 3 file(s) listed from \"Tree\" were processed", 0), 0u)
+        << Narrow(report);
+    DWORD code = 0;
+    ASSERT_TRUE(s.app.WaitForExit(code));
+    ExpectTree(out, {{L"\\a.txt", "first"}}, "MORVANTE", 7);
+    EXPECT_FALSE(FileExists(out + L"\\sub\\big.bin"));
+    EXPECT_FALSE(FileExists(out + L"\\sub\\deeper\\c.txt"));
+    EXPECT_TRUE(TemporaryFilesIn(out + L"\\sub").empty());
+}
+
 // The key file is read once, before any source is opened: lying among the
 // listed files it is processed like them, not refused as in use.
 TEST(FolderPage, KeyFileInsideTheListedFolderIsNotRefused)
@@ -293,11 +326,11 @@ TEST(FolderPage, KeyFileInsideTheListedFolderIsNotRefused)
     Started s;
     const std::wstring root = s.Work() + L"\\Keyed";
     const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(root) + "\\key.bin\n";
-    Start(s, ini.c_str(), FolderPageCommand);
+    ASSERT_NO_FATAL_FAILURE(Start(s, ini.c_str(), FolderPageCommand));
     const std::string key = RandomBytes(5000, 9);
     const Tree tree = {{L"\\key.bin", key}, {L"\\x.txt", RandomText(12000, 10)}};
-    MakeTree(root, tree);
-    Gather(s, root);
+    ASSERT_NO_FATAL_FAILURE(MakeTree(root, tree));
+    ASSERT_NO_FATAL_FAILURE(Gather(s, root));
     const std::wstring report = RunFolderJob(s, EncryptButton, nullptr, s.Work() + L"\\Out");
     EXPECT_EQ(report.rfind(L"2 file(s) listed", 0), 0u) << Narrow(report);
     ExpectTree(s.Work() + L"\\Out", tree, key, 7);
