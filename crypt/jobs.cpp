@@ -11,6 +11,7 @@
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_job.h"
+#include "crypt/folder_messages.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/key_controls.h"
 #include "crypt/running_jobs.h"
@@ -60,8 +61,6 @@ struct FailureKeys {
     int notWritten;
 };
 
-constexpr FailureKeys FolderItemFailureKeys{keys::FolderItemCannotOpen, keys::FolderOutputCannotCreate,
-                                            keys::FolderOutputNotWritten};
 
 // The job's message for a failed transform; the key step has told the user
 // already when there was no key.
@@ -120,47 +119,42 @@ void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output
 }
 
 // One listed file of a folder job, into the output folder below the root;
-// true when its output was written.
-bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, const JobKey& key)
+// false when the user chose to stop the job at its failure.
+bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, const JobKey& key, FolderTally& tally)
 {
     const FolderItemOutcome outcome =
         TransformFolderItem(root, item, FolderPageState.outputPath, key, &JobsStopFlag());
-    switch (outcome.status) {
-    case FolderItemStatus::OutsideRoot:
-        WarnUser(keys::ItemOutsideRoot);
-        return false;
-    case FolderItemStatus::FolderNotMade:
-        WarnUser(keys::FolderOutputCannotCreate);
-        return false;
-    case FolderItemStatus::Done:
-    case FolderItemStatus::NotTransformed:
-        break;
-    }
     FolderPageState.jobMode = NoJob;
-    ReportTransformFailure(outcome.transform, FolderItemFailureKeys);
-    return outcome.status == FolderItemStatus::Done;
+    WarnStrayTemporary(outcome.transform);
+    if (outcome.status == FolderItemStatus::Done) {
+        tally.Done();
+        return true;
+    }
+    const int messageKey = FolderFailureKey(outcome);
+    return messageKey == 0 || TellFolderFailure(tally, item, messageKey);
 }
 
-// Every listed file with the job's key; the number of files written.
-int ProcessFolderList(const std::wstring& root, const JobKey& key, int& count)
+// Every listed file with the job's key, until the job is asked to stop;
+// true when it went through the whole list.
+bool ProcessFolderList(const std::wstring& root, const JobKey& key, FolderTally& tally)
 {
     HWND list = MainControl(IDC_FOLDER_LIST);
     HWND bar = MainControl(IDC_FOLDER_PROGRESS);
-    count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    const int count = tally.Listed();
     // A 32-bit range: lists of more than 65,536 files move the bar too.
     SendMessageW(bar, PBM_SETPOS, 0, 0);
     SendMessageW(bar, PBM_SETRANGE32, 0, count > 0 ? count - 1 : 0);
     SendMessageW(bar, PBM_SETSTEP, 1, 0);
-    int processed = 0;
-    for (int i = 0; i < count && !JobsStopRequested(); ++i) {
+    bool whole = true;
+    for (int i = 0; i < count && whole; ++i) {
         ShowBar(bar, true);
-        if (ProcessFolderItem(root, ListItemText(list, i), key))
-            ++processed;
+        whole = !JobsStopRequested() && ProcessFolderItem(root, ListItemText(list, i), key, tally)
+                && !JobsStopRequested();
         SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
     }
     FolderPageState.jobMode = NoJob;
     ShowBar(bar, false);
-    return processed;
+    return whole;
 }
 
 } // namespace
@@ -225,8 +219,8 @@ DWORD WINAPI FolderJob(void*)
         FolderPageState.jobMode = NoJob;
         return 0;
     }
-    int processed = 0;
-    int count = 0;
+    FolderTally tally(static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0)));
+    bool whole = true;
     {
         RunningJob running(CryptPageKind::Folder);
         JobSettings settings;
@@ -235,15 +229,13 @@ DWORD WINAPI FolderJob(void*)
             return 0;
         }
         SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
-        processed = ProcessFolderList(root, settings.key, count);
+        whole = ProcessFolderList(root, settings.key, tally);
     }
 
     const std::wstring title = PathTitle(typedRoot);
-    FolderPageState.SetPageInfoText(FormatLangText(keys::FolderDoneInfo, MaxTextLength, processed, title.c_str()));
-    const std::wstring report =
-        JobsStopRequested() ? FormatLangText(keys::FolderJobStopped, MaxTextLength, processed, count, title.c_str())
-                            : FormatLangText(keys::FolderReport, MaxTextLength, count, title.c_str());
-    ShowWarningBox(report, keys::FolderReportCaption);
+    FolderPageState.SetPageInfoText(
+        FormatLangText(keys::FolderDoneInfo, MaxTextLength, tally.Processed(), title.c_str()));
+    ShowWarningBox(FolderReportText(tally, !whole, title), keys::FolderReportCaption);
     return 0;
 }
 

@@ -116,7 +116,10 @@ TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
     const std::wstring out = s.Work() + L"\\Out";
     ConfirmJob(s, EncryptButton, nullptr, out);
     EXPECT_EQ(DismissMessageBox(s.app).rfind(L"A file of the folder cannot be opened", 0), 0u);
-    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"4 file(s) listed", 0), 0u) << "the report counts every item";
+    const std::wstring report = DismissMessageBox(s.app);
+    EXPECT_EQ(report.rfind(L"3 of 4 file(s) listed from \"Locked\" have been processed.\n1 file(s) were not "
+                           L"processed:\n" + root + L"\\a\\b.txt", 0), 0u)
+        << Narrow(report);
     CloseHandle(held);
     EXPECT_FALSE(FileExists(out + L"\\a\\b.txt"));
     Tree others = SampleTree;
@@ -199,17 +202,15 @@ TEST(FolderPage, FullVolumeSkipsWhatDoesNotFitAndLeavesNoPartialFile)
 
     const std::wstring output = std::wstring(drive) + L"\\FolderOut";
     ConfirmJob(s, EncryptButton, nullptr, output);
-    std::vector<std::wstring> messages;
-    for (int boxes = 0; boxes < 8; ++boxes) {
-        messages.push_back(DismissMessageBox(s.app));
-        if (messages.back().find(L"file(s) listed") != std::wstring::npos)
-            break;
-    }
+    // The first file that does not fit asks whether to go on; the others are
+    // not asked about again but listed in the report.
+    EXPECT_EQ(AnswerQuestion(s.app, IDYES).rfind(L"An output file could not be written completely", 0), 0u);
+    const std::wstring report = DismissMessageBox(s.app);
     ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
-    ASSERT_GE(messages.size(), 2u);
-    EXPECT_EQ(messages.back().rfind(L"4 file(s) listed from \"Big\"", 0), 0u) << Narrow(messages.back());
-    for (size_t i = 0; i + 1 < messages.size(); ++i)
-        EXPECT_EQ(messages[i].rfind(L"An output file could not be written completely", 0), 0u) << Narrow(messages[i]);
+    EXPECT_NE(report.find(L"file(s) listed from \"Big\" have been processed."), std::wstring::npos) << Narrow(report);
+    const size_t listed = report.find(L" file(s) were not processed:");
+    ASSERT_NE(listed, std::wstring::npos) << Narrow(report);
+    const size_t failures = std::stoul(report.substr(report.rfind(L'\n', listed) + 1));
 
     size_t written = 0;
     for (const auto& [relative, content] : tree) {
@@ -219,7 +220,7 @@ TEST(FolderPage, FullVolumeSkipsWhatDoesNotFitAndLeavesNoPartialFile)
         ++written;
         EXPECT_TRUE(out == Transformed(content, "MORVANTE", 7)) << Narrow(relative) << " is incomplete";
     }
-    EXPECT_EQ(written + (messages.size() - 1), tree.size());
+    EXPECT_EQ(written + failures, tree.size());
     EXPECT_GE(written, 1u);
     WIN32_FIND_DATAW found;
     HANDLE find = FindFirstFileW((output + L"\\*.tmp").c_str(), &found);
@@ -317,6 +318,43 @@ TEST(FolderPage, ClosedDuringAJobReportsWhatWasDone)
     EXPECT_FALSE(FileExists(out + L"\\sub\\big.bin"));
     EXPECT_FALSE(FileExists(out + L"\\sub\\deeper\\c.txt"));
     EXPECT_TRUE(TemporaryFilesIn(out + L"\\sub").empty());
+}
+
+// A failure that every file meets (the output folder is a file) is shown
+// once, asking whether to go on: Yes lists the others in the report, No
+// stops the job there. Either way the report names the first files and
+// counts the rest.
+TEST(FolderPage, AFailureOfEveryFileIsShownOnce)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FolderPageCommand));
+    const std::wstring root = s.Work() + L"\\Many";
+    Tree tree;
+    for (int i = 0; i < 12; ++i)
+        tree[L"\\f" + std::to_wstring(i) + L".txt"] = "data";
+    ASSERT_NO_FATAL_FAILURE(MakeTree(root, tree));
+    ASSERT_NO_FATAL_FAILURE(Gather(s, root));
+    const std::wstring blocker = s.Work() + L"\\NotAFolder";
+    ASSERT_TRUE(WriteFileBytes(blocker, "a file where the output folder should be"));
+    struct Row {
+        int answer;
+        const wchar_t* reportStart;
+        const wchar_t* listed;
+    };
+    for (const Row& row : {Row{IDYES, L"0 of 12 file(s) listed from \"Many\" have been processed.",
+                               L"12 file(s) were not processed:"},
+                           Row{IDNO, L"The task was stopped: 0 of 12 file(s) listed from \"Many\" were processed",
+                               L"1 file(s) were not processed:"}}) {
+        ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton, nullptr, blocker));
+        EXPECT_EQ(AnswerQuestion(s.app, row.answer).rfind(L"An output file cannot be created", 0), 0u);
+        const std::wstring report = DismissMessageBox(s.app);
+        EXPECT_EQ(report.rfind(row.reportStart, 0), 0u) << Narrow(report);
+        EXPECT_NE(report.find(std::wstring(row.listed) + L"\n" + root + L"\\"), std::wstring::npos)
+            << Narrow(report);
+        EXPECT_EQ(report.find(L"... and 2 more.") != std::wstring::npos, row.answer == IDYES) << Narrow(report);
+        ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    }
+    EXPECT_TRUE(s.app.Close());
 }
 
 // The key file is read once, before any source is opened: lying among the
