@@ -3,12 +3,14 @@
 #include "app/behaviours.h"
 #include "app/closing.h"
 #include "app/commands.h"
+#include "app/dropped_paths.h"
 #include "app/menu.h"
 #include "app/pages.h"
 #include "app/window_size.h"
 #include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/list_filler.h"
 #include "base/list_sort.h"
 #include "base/settings.h"
 #include "base/shell.h"
@@ -91,6 +93,8 @@ bool OnCommand(HWND window, int id)
 
 void OnNotify(const NMHDR* header)
 {
+    if (AnswerListRowRequest(header))
+        return;
     if (header->code == TCN_SELCHANGE && header->hwndFrom == TabControl())
         SwitchPage(SW_SHOW);
     else if (header->code == LVN_COLUMNCLICK)
@@ -110,6 +114,11 @@ BOOL CALLBACK ForwardColourChange(HWND child, LPARAM)
 void OnSysColorChange(HWND window)
 {
     EnumChildWindows(window, ForwardColourChange, 0);
+}
+
+void OnDropFiles(HDROP drop)
+{
+    DispatchPageDrop(TakeDroppedPaths(drop));
 }
 
 // Without the magnet the move goes ahead unchanged.
@@ -160,8 +169,10 @@ bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showC
     InitClosing();
     if (request.startTab >= 0)
         SelectTab(request.startTab);
+    DragAcceptFiles(MainWindow, TRUE);
     ShowWindow(MainWindow, showCommand);
     UpdateWindow(MainWindow);
+    PlaceStartPaths(request);
     return true;
 }
 
@@ -206,6 +217,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_MOVING:
         return OnMoving(reinterpret_cast<RECT*>(lParam));
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_SYSCOLORCHANGE:
         OnSysColorChange(window);
         return 0;

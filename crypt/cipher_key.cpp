@@ -59,12 +59,19 @@ private:
 };
 } // namespace
 
+namespace {
+// No sharing: a key file another program holds open is refused.
+UniqueFile OpenKeyFileUnshared(const std::wstring& path)
+{
+    return UniqueFile(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+} // namespace
+
 KeyFileResult ReadKeyFile(const std::wstring& path, std::vector<uint8_t>& key)
 {
     key.clear();
-    // No sharing: a key file another program holds open is refused.
-    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file = OpenKeyFileUnshared(path);
     if (!file)
         return KeyFileResult::CannotOpen;
     LARGE_INTEGER size{};
@@ -143,6 +150,29 @@ KeyFileResult TakeKeyFile(const std::wstring& path, JobKey& key, FileIdentity& i
     // A short key is held, read as before with no sharing at all.
     opened.reset();
     return ReadKeyFile(path, key.bytes);
+}
+
+KeyFileResult HashKeyFile(const std::wstring& path, SecretBytes& keyInput)
+{
+    UniqueFile file = OpenKeyFileUnshared(path);
+    if (!file)
+        return KeyFileResult::CannotOpen;
+    KeyFileHasher hasher;
+    SecretBytes piece(StrongChunkBytes);
+    uint64_t total = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr))
+            return KeyFileResult::ReadFailed;
+        if (got == 0)
+            break;
+        hasher.Update(piece.data(), got);
+        total += got;
+    }
+    if (total == 0)
+        return KeyFileResult::Empty;
+    keyInput = hasher.Finish();
+    return KeyFileResult::Ok;
 }
 
 } // namespace quenzel

@@ -6,6 +6,7 @@
 #include "base/handles.h"
 #include "crypt/cipher.h"
 #include "crypt/job_settings.h"
+#include "crypt/strong_format.h"
 
 #include <cstdint>
 #include <memory>
@@ -52,5 +53,9 @@ private:
 // open beyond it; `identity` is the key file's.
 KeyFileResult TakeKeyFile(const std::wstring& path, JobKey& key, FileIdentity& identity,
                           uint64_t heldLimit = HeldKeyBytes);
+// The strong format's key input of a key file, opened as ReadKeyFile opens
+// it: the BLAKE2b hash of its whole content, read in bounded pieces, so a
+// key file of any size will do (never TooLarge).
+KeyFileResult HashKeyFile(const std::wstring& path, SecretBytes& keyInput);
 
 } // namespace quenzel

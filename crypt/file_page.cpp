@@ -84,7 +84,8 @@ void FilePage_Create(HWND parent)
     PlaceProgressBar(ThisPage);
     InitKeyControls();
     CreateJobCourier();
-    RegisterCryptPage(ThisPage, FilePageIndex, PageRoutines{FilePage_Show, FilePage_OnCommand});
+    RegisterCryptPage(ThisPage, FilePageIndex, PageRoutines{FilePage_Show, FilePage_OnCommand, nullptr, nullptr,
+                                                            FilePage_OnDrop});
 }
 
 void FilePage_Show(int showCommand)
@@ -97,11 +98,27 @@ void FilePage_OnCommand(int id)
     OnCryptPageCommand(ThisPage, id);
 }
 
+// One file, taken as the source chooser takes a chosen one; the page's
+// controls are left alone while its job runs.
+void FilePage_OnDrop(const std::vector<std::wstring>& paths)
+{
+    if (FileJobRunning())
+        RefuseDrop(keys::DropWhileBusy);
+    else if (paths.size() != 1 || IsFolder(paths[0]))
+        RefuseDrop(keys::DropOneFile);
+    else
+        PlaceSourceFile(paths[0]);
+}
+
 void ChooseSourceFile()
 {
     std::wstring path;
-    if (!AskForSourceFile(path))
-        return;
+    if (AskForSourceFile(path))
+        PlaceSourceFile(path);
+}
+
+void PlaceSourceFile(const std::wstring& path)
+{
     SetWindowTextW(MainControl(IDC_FILE_SOURCE), path.c_str());
     uint64_t size = 0;
     if (!ReadableFileSize(path, size)) {

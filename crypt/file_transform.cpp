@@ -3,6 +3,7 @@
 #include "base/handles.h"
 #include "base/long_path.h"
 #include "crypt/cipher_key.h"
+#include "crypt/read_ahead.h"
 
 #include <windows.h>
 
@@ -62,6 +63,31 @@ UniqueFile CreateTemporaryBeside(const std::wstring& destination, std::wstring& 
     return UniqueFile();
 }
 
+// Sets or clears a file's delete-on-close mark.
+bool MarkForDeletion(HANDLE file, bool deleteOnClose)
+{
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = deleteOnClose ? TRUE : FALSE;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+// Where no earlier output exists, the output is written in the destination's
+// place at once, marked for deletion until it is complete: a job that dies
+// leaves nothing behind, and no rename is paid per file. An empty handle
+// when the file exists after all or the mark cannot be set; then the file is
+// removed again, and `stray` tells when that failed.
+UniqueFile CreateMarkedDestination(const std::wstring& destination, bool& stray)
+{
+    const std::wstring path = ExtendedLengthPath(destination);
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file || MarkForDeletion(file.Get(), true))
+        return file;
+    file.Reset();
+    stray = !DeleteFileW(path.c_str());
+    return UniqueFile();
+}
+
 TransformOutcome Failure(TransformStatus status, DWORD error)
 {
     TransformOutcome outcome;
@@ -70,11 +96,51 @@ TransformOutcome Failure(TransformStatus status, DWORD error)
     return outcome;
 }
 
-// Reads, transforms and writes the whole source; the status of the first failure.
+bool StopAsked(const TransformRequest& request)
+{
+    return request.stop && request.stop->load();
+}
+
+// Transforms and writes one piece; the status of a failed write or key read.
+TransformStatus TransformAndWrite(HANDLE output, uint8_t* data, DWORD length, uint64_t size,
+                                  CipherStream& stream, CipherProgress* progress, DWORD& error)
+{
+    if (progress)
+        stream.ApplyWithProgress(data, length, size, *progress);
+    else
+        stream.Apply(data, length);
+    if (stream.Failed())
+        return TransformStatus::KeyReadFailed;
+    if (WriteExactly(output, data, length))
+        return TransformStatus::Ok;
+    error = GetLastError();
+    return TransformStatus::WriteFailed;
+}
+
+// Reads, transforms and writes the whole source; the status of the first
+// failure. A source of more than one piece is read ahead on a second thread
+// while the pieces before are transformed and written here.
 TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, CipherStream& stream,
                                 const TransformRequest& request, DWORD& error)
 {
     CipherProgress* progress = request.progress;
+    ReadAhead reader(source, size, TransformChunkBytes);
+    if (size > TransformChunkBytes / ReadAhead::Pieces && reader.Start()) {
+        for (uint64_t done = 0; done < size;) {
+            if (StopAsked(request))
+                return TransformStatus::Stopped;
+            DWORD length = 0;
+            uint8_t* piece = reader.Next(length, error);
+            if (!piece)
+                return TransformStatus::SourceReadFailed;
+            const TransformStatus written = TransformAndWrite(output, piece, length, size, stream, progress, error);
+            if (written != TransformStatus::Ok)
+                return written;
+            reader.Release();
+            done += length;
+        }
+        return TransformStatus::Ok;
+    }
     const size_t bufferBytes = static_cast<size_t>(std::min<uint64_t>(size, TransformChunkBytes));
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[std::max<size_t>(bufferBytes, 1)]);
     if (!buffer)
@@ -87,16 +153,9 @@ TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, Cip
             error = GetLastError();
             return TransformStatus::SourceReadFailed;
         }
-        if (progress)
-            stream.ApplyWithProgress(buffer.get(), piece, size, *progress);
-        else
-            stream.Apply(buffer.get(), piece);
-        if (stream.Failed())
-            return TransformStatus::KeyReadFailed;
-        if (!WriteExactly(output, buffer.get(), piece)) {
-            error = GetLastError();
-            return TransformStatus::WriteFailed;
-        }
+        const TransformStatus written = TransformAndWrite(output, buffer.get(), piece, size, stream, progress, error);
+        if (written != TransformStatus::Ok)
+            return written;
         done += piece;
     }
     return TransformStatus::Ok;
@@ -166,25 +225,39 @@ TransformOutcome TransformThroughTemporary(const std::wstring& sourcePath, const
 
     TransformOutcome outcome;
     outcome.size = size;
-    // A folder or a read-only file cannot be replaced: found before any work is done.
-    const DWORD existing = GetFileAttributesW(ExtendedLengthPath(destination).c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
-        return Failure(TransformStatus::OutputCreateFailed, ERROR_ACCESS_DENIED);
-
     std::wstring temporary;
     DWORD error = 0;
-    UniqueFile output = CreateTemporaryBeside(destination, temporary, error);
-    if (!output)
-        return Failure(TransformStatus::OutputCreateFailed, error);
+    bool stray = false;
+    UniqueFile output = CreateMarkedDestination(destination, stray);
+    const bool marked = static_cast<bool>(output);
+    if (stray) {
+        outcome = Failure(TransformStatus::OutputCreateFailed, ERROR_ACCESS_DENIED);
+        outcome.strayTemporary = destination;
+        return outcome;
+    }
+    if (!marked) {
+        // A folder or a read-only file cannot be replaced: found before any work is done.
+        const DWORD existing = GetFileAttributesW(ExtendedLengthPath(destination).c_str());
+        if (existing != INVALID_FILE_ATTRIBUTES
+            && (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+            return Failure(TransformStatus::OutputCreateFailed, ERROR_ACCESS_DENIED);
+        output = CreateTemporaryBeside(destination, temporary, error);
+        if (!output)
+            return Failure(TransformStatus::OutputCreateFailed, error);
+    }
 
     outcome.status = steps.Fill(source.Get(), output.Get(), size, error);
     // Both are closed before the replacement: in place, the destination is the source.
     source.Reset();
+    if (marked && outcome.status == TransformStatus::Ok && !MarkForDeletion(output.Get(), false)) {
+        error = GetLastError();
+        outcome.status = TransformStatus::ReplaceFailed;
+    }
     if (!CloseHandle(output.Release()) && outcome.status == TransformStatus::Ok) {
         error = GetLastError();
         outcome.status = TransformStatus::WriteFailed;
     }
-    if (outcome.status == TransformStatus::Ok
+    if (!marked && outcome.status == TransformStatus::Ok
         && !MoveFileExW(ExtendedLengthPath(temporary).c_str(), ExtendedLengthPath(destination).c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = GetLastError();
@@ -192,8 +265,12 @@ TransformOutcome TransformThroughTemporary(const std::wstring& sourcePath, const
     }
     if (outcome.status != TransformStatus::Ok) {
         outcome.systemError = error;
-        if (!DeleteFileW(ExtendedLengthPath(temporary).c_str()))
-            outcome.strayTemporary = temporary;
+        // A marked output went with its handle, unless it had been unmarked.
+        const std::wstring& unfinished = marked ? destination : temporary;
+        const std::wstring unfinishedPath = ExtendedLengthPath(unfinished);
+        if (GetFileAttributesW(unfinishedPath.c_str()) != INVALID_FILE_ATTRIBUTES
+            && !DeleteFileW(unfinishedPath.c_str()))
+            outcome.strayTemporary = unfinished;
     }
     return outcome;
 }

@@ -1,6 +1,8 @@
 // Transforming one file into another: read in bounded chunks, transformed,
-// written to a temporary file beside the destination, which takes the
-// destination's place only when every byte is written.
+// and written either to a temporary file beside the destination, which takes
+// the destination's place only when every byte is written, or, where no
+// destination exists yet, to the destination itself, marked for deletion on
+// close until every byte is written.
 #pragma once
 
 #include "crypt/cipher.h"
@@ -75,8 +77,10 @@ public:
 
 // The path every transform takes: the source opened and sized, the steps
 // prepared, a read-only or folder destination refused, the output written
-// to a temporary file beside the destination, which takes its place only
-// when every byte is written; on any failure the temporary file goes again.
+// to a temporary file beside an existing destination, which takes its place
+// only when every byte is written, or to a new destination marked for
+// deletion on close until then; on any failure the unfinished output goes
+// again, and a job that dies leaves at most a temporary file.
 TransformOutcome TransformThroughTemporary(const std::wstring& source, const std::wstring& destination,
                                           TransformSteps& steps);
 

@@ -32,7 +32,7 @@ bool CreateFolderChain(const std::wstring& folder)
 
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
                                       const std::wstring& outputRoot, const JobKey& key,
-                                      const std::atomic<bool>* stop)
+                                      JobTransformer& transformer, const std::atomic<bool>* stop)
 {
     FolderItemOutcome outcome;
     TransformRequest request;
@@ -47,7 +47,7 @@ FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstri
         outcome.status = FolderItemStatus::FolderNotMade;
         return outcome;
     }
-    outcome.transform = TransformFile(request);
+    outcome.transform = transformer.Transform(request);
     if (outcome.transform.status != TransformStatus::Ok)
         outcome.status = FolderItemStatus::NotTransformed;
     return outcome;

@@ -3,7 +3,7 @@
 // the folders on the way made as needed.
 #pragma once
 
-#include "crypt/file_transform.h"
+#include "crypt/strong_transform.h"
 
 #include <string>
 
@@ -22,10 +22,10 @@ struct FolderItemOutcome {
 };
 
 // One listed file of a folder job into its place below `outputRoot`, with
-// the job's key; `stop` as for TransformFile.
+// the job's key and transformer; `stop` as for TransformFile.
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
                                       const std::wstring& outputRoot, const JobKey& key,
-                                      const std::atomic<bool>* stop = nullptr);
+                                      JobTransformer& transformer, const std::atomic<bool>* stop = nullptr);
 
 // Creates a folder and every missing parent, long paths included.
 bool CreateFolderChain(const std::wstring& folder);

@@ -19,13 +19,20 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <chrono>
 #include <mutex>
+#include <vector>
 
 namespace quenzel {
 
 namespace {
 // Silent, no questions, to the recycle bin, no error boxes.
 constexpr FILEOP_FLAGS RecycleFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
+
+// A folder job moves its bar at most this often: every message to the
+// window's thread costs as much as a small file.
+constexpr std::chrono::milliseconds FolderProgressInterval{250};
 
 std::mutex GatheredRootLock;
 std::wstring GatheredRoot;
@@ -118,12 +125,69 @@ void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output
         WarnUser(keys::NotRecycled);
 }
 
-// One listed file of a folder job, into the output folder below the root;
-// false when the user chose to stop the job at its failure.
-bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, const JobKey& key, FolderTally& tally)
+// The job's transformer: a strong encryption derives its key now, with the
+// state line saying so; a decryption keeps the strong key input for the
+// strong files among its sources. False, after a message, when the strong
+// format cannot be had.
+bool PrepareTransformer(JobKind job, JobSettings& settings, JobTransformer& transformer)
 {
-    const FolderItemOutcome outcome =
-        TransformFolderItem(root, item, FolderPageState.outputPath, key, &JobsStopFlag());
+    if (job == DecryptJob) {
+        transformer.PrepareDecryption(std::move(settings.strongKeyInput));
+        return true;
+    }
+    if (!settings.strongFormat)
+        return true;
+    SetState(keys::StrongDerivingKey);
+    switch (transformer.PrepareStrongEncryption(settings.strongKeyInput)) {
+    case StrongStatus::Ok:
+        return true;
+    case StrongStatus::OutOfMemory:
+        WarnUser(keys::StrongNoMemory);
+        return false;
+    default:
+        WarnUser(keys::StrongUnavailable);
+        return false;
+    }
+}
+
+// The folder job's work: its key and transformer, and the files it refused
+// because they do not authenticate (by their paths below the root).
+struct FolderWork {
+    const JobKey& key;
+    JobTransformer& transformer;
+    std::vector<std::wstring> refused;
+};
+
+// Files named in the report's list of refused files; the rest are counted.
+constexpr size_t RefusedNamesShown = 10;
+
+// The report's lines on the refused files.
+std::wstring RefusedReport(const std::vector<std::wstring>& refused)
+{
+    const size_t shown = std::min(refused.size(), RefusedNamesShown);
+    std::wstring names;
+    for (size_t i = 0; i < shown; ++i)
+        names += (i ? L"\n" : L"") + refused[i];
+    if (refused.size() > shown)
+        names += L"\n" + FormatLangText(keys::FolderStrongSkippedMore, MaxTextLength,
+                                         static_cast<int>(refused.size() - shown));
+    return FormatLangText(keys::FolderStrongSkipped, MaxTextLength, names.c_str());
+}
+
+// One listed file of a folder job, into the output folder below the root;
+// false when the user chose to stop the job at its failure. A strong file
+// that does not authenticate is not reported on its own: the final report
+// names it.
+bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, FolderWork& work, FolderTally& tally)
+{
+    const FolderItemOutcome outcome = TransformFolderItem(root, item, FolderPageState.outputPath, work.key,
+                                                          work.transformer, &JobsStopFlag());
+    if (outcome.transform.status == TransformStatus::WrongKeyOrDamaged) {
+        FolderPageState.jobMode = NoJob;
+        work.refused.push_back(item.compare(0, root.size(), root) == 0 ? item.substr(root.size()) : item);
+        WarnStrayTemporary(outcome.transform);
+        return true;
+    }
     FolderPageState.jobMode = NoJob;
     WarnStrayTemporary(outcome.transform);
     if (outcome.status == FolderItemStatus::Done) {
@@ -136,7 +200,7 @@ bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, const
 
 // Every listed file with the job's key, until the job is asked to stop;
 // true when it went through the whole list.
-bool ProcessFolderList(const std::wstring& root, const JobKey& key, FolderTally& tally)
+bool ProcessFolderList(const std::wstring& root, FolderWork& work, FolderTally& tally)
 {
     HWND list = MainControl(IDC_FOLDER_LIST);
     HWND bar = MainControl(IDC_FOLDER_PROGRESS);
@@ -145,12 +209,17 @@ bool ProcessFolderList(const std::wstring& root, const JobKey& key, FolderTally&
     SendMessageW(bar, PBM_SETPOS, 0, 0);
     SendMessageW(bar, PBM_SETRANGE32, 0, count > 0 ? count - 1 : 0);
     SendMessageW(bar, PBM_SETSTEP, 1, 0);
+    ShowBar(bar, true);
     bool whole = true;
+    auto lastMove = std::chrono::steady_clock::now();
     for (int i = 0; i < count && whole; ++i) {
-        ShowBar(bar, true);
-        whole = !JobsStopRequested() && ProcessFolderItem(root, ListItemText(list, i), key, tally)
+        whole = !JobsStopRequested() && ProcessFolderItem(root, ListItemText(list, i), work, tally)
                 && !JobsStopRequested();
-        SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastMove >= FolderProgressInterval || i == count - 1) {
+            SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
+            lastMove = now;
+        }
     }
     FolderPageState.jobMode = NoJob;
     ShowBar(bar, false);
@@ -186,10 +255,15 @@ DWORD WINAPI FileJob(void*)
             FilePageState.jobMode = NoJob;
             return 0;
         }
+        JobTransformer transformer;
+        if (!PrepareTransformer(job, settings, transformer)) {
+            FilePageState.jobMode = NoJob;
+            return 0;
+        }
         HWND bar = MainControl(IDC_FILE_PROGRESS);
         SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
         SendMessageW(bar, PBM_SETPOS, 0, 0);
-        outcome = ApplyCipherWithProgress(source, output, settings.key, bar);
+        outcome = ApplyCipherWithProgress(source, output, settings.key, transformer, bar);
         FilePageState.jobMode = NoJob;
         ShowBar(bar, false);
     }
@@ -221,21 +295,28 @@ DWORD WINAPI FolderJob(void*)
     }
     FolderTally tally(static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0)));
     bool whole = true;
+    std::vector<std::wstring> refused;
     {
         RunningJob running(CryptPageKind::Folder);
         JobSettings settings;
-        if (!TakeJobSettings(job, settings)) {
+        JobTransformer transformer;
+        if (!TakeJobSettings(job, settings) || !PrepareTransformer(job, settings, transformer)) {
             FolderPageState.jobMode = NoJob;
             return 0;
         }
         SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
-        whole = ProcessFolderList(root, settings.key, tally);
+        FolderWork work{settings.key, transformer, {}};
+        whole = ProcessFolderList(root, work, tally);
+        refused = std::move(work.refused);
     }
 
     const std::wstring title = PathTitle(typedRoot);
     FolderPageState.SetPageInfoText(
         FormatLangText(keys::FolderDoneInfo, MaxTextLength, tally.Processed(), title.c_str()));
-    ShowWarningBox(FolderReportText(tally, !whole, title), keys::FolderReportCaption);
+    std::wstring report = FolderReportText(tally, !whole, title);
+    if (!refused.empty())
+        report += L"\n\n" + RefusedReport(refused);
+    ShowWarningBox(report, keys::FolderReportCaption);
     return 0;
 }
 

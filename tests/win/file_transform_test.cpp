@@ -160,6 +160,46 @@ TEST_F(TransformTest, FailuresLeaveSourceAndDestinationIntact)
     EXPECT_TRUE(Names(Path(L"folder")).empty());
 }
 
+// Writes part of the output, then fails as a full volume would; notes
+// whether another program could open the destination meanwhile.
+struct HalfWritten : TransformSteps {
+    std::wstring destination;
+    bool othersLockedOut = false;
+    TransformStatus Prepare(HANDLE, uint64_t) override { return TransformStatus::Ok; }
+    TransformStatus Fill(HANDLE, HANDLE output, uint64_t, DWORD& error) override
+    {
+        DWORD written = 0;
+        WriteFile(output, "half", 4, &written, nullptr);
+        HANDLE other = CreateFileW(destination.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE
+                                   | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+        othersLockedOut = other == INVALID_HANDLE_VALUE;
+        if (other != INVALID_HANDLE_VALUE)
+            CloseHandle(other);
+        error = ERROR_DISK_FULL;
+        return TransformStatus::WriteFailed;
+    }
+};
+
+TEST_F(TransformTest, AFailedOutputLeavesNothingBehind)
+{
+    ASSERT_TRUE(WriteFileBytes(Path(L"a.txt"), "plain"));
+    ASSERT_TRUE(WriteFileBytes(Path(L"old.enc"), "previous output"));
+    // A new destination is locked while written; an earlier one stays readable.
+    for (const wchar_t* name : {L"new.enc", L"old.enc"}) {
+        HalfWritten steps;
+        steps.destination = Path(name);
+        const TransformOutcome outcome = TransformThroughTemporary(Path(L"a.txt"), Path(name), steps);
+        EXPECT_EQ(outcome.status, TransformStatus::WriteFailed) << name;
+        EXPECT_EQ(outcome.systemError, static_cast<unsigned long>(ERROR_DISK_FULL)) << name;
+        EXPECT_TRUE(outcome.strayTemporary.empty()) << name;
+        EXPECT_EQ(steps.othersLockedOut, std::wstring(name) == L"new.enc") << name;
+    }
+    std::string out;
+    ASSERT_TRUE(ReadFileBytes(Path(L"old.enc"), out));
+    EXPECT_EQ(out, "previous output");
+    EXPECT_EQ(Names(dir_), (std::vector<std::wstring>{L"a.txt", L"old.enc"}));
+}
+
 TEST_F(TransformTest, LongPathsOnBothSides)
 {
     FixedKey key("WELK", 7);
