@@ -192,7 +192,8 @@ bool RunProgramCommand(HWND window, int id)
         ShowAboutBox(window);
         return true;
     case IDM_EXIT:
-        DestroyWindow(MainWindow);
+        // As the close button: asked first while a job runs.
+        SendMessageW(MainWindow, WM_CLOSE, 0, 0);
         return true;
     case IDC_HELPBUTTON:
         OnHelpButton();

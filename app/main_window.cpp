@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/behaviours.h"
+#include "app/closing.h"
 #include "app/commands.h"
 #include "app/dropped_paths.h"
 #include "app/menu.h"
@@ -165,6 +166,7 @@ bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showC
     CreateUiFonts();
     RegisterButtonExClass(NormalFont);
     CreatePages(MainWindow);
+    InitClosing();
     if (request.startTab >= 0)
         SelectTab(request.startTab);
     DragAcceptFiles(MainWindow, TRUE);
@@ -180,11 +182,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
+    case WM_CLOSE:
+        OnCloseRequest();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return OnQueryEndSession() ? TRUE : FALSE;
     case WM_ENDSESSION:
-        // The session ends and takes the process with it: close first, so
-        // that what is kept at close (a path typed into a slot) is kept.
-        if (wParam)
-            DestroyWindow(window);
+        // The session ends and takes the process with it: close first (once
+        // running jobs have put back their current file), so that what is
+        // kept at close (a path typed into a slot) is kept.
+        OnEndSession(wParam != 0);
         return 0;
     case WM_SIZE:
         OnSize(message, wParam, lParam);

@@ -9,9 +9,46 @@
 
 #include <commctrl.h>
 
+#include <memory>
+#include <new>
+#include <stdexcept>
+
 namespace quenzel {
 
 namespace {
+
+struct WorkerStart {
+    LPTHREAD_START_ROUTINE routine;
+    void* parameter;
+};
+
+// A failure message that itself runs out of memory is given up: nothing
+// may leave the worker.
+void WarnFromWorker(int key) noexcept
+{
+    try {
+        WarnUser(key);
+    } catch (...) {
+    }
+}
+
+// Every worker runs under this: an exception that reaches it is reported
+// and ends the worker, never the program.
+DWORD WINAPI GuardedWorker(void* start)
+{
+    const std::unique_ptr<WorkerStart> owned(static_cast<WorkerStart*>(start));
+    try {
+        return owned->routine(owned->parameter);
+    } catch (const std::bad_alloc&) {
+        WarnFromWorker(keys::NoMemory);
+    } catch (const std::length_error&) {
+        WarnFromWorker(keys::NoMemory);
+    } catch (...) {
+        WarnFromWorker(keys::TaskFailed);
+    }
+    return 1;
+}
+
 DWORD AttributesOf(const std::wstring& path)
 {
     return GetFileAttributesW(ExtendedLengthPath(path).c_str());
@@ -88,11 +125,14 @@ void WarnUserText(const std::wstring& text)
 
 bool StartWorker(LPTHREAD_START_ROUTINE routine, void* parameter)
 {
-    const UniqueKernelHandle thread(CreateThread(nullptr, 0, routine, parameter, 0, nullptr));
+    std::unique_ptr<WorkerStart> start(new (std::nothrow) WorkerStart{routine, parameter});
+    const UniqueKernelHandle thread(
+        start ? CreateThread(nullptr, 0, GuardedWorker, start.get(), 0, nullptr) : nullptr);
     if (!thread) {
         WarnUser(keys::WorkerNotStarted);
         return false;
     }
+    start.release();
     return true;
 }
 

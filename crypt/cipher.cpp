@@ -17,6 +17,8 @@ namespace {
 // inner loop runs long stretches over data and pattern side by side; the
 // pattern stays in the first-level cache.
 constexpr size_t MinPatternBytes = 16 * 1024;
+// A key read in step with the data is read this much at a time at most.
+constexpr size_t KeyPieceBytes = 1024 * 1024;
 constexpr uint64_t ProgressDivisions = 100;
 
 using XorFunction = void (*)(uint8_t* data, const uint8_t* pattern, size_t length);
@@ -188,8 +190,34 @@ CipherStream::CipherStream(const uint8_t* key, size_t keyLength, uint8_t level)
             pattern_[r * keyLength + k] = static_cast<uint8_t>(key[k] ^ level);
 }
 
+CipherStream::CipherStream(KeyReader& reader, uint8_t level) : keyLength_(0), reader_(&reader), level_(level) {}
+
+void CipherStream::XorRunFromReader(uint8_t* data, size_t length)
+{
+    const XorFunction xorBytes = CurrentXor();
+    while (length > 0 && !failed_) {
+        const size_t run = std::min(length, KeyPieceBytes);
+        if (pattern_.size() < run)
+            pattern_.resize(run);
+        if (!reader_->Next(pattern_.data(), run)) {
+            failed_ = true;
+            return;
+        }
+        for (size_t i = 0; i < run; ++i)
+            pattern_[i] = static_cast<uint8_t>(pattern_[i] ^ level_);
+        xorBytes(data, pattern_.data(), run);
+        data += run;
+        length -= run;
+        done_ += run;
+    }
+}
+
 void CipherStream::XorRun(uint8_t* data, size_t length)
 {
+    if (reader_) {
+        XorRunFromReader(data, length);
+        return;
+    }
     const XorFunction xorBytes = CurrentXor();
     while (length > 0) {
         // From any key position the pattern holds at least (repeats - 1) whole

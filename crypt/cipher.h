@@ -28,6 +28,15 @@ inline constexpr char DefaultPassword[] = "WELK";
 // gives the default password's bytes.
 std::vector<uint8_t> PasswordKeyBytes(const char* ansi, size_t length);
 
+// The bytes of a key too long to hold in memory, read as the data goes
+// through: the next bytes in order, the key's first byte again after its last.
+class KeyReader {
+public:
+    virtual ~KeyReader() = default;
+    // Fills `out` with the next `length` key bytes; false when they could not be read.
+    virtual bool Next(uint8_t* out, size_t length) = 0;
+};
+
 // One file's transform. The key position starts at 0 and runs on across
 // calls, so a file may be transformed in chunks with the same result as in
 // one piece.
@@ -35,6 +44,9 @@ class CipherStream {
 public:
     // keyLength must be at least 1.
     CipherStream(const uint8_t* key, size_t keyLength, uint8_t level);
+    // A key read in step with the data, a bounded piece at a time. When the
+    // reader fails, the stream stops transforming and Failed() says so.
+    CipherStream(KeyReader& reader, uint8_t level);
 
     // Transforms the next `length` bytes of the file in place.
     void Apply(uint8_t* data, size_t length);
@@ -47,12 +59,20 @@ public:
                            CipherProgress& progress);
 
     uint64_t BytesDone() const { return done_; }
+    // The key reader failed: the data from that point on is not transformed.
+    bool Failed() const { return failed_; }
 
 private:
     void XorRun(uint8_t* data, size_t length);
+    void XorRunFromReader(uint8_t* data, size_t length);
 
-    std::vector<uint8_t> pattern_; // key ^ level, repeated to a whole number of keys
+    // key ^ level, repeated to a whole number of keys; with a key reader,
+    // the current piece of the key ^ level
+    std::vector<uint8_t> pattern_;
     size_t keyLength_;
+    KeyReader* reader_ = nullptr;
+    uint8_t level_ = 0;
+    bool failed_ = false;
     size_t keyPosition_ = 0;       // always below keyLength_
     uint64_t done_ = 0;            // bytes of the file transformed so far
     uint64_t lastPosition_ = 0;    // last progress position reported

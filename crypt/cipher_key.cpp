@@ -1,9 +1,10 @@
 #include "crypt/cipher_key.h"
 
-#include "base/handles.h"
+#include "base/long_path.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <limits>
 #include <new>
 
@@ -13,21 +14,64 @@ namespace {
 // The key file is read in pieces of this size; ReadFile takes 32-bit counts.
 constexpr DWORD KeyReadPiece = 16u * 1024u * 1024u;
 constexpr uint64_t FourGiB = uint64_t(1) << 32;
+
+FileIdentity IdentityOfHandle(HANDLE file)
+{
+    FileIdentity identity;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info))
+        return identity;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity.known = true;
+    return identity;
+}
+
+// Reads at an offset of its own, so the readers of one open key file do not
+// move each other's place.
+class KeyFileReader : public KeyReader {
+public:
+    KeyFileReader(HANDLE file, uint64_t size) : file_(file), size_(size) {}
+
+    bool Next(uint8_t* out, size_t length) override
+    {
+        while (length > 0) {
+            const DWORD piece = static_cast<DWORD>(std::min<uint64_t>({length, size_ - offset_, KeyReadPiece}));
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(offset_);
+            at.OffsetHigh = static_cast<DWORD>(offset_ >> 32);
+            DWORD got = 0;
+            if (!ReadFile(file_, out, piece, &got, &at) || got != piece)
+                return false;
+            out += piece;
+            length -= piece;
+            offset_ += piece;
+            if (offset_ == size_)
+                offset_ = 0;
+        }
+        return true;
+    }
+
+private:
+    HANDLE file_;
+    uint64_t size_;
+    uint64_t offset_ = 0;
+};
 } // namespace
 
 namespace {
 // No sharing: a key file another program holds open is refused.
-UniqueFile OpenKeyFile(const std::wstring& path)
+UniqueFile OpenKeyFileUnshared(const std::wstring& path)
 {
-    return UniqueFile(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+    return UniqueFile(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 } // namespace
 
 KeyFileResult ReadKeyFile(const std::wstring& path, std::vector<uint8_t>& key)
 {
     key.clear();
-    UniqueFile file = OpenKeyFile(path);
+    UniqueFile file = OpenKeyFileUnshared(path);
     if (!file)
         return KeyFileResult::CannotOpen;
     LARGE_INTEGER size{};
@@ -36,12 +80,14 @@ KeyFileResult ReadKeyFile(const std::wstring& path, std::vector<uint8_t>& key)
     const uint64_t length = static_cast<uint64_t>(size.QuadPart);
     if (length == 0)
         return KeyFileResult::Empty;
-    if (length >= FourGiB || length > std::numeric_limits<size_t>::max() / 2)
+    if (length >= FourGiB)
         return KeyFileResult::TooLarge;
+    if (length > std::numeric_limits<size_t>::max() / 2)
+        return KeyFileResult::OutOfMemory;
     try {
         key.resize(static_cast<size_t>(length));
     } catch (const std::bad_alloc&) {
-        return KeyFileResult::TooLarge;
+        return KeyFileResult::OutOfMemory;
     }
     size_t offset = 0;
     while (offset < key.size()) {
@@ -56,9 +102,59 @@ KeyFileResult ReadKeyFile(const std::wstring& path, std::vector<uint8_t>& key)
     return KeyFileResult::Ok;
 }
 
+KeyFileResult OpenKeyFile::Open(const std::wstring& path, std::shared_ptr<const OpenKeyFile>& opened)
+{
+    opened.reset();
+    auto keyFile = std::make_shared<OpenKeyFile>();
+    // Shared for reading only: a program that writes to it makes the open
+    // fail, and while it is open no one can change it.
+    keyFile->file_.Reset(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!keyFile->file_)
+        return KeyFileResult::CannotOpen;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(keyFile->file_.Get(), &size))
+        return KeyFileResult::ReadFailed;
+    keyFile->size_ = static_cast<uint64_t>(size.QuadPart);
+    if (keyFile->size_ == 0)
+        return KeyFileResult::Empty;
+    if (keyFile->size_ >= FourGiB)
+        return KeyFileResult::TooLarge;
+    opened = std::move(keyFile);
+    return KeyFileResult::Ok;
+}
+
+FileIdentity OpenKeyFile::Identity() const
+{
+    return IdentityOfHandle(file_.Get());
+}
+
+std::unique_ptr<KeyReader> OpenKeyFile::NewReader() const
+{
+    return std::make_unique<KeyFileReader>(file_.Get(), size_);
+}
+
+KeyFileResult TakeKeyFile(const std::wstring& path, JobKey& key, FileIdentity& identity, uint64_t heldLimit)
+{
+    key.bytes.clear();
+    key.file.reset();
+    std::shared_ptr<const OpenKeyFile> opened;
+    const KeyFileResult result = OpenKeyFile::Open(path, opened);
+    if (result != KeyFileResult::Ok)
+        return result;
+    identity = opened->Identity();
+    if (opened->Size() > heldLimit) {
+        key.file = std::move(opened);
+        return KeyFileResult::Ok;
+    }
+    // A short key is held, read as before with no sharing at all.
+    opened.reset();
+    return ReadKeyFile(path, key.bytes);
+}
+
 KeyFileResult HashKeyFile(const std::wstring& path, SecretBytes& keyInput)
 {
-    UniqueFile file = OpenKeyFile(path);
+    UniqueFile file = OpenKeyFileUnshared(path);
     if (!file)
         return KeyFileResult::CannotOpen;
     KeyFileHasher hasher;

@@ -1,9 +1,15 @@
-// Reading the key bytes of a key file.
+// Reading the key bytes of a key file: a short key is held, a long one is
+// kept open and read in step with the data, so memory stays bounded for a
+// key file of any size.
 #pragma once
 
+#include "base/handles.h"
+#include "crypt/cipher.h"
+#include "crypt/job_settings.h"
 #include "crypt/strong_format.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,13 +19,40 @@ enum class KeyFileResult {
     Ok,
     CannotOpen,   // missing, locked by another program, no access
     Empty,        // no key byte: the transform needs at least one
-    TooLarge,     // 4 GiB or more, or more than this process can hold
+    TooLarge,     // 4 GiB or more
     ReadFailed,   // the file could not be read whole
+    OutOfMemory,  // no memory for a key that is held
 };
+
+// Key files up to this size are held in memory for a job; longer ones are
+// read in step with the data.
+inline constexpr uint64_t HeldKeyBytes = 8u * 1024u * 1024u;
 
 // Reads the whole key file, opened without sharing, into `key`.
 KeyFileResult ReadKeyFile(const std::wstring& path, std::vector<uint8_t>& key);
 
+// A key file too long to hold, kept open for as long as a job holds it:
+// other readers may open it (the job's own sources among them), no one may
+// write, replace or delete it meanwhile.
+class OpenKeyFile {
+public:
+    static KeyFileResult Open(const std::wstring& path, std::shared_ptr<const OpenKeyFile>& opened);
+
+    uint64_t Size() const { return size_; }
+    FileIdentity Identity() const;
+    // A reader from the key's first byte, wrapping after its last; each
+    // file of a job gets a reader of its own.
+    std::unique_ptr<KeyReader> NewReader() const;
+
+private:
+    UniqueFile file_;
+    uint64_t size_ = 0;
+};
+
+// A job's key from a key file: held as bytes up to `heldLimit` bytes, kept
+// open beyond it; `identity` is the key file's.
+KeyFileResult TakeKeyFile(const std::wstring& path, JobKey& key, FileIdentity& identity,
+                          uint64_t heldLimit = HeldKeyBytes);
 // The strong format's key input of a key file, opened as ReadKeyFile opens
 // it: the BLAKE2b hash of its whole content, read in bounded pieces, so a
 // key file of any size will do (never TooLarge).

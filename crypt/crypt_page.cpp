@@ -6,6 +6,7 @@
 #include "base/status.h"
 #include "crypt/jobs.h"
 #include "crypt/key_controls.h"
+#include "crypt/running_jobs.h"
 
 namespace quenzel {
 
@@ -13,6 +14,9 @@ namespace {
 
 void StartPageJob(const CryptPage& page, JobKind job)
 {
+    // The program closes once the running jobs have stopped: none starts.
+    if (JobsStopRequested())
+        return;
     if (GetWindowTextLengthW(MainControl(page.sourceId)) == 0)
         page.chooseSource();
     if (GetWindowTextLengthW(MainControl(page.sourceId)) == 0) {

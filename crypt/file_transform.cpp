@@ -2,6 +2,7 @@
 
 #include "base/handles.h"
 #include "base/long_path.h"
+#include "crypt/cipher_key.h"
 #include "crypt/read_ahead.h"
 
 #include <windows.h>
@@ -95,7 +96,12 @@ TransformOutcome Failure(TransformStatus status, DWORD error)
     return outcome;
 }
 
-// Transforms and writes one piece; the status of a failed write.
+bool StopAsked(const TransformRequest& request)
+{
+    return request.stop && request.stop->load();
+}
+
+// Transforms and writes one piece; the status of a failed write or key read.
 TransformStatus TransformAndWrite(HANDLE output, uint8_t* data, DWORD length, uint64_t size,
                                   CipherStream& stream, CipherProgress* progress, DWORD& error)
 {
@@ -103,6 +109,8 @@ TransformStatus TransformAndWrite(HANDLE output, uint8_t* data, DWORD length, ui
         stream.ApplyWithProgress(data, length, size, *progress);
     else
         stream.Apply(data, length);
+    if (stream.Failed())
+        return TransformStatus::KeyReadFailed;
     if (WriteExactly(output, data, length))
         return TransformStatus::Ok;
     error = GetLastError();
@@ -113,11 +121,14 @@ TransformStatus TransformAndWrite(HANDLE output, uint8_t* data, DWORD length, ui
 // failure. A source of more than one piece is read ahead on a second thread
 // while the pieces before are transformed and written here.
 TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, CipherStream& stream,
-                                CipherProgress* progress, DWORD& error)
+                                const TransformRequest& request, DWORD& error)
 {
+    CipherProgress* progress = request.progress;
     ReadAhead reader(source, size, TransformChunkBytes);
     if (size > TransformChunkBytes / ReadAhead::Pieces && reader.Start()) {
         for (uint64_t done = 0; done < size;) {
+            if (StopAsked(request))
+                return TransformStatus::Stopped;
             DWORD length = 0;
             uint8_t* piece = reader.Next(length, error);
             if (!piece)
@@ -135,6 +146,8 @@ TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, Cip
     if (!buffer)
         return TransformStatus::OutOfMemory;
     for (uint64_t done = 0; done < size;) {
+        if (request.stop && request.stop->load())
+            return TransformStatus::Stopped;
         const DWORD piece = static_cast<DWORD>(std::min<uint64_t>(bufferBytes, size - done));
         if (!ReadExactly(source, buffer.get(), piece)) {
             error = GetLastError();
@@ -179,8 +192,14 @@ TransformStatus LegacyTransformSteps::Fill(HANDLE source, HANDLE output, uint64_
     if (request_.sourceSized)
         request_.sourceSized(size);
     const JobKey& key = *request_.key;
+    if (key.file) {
+        // Each file starts at the key's first byte.
+        const std::unique_ptr<KeyReader> reader = key.file->NewReader();
+        CipherStream stream(*reader, key.level);
+        return CopyTransformed(source, output, size, stream, request_, error);
+    }
     CipherStream stream(key.bytes.data(), key.bytes.size(), key.level);
-    return CopyTransformed(source, output, size, stream, request_.progress, error);
+    return CopyTransformed(source, output, size, stream, request_, error);
 }
 
 TransformOutcome TransformFile(const TransformRequest& request)

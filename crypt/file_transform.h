@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -30,6 +31,8 @@ enum class TransformStatus {
     WrongKeyOrDamaged,  // a strong file that does not authenticate: wrong password or key file, or damaged
     LaterVersion,       // a strong file of a later version of the format
     StrongUnavailable,  // the strong format's library cannot start
+    KeyReadFailed,      // a key file read in step with the data could not be read
+    Stopped,            // the job was asked to stop before this file was done
 };
 
 struct TransformRequest {
@@ -41,6 +44,9 @@ struct TransformRequest {
     CipherProgress* progress = nullptr;
     // Told the source's size once it is open, before any progress.
     std::function<void(uint64_t size)> sourceSized;
+    // Looked at between pieces: once set, the file is given up and its
+    // temporary output removed; source and destination stay as they were.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 struct TransformOutcome {

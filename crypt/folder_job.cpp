@@ -32,12 +32,13 @@ bool CreateFolderChain(const std::wstring& folder)
 
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
                                       const std::wstring& outputRoot, const JobKey& key,
-                                      JobTransformer& transformer)
+                                      JobTransformer& transformer, const std::atomic<bool>* stop)
 {
     FolderItemOutcome outcome;
     TransformRequest request;
     request.source = item;
     request.key = &key;
+    request.stop = stop;
     if (!FolderJobOutputFile(root, item, outputRoot, request.destination)) {
         outcome.status = FolderItemStatus::OutsideRoot;
         return outcome;

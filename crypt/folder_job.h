@@ -22,10 +22,10 @@ struct FolderItemOutcome {
 };
 
 // One listed file of a folder job into its place below `outputRoot`, with
-// the job's key and transformer.
+// the job's key and transformer; `stop` as for TransformFile.
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
                                       const std::wstring& outputRoot, const JobKey& key,
-                                      JobTransformer& transformer);
+                                      JobTransformer& transformer, const std::atomic<bool>* stop = nullptr);
 
 // Creates a folder and every missing parent, long paths included.
 bool CreateFolderChain(const std::wstring& folder);

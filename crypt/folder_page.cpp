@@ -74,6 +74,7 @@ void SetUpFolderList()
 
 DWORD WINAPI GatherFolderWorker(void*)
 {
+    const JobWorker worker;
     GatherFolder();
     return 0;
 }

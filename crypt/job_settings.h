@@ -8,6 +8,7 @@
 #include "crypt/strong_format.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,14 +27,21 @@ struct FileIdentity {
     }
 };
 
-// The key of a job: the key bytes and the level byte.
+// A key file too long to hold (crypt/cipher_key.h): kept open for the job
+// and read in step with the data.
+class OpenKeyFile;
+
+// The key of a job: the key bytes, or the open key file, and the level byte.
 struct JobKey {
     // The password's bytes in the ANSI code page ("WELK" when the field
-    // is empty), or the key file's content.
+    // is empty), or the content of a key file that is short enough to hold.
     std::vector<uint8_t> bytes;
+    // A longer key file, instead of its bytes; its NewReader() gives the
+    // bytes in order (also for hashing them).
+    std::shared_ptr<const OpenKeyFile> file;
     uint8_t level = 0;
 
-    bool Usable() const { return !bytes.empty(); }
+    bool Usable() const { return !bytes.empty() || file != nullptr; }
 };
 
 struct JobSettings {

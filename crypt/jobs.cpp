@@ -12,6 +12,7 @@
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_job.h"
+#include "crypt/folder_messages.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/key_controls.h"
 #include "crypt/running_jobs.h"
@@ -68,8 +69,6 @@ struct FailureKeys {
     int notWritten;
 };
 
-constexpr FailureKeys FolderItemFailureKeys{keys::FolderItemCannotOpen, keys::FolderOutputCannotCreate,
-                                            keys::FolderOutputNotWritten};
 
 // The job's message for a failed transform; the key step has told the user
 // already when there was no key.
@@ -101,6 +100,11 @@ void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& 
         break;
     case TransformStatus::StrongUnavailable:
         WarnUser(keys::StrongUnavailable);
+        break;
+    case TransformStatus::KeyReadFailed:
+        WarnUser(keys::KeyFileUnreadable);
+        break;
+    case TransformStatus::Stopped:
         break;
     }
     WarnStrayTemporary(outcome);
@@ -172,51 +176,48 @@ std::wstring RefusedReport(const std::vector<std::wstring>& refused)
 }
 
 // One listed file of a folder job, into the output folder below the root;
-// true when its output was written. A strong file that does not
-// authenticate is not reported on its own: the final report names it.
-bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, FolderWork& work)
+// false when the user chose to stop the job at its failure. A strong file
+// that does not authenticate is not reported on its own: the final report
+// names it.
+bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, FolderWork& work, FolderTally& tally)
 {
-    const FolderItemOutcome outcome =
-        TransformFolderItem(root, item, FolderPageState.outputPath, work.key, work.transformer);
+    const FolderItemOutcome outcome = TransformFolderItem(root, item, FolderPageState.outputPath, work.key,
+                                                          work.transformer, &JobsStopFlag());
     if (outcome.transform.status == TransformStatus::WrongKeyOrDamaged) {
         FolderPageState.jobMode = NoJob;
         work.refused.push_back(item.compare(0, root.size(), root) == 0 ? item.substr(root.size()) : item);
         WarnStrayTemporary(outcome.transform);
-        return false;
-    }
-    switch (outcome.status) {
-    case FolderItemStatus::OutsideRoot:
-        WarnUser(keys::ItemOutsideRoot);
-        return false;
-    case FolderItemStatus::FolderNotMade:
-        WarnUser(keys::FolderOutputCannotCreate);
-        return false;
-    case FolderItemStatus::Done:
-    case FolderItemStatus::NotTransformed:
-        break;
+        return true;
     }
     FolderPageState.jobMode = NoJob;
-    ReportTransformFailure(outcome.transform, FolderItemFailureKeys);
-    return outcome.status == FolderItemStatus::Done;
+    WarnStrayTemporary(outcome.transform);
+    if (outcome.status == FolderItemStatus::Done) {
+        tally.Done();
+        return true;
+    }
+    const int messageKey = FolderFailureKey(outcome);
+    return messageKey == 0 || TellFolderFailure(tally, item, messageKey);
 }
 
-// Every listed file with the job's key; the number of files written.
-int ProcessFolderList(const std::wstring& root, FolderWork& work, int& count)
+// Every listed file with the job's key, until the job is asked to stop;
+// true when it went through the whole list.
+bool ProcessFolderList(const std::wstring& root, FolderWork& work, FolderTally& tally)
 {
     HWND list = MainControl(IDC_FOLDER_LIST);
     HWND bar = MainControl(IDC_FOLDER_PROGRESS);
+    // The paths in one visit to the window's thread; the list cannot change while the job runs.
     const std::vector<std::wstring> items = ListTexts(list);
-    count = static_cast<int>(items.size());
+    const int count = static_cast<int>(items.size());
     // A 32-bit range: lists of more than 65,536 files move the bar too.
     SendMessageW(bar, PBM_SETPOS, 0, 0);
     SendMessageW(bar, PBM_SETRANGE32, 0, count > 0 ? count - 1 : 0);
     SendMessageW(bar, PBM_SETSTEP, 1, 0);
     ShowBar(bar, true);
-    int processed = 0;
+    bool whole = true;
     auto lastMove = std::chrono::steady_clock::now();
-    for (int i = 0; i < count; ++i) {
-        if (ProcessFolderItem(root, items[static_cast<size_t>(i)], work))
-            ++processed;
+    for (int i = 0; i < count && whole; ++i) {
+        whole = !JobsStopRequested() && ProcessFolderItem(root, items[static_cast<size_t>(i)], work, tally)
+                && !JobsStopRequested();
         const auto now = std::chrono::steady_clock::now();
         if (now - lastMove >= FolderProgressInterval || i == count - 1) {
             SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
@@ -225,7 +226,7 @@ int ProcessFolderList(const std::wstring& root, FolderWork& work, int& count)
     }
     FolderPageState.jobMode = NoJob;
     ShowBar(bar, false);
-    return processed;
+    return whole;
 }
 
 } // namespace
@@ -238,10 +239,16 @@ void SetGatheredRoot(const std::wstring& root)
 
 DWORD WINAPI FileJob(void*)
 {
+    const JobWorker worker;
     const std::wstring source = TextOf(MainControl(IDC_FILE_SOURCE));
     const JobKind job = FilePageState.Job();
     if (ShowConfirmDialog(CryptPageKind::File) != ConfirmOk)
         return 0;
+    // The program is closing: a job confirmed meanwhile does not start.
+    if (JobsStopRequested()) {
+        FilePageState.jobMode = NoJob;
+        return 0;
+    }
     TransformOutcome outcome;
     JobSettings settings;
     const std::wstring output = FilePageState.outputPath;
@@ -263,6 +270,11 @@ DWORD WINAPI FileJob(void*)
         FilePageState.jobMode = NoJob;
         ShowBar(bar, false);
     }
+    if (outcome.status == TransformStatus::Stopped) {
+        WarnUserText(FormatLangText(keys::FileJobStopped, MaxTextLength, PathTitle(source).c_str()));
+        WarnStrayTemporary(outcome);
+        return 0;
+    }
     if (outcome.status != TransformStatus::Ok) {
         ReportTransformFailure(outcome, FileFailureKeys(job));
         return 0;
@@ -274,13 +286,18 @@ DWORD WINAPI FileJob(void*)
 
 DWORD WINAPI FolderJob(void*)
 {
+    const JobWorker worker;
     const std::wstring typedRoot = TextOf(MainControl(IDC_FOLDER_SOURCE));
     const std::wstring root = CurrentGatheredRoot();
     const JobKind job = FolderPageState.Job();
     if (ShowConfirmDialog(CryptPageKind::Folder) != ConfirmOk)
         return 0;
-    int processed = 0;
-    int count = 0;
+    if (JobsStopRequested()) {
+        FolderPageState.jobMode = NoJob;
+        return 0;
+    }
+    FolderTally tally(static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0)));
+    bool whole = true;
     std::vector<std::wstring> refused;
     {
         RunningJob running(CryptPageKind::Folder);
@@ -292,13 +309,14 @@ DWORD WINAPI FolderJob(void*)
         }
         SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
         FolderWork work{settings.key, transformer, {}};
-        processed = ProcessFolderList(root, work, count);
+        whole = ProcessFolderList(root, work, tally);
         refused = std::move(work.refused);
     }
 
     const std::wstring title = PathTitle(typedRoot);
-    FolderPageState.SetPageInfoText(FormatLangText(keys::FolderDoneInfo, MaxTextLength, processed, title.c_str()));
-    std::wstring report = FormatLangText(keys::FolderReport, MaxTextLength, count, title.c_str());
+    FolderPageState.SetPageInfoText(
+        FormatLangText(keys::FolderDoneInfo, MaxTextLength, tally.Processed(), title.c_str()));
+    std::wstring report = FolderReportText(tally, !whole, title);
     if (!refused.empty())
         report += L"\n\n" + RefusedReport(refused);
     ShowWarningBox(report, keys::FolderReportCaption);

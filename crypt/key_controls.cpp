@@ -91,13 +91,18 @@ bool KeyFileUsable(KeyFileResult result)
     case KeyFileResult::ReadFailed:
         WarnUser(keys::KeyFileUnreadable);
         return false;
+    case KeyFileResult::OutOfMemory:
+        WarnUser(keys::NoMemory);
+        return false;
     }
     return false;
 }
 
-bool KeyFileBytes(const std::wstring& path, std::vector<uint8_t>& key)
+// The key file's key for a job: its bytes, or the file kept open when it
+// is too long to hold.
+bool KeyFileKey(const std::wstring& path, JobKey& key, FileIdentity& identity)
 {
-    return KeyFileUsable(ReadKeyFile(path, key));
+    return KeyFileUsable(TakeKeyFile(path, key, identity));
 }
 
 // The password field's UTF-16 text as the strong format's UTF-8 key input,
@@ -115,10 +120,11 @@ SecretBytes StrongPasswordInput()
     return input;
 }
 
-// The legacy key: the password's ANSI bytes, or the key file's content.
-bool TakeLegacyKey(const std::wstring& keyFilePath, JobKey& key)
+// The legacy key: the password's ANSI bytes, or the key file's content (or
+// the key file kept open, when it is too long to hold).
+bool TakeLegacyKey(const std::wstring& keyFilePath, JobKey& key, FileIdentity& identity)
 {
-    if (PasswordMode() ? !PasswordBytes(key.bytes) : !KeyFileBytes(keyFilePath, key.bytes))
+    if (PasswordMode() ? !PasswordBytes(key.bytes) : !KeyFileKey(keyFilePath, key, identity))
         return false;
     return key.Usable();
 }
@@ -248,11 +254,13 @@ bool TakeJobSettings(JobKind job, JobSettings& settings)
     if (!PasswordMode())
         settings.keyFilePath = TextOf(MainControl(IDC_KEY_FILE));
     // A strong encryption needs no legacy key; a decryption needs both keys.
-    if (!settings.strongFormat && !TakeLegacyKey(settings.keyFilePath, settings.key))
-        return false;
+    // The key file is hashed (opened without sharing) before a long legacy
+    // key keeps it open.
     if ((settings.strongFormat || job == DecryptJob) && !TakeStrongKeyInput(settings.keyFilePath, settings))
         return false;
-    if (!PasswordMode())
+    if (!settings.strongFormat && !TakeLegacyKey(settings.keyFilePath, settings.key, settings.keyFile))
+        return false;
+    if (!PasswordMode() && !settings.keyFile.known)
         settings.keyFile = IdentityOfFile(settings.keyFilePath);
     const LRESULT position = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
     settings.key.level = static_cast<uint8_t>(position & 0xFF);
@@ -269,6 +277,7 @@ TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::
     request.source = source;
     request.destination = destination;
     request.key = &key;
+    request.stop = &JobsStopFlag();
     request.progress = &mover;
     request.sourceSized = [&mover](uint64_t size) { mover.Prepare(size); };
     return transformer.Transform(request);

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <psapi.h>
 
 namespace {
 
@@ -153,6 +154,41 @@ TEST(FilePage, KeyFileAndAKeyFileThatIsGone)
     EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed(bytes, keyBytes, 7));
     EXPECT_EQ(WaitForDialogWith(s.app, ResultOutputId, Millis(500)), nullptr) << "no result for a failed job";
     EXPECT_TRUE(s.app.Close());
+}
+
+// A key file of 700 MiB (sparse, its first bytes set) is neither held nor
+// copied: the program's memory stays small and the data is encrypted with
+// the key's first bytes.
+TEST(FilePage, AKeyFileOf700MiBKeepsMemoryBounded)
+{
+    Started s;
+    const std::wstring key = L"C:\\users\\Public\\quenzel-big-key-" + std::to_wstring(GetCurrentProcessId());
+    const std::string head = RandomBytes(8192, 21);
+    {
+        ASSERT_TRUE(WriteFileBytes(key, head));
+        HANDLE file = CreateFileW(key.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end;
+        end.QuadPart = 700LL << 20;
+        const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+        CloseHandle(file);
+        ASSERT_TRUE(sized);
+    }
+    const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(key) + "\n[MAIN]\n1=1\n";
+    ASSERT_NO_FATAL_FAILURE(Start(s, ini.c_str(), FilePageCommand));
+    const std::wstring plain = s.Work() + L"\\d.bin";
+    const std::string bytes = Transformed(RandomText(6000, 22), head, 7);
+    ASSERT_TRUE(WriteFileBytes(plain, bytes));
+    SetFieldText(s.app.Control(SourceField), plain);
+    RunFileJob(s, EncryptButton);
+    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed(bytes, head, 7));
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    ASSERT_TRUE(K32GetProcessMemoryInfo(s.app.Process(), &memory, sizeof memory));
+    EXPECT_GT(memory.PeakWorkingSetSize, 0u);
+    EXPECT_LT(memory.PeakWorkingSetSize, size_t(200) << 20) << "the key file was held in memory";
+    EXPECT_TRUE(s.app.Close());
+    EXPECT_TRUE(DeleteFileW(key.c_str()));
 }
 
 TEST(FilePage, ProposedNamesFollowTheOptionsAndCancelChangesNothing)
@@ -494,6 +530,33 @@ TEST(FilePage, KilledDuringALargeJobLeavesBothFilesIntact)
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ASSERT_TRUE(GetFileAttributesExW(plain.c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ((LONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow, LargeSize);
+}
+
+// Closing the window while a file job runs asks first; "stop" gives up the
+// file: the source and an earlier output stay as they were, no temporary
+// file is left, the user is told, and only then does the program end.
+TEST(FilePage, ClosedDuringAJobStopsItAndPutsTheFileBack)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, "[MAIN]\n1=1\n", FilePageCommand));
+    const std::wstring plain = s.Work() + L"\\large.bin";
+    constexpr long long LargeSize = 3LL << 30;
+    ASSERT_TRUE(MakeSparseFile(plain, LargeSize));
+    ASSERT_TRUE(WriteFileBytes(plain + L".enc", "earlier output"));
+    SetFieldText(s.app.Control(SourceField), plain);
+    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton));
+    HWND bar = s.app.Control(ProgressBar);
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) >= 3; }));
+    PostMessageW(s.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(AnswerQuestion(s.app, IDYES).rfind(L"A task is still running.", 0), 0u);
+    EXPECT_EQ(DismissMessageBox(s.app), L"The task was stopped: \"large.bin\" was not processed and is unchanged.");
+    DWORD code = 0;
+    ASSERT_TRUE(s.app.WaitForExit(code)) << "the window goes once the job has ended";
+    EXPECT_TRUE(ReadAll(plain + L".enc") == "earlier output");
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(plain.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ((LONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow, LargeSize);
+    EXPECT_TRUE(TemporaryFilesIn(s.Work()).empty());
 }
 
 // The key controls answer on the page that shows them: the key mode is

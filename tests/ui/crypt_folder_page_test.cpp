@@ -4,6 +4,7 @@
 
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -115,7 +116,10 @@ TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
     const std::wstring out = s.Work() + L"\\Out";
     ConfirmJob(s, EncryptButton, nullptr, out);
     EXPECT_EQ(DismissMessageBox(s.app).rfind(L"A file of the folder cannot be opened", 0), 0u);
-    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"4 file(s) listed", 0), 0u) << "the report counts every item";
+    const std::wstring report = DismissMessageBox(s.app);
+    EXPECT_EQ(report.rfind(L"3 of 4 file(s) listed from \"Locked\" have been processed.\n1 file(s) were not "
+                           L"processed:\n" + root + L"\\a\\b.txt", 0), 0u)
+        << Narrow(report);
     CloseHandle(held);
     EXPECT_FALSE(FileExists(out + L"\\a\\b.txt"));
     Tree others = SampleTree;
@@ -198,17 +202,15 @@ TEST(FolderPage, FullVolumeSkipsWhatDoesNotFitAndLeavesNoPartialFile)
 
     const std::wstring output = std::wstring(drive) + L"\\FolderOut";
     ConfirmJob(s, EncryptButton, nullptr, output);
-    std::vector<std::wstring> messages;
-    for (int boxes = 0; boxes < 8; ++boxes) {
-        messages.push_back(DismissMessageBox(s.app));
-        if (messages.back().find(L"file(s) listed") != std::wstring::npos)
-            break;
-    }
+    // The first file that does not fit asks whether to go on; the others are
+    // not asked about again but listed in the report.
+    EXPECT_EQ(AnswerQuestion(s.app, IDYES).rfind(L"An output file could not be written completely", 0), 0u);
+    const std::wstring report = DismissMessageBox(s.app);
     ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
-    ASSERT_GE(messages.size(), 2u);
-    EXPECT_EQ(messages.back().rfind(L"4 file(s) listed from \"Big\"", 0), 0u) << Narrow(messages.back());
-    for (size_t i = 0; i + 1 < messages.size(); ++i)
-        EXPECT_EQ(messages[i].rfind(L"An output file could not be written completely", 0), 0u) << Narrow(messages[i]);
+    EXPECT_NE(report.find(L"file(s) listed from \"Big\" have been processed."), std::wstring::npos) << Narrow(report);
+    const size_t listed = report.find(L" file(s) were not processed:");
+    ASSERT_NE(listed, std::wstring::npos) << Narrow(report);
+    const size_t failures = std::stoul(report.substr(report.rfind(L'\n', listed) + 1));
 
     size_t written = 0;
     for (const auto& [relative, content] : tree) {
@@ -218,7 +220,7 @@ TEST(FolderPage, FullVolumeSkipsWhatDoesNotFitAndLeavesNoPartialFile)
         ++written;
         EXPECT_TRUE(out == Transformed(content, "MORVANTE", 7)) << Narrow(relative) << " is incomplete";
     }
-    EXPECT_EQ(written + (messages.size() - 1), tree.size());
+    EXPECT_EQ(written + failures, tree.size());
     EXPECT_GE(written, 1u);
     WIN32_FIND_DATAW found;
     HANDLE find = FindFirstFileW((output + L"\\*.tmp").c_str(), &found);
@@ -241,17 +243,17 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
 {
     using namespace quenzel;
     Started s;
-    Start(s, nullptr, FolderPageCommand);
+    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FolderPageCommand));
     const std::wstring root = s.Work() + L"\\Held";
     const Tree tree = {{L"\\a.txt", "first, held open"}, {L"\\sub\\b.txt", RandomText(5000, 3)},
                        {L"\\sub\\c.txt", "third"}};
-    MakeTree(root, tree);
-    Gather(s, root);
+    ASSERT_NO_FATAL_FAILURE(MakeTree(root, tree));
+    ASSERT_NO_FATAL_FAILURE(Gather(s, root));
     HANDLE held = CreateFileW((root + L"\\a.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::wstring out = s.Work() + L"\\Out";
-    ConfirmJob(s, IDC_FOLDER_ENCRYPT, nullptr, out);
+    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, IDC_FOLDER_ENCRYPT, nullptr, out));
     HWND warning = WaitForDialogWith(s.app, MessageTextId);
     ASSERT_NE(warning, nullptr) << "the folder job waits at the held file";
 
@@ -261,7 +263,7 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
     PostCommand(s.window, FilePageCommand);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(IDC_FILE_SOURCE)) != FALSE; }));
     SetFieldText(s.app.Control(IDC_FILE_SOURCE), single);
-    ConfirmJob(s, IDC_FILE_ENCRYPT, nullptr, single + L".enc");
+    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, IDC_FILE_ENCRYPT, nullptr, single + L".enc"));
     HWND result = WaitForDialogWith(s.app, ResultOutputId);
     ASSERT_NE(result, nullptr);
     ASSERT_TRUE(Press(result, IDOK));
@@ -286,6 +288,75 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
     EXPECT_TRUE(s.app.Close());
 }
 
+// Closing while a folder job runs asks: "keep running" changes nothing,
+// "stop" (here from File > Exit) gives up the file in work, and the report
+// says how many were done before the program ends.
+TEST(FolderPage, ClosedDuringAJobReportsWhatWasDone)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FolderPageCommand));
+    const std::wstring root = s.Work() + L"\\Tree";
+    const Tree small = {{L"\\a.txt", "first"}, {L"\\sub\\deeper\\c.txt", "last"}};
+    ASSERT_NO_FATAL_FAILURE(MakeTree(root, small));
+    ASSERT_TRUE(MakeSparseFile(root + L"\\sub\\big.bin", 4LL << 30));
+    ASSERT_NO_FATAL_FAILURE(Gather(s, root));
+    const std::wstring out = s.Work() + L"\\Out";
+    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, quenzel::IDC_FOLDER_ENCRYPT, nullptr, out));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(out + L"\\a.txt"); }));
+
+    PostMessageW(s.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(AnswerQuestion(s.app, IDNO).rfind(L"A task is still running.", 0), 0u);
+    EXPECT_TRUE(IsWindow(s.window));
+    PostCommand(s.window, IDM_EXIT);
+    AnswerQuestion(s.app, IDYES);
+    const std::wstring report = DismissMessageBox(s.app);
+    EXPECT_EQ(report.rfind(L"The task was stopped: 1 of 3 file(s) listed from \"Tree\" were processed", 0), 0u)
+        << Narrow(report);
+    DWORD code = 0;
+    ASSERT_TRUE(s.app.WaitForExit(code));
+    ExpectTree(out, {{L"\\a.txt", "first"}}, "MORVANTE", 7);
+    EXPECT_FALSE(FileExists(out + L"\\sub\\big.bin"));
+    EXPECT_FALSE(FileExists(out + L"\\sub\\deeper\\c.txt"));
+    EXPECT_TRUE(TemporaryFilesIn(out + L"\\sub").empty());
+}
+
+// A failure that every file meets (the output folder is a file) is shown
+// once, asking whether to go on: Yes lists the others in the report, No
+// stops the job there. Either way the report names the first files and
+// counts the rest.
+TEST(FolderPage, AFailureOfEveryFileIsShownOnce)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FolderPageCommand));
+    const std::wstring root = s.Work() + L"\\Many";
+    Tree tree;
+    for (int i = 0; i < 12; ++i)
+        tree[L"\\f" + std::to_wstring(i) + L".txt"] = "data";
+    ASSERT_NO_FATAL_FAILURE(MakeTree(root, tree));
+    ASSERT_NO_FATAL_FAILURE(Gather(s, root));
+    const std::wstring blocker = s.Work() + L"\\NotAFolder";
+    ASSERT_TRUE(WriteFileBytes(blocker, "a file where the output folder should be"));
+    struct Row {
+        int answer;
+        const wchar_t* reportStart;
+        const wchar_t* listed;
+    };
+    for (const Row& row : {Row{IDYES, L"0 of 12 file(s) listed from \"Many\" have been processed.",
+                               L"12 file(s) were not processed:"},
+                           Row{IDNO, L"The task was stopped: 0 of 12 file(s) listed from \"Many\" were processed",
+                               L"1 file(s) were not processed:"}}) {
+        ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton, nullptr, blocker));
+        EXPECT_EQ(AnswerQuestion(s.app, row.answer).rfind(L"An output file cannot be created", 0), 0u);
+        const std::wstring report = DismissMessageBox(s.app);
+        EXPECT_EQ(report.rfind(row.reportStart, 0), 0u) << Narrow(report);
+        EXPECT_NE(report.find(std::wstring(row.listed) + L"\n" + root + L"\\"), std::wstring::npos)
+            << Narrow(report);
+        EXPECT_EQ(report.find(L"... and 2 more.") != std::wstring::npos, row.answer == IDYES) << Narrow(report);
+        ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    }
+    EXPECT_TRUE(s.app.Close());
+}
+
 // The key file is read once, before any source is opened: lying among the
 // listed files it is processed like them, not refused as in use.
 TEST(FolderPage, KeyFileInsideTheListedFolderIsNotRefused)
@@ -293,11 +364,11 @@ TEST(FolderPage, KeyFileInsideTheListedFolderIsNotRefused)
     Started s;
     const std::wstring root = s.Work() + L"\\Keyed";
     const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(root) + "\\key.bin\n";
-    Start(s, ini.c_str(), FolderPageCommand);
+    ASSERT_NO_FATAL_FAILURE(Start(s, ini.c_str(), FolderPageCommand));
     const std::string key = RandomBytes(5000, 9);
     const Tree tree = {{L"\\key.bin", key}, {L"\\x.txt", RandomText(12000, 10)}};
-    MakeTree(root, tree);
-    Gather(s, root);
+    ASSERT_NO_FATAL_FAILURE(MakeTree(root, tree));
+    ASSERT_NO_FATAL_FAILURE(Gather(s, root));
     const std::wstring report = RunFolderJob(s, EncryptButton, nullptr, s.Work() + L"\\Out");
     EXPECT_EQ(report.rfind(L"2 file(s) listed", 0), 0u) << Narrow(report);
     ExpectTree(s.Work() + L"\\Out", tree, key, 7);

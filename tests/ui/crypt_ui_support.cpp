@@ -128,6 +128,41 @@ std::wstring DismissMessageBox(App& app)
     return text;
 }
 
+std::wstring AnswerQuestion(App& app, int button)
+{
+    HWND box = WaitForDialogWith(app, MessageTextId);
+    if (!box)
+        return L"<no question>";
+    const std::wstring text = FieldText(GetDlgItem(box, MessageTextId));
+    Press(box, button);
+    return text;
+}
+
+bool MakeSparseFile(const std::wstring& path, long long size)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    return CloseHandle(file) && sized;
+}
+
+std::vector<std::wstring> TemporaryFilesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\~quenzel-*.tmp").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(found.cFileName);
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+}
+
 bool Press(HWND dialog, int buttonId)
 {
     PostMessageW(dialog, WM_COMMAND, static_cast<WPARAM>(buttonId), 0);

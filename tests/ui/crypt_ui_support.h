@@ -86,6 +86,13 @@ void ChooseInFileDialog(App& app, const std::wstring& path);
 // field, and, while any job runs, the key controls (here the password
 // radio button, which comes back in either key mode) and the tabs.
 std::vector<int> JobControlsOf(int encryptButton, int decryptButton, int chooseButton, int sourceField);
+// Answers the open question box (Yes or No) and returns its text.
+std::wstring AnswerQuestion(App& app, int button);
+// A sparse file of `size` bytes (all zero), made quickly.
+bool MakeSparseFile(const std::wstring& path, long long size);
+// Names in a folder that look like the program's temporary files.
+std::vector<std::wstring> TemporaryFilesIn(const std::wstring& folder);
+
 // True when every control of the list is enabled (the job has ended).
 bool AllEnabled(Started& s, const std::vector<int>& ids);
 

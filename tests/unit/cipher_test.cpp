@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -134,6 +136,63 @@ TEST(Cipher, RefusesAnEmptyKeyAndLeavesTheBuffer)
     Bytes data = {1, 2, 3};
     EXPECT_FALSE(TransformBuffer(nullptr, 0, 7, data.data(), data.size(), nullptr));
     EXPECT_EQ(data, (Bytes{1, 2, 3}));
+}
+
+// A key in memory handed out the way a key file read in step with the data
+// hands it out; it fails after `failAfter` bytes.
+struct MemoryKeyReader : KeyReader {
+    Bytes key;
+    size_t at = 0;
+    size_t given = 0;
+    size_t failAfter = SIZE_MAX;
+    bool Next(uint8_t* out, size_t length) override
+    {
+        if (given + length > failAfter)
+            return false;
+        for (size_t i = 0; i < length; ++i, at = (at + 1) % key.size())
+            out[i] = key[at];
+        given += length;
+        return true;
+    }
+};
+
+TEST(Cipher, KeyReadInStepWithTheDataGivesTheSameBytes)
+{
+    struct Case {
+        size_t keyLength, dataLength;
+    };
+    // A key longer than the data, one that wraps many times, one that
+    // wraps across the reader's pieces.
+    for (const Case c : {Case{5000, 3000}, Case{7, 100000}, Case{1536 * 1024, 4 * 1024 * 1024 + 11}}) {
+        MemoryKeyReader reader;
+        reader.key = RandomBytes(c.keyLength, 3);
+        const Bytes data = RandomBytes(c.dataLength, 4);
+        Bytes chunked(data);
+        RecordedProgress progress;
+        CipherStream stream(reader, 9);
+        for (size_t at = 0, piece = 1; at < chunked.size(); piece = piece * 5 + 3) {
+            const size_t n = std::min(piece, chunked.size() - at);
+            stream.ApplyWithProgress(chunked.data() + at, n, chunked.size(), progress);
+            at += n;
+        }
+        EXPECT_FALSE(stream.Failed());
+        EXPECT_TRUE(chunked == Reference(data, reader.key, 9)) << c.keyLength << " " << c.dataLength;
+        EXPECT_EQ(progress.positions, ReferencePositions(data.size()));
+    }
+}
+
+TEST(Cipher, AKeyReaderThatFailsStopsTheTransform)
+{
+    MemoryKeyReader reader;
+    reader.key = RandomBytes(100, 5);
+    reader.failAfter = 150;
+    Bytes data(300, 0);
+    CipherStream stream(reader, 0);
+    stream.Apply(data.data(), 100);
+    EXPECT_FALSE(stream.Failed());
+    stream.Apply(data.data() + 100, 200);
+    EXPECT_TRUE(stream.Failed());
+    EXPECT_TRUE(std::equal(data.begin(), data.begin() + 100, reader.key.begin()));
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // files read whole or refused.
 #include "crypt/cipher.h"
 #include "crypt/cipher_key.h"
+#include "crypt/file_transform.h"
+#include "tests/support/reference_cipher.h"
 #include "tests/support/ui_driver.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +80,57 @@ TEST(KeyFile, FourGiBOrMoreIsRefused)
     std::vector<uint8_t> key;
     EXPECT_EQ(ReadKeyFile(path, key), KeyFileResult::TooLarge);
     EXPECT_TRUE(key.empty());
+    JobKey jobKey;
+    FileIdentity identity;
+    EXPECT_EQ(TakeKeyFile(path, jobKey, identity), KeyFileResult::TooLarge);
+    EXPECT_FALSE(jobKey.Usable());
+    EXPECT_TRUE(DeleteFileW(path.c_str()));
+}
+
+// A key longer than the held limit is not held: the file stays open for the
+// job, readable by others (its own sources), unchangeable, and is read in
+// step with the data, from its first byte again for every file.
+TEST(KeyFile, LongKeyIsReadInStepWithTheDataAndCannotChangeMeanwhile)
+{
+    const std::wstring path = TempName(L"long.bin");
+    const std::string content = cipherref::RandomBytes<std::string>(3000, 11);
+    ASSERT_TRUE(uitest::WriteFileBytes(path, content));
+    JobKey key;
+    key.level = 7;
+    FileIdentity identity;
+    ASSERT_EQ(TakeKeyFile(path, key, identity, 1000), KeyFileResult::Ok);
+    EXPECT_TRUE(key.bytes.empty());
+    ASSERT_NE(key.file, nullptr);
+    EXPECT_TRUE(identity.known);
+    EXPECT_TRUE(identity.SameFile(IdentityOfFile(path)));
+
+    HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << "no one may write the key file while a job holds it";
+    if (writer != INVALID_HANDLE_VALUE)
+        CloseHandle(writer);
+    EXPECT_FALSE(DeleteFileW(path.c_str()));
+
+    const std::wstring plainPath = TempName(L"data.bin");
+    const std::string plain = cipherref::RandomBytes<std::string>(10000, 12);
+    ASSERT_TRUE(uitest::WriteFileBytes(plainPath, plain));
+    for (const wchar_t* output : {L"data.enc1", L"data.enc2"}) {
+        TransformRequest request;
+        request.source = plainPath;
+        request.destination = TempName(output);
+        request.key = &key;
+        ASSERT_EQ(TransformFile(request).status, TransformStatus::Ok);
+        std::string out;
+        ASSERT_TRUE(uitest::ReadFileBytes(request.destination, out));
+        EXPECT_TRUE(out == cipherref::Reference(plain, content, 7)) << uitest::Narrow(output);
+        EXPECT_TRUE(DeleteFileW(request.destination.c_str()));
+    }
+    key.file.reset();
+    // A short key is held as bytes, and the file is free again.
+    ASSERT_EQ(TakeKeyFile(path, key, identity), KeyFileResult::Ok);
+    EXPECT_EQ(key.file, nullptr);
+    EXPECT_EQ(std::string(key.bytes.begin(), key.bytes.end()), content);
+    EXPECT_TRUE(DeleteFileW(plainPath.c_str()));
     EXPECT_TRUE(DeleteFileW(path.c_str()));
 }
 

@@ -21,6 +21,8 @@ using uitest::Narrow;
 // Arguments the program passes to format texts.
 constexpr int SampleCount = 4711;
 constexpr wchar_t SampleCountText[] = L"4711";
+constexpr int SampleSecondCount = 815;
+constexpr wchar_t SampleSecondCountText[] = L"815";
 constexpr wchar_t SampleFirstName[] = L"Ζωή-Übersicht.txt";
 constexpr wchar_t SampleSecondName[] = L"報告 2024";
 constexpr unsigned FormatLimit = 32767;
@@ -155,6 +157,9 @@ TEST_P(LanguageFile, FormatTextsTakeTheDocumentedArguments)
         } else if (info.arguments == "int,str") {
             formatted = FormatLangText(key, FormatLimit, SampleCount, SampleFirstName);
             expected = {SampleCountText, SampleFirstName};
+        } else if (info.arguments == "int,int,str") {
+            formatted = FormatLangText(key, FormatLimit, SampleSecondCount, SampleCount, SampleFirstName);
+            expected = {SampleSecondCountText, SampleCountText, SampleFirstName};
         } else if (info.arguments == "str,str") {
             formatted = FormatLangText(key, FormatLimit, SampleFirstName, SampleSecondName);
             expected = {SampleFirstName, SampleSecondName};

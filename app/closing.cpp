@@ -1,0 +1,111 @@
+#include "app/closing.h"
+
+#include "base/lang_keys.h"
+#include "base/language.h"
+#include "base/shell.h"
+#include "crypt/running_jobs.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace quenzel {
+
+namespace {
+
+// How long the end of the session waits for the jobs to stop.
+constexpr DWORD SessionEndWaitMs = 20000;
+constexpr DWORD PumpSliceMs = 100;
+
+// The user chose to stop: the window goes when the last worker has ended.
+bool CloseWhenJobsEnd = false;
+// The question is open: a second close request is not asked again.
+bool Asking = false;
+
+void OnLastJobWorkerEnded()
+{
+    if (CloseWhenJobsEnd && IsWindow(MainWindow))
+        DestroyWindow(MainWindow);
+}
+
+// True when the user chose to stop the jobs and close.
+bool AskToStopJobs()
+{
+    const std::wstring text = LangString(keys::CloseWhileRunning);
+    const std::wstring caption = LangString(keys::CloseWhileRunningCaption);
+    Asking = true;
+    const int answer = MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION);
+    Asking = false;
+    return answer == IDYES;
+}
+
+void StopJobsAndCloseAfterwards()
+{
+    CloseWhenJobsEnd = true;
+    RequestJobsStop();
+    // The jobs may have ended while the question was open.
+    if (!AnyJobWorker())
+        DestroyWindow(MainWindow);
+}
+
+// Dispatches the window thread's messages (the workers send theirs) until
+// the workers have ended or the time is up; a quit message is left for the
+// main loop.
+void PumpUntilJobWorkersEnd(DWORD limitMs)
+{
+    const DWORD start = GetTickCount();
+    while (AnyJobWorker() && GetTickCount() - start < limitMs) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, PumpSliceMs, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+} // namespace
+
+void InitClosing()
+{
+    SetLastJobWorkerEndedHandler(OnLastJobWorkerEnded);
+}
+
+void OnCloseRequest()
+{
+    if (!AnyJobWorker()) {
+        DestroyWindow(MainWindow);
+        return;
+    }
+    if (CloseWhenJobsEnd || Asking)
+        return;
+    if (AskToStopJobs())
+        StopJobsAndCloseAfterwards();
+}
+
+bool OnQueryEndSession()
+{
+    if (!AnyJobWorker())
+        return true;
+    OnCloseRequest();
+    return false;
+}
+
+void OnEndSession(bool ending)
+{
+    if (!ending)
+        return;
+    if (AnyJobWorker()) {
+        CloseWhenJobsEnd = true;
+        RequestJobsStop();
+        PumpUntilJobWorkersEnd(SessionEndWaitMs);
+    }
+    if (IsWindow(MainWindow))
+        DestroyWindow(MainWindow);
+}
+
+} // namespace quenzel

@@ -1,0 +1,99 @@
+#include "crypt/folder_messages.h"
+
+#include "base/lang_keys.h"
+#include "base/language.h"
+#include "base/messages.h"
+#include "base/page_kit.h"
+#include "base/shell.h"
+
+#include <windows.h>
+
+namespace quenzel {
+
+namespace {
+
+constexpr wchar_t LineBreak[] = L"\n";
+
+// Failures that concern one file alone: the next files will not meet them,
+// so the job goes on without asking.
+bool FailureOfTheFileAlone(int messageKey)
+{
+    return messageKey == keys::FolderItemCannotOpen || messageKey == keys::ItemOutsideRoot
+           || messageKey == keys::StrongWrongKeyOrDamaged || messageKey == keys::StrongLaterVersion;
+}
+
+} // namespace
+
+int FolderFailureKey(const FolderItemOutcome& outcome)
+{
+    switch (outcome.status) {
+    case FolderItemStatus::Done:
+        return 0;
+    case FolderItemStatus::OutsideRoot:
+        return keys::ItemOutsideRoot;
+    case FolderItemStatus::FolderNotMade:
+        return keys::FolderOutputCannotCreate;
+    case FolderItemStatus::NotTransformed:
+        break;
+    }
+    switch (outcome.transform.status) {
+    case TransformStatus::Ok:
+    case TransformStatus::Stopped:
+        return 0;
+    case TransformStatus::SourceOpenFailed:
+    case TransformStatus::SourceReadFailed:
+        return keys::FolderItemCannotOpen;
+    case TransformStatus::OutputCreateFailed:
+    case TransformStatus::ReplaceFailed:
+        return keys::FolderOutputCannotCreate;
+    case TransformStatus::WriteFailed:
+        return keys::FolderOutputNotWritten;
+    case TransformStatus::OutOfMemory:
+        return keys::NoMemory;
+    case TransformStatus::KeyUnavailable:
+    case TransformStatus::KeyReadFailed:
+        return keys::KeyFileUnreadable;
+    case TransformStatus::WrongKeyOrDamaged:
+        return keys::StrongWrongKeyOrDamaged;
+    case TransformStatus::LaterVersion:
+        return keys::StrongLaterVersion;
+    case TransformStatus::StrongUnavailable:
+        return keys::StrongUnavailable;
+    }
+    return keys::TaskFailed;
+}
+
+bool TellFolderFailure(FolderTally& tally, const std::wstring& path, int messageKey)
+{
+    if (!tally.Failed(path, messageKey))
+        return true;
+    std::wstring text = LangString(messageKey) + LineBreak + LangString(keys::FailureNotRepeated);
+    if (FailureOfTheFileAlone(messageKey)) {
+        WarnUserText(text);
+        return true;
+    }
+    text += LineBreak + LangString(keys::GoOnQuestion);
+    const std::wstring caption = LangString(ErrorCaptionKey);
+    return MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+std::wstring FolderReportText(const FolderTally& tally, bool stopped, const std::wstring& title)
+{
+    std::wstring text;
+    if (stopped)
+        text = FormatLangText(keys::FolderJobStopped, MaxTextLength, tally.Processed(), tally.Listed(), title.c_str());
+    else if (tally.FailedCount() > 0)
+        text = FormatLangText(keys::FolderPartReport, MaxTextLength, tally.Processed(), tally.Listed(), title.c_str());
+    else
+        text = FormatLangText(keys::FolderReport, MaxTextLength, tally.Listed(), title.c_str());
+    if (tally.FailedCount() == 0)
+        return text;
+    text += LineBreak + FormatLangText(keys::NotProcessedList, MaxTextLength, tally.FailedCount());
+    for (const std::wstring& name : tally.NamedFailures())
+        text += LineBreak + name;
+    if (tally.UnnamedFailures() > 0)
+        text += LineBreak + FormatLangText(keys::NotProcessedMore, MaxTextLength, tally.UnnamedFailures());
+    return text;
+}
+
+} // namespace quenzel
