@@ -27,7 +27,8 @@ constexpr int FilePageJobControls[] = {IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT, IDC_F
 constexpr int FolderPageJobControls[] = {IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT, IDC_FOLDER_GATHER,
                                          IDC_FOLDER_SOURCE};
 // Besides the key controls: the tabs, and the options a running job reads.
-constexpr int SharedJobControls[] = {IDC_TABS, IDC_OPTIONS_RECYCLE, IDC_OPTIONS_ADD_ENC, IDC_OPTIONS_ADD_DEC};
+constexpr int SharedJobControls[] = {IDC_TABS, IDC_OPTIONS_RECYCLE, IDC_OPTIONS_ADD_ENC, IDC_OPTIONS_ADD_DEC,
+                                     IDC_OPTIONS_STRONG_FORMAT};
 
 std::atomic<int> RunningCount{0};
 std::atomic<int> WorkerCount{0};
