@@ -41,7 +41,7 @@ std::wstring ListItemText(HWND list, int index)
 
 bool ReadableFileSize(const std::wstring& path, uint64_t& size)
 {
-    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER bytes{};
     if (!file || !GetFileSizeEx(file.Get(), &bytes))

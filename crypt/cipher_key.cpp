@@ -1,6 +1,7 @@
 #include "crypt/cipher_key.h"
 
 #include "base/handles.h"
+#include "base/long_path.h"
 
 #include <windows.h>
 
@@ -19,7 +20,7 @@ KeyFileResult ReadKeyFile(const std::wstring& path, std::vector<uint8_t>& key)
 {
     key.clear();
     // No sharing: a key file another program holds open is refused.
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return KeyFileResult::CannotOpen;

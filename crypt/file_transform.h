@@ -18,7 +18,9 @@ enum class TransformStatus {
     SourceOpenFailed,   // missing, locked, no access
     SourceReadFailed,   // a short or failed read: treated like an unopenable source
     KeyUnavailable,     // the key step gave no key (it reports why itself)
-    OutputCreateFailed, // the temporary output could not be made, or the destination is a folder or read-only
+    OutputCreateFailed, // the temporary output or its folder could not be made, or the destination is a
+                        // folder or another file that is read-only
+    KeyFileTarget,      // the destination is the key file, which no output may replace
     WriteFailed,        // a write failed (full volume, I/O error)
     ReplaceFailed,      // the finished output could not take the destination's place
     OutOfMemory,
@@ -32,6 +34,23 @@ public:
     virtual bool FetchKey(std::vector<uint8_t>& key, uint8_t& level) = 0;
 };
 
+// One file as the file system knows it, however its path is spelt.
+struct FileId {
+    bool known = false;
+    unsigned long volume = 0;
+    unsigned long indexHigh = 0;
+    unsigned long indexLow = 0;
+
+    bool Is(const FileId& other) const
+    {
+        return known && other.known && volume == other.volume && indexHigh == other.indexHigh
+               && indexLow == other.indexLow;
+    }
+};
+
+// The identity of an existing file or folder; not known when it cannot be opened.
+FileId IdentityOf(const std::wstring& path);
+
 struct TransformRequest {
     std::wstring source;
     std::wstring destination;
@@ -40,6 +59,11 @@ struct TransformRequest {
     CipherProgress* progress = nullptr;
     // Told the source's size once it is open, before any progress.
     std::function<void(uint64_t size)> sourceSized;
+    // Make the destination's folder, with every missing parent, once the
+    // source is open and there is something to write.
+    bool createFolder = false;
+    // The key file: never replaced by the output.
+    FileId keyFile;
 };
 
 struct TransformOutcome {
@@ -48,6 +72,9 @@ struct TransformOutcome {
     unsigned long systemError = 0;
     // A temporary file that could not be removed after a failure.
     std::wstring strayTemporary;
+    // The replaced destination's hidden, system and read-only attributes or
+    // its creation time could not be given to the new file.
+    bool attributesLost = false;
 };
 
 // Bytes read, transformed and written at a time; bounds a job's memory.
@@ -60,5 +87,9 @@ TransformOutcome TransformFile(const TransformRequest& request);
 // whether the destination was the source itself, replaced in place. Costs a
 // volume query under Wine, so it is asked once per file job, not per file.
 bool IsSameFile(const std::wstring& first, const std::wstring& second);
+
+// Creates a folder and every missing parent, long paths and names that end
+// in a dot or a space included.
+bool CreateFolderChain(const std::wstring& folder);
 
 } // namespace quenzel

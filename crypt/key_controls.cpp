@@ -198,8 +198,13 @@ bool ReadCipherKey(std::vector<uint8_t>& key, uint8_t& level)
     return !key.empty();
 }
 
+std::wstring KeyFileOfControls()
+{
+    return PasswordMode() ? std::wstring() : TextOf(MainControl(IDC_KEY_FILE));
+}
+
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
-                                         HWND progressBar)
+                                         HWND progressBar, const FileId& keyFile)
 {
     ControlKeySource key;
     CipherProgressBar mover(progressBar);
@@ -208,6 +213,7 @@ TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::
     request.destination = destination;
     request.key = &key;
     request.progress = &mover;
+    request.keyFile = keyFile;
     request.sourceSized = [&mover](uint64_t size) { mover.Prepare(size); };
     return TransformFile(request);
 }

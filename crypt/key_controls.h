@@ -33,6 +33,9 @@ void InitKeyControls();
 // level slider. False, after telling the user why, when no key can be had.
 bool ReadCipherKey(std::vector<uint8_t>& key, uint8_t& level);
 
+// The key file the key controls name; empty in password mode.
+std::wstring KeyFileOfControls();
+
 // The key source of the jobs: the key controls, asked once per file.
 struct ControlKeySource : KeySource {
     bool FetchKey(std::vector<uint8_t>& key, uint8_t& level) override;
@@ -41,8 +44,9 @@ struct ControlKeySource : KeySource {
 // One file transformed with the key of the key controls, fetched anew for
 // this file, moving a progress bar as the bytes go through: the bar's range
 // is set from the file's size (0 to 101, or 0 to size + 1 below 100 bytes)
-// and the bar is shown before the first byte.
+// and the bar is shown before the first byte. The key file is never
+// replaced by the output.
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
-                                         HWND progressBar);
+                                         HWND progressBar, const FileId& keyFile = FileId());
 
 } // namespace quenzel
