@@ -66,12 +66,18 @@ StartRequest ParseCommandLine(const wchar_t* commandLine)
     StartRequest request;
     if (!commandLine)
         return request;
-    for (const std::wstring& argument : SplitArguments(commandLine))
-        if (IsLogonSwitch(argument))
-            request.logonMode = true;
     const wchar_t first = commandLine[0];
+    const bool leadingDigit = first >= L'0' && first <= L'9';
     if (first >= L'0' && first <= L'0' + LastTabDigit)
         request.startTab = first - L'0';
+    std::vector<std::wstring> arguments = SplitArguments(commandLine);
+    // The argument that holds the tab digit (or the ignored 6 to 9) is no path.
+    for (size_t i = leadingDigit ? 1 : 0; i < arguments.size(); ++i) {
+        if (IsLogonSwitch(arguments[i]))
+            request.logonMode = true;
+        else
+            request.paths.push_back(std::move(arguments[i]));
+    }
     return request;
 }
 

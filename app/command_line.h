@@ -9,6 +9,9 @@ namespace quenzel {
 struct StartRequest {
     bool logonMode = false; // an argument "-x", anywhere, any case: re-create the folder drives and end
     int startTab = -1;      // a leading digit 0 to 5 selects that tab; -1 none
+    // The arguments after the leading one that starts with a digit, other
+    // than "-x": files and folders placed on the tab as a drop places them.
+    std::vector<std::wstring> paths;
 };
 
 StartRequest ParseCommandLine(const wchar_t* commandLine);

@@ -2,12 +2,14 @@
 
 #include "app/behaviours.h"
 #include "app/commands.h"
+#include "app/dropped_paths.h"
 #include "app/menu.h"
 #include "app/pages.h"
 #include "app/window_size.h"
 #include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/list_filler.h"
 #include "base/list_sort.h"
 #include "base/settings.h"
 #include "base/shell.h"
@@ -90,6 +92,8 @@ bool OnCommand(HWND window, int id)
 
 void OnNotify(const NMHDR* header)
 {
+    if (AnswerListRowRequest(header))
+        return;
     if (header->code == TCN_SELCHANGE && header->hwndFrom == TabControl())
         SwitchPage(SW_SHOW);
     else if (header->code == LVN_COLUMNCLICK)
@@ -109,6 +113,11 @@ BOOL CALLBACK ForwardColourChange(HWND child, LPARAM)
 void OnSysColorChange(HWND window)
 {
     EnumChildWindows(window, ForwardColourChange, 0);
+}
+
+void OnDropFiles(HDROP drop)
+{
+    DispatchPageDrop(TakeDroppedPaths(drop));
 }
 
 // Without the magnet the move goes ahead unchanged.
@@ -158,8 +167,10 @@ bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showC
     CreatePages(MainWindow);
     if (request.startTab >= 0)
         SelectTab(request.startTab);
+    DragAcceptFiles(MainWindow, TRUE);
     ShowWindow(MainWindow, showCommand);
     UpdateWindow(MainWindow);
+    PlaceStartPaths(request);
     return true;
 }
 
@@ -199,6 +210,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_MOVING:
         return OnMoving(reinterpret_cast<RECT*>(lParam));
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_SYSCOLORCHANGE:
         OnSysColorChange(window);
         return 0;

@@ -20,6 +20,7 @@ namespace quenzel {
 namespace {
 constexpr int OptionsIconSize = 64;
 constexpr wchar_t MainSection[] = L"MAIN";
+constexpr wchar_t OptionsSection[] = L"OPTIONS";
 
 // Created visible, in this order.
 constexpr ControlSpec OptionsControls[] = {
@@ -32,7 +33,7 @@ constexpr ControlSpec OptionsControls[] = {
     Shown(CheckBox(IDC_OPTIONS_ADD_ENC, keys::AddEnc, {468, 97, 289, 26})),
     Shown(CheckBox(IDC_OPTIONS_REMOVE_ENC, keys::RemoveEnc, {468, 125, 290, 26})),
     Shown(CheckBox(IDC_OPTIONS_ADD_DEC, keys::AddDec, {468, 153, 290, 26})),
-    Shown(CheckBox(IDC_OPTIONS_RESERVED, keys::ReservedOption, {468, 181, 286, 26}, WS_DISABLED)),
+    Shown(CheckBox(IDC_OPTIONS_STRONG_FORMAT, keys::StrongFormatOption, {468, 181, 286, 26}, BS_MULTILINE)),
     Shown(CheckBox(IDC_OPTIONS_ADD_ENCRYPTED, keys::AddEncryptedFolder, {468, 239, 290, 26})),
     Shown(CheckBox(IDC_OPTIONS_REMOVE_ENCRYPTED, keys::RemoveEncryptedFolder, {468, 267, 290, 26})),
     Shown(CheckBox(IDC_OPTIONS_ADD_DECRYPTED, keys::AddDecryptedFolder, {468, 295, 290, 26})),
@@ -66,6 +67,27 @@ std::wstring MainKeyOf(int checkBoxId)
     return std::to_wstring(checkBoxId - IDC_OPTIONS_FIRST_CHECK);
 }
 
+// Where a check box is stored. The strong format's box has a key of its own:
+// MAIN "4" may hold what older copies wrote there, and must not switch the
+// format on.
+struct StoredFlag {
+    const wchar_t* section;
+    std::wstring key;
+};
+
+StoredFlag StoredFlagOf(int checkBoxId)
+{
+    if (checkBoxId == IDC_OPTIONS_STRONG_FORMAT)
+        return {OptionsSection, L"StrongFormat"};
+    return {MainSection, MainKeyOf(checkBoxId)};
+}
+
+bool StoredFlagSet(int checkBoxId)
+{
+    const StoredFlag flag = StoredFlagOf(checkBoxId);
+    return ReadIntSetting(flag.section, flag.key.c_str(), 0) != 0;
+}
+
 // The folder field and its "..." button follow their check box.
 void EnableFolderChoice(int fieldId, int buttonId, bool enable)
 {
@@ -75,10 +97,8 @@ void EnableFolderChoice(int fieldId, int buttonId, bool enable)
 
 void LoadStoredOptions()
 {
-    for (int id = IDC_OPTIONS_FIRST_CHECK; id <= IDC_OPTIONS_LAST_CHECK; ++id) {
-        const bool set = ReadIntSetting(MainSection, MainKeyOf(id).c_str(), 0) != 0;
-        SendMessageW(Control(id), BM_SETCHECK, set ? BST_CHECKED : BST_UNCHECKED, 0);
-    }
+    for (int id = IDC_OPTIONS_FIRST_CHECK; id <= IDC_OPTIONS_LAST_CHECK; ++id)
+        SendMessageW(Control(id), BM_SETCHECK, StoredFlagSet(id) ? BST_CHECKED : BST_UNCHECKED, 0);
     SetWindowTextW(Control(IDC_OPTIONS_ENC_PATH), ReadTextSetting(MainSection, L"EncPath").c_str());
     SetWindowTextW(Control(IDC_OPTIONS_DEC_PATH), ReadTextSetting(MainSection, L"DecPath").c_str());
     if (ReadIntSetting(MainSection, MainKeyOf(IDC_OPTIONS_ENCRYPT_TO).c_str(), 0) == 0)
@@ -89,12 +109,12 @@ void LoadStoredOptions()
 
 void OnOptionCheckBox(int id)
 {
-    const int stored = ToggleFlagSetting(MainSection, MainKeyOf(id).c_str());
+    const StoredFlag flag = StoredFlagOf(id);
+    const int stored = ToggleFlagSetting(flag.section, flag.key.c_str());
     if (stored < 0) {
         ReportSettingNotSaved();
         // The box shows what the file holds.
-        SendMessageW(Control(id), BM_SETCHECK,
-                     ReadIntSetting(MainSection, MainKeyOf(id).c_str(), 0) ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageW(Control(id), BM_SETCHECK, StoredFlagSet(id) ? BST_CHECKED : BST_UNCHECKED, 0);
         return;
     }
     if (id == IDC_OPTIONS_ENCRYPT_TO)

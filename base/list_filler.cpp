@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
+
 namespace quenzel {
 
 namespace {
@@ -18,10 +20,33 @@ constexpr int SecondColumn = 1;
 
 HWND RowCourier = nullptr;
 
+// The rows of the virtual lists; touched only on the window's thread.
+std::map<HWND, ListRows> VirtualRows;
+
+bool IsVirtual(HWND list)
+{
+    return (GetWindowLongPtrW(list, GWL_STYLE) & LVS_OWNERDATA) != 0;
+}
+
+// A virtual list only learns its new length: it asks for the texts of the
+// rows it shows.
+void AppendVirtualRows(HWND list, ListRows& rows)
+{
+    ListRows& kept = VirtualRows[list];
+    kept.reserve(kept.size() + rows.size());
+    for (ListRow& row : rows)
+        kept.push_back(std::move(row));
+    SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(kept.size()), LVSICF_NOSCROLL);
+}
+
 // Appends rows on the list's own thread with drawing held back: one
 // message per batch instead of one per row.
-void AppendRows(HWND list, const ListRows& rows)
+void AppendRows(HWND list, ListRows& rows)
 {
+    if (IsVirtual(list)) {
+        AppendVirtualRows(list, rows);
+        return;
+    }
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     int index = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (const ListRow& row : rows) {
@@ -48,12 +73,41 @@ void AppendRows(HWND list, const ListRows& rows)
 LRESULT CALLBACK RowCourierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == AppendRowsMessage) {
-        AppendRows(GetDlgItem(MainWindow, static_cast<int>(wParam)), *reinterpret_cast<const ListRows*>(lParam));
+        AppendRows(GetDlgItem(MainWindow, static_cast<int>(wParam)), *reinterpret_cast<ListRows*>(lParam));
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 } // namespace
+
+bool AnswerListRowRequest(const NMHDR* header)
+{
+    if (header->code != LVN_GETDISPINFOW)
+        return false;
+    const auto found = VirtualRows.find(header->hwndFrom);
+    if (found == VirtualRows.end())
+        return false;
+    // The notice is the list's own structure, written back with the answer.
+    LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header))->item;
+    const ListRows& rows = found->second;
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows.size())
+        return true;
+    const ListRow& row = rows[static_cast<size_t>(item.iItem)];
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        const std::wstring& text = item.iSubItem == SecondColumn ? row.second : row.text;
+        lstrcpynW(item.pszText, item.iSubItem > SecondColumn ? L"" : text.c_str(), item.cchTextMax);
+    }
+    if (item.mask & LVIF_IMAGE)
+        item.iImage = 0;
+    return true;
+}
+
+void ClearListRows(HWND list)
+{
+    if (IsVirtual(list))
+        VirtualRows.erase(list);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+}
 
 void CreateRowCourier()
 {

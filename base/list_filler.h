@@ -1,9 +1,14 @@
 // Filling a page's list view from a worker thread in batches: the rows reach
 // the list on the window's thread, a batch at a time, so the list fills
-// visibly while the hand-over costs little.
+// visibly while the hand-over costs little. A list made with LVS_OWNERDATA
+// keeps no rows of its own: they are kept here and the list asks for the
+// texts of the rows it shows, so a hundred thousand rows cost no more than
+// their strings.
 #pragma once
 
 #include "base/folder_walk.h"
+
+#include <windows.h>
 
 #include <chrono>
 #include <string>
@@ -24,6 +29,13 @@ using ListRows = std::vector<ListRow>;
 // with a filled list calls it when it is created). Without it the rows are
 // appended from the filler's own thread.
 void CreateRowCourier();
+
+// Answers a virtual list's request for a row's text and icon
+// (LVN_GETDISPINFOW, sent to the main window); false for any other notice.
+bool AnswerListRowRequest(const NMHDR* header);
+
+// Empties a list, a virtual one with the rows kept for it.
+void ClearListRows(HWND list);
 
 // Collects rows for the main window's list `listId` and hands them to the
 // list now and then.

@@ -12,6 +12,10 @@
 namespace quenzel {
 
 namespace {
+DWORD AttributesOf(const std::wstring& path)
+{
+    return GetFileAttributesW(ExtendedPath(path).c_str());
+}
 } // namespace
 
 HWND MainControl(int id)
@@ -48,6 +52,17 @@ bool ReadableFileSize(const std::wstring& path, uint64_t& size)
         return false;
     size = static_cast<uint64_t>(bytes.QuadPart);
     return true;
+}
+
+bool PathExists(const std::wstring& path)
+{
+    return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(const std::wstring& path)
+{
+    const DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool Checked(int id)

@@ -19,6 +19,9 @@ std::wstring ListItemText(HWND list, int index);
 bool Checked(int id);
 // The size of a file that can be opened for reading; false when it cannot.
 bool ReadableFileSize(const std::wstring& path, uint64_t& size);
+// True when the path names an existing file or folder; a folder.
+bool PathExists(const std::wstring& path);
+bool IsFolder(const std::wstring& path);
 
 // A warning box owned by the main window, captioned with the language text
 // `captionKey`.

@@ -5,6 +5,7 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/shell.h"
+#include "base/status.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -103,6 +104,19 @@ void DispatchPageScroll(HWND slider, int request)
 {
     if (CurrentPage >= 0 && CurrentPage < PageCount && Pages[CurrentPage].onScroll)
         Pages[CurrentPage].onScroll(slider, request);
+}
+
+void DispatchPageDrop(const std::vector<std::wstring>& paths)
+{
+    if (CurrentPage >= 0 && CurrentPage < PageCount && Pages[CurrentPage].onDrop)
+        Pages[CurrentPage].onDrop(paths);
+    else
+        RefuseDrop(keys::DropNotHere);
+}
+
+void RefuseDrop(int key)
+{
+    SetStatusText(LangText(key), 0, StatusInfoPart);
 }
 
 } // namespace quenzel

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace quenzel {
 
 inline constexpr int TabCount = 6;
@@ -12,14 +15,16 @@ enum PageIndex { OptionsPageIndex, FilePageIndex, FolderPageIndex, SlotPageIndex
 
 // What the shell needs of a page: its show-and-hide routine, its command
 // handler, the handler of its controls' notifications (WM_NOTIFY: a list's
-// column clicks and check boxes) and of its sliders (WM_HSCROLL: the
-// slider's window and the scroll request). Pages register themselves when
-// they are created.
+// column clicks and check boxes), of its sliders (WM_HSCROLL: the
+// slider's window and the scroll request) and of paths dropped on the
+// window or named on the command line. Pages register themselves when they
+// are created.
 struct PageRoutines {
     void (*show)(int showCommand) = nullptr;
     void (*onCommand)(int id) = nullptr;
     void (*onNotify)(const NMHDR* header) = nullptr;
     void (*onScroll)(HWND slider, int request) = nullptr;
+    void (*onDrop)(const std::vector<std::wstring>& paths) = nullptr;
 };
 void RegisterPage(int index, const PageRoutines& routines);
 
@@ -38,5 +43,10 @@ void DispatchPageCommand(int id);
 void DispatchPageNotify(const NMHDR* header);
 // Hands a slider's scroll request to the shown page's handler.
 void DispatchPageScroll(HWND slider, int request);
-
+// Hands dropped paths to the shown page; a page that takes none says so in
+// the page information line.
+void DispatchPageDrop(const std::vector<std::wstring>& paths);
+// Says in the page information line why a drop was not taken; the page's
+// own text comes back when a page is shown again.
+void RefuseDrop(int key);
 } // namespace quenzel

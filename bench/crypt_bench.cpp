@@ -21,14 +21,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace quenzel;
 
-struct PasswordKey : KeySource {
-    bool FetchKey(std::vector<uint8_t>& key, uint8_t& level) override
-    {
-        key = PasswordKeyBytes("MORVANTE", 8);
-        level = 7;
-        return true;
-    }
-};
+JobKey PasswordKey()
+{
+    JobKey key;
+    key.bytes = PasswordKeyBytes("MORVANTE", 8);
+    key.level = 7;
+    return key;
+}
 
 struct NoProgress : CipherProgress {
     uint32_t last = 0;
@@ -52,7 +51,7 @@ std::wstring Wide(const char* text)
 
 int Transform(const std::wstring& source, const std::wstring& destination)
 {
-    PasswordKey key;
+    const JobKey key = PasswordKey();
     NoProgress progress;
     TransformRequest request;
     request.source = source;
@@ -93,7 +92,7 @@ int FolderJob(const std::wstring& root, const std::wstring& output)
 {
     const auto start = Clock::now();
     const std::vector<std::wstring> files = Gather(root);
-    PasswordKey key;
+    const JobKey key = PasswordKey();
     size_t failed = 0;
     for (const auto& file : files)
         if (TransformFolderItem(root, file, output, key).status != FolderItemStatus::Done)

@@ -1,18 +1,27 @@
 #include "crypt/cipher.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <immintrin.h>
+#define QUENZEL_X86 1
+#endif
 
 namespace quenzel {
 
 namespace {
 
 // Short keys are repeated into a pattern of at least this many bytes, so the
-// inner loop runs long stretches over data and pattern side by side.
+// inner loop runs long stretches over data and pattern side by side; the
+// pattern stays in the first-level cache.
 constexpr size_t MinPatternBytes = 16 * 1024;
 constexpr uint64_t ProgressDivisions = 100;
 
-void XorBytes(uint8_t* data, const uint8_t* pattern, size_t length)
+using XorFunction = void (*)(uint8_t* data, const uint8_t* pattern, size_t length);
+
+void XorPortable(uint8_t* data, const uint8_t* pattern, size_t length)
 {
     using Word = uint64_t;
     size_t i = 0;
@@ -28,7 +37,139 @@ void XorBytes(uint8_t* data, const uint8_t* pattern, size_t length)
         data[i] ^= pattern[i];
 }
 
+#ifdef QUENZEL_X86
+
+// The 32-bit Windows stack promises only 4-byte alignment.
+#if defined(__i386__)
+#define QUENZEL_ALIGN_STACK __attribute__((force_align_arg_pointer))
+#else
+#define QUENZEL_ALIGN_STACK
+#endif
+
+// The bytes before `data` reaches an `alignment`-byte boundary, at most `length`.
+size_t HeadBytes(const uint8_t* data, size_t length, size_t alignment)
+{
+    const size_t misalignment = reinterpret_cast<uintptr_t>(data) & (alignment - 1);
+    return std::min(length, misalignment ? alignment - misalignment : 0);
+}
+
+// Stores go to aligned data; the pattern is read wherever the key position
+// puts it.
+__attribute__((target("sse2"))) QUENZEL_ALIGN_STACK void XorSse2(uint8_t* data, const uint8_t* pattern,
+                                                                   size_t length)
+{
+    const size_t head = HeadBytes(data, length, 16);
+    XorPortable(data, pattern, head);
+    size_t i = head;
+    for (; i + 64 <= length; i += 64) {
+        auto* d = reinterpret_cast<__m128i*>(data + i);
+        const auto* p = reinterpret_cast<const __m128i*>(pattern + i);
+        const __m128i x0 = _mm_xor_si128(_mm_load_si128(d + 0), _mm_loadu_si128(p + 0));
+        const __m128i x1 = _mm_xor_si128(_mm_load_si128(d + 1), _mm_loadu_si128(p + 1));
+        const __m128i x2 = _mm_xor_si128(_mm_load_si128(d + 2), _mm_loadu_si128(p + 2));
+        const __m128i x3 = _mm_xor_si128(_mm_load_si128(d + 3), _mm_loadu_si128(p + 3));
+        _mm_store_si128(d + 0, x0);
+        _mm_store_si128(d + 1, x1);
+        _mm_store_si128(d + 2, x2);
+        _mm_store_si128(d + 3, x3);
+    }
+    XorPortable(data + i, pattern + i, length - i);
+}
+
+__attribute__((target("avx2"))) QUENZEL_ALIGN_STACK void XorAvx2(uint8_t* data, const uint8_t* pattern,
+                                                                   size_t length)
+{
+    const size_t head = HeadBytes(data, length, 32);
+    XorPortable(data, pattern, head);
+    size_t i = head;
+    for (; i + 128 <= length; i += 128) {
+        auto* d = reinterpret_cast<__m256i*>(data + i);
+        const auto* p = reinterpret_cast<const __m256i*>(pattern + i);
+        const __m256i x0 = _mm256_xor_si256(_mm256_load_si256(d + 0), _mm256_loadu_si256(p + 0));
+        const __m256i x1 = _mm256_xor_si256(_mm256_load_si256(d + 1), _mm256_loadu_si256(p + 1));
+        const __m256i x2 = _mm256_xor_si256(_mm256_load_si256(d + 2), _mm256_loadu_si256(p + 2));
+        const __m256i x3 = _mm256_xor_si256(_mm256_load_si256(d + 3), _mm256_loadu_si256(p + 3));
+        _mm256_store_si256(d + 0, x0);
+        _mm256_store_si256(d + 1, x1);
+        _mm256_store_si256(d + 2, x2);
+        _mm256_store_si256(d + 3, x3);
+    }
+    _mm256_zeroupper();
+    XorSse2(data + i, pattern + i, length - i);
+}
+
+bool CpuHas(XorPath path)
+{
+    __builtin_cpu_init();
+    switch (path) {
+    case XorPath::Portable:
+        return true;
+    case XorPath::Sse2:
+        return __builtin_cpu_supports("sse2");
+    case XorPath::Avx2:
+        return __builtin_cpu_supports("avx2");
+    }
+    return false;
+}
+
+#else
+
+bool CpuHas(XorPath path)
+{
+    return path == XorPath::Portable;
+}
+
+#endif
+
+XorFunction FunctionOf(XorPath path)
+{
+    switch (path) {
+#ifdef QUENZEL_X86
+    case XorPath::Sse2:
+        return XorSse2;
+    case XorPath::Avx2:
+        return XorAvx2;
+#endif
+    default:
+        return XorPortable;
+    }
+}
+
+XorPath BestPath()
+{
+    for (XorPath path : {XorPath::Avx2, XorPath::Sse2})
+        if (CpuHas(path))
+            return path;
+    return XorPath::Portable;
+}
+
+// Chosen on first use, from what the processor offers.
+std::atomic<XorFunction> ChosenXor{nullptr};
+
+XorFunction CurrentXor()
+{
+    XorFunction chosen = ChosenXor.load(std::memory_order_relaxed);
+    if (!chosen) {
+        chosen = FunctionOf(BestPath());
+        ChosenXor.store(chosen, std::memory_order_relaxed);
+    }
+    return chosen;
+}
+
 } // namespace
+
+bool UseXorPath(XorPath path)
+{
+    if (!CpuHas(path))
+        return false;
+    ChosenXor.store(FunctionOf(path));
+    return true;
+}
+
+void UseBestXorPath()
+{
+    ChosenXor.store(FunctionOf(BestPath()));
+}
 
 std::vector<uint8_t> PasswordKeyBytes(const char* ansi, size_t length)
 {
@@ -49,11 +190,12 @@ CipherStream::CipherStream(const uint8_t* key, size_t keyLength, uint8_t level)
 
 void CipherStream::XorRun(uint8_t* data, size_t length)
 {
+    const XorFunction xorBytes = CurrentXor();
     while (length > 0) {
         // From any key position the pattern holds at least (repeats - 1) whole
         // keys plus the rest of the current one.
         const size_t run = std::min(length, pattern_.size() - keyPosition_);
-        XorBytes(data, pattern_.data() + keyPosition_, run);
+        xorBytes(data, pattern_.data() + keyPosition_, run);
         keyPosition_ = (keyPosition_ + run) % keyLength_;
         data += run;
         length -= run;

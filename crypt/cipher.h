@@ -58,6 +58,16 @@ private:
     uint64_t lastPosition_ = 0;    // last progress position reported
 };
 
+// The instruction sets the transform's inner loop can use; the best one the
+// processor offers is chosen on first use.
+enum class XorPath { Portable, Sse2, Avx2 };
+
+// Makes the transform use `path` from now on (for the tests and the
+// benchmark); false, changing nothing, when the processor lacks it.
+bool UseXorPath(XorPath path);
+// Back to the best path the processor offers.
+void UseBestXorPath();
+
 // The transform of a whole buffer in one call: (key, level, buffer, length,
 // progress). Returns false, leaving the buffer alone, when there is no key byte.
 bool TransformBuffer(const uint8_t* key, size_t keyLength, uint8_t level,

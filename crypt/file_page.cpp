@@ -15,6 +15,7 @@
 #include "crypt/jobs.h"
 #include "crypt/key_controls.h"
 #include "crypt/page_state.h"
+#include "crypt/running_jobs.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -82,7 +83,9 @@ void FilePage_Create(HWND parent)
     CreatePageControls(parent, ThisPage.controls);
     PlaceProgressBar(ThisPage);
     InitKeyControls();
-    RegisterCryptPage(ThisPage, FilePageIndex, PageRoutines{FilePage_Show, FilePage_OnCommand});
+    CreateJobCourier();
+    RegisterCryptPage(ThisPage, FilePageIndex, PageRoutines{FilePage_Show, FilePage_OnCommand, nullptr, nullptr,
+                                                            FilePage_OnDrop});
 }
 
 void FilePage_Show(int showCommand)
@@ -95,11 +98,27 @@ void FilePage_OnCommand(int id)
     OnCryptPageCommand(ThisPage, id);
 }
 
+// One file, taken as the source chooser takes a chosen one; the page's
+// controls are left alone while its job runs.
+void FilePage_OnDrop(const std::vector<std::wstring>& paths)
+{
+    if (FileJobRunning())
+        RefuseDrop(keys::DropWhileBusy);
+    else if (paths.size() != 1 || IsFolder(paths[0]))
+        RefuseDrop(keys::DropOneFile);
+    else
+        PlaceSourceFile(paths[0]);
+}
+
 void ChooseSourceFile()
 {
     std::wstring path;
-    if (!AskForSourceFile(path))
-        return;
+    if (AskForSourceFile(path))
+        PlaceSourceFile(path);
+}
+
+void PlaceSourceFile(const std::wstring& path)
+{
     SetWindowTextW(MainControl(IDC_FILE_SOURCE), path.c_str());
     uint64_t size = 0;
     if (!ReadableFileSize(path, size)) {

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace quenzel {
 
 // Creates the key controls and the file page's controls (hidden), sets the
@@ -11,9 +14,13 @@ namespace quenzel {
 void FilePage_Create(HWND parent);
 void FilePage_Show(int showCommand);
 void FilePage_OnCommand(int id);
+// Dropped paths: one file becomes the source.
+void FilePage_OnDrop(const std::vector<std::wstring>& paths);
 
 // The source chooser: an existing file into the source field, its size in
 // the page text and its first bytes in the preview.
 void ChooseSourceFile();
+// The same for a path already chosen (a drop, the command line).
+void PlaceSourceFile(const std::wstring& path);
 
 } // namespace quenzel

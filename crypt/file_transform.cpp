@@ -2,6 +2,7 @@
 
 #include "base/handles.h"
 #include "base/long_path.h"
+#include "crypt/read_ahead.h"
 
 #include <windows.h>
 
@@ -26,19 +27,6 @@ UniqueFile OpenSource(const std::wstring& path)
 {
     return UniqueFile(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-}
-
-FileId IdentityOfHandle(HANDLE file)
-{
-    FileId id;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (file && file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info)) {
-        id.known = true;
-        id.volume = info.dwVolumeSerialNumber;
-        id.indexHigh = info.nFileIndexHigh;
-        id.indexLow = info.nFileIndexLow;
-    }
-    return id;
 }
 
 // The folder part of a path, with its separator ("" for a bare name).
@@ -71,41 +59,16 @@ bool MakeFolder(const std::wstring& extended)
     return CreateDirectoryW(extended.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-std::wstring Hex(unsigned long value)
+FileIdentity IdentityOfHandle(HANDLE file)
 {
-    wchar_t text[16];
-    wsprintfW(text, L"%lx", value);
-    return text;
-}
-
-// A new, empty temporary file in the destination's folder, opened for writing.
-UniqueFile CreateTemporaryBeside(const std::wstring& destination, std::wstring& temporary, DWORD& error)
-{
-    const std::wstring prefix = FolderPrefix(destination) + L"~quenzel-" + Hex(GetCurrentProcessId()) + L"-";
-    for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
-        temporary = prefix + Hex(TemporaryCounter.fetch_add(1)) + L".tmp";
-        UniqueFile file(CreateFileW(ExtendedPath(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (file)
-            return file;
-        error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-            break;
-    }
-    temporary.clear();
-    return UniqueFile();
-}
-
-bool ReadExactly(HANDLE file, uint8_t* data, DWORD length)
-{
-    DWORD got = 0;
-    return ReadFile(file, data, length, &got, nullptr) && got == length;
-}
-
-bool WriteExactly(HANDLE file, const uint8_t* data, DWORD length)
-{
-    DWORD written = 0;
-    return WriteFile(file, data, length, &written, nullptr) && written == length;
+    FileIdentity identity;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info))
+        return identity;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity.known = true;
+    return identity;
 }
 
 // The destination as it was before the job: what the new file keeps of it.
@@ -131,10 +94,10 @@ TransformStatus InspectDestination(const TransformRequest& request, HANDLE sourc
     const bool readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (!request.keyFile.known && !readOnly)
         return TransformStatus::Ok;
-    const FileId target = IdentityOf(request.destination);
-    if (target.Is(request.keyFile))
+    const FileIdentity target = IdentityOfFile(request.destination);
+    if (target.SameFile(request.keyFile))
         return TransformStatus::KeyFileTarget;
-    destination.inPlace = target.Is(IdentityOfHandle(source));
+    destination.inPlace = target.SameFile(IdentityOfHandle(source));
     return readOnly && !destination.inPlace ? TransformStatus::OutputCreateFailed : TransformStatus::Ok;
 }
 
@@ -162,6 +125,56 @@ TransformStatus PutInPlace(const std::wstring& temporary, const std::wstring& ta
     return TransformStatus::ReplaceFailed;
 }
 
+std::wstring Hex(unsigned long value)
+{
+    wchar_t text[16];
+    wsprintfW(text, L"%lx", value);
+    return text;
+}
+
+// A new, empty temporary file in the destination's folder, opened for writing.
+UniqueFile CreateTemporaryBeside(const std::wstring& destination, std::wstring& temporary, DWORD& error)
+{
+    const std::wstring prefix = FolderPrefix(destination) + L"~quenzel-" + Hex(GetCurrentProcessId()) + L"-";
+    for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
+        temporary = prefix + Hex(TemporaryCounter.fetch_add(1)) + L".tmp";
+        UniqueFile file(CreateFileW(ExtendedPath(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (file)
+            return file;
+        error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    temporary.clear();
+    return UniqueFile();
+}
+
+// Sets or clears a file's delete-on-close mark.
+bool MarkForDeletion(HANDLE file, bool deleteOnClose)
+{
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = deleteOnClose ? TRUE : FALSE;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+// Where no earlier output exists, the output is written in the destination's
+// place at once, marked for deletion until it is complete: a job that dies
+// leaves nothing behind, and no rename is paid per file. An empty handle
+// when the file exists after all or the mark cannot be set; then the file is
+// removed again, and `stray` tells when that failed.
+UniqueFile CreateMarkedDestination(const std::wstring& destination, bool& stray)
+{
+    const std::wstring path = ExtendedPath(destination);
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file || MarkForDeletion(file.Get(), true))
+        return file;
+    file.Reset();
+    stray = !DeleteFileW(path.c_str());
+    return UniqueFile();
+}
+
 TransformOutcome Failure(TransformStatus status, DWORD error)
 {
     TransformOutcome outcome;
@@ -170,10 +183,41 @@ TransformOutcome Failure(TransformStatus status, DWORD error)
     return outcome;
 }
 
-// Reads, transforms and writes the whole source; the status of the first failure.
+// Transforms and writes one piece; the status of a failed write.
+TransformStatus TransformAndWrite(HANDLE output, uint8_t* data, DWORD length, uint64_t size,
+                                  CipherStream& stream, CipherProgress* progress, DWORD& error)
+{
+    if (progress)
+        stream.ApplyWithProgress(data, length, size, *progress);
+    else
+        stream.Apply(data, length);
+    if (WriteExactly(output, data, length))
+        return TransformStatus::Ok;
+    error = GetLastError();
+    return TransformStatus::WriteFailed;
+}
+
+// Reads, transforms and writes the whole source; the status of the first
+// failure. A source of more than one piece is read ahead on a second thread
+// while the pieces before are transformed and written here.
 TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, CipherStream& stream,
                                 CipherProgress* progress, DWORD& error)
 {
+    ReadAhead reader(source, size, TransformChunkBytes);
+    if (size > TransformChunkBytes / ReadAhead::Pieces && reader.Start()) {
+        for (uint64_t done = 0; done < size;) {
+            DWORD length = 0;
+            uint8_t* piece = reader.Next(length, error);
+            if (!piece)
+                return TransformStatus::SourceReadFailed;
+            const TransformStatus written = TransformAndWrite(output, piece, length, size, stream, progress, error);
+            if (written != TransformStatus::Ok)
+                return written;
+            reader.Release();
+            done += length;
+        }
+        return TransformStatus::Ok;
+    }
     const size_t bufferBytes = static_cast<size_t>(std::min<uint64_t>(size, TransformChunkBytes));
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[std::max<size_t>(bufferBytes, 1)]);
     if (!buffer)
@@ -184,14 +228,9 @@ TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, Cip
             error = GetLastError();
             return TransformStatus::SourceReadFailed;
         }
-        if (progress)
-            stream.ApplyWithProgress(buffer.get(), piece, size, *progress);
-        else
-            stream.Apply(buffer.get(), piece);
-        if (!WriteExactly(output, buffer.get(), piece)) {
-            error = GetLastError();
-            return TransformStatus::WriteFailed;
-        }
+        const TransformStatus written = TransformAndWrite(output, buffer.get(), piece, size, stream, progress, error);
+        if (written != TransformStatus::Ok)
+            return written;
         done += piece;
     }
     return TransformStatus::Ok;
@@ -199,17 +238,37 @@ TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, Cip
 
 } // namespace
 
-FileId IdentityOf(const std::wstring& path)
+bool ReadExactly(HANDLE file, uint8_t* data, DWORD length)
 {
-    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return IdentityOfHandle(file.Get());
+    DWORD got = 0;
+    return ReadFile(file, data, length, &got, nullptr) && got == length;
+}
+
+bool WriteExactly(HANDLE file, const uint8_t* data, DWORD length)
+{
+    DWORD written = 0;
+    return WriteFile(file, data, length, &written, nullptr) && written == length;
 }
 
 bool IsSameFile(const std::wstring& first, const std::wstring& second)
 {
-    return IdentityOf(first).Is(IdentityOf(second));
+    return IdentityOfFile(first).SameFile(IdentityOfFile(second));
+}
+
+TransformStatus LegacyTransformSteps::Prepare(HANDLE, uint64_t)
+{
+    if (!request_.key || !request_.key->Usable())
+        return TransformStatus::KeyUnavailable;
+    return TransformStatus::Ok;
+}
+
+TransformStatus LegacyTransformSteps::Fill(HANDLE source, HANDLE output, uint64_t size, DWORD& error)
+{
+    if (request_.sourceSized)
+        request_.sourceSized(size);
+    const JobKey& key = *request_.key;
+    CipherStream stream(key.bytes.data(), key.bytes.size(), key.level);
+    return CopyTransformed(source, output, size, stream, request_.progress, error);
 }
 
 bool CreateFolderChain(const std::wstring& folder)
@@ -219,6 +278,22 @@ bool CreateFolderChain(const std::wstring& folder)
 
 TransformOutcome TransformFile(const TransformRequest& request)
 {
+    LegacyTransformSteps steps(request);
+    return TransformThroughTemporary(request, steps);
+}
+
+TransformOutcome TransformThroughTemporary(const std::wstring& sourcePath, const std::wstring& destination,
+                                          TransformSteps& steps)
+{
+    TransformRequest request;
+    request.source = sourcePath;
+    request.destination = destination;
+    return TransformThroughTemporary(request, steps);
+}
+
+TransformOutcome TransformThroughTemporary(const TransformRequest& request, TransformSteps& steps)
+{
+    const std::wstring& destination = request.destination;
     UniqueFile source = OpenSource(request.source);
     if (!source)
         return Failure(TransformStatus::SourceOpenFailed, GetLastError());
@@ -227,50 +302,64 @@ TransformOutcome TransformFile(const TransformRequest& request)
         return Failure(TransformStatus::SourceReadFailed, GetLastError());
     const uint64_t size = static_cast<uint64_t>(sizeValue.QuadPart);
 
-    std::vector<uint8_t> key;
-    uint8_t level = 0;
-    if (!request.key || !request.key->FetchKey(key, level) || key.empty())
-        return Failure(TransformStatus::KeyUnavailable, 0);
+    const TransformStatus prepared = steps.Prepare(source.Get(), size);
+    if (prepared != TransformStatus::Ok)
+        return Failure(prepared, 0);
 
     TransformOutcome outcome;
     outcome.size = size;
-    Destination destination;
-    const TransformStatus verdict = InspectDestination(request, source.Get(), destination);
+    Destination old;
+    const TransformStatus verdict = InspectDestination(request, source.Get(), old);
     if (verdict != TransformStatus::Ok)
         return Failure(verdict, ERROR_ACCESS_DENIED);
     // Only now is there something to write: a source that cannot be read
     // leaves no empty folder behind.
-    if (request.createFolder && !CreateFolderChain(FolderOf(request.destination)))
+    if (request.createFolder && !CreateFolderChain(FolderOf(destination)))
         return Failure(TransformStatus::OutputCreateFailed, GetLastError());
-
     std::wstring temporary;
     DWORD error = 0;
-    UniqueFile output = CreateTemporaryBeside(request.destination, temporary, error);
-    if (!output)
-        return Failure(TransformStatus::OutputCreateFailed, error);
+    bool stray = false;
+    UniqueFile output = CreateMarkedDestination(destination, stray);
+    const bool marked = static_cast<bool>(output);
+    if (stray) {
+        outcome = Failure(TransformStatus::OutputCreateFailed, ERROR_ACCESS_DENIED);
+        outcome.strayTemporary = destination;
+        return outcome;
+    }
+    if (!marked) {
+        output = CreateTemporaryBeside(destination, temporary, error);
+        if (!output)
+            return Failure(TransformStatus::OutputCreateFailed, error);
+    }
 
-    if (request.sourceSized)
-        request.sourceSized(size);
-    CipherStream stream(key.data(), key.size(), level);
-    outcome.status = CopyTransformed(source.Get(), output.Get(), size, stream, request.progress, error);
+    outcome.status = steps.Fill(source.Get(), output.Get(), size, error);
     // The new file keeps the creation time of the one it replaces.
-    if (outcome.status == TransformStatus::Ok && destination.exists
-        && !SetFileTime(output.Get(), &destination.created, nullptr, nullptr))
+    if (!marked && old.exists && outcome.status == TransformStatus::Ok
+        && !SetFileTime(output.Get(), &old.created, nullptr, nullptr))
         outcome.attributesLost = true;
     // Both are closed before the replacement: in place, the destination is the source.
     source.Reset();
+    if (marked && outcome.status == TransformStatus::Ok && !MarkForDeletion(output.Get(), false)) {
+        error = GetLastError();
+        outcome.status = TransformStatus::ReplaceFailed;
+    }
     if (!CloseHandle(output.Release()) && outcome.status == TransformStatus::Ok) {
         error = GetLastError();
         outcome.status = TransformStatus::WriteFailed;
     }
-    if (outcome.status == TransformStatus::Ok)
-        outcome.status = PutInPlace(temporary, request.destination, destination, error, outcome.attributesLost);
+    if (!marked && outcome.status == TransformStatus::Ok)
+        outcome.status = PutInPlace(temporary, destination, old, error, outcome.attributesLost);
     if (outcome.status != TransformStatus::Ok) {
         outcome.systemError = error;
+        // A marked output went with its handle, unless it had been unmarked.
+        const std::wstring& unfinished = marked ? destination : temporary;
+        const std::wstring unfinishedPath = ExtendedPath(unfinished);
         // It may carry the read-only attribute of the file it was to replace.
-        SetFileAttributesW(ExtendedPath(temporary).c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW(ExtendedPath(temporary).c_str()))
-            outcome.strayTemporary = temporary;
+        if (!marked)
+            SetFileAttributesW(unfinishedPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (GetFileAttributesW(unfinishedPath.c_str()) != INVALID_FILE_ATTRIBUTES
+            && !DeleteFileW(unfinishedPath.c_str()))
+            outcome.strayTemporary = unfinished;
     }
     return outcome;
 }

@@ -1,9 +1,14 @@
 // Transforming one file into another: read in bounded chunks, transformed,
-// written to a temporary file beside the destination, which takes the
-// destination's place only when every byte is written.
+// and written either to a temporary file beside the destination, which takes
+// the destination's place only when every byte is written, or, where no
+// destination exists yet, to the destination itself, marked for deletion on
+// close until every byte is written.
 #pragma once
 
 #include "crypt/cipher.h"
+#include "crypt/job_settings.h"
+
+#include <windows.h>
 
 #include <cstdint>
 #include <functional>
@@ -17,44 +22,23 @@ enum class TransformStatus {
     Ok,
     SourceOpenFailed,   // missing, locked, no access
     SourceReadFailed,   // a short or failed read: treated like an unopenable source
-    KeyUnavailable,     // the key step gave no key (it reports why itself)
-    OutputCreateFailed, // the temporary output or its folder could not be made, or the destination is a
-                        // folder or another file that is read-only
+    KeyUnavailable,     // the job's key has no key byte
+    OutputCreateFailed, // the output or its folder could not be made, or the destination is a folder or
+                        // another file that is read-only
     KeyFileTarget,      // the destination is the key file, which no output may replace
     WriteFailed,        // a write failed (full volume, I/O error)
     ReplaceFailed,      // the finished output could not take the destination's place
     OutOfMemory,
+    WrongKeyOrDamaged,  // a strong file that does not authenticate: wrong password or key file, or damaged
+    LaterVersion,       // a strong file of a later version of the format
+    StrongUnavailable,  // the strong format's library cannot start
 };
-
-// Gives the key of one file; asked once per file, after its source is open.
-class KeySource {
-public:
-    virtual ~KeySource() = default;
-    // False when no key can be had (after telling the user why).
-    virtual bool FetchKey(std::vector<uint8_t>& key, uint8_t& level) = 0;
-};
-
-// One file as the file system knows it, however its path is spelt.
-struct FileId {
-    bool known = false;
-    unsigned long volume = 0;
-    unsigned long indexHigh = 0;
-    unsigned long indexLow = 0;
-
-    bool Is(const FileId& other) const
-    {
-        return known && other.known && volume == other.volume && indexHigh == other.indexHigh
-               && indexLow == other.indexLow;
-    }
-};
-
-// The identity of an existing file or folder; not known when it cannot be opened.
-FileId IdentityOf(const std::wstring& path);
 
 struct TransformRequest {
     std::wstring source;
     std::wstring destination;
-    KeySource* key = nullptr;
+    // The job's key, taken once when the job started.
+    const JobKey* key = nullptr;
     // Moves the progress bar as the per-byte transform would; may be null.
     CipherProgress* progress = nullptr;
     // Told the source's size once it is open, before any progress.
@@ -62,8 +46,8 @@ struct TransformRequest {
     // Make the destination's folder, with every missing parent, once the
     // source is open and there is something to write.
     bool createFolder = false;
-    // The key file: never replaced by the output.
-    FileId keyFile;
+    // The job's key file: never replaced by the output.
+    FileIdentity keyFile;
 };
 
 struct TransformOutcome {
@@ -81,6 +65,50 @@ struct TransformOutcome {
 inline constexpr size_t TransformChunkBytes = 8u * 1024u * 1024u;
 
 TransformOutcome TransformFile(const TransformRequest& request);
+
+// The steps that tell one transform from another on the shared path of
+// TransformThroughTemporary.
+class TransformSteps {
+public:
+    virtual ~TransformSteps() = default;
+    // The source is open (at its start) and sized; no output is made yet.
+    // Anything but Ok ends the transform with nothing written.
+    virtual TransformStatus Prepare(HANDLE source, uint64_t size) = 0;
+    // Reads the source from its start and writes the whole output; the
+    // status of the first failure, with the system's error in `error`.
+    virtual TransformStatus Fill(HANDLE source, HANDLE output, uint64_t size, DWORD& error) = 0;
+};
+
+// The path every transform takes: the source opened and sized, the steps
+// prepared, a folder, the key file or a read-only file other than the source
+// refused as destination, the destination's folder made when asked for, the
+// output written
+// to a temporary file beside an existing destination, which takes its place
+// only when every byte is written, or to a new destination marked for
+// deletion on close until then; on any failure the unfinished output goes
+// again, and a job that dies leaves at most a temporary file. A replaced
+// file hands on its hidden, system and read-only attributes and its
+// creation time. Every path is used in its extended form, so a name that
+// ends in a dot or a space is the file named.
+TransformOutcome TransformThroughTemporary(const TransformRequest& request, TransformSteps& steps);
+TransformOutcome TransformThroughTemporary(const std::wstring& source, const std::wstring& destination,
+                                          TransformSteps& steps);
+
+// The legacy format's steps: the job's key, the bytes transformed in
+// bounded chunks.
+class LegacyTransformSteps : public TransformSteps {
+public:
+    explicit LegacyTransformSteps(const TransformRequest& request) : request_(request) {}
+    TransformStatus Prepare(HANDLE source, uint64_t size) override;
+    TransformStatus Fill(HANDLE source, HANDLE output, uint64_t size, DWORD& error) override;
+
+private:
+    const TransformRequest& request_;
+};
+
+// A read of exactly `length` bytes, or false; a write of all `length` bytes, or false.
+bool ReadExactly(HANDLE file, uint8_t* data, DWORD length);
+bool WriteExactly(HANDLE file, const uint8_t* data, DWORD length);
 
 // True when both paths name one existing file (same volume, same file
 // index), however they are spelt. After a successful transform it tells

@@ -63,7 +63,7 @@ bool StartsWithFolder(const std::wstring& path, const std::wstring& folder)
            && path[folder.size()] == L'\\';
 }
 
-bool IsFolder(const std::wstring& path)
+bool IsFolderPath(const std::wstring& path)
 {
     const DWORD attributes = GetFileAttributesW(ExtendedPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -80,15 +80,15 @@ bool IsExistingFile(const std::wstring& path)
 bool CountExistingOutputs(const std::wstring& root, const std::vector<std::wstring>& items,
                           const std::wstring& outputRoot, const std::wstring& keyFile, FolderJobCheck& check)
 {
-    const FileId key = keyFile.empty() ? FileId() : IdentityOf(keyFile);
+    const FileIdentity key = keyFile.empty() ? FileIdentity() : IdentityOfFile(keyFile);
     for (size_t i = 0; i < items.size(); ++i) {
         std::wstring output;
         if (check.sameOutput[i] || !FolderJobOutputFile(root, items[i], outputRoot, output) || !IsExistingFile(output))
             continue;
-        const FileId existing = IdentityOf(output);
-        if (existing.Is(key))
+        const FileIdentity existing = IdentityOfFile(output);
+        if (existing.SameFile(key))
             return false;
-        if (!existing.Is(IdentityOf(items[i])))
+        if (!existing.SameFile(IdentityOfFile(items[i])))
             ++check.existingOutputs;
     }
     return true;
@@ -97,12 +97,12 @@ bool CountExistingOutputs(const std::wstring& root, const std::vector<std::wstri
 } // namespace
 
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
-                                      const std::wstring& outputRoot, KeySource& keySource, const FileId& keyFile)
+                                      const std::wstring& outputRoot, const JobKey& key, const FileIdentity& keyFile)
 {
     FolderItemOutcome outcome;
     TransformRequest request;
     request.source = item;
-    request.key = &keySource;
+    request.key = &key;
     request.keyFile = keyFile;
     request.createFolder = true;
     if (!FolderJobOutputFile(root, item, outputRoot, request.destination)) {
@@ -149,7 +149,7 @@ FolderJobCheck CheckFolderJob(const std::wstring& root, const std::vector<std::w
     }
     // Replacing each file by itself asks nothing; an output folder that
     // does not exist yet holds nothing to replace.
-    if (!inPlace && IsFolder(outputRoot) && !CountExistingOutputs(root, items, outputRoot, keyFile, check))
+    if (!inPlace && IsFolderPath(outputRoot) && !CountExistingOutputs(root, items, outputRoot, keyFile, check))
         check.verdict = FolderJobCheck::Verdict::KeyFileOutput;
     return check;
 }

@@ -23,11 +23,10 @@ struct FolderItemOutcome {
 };
 
 // One listed file of a folder job into its place below `outputRoot`, with
-// the key of `keySource`, fetched anew for this file; the key file is never
-// replaced.
+// the job's key; the job's key file is never replaced.
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
-                                      const std::wstring& outputRoot, KeySource& keySource,
-                                      const FileId& keyFile = FileId());
+                                      const std::wstring& outputRoot, const JobKey& key,
+                                      const FileIdentity& keyFile = FileIdentity());
 
 // What a folder job would do with its list, found before anything is done.
 struct FolderJobCheck {

@@ -12,10 +12,12 @@
 #include "crypt/folder_page_ids.h"
 #include "crypt/jobs.h"
 #include "crypt/page_state.h"
+#include "crypt/running_jobs.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <vector>
 
 namespace quenzel {
@@ -37,7 +39,9 @@ constexpr ControlSpec FolderControls[] = {
     Icon(IDC_FOLDER_ICON, IDI_FOLDER_SMALL, {143, 72, 0, 0}, SmallIconSize),
     Field(IDC_FOLDER_SOURCE, {166, 70, 432, 22}),
     BrowseButton(IDC_FOLDER_GATHER, {606, 70, 30, 22}, keys::GatherFolderTip),
-    {IDC_FOLDER_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER, WS_EX_CLIENTEDGE,
+    // Virtual: the list filler keeps the rows, which may run to hundreds of thousands.
+    {IDC_FOLDER_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER | LVS_OWNERDATA,
+     WS_EX_CLIENTEDGE,
      {142, 104, 494, 100}},
     LargeButton(IDC_FOLDER_ENCRYPT, keys::EncryptCaption, IDI_ENCRYPT_FOLDER, {654, 56, 110, 90},
                 keys::EncryptFolderTip),
@@ -74,6 +78,18 @@ DWORD WINAPI GatherFolderWorker(void*)
     return 0;
 }
 
+// One listing at a time: a drop during a listing would mix two folders.
+std::atomic<bool> Gathering{false};
+// The dropped folder, written before its worker starts and read by it.
+std::wstring DroppedFolder;
+
+DWORD WINAPI GatherDroppedWorker(void*)
+{
+    ListFolder(DroppedFolder);
+    Gathering = false;
+    return 0;
+}
+
 // The folder page as the routines both encryption pages share see it.
 const CryptPage ThisPage{FolderPageState,
                          MakePageTable(FolderControls),
@@ -96,7 +112,8 @@ void FolderPage_Create(HWND parent)
     SetUpFolderList();
     CreateRowCourier();
     PlaceProgressBar(ThisPage);
-    RegisterCryptPage(ThisPage, FolderPageIndex, PageRoutines{FolderPage_Show, FolderPage_OnCommand});
+    RegisterCryptPage(ThisPage, FolderPageIndex, PageRoutines{FolderPage_Show, FolderPage_OnCommand, nullptr,
+                                                              nullptr, FolderPage_OnDrop});
 }
 
 void FolderPage_Show(int showCommand)
@@ -109,26 +126,51 @@ void FolderPage_OnCommand(int id)
     OnCryptPageCommand(ThisPage, id);
 }
 
+void FolderPage_OnDrop(const std::vector<std::wstring>& paths)
+{
+    if (paths.size() != 1 || !IsFolder(paths[0])) {
+        RefuseDrop(keys::DropOneFolder);
+        return;
+    }
+    bool idle = false;
+    if (FolderJobRunning() || !Gathering.compare_exchange_strong(idle, true)) {
+        RefuseDrop(keys::DropWhileBusy);
+        return;
+    }
+    DroppedFolder = paths[0];
+    if (!StartWorker(GatherDroppedWorker))
+        Gathering = false;
+}
+
 void GatherFolder()
 {
     std::vector<wchar_t> chosen(MaxTextLength + 1, L'\0');
     const std::wstring title = LangString(keys::ChooseFolderTitle);
     if (!BrowseForFolder(title.c_str(), chosen.data()))
         return;
-    const std::wstring root = chosen.data();
+    bool idle = false;
+    if (!Gathering.compare_exchange_strong(idle, true)) {
+        RefuseDrop(keys::DropWhileBusy);
+        return;
+    }
+    ListFolder(chosen.data());
+    Gathering = false;
+}
+
+void ListFolder(const std::wstring& root)
+{
     HWND list = MainControl(IDC_FOLDER_LIST);
     SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
-    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    ClearListRows(list);
     SetGatheredRoot(root);
     FolderPageState.SetPageInfoText(LangString(keys::GatheringInfo));
     SetStatusText(LangText(keys::GatheringState), 0, StatusStatePart);
-    SetJobControls(CryptPageKind::Folder, false);
-
-    ListFiller filler(IDC_FOLDER_LIST);
-    WalkFolder(root, [&filler](FileBatch& batch) { filler.Add(batch); });
-    filler.Finish();
-
-    SetJobControls(CryptPageKind::Folder, true);
+    {
+        RunningJob running(CryptPageKind::Folder);
+        ListFiller filler(IDC_FOLDER_LIST);
+        WalkFolder(root, [&filler](FileBatch& batch) { filler.Add(batch); });
+        filler.Finish();
+    }
     const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     FolderPageState.SetPageInfoText(
         FormatLangText(keys::GatheredInfo, MaxTextLength, count, PathTitle(root).c_str()));

@@ -3,13 +3,20 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace quenzel {
 
 void FolderPage_Create(HWND parent);
 void FolderPage_Show(int showCommand);
 void FolderPage_OnCommand(int id);
+// Dropped paths: one folder is listed as a chosen one is.
+void FolderPage_OnDrop(const std::vector<std::wstring>& paths);
 
 // Asks for a folder and lists every file below it in the folder list.
 void GatherFolder();
+// Lists every file below `root` in the folder list (on a worker).
+void ListFolder(const std::wstring& root);
 
 } // namespace quenzel

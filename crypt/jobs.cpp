@@ -13,10 +13,12 @@
 #include "crypt/folder_job.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/key_controls.h"
+#include "crypt/running_jobs.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <chrono>
 #include <mutex>
 #include <vector>
 
@@ -26,10 +28,9 @@ namespace {
 // Silent, no questions, to the recycle bin, no error boxes.
 constexpr FILEOP_FLAGS RecycleFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
 
-constexpr int FileJobControls[] = {IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT, IDC_FILE_CHOOSE, IDC_FILE_SOURCE,
-                                   IDC_KEY_PASSWORD, IDC_KEY_LEVEL_SLIDER, IDC_TABS};
-constexpr int FolderJobControls[] = {IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT, IDC_FOLDER_GATHER, IDC_FOLDER_SOURCE,
-                                     IDC_KEY_PASSWORD, IDC_KEY_LEVEL_SLIDER, IDC_TABS};
+// A folder job moves its bar at most this often: every message to the
+// window's thread costs as much as a small file.
+constexpr std::chrono::milliseconds FolderProgressInterval{250};
 
 std::mutex GatheredRootLock;
 std::wstring GatheredRoot;
@@ -76,8 +77,9 @@ bool AskUser(const std::wstring& question)
     return MessageBoxW(MainWindow, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-// The job's message for a failed transform; the key step has told the user
-// already when there was no key.
+// The job's message for a failed transform (and for attributes that a
+// replaced file could not hand on); the key step has told the user already
+// when there was no key.
 void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& failureKeys,
                             const std::wstring& destination)
 {
@@ -105,6 +107,15 @@ void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& 
     case TransformStatus::OutOfMemory:
         WarnUser(keys::NoMemory);
         break;
+    case TransformStatus::WrongKeyOrDamaged:
+        WarnUser(keys::StrongWrongKeyOrDamaged);
+        break;
+    case TransformStatus::LaterVersion:
+        WarnUser(keys::StrongLaterVersion);
+        break;
+    case TransformStatus::StrongUnavailable:
+        WarnUser(keys::StrongUnavailable);
+        break;
     }
     WarnStrayTemporary(outcome);
 }
@@ -115,12 +126,11 @@ FailureKeys FileFailureKeys(JobKind job)
             job == DecryptJob ? keys::DecryptedNotWritten : keys::EncryptedNotWritten, keys::DestinationIsKeyFile};
 }
 
-// The source goes to the recycle bin when the options ask for it, and only
-// when the output is another file than the source.
-void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output, JobKind job)
+// The source goes to the recycle bin when the options asked for it when
+// the job started, and only when the output is another file than the source.
+void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output, const JobSettings& settings)
 {
-    const int renameOption = job == DecryptJob ? IDC_OPTIONS_ADD_DEC : IDC_OPTIONS_ADD_ENC;
-    if (!Checked(IDC_OPTIONS_RECYCLE) || !Checked(renameOption) || IsSameFile(source, output))
+    if (!settings.recycleSource || IsSameFile(source, output))
         return;
     // The shell resolves a path the classic way ("dot." would be "dot"):
     // it is given the extended form unless the classic one is exact.
@@ -144,9 +154,9 @@ bool MayReplaceDestination(const std::wstring& source, const std::wstring& outpu
 // The checks of a file job before anything is written: the key file is
 // never the destination, and another existing file is replaced only when
 // the user says so.
-bool FileJobMayStart(const std::wstring& source, const std::wstring& output, const std::wstring& keyFile)
+bool FileJobMayStart(const std::wstring& source, const std::wstring& output, const JobSettings& settings)
 {
-    if (!keyFile.empty() && IsSameFile(keyFile, output)) {
+    if (settings.keyFile.SameFile(IdentityOfFile(output))) {
         WarnUserText(FormatLangText(keys::DestinationIsKeyFile, MaxTextLength, output.c_str()));
         return false;
     }
@@ -155,7 +165,7 @@ bool FileJobMayStart(const std::wstring& source, const std::wstring& output, con
 
 // The checks of a folder job before anything is written; false, after
 // telling the user, when it must not start.
-bool FolderJobMayStart(const FolderJobCheck& check, const std::wstring& keyFile)
+bool FolderJobMayStart(const FolderJobCheck& check, const JobSettings& settings)
 {
     const std::wstring& output = FolderPageState.outputPath;
     switch (check.verdict) {
@@ -163,7 +173,7 @@ bool FolderJobMayStart(const FolderJobCheck& check, const std::wstring& keyFile)
         WarnUserText(FormatLangText(keys::OutputOverList, MaxTextLength, output.c_str()));
         return false;
     case FolderJobCheck::Verdict::KeyFileOutput:
-        WarnUserText(FormatLangText(keys::OutputIsKeyFile, MaxTextLength, keyFile.c_str()));
+        WarnUserText(FormatLangText(keys::OutputIsKeyFile, MaxTextLength, settings.keyFilePath.c_str()));
         return false;
     case FolderJobCheck::Verdict::Go:
         break;
@@ -183,27 +193,51 @@ std::vector<std::wstring> ListedFiles(HWND list)
     return items;
 }
 
-// One listed file of a folder job, into the output folder below the root.
-void ProcessFolderItem(const std::wstring& root, const std::wstring& item, const FileId& keyFile)
+// One listed file of a folder job, into the output folder below the root;
+// true when its output was written.
+bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, const JobSettings& settings)
 {
-    ControlKeySource keySource;
     const FolderItemOutcome outcome =
-        TransformFolderItem(root, item, FolderPageState.outputPath, keySource, keyFile);
+        TransformFolderItem(root, item, FolderPageState.outputPath, settings.key, settings.keyFile);
     if (outcome.status == FolderItemStatus::OutsideRoot) {
         WarnUser(keys::ItemOutsideRoot);
-        return;
+        return false;
     }
     FolderPageState.jobMode = NoJob;
     std::wstring destination;
     FolderJobOutputFile(root, item, FolderPageState.outputPath, destination);
     ReportTransformFailure(outcome.transform, FolderItemFailureKeys, destination);
+    return outcome.status == FolderItemStatus::Done;
 }
 
-// A job that ends before its work: the page is idle again.
-void EndUnstartedJob(CryptPageKind kind, CryptPageState& state)
+// Every listed file with the job's key, but those whose output another
+// listed file writes; the number of files written.
+int ProcessFolderList(const std::wstring& root, const std::vector<std::wstring>& items,
+                      const FolderJobCheck& check, const JobSettings& settings)
 {
-    state.jobMode = NoJob;
-    SetJobControls(kind, true);
+    HWND bar = MainControl(IDC_FOLDER_PROGRESS);
+    const int count = static_cast<int>(items.size());
+    // A 32-bit range: lists of more than 65,536 files move the bar too.
+    SendMessageW(bar, PBM_SETPOS, 0, 0);
+    SendMessageW(bar, PBM_SETRANGE32, 0, count > 0 ? count - 1 : 0);
+    SendMessageW(bar, PBM_SETSTEP, 1, 0);
+    ShowBar(bar, true);
+    int processed = 0;
+    auto lastMove = std::chrono::steady_clock::now();
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (check.sameOutput[i])
+            WarnUserText(FormatLangText(keys::SameOutputSkipped, MaxTextLength, items[i].c_str()));
+        else if (ProcessFolderItem(root, items[i], settings))
+            ++processed;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastMove >= FolderProgressInterval || i + 1 == items.size()) {
+            SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
+            lastMove = now;
+        }
+    }
+    FolderPageState.jobMode = NoJob;
+    ShowBar(bar, false);
+    return processed;
 }
 
 } // namespace
@@ -214,44 +248,36 @@ void SetGatheredRoot(const std::wstring& root)
     GatheredRoot = root;
 }
 
-void SetJobControls(CryptPageKind kind, bool enable)
-{
-    if (kind == CryptPageKind::File)
-        for (int id : FileJobControls)
-            EnableWindow(MainControl(id), enable);
-    else
-        for (int id : FolderJobControls)
-            EnableWindow(MainControl(id), enable);
-    if (enable)
-        SetState(keys::IdleStatus);
-}
-
 DWORD WINAPI FileJob(void*)
 {
     const std::wstring source = TextOf(MainControl(IDC_FILE_SOURCE));
     const JobKind job = FilePageState.Job();
     if (ShowConfirmDialog(CryptPageKind::File) != ConfirmOk)
         return 0;
-    HWND bar = MainControl(IDC_FILE_PROGRESS);
-    SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
-    SendMessageW(bar, PBM_SETPOS, 0, 0);
-    SetJobControls(CryptPageKind::File, false);
-
+    TransformOutcome outcome;
+    JobSettings settings;
     const std::wstring output = FilePageState.outputPath;
-    const std::wstring keyFile = KeyFileOfControls();
-    if (!FileJobMayStart(source, output, keyFile)) {
-        EndUnstartedJob(CryptPageKind::File, FilePageState);
-        return 0;
+    {
+        RunningJob running(CryptPageKind::File);
+        if (!TakeJobSettings(job, settings)) {
+            FilePageState.jobMode = NoJob;
+            return 0;
+        }
+        if (!FileJobMayStart(source, output, settings)) {
+            FilePageState.jobMode = NoJob;
+            return 0;
+        }
+        HWND bar = MainControl(IDC_FILE_PROGRESS);
+        SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
+        SendMessageW(bar, PBM_SETPOS, 0, 0);
+        outcome = ApplyCipherWithProgress(source, output, settings.key, bar, settings.keyFile);
+        FilePageState.jobMode = NoJob;
+        ShowBar(bar, false);
     }
-    const FileId keyId = keyFile.empty() ? FileId() : IdentityOf(keyFile);
-    const TransformOutcome outcome = ApplyCipherWithProgress(source, output, bar, keyId);
-    FilePageState.jobMode = NoJob;
-    ShowBar(bar, false);
-    SetJobControls(CryptPageKind::File, true);
     ReportTransformFailure(outcome, FileFailureKeys(job), output);
     if (outcome.status != TransformStatus::Ok)
         return 0;
-    RecycleSourceIfAsked(source, output, job);
+    RecycleSourceIfAsked(source, output, settings);
     ShowResultDialog();
     return 0;
 }
@@ -263,38 +289,28 @@ DWORD WINAPI FolderJob(void*)
     const JobKind job = FolderPageState.Job();
     if (ShowConfirmDialog(CryptPageKind::Folder) != ConfirmOk)
         return 0;
-    SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
-    SetJobControls(CryptPageKind::Folder, false);
-
-    HWND list = MainControl(IDC_FOLDER_LIST);
-    HWND bar = MainControl(IDC_FOLDER_PROGRESS);
-    const std::vector<std::wstring> items = ListedFiles(list);
-    const std::wstring keyFile = KeyFileOfControls();
-    const FolderJobCheck check = CheckFolderJob(root, items, FolderPageState.outputPath, keyFile);
-    if (!FolderJobMayStart(check, keyFile)) {
-        EndUnstartedJob(CryptPageKind::Folder, FolderPageState);
-        return 0;
+    int processed = 0;
+    int count = 0;
+    {
+        RunningJob running(CryptPageKind::Folder);
+        JobSettings settings;
+        if (!TakeJobSettings(job, settings)) {
+            FolderPageState.jobMode = NoJob;
+            return 0;
+        }
+        SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
+        const std::vector<std::wstring> items = ListedFiles(MainControl(IDC_FOLDER_LIST));
+        count = static_cast<int>(items.size());
+        const FolderJobCheck check = CheckFolderJob(root, items, FolderPageState.outputPath, settings.keyFilePath);
+        if (!FolderJobMayStart(check, settings)) {
+            FolderPageState.jobMode = NoJob;
+            return 0;
+        }
+        processed = ProcessFolderList(root, items, check, settings);
     }
-    const FileId keyId = keyFile.empty() ? FileId() : IdentityOf(keyFile);
-    const int count = static_cast<int>(items.size());
-    // A 32-bit range: lists of more than 65,536 files move the bar too.
-    SendMessageW(bar, PBM_SETPOS, 0, 0);
-    SendMessageW(bar, PBM_SETRANGE32, 0, count > 0 ? count - 1 : 0);
-    SendMessageW(bar, PBM_SETSTEP, 1, 0);
-    for (int i = 0; i < count; ++i) {
-        ShowBar(bar, true);
-        if (check.sameOutput[static_cast<size_t>(i)])
-            WarnUserText(FormatLangText(keys::SameOutputSkipped, MaxTextLength, items[static_cast<size_t>(i)].c_str()));
-        else
-            ProcessFolderItem(root, items[static_cast<size_t>(i)], keyId);
-        SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
-    }
-    FolderPageState.jobMode = NoJob;
-    SetJobControls(CryptPageKind::Folder, true);
-    ShowBar(bar, false);
 
     const std::wstring title = PathTitle(typedRoot);
-    FolderPageState.SetPageInfoText(FormatLangText(keys::FolderDoneInfo, MaxTextLength, count, title.c_str()));
+    FolderPageState.SetPageInfoText(FormatLangText(keys::FolderDoneInfo, MaxTextLength, processed, title.c_str()));
     const std::wstring report = FormatLangText(keys::FolderReport, MaxTextLength, count, title.c_str());
     ShowWarningBox(report, keys::FolderReportCaption);
     return 0;

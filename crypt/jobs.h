@@ -10,10 +10,6 @@
 
 namespace quenzel {
 
-// Enables or disables the page's controls that could start another job
-// (and the tab control); enabling also puts the idle text in status part 0.
-void SetJobControls(CryptPageKind kind, bool enable);
-
 // The jobs; the page's command handler has set its `JobMode`.
 DWORD WINAPI FileJob(void*);
 DWORD WINAPI FolderJob(void*);

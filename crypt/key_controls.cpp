@@ -4,11 +4,13 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/messages.h"
+#include "base/options_page_ids.h"
 #include "base/settings.h"
 #include "base/shell.h"
 #include "crypt/cipher_key.h"
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
+#include "crypt/running_jobs.h"
 
 #include <commctrl.h>
 
@@ -46,7 +48,6 @@ bool PasswordMode()
     return Checked(IDC_KEY_PASSWORD_RADIO);
 }
 
-// The password field's text as the ANSI code page spells it.
 // The password field's text as the ANSI code page spells it, cut to the
 // longest password the format takes. A typed password never falls back to
 // the default: false (after a message) when it cannot be converted.
@@ -72,9 +73,9 @@ bool PasswordBytes(std::vector<uint8_t>& key)
     return true;
 }
 
-bool KeyFileBytes(std::vector<uint8_t>& key)
+bool KeyFileBytes(const std::wstring& path, std::vector<uint8_t>& key)
 {
-    switch (ReadKeyFile(TextOf(MainControl(IDC_KEY_FILE)), key)) {
+    switch (ReadKeyFile(path, key)) {
     case KeyFileResult::Ok:
         return true;
     case KeyFileResult::CannotOpen:
@@ -140,13 +141,13 @@ void ShowLevelReadout()
 
 } // namespace
 
-bool ControlKeySource::FetchKey(std::vector<uint8_t>& key, uint8_t& level)
-{
-    return ReadCipherKey(key, level);
-}
-
 bool OnKeyControlCommand(int id)
 {
+    // A running job holds its key: a command that reached the page past
+    // the disabled controls changes nothing.
+    const bool keyControl = id == IDC_KEY_PASSWORD_RADIO || id == IDC_KEY_FILE_RADIO || id == IDC_KEY_FILE_BUTTON;
+    if (keyControl && AnyJobRunning())
+        return true;
     switch (id) {
     case IDC_KEY_PASSWORD_RADIO:
         OnKeyMode(false);
@@ -189,24 +190,39 @@ void InitKeyControls()
     SendMessageW(MainControl(IDC_KEY_FILE_RADIO), BM_SETCHECK, keyFileMode ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool ReadCipherKey(std::vector<uint8_t>& key, uint8_t& level)
+void EnableKeyControls(bool enable)
 {
-    if (PasswordMode() ? !PasswordBytes(key) : !KeyFileBytes(key))
-        return false;
-    const LRESULT position = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
-    level = static_cast<uint8_t>(position & 0xFF);
-    return !key.empty();
+    const bool passwordMode = PasswordMode();
+    EnableWindow(MainControl(IDC_KEY_PASSWORD_RADIO), enable);
+    EnableWindow(MainControl(IDC_KEY_FILE_RADIO), enable);
+    EnableWindow(MainControl(IDC_KEY_LEVEL_SLIDER), enable);
+    EnableWindow(MainControl(IDC_KEY_PASSWORD), enable && passwordMode);
+    EnableWindow(MainControl(IDC_KEY_FILE), enable && !passwordMode);
+    EnableWindow(MainControl(IDC_KEY_FILE_BUTTON), enable && !passwordMode);
 }
 
-std::wstring KeyFileOfControls()
+bool TakeJobSettings(JobKind job, JobSettings& settings)
 {
-    return PasswordMode() ? std::wstring() : TextOf(MainControl(IDC_KEY_FILE));
+    settings = JobSettings();
+    if (PasswordMode()) {
+        if (!PasswordBytes(settings.key.bytes))
+            return false;
+    } else {
+        settings.keyFilePath = TextOf(MainControl(IDC_KEY_FILE));
+        if (!KeyFileBytes(settings.keyFilePath, settings.key.bytes))
+            return false;
+        settings.keyFile = IdentityOfFile(settings.keyFilePath);
+    }
+    const LRESULT position = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
+    settings.key.level = static_cast<uint8_t>(position & 0xFF);
+    const int renameOption = job == DecryptJob ? IDC_OPTIONS_ADD_DEC : IDC_OPTIONS_ADD_ENC;
+    settings.recycleSource = Checked(IDC_OPTIONS_RECYCLE) && Checked(renameOption);
+    return settings.key.Usable();
 }
 
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
-                                         HWND progressBar, const FileId& keyFile)
+                                         const JobKey& key, HWND progressBar, const FileIdentity& keyFile)
 {
-    ControlKeySource key;
     CipherProgressBar mover(progressBar);
     TransformRequest request;
     request.source = source;

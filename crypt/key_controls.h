@@ -4,6 +4,8 @@
 
 #include "controls/page_table.h"
 #include "crypt/file_transform.h"
+#include "crypt/job_settings.h"
+#include "crypt/output_names.h"
 
 #include <windows.h>
 
@@ -28,25 +30,24 @@ void OnKeyControlScroll(HWND slider, int request);
 // key file stored in section PASSWORD.
 void InitKeyControls();
 
-// The key of the key controls at this moment: the password field's text in
-// the ANSI code page ("WELK" when empty) or the key file's content, and the
-// level slider. False, after telling the user why, when no key can be had.
-bool ReadCipherKey(std::vector<uint8_t>& key, uint8_t& level);
+// Disables every key control, or enables them as the key mode wants them
+// (the password field in password mode, the key file's field and button
+// in key-file mode).
+void EnableKeyControls(bool enable);
 
-// The key file the key controls name; empty in password mode.
-std::wstring KeyFileOfControls();
+// Takes a job's settings once, on its worker, while the controls are
+// disabled: the password field's text in the ANSI code page ("WELK" when
+// empty) or the key file's content, the level slider, the key file's
+// identity, and the options the job reads. False, after telling the user
+// why, when no key can be had.
+bool TakeJobSettings(JobKind job, JobSettings& settings);
 
-// The key source of the jobs: the key controls, asked once per file.
-struct ControlKeySource : KeySource {
-    bool FetchKey(std::vector<uint8_t>& key, uint8_t& level) override;
-};
-
-// One file transformed with the key of the key controls, fetched anew for
-// this file, moving a progress bar as the bytes go through: the bar's range
-// is set from the file's size (0 to 101, or 0 to size + 1 below 100 bytes)
-// and the bar is shown before the first byte. The key file is never
-// replaced by the output.
+// One file transformed with the job's key, moving a progress bar as the
+// bytes go through: the bar's range is set from the file's size (0 to 101,
+// or 0 to size + 1 below 100 bytes) and the bar is shown before the first
+// byte. The job's key file is never replaced by the output.
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
-                                         HWND progressBar, const FileId& keyFile = FileId());
+                                         const JobKey& key, HWND progressBar,
+                                         const FileIdentity& keyFile = FileIdentity());
 
 } // namespace quenzel

@@ -171,6 +171,14 @@ void AddShredFile()
     ShowRowCount();
 }
 
+void AddFolderRows(ListFiller& filler, const std::wstring& root)
+{
+    WalkFolderWithSizes(root, [&filler](FileBatch& paths, FileSizes& sizes) {
+        for (size_t i = 0; i < paths.size(); ++i)
+            filler.Add(ListRow{std::move(paths[i]), SizeText(sizes[i])});
+    });
+}
+
 void AddShredFolder()
 {
     std::vector<wchar_t> chosen(MaxTextLength + 1, L'\0');
@@ -180,10 +188,7 @@ void AddShredFolder()
     const std::wstring root = chosen.data();
     SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
     ListFiller filler(IDC_SHRED_LIST);
-    WalkFolderWithSizes(root, [&filler](FileBatch& paths, FileSizes& sizes) {
-        for (size_t i = 0; i < paths.size(); ++i)
-            filler.Add(ListRow{std::move(paths[i]), SizeText(sizes[i])});
-    });
+    AddFolderRows(filler, root);
     filler.Finish();
     ShowRowCount();
 }
@@ -208,6 +213,38 @@ void RemoveShredRows()
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     ShowRowCount();
+}
+
+// Dropped files and folders, written before their worker starts and read by it.
+std::vector<std::wstring> DroppedPaths;
+
+// Lists each dropped file with its size, and every file below each dropped
+// folder as add-folder does; files that cannot be opened are counted.
+void AddDroppedPaths()
+{
+    int notListed = 0;
+    ListFiller filler(IDC_SHRED_LIST);
+    for (std::wstring& path : DroppedPaths) {
+        uint64_t size = 0;
+        if (IsFolder(path))
+            AddFolderRows(filler, path);
+        else if (ReadableFileSize(path, size))
+            filler.Add(ListRow{std::move(path), SizeText(size)});
+        else
+            ++notListed;
+    }
+    filler.Finish();
+    DroppedPaths.clear();
+    ShowRowCount();
+    if (notListed > 0)
+        WarnUserText(FormatLangText(keys::DroppedNotListed, MaxTextLength, notListed));
+}
+
+DWORD WINAPI AddDroppedWorker(void*)
+{
+    AddDroppedPaths();
+    EndListWork();
+    return 0;
 }
 
 DWORD WINAPI AddShredFileWorker(void*)
@@ -253,7 +290,8 @@ void ShredderPage_Create(HWND parent)
     SetUpShredList();
     CreateRowCourier();
     ShredderPageState.ShowPageInfoText();
-    RegisterPage(ShredderPageIndex, PageRoutines{ShredderPage_Show, ShredderPage_OnCommand});
+    RegisterPage(ShredderPageIndex,
+                 PageRoutines{ShredderPage_Show, ShredderPage_OnCommand, nullptr, nullptr, ShredderPage_OnDrop});
 }
 
 void ShredderPage_Show(int showCommand)
@@ -261,6 +299,17 @@ void ShredderPage_Show(int showCommand)
     ShowPageControls(MainWindow, ThisPage, showCommand);
     if (showCommand != SW_HIDE)
         ShredderPageState.ShowPageInfoText();
+}
+
+void ShredderPage_OnDrop(const std::vector<std::wstring>& paths)
+{
+    if (!BeginListWork()) {
+        RefuseDrop(keys::DropWhileBusy);
+        return;
+    }
+    DroppedPaths = paths;
+    if (!StartWorker(AddDroppedWorker))
+        EndListWork();
 }
 
 void ShredderPage_OnCommand(int id)

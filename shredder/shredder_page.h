@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace quenzel {
 
 // Creates the page's controls (hidden), reads the delete option and
@@ -13,6 +16,8 @@ namespace quenzel {
 void ShredderPage_Create(HWND parent);
 void ShredderPage_Show(int showCommand);
 void ShredderPage_OnCommand(int id);
+// Dropped paths: files and every file below folders, appended to the list.
+void ShredderPage_OnDrop(const std::vector<std::wstring>& paths);
 
 // The page's `PageInfoText`.
 extern PageInfo ShredderPageState;

@@ -2,6 +2,9 @@
 // another folder with its sub-folders, and decrypted back.
 #include "tests/ui/crypt_ui_support.h"
 
+#include "crypt/file_page_ids.h"
+#include "crypt/folder_page_ids.h"
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -321,6 +324,81 @@ TEST(FolderPage, FullVolumeSkipsWhatDoesNotFitAndLeavesNoPartialFile)
         FindClose(find);
     EXPECT_TRUE(s.app.Close());
     RemoveTree(output);
+}
+
+} // namespace
+
+namespace {
+
+// A job keeps the key, level and options it started with. While a folder
+// job waits at a warning, a file job on the other page starts and ends: the
+// key controls and the tabs stay disabled until the folder job has ended
+// too, and the folder job's later files still get its first key and level.
+TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
+{
+    using namespace quenzel;
+    Started s;
+    Start(s, nullptr, FolderPageCommand);
+    const std::wstring root = s.Work() + L"\\Held";
+    const Tree tree = {{L"\\a.txt", "first, held open"}, {L"\\sub\\b.txt", RandomText(5000, 3)},
+                       {L"\\sub\\c.txt", "third"}};
+    MakeTree(root, tree);
+    Gather(s, root);
+    HANDLE held = CreateFileW((root + L"\\a.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::wstring out = s.Work() + L"\\Out";
+    ConfirmJob(s, IDC_FOLDER_ENCRYPT, nullptr, out);
+    HWND warning = WaitForDialogWith(s.app, MessageTextId);
+    ASSERT_NE(warning, nullptr) << "the folder job waits at the held file";
+
+    const std::wstring single = s.Work() + L"\\single.txt";
+    const std::string plain = RandomText(300, 4);
+    ASSERT_TRUE(WriteFileBytes(single, plain));
+    PostCommand(s.window, FilePageCommand);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(IDC_FILE_SOURCE)) != FALSE; }));
+    SetFieldText(s.app.Control(IDC_FILE_SOURCE), single);
+    ConfirmJob(s, IDC_FILE_ENCRYPT, nullptr, single + L".enc");
+    HWND result = WaitForDialogWith(s.app, ResultOutputId);
+    ASSERT_NE(result, nullptr);
+    ASSERT_TRUE(Press(result, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(s.app.Control(IDC_FILE_ENCRYPT)) != FALSE; }));
+    for (int id : {IDC_KEY_LEVEL_SLIDER, IDC_TABS, IDC_KEY_PASSWORD, IDC_KEY_PASSWORD_RADIO, IDC_KEY_FILE_RADIO})
+        EXPECT_FALSE(IsWindowEnabled(s.app.Control(id))) << id << " came back while the folder job runs";
+
+    // What the controls show now is not what the running job uses.
+    SendMessageW(s.app.Control(IDC_KEY_LEVEL_SLIDER), TBM_SETPOS, TRUE, 99);
+    SetFieldText(s.app.Control(IDC_KEY_PASSWORD), L"OTHER");
+    ASSERT_TRUE(Press(warning, IDOK));
+    DismissMessageBox(s.app);
+    CloseHandle(held);
+    ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    EXPECT_FALSE(IsWindowEnabled(s.app.Control(IDC_KEY_FILE))) << "password mode keeps the key file field off";
+    Tree written = tree;
+    written.erase(L"\\a.txt");
+    ExpectTree(out, written, "MORVANTE", 7);
+    std::string encrypted;
+    ASSERT_TRUE(ReadFileBytes(single + L".enc", encrypted));
+    EXPECT_TRUE(encrypted == Transformed(plain, "MORVANTE", 7));
+    EXPECT_TRUE(s.app.Close());
+}
+
+// The key file is read once, before any source is opened: lying among the
+// listed files it is processed like them, not refused as in use.
+TEST(FolderPage, KeyFileInsideTheListedFolderIsNotRefused)
+{
+    Started s;
+    const std::wstring root = s.Work() + L"\\Keyed";
+    const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(root) + "\\key.bin\n";
+    Start(s, ini.c_str(), FolderPageCommand);
+    const std::string key = RandomBytes(5000, 9);
+    const Tree tree = {{L"\\key.bin", key}, {L"\\x.txt", RandomText(12000, 10)}};
+    MakeTree(root, tree);
+    Gather(s, root);
+    const std::wstring report = RunFolderJob(s, EncryptButton, nullptr, s.Work() + L"\\Out");
+    EXPECT_EQ(report.rfind(L"2 file(s) listed", 0), 0u) << Narrow(report);
+    ExpectTree(s.Work() + L"\\Out", tree, key, 7);
+    EXPECT_TRUE(s.app.Close());
 }
 
 } // namespace

@@ -176,7 +176,7 @@ void ChooseInFileDialog(App& app, const std::wstring& path)
 
 std::vector<int> JobControlsOf(int encryptButton, int decryptButton, int chooseButton, int sourceField)
 {
-    return {encryptButton, decryptButton, chooseButton, sourceField, PasswordField, LevelSlider, TabControlId};
+    return {encryptButton, decryptButton, chooseButton, sourceField, PasswordRadio, LevelSlider, TabControlId};
 }
 
 bool AllEnabled(Started& s, const std::vector<int>& ids)

@@ -22,6 +22,7 @@ inline constexpr int RetypeId = 1171;
 inline constexpr int ResultOutputId = 1038;
 inline constexpr int ResultSourceId = 1037;
 // The key controls and the tab control, shared by both pages.
+inline constexpr int PasswordRadio = 1025;
 inline constexpr int PasswordField = 1026;
 inline constexpr int LevelSlider = 1023;
 inline constexpr int TabControlId = 1012;
@@ -78,8 +79,9 @@ void ChooseInFolderPicker(App& app, const std::wstring& folder);
 // cancels the dialog when the path is empty.
 void ChooseInFileDialog(App& app, const std::wstring& path);
 
-// The controls a page disables while its job runs: its buttons and source
-// field, the password field, the level slider and the tabs.
+// Controls a page disables while its job runs: its buttons and source
+// field, and, while any job runs, the key controls (here the password
+// radio button, which comes back in either key mode) and the tabs.
 std::vector<int> JobControlsOf(int encryptButton, int decryptButton, int chooseButton, int sourceField);
 // True when every control of the list is enabled (the job has ended).
 bool AllEnabled(Started& s, const std::vector<int>& ids);

@@ -158,20 +158,23 @@ TEST(MainWindow, EachTabShowsItsPageAndStatusText)
 TEST(OptionsPage, CheckBoxesStoreTheirFlagsAndFollowTheFolderFields)
 {
     Started s;
-    Start(s, "[MAIN]\nEncPath=c:\\stored\n");
+    // MAIN "4" as an older copy may have left it: the strong format stays off.
+    Start(s, "[MAIN]\nEncPath=c:\\stored\n4=1\n");
     App& app = s.app;
     EXPECT_EQ(FieldText(app.Control(1066)), L"c:\\stored");
     EXPECT_FALSE(IsWindowEnabled(app.Control(1066)));
     EXPECT_FALSE(IsWindowEnabled(app.Control(1068)));
-    EXPECT_FALSE(IsWindowEnabled(app.Control(1060)));
+    EXPECT_TRUE(IsWindowEnabled(app.Control(1060)));
+    EXPECT_EQ(SendMessageW(app.Control(1060), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     for (int id = 1056; id <= 1065; ++id) {
-        if (id == 1060)
-            continue; // always disabled
-        const std::wstring key = std::to_wstring(id - 1056);
+        const bool strong = id == 1060;
+        const std::wstring section = strong ? L"OPTIONS" : L"MAIN";
+        const std::wstring key = strong ? L"StrongFormat" : std::to_wstring(id - 1056);
         PostClick(app.Control(id));
-        ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, L"MAIN", key.c_str()) == L"1"; })) << id;
+        ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, section.c_str(), key.c_str()) == L"1"; })) << id;
         EXPECT_EQ(SendMessageW(app.Control(id), BM_GETCHECK, 0, 0), BST_CHECKED) << id;
     }
+    EXPECT_EQ(IniText(s.folder, L"MAIN", L"4"), L"1") << "left as it was";
     EXPECT_TRUE(IsWindowEnabled(app.Control(1066)));
     EXPECT_TRUE(IsWindowEnabled(app.Control(1068)));
     EXPECT_TRUE(IsWindowEnabled(app.Control(1067)));

@@ -36,6 +36,35 @@ TEST(Cipher, MatchesPerByteDefinitionForEveryKeyLengthAndOffset)
     }
 }
 
+// Every inner loop the processor offers, from every data alignment and key
+// position, over lengths around the vector widths: each chunk starts where
+// the last one left the key.
+TEST(Cipher, EveryInnerLoopMatchesAtOddAlignmentsAndKeyPositions)
+{
+    for (XorPath path : {XorPath::Portable, XorPath::Sse2, XorPath::Avx2}) {
+        if (!UseXorPath(path))
+            continue;
+        for (size_t keyLength : {size_t(1), size_t(3), size_t(31), size_t(64), size_t(65), size_t(20000)}) {
+            const Bytes key = RandomBytes(keyLength, static_cast<unsigned>(keyLength) + 7);
+            for (size_t offset : {size_t(1), size_t(15), size_t(17), size_t(31)}) {
+                const Bytes data = RandomBytes(40000 + offset, static_cast<unsigned>(offset));
+                Bytes buffer(data.size() + offset);
+                std::memcpy(buffer.data() + offset, data.data(), data.size());
+                CipherStream stream(key.data(), key.size(), 0xA5);
+                uint8_t* at = buffer.data() + offset;
+                for (size_t piece : {size_t(5), size_t(127), size_t(129), size_t(33), size_t(16411)}) {
+                    stream.Apply(at, piece);
+                    at += piece;
+                }
+                stream.Apply(at, static_cast<size_t>(buffer.data() + buffer.size() - at));
+                ASSERT_EQ(Bytes(buffer.begin() + offset, buffer.end()), Reference(data, key, 0xA5))
+                    << "path " << static_cast<int>(path) << " key " << keyLength << " offset " << offset;
+            }
+        }
+    }
+    UseBestXorPath();
+}
+
 TEST(Cipher, ChunksGiveTheSameBytesAndProgressAsOnePiece)
 {
     const Bytes key = RandomBytes(13, 1);

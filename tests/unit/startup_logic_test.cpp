@@ -44,6 +44,26 @@ TEST(CommandLine, ArgumentsSplitByTheWindowsRules)
         EXPECT_EQ(SplitArguments(c.line), c.args) << static_cast<const void*>(c.line);
 }
 
+TEST(CommandLine, PathsFollowTheTabArgumentAndSkipTheLogonSwitch)
+{
+    using Paths = std::vector<std::wstring>;
+    struct Case { const wchar_t* line; int tab; Paths paths; };
+    const Case cases[] = {
+        {L"4 \"C:\\My Files\\a.txt\" C:\\dir", 4, {L"C:\\My Files\\a.txt", L"C:\\dir"}},
+        {L"\"C:\\a b.txt\"", -1, {L"C:\\a b.txt"}},
+        {L"1", 1, {}},
+        {L"7 C:\\x", -1, {L"C:\\x"}},
+        {L"2021.txt", 2, {}},
+        {L"x3", -1, {L"x3"}},
+        {L"4 -x C:\\y", 4, {L"C:\\y"}},
+    };
+    for (const Case& c : cases) {
+        const StartRequest r = ParseCommandLine(c.line);
+        EXPECT_EQ(r.startTab, c.tab) << static_cast<const void*>(c.line);
+        EXPECT_EQ(r.paths, c.paths) << static_cast<const void*>(c.line);
+    }
+}
+
 TEST(Opacity, StoredValuesTheDialogCannotMakeComeIntoItsRange)
 {
     const int cases[][2] = {{95, 95}, {100, 100}, {30, 30}, {0, 0},  {256, 0},

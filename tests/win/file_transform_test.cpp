@@ -17,17 +17,12 @@ using uitest::FileExists;
 using uitest::ReadFileBytes;
 using uitest::WriteFileBytes;
 
-struct FixedKey : KeySource {
+struct FixedKey : JobKey {
     std::vector<uint8_t> key;
-    uint8_t level;
-    int fetched = 0;
-    FixedKey(std::string text, uint8_t lvl) : key(text.begin(), text.end()), level(lvl) {}
-    bool FetchKey(std::vector<uint8_t>& k, uint8_t& v) override
+    FixedKey(std::string text, uint8_t lvl) : key(text.begin(), text.end())
     {
-        ++fetched;
-        k = key;
-        v = level;
-        return !key.empty();
+        bytes = key;
+        level = lvl;
     }
 };
 
@@ -62,7 +57,7 @@ protected:
         return names;
     }
 
-    TransformOutcome Run(const std::wstring& source, const std::wstring& destination, KeySource& key,
+    TransformOutcome Run(const std::wstring& source, const std::wstring& destination, const JobKey& key,
                          CipherProgress* progress = nullptr)
     {
         TransformRequest request;
@@ -137,7 +132,6 @@ TEST_F(TransformTest, FailuresLeaveSourceAndDestinationIntact)
     ASSERT_TRUE(WriteFileBytes(Path(L"a.txt"), "plain"));
 
     EXPECT_EQ(Run(Path(L"missing.txt"), Path(L"x.enc"), key).status, TransformStatus::SourceOpenFailed);
-    EXPECT_EQ(key.fetched, 0) << "no key is asked for a source that cannot be opened";
 
     {
         // A source another program holds open for writing cannot be opened.
@@ -164,6 +158,46 @@ TEST_F(TransformTest, FailuresLeaveSourceAndDestinationIntact)
     EXPECT_EQ(out, "plain");
     EXPECT_EQ(Names(dir_), (std::vector<std::wstring>{L"a.txt", L"folder", L"locked.enc"}));
     EXPECT_TRUE(Names(Path(L"folder")).empty());
+}
+
+// Writes part of the output, then fails as a full volume would; notes
+// whether another program could open the destination meanwhile.
+struct HalfWritten : TransformSteps {
+    std::wstring destination;
+    bool othersLockedOut = false;
+    TransformStatus Prepare(HANDLE, uint64_t) override { return TransformStatus::Ok; }
+    TransformStatus Fill(HANDLE, HANDLE output, uint64_t, DWORD& error) override
+    {
+        DWORD written = 0;
+        WriteFile(output, "half", 4, &written, nullptr);
+        HANDLE other = CreateFileW(destination.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE
+                                   | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+        othersLockedOut = other == INVALID_HANDLE_VALUE;
+        if (other != INVALID_HANDLE_VALUE)
+            CloseHandle(other);
+        error = ERROR_DISK_FULL;
+        return TransformStatus::WriteFailed;
+    }
+};
+
+TEST_F(TransformTest, AFailedOutputLeavesNothingBehind)
+{
+    ASSERT_TRUE(WriteFileBytes(Path(L"a.txt"), "plain"));
+    ASSERT_TRUE(WriteFileBytes(Path(L"old.enc"), "previous output"));
+    // A new destination is locked while written; an earlier one stays readable.
+    for (const wchar_t* name : {L"new.enc", L"old.enc"}) {
+        HalfWritten steps;
+        steps.destination = Path(name);
+        const TransformOutcome outcome = TransformThroughTemporary(Path(L"a.txt"), Path(name), steps);
+        EXPECT_EQ(outcome.status, TransformStatus::WriteFailed) << name;
+        EXPECT_EQ(outcome.systemError, static_cast<unsigned long>(ERROR_DISK_FULL)) << name;
+        EXPECT_TRUE(outcome.strayTemporary.empty()) << name;
+        EXPECT_EQ(steps.othersLockedOut, std::wstring(name) == L"new.enc") << name;
+    }
+    std::string out;
+    ASSERT_TRUE(ReadFileBytes(Path(L"old.enc"), out));
+    EXPECT_EQ(out, "previous output");
+    EXPECT_EQ(Names(dir_), (std::vector<std::wstring>{L"a.txt", L"old.enc"}));
 }
 
 TEST_F(TransformTest, LongPathsOnBothSides)

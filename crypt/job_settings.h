@@ -1,0 +1,53 @@
+// What a job takes from the key controls and the options once, when it
+// starts (after its confirmation, before its first file): every file of one
+// job is processed with the same key, level and options, whatever the
+// controls show meanwhile, and no file is processed with a key read from a
+// window that may be gone. Portable: no windows.h.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quenzel {
+
+// A file as the file system knows it, however its path is spelt: the
+// volume's serial number and the file's index on it.
+struct FileIdentity {
+    uint32_t volume = 0;
+    uint64_t index = 0;
+    bool known = false;
+
+    bool SameFile(const FileIdentity& other) const
+    {
+        return known && other.known && volume == other.volume && index == other.index;
+    }
+};
+
+// The key of a job: the key bytes and the level byte.
+struct JobKey {
+    // The password's bytes in the ANSI code page ("WELK" when the field
+    // is empty), or the key file's content.
+    std::vector<uint8_t> bytes;
+    uint8_t level = 0;
+
+    bool Usable() const { return !bytes.empty(); }
+};
+
+struct JobSettings {
+    JobKey key;
+    // Key-file mode: the key file as chosen and its identity, so that an
+    // output of the job can be told apart from it. Empty and unknown in
+    // password mode.
+    std::wstring keyFilePath;
+    FileIdentity keyFile;
+    // After a successful file job the source goes to the recycle bin
+    // (the recycle option together with the job's ".enc" or ".dec" option).
+    bool recycleSource = false;
+};
+
+// The identity of an existing file or folder; unknown when it cannot be
+// opened. (Windows builds only.)
+FileIdentity IdentityOfFile(const std::wstring& path);
+
+} // namespace quenzel

@@ -1,0 +1,94 @@
+#include "crypt/read_ahead.h"
+
+#include "crypt/file_transform.h"
+
+#include <algorithm>
+#include <new>
+#include <system_error>
+
+namespace quenzel {
+
+ReadAhead::ReadAhead(HANDLE source, uint64_t size, size_t ringBytes)
+    : source_(source), size_(size),
+      pieceBytes_(static_cast<size_t>(std::min<uint64_t>(size, std::max<size_t>(ringBytes / Pieces, 1))))
+{
+}
+
+ReadAhead::~ReadAhead()
+{
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    if (reader_.joinable())
+        reader_.join();
+}
+
+bool ReadAhead::Start()
+{
+    for (auto& buffer : buffers_) {
+        buffer.reset(new (std::nothrow) uint8_t[std::max<size_t>(pieceBytes_, 1)]);
+        if (!buffer)
+            return false;
+    }
+    try {
+        reader_ = std::thread(&ReadAhead::Run, this);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void ReadAhead::Run()
+{
+    for (uint64_t done = 0; done < size_;) {
+        size_t slot = 0;
+        {
+            std::unique_lock<std::mutex> hold(lock_);
+            changed_.wait(hold, [this] { return stop_ || filled_ < Pieces; });
+            if (stop_)
+                return;
+            slot = (first_ + filled_) % Pieces;
+        }
+        const DWORD length = static_cast<DWORD>(std::min<uint64_t>(pieceBytes_, size_ - done));
+        const bool read = ReadExactly(source_, buffers_[slot].get(), length);
+        const DWORD error = read ? 0 : GetLastError();
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            lengths_[slot] = length;
+            failed_ = !read;
+            error_ = error;
+            ++filled_;
+        }
+        changed_.notify_all();
+        if (!read)
+            return;
+        done += length;
+    }
+}
+
+uint8_t* ReadAhead::Next(DWORD& length, DWORD& error)
+{
+    std::unique_lock<std::mutex> hold(lock_);
+    changed_.wait(hold, [this] { return filled_ > 0; });
+    // A failed read is the last piece the reader hands over.
+    if (failed_ && filled_ == 1) {
+        error = error_;
+        return nullptr;
+    }
+    length = lengths_[first_];
+    return buffers_[first_].get();
+}
+
+void ReadAhead::Release()
+{
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        first_ = (first_ + 1) % Pieces;
+        --filled_;
+    }
+    changed_.notify_all();
+}
+
+} // namespace quenzel

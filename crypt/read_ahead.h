@@ -1,0 +1,54 @@
+// Reading a file ahead on a thread of its own: the source is read a piece at
+// a time into a small ring of buffers while the caller transforms and writes
+// the pieces read before, so the system's two copies (into the buffer and
+// out of it) run side by side on two processors.
+#pragma once
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace quenzel {
+
+class ReadAhead {
+public:
+    // Pieces in flight and the bytes of each: together `ringBytes` at most.
+    static constexpr size_t Pieces = 4;
+
+    ReadAhead(HANDLE source, uint64_t size, size_t ringBytes);
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // Takes the buffers and starts reading; false when there is no memory or
+    // no thread for it (nothing is read then).
+    bool Start();
+    // The next piece in file order, held until Release; null when its read
+    // failed, with the system's error in `error`.
+    uint8_t* Next(DWORD& length, DWORD& error);
+    // Gives the piece of the last Next back for reading into.
+    void Release();
+
+private:
+    void Run();
+
+    HANDLE source_;
+    uint64_t size_;
+    size_t pieceBytes_;
+    std::unique_ptr<uint8_t[]> buffers_[Pieces];
+    DWORD lengths_[Pieces] = {};
+    std::mutex lock_;
+    std::condition_variable changed_;
+    size_t first_ = 0;  // the ring slot Next gives next
+    size_t filled_ = 0; // slots read and not yet released
+    bool failed_ = false;
+    DWORD error_ = 0;
+    bool stop_ = false;
+    std::thread reader_;
+};
+
+} // namespace quenzel

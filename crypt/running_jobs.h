@@ -1,0 +1,33 @@
+// The jobs of the encryption pages that are running: file jobs, folder jobs
+// and folder walks, on any page. While any of them runs, every control that
+// could change a job's key or options (the key controls, the tabs, the
+// options the jobs read) stays disabled; a page's own buttons and source
+// field are disabled while its own job runs. A count, not a switch per
+// page: one page's job ending must not give back what another still needs.
+#pragma once
+
+#include "crypt/crypt_dialogs.h"
+
+namespace quenzel {
+
+// Held by a job for as long as it runs: made once its confirmation is
+// answered, before its key is taken.
+class RunningJob {
+public:
+    explicit RunningJob(CryptPageKind page);
+    ~RunningJob();
+    RunningJob(const RunningJob&) = delete;
+    RunningJob& operator=(const RunningJob&) = delete;
+
+private:
+    CryptPageKind page_;
+};
+
+// Made once on the window's thread, with the first encryption page: the
+// controls change there, in the order in which the jobs start and end.
+void CreateJobCourier();
+
+// True while any job of the encryption pages runs.
+bool AnyJobRunning();
+
+} // namespace quenzel

@@ -1,0 +1,187 @@
+#include "crypt/strong_transform.h"
+
+#include <algorithm>
+
+namespace quenzel {
+
+namespace {
+
+// The open source as the engine reads it; remembers the system's error.
+class HandleReader : public ByteReader {
+public:
+    explicit HandleReader(HANDLE file) : file_(file) {}
+    bool Read(uint8_t* data, size_t length, size_t& got) override
+    {
+        DWORD read = 0;
+        const DWORD piece = static_cast<DWORD>(std::min<size_t>(length, TransformChunkBytes));
+        if (!ReadFile(file_, data, piece, &read, nullptr)) {
+            error_ = GetLastError();
+            return false;
+        }
+        got = read;
+        return true;
+    }
+    DWORD Error() const { return error_; }
+
+private:
+    HANDLE file_;
+    DWORD error_ = 0;
+};
+
+// The temporary output as the engine writes it.
+class HandleWriter : public ByteWriter {
+public:
+    explicit HandleWriter(HANDLE file) : file_(file) {}
+    bool Write(const uint8_t* data, size_t length) override
+    {
+        while (length > 0) {
+            const DWORD piece = static_cast<DWORD>(std::min<size_t>(length, TransformChunkBytes));
+            if (!WriteExactly(file_, data, piece)) {
+                error_ = GetLastError();
+                return false;
+            }
+            data += piece;
+            length -= piece;
+        }
+        return true;
+    }
+    DWORD Error() const { return error_; }
+
+private:
+    HANDLE file_;
+    DWORD error_ = 0;
+};
+
+// The engine's progress on the legacy transform's bar: for files of 100
+// bytes and more the percentage of `size`, below that one step per byte.
+class ProgressInPercent : public StrongProgress {
+public:
+    ProgressInPercent(CipherProgress* progress, uint64_t size) : progress_(progress), size_(size) {}
+    void Advanced(uint64_t bytes) override
+    {
+        if (!progress_)
+            return;
+        if (size_ < StepwiseProgressLimit) {
+            for (; stepped_ < std::min(bytes, size_); ++stepped_)
+                progress_->Step();
+            return;
+        }
+        progress_->SetPosition(static_cast<uint32_t>(std::min<uint64_t>(bytes / (size_ / 100), 100)));
+    }
+
+private:
+    CipherProgress* progress_;
+    uint64_t size_;
+    uint64_t stepped_ = 0;
+};
+
+// The status of a failed run, with the error of the side that failed.
+TransformStatus Finished(StrongStatus status, const HandleReader& reader, const HandleWriter& writer,
+                         DWORD& error)
+{
+    if (status == StrongStatus::ReadFailed)
+        error = reader.Error();
+    else if (status == StrongStatus::WriteFailed)
+        error = writer.Error();
+    return FromStrongStatus(status);
+}
+
+class StrongEncryptSteps : public TransformSteps {
+public:
+    StrongEncryptSteps(const TransformRequest& request, StrongEncryptor& encryptor)
+        : request_(request), encryptor_(encryptor)
+    {
+    }
+    TransformStatus Prepare(HANDLE, uint64_t) override { return TransformStatus::Ok; }
+    TransformStatus Fill(HANDLE source, HANDLE output, uint64_t size, DWORD& error) override
+    {
+        if (request_.sourceSized)
+            request_.sourceSized(size);
+        HandleReader reader(source);
+        HandleWriter writer(output);
+        ProgressInPercent progress(request_.progress, size);
+        return Finished(encryptor_.Encrypt(reader, writer, &progress), reader, writer, error);
+    }
+
+private:
+    const TransformRequest& request_;
+    StrongEncryptor& encryptor_;
+};
+
+// Looks at the source's first bytes: a strong file goes to the decryptor,
+// any other to the legacy steps.
+class DecryptByFormatSteps : public TransformSteps {
+public:
+    DecryptByFormatSteps(const TransformRequest& request, StrongDecryptor& decryptor)
+        : request_(request), decryptor_(decryptor), legacy_(request)
+    {
+    }
+    TransformStatus Prepare(HANDLE source, uint64_t size) override
+    {
+        uint8_t start[sizeof StrongMagic] = {};
+        const DWORD length = static_cast<DWORD>(std::min<uint64_t>(size, sizeof start));
+        LARGE_INTEGER origin{};
+        if (!ReadExactly(source, start, length) || !SetFilePointerEx(source, origin, nullptr, FILE_BEGIN))
+            return TransformStatus::SourceReadFailed;
+        strong_ = IsStrongFormat(start, length);
+        return strong_ ? TransformStatus::Ok : legacy_.Prepare(source, size);
+    }
+    TransformStatus Fill(HANDLE source, HANDLE output, uint64_t size, DWORD& error) override
+    {
+        if (!strong_)
+            return legacy_.Fill(source, output, size, error);
+        if (request_.sourceSized)
+            request_.sourceSized(size);
+        HandleReader reader(source);
+        HandleWriter writer(output);
+        ProgressInPercent progress(request_.progress, size);
+        return Finished(decryptor_.Decrypt(reader, writer, &progress), reader, writer, error);
+    }
+
+private:
+    const TransformRequest& request_;
+    StrongDecryptor& decryptor_;
+    LegacyTransformSteps legacy_;
+    bool strong_ = false;
+};
+
+} // namespace
+
+TransformStatus FromStrongStatus(StrongStatus status)
+{
+    switch (status) {
+    case StrongStatus::Ok:
+        return TransformStatus::Ok;
+    case StrongStatus::NotStrongFormat: // only asked of a file that starts as a strong one
+    case StrongStatus::BadParameters:
+    case StrongStatus::WrongKeyOrDamaged:
+    case StrongStatus::Damaged:
+    case StrongStatus::Truncated:
+        return TransformStatus::WrongKeyOrDamaged;
+    case StrongStatus::UnsupportedVersion:
+        return TransformStatus::LaterVersion;
+    case StrongStatus::ReadFailed:
+        return TransformStatus::SourceReadFailed;
+    case StrongStatus::WriteFailed:
+        return TransformStatus::WriteFailed;
+    case StrongStatus::OutOfMemory:
+        return TransformStatus::OutOfMemory;
+    case StrongStatus::LibraryFailed:
+        return TransformStatus::StrongUnavailable;
+    }
+    return TransformStatus::StrongUnavailable;
+}
+
+TransformOutcome StrongEncryptFile(const TransformRequest& request, StrongEncryptor& encryptor)
+{
+    StrongEncryptSteps steps(request, encryptor);
+    return TransformThroughTemporary(request, steps);
+}
+
+TransformOutcome DecryptFileByFormat(const TransformRequest& request, StrongDecryptor& decryptor)
+{
+    DecryptByFormatSteps steps(request, decryptor);
+    return TransformThroughTemporary(request, steps);
+}
+
+} // namespace quenzel

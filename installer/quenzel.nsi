@@ -1,0 +1,171 @@
+; Quenzel's installer: per user, without administrator rights, into
+; %LOCALAPPDATA%\Programs\Quenzel, where the settings file beside the
+; program stays writable. scripts/package makes it with:
+;   VERSION     the project version (CMakeLists.txt)
+;   TARGET      x86-unicode for the release; amd64-unicode for the install
+;               test on machines that cannot run 32-bit programs
+;   SOURCE_DIR  the program folder to ship (Quenzel.exe, language.exe, lang, help)
+;   OUTFILE     the installer to write
+
+!ifndef VERSION | TARGET | SOURCE_DIR | OUTFILE
+    !error "scripts/package defines VERSION, TARGET, SOURCE_DIR and OUTFILE"
+!endif
+
+Target ${TARGET}
+Unicode true
+SetCompressor /SOLID lzma
+RequestExecutionLevel user
+ManifestDPIAware true
+
+!define PRODUCT "Quenzel"
+!define PUBLISHER "Quenzel project"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quenzel"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+; The log-on start's Run value, as the folder-drives page writes it.
+!define RUN_VALUE "Quenzel"
+!define SENDTO_CRYPT "$SENDTO\Quenzel (encrypt or decrypt).lnk"
+!define SENDTO_SHRED "$SENDTO\Quenzel (shred).lnk"
+; The tabs the Send To entries open: the file page and the shredder page.
+!define FILE_TAB "1"
+!define SHRED_TAB "4"
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\Quenzel"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+BrandingText "${PRODUCT} ${VERSION}"
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} setup"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
+
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "FileFunc.nsh"
+
+!define MUI_ICON "${__FILEDIR__}/../res/art/icon10.ico"
+!define MUI_UNICON "${__FILEDIR__}/../res/art/icon10.ico"
+!define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Quenzel.exe"
+!define MUI_UNCOMPONENTSPAGE_NODESC
+
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_COMPONENTS
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "German"
+
+LangString SettingsSection ${LANG_ENGLISH} "Also remove my settings (Quenzel.ini)"
+LangString SettingsSection ${LANG_GERMAN} "Auch meine Einstellungen entfernen (Quenzel.ini)"
+
+Var ChosenLanguage
+
+; The language the user chose with language.exe: the name in the
+; [LANGUAGE] section of lang\default.lng, read before an update.
+Function RememberLanguage
+    ReadINIStr $ChosenLanguage "$INSTDIR\lang\default.lng" "LANGUAGE" "1"
+FunctionEnd
+
+; After an update the chosen language gets this version's texts: the
+; shipped file of the same name is copied over default.lng. A language
+; file the user made, which no shipped file names, is left alone.
+Function RenewChosenLanguage
+    ${If} $ChosenLanguage == ""
+        Return
+    ${EndIf}
+    FindFirst $0 $1 "$INSTDIR\lang\*.lng"
+    ${DoWhile} $1 != ""
+        ${If} $1 != "default.lng"
+            ReadINIStr $2 "$INSTDIR\lang\$1" "LANGUAGE" "1"
+            ${If} $2 == $ChosenLanguage
+                CopyFiles /SILENT "$INSTDIR\lang\$1" "$INSTDIR\lang\default.lng"
+                ${Break}
+            ${EndIf}
+        ${EndIf}
+        FindNext $0 $1
+    ${Loop}
+    FindClose $0
+FunctionEnd
+
+Section "Quenzel" SecProgram
+    SectionIn RO
+    SetShellVarContext current
+    Call RememberLanguage
+    SetOutPath "$INSTDIR"
+    File "${SOURCE_DIR}/Quenzel.exe"
+    File "${SOURCE_DIR}/language.exe"
+    SetOutPath "$INSTDIR\lang"
+    File "${SOURCE_DIR}/lang/english.lng"
+    File "${SOURCE_DIR}/lang/german.lng"
+    ; A first install gets the default language; an update keeps the choice.
+    SetOverwrite off
+    File "${SOURCE_DIR}/lang/default.lng"
+    SetOverwrite on
+    Call RenewChosenLanguage
+    SetOutPath "$INSTDIR\help"
+    File "${SOURCE_DIR}/help/*.chm"
+    SetOutPath "$INSTDIR"
+    ; Quenzel.ini is never shipped: the user's settings stay as they are.
+
+    WriteUninstaller "$INSTDIR\Uninstall.exe"
+    CreateShortCut "$SMPROGRAMS\Quenzel.lnk" "$INSTDIR\Quenzel.exe" "" "$INSTDIR\Quenzel.exe" 0
+    CreateShortCut "${SENDTO_CRYPT}" "$INSTDIR\Quenzel.exe" "${FILE_TAB}" "$INSTDIR\Quenzel.exe" 0
+    CreateShortCut "${SENDTO_SHRED}" "$INSTDIR\Quenzel.exe" "${SHRED_TAB}" "$INSTDIR\Quenzel.exe" 0
+
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Quenzel.exe,0"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "URLInfoAbout" "https://quenzel.example.org"
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+    IntFmt $0 "0x%08X" $0
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "un.Quenzel" UnSecProgram
+    SectionIn RO
+    SetShellVarContext current
+    Delete "$INSTDIR\Quenzel.exe"
+    Delete "$INSTDIR\language.exe"
+    Delete "$INSTDIR\lang\default.lng"
+    Delete "$INSTDIR\lang\english.lng"
+    Delete "$INSTDIR\lang\german.lng"
+    RMDir "$INSTDIR\lang"
+    Delete "$INSTDIR\help\quenzel.chm"
+    Delete "$INSTDIR\help\quenzel-de.chm"
+    RMDir "$INSTDIR\help"
+    Delete "$SMPROGRAMS\Quenzel.lnk"
+    Delete "${SENDTO_CRYPT}"
+    Delete "${SENDTO_SHRED}"
+
+    ; The next log-on would start a missing program: the Run value goes when
+    ; it starts this copy, and stays when it starts another one.
+    ReadRegStr $0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
+    ${If} $0 == '"$INSTDIR\Quenzel.exe" -x'
+        DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+    ${EndIf}
+
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    Delete "$INSTDIR\Uninstall.exe"
+SectionEnd
+
+Section /o "un.$(SettingsSection)" UnSecSettings
+    Delete "$INSTDIR\Quenzel.ini"
+SectionEnd
+
+; Runs last: the folder goes only when nothing of the user's is left in it.
+Section "-un.Folder"
+    RMDir "$INSTDIR"
+SectionEnd

@@ -1,0 +1,145 @@
+// What users download: the installer run silently in the test prefix
+// (files, shortcuts, Send To, the Uninstall entry), the installed program
+// started, an update over it that keeps the settings and the chosen
+// language, the silent uninstall; and the portable zip unpacked and started.
+#include "tests/support/ui_driver.h"
+
+#include <shlobj.h>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace uitest;
+
+constexpr Millis SetupTimeout{90000};
+constexpr wchar_t UninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quenzel";
+constexpr wchar_t RunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t Missing[] = L"<missing>";
+const wchar_t* const ProgramFiles[] = {L"Quenzel.exe", L"language.exe", L"lang\\default.lng", L"lang\\english.lng",
+                                       L"lang\\german.lng", L"help\\quenzel.chm", L"help\\quenzel-de.chm"};
+
+std::wstring KnownFolder(int csidl)
+{
+    wchar_t path[MAX_PATH] = L"";
+    return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : L"";
+}
+
+std::wstring DistFile(const wchar_t* kind)
+{
+    return HostToWindowsPath(QUENZEL_DIST_DIR) + L"\\Quenzel-" + Widen(QUENZEL_VERSION) + kind;
+}
+
+std::vector<std::wstring> Shortcuts()
+{
+    return {KnownFolder(CSIDL_PROGRAMS) + L"\\Quenzel.lnk",
+            KnownFolder(CSIDL_SENDTO) + L"\\Quenzel (encrypt or decrypt).lnk",
+            KnownFolder(CSIDL_SENDTO) + L"\\Quenzel (shred).lnk"};
+}
+
+std::wstring RegText(const wchar_t* key, const wchar_t* name)
+{
+    wchar_t text[1024] = L"";
+    DWORD size = sizeof text;
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return Missing;
+    return text;
+}
+
+// Runs a program of the package to its end; its exit code, or a failure.
+::testing::AssertionResult RunToEnd(const std::wstring& exe, const std::wstring& arguments)
+{
+    App program;
+    if (!program.StartProgram(exe, HostToWindowsPath(QUENZEL_DIST_DIR), arguments))
+        return ::testing::AssertionFailure() << Narrow(exe) << " did not start";
+    DWORD code = 1;
+    if (!program.WaitForExit(code, SetupTimeout))
+        return ::testing::AssertionFailure() << Narrow(exe) << " did not end";
+    if (code != 0)
+        return ::testing::AssertionFailure() << Narrow(exe) << " ended with " << code;
+    return ::testing::AssertionSuccess();
+}
+
+void StartAndClose(const std::wstring& folder)
+{
+    App app;
+    ASSERT_TRUE(app.StartProgram(folder + L"\\Quenzel.exe", folder)) << Narrow(folder);
+    ASSERT_NE(app.WaitForMainWindow(), nullptr) << Narrow(folder);
+    EXPECT_EQ(WindowText(app.Window()), L"Quenzel 4.3");
+    EXPECT_TRUE(app.Close());
+}
+
+std::string Bytes(const std::wstring& path)
+{
+    std::string bytes;
+    EXPECT_TRUE(ReadFileBytes(path, bytes)) << Narrow(path);
+    return bytes;
+}
+
+TEST(Install, PerUserInstallStartsUpdatesKeepingSettingsAndUninstallsCleanly)
+{
+    const std::wstring dir = KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Quenzel";
+    ASSERT_TRUE(RunToEnd(DistFile(L"-setup.exe"), L"/S"));
+    for (const wchar_t* file : ProgramFiles)
+        EXPECT_TRUE(FileExists(dir + L"\\" + file)) << Narrow(file);
+    EXPECT_FALSE(FileExists(dir + L"\\Quenzel.ini"));
+    for (const std::wstring& link : Shortcuts())
+        EXPECT_TRUE(FileExists(link)) << Narrow(link);
+    EXPECT_EQ(RegText(UninstallKey, L"DisplayVersion"), Widen(QUENZEL_VERSION));
+    EXPECT_EQ(RegText(UninstallKey, L"Publisher"), L"Quenzel project");
+    EXPECT_EQ(RegText(UninstallKey, L"DisplayIcon"), dir + L"\\Quenzel.exe,0");
+    EXPECT_EQ(RegText(UninstallKey, L"UninstallString"), L"\"" + dir + L"\\Uninstall.exe\"");
+    DWORD size = 0;
+    DWORD sizeBytes = sizeof size;
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, UninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size,
+                           &sizeBytes), ERROR_SUCCESS);
+    EXPECT_GT(size, 1000u);
+    ASSERT_NO_FATAL_FAILURE(StartAndClose(dir));
+
+    // The user's settings and German chosen with language.exe survive an update.
+    const std::string settings = Utf16File(L"[OPTIONS]\r\nMagnet=1\r\n");
+    ASSERT_TRUE(WriteFileBytes(dir + L"\\Quenzel.ini", settings));
+    ASSERT_TRUE(CopyFileW((dir + L"\\lang\\german.lng").c_str(), (dir + L"\\lang\\default.lng").c_str(), FALSE));
+    ASSERT_TRUE(WriteFileBytes(dir + L"\\lang\\german.lng", "stale"));
+    ASSERT_TRUE(RunToEnd(DistFile(L"-setup.exe"), L"/S"));
+    EXPECT_EQ(Bytes(dir + L"\\Quenzel.ini"), settings);
+    EXPECT_NE(Bytes(dir + L"\\lang\\german.lng"), "stale");
+    EXPECT_EQ(Bytes(dir + L"\\lang\\default.lng"), Bytes(dir + L"\\lang\\german.lng"));
+
+    // The log-on start of this copy goes with it; the settings stay unless asked.
+    const std::wstring run = L"\"" + dir + L"\\Quenzel.exe\" -x";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, RunKey, L"Quenzel", REG_SZ, run.c_str(),
+                              static_cast<DWORD>((run.size() + 1) * sizeof(wchar_t))), ERROR_SUCCESS);
+    ASSERT_TRUE(RunToEnd(dir + L"\\Uninstall.exe", L"/S"));
+    // The uninstaller goes on in a copy of itself after the first one ended.
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(dir + L"\\Uninstall.exe"); }, SetupTimeout));
+    EXPECT_TRUE(WaitUntil([&] { return RegText(UninstallKey, L"DisplayName") == Missing; }, SetupTimeout));
+    for (const wchar_t* file : ProgramFiles)
+        EXPECT_FALSE(FileExists(dir + L"\\" + file)) << Narrow(file);
+    for (const std::wstring& link : Shortcuts())
+        EXPECT_FALSE(FileExists(link)) << Narrow(link);
+    EXPECT_EQ(RegText(RunKey, L"Quenzel"), Missing);
+    EXPECT_EQ(Bytes(dir + L"\\Quenzel.ini"), settings);
+    RemoveTree(dir);
+}
+
+TEST(Install, PortableZipHoldsTheProgramFolderAndRunsWhereItWasUnpacked)
+{
+    const std::wstring dir = HostToWindowsPath(QUENZEL_PORTABLE_DIR);
+    for (const wchar_t* file : ProgramFiles)
+        EXPECT_TRUE(FileExists(dir + L"\\" + file)) << Narrow(file);
+    std::vector<std::wstring> top;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+            top.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(top.begin(), top.end());
+    EXPECT_EQ(top, (std::vector<std::wstring>{L"Quenzel.exe", L"help", L"lang", L"language.exe"}));
+    ASSERT_NO_FATAL_FAILURE(StartAndClose(dir));
+}
+
+} // namespace

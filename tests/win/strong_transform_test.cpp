@@ -1,0 +1,149 @@
+// The strong format on the shared temporary-file path: a round trip, the
+// format told by the file's first bytes, and refusals that write nothing.
+#include "crypt/strong_transform.h"
+#include "tests/support/reference_cipher.h"
+#include "tests/support/ui_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace quenzel {
+namespace {
+
+using cipherref::RandomBytes;
+using cipherref::Reference;
+using uitest::ReadFileBytes;
+using uitest::WriteFileBytes;
+
+// Argon2id at its cheapest, so the tests run in milliseconds.
+constexpr KdfParams CheapParams{1, 8};
+
+struct FixedKey : JobKey {
+    std::vector<uint8_t> key{'K', 'E', 'Y'};
+    FixedKey()
+    {
+        bytes = key;
+        level = 7;
+    }
+};
+
+class StrongTransformTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        dir_ = std::wstring(temp) + L"quenzel-strong-" + std::to_wstring(GetCurrentProcessId());
+        uitest::RemoveTree(dir_);
+        ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr));
+        ASSERT_EQ(encryptor_.PrepareWith(PasswordKeyInput(u8"Pässwort"), CheapParams, StrongSalt{1, 2, 3}),
+                  StrongStatus::Ok);
+    }
+    void TearDown() override { uitest::RemoveTree(dir_); }
+    std::wstring Path(const wchar_t* name) const { return dir_ + L"\\" + name; }
+
+    TransformRequest Request(const wchar_t* source, const wchar_t* destination)
+    {
+        TransformRequest request;
+        request.source = Path(source);
+        request.destination = Path(destination);
+        request.key = &legacyKey_;
+        return request;
+    }
+    std::string Read(const wchar_t* name) const
+    {
+        std::string bytes;
+        EXPECT_TRUE(ReadFileBytes(Path(name), bytes));
+        return bytes;
+    }
+    size_t FileCount() const
+    {
+        size_t count = 0;
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW((dir_ + L"\\*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            return 0;
+        do {
+            count += found.cFileName[0] != L'.';
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+        return count;
+    }
+
+    std::wstring dir_;
+    FixedKey legacyKey_;
+    StrongEncryptor encryptor_;
+};
+
+TEST_F(StrongTransformTest, RoundTripsAndDecryptsEachFileByItsFormat)
+{
+    StrongDecryptor decryptor(PasswordKeyInput(u8"Pässwort"));
+    for (size_t size : {size_t(0), size_t(5), StrongChunkBytes, StrongChunkBytes * 2 + 9}) {
+        const std::string plain = RandomBytes<std::string>(size, static_cast<unsigned>(size));
+        ASSERT_TRUE(WriteFileBytes(Path(L"plain"), plain));
+        ASSERT_EQ(StrongEncryptFile(Request(L"plain", L"plain.enc"), encryptor_).status, TransformStatus::Ok);
+        EXPECT_EQ(Read(L"plain.enc").size(), StrongEncryptedSize(size));
+        ASSERT_EQ(DecryptFileByFormat(Request(L"plain.enc", L"plain.dec"), decryptor).status, TransformStatus::Ok);
+        EXPECT_TRUE(Read(L"plain.dec") == plain) << size;
+    }
+    // A legacy file, even one shorter than the magic, is transformed byte for byte as before.
+    for (const char* legacy : {"", "abc", "a legacy file of some length"}) {
+        ASSERT_TRUE(WriteFileBytes(Path(L"legacy"), legacy));
+        ASSERT_EQ(DecryptFileByFormat(Request(L"legacy", L"legacy.dec"), decryptor).status, TransformStatus::Ok);
+        EXPECT_TRUE(Read(L"legacy.dec") == Reference(std::string(legacy), legacyKey_.key, 7)) << legacy;
+    }
+    EXPECT_EQ(decryptor.Derivations(), 1u) << "one Argon2id run for the job";
+    EXPECT_EQ(FileCount(), 5u) << "no temporary file is left";
+}
+
+// A wrong password, a flipped byte anywhere, a cut or a swapped chunk: the
+// destination keeps what it held, the source stays, no temporary is left.
+TEST_F(StrongTransformTest, RefusedFilesWriteNothing)
+{
+    const std::string plain = RandomBytes<std::string>(StrongChunkBytes + 100, 9);
+    ASSERT_TRUE(WriteFileBytes(Path(L"plain"), plain));
+    ASSERT_EQ(StrongEncryptFile(Request(L"plain", L"good.enc"), encryptor_).status, TransformStatus::Ok);
+    const std::string good = Read(L"good.enc");
+    const size_t firstChunkEnd = StrongHeaderBytes + StrongChunkBytes + StrongChunkOverhead;
+
+    std::string flippedHeader = good, flippedLast = good, cut = good.substr(0, firstChunkEnd);
+    flippedHeader[20] ^= 1;
+    flippedLast[good.size() - 3] ^= 0x80;
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* password;
+    } const cases[] = {
+        {"wrong password", good, u8"Passwort"},
+        {"header", flippedHeader, u8"Pässwort"},
+        {"last chunk", flippedLast, u8"Pässwort"},
+        {"cut at a chunk's end", cut, u8"Pässwort"},
+        {"cut inside the header", good.substr(0, 40), u8"Pässwort"},
+        {"data after the end", good + "x", u8"Pässwort"},
+    };
+    for (const Case& c : cases) {
+        StrongDecryptor decryptor(PasswordKeyInput(std::string(c.password)));
+        ASSERT_TRUE(WriteFileBytes(Path(L"damaged.enc"), c.bytes));
+        ASSERT_TRUE(WriteFileBytes(Path(L"out"), "earlier output"));
+        const TransformOutcome outcome = DecryptFileByFormat(Request(L"damaged.enc", L"out"), decryptor);
+        EXPECT_EQ(outcome.status, TransformStatus::WrongKeyOrDamaged) << c.what;
+        EXPECT_EQ(Read(L"out"), "earlier output") << c.what;
+        EXPECT_TRUE(Read(L"damaged.enc") == c.bytes) << c.what;
+        EXPECT_TRUE(outcome.strayTemporary.empty()) << c.what;
+        // In place: the source itself is the destination and stays whole.
+        EXPECT_EQ(DecryptFileByFormat(Request(L"damaged.enc", L"damaged.enc"), decryptor).status,
+                  TransformStatus::WrongKeyOrDamaged);
+        EXPECT_TRUE(Read(L"damaged.enc") == c.bytes) << c.what;
+    }
+    std::string later = good;
+    later[sizeof StrongMagic] = StrongVersion + 1;
+    ASSERT_TRUE(WriteFileBytes(Path(L"later.enc"), later));
+    StrongDecryptor decryptor(PasswordKeyInput(std::string(u8"Pässwort")));
+    EXPECT_EQ(DecryptFileByFormat(Request(L"later.enc", L"out"), decryptor).status, TransformStatus::LaterVersion);
+    EXPECT_EQ(Read(L"out"), "earlier output");
+    EXPECT_EQ(FileCount(), 5u) << "no temporary file is left";
+}
+
+} // namespace
+} // namespace quenzel
