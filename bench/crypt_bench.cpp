@@ -3,10 +3,16 @@
 // "<what> <seconds> <count>".
 //   crypt_bench transform SOURCE DESTINATION   one file job's transform
 //   crypt_bench gather ROOT                    the folder walk
-//   crypt_bench folder ROOT OUTPUT             walk, then every file into OUTPUT
+//   crypt_bench folder ROOT OUTPUT [strong]    walk, then every file into OUTPUT
+//                                              (strong: the strong format, the
+//                                              job's Argon2id run included and
+//                                              also printed on its own)
+//   crypt_bench strong SOURCE DESTINATION      one strong file job's encryption,
+//                                              its Argon2id run printed on its own
 #include "base/folder_walk.h"
 #include "crypt/file_transform.h"
 #include "crypt/folder_job.h"
+#include "crypt/strong_transform.h"
 
 #include <windows.h>
 
@@ -70,6 +76,48 @@ int Transform(const std::wstring& source, const std::wstring& destination)
     return 0;
 }
 
+// The strong format's key input of the benchmarks' password.
+SecretBytes StrongPassword()
+{
+    return PasswordKeyInput(std::string("MORVANTE"));
+}
+
+// A strong encryption's transformer; the seconds its Argon2id run took.
+bool PrepareStrong(JobTransformer& transformer, double& seconds)
+{
+    const auto start = Clock::now();
+    const StrongStatus status = transformer.PrepareStrongEncryption(StrongPassword());
+    seconds = Since(start);
+    if (status != StrongStatus::Ok) {
+        std::fprintf(stderr, "Argon2id failed: %d\n", static_cast<int>(status));
+        return false;
+    }
+    return true;
+}
+
+int StrongTransform(const std::wstring& source, const std::wstring& destination)
+{
+    JobTransformer transformer;
+    double derivation = 0;
+    if (!PrepareStrong(transformer, derivation))
+        return 1;
+    NoProgress progress;
+    TransformRequest request;
+    request.source = source;
+    request.destination = destination;
+    request.progress = &progress;
+    const auto start = Clock::now();
+    const TransformOutcome outcome = transformer.Transform(request);
+    const double seconds = Since(start);
+    if (outcome.status != TransformStatus::Ok) {
+        std::fprintf(stderr, "strong transform failed: %d (error %lu)\n", static_cast<int>(outcome.status),
+                     outcome.systemError);
+        return 1;
+    }
+    std::printf("strong %.3f %llu %.3f\n", seconds, static_cast<unsigned long long>(outcome.size), derivation);
+    return 0;
+}
+
 std::vector<std::wstring> Gather(const std::wstring& root)
 {
     std::vector<std::wstring> files;
@@ -88,16 +136,20 @@ int GatherOnly(const std::wstring& root)
     return 0;
 }
 
-int FolderJob(const std::wstring& root, const std::wstring& output)
+int FolderJob(const std::wstring& root, const std::wstring& output, bool strong)
 {
     const auto start = Clock::now();
+    JobTransformer transformer;
+    double derivation = 0;
+    if (strong && !PrepareStrong(transformer, derivation))
+        return 1;
     const std::vector<std::wstring> files = Gather(root);
     const JobKey key = PasswordKey();
     size_t failed = 0;
     for (const auto& file : files)
-        if (TransformFolderItem(root, file, output, key).status != FolderItemStatus::Done)
+        if (TransformFolderItem(root, file, output, key, transformer).status != FolderItemStatus::Done)
             ++failed;
-    std::printf("folder %.3f %zu\n", Since(start), files.size());
+    std::printf("folder %.3f %zu %.3f\n", Since(start), files.size(), derivation);
     if (failed) {
         std::fprintf(stderr, "%zu file(s) failed\n", failed);
         return 1;
@@ -114,8 +166,11 @@ int main(int argc, char** argv)
         return Transform(Wide(argv[2]), Wide(argv[3]));
     if (what == "gather" && argc == 3)
         return GatherOnly(Wide(argv[2]));
-    if (what == "folder" && argc == 4)
-        return FolderJob(Wide(argv[2]), Wide(argv[3]));
-    std::fprintf(stderr, "usage: crypt_bench transform SOURCE DESTINATION | gather ROOT | folder ROOT OUTPUT\n");
+    if (what == "folder" && (argc == 4 || (argc == 5 && std::string(argv[4]) == "strong")))
+        return FolderJob(Wide(argv[2]), Wide(argv[3]), argc == 5);
+    if (what == "strong" && argc == 4)
+        return StrongTransform(Wide(argv[2]), Wide(argv[3]));
+    std::fprintf(stderr, "usage: crypt_bench transform SOURCE DESTINATION | gather ROOT | folder ROOT OUTPUT [strong]"
+                         " | strong SOURCE DESTINATION\n");
     return 2;
 }

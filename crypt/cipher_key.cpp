@@ -16,12 +16,19 @@ constexpr DWORD KeyReadPiece = 16u * 1024u * 1024u;
 constexpr uint64_t FourGiB = uint64_t(1) << 32;
 } // namespace
 
+namespace {
+// No sharing: a key file another program holds open is refused.
+UniqueFile OpenKeyFile(const std::wstring& path)
+{
+    return UniqueFile(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+}
+} // namespace
+
 KeyFileResult ReadKeyFile(const std::wstring& path, std::vector<uint8_t>& key)
 {
     key.clear();
-    // No sharing: a key file another program holds open is refused.
-    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file = OpenKeyFile(path);
     if (!file)
         return KeyFileResult::CannotOpen;
     LARGE_INTEGER size{};
@@ -47,6 +54,29 @@ KeyFileResult ReadKeyFile(const std::wstring& path, std::vector<uint8_t>& key)
         }
         offset += got;
     }
+    return KeyFileResult::Ok;
+}
+
+KeyFileResult HashKeyFile(const std::wstring& path, SecretBytes& keyInput)
+{
+    UniqueFile file = OpenKeyFile(path);
+    if (!file)
+        return KeyFileResult::CannotOpen;
+    KeyFileHasher hasher;
+    SecretBytes piece(StrongChunkBytes);
+    uint64_t total = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr))
+            return KeyFileResult::ReadFailed;
+        if (got == 0)
+            break;
+        hasher.Update(piece.data(), got);
+        total += got;
+    }
+    if (total == 0)
+        return KeyFileResult::Empty;
+    keyInput = hasher.Finish();
     return KeyFileResult::Ok;
 }
 

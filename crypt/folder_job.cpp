@@ -97,7 +97,8 @@ bool CountExistingOutputs(const std::wstring& root, const std::vector<std::wstri
 } // namespace
 
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
-                                      const std::wstring& outputRoot, const JobKey& key, const FileIdentity& keyFile)
+                                      const std::wstring& outputRoot, const JobKey& key,
+                                      JobTransformer& transformer, const FileIdentity& keyFile)
 {
     FolderItemOutcome outcome;
     TransformRequest request;
@@ -109,7 +110,7 @@ FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstri
         outcome.status = FolderItemStatus::OutsideRoot;
         return outcome;
     }
-    outcome.transform = TransformFile(request);
+    outcome.transform = transformer.Transform(request);
     if (outcome.transform.status != TransformStatus::Ok)
         outcome.status = FolderItemStatus::NotTransformed;
     return outcome;

@@ -4,7 +4,7 @@
 // before it starts.
 #pragma once
 
-#include "crypt/file_transform.h"
+#include "crypt/strong_transform.h"
 
 #include <string>
 #include <vector>
@@ -23,10 +23,10 @@ struct FolderItemOutcome {
 };
 
 // One listed file of a folder job into its place below `outputRoot`, with
-// the job's key; the job's key file is never replaced.
+// the job's key and transformer; the job's key file is never replaced.
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
                                       const std::wstring& outputRoot, const JobKey& key,
-                                      const FileIdentity& keyFile = FileIdentity());
+                                      JobTransformer& transformer, const FileIdentity& keyFile = FileIdentity());
 
 // What a folder job would do with its list, found before anything is done.
 struct FolderJobCheck {

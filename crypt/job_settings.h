@@ -5,6 +5,8 @@
 // window that may be gone. Portable: no windows.h.
 #pragma once
 
+#include "crypt/strong_format.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,6 +46,12 @@ struct JobSettings {
     // After a successful file job the source goes to the recycle bin
     // (the recycle option together with the job's ".enc" or ".dec" option).
     bool recycleSource = false;
+    // An encryption job writes the strong format (the options page's box).
+    bool strongFormat = false;
+    // The strong format's key input: the password's UTF-8 bytes or the key
+    // file's hash. Taken for a strong encryption and for every decryption,
+    // which may meet files of either format.
+    SecretBytes strongKeyInput;
 };
 
 // The identity of an existing file or folder; unknown when it cannot be

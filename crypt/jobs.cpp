@@ -18,6 +18,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <vector>
@@ -193,12 +194,69 @@ std::vector<std::wstring> ListedFiles(HWND list)
     return items;
 }
 
+// The job's transformer: a strong encryption derives its key now, with the
+// state line saying so; a decryption keeps the strong key input for the
+// strong files among its sources. False, after a message, when the strong
+// format cannot be had.
+bool PrepareTransformer(JobKind job, JobSettings& settings, JobTransformer& transformer)
+{
+    if (job == DecryptJob) {
+        transformer.PrepareDecryption(std::move(settings.strongKeyInput));
+        return true;
+    }
+    if (!settings.strongFormat)
+        return true;
+    SetState(keys::StrongDerivingKey);
+    switch (transformer.PrepareStrongEncryption(settings.strongKeyInput)) {
+    case StrongStatus::Ok:
+        return true;
+    case StrongStatus::OutOfMemory:
+        WarnUser(keys::StrongNoMemory);
+        return false;
+    default:
+        WarnUser(keys::StrongUnavailable);
+        return false;
+    }
+}
+
+// The folder job's work: its key and transformer, and the files it refused
+// because they do not authenticate (by their paths below the root).
+struct FolderWork {
+    const JobKey& key;
+    const FileIdentity& keyFile;
+    JobTransformer& transformer;
+    std::vector<std::wstring> refused;
+};
+
+// Files named in the report's list of refused files; the rest are counted.
+constexpr size_t RefusedNamesShown = 10;
+
+// The report's lines on the refused files.
+std::wstring RefusedReport(const std::vector<std::wstring>& refused)
+{
+    const size_t shown = std::min(refused.size(), RefusedNamesShown);
+    std::wstring names;
+    for (size_t i = 0; i < shown; ++i)
+        names += (i ? L"\n" : L"") + refused[i];
+    if (refused.size() > shown)
+        names += L"\n" + FormatLangText(keys::FolderStrongSkippedMore, MaxTextLength,
+                                         static_cast<int>(refused.size() - shown));
+    return FormatLangText(keys::FolderStrongSkipped, MaxTextLength, names.c_str());
+}
+
 // One listed file of a folder job, into the output folder below the root;
-// true when its output was written.
-bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, const JobSettings& settings)
+// true when its output was written. A strong file that does not
+// authenticate is not reported on its own: the final report names it.
+bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, FolderWork& work)
 {
     const FolderItemOutcome outcome =
-        TransformFolderItem(root, item, FolderPageState.outputPath, settings.key, settings.keyFile);
+        TransformFolderItem(root, item, FolderPageState.outputPath, work.key, work.transformer, work.keyFile);
+    if (outcome.transform.status == TransformStatus::WrongKeyOrDamaged) {
+        FolderPageState.jobMode = NoJob;
+        work.refused.push_back(item.compare(0, root.size(), root) == 0 ? item.substr(root.size()) : item);
+        WarnStrayTemporary(outcome.transform);
+        return false;
+    }
     if (outcome.status == FolderItemStatus::OutsideRoot) {
         WarnUser(keys::ItemOutsideRoot);
         return false;
@@ -212,8 +270,8 @@ bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, const
 
 // Every listed file with the job's key, but those whose output another
 // listed file writes; the number of files written.
-int ProcessFolderList(const std::wstring& root, const std::vector<std::wstring>& items,
-                      const FolderJobCheck& check, const JobSettings& settings)
+int ProcessFolderList(const std::wstring& root, const std::vector<std::wstring>& items, const FolderJobCheck& check,
+                      FolderWork& work)
 {
     HWND bar = MainControl(IDC_FOLDER_PROGRESS);
     const int count = static_cast<int>(items.size());
@@ -224,13 +282,14 @@ int ProcessFolderList(const std::wstring& root, const std::vector<std::wstring>&
     ShowBar(bar, true);
     int processed = 0;
     auto lastMove = std::chrono::steady_clock::now();
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (check.sameOutput[i])
-            WarnUserText(FormatLangText(keys::SameOutputSkipped, MaxTextLength, items[i].c_str()));
-        else if (ProcessFolderItem(root, items[i], settings))
+    for (int i = 0; i < count; ++i) {
+        const std::wstring& item = items[static_cast<size_t>(i)];
+        if (check.sameOutput[static_cast<size_t>(i)])
+            WarnUserText(FormatLangText(keys::SameOutputSkipped, MaxTextLength, item.c_str()));
+        else if (ProcessFolderItem(root, item, work))
             ++processed;
         const auto now = std::chrono::steady_clock::now();
-        if (now - lastMove >= FolderProgressInterval || i + 1 == items.size()) {
+        if (now - lastMove >= FolderProgressInterval || i == count - 1) {
             SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
             lastMove = now;
         }
@@ -259,18 +318,19 @@ DWORD WINAPI FileJob(void*)
     const std::wstring output = FilePageState.outputPath;
     {
         RunningJob running(CryptPageKind::File);
-        if (!TakeJobSettings(job, settings)) {
+        if (!TakeJobSettings(job, settings) || !FileJobMayStart(source, output, settings)) {
             FilePageState.jobMode = NoJob;
             return 0;
         }
-        if (!FileJobMayStart(source, output, settings)) {
+        JobTransformer transformer;
+        if (!PrepareTransformer(job, settings, transformer)) {
             FilePageState.jobMode = NoJob;
             return 0;
         }
         HWND bar = MainControl(IDC_FILE_PROGRESS);
         SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
         SendMessageW(bar, PBM_SETPOS, 0, 0);
-        outcome = ApplyCipherWithProgress(source, output, settings.key, bar, settings.keyFile);
+        outcome = ApplyCipherWithProgress(source, output, settings.key, transformer, bar, settings.keyFile);
         FilePageState.jobMode = NoJob;
         ShowBar(bar, false);
     }
@@ -291,9 +351,11 @@ DWORD WINAPI FolderJob(void*)
         return 0;
     int processed = 0;
     int count = 0;
+    std::vector<std::wstring> refused;
     {
         RunningJob running(CryptPageKind::Folder);
         JobSettings settings;
+        JobTransformer transformer;
         if (!TakeJobSettings(job, settings)) {
             FolderPageState.jobMode = NoJob;
             return 0;
@@ -302,16 +364,21 @@ DWORD WINAPI FolderJob(void*)
         const std::vector<std::wstring> items = ListedFiles(MainControl(IDC_FOLDER_LIST));
         count = static_cast<int>(items.size());
         const FolderJobCheck check = CheckFolderJob(root, items, FolderPageState.outputPath, settings.keyFilePath);
-        if (!FolderJobMayStart(check, settings)) {
+        if (!FolderJobMayStart(check, settings) || !PrepareTransformer(job, settings, transformer)) {
             FolderPageState.jobMode = NoJob;
             return 0;
         }
-        processed = ProcessFolderList(root, items, check, settings);
+        SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
+        FolderWork work{settings.key, settings.keyFile, transformer, {}};
+        processed = ProcessFolderList(root, items, check, work);
+        refused = std::move(work.refused);
     }
 
     const std::wstring title = PathTitle(typedRoot);
     FolderPageState.SetPageInfoText(FormatLangText(keys::FolderDoneInfo, MaxTextLength, processed, title.c_str()));
-    const std::wstring report = FormatLangText(keys::FolderReport, MaxTextLength, count, title.c_str());
+    std::wstring report = FormatLangText(keys::FolderReport, MaxTextLength, count, title.c_str());
+    if (!refused.empty())
+        report += L"\n\n" + RefusedReport(refused);
     ShowWarningBox(report, keys::FolderReportCaption);
     return 0;
 }

@@ -73,9 +73,10 @@ bool PasswordBytes(std::vector<uint8_t>& key)
     return true;
 }
 
-bool KeyFileBytes(const std::wstring& path, std::vector<uint8_t>& key)
+// Tells the user why a key file gives no key; true when it does.
+bool KeyFileUsable(KeyFileResult result)
 {
-    switch (ReadKeyFile(path, key)) {
+    switch (result) {
     case KeyFileResult::Ok:
         return true;
     case KeyFileResult::CannotOpen:
@@ -94,6 +95,45 @@ bool KeyFileBytes(const std::wstring& path, std::vector<uint8_t>& key)
     return false;
 }
 
+bool KeyFileBytes(const std::wstring& path, std::vector<uint8_t>& key)
+{
+    return KeyFileUsable(ReadKeyFile(path, key));
+}
+
+// The password field's UTF-16 text as the strong format's UTF-8 key input,
+// read into a buffer that is wiped afterwards.
+SecretBytes StrongPasswordInput()
+{
+    HWND field = MainControl(IDC_KEY_PASSWORD);
+    const LRESULT length = SendMessageW(field, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<wchar_t> text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    const LRESULT got = SendMessageW(field, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "a Windows string is UTF-16");
+    SecretBytes input = PasswordKeyInput(reinterpret_cast<const char16_t*>(text.data()),
+                                         static_cast<size_t>(std::max<LRESULT>(got, 0)));
+    SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+    return input;
+}
+
+// The legacy key: the password's ANSI bytes, or the key file's content.
+bool TakeLegacyKey(const std::wstring& keyFilePath, JobKey& key)
+{
+    if (PasswordMode() ? !PasswordBytes(key.bytes) : !KeyFileBytes(keyFilePath, key.bytes))
+        return false;
+    return key.Usable();
+}
+
+// The strong format's key input: the password field's text as UTF-8,
+// whatever the code page (empty when the field is), or the BLAKE2b hash of
+// the key file's content. The level does not count.
+bool TakeStrongKeyInput(const std::wstring& keyFilePath, JobSettings& settings)
+{
+    if (PasswordMode()) {
+        settings.strongKeyInput = StrongPasswordInput();
+        return true;
+    }
+    return KeyFileUsable(HashKeyFile(keyFilePath, settings.strongKeyInput));
+}
 
 // The transform's progress on a progress bar of the main window's page.
 class CipherProgressBar : public CipherProgress {
@@ -204,24 +244,26 @@ void EnableKeyControls(bool enable)
 bool TakeJobSettings(JobKind job, JobSettings& settings)
 {
     settings = JobSettings();
-    if (PasswordMode()) {
-        if (!PasswordBytes(settings.key.bytes))
-            return false;
-    } else {
+    settings.strongFormat = job == EncryptJob && Checked(IDC_OPTIONS_STRONG_FORMAT);
+    if (!PasswordMode())
         settings.keyFilePath = TextOf(MainControl(IDC_KEY_FILE));
-        if (!KeyFileBytes(settings.keyFilePath, settings.key.bytes))
-            return false;
+    // A strong encryption needs no legacy key; a decryption needs both keys.
+    if (!settings.strongFormat && !TakeLegacyKey(settings.keyFilePath, settings.key))
+        return false;
+    if ((settings.strongFormat || job == DecryptJob) && !TakeStrongKeyInput(settings.keyFilePath, settings))
+        return false;
+    if (!PasswordMode())
         settings.keyFile = IdentityOfFile(settings.keyFilePath);
-    }
     const LRESULT position = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
     settings.key.level = static_cast<uint8_t>(position & 0xFF);
     const int renameOption = job == DecryptJob ? IDC_OPTIONS_ADD_DEC : IDC_OPTIONS_ADD_ENC;
     settings.recycleSource = Checked(IDC_OPTIONS_RECYCLE) && Checked(renameOption);
-    return settings.key.Usable();
+    return true;
 }
 
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
-                                         const JobKey& key, HWND progressBar, const FileIdentity& keyFile)
+                                         const JobKey& key, JobTransformer& transformer, HWND progressBar,
+                                         const FileIdentity& keyFile)
 {
     CipherProgressBar mover(progressBar);
     TransformRequest request;
@@ -231,7 +273,7 @@ TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::
     request.progress = &mover;
     request.keyFile = keyFile;
     request.sourceSized = [&mover](uint64_t size) { mover.Prepare(size); };
-    return TransformFile(request);
+    return transformer.Transform(request);
 }
 
 } // namespace quenzel

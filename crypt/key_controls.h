@@ -6,6 +6,7 @@
 #include "crypt/file_transform.h"
 #include "crypt/job_settings.h"
 #include "crypt/output_names.h"
+#include "crypt/strong_transform.h"
 
 #include <windows.h>
 
@@ -38,16 +39,18 @@ void EnableKeyControls(bool enable);
 // Takes a job's settings once, on its worker, while the controls are
 // disabled: the password field's text in the ANSI code page ("WELK" when
 // empty) or the key file's content, the level slider, the key file's
-// identity, and the options the job reads. False, after telling the user
-// why, when no key can be had.
+// identity, and the options the job reads; for a strong encryption (then
+// without the legacy key) and for every decryption, the strong format's key
+// input: the password field's text as UTF-8 or the key file's hash. False,
+// after telling the user why, when no key can be had.
 bool TakeJobSettings(JobKind job, JobSettings& settings);
 
-// One file transformed with the job's key, moving a progress bar as the
+// One file transformed by the job's transformer with the job's key, moving a progress bar as the
 // bytes go through: the bar's range is set from the file's size (0 to 101,
 // or 0 to size + 1 below 100 bytes) and the bar is shown before the first
 // byte. The job's key file is never replaced by the output.
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
-                                         const JobKey& key, HWND progressBar,
+                                         const JobKey& key, JobTransformer& transformer, HWND progressBar,
                                          const FileIdentity& keyFile = FileIdentity());
 
 } // namespace quenzel

@@ -184,4 +184,25 @@ TransformOutcome DecryptFileByFormat(const TransformRequest& request, StrongDecr
     return TransformThroughTemporary(request, steps);
 }
 
+StrongStatus JobTransformer::PrepareStrongEncryption(const SecretBytes& keyInput)
+{
+    const StrongStatus status = encryptor_.Prepare(keyInput);
+    strongEncryption_ = status == StrongStatus::Ok;
+    return status;
+}
+
+void JobTransformer::PrepareDecryption(SecretBytes keyInput)
+{
+    decryptor_ = std::make_unique<StrongDecryptor>(std::move(keyInput));
+}
+
+TransformOutcome JobTransformer::Transform(const TransformRequest& request)
+{
+    if (decryptor_)
+        return DecryptFileByFormat(request, *decryptor_);
+    if (strongEncryption_)
+        return StrongEncryptFile(request, encryptor_);
+    return TransformFile(request);
+}
+
 } // namespace quenzel

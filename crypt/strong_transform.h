@@ -6,6 +6,8 @@
 #include "crypt/file_transform.h"
 #include "crypt/strong_format.h"
 
+#include <memory>
+
 namespace quenzel {
 
 // Encrypts request.source into the strong format at request.destination
@@ -18,6 +20,29 @@ TransformOutcome StrongEncryptFile(const TransformRequest& request, StrongEncryp
 // for byte as TransformFile does. A strong file that does not authenticate
 // writes nothing: the destination stays as it was.
 TransformOutcome DecryptFileByFormat(const TransformRequest& request, StrongDecryptor& decryptor);
+
+// How the files of one job are transformed: an encryption in the legacy or
+// the strong format, a decryption by each file's own format. It keeps the
+// job's StrongEncryptor or StrongDecryptor, so a job costs one Argon2id run
+// however many files it holds.
+class JobTransformer {
+public:
+    // An encryption in the legacy format until one of the two below.
+    JobTransformer() = default;
+    // An encryption in the strong format: derives the job's key now (about
+    // a second, 256 MiB).
+    StrongStatus PrepareStrongEncryption(const SecretBytes& keyInput);
+    // A decryption: strong files use this key input; the key is derived at
+    // the first strong file, once per salt and cost.
+    void PrepareDecryption(SecretBytes keyInput);
+
+    TransformOutcome Transform(const TransformRequest& request);
+
+private:
+    StrongEncryptor encryptor_;
+    bool strongEncryption_ = false;
+    std::unique_ptr<StrongDecryptor> decryptor_;
+};
 
 // The transform's status for a status of the strong engine.
 TransformStatus FromStrongStatus(StrongStatus status);

@@ -613,3 +613,69 @@ TEST(FilePage, KeyModeIsStoredAndTheLevelReadoutFollowsTheSlider)
 }
 
 } // namespace
+
+namespace {
+
+// No temporary output is left in the folder.
+bool NoTemporaryIn(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\*.tmp").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return true;
+    FindClose(find);
+    return false;
+}
+
+// The strong format through the file page: encrypted with a password of
+// letters that no one ANSI code page holds, decrypted back by the program
+// and, with the password's UTF-8 bytes, by the engine here; a password that
+// differs only in such letters, and a damaged file, are refused with a
+// message and nothing written.
+TEST(FilePage, StrongFormatRoundTripAndRefusals)
+{
+    Started s;
+    Start(s, "[OPTIONS]\nStrongFormat=1\n[MAIN]\n1=1\n2=1\n3=1\n", FilePageCommand);
+    const std::wstring plain = s.Work() + L"\\strong.txt";
+    const std::string text = RandomText(5000, 31);
+    ASSERT_TRUE(WriteFileBytes(plain, text));
+    const std::wstring password = L"K\u00F6ln \u03A9\u043C\u4E2D";
+    const std::string utf8Password = "K\xC3\xB6ln \xCE\xA9\xD0\xBC\xE4\xB8\xAD";
+    SetFieldText(s.app.Control(PasswordField), password);
+    SetFieldText(s.app.Control(SourceField), plain);
+    RunFileJob(s, EncryptButton);
+    std::string sealed;
+    ASSERT_TRUE(ReadFileBytes(plain + L".enc", sealed));
+    EXPECT_TRUE(LooksStrong(sealed, text.size()));
+    EXPECT_TRUE(StrongDecrypted(sealed, utf8Password) == text) << "the key input is the password's UTF-8";
+
+    SetFieldText(s.app.Control(SourceField), plain + L".enc");
+    RunFileJob(s, DecryptButton);
+    EXPECT_TRUE(ReadAll(plain + L".dec") == text);
+
+    const auto expectRefused = [&](const wchar_t* what) {
+        ASSERT_TRUE(WriteFileBytes(plain + L".dec", "earlier output"));
+        ConfirmJob(s, DecryptButton);
+        EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos) << Narrow(what);
+        EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The file cannot be decrypted: the password or the key file is "
+                                                 L"wrong, or the file is damaged.",
+                                                 0),
+                  0u)
+            << Narrow(what);
+        EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+        EXPECT_TRUE(ReadAll(plain + L".dec") == "earlier output") << Narrow(what);
+        EXPECT_TRUE(NoTemporaryIn(s.Work())) << Narrow(what);
+        EXPECT_EQ(WaitForDialogWith(s.app, ResultOutputId, Millis(300)), nullptr) << "no result for a refused file";
+    };
+    SetFieldText(s.app.Control(PasswordField), L"K\u00F6ln \u03A8\u043C\u4E2D");
+    expectRefused(L"a password that differs in a letter the code page lacks");
+    SetFieldText(s.app.Control(PasswordField), password);
+    std::string damaged = sealed;
+    damaged[damaged.size() / 2] ^= 0x10;
+    ASSERT_TRUE(WriteFileBytes(plain + L".enc", damaged));
+    expectRefused(L"a changed byte");
+    EXPECT_TRUE(ReadAll(plain + L".enc") == damaged) << "the source stays";
+    EXPECT_TRUE(s.app.Close());
+}
+
+} // namespace

@@ -402,3 +402,46 @@ TEST(FolderPage, KeyFileInsideTheListedFolderIsNotRefused)
 }
 
 } // namespace
+
+namespace {
+
+// A folder encrypted in the strong format, then decrypted beside a legacy
+// file and a damaged strong file: each file by its own format, the damaged
+// one skipped, named in the report, and the job goes on.
+TEST(FolderPage, StrongAndLegacyFilesMixedDecryptEachByItsFormat)
+{
+    Started s;
+    Start(s, "[OPTIONS]\nStrongFormat=1\n[MAIN]\n5=1\n6=1\n7=1\n", FolderPageCommand);
+    const std::wstring root = s.Work() + L"\\Mixed";
+    MakeTree(root, SampleTree);
+    Gather(s, root);
+    RunFolderJob(s, EncryptButton);
+    const std::wstring encrypted = root + L"\\Encrypted";
+    for (const auto& [relative, content] : SampleTree) {
+        std::string sealed;
+        ASSERT_TRUE(ReadFileBytes(encrypted + relative, sealed)) << Narrow(relative);
+        EXPECT_TRUE(LooksStrong(sealed, content.size())) << Narrow(relative);
+    }
+    ASSERT_TRUE(WriteFileBytes(encrypted + L"\\legacy.txt", Transformed("a legacy file", "MORVANTE", 7)));
+    std::string damaged;
+    ASSERT_TRUE(ReadFileBytes(encrypted + L"\\x.txt", damaged));
+    damaged.back() ^= 1;
+    ASSERT_TRUE(WriteFileBytes(encrypted + L"\\a\\damaged.txt", damaged));
+
+    Gather(s, encrypted);
+    const std::wstring report = RunFolderJob(s, DecryptButton);
+    EXPECT_EQ(report.rfind(L"6 file(s) listed from \"Encrypted\"", 0), 0u) << Narrow(report);
+    EXPECT_NE(report.find(L"Not decrypted, because the password or the key file is wrong or the file is damaged:\n"
+                          L"\\a\\damaged.txt"),
+              std::wstring::npos)
+        << Narrow(report);
+    const std::wstring decrypted = root + L"\\Decrypted";
+    ExpectTree(decrypted, SampleTree, std::string(1, '\0'), 0);
+    std::string legacy;
+    ASSERT_TRUE(ReadFileBytes(decrypted + L"\\legacy.txt", legacy));
+    EXPECT_EQ(legacy, "a legacy file");
+    EXPECT_FALSE(FileExists(decrypted + L"\\a\\damaged.txt"));
+    EXPECT_TRUE(s.app.Close());
+}
+
+} // namespace

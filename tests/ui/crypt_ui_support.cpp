@@ -1,10 +1,13 @@
 #include "tests/ui/crypt_ui_support.h"
 
+#include "crypt/strong_format.h"
 #include "tests/support/reference_cipher.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
+
+#include <algorithm>
 
 namespace cryptui {
 
@@ -23,6 +26,45 @@ Started::~Started()
 std::string Transformed(const std::string& data, const std::string& key, unsigned char level)
 {
     return cipherref::Reference(data, key, level);
+}
+
+bool LooksStrong(const std::string& sealed, size_t plainSize)
+{
+    using namespace quenzel;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(sealed.data());
+    return IsStrongFormat(bytes, sealed.size()) && sealed.size() == StrongEncryptedSize(plainSize);
+}
+
+namespace {
+struct StringReader : quenzel::ByteReader {
+    const std::string& bytes;
+    size_t at = 0;
+    explicit StringReader(const std::string& b) : bytes(b) {}
+    bool Read(uint8_t* data, size_t length, size_t& got) override
+    {
+        got = std::min(length, bytes.size() - at);
+        std::copy_n(bytes.data() + at, got, reinterpret_cast<char*>(data));
+        at += got;
+        return true;
+    }
+};
+struct StringWriter : quenzel::ByteWriter {
+    std::string bytes;
+    bool Write(const uint8_t* data, size_t length) override
+    {
+        bytes.append(reinterpret_cast<const char*>(data), length);
+        return true;
+    }
+};
+} // namespace
+
+std::string StrongDecrypted(const std::string& sealed, const std::string& utf8Password)
+{
+    using namespace quenzel;
+    StrongDecryptor decryptor(PasswordKeyInput(utf8Password));
+    StringReader reader(sealed);
+    StringWriter writer;
+    return decryptor.Decrypt(reader, writer) == StrongStatus::Ok ? writer.bytes : std::string();
 }
 
 std::string RandomBytes(size_t n, unsigned seed)

@@ -29,6 +29,11 @@ inline constexpr int TabControlId = 1012;
 
 // byte i ^ level ^ key[i mod L]
 std::string Transformed(const std::string& data, const std::string& key, unsigned char level);
+// True when the bytes are a strong file of `plainSize` bytes: its magic and its length.
+bool LooksStrong(const std::string& sealed, size_t plainSize);
+// A strong file decrypted here with the engine, the password given as UTF-8
+// bytes; empty when it does not decrypt.
+std::string StrongDecrypted(const std::string& sealed, const std::string& utf8Password);
 std::string RandomBytes(size_t n, unsigned seed);
 // `n` pseudo-random letters, digits and spaces. A job whose output is such
 // text has a result dialog that every Wine lays out safely: the 64-bit

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace quenzel {
 namespace {
 
@@ -37,18 +39,28 @@ TEST(KeyFile, ReadWholeAndRefusedWhenMissingEmptyOrLocked)
     std::vector<uint8_t> key;
     ASSERT_EQ(ReadKeyFile(path, key), KeyFileResult::Ok);
     EXPECT_EQ(std::string(key.begin(), key.end()), content);
+    // The strong format's key input: the hash of the whole content, read in pieces.
+    KeyFileHasher whole;
+    whole.Update(key.data(), key.size());
+    const SecretBytes expected = whole.Finish();
+    SecretBytes hashed;
+    ASSERT_EQ(HashKeyFile(path, hashed), KeyFileResult::Ok);
+    EXPECT_TRUE(std::equal(hashed.data(), hashed.data() + hashed.size(), expected.data(),
+                           expected.data() + expected.size()));
 
     {
         // Another program holds the key file open: no sharing, so refused.
         HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         EXPECT_EQ(ReadKeyFile(path, key), KeyFileResult::CannotOpen);
+        EXPECT_EQ(HashKeyFile(path, hashed), KeyFileResult::CannotOpen);
         CloseHandle(held);
     }
 
     ASSERT_TRUE(uitest::WriteFileBytes(path, ""));
     EXPECT_EQ(ReadKeyFile(path, key), KeyFileResult::Empty);
     EXPECT_TRUE(key.empty());
+    EXPECT_EQ(HashKeyFile(path, hashed), KeyFileResult::Empty);
     ASSERT_TRUE(DeleteFileW(path.c_str()));
     EXPECT_EQ(ReadKeyFile(path, key), KeyFileResult::CannotOpen);
 }
