@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "base/shell.h"
+#include "base/settings.h"
 #include "base/shell_helpers.h"
 #include "res/resource.h"
 
@@ -40,6 +41,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     quenzel::RestrictLibrarySearch();
     InitCommonControlSet();
     quenzel::ResolvePaths(quenzel::ExecutableFolder());
+    quenzel::ConvertSettingsFileAtStart();
     const quenzel::StartRequest request = quenzel::ParseCommandLine(commandLine);
     if (!quenzel::RegisterMainWindowClass(instance))
         return 0;

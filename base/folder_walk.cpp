@@ -40,7 +40,7 @@ private:
     void ReadFolder(const std::wstring& folder)
     {
         WIN32_FIND_DATAW entry;
-        UniqueFind search(FindFirstFileExW(ExtendedLengthPath(JoinPath(folder, L"*")).c_str(), FindExInfoBasic,
+        UniqueFind search(FindFirstFileExW(ExtendedPath(JoinPath(folder, L"*")).c_str(), FindExInfoBasic,
                                            &entry, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
         if (!search)
             return;

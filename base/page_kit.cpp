@@ -51,7 +51,7 @@ DWORD WINAPI GuardedWorker(void* start)
 
 DWORD AttributesOf(const std::wstring& path)
 {
-    return GetFileAttributesW(ExtendedLengthPath(path).c_str());
+    return GetFileAttributesW(ExtendedPath(path).c_str());
 }
 } // namespace
 
@@ -82,7 +82,7 @@ std::wstring ListItemText(HWND list, int index)
 
 bool ReadableFileSize(const std::wstring& path, uint64_t& size)
 {
-    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER bytes{};
     if (!file || !GetFileSizeEx(file.Get(), &bytes))

@@ -27,4 +27,16 @@ int ToggleFlagSetting(const wchar_t* section, const wchar_t* key);
 // does not exist yet; an existing file is left as it is.
 bool EnsureUnicodeProfile(const std::wstring& file);
 
+enum class SettingsConversion { NotNeeded, Converted, Failed };
+
+// A settings file in UTF-16 without a byte-order mark, or in UTF-8 with text
+// beyond ASCII, is read by the profile functions as ANSI: every setting (or
+// every name beyond ASCII) would be lost at the next write. Such a file is
+// converted once to UTF-16LE with a byte-order mark; the original stays
+// beside it as "<name>.bak" and is never lost, converted or not.
+SettingsConversion ConvertSettingsFile(const std::wstring& file);
+
+// Converts `SettingsPath` at start; a failure is told to the user.
+void ConvertSettingsFileAtStart();
+
 } // namespace quenzel

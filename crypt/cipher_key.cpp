@@ -1,5 +1,6 @@
 #include "crypt/cipher_key.h"
 
+#include "base/handles.h"
 #include "base/long_path.h"
 
 #include <windows.h>
@@ -63,8 +64,8 @@ namespace {
 // No sharing: a key file another program holds open is refused.
 UniqueFile OpenKeyFileUnshared(const std::wstring& path)
 {
-    return UniqueFile(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    return UniqueFile(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
 }
 } // namespace
 
@@ -108,7 +109,7 @@ KeyFileResult OpenKeyFile::Open(const std::wstring& path, std::shared_ptr<const 
     auto keyFile = std::make_shared<OpenKeyFile>();
     // Shared for reading only: a program that writes to it makes the open
     // fail, and while it is open no one can change it.
-    keyFile->file_.Reset(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    keyFile->file_.Reset(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!keyFile->file_)
         return KeyFileResult::CannotOpen;

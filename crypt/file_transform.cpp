@@ -21,9 +21,12 @@ constexpr int TemporaryNameAttempts = 16;
 
 std::atomic<unsigned> TemporaryCounter{0};
 
+// The attributes a replaced file hands on to the file that takes its place.
+constexpr DWORD KeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+
 UniqueFile OpenSource(const std::wstring& path)
 {
-    return UniqueFile(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    return UniqueFile(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
@@ -36,6 +39,91 @@ std::wstring FolderPrefix(const std::wstring& path)
     if (path.size() >= 2 && path[1] == L':')
         return path.substr(0, 2);
     return std::wstring();
+}
+
+std::wstring FolderOf(const std::wstring& path)
+{
+    const size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
+}
+
+bool MakeFolder(const std::wstring& extended)
+{
+    const DWORD attributes = GetFileAttributesW(extended.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const size_t separator = extended.find_last_of(L'\\');
+    if (separator != std::wstring::npos && separator > 0 && extended[separator - 1] != L':'
+        && !MakeFolder(extended.substr(0, separator)))
+        return false;
+    // The extended form also passes the classic limit of 248 for folders.
+    return CreateDirectoryW(extended.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+FileIdentity IdentityOfHandle(HANDLE file)
+{
+    FileIdentity identity;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info))
+        return identity;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity.known = true;
+    return identity;
+}
+
+// The destination as it was before the job: what the new file keeps of it.
+struct Destination {
+    bool exists = false;
+    bool inPlace = false; // known only where it matters: a read-only destination
+    DWORD attributes = 0;
+    FILETIME created{};
+};
+
+// Looks at the destination before any work is done: a folder, the key file
+// and a read-only file other than the source are never replaced.
+TransformStatus InspectDestination(const TransformRequest& request, HANDLE source, Destination& destination)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(ExtendedPath(request.destination).c_str(), GetFileExInfoStandard, &data))
+        return TransformStatus::Ok;
+    destination.exists = true;
+    destination.attributes = data.dwFileAttributes;
+    destination.created = data.ftCreationTime;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return TransformStatus::OutputCreateFailed;
+    const bool readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (!request.keyFile.known && !readOnly)
+        return TransformStatus::Ok;
+    const FileIdentity target = IdentityOfFile(request.destination);
+    if (target.SameFile(request.keyFile))
+        return TransformStatus::KeyFileTarget;
+    destination.inPlace = target.SameFile(IdentityOfHandle(source));
+    return readOnly && !destination.inPlace ? TransformStatus::OutputCreateFailed : TransformStatus::Ok;
+}
+
+// The finished temporary file takes the destination's place, with the
+// hidden, system and read-only attributes of the file it replaces.
+TransformStatus PutInPlace(const std::wstring& temporary, const std::wstring& target, const Destination& old,
+                           DWORD& error, bool& attributesLost)
+{
+    const std::wstring from = ExtendedPath(temporary);
+    const std::wstring to = ExtendedPath(target);
+    const DWORD kept = old.attributes & KeptAttributes;
+    if (old.exists && kept && !SetFileAttributesW(from.c_str(), kept | FILE_ATTRIBUTE_ARCHIVE))
+        attributesLost = true;
+    // A read-only source replaced in place gives up the attribute for the move.
+    const bool unlocked = old.inPlace && (old.attributes & FILE_ATTRIBUTE_READONLY);
+    if (unlocked && !SetFileAttributesW(to.c_str(), old.attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        error = GetLastError();
+        return TransformStatus::ReplaceFailed;
+    }
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return TransformStatus::Ok;
+    error = GetLastError();
+    if (unlocked && !SetFileAttributesW(to.c_str(), old.attributes))
+        attributesLost = true;
+    return TransformStatus::ReplaceFailed;
 }
 
 std::wstring Hex(unsigned long value)
@@ -51,7 +139,7 @@ UniqueFile CreateTemporaryBeside(const std::wstring& destination, std::wstring& 
     const std::wstring prefix = FolderPrefix(destination) + L"~quenzel-" + Hex(GetCurrentProcessId()) + L"-";
     for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
         temporary = prefix + Hex(TemporaryCounter.fetch_add(1)) + L".tmp";
-        UniqueFile file(CreateFileW(ExtendedLengthPath(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        UniqueFile file(CreateFileW(ExtendedPath(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (file)
             return file;
@@ -78,7 +166,7 @@ bool MarkForDeletion(HANDLE file, bool deleteOnClose)
 // removed again, and `stray` tells when that failed.
 UniqueFile CreateMarkedDestination(const std::wstring& destination, bool& stray)
 {
-    const std::wstring path = ExtendedLengthPath(destination);
+    const std::wstring path = ExtendedPath(destination);
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file || MarkForDeletion(file.Get(), true))
@@ -202,16 +290,30 @@ TransformStatus LegacyTransformSteps::Fill(HANDLE source, HANDLE output, uint64_
     return CopyTransformed(source, output, size, stream, request_, error);
 }
 
+bool CreateFolderChain(const std::wstring& folder)
+{
+    return folder.empty() || MakeFolder(ExtendedPath(folder));
+}
+
 TransformOutcome TransformFile(const TransformRequest& request)
 {
     LegacyTransformSteps steps(request);
-    return TransformThroughTemporary(request.source, request.destination, steps);
+    return TransformThroughTemporary(request, steps);
 }
 
 TransformOutcome TransformThroughTemporary(const std::wstring& sourcePath, const std::wstring& destination,
                                           TransformSteps& steps)
 {
-    UniqueFile source = OpenSource(sourcePath);
+    TransformRequest request;
+    request.source = sourcePath;
+    request.destination = destination;
+    return TransformThroughTemporary(request, steps);
+}
+
+TransformOutcome TransformThroughTemporary(const TransformRequest& request, TransformSteps& steps)
+{
+    const std::wstring& destination = request.destination;
+    UniqueFile source = OpenSource(request.source);
     if (!source)
         return Failure(TransformStatus::SourceOpenFailed, GetLastError());
     LARGE_INTEGER sizeValue{};
@@ -225,6 +327,14 @@ TransformOutcome TransformThroughTemporary(const std::wstring& sourcePath, const
 
     TransformOutcome outcome;
     outcome.size = size;
+    Destination old;
+    const TransformStatus verdict = InspectDestination(request, source.Get(), old);
+    if (verdict != TransformStatus::Ok)
+        return Failure(verdict, ERROR_ACCESS_DENIED);
+    // Only now is there something to write: a source that cannot be read
+    // leaves no empty folder behind.
+    if (request.createFolder && !CreateFolderChain(FolderOf(destination)))
+        return Failure(TransformStatus::OutputCreateFailed, GetLastError());
     std::wstring temporary;
     DWORD error = 0;
     bool stray = false;
@@ -236,17 +346,16 @@ TransformOutcome TransformThroughTemporary(const std::wstring& sourcePath, const
         return outcome;
     }
     if (!marked) {
-        // A folder or a read-only file cannot be replaced: found before any work is done.
-        const DWORD existing = GetFileAttributesW(ExtendedLengthPath(destination).c_str());
-        if (existing != INVALID_FILE_ATTRIBUTES
-            && (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
-            return Failure(TransformStatus::OutputCreateFailed, ERROR_ACCESS_DENIED);
         output = CreateTemporaryBeside(destination, temporary, error);
         if (!output)
             return Failure(TransformStatus::OutputCreateFailed, error);
     }
 
     outcome.status = steps.Fill(source.Get(), output.Get(), size, error);
+    // The new file keeps the creation time of the one it replaces.
+    if (!marked && old.exists && outcome.status == TransformStatus::Ok
+        && !SetFileTime(output.Get(), &old.created, nullptr, nullptr))
+        outcome.attributesLost = true;
     // Both are closed before the replacement: in place, the destination is the source.
     source.Reset();
     if (marked && outcome.status == TransformStatus::Ok && !MarkForDeletion(output.Get(), false)) {
@@ -257,17 +366,16 @@ TransformOutcome TransformThroughTemporary(const std::wstring& sourcePath, const
         error = GetLastError();
         outcome.status = TransformStatus::WriteFailed;
     }
-    if (!marked && outcome.status == TransformStatus::Ok
-        && !MoveFileExW(ExtendedLengthPath(temporary).c_str(), ExtendedLengthPath(destination).c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = GetLastError();
-        outcome.status = TransformStatus::ReplaceFailed;
-    }
+    if (!marked && outcome.status == TransformStatus::Ok)
+        outcome.status = PutInPlace(temporary, destination, old, error, outcome.attributesLost);
     if (outcome.status != TransformStatus::Ok) {
         outcome.systemError = error;
         // A marked output went with its handle, unless it had been unmarked.
         const std::wstring& unfinished = marked ? destination : temporary;
-        const std::wstring unfinishedPath = ExtendedLengthPath(unfinished);
+        const std::wstring unfinishedPath = ExtendedPath(unfinished);
+        // It may carry the read-only attribute of the file it was to replace.
+        if (!marked)
+            SetFileAttributesW(unfinishedPath.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (GetFileAttributesW(unfinishedPath.c_str()) != INVALID_FILE_ATTRIBUTES
             && !DeleteFileW(unfinishedPath.c_str()))
             outcome.strayTemporary = unfinished;

@@ -24,7 +24,9 @@ enum class TransformStatus {
     SourceOpenFailed,   // missing, locked, no access
     SourceReadFailed,   // a short or failed read: treated like an unopenable source
     KeyUnavailable,     // the job's key has no key byte
-    OutputCreateFailed, // the temporary output could not be made, or the destination is a folder or read-only
+    OutputCreateFailed, // the output or its folder could not be made, or the destination is a folder or
+                        // another file that is read-only
+    KeyFileTarget,      // the destination is the key file, which no output may replace
     WriteFailed,        // a write failed (full volume, I/O error)
     ReplaceFailed,      // the finished output could not take the destination's place
     OutOfMemory,
@@ -47,6 +49,11 @@ struct TransformRequest {
     // Looked at between pieces: once set, the file is given up and its
     // temporary output removed; source and destination stay as they were.
     const std::atomic<bool>* stop = nullptr;
+    // Make the destination's folder, with every missing parent, once the
+    // source is open and there is something to write.
+    bool createFolder = false;
+    // The job's key file: never replaced by the output.
+    FileIdentity keyFile;
 };
 
 struct TransformOutcome {
@@ -55,6 +62,9 @@ struct TransformOutcome {
     unsigned long systemError = 0;
     // A temporary file that could not be removed after a failure.
     std::wstring strayTemporary;
+    // The replaced destination's hidden, system and read-only attributes or
+    // its creation time could not be given to the new file.
+    bool attributesLost = false;
 };
 
 // Bytes read, transformed and written at a time; bounds a job's memory.
@@ -76,11 +86,17 @@ public:
 };
 
 // The path every transform takes: the source opened and sized, the steps
-// prepared, a read-only or folder destination refused, the output written
+// prepared, a folder, the key file or a read-only file other than the source
+// refused as destination, the destination's folder made when asked for, the
+// output written
 // to a temporary file beside an existing destination, which takes its place
 // only when every byte is written, or to a new destination marked for
 // deletion on close until then; on any failure the unfinished output goes
-// again, and a job that dies leaves at most a temporary file.
+// again, and a job that dies leaves at most a temporary file. A replaced
+// file hands on its hidden, system and read-only attributes and its
+// creation time. Every path is used in its extended form, so a name that
+// ends in a dot or a space is the file named.
+TransformOutcome TransformThroughTemporary(const TransformRequest& request, TransformSteps& steps);
 TransformOutcome TransformThroughTemporary(const std::wstring& source, const std::wstring& destination,
                                           TransformSteps& steps);
 
@@ -105,5 +121,9 @@ bool WriteExactly(HANDLE file, const uint8_t* data, DWORD length);
 // whether the destination was the source itself, replaced in place. Costs a
 // volume query under Wine, so it is asked once per file job, not per file.
 bool IsSameFile(const std::wstring& first, const std::wstring& second);
+
+// Creates a folder and every missing parent, long paths and names that end
+// in a dot or a space included.
+bool CreateFolderChain(const std::wstring& folder);
 
 } // namespace quenzel

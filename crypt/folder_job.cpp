@@ -5,52 +5,156 @@
 
 #include <windows.h>
 
+#include <unordered_set>
+#include <vector>
+
 namespace quenzel {
 
 namespace {
-std::wstring FolderOf(const std::wstring& path)
-{
-    const size_t separator = path.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
-}
-} // namespace
 
-bool CreateFolderChain(const std::wstring& folder)
+// A path as the file system compares it: upper case, as Windows matches names.
+std::wstring Folded(std::wstring text)
 {
-    if (folder.empty())
-        return true;
-    const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(folder).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    const size_t separator = folder.find_last_of(L"\\/");
-    if (separator != std::wstring::npos && separator > 0 && folder[separator - 1] != L':'
-        && !CreateFolderChain(folder.substr(0, separator)))
-        return false;
-    return CreateDirectoryW(ExtendedLengthPath(folder).c_str(), nullptr)
-           || GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!text.empty())
+        CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
 }
+
+// A full path in one spelling: the extended form with long names for any
+// short (8.3) ones, no trailing separator, upper case.
+std::wstring ComparablePath(const std::wstring& path)
+{
+    std::wstring spelt = ExtendedPath(path);
+    const DWORD needed = GetLongPathNameW(spelt.c_str(), nullptr, 0);
+    if (needed > 0) {
+        std::vector<wchar_t> longName(needed + 1, L'\0');
+        const DWORD length = GetLongPathNameW(spelt.c_str(), longName.data(), needed + 1);
+        if (length > 0 && length <= needed)
+            spelt.assign(longName.data(), length);
+    }
+    while (spelt.size() > 1 && spelt.back() == L'\\' && spelt[spelt.size() - 2] != L':')
+        spelt.pop_back();
+    return Folded(spelt);
+}
+
+// A listed file's relative path as the file system compares it.
+std::wstring ComparableRelative(std::wstring relative)
+{
+    for (wchar_t& c : relative)
+        if (c == L'/')
+            c = L'\\';
+    return Folded(relative);
+}
+
+// The part of `path` below `folder` (both comparable); false when it does
+// not lie strictly below it.
+bool Below(const std::wstring& folder, const std::wstring& path, std::wstring& rest)
+{
+    const std::wstring prefix = !folder.empty() && folder.back() == L'\\' ? folder : folder + L'\\';
+    if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    rest = path.substr(prefix.size());
+    return true;
+}
+
+bool StartsWithFolder(const std::wstring& path, const std::wstring& folder)
+{
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0
+           && path[folder.size()] == L'\\';
+}
+
+bool IsFolderPath(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(ExtendedPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsExistingFile(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(ExtendedPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Counts the outputs that exist and are other files than their sources;
+// false when one of them is the key file.
+bool CountExistingOutputs(const std::wstring& root, const std::vector<std::wstring>& items,
+                          const std::wstring& outputRoot, const std::wstring& keyFile, FolderJobCheck& check)
+{
+    const FileIdentity key = keyFile.empty() ? FileIdentity() : IdentityOfFile(keyFile);
+    for (size_t i = 0; i < items.size(); ++i) {
+        std::wstring output;
+        if (check.sameOutput[i] || !FolderJobOutputFile(root, items[i], outputRoot, output) || !IsExistingFile(output))
+            continue;
+        const FileIdentity existing = IdentityOfFile(output);
+        if (existing.SameFile(key))
+            return false;
+        if (!existing.SameFile(IdentityOfFile(items[i])))
+            ++check.existingOutputs;
+    }
+    return true;
+}
+
+} // namespace
 
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
                                       const std::wstring& outputRoot, const JobKey& key,
-                                      JobTransformer& transformer, const std::atomic<bool>* stop)
+                                      JobTransformer& transformer, const FileIdentity& keyFile,
+                                      const std::atomic<bool>* stop)
 {
     FolderItemOutcome outcome;
     TransformRequest request;
     request.source = item;
     request.key = &key;
     request.stop = stop;
+    request.keyFile = keyFile;
+    request.createFolder = true;
     if (!FolderJobOutputFile(root, item, outputRoot, request.destination)) {
         outcome.status = FolderItemStatus::OutsideRoot;
-        return outcome;
-    }
-    if (!CreateFolderChain(FolderOf(request.destination))) {
-        outcome.status = FolderItemStatus::FolderNotMade;
         return outcome;
     }
     outcome.transform = transformer.Transform(request);
     if (outcome.transform.status != TransformStatus::Ok)
         outcome.status = FolderItemStatus::NotTransformed;
     return outcome;
+}
+
+FolderJobCheck CheckFolderJob(const std::wstring& root, const std::vector<std::wstring>& items,
+                              const std::wstring& outputRoot, const std::wstring& keyFile)
+{
+    FolderJobCheck check;
+    check.sameOutput.assign(items.size(), false);
+    const std::wstring listed = ComparablePath(root);
+    const std::wstring output = ComparablePath(outputRoot);
+    const bool inPlace = listed == output;
+    // When one folder holds the other, outputs land in the listed tree at
+    // `between` below the listed folder: listed files there would be
+    // overwritten before they are read.
+    std::wstring between;
+    const bool nested = !inPlace && (Below(listed, output, between) || Below(output, listed, between));
+
+    std::unordered_set<std::wstring> relatives;
+    for (size_t i = 0; i < items.size(); ++i) {
+        std::wstring relative;
+        if (!ItemBelowRoot(root, items[i], relative))
+            continue;
+        relative = ComparableRelative(relative);
+        if (nested && StartsWithFolder(relative, between)) {
+            check.verdict = FolderJobCheck::Verdict::OutputOverList;
+            return check;
+        }
+        check.sameOutput[i] = !relatives.insert(relative).second;
+    }
+
+    std::wstring keyRelative;
+    if (!keyFile.empty() && Below(output, ComparablePath(keyFile), keyRelative) && relatives.count(keyRelative)) {
+        check.verdict = FolderJobCheck::Verdict::KeyFileOutput;
+        return check;
+    }
+    // Replacing each file by itself asks nothing; an output folder that
+    // does not exist yet holds nothing to replace.
+    if (!inPlace && IsFolderPath(outputRoot) && !CountExistingOutputs(root, items, outputRoot, keyFile, check))
+        check.verdict = FolderJobCheck::Verdict::KeyFileOutput;
+    return check;
 }
 
 } // namespace quenzel

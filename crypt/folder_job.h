@@ -1,18 +1,19 @@
 // The folder job without its window: each listed file of a folder, by its
 // path below the gathered root, transformed into the output folder, with
-// the folders on the way made as needed.
+// the folders on the way made as needed; and what the job would do, found
+// before it starts.
 #pragma once
 
 #include "crypt/strong_transform.h"
 
 #include <string>
+#include <vector>
 
 namespace quenzel {
 
 enum class FolderItemStatus {
     Done,
     OutsideRoot,   // the file does not lie below the root
-    FolderNotMade, // its output folder could not be made
     NotTransformed // the transform failed: see `transform`
 };
 
@@ -22,12 +23,33 @@ struct FolderItemOutcome {
 };
 
 // One listed file of a folder job into its place below `outputRoot`, with
-// the job's key and transformer; `stop` as for TransformFile.
+// the job's key and transformer; the job's key file is never replaced;
+// `stop` as for TransformFile.
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
                                       const std::wstring& outputRoot, const JobKey& key,
-                                      JobTransformer& transformer, const std::atomic<bool>* stop = nullptr);
+                                      JobTransformer& transformer, const FileIdentity& keyFile = FileIdentity(),
+                                      const std::atomic<bool>* stop = nullptr);
 
-// Creates a folder and every missing parent, long paths included.
-bool CreateFolderChain(const std::wstring& folder);
+// What a folder job would do with its list, found before anything is done.
+struct FolderJobCheck {
+    enum class Verdict {
+        Go,
+        OutputOverList, // outputs would land on listed files before they are read
+        KeyFileOutput,  // an output would be the key file
+    };
+    Verdict verdict = Verdict::Go;
+    // Outputs that exist already and are other files than their sources.
+    size_t existingOutputs = 0;
+    // Per item: another listed file writes the same output first (names
+    // that differ only in case), so this one is skipped.
+    std::vector<bool> sameOutput;
+};
+
+// Checks a folder job: the output folder against the listed folder (the
+// same folder, where each file replaces itself, is fine), the key file
+// (empty in password mode) against every output, outputs shared by two
+// listed files, and outputs that exist already.
+FolderJobCheck CheckFolderJob(const std::wstring& root, const std::vector<std::wstring>& items,
+                              const std::wstring& outputRoot, const std::wstring& keyFile);
 
 } // namespace quenzel

@@ -31,8 +31,6 @@ int FolderFailureKey(const FolderItemOutcome& outcome)
         return 0;
     case FolderItemStatus::OutsideRoot:
         return keys::ItemOutsideRoot;
-    case FolderItemStatus::FolderNotMade:
-        return keys::FolderOutputCannotCreate;
     case FolderItemStatus::NotTransformed:
         break;
     }
@@ -45,6 +43,9 @@ int FolderFailureKey(const FolderItemOutcome& outcome)
         return keys::FolderItemCannotOpen;
     case TransformStatus::OutputCreateFailed:
     case TransformStatus::ReplaceFailed:
+    // The check before the job refuses an output that is the key file; a
+    // key file that appears during the job is an output that cannot be made.
+    case TransformStatus::KeyFileTarget:
         return keys::FolderOutputCannotCreate;
     case TransformStatus::WriteFailed:
         return keys::FolderOutputNotWritten;

@@ -12,7 +12,7 @@ FileIdentity IdentityOfFile(const std::wstring& path)
     FileIdentity identity;
     // Attributes only, sharing everything: a file another program holds
     // open, the job's own sources included, still gives its identity.
-    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), FILE_READ_ATTRIBUTES,
+    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};

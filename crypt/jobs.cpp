@@ -67,16 +67,32 @@ struct FailureKeys {
     int cannotOpen;
     int cannotCreate;
     int notWritten;
+    int keyFile; // formatted with the destination
 };
 
 
-// The job's message for a failed transform; the key step has told the user
-// already when there was no key.
-void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& failureKeys)
+// A job's question, owned by the main window; true on Yes.
+bool AskUser(const std::wstring& question)
+{
+    const std::wstring caption = LangString(keys::ReplaceCaption);
+    return MessageBoxW(MainWindow, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+// The job's message for a failed transform (and for attributes that a
+// replaced file could not hand on); the key step has told the user already
+// when there was no key.
+void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& failureKeys,
+                            const std::wstring& destination)
 {
     switch (outcome.status) {
     case TransformStatus::Ok:
+        if (outcome.attributesLost)
+            WarnUserText(FormatLangText(keys::AttributesNotKept, MaxTextLength, destination.c_str()));
+        break;
     case TransformStatus::KeyUnavailable:
+        break;
+    case TransformStatus::KeyFileTarget:
+        WarnUserText(FormatLangText(failureKeys.keyFile, MaxTextLength, destination.c_str()));
         break;
     case TransformStatus::SourceOpenFailed:
     case TransformStatus::SourceReadFailed:
@@ -113,7 +129,7 @@ void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& 
 FailureKeys FileFailureKeys(JobKind job)
 {
     return {keys::SourceCannotOpen, keys::OutputCannotCreate,
-            job == DecryptJob ? keys::DecryptedNotWritten : keys::EncryptedNotWritten};
+            job == DecryptJob ? keys::DecryptedNotWritten : keys::EncryptedNotWritten, keys::DestinationIsKeyFile};
 }
 
 // The source goes to the recycle bin when the options asked for it when
@@ -122,8 +138,55 @@ void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output
 {
     if (!settings.recycleSource || IsSameFile(source, output))
         return;
-    if (!ShellFileOperation(source.c_str(), RecycleFlags, nullptr, FO_DELETE))
+    // The shell resolves a path the classic way ("dot." would be "dot"):
+    // it is given the extended form unless the classic one is exact.
+    const std::wstring path = ClassicFormIsExact(source) ? source : ExtendedPath(source);
+    if (!ShellFileOperation(path.c_str(), RecycleFlags, nullptr, FO_DELETE))
         WarnUser(keys::NotRecycled);
+}
+
+// The destination of a file job exists and is another file than the
+// source: true when the user lets it be replaced. A read-only one is not
+// asked about: it is never replaced.
+bool MayReplaceDestination(const std::wstring& source, const std::wstring& output)
+{
+    const DWORD attributes = GetFileAttributesW(ExtendedPath(output).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        || IsSameFile(source, output))
+        return true;
+    return AskUser(FormatLangText(keys::ReplaceFileQuestion, MaxTextLength, output.c_str()));
+}
+
+// The checks of a file job before anything is written: the key file is
+// never the destination, and another existing file is replaced only when
+// the user says so.
+bool FileJobMayStart(const std::wstring& source, const std::wstring& output, const JobSettings& settings)
+{
+    if (settings.keyFile.SameFile(IdentityOfFile(output))) {
+        WarnUserText(FormatLangText(keys::DestinationIsKeyFile, MaxTextLength, output.c_str()));
+        return false;
+    }
+    return MayReplaceDestination(source, output);
+}
+
+// The checks of a folder job before anything is written; false, after
+// telling the user, when it must not start.
+bool FolderJobMayStart(const FolderJobCheck& check, const JobSettings& settings)
+{
+    const std::wstring& output = FolderPageState.outputPath;
+    switch (check.verdict) {
+    case FolderJobCheck::Verdict::OutputOverList:
+        WarnUserText(FormatLangText(keys::OutputOverList, MaxTextLength, output.c_str()));
+        return false;
+    case FolderJobCheck::Verdict::KeyFileOutput:
+        WarnUserText(FormatLangText(keys::OutputIsKeyFile, MaxTextLength, settings.keyFilePath.c_str()));
+        return false;
+    case FolderJobCheck::Verdict::Go:
+        break;
+    }
+    const int existing = static_cast<int>(check.existingOutputs);
+    return existing == 0
+           || AskUser(FormatLangText(keys::ReplaceFilesQuestion, MaxTextLength, existing, output.c_str()));
 }
 
 // The job's transformer: a strong encryption derives its key now, with the
@@ -155,6 +218,7 @@ bool PrepareTransformer(JobKind job, JobSettings& settings, JobTransformer& tran
 // because they do not authenticate (by their paths below the root).
 struct FolderWork {
     const JobKey& key;
+    const FileIdentity& keyFile;
     JobTransformer& transformer;
     std::vector<std::wstring> refused;
 };
@@ -182,7 +246,7 @@ std::wstring RefusedReport(const std::vector<std::wstring>& refused)
 bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, FolderWork& work, FolderTally& tally)
 {
     const FolderItemOutcome outcome = TransformFolderItem(root, item, FolderPageState.outputPath, work.key,
-                                                          work.transformer, &JobsStopFlag());
+                                                          work.transformer, work.keyFile, &JobsStopFlag());
     if (outcome.transform.status == TransformStatus::WrongKeyOrDamaged) {
         FolderPageState.jobMode = NoJob;
         work.refused.push_back(item.compare(0, root.size(), root) == 0 ? item.substr(root.size()) : item);
@@ -193,20 +257,32 @@ bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, Folde
     WarnStrayTemporary(outcome.transform);
     if (outcome.status == FolderItemStatus::Done) {
         tally.Done();
+        if (outcome.transform.attributesLost) {
+            std::wstring destination;
+            FolderJobOutputFile(root, item, FolderPageState.outputPath, destination);
+            WarnUserText(FormatLangText(keys::AttributesNotKept, MaxTextLength, destination.c_str()));
+        }
         return true;
     }
     const int messageKey = FolderFailureKey(outcome);
     return messageKey == 0 || TellFolderFailure(tally, item, messageKey);
 }
 
-// Every listed file with the job's key, until the job is asked to stop;
-// true when it went through the whole list.
-bool ProcessFolderList(const std::wstring& root, FolderWork& work, FolderTally& tally)
+// A listed file whose output another listed file writes first: skipped,
+// shown the first time, named in the report.
+void SkipSameOutput(FolderTally& tally, const std::wstring& item)
 {
-    HWND list = MainControl(IDC_FOLDER_LIST);
+    if (tally.Failed(item, keys::SameOutputSkipped))
+        WarnUserText(FormatLangText(keys::SameOutputSkipped, MaxTextLength, item.c_str()));
+}
+
+// Every listed file with the job's key, but those whose output another
+// listed file writes, until the job is asked to stop; true when it went
+// through the whole list.
+bool ProcessFolderList(const std::wstring& root, const std::vector<std::wstring>& items, const FolderJobCheck& check,
+                       FolderWork& work, FolderTally& tally)
+{
     HWND bar = MainControl(IDC_FOLDER_PROGRESS);
-    // The paths in one visit to the window's thread; the list cannot change while the job runs.
-    const std::vector<std::wstring> items = ListTexts(list);
     const int count = static_cast<int>(items.size());
     // A 32-bit range: lists of more than 65,536 files move the bar too.
     SendMessageW(bar, PBM_SETPOS, 0, 0);
@@ -216,8 +292,11 @@ bool ProcessFolderList(const std::wstring& root, FolderWork& work, FolderTally& 
     bool whole = true;
     auto lastMove = std::chrono::steady_clock::now();
     for (int i = 0; i < count && whole; ++i) {
-        whole = !JobsStopRequested() && ProcessFolderItem(root, items[static_cast<size_t>(i)], work, tally)
-                && !JobsStopRequested();
+        const std::wstring& item = items[static_cast<size_t>(i)];
+        if (check.sameOutput[static_cast<size_t>(i)])
+            SkipSameOutput(tally, item);
+        else
+            whole = !JobsStopRequested() && ProcessFolderItem(root, item, work, tally) && !JobsStopRequested();
         const auto now = std::chrono::steady_clock::now();
         if (now - lastMove >= FolderProgressInterval || i == count - 1) {
             SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
@@ -254,7 +333,7 @@ DWORD WINAPI FileJob(void*)
     const std::wstring output = FilePageState.outputPath;
     {
         RunningJob running(CryptPageKind::File);
-        if (!TakeJobSettings(job, settings)) {
+        if (!TakeJobSettings(job, settings) || !FileJobMayStart(source, output, settings)) {
             FilePageState.jobMode = NoJob;
             return 0;
         }
@@ -266,7 +345,7 @@ DWORD WINAPI FileJob(void*)
         HWND bar = MainControl(IDC_FILE_PROGRESS);
         SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
         SendMessageW(bar, PBM_SETPOS, 0, 0);
-        outcome = ApplyCipherWithProgress(source, output, settings.key, transformer, bar);
+        outcome = ApplyCipherWithProgress(source, output, settings.key, transformer, bar, settings.keyFile);
         FilePageState.jobMode = NoJob;
         ShowBar(bar, false);
     }
@@ -275,10 +354,9 @@ DWORD WINAPI FileJob(void*)
         WarnStrayTemporary(outcome);
         return 0;
     }
-    if (outcome.status != TransformStatus::Ok) {
-        ReportTransformFailure(outcome, FileFailureKeys(job));
+    ReportTransformFailure(outcome, FileFailureKeys(job), output);
+    if (outcome.status != TransformStatus::Ok)
         return 0;
-    }
     RecycleSourceIfAsked(source, output, settings);
     ShowResultDialog();
     return 0;
@@ -303,13 +381,20 @@ DWORD WINAPI FolderJob(void*)
         RunningJob running(CryptPageKind::Folder);
         JobSettings settings;
         JobTransformer transformer;
-        if (!TakeJobSettings(job, settings) || !PrepareTransformer(job, settings, transformer)) {
+        if (!TakeJobSettings(job, settings)) {
+            FolderPageState.jobMode = NoJob;
+            return 0;
+        }
+        // The paths in one visit to the window's thread; the list cannot change while the job runs.
+        const std::vector<std::wstring> items = ListTexts(MainControl(IDC_FOLDER_LIST));
+        const FolderJobCheck check = CheckFolderJob(root, items, FolderPageState.outputPath, settings.keyFilePath);
+        if (!FolderJobMayStart(check, settings) || !PrepareTransformer(job, settings, transformer)) {
             FolderPageState.jobMode = NoJob;
             return 0;
         }
         SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
-        FolderWork work{settings.key, transformer, {}};
-        whole = ProcessFolderList(root, work, tally);
+        FolderWork work{settings.key, settings.keyFile, transformer, {}};
+        whole = ProcessFolderList(root, items, check, work, tally);
         refused = std::move(work.refused);
     }
 

@@ -270,7 +270,8 @@ bool TakeJobSettings(JobKind job, JobSettings& settings)
 }
 
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
-                                         const JobKey& key, JobTransformer& transformer, HWND progressBar)
+                                         const JobKey& key, JobTransformer& transformer, HWND progressBar,
+                                         const FileIdentity& keyFile)
 {
     CipherProgressBar mover(progressBar);
     TransformRequest request;
@@ -279,6 +280,7 @@ TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::
     request.key = &key;
     request.stop = &JobsStopFlag();
     request.progress = &mover;
+    request.keyFile = keyFile;
     request.sourceSized = [&mover](uint64_t size) { mover.Prepare(size); };
     return transformer.Transform(request);
 }

@@ -48,8 +48,9 @@ bool TakeJobSettings(JobKind job, JobSettings& settings);
 // One file transformed by the job's transformer with the job's key, moving a progress bar as the
 // bytes go through: the bar's range is set from the file's size (0 to 101,
 // or 0 to size + 1 below 100 bytes) and the bar is shown before the first
-// byte.
+// byte. The job's key file is never replaced by the output.
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
-                                         const JobKey& key, JobTransformer& transformer, HWND progressBar);
+                                         const JobKey& key, JobTransformer& transformer, HWND progressBar,
+                                         const FileIdentity& keyFile = FileIdentity());
 
 } // namespace quenzel

@@ -63,10 +63,9 @@ std::wstring ProposeFolderOutput(const std::wstring& sourceFolder, JobKind kind,
     return out;
 }
 
-bool FolderJobOutputFile(const std::wstring& gatheredRoot, const std::wstring& item,
-                         const std::wstring& outputFolder, std::wstring& outputFile)
+bool ItemBelowRoot(const std::wstring& gatheredRoot, const std::wstring& item, std::wstring& relative)
 {
-    outputFile.clear();
+    relative.clear();
     if (gatheredRoot.empty() || item.size() <= gatheredRoot.size()
         || item.compare(0, gatheredRoot.size(), gatheredRoot) != 0)
         return false;
@@ -76,10 +75,21 @@ bool FolderJobOutputFile(const std::wstring& gatheredRoot, const std::wstring& i
     // does not lie below it.
     if (!IsSeparator(item[gatheredRoot.size()]) && !IsSeparator(gatheredRoot.back()))
         return false;
-    size_t relative = gatheredRoot.size();
-    while (relative < item.size() && IsSeparator(item[relative]))
-        ++relative;
-    if (relative == item.size())
+    size_t start = gatheredRoot.size();
+    while (start < item.size() && IsSeparator(item[start]))
+        ++start;
+    if (start == item.size())
+        return false;
+    relative = item.substr(start);
+    return true;
+}
+
+bool FolderJobOutputFile(const std::wstring& gatheredRoot, const std::wstring& item,
+                         const std::wstring& outputFolder, std::wstring& outputFile)
+{
+    outputFile.clear();
+    std::wstring relative;
+    if (!ItemBelowRoot(gatheredRoot, item, relative))
         return false;
     std::wstring folder = outputFolder;
     while (folder.size() > 1 && IsSeparator(folder.back()) && folder[folder.size() - 2] != L':')
@@ -87,7 +97,7 @@ bool FolderJobOutputFile(const std::wstring& gatheredRoot, const std::wstring& i
     outputFile = folder;
     if (folder.empty() || !IsSeparator(folder.back()))
         outputFile += L'\\';
-    outputFile.append(item, relative, std::wstring::npos);
+    outputFile += relative;
     return true;
 }
 

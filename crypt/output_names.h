@@ -38,6 +38,10 @@ std::wstring ProposeFileOutput(const std::wstring& source, JobKind kind, const F
 std::wstring ProposeFolderOutput(const std::wstring& sourceFolder, JobKind kind,
                                  const FolderNameOptions& options);
 
+// A listed file's path below the root that was gathered, without the
+// separators that join them; false when the item does not lie below it.
+bool ItemBelowRoot(const std::wstring& gatheredRoot, const std::wstring& item, std::wstring& relative);
+
 // Where a folder job writes a listed file: the output folder followed by the
 // file's path below the root that was gathered. False when the item does not
 // lie below that root (nothing may then be written for it), or nothing is

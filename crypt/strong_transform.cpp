@@ -175,13 +175,13 @@ TransformStatus FromStrongStatus(StrongStatus status)
 TransformOutcome StrongEncryptFile(const TransformRequest& request, StrongEncryptor& encryptor)
 {
     StrongEncryptSteps steps(request, encryptor);
-    return TransformThroughTemporary(request.source, request.destination, steps);
+    return TransformThroughTemporary(request, steps);
 }
 
 TransformOutcome DecryptFileByFormat(const TransformRequest& request, StrongDecryptor& decryptor)
 {
     DecryptByFormatSteps steps(request, decryptor);
-    return TransformThroughTemporary(request.source, request.destination, steps);
+    return TransformThroughTemporary(request, steps);
 }
 
 StrongStatus JobTransformer::PrepareStrongEncryption(const SecretBytes& keyInput)

@@ -256,6 +256,7 @@ TEST(FilePage, PasswordTypedAgainBeforeAnEncryption)
     dialog = OpenConfirmation(s, EncryptButton);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(Press(dialog, IDOK));
+    EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos);
     result = WaitForDialogWith(s.app, ResultOutputId);
     ASSERT_NE(result, nullptr);
     ASSERT_TRUE(Press(result, IDOK));
@@ -371,6 +372,7 @@ TEST(FilePage, ReadOnlyDestinationStaysAndIsReported)
     HANDLE held = CreateFileW(plain.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     ConfirmJob(s, EncryptButton);
+    EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos);
     EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The file cannot be opened.", 0), 0u);
     CloseHandle(held);
     EXPECT_TRUE(ReadAll(plain + L".enc") == "older output");
@@ -484,6 +486,7 @@ TEST(FilePage, FullVolumeKeepsTheEarlierOutputAndReports)
     ASSERT_TRUE(WriteFileBytes(output, "earlier output"));
     SetFieldText(s.app.Control(SourceField), plain);
     ConfirmJob(s, EncryptButton, nullptr, output);
+    EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos);
     EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The encrypted file could not be written completely.", 0), 0u);
     EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     EXPECT_TRUE(ReadAll(output) == "earlier output");
@@ -521,6 +524,7 @@ TEST(FilePage, KilledDuringALargeJobLeavesBothFilesIntact)
     ASSERT_TRUE(WriteFileBytes(plain + L".enc", "earlier output"));
     SetFieldText(s.app.Control(SourceField), plain);
     ConfirmJob(s, EncryptButton);
+    EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos);
     HWND bar = s.app.Control(ProgressBar);
     ASSERT_TRUE(WaitUntil([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) >= 5; }));
     const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
@@ -557,6 +561,84 @@ TEST(FilePage, ClosedDuringAJobStopsItAndPutsTheFileBack)
     ASSERT_TRUE(GetFileAttributesExW(plain.c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ((LONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow, LargeSize);
     EXPECT_TRUE(TemporaryFilesIn(s.Work()).empty());
+}
+
+// The key file is never replaced by an output: the data could never be
+// decrypted again.
+TEST(FilePage, TheKeyFileIsNeverTheDestination)
+{
+    Started s;
+    const std::wstring key = s.Work() + L"\\the.key";
+    const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(key) + "\n";
+    Start(s, ini.c_str(), FilePageCommand);
+    ASSERT_TRUE(WriteFileBytes(key, "the key"));
+    const std::wstring plain = s.Work() + L"\\plain.txt";
+    ASSERT_TRUE(WriteFileBytes(plain, "plain"));
+    SetFieldText(s.app.Control(SourceField), plain);
+    ConfirmJob(s, EncryptButton, nullptr, key);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The destination\n" + key + L"\nis the key file.", 0), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    EXPECT_EQ(WaitForDialogWith(s.app, ResultOutputId, Millis(500)), nullptr);
+    EXPECT_TRUE(ReadAll(key) == "the key");
+    EXPECT_TRUE(ReadAll(plain) == "plain");
+    EXPECT_TRUE(s.app.Close());
+}
+
+// "dot." and "dot" are two files: the one named is the one processed.
+TEST(FilePage, ANameEndingInADotIsProcessedNotItsTwin)
+{
+    Started s;
+    Start(s, nullptr, FilePageCommand);
+    const std::wstring dotted = s.Work() + L"\\dot.";
+    ASSERT_TRUE(WriteFileBytes(dotted, "with the dot"));
+    ASSERT_TRUE(WriteFileBytes(s.Work() + L"\\dot", "without"));
+    SetFieldText(s.app.Control(SourceField), dotted);
+    EXPECT_EQ(RunFileJob(s, EncryptButton).proposed, dotted);
+    EXPECT_TRUE(ReadAll(dotted) == Transformed("with the dot", "MORVANTE", 7));
+    EXPECT_TRUE(ReadAll(s.Work() + L"\\dot") == "without");
+    EXPECT_TRUE(s.app.Close());
+}
+
+bool HasAttributes(const std::wstring& path, DWORD wanted)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & wanted) == wanted;
+}
+
+// Another file in the destination's place is replaced only after a Yes; a
+// replaced file hands on its hidden, system and read-only attributes.
+TEST(FilePage, AnExistingOtherDestinationIsAskedAboutAndKeepsItsAttributes)
+{
+    Started s;
+    Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    const std::wstring plain = s.Work() + L"\\a.txt";
+    ASSERT_TRUE(WriteFileBytes(plain, "new"));
+    ASSERT_TRUE(WriteFileBytes(plain + L".enc", "unrelated"));
+    ASSERT_TRUE(SetFileAttributesW((plain + L".enc").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    SetFieldText(s.app.Control(SourceField), plain);
+    ConfirmJob(s, EncryptButton);
+    EXPECT_EQ(AnswerMessageBox(s.app, IDNO), L"The file\n" + plain + L".enc\nexists already. Replace it?");
+    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    EXPECT_EQ(WaitForDialogWith(s.app, ResultOutputId, Millis(500)), nullptr);
+    EXPECT_TRUE(ReadAll(plain + L".enc") == "unrelated");
+
+    ConfirmJob(s, EncryptButton);
+    AnswerMessageBox(s.app, IDYES);
+    HWND result = WaitForDialogWith(s.app, ResultOutputId);
+    ASSERT_NE(result, nullptr);
+    ASSERT_TRUE(Press(result, IDOK));
+    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed("new", "MORVANTE", 7));
+    EXPECT_TRUE(HasAttributes(plain + L".enc", FILE_ATTRIBUTE_HIDDEN));
+
+    // The source itself is replaced without a question, read-only or not.
+    SendMessageW(s.app.Control(1057), BM_SETCHECK, BST_UNCHECKED, 0);
+    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    ASSERT_TRUE(SetFileAttributesW(plain.c_str(), kept));
+    EXPECT_EQ(RunFileJob(s, EncryptButton).proposed, plain);
+    EXPECT_TRUE(ReadAll(plain) == Transformed("new", "MORVANTE", 7));
+    EXPECT_TRUE(HasAttributes(plain, kept));
+    SetFileAttributesW(plain.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(s.app.Close());
 }
 
 // The key controls answer on the page that shows them: the key mode is
@@ -637,6 +719,7 @@ TEST(FilePage, StrongFormatRoundTripAndRefusals)
     const auto expectRefused = [&](const wchar_t* what) {
         ASSERT_TRUE(WriteFileBytes(plain + L".dec", "earlier output"));
         ConfirmJob(s, DecryptButton);
+        EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos) << Narrow(what);
         EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The file cannot be decrypted: the password or the key file is "
                                                  L"wrong, or the file is damaged.",
                                                  0),

@@ -110,7 +110,7 @@ TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
     const std::wstring root = s.Work() + L"\\Locked";
     MakeTree(root, SampleTree);
     Gather(s, root);
-    HANDLE held = CreateFileW((root + L"\\a\\b.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    HANDLE held = CreateFileW((root + L"\\a\\b\\c.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::wstring out = s.Work() + L"\\Out";
@@ -121,9 +121,9 @@ TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
                            L"processed:\n" + root + L"\\a\\b.txt", 0), 0u)
         << Narrow(report);
     CloseHandle(held);
-    EXPECT_FALSE(FileExists(out + L"\\a\\b.txt"));
+    EXPECT_FALSE(FileExists(out + L"\\a\\b")) << "no folder for a file that could not be read";
     Tree others = SampleTree;
-    others.erase(L"\\a\\b.txt");
+    others.erase(L"\\a\\b\\c.txt");
     ExpectTree(out, others, "MORVANTE", 7);
     EXPECT_TRUE(s.app.Close());
 }
@@ -175,6 +175,103 @@ TEST(FolderPage, EmptyListIsProcessedAsNothing)
     EXPECT_EQ(StatusText(s, 1), L"0 file(s) found in \"Empty\"");
     EXPECT_EQ(RunFolderJob(s, EncryptButton, nullptr, s.Work() + L"\\Out").rfind(L"0 file(s) listed", 0), 0u);
     EXPECT_FALSE(FileExists(s.Work() + L"\\Out"));
+    EXPECT_TRUE(s.app.Close());
+}
+
+// Names that end in a dot are their own files and folders, read and
+// written as named; the output folder has 250 characters, past the limit of
+// the classic folder functions (248).
+TEST(FolderPage, TrailingDotTwinsGoIntoALongOutputFolderUnderTheirOwnNames)
+{
+    Started s;
+    Start(s, nullptr, FolderPageCommand);
+    const std::wstring root = s.Work() + L"\\Twins";
+    const Tree tree = {{L"\\dot.", "with the dot"}, {L"\\dot", "without"}, {L"\\dir.\\in.txt", "in a dotted folder"}};
+    ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + root + L"\\dir.").c_str(), nullptr));
+    for (const auto& [relative, content] : tree)
+        ASSERT_TRUE(WriteFileBytes(root + relative, content));
+    Gather(s, root);
+    ASSERT_EQ(ListCount(s), 3);
+    std::wstring out = s.Work() + L"\\";
+    out += std::wstring(250 - out.size(), L'o');
+    RunFolderJob(s, EncryptButton, nullptr, out);
+    ExpectTree(out, tree, "MORVANTE", 7);
+    for (const auto& [relative, content] : tree) {
+        std::string source;
+        ASSERT_TRUE(ReadFileBytes(root + relative, source));
+        EXPECT_TRUE(source == content) << Narrow(relative);
+    }
+    EXPECT_TRUE(s.app.Close());
+}
+
+// An output folder whose files would be listed files, overwritten before
+// they are read, is refused before anything is done: the folder inside the
+// list, and a folder holding the listed one where the outputs would land on
+// listed files.
+TEST(FolderPage, AnOutputFolderOverTheListedFilesIsRefused)
+{
+    Started s;
+    Start(s, nullptr, FolderPageCommand);
+    const std::wstring root = s.Work() + L"\\Tree";
+    const Tree tree = {{L"\\x.txt", "x"}, {L"\\sub\\y.txt", "y"}, {L"\\Tree\\z.txt", "z"}};
+    MakeTree(root, tree);
+    Gather(s, root);
+    for (const std::wstring& output : {root + L"\\sub", s.Work()}) {
+        ConfirmJob(s, EncryptButton, nullptr, output);
+        EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The output folder\n" + output + L"\noverlaps the listed folder", 0), 0u)
+            << Narrow(output);
+        EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+        EXPECT_FALSE(FileExists(output + L"\\x.txt")) << Narrow(output);
+        ExpectTree(root, tree, std::string(1, '\0'), 0);
+    }
+    EXPECT_TRUE(s.app.Close());
+}
+
+// Outputs that exist and are other files are replaced only after one Yes
+// for all of them; a replaced file keeps its hidden attribute.
+TEST(FolderPage, ExistingOutputsAreCountedAndReplacedOnlyAfterAYes)
+{
+    Started s;
+    Start(s, nullptr, FolderPageCommand);
+    const std::wstring root = s.Work() + L"\\Src";
+    const Tree tree = {{L"\\a.txt", "a"}, {L"\\b.txt", "b"}, {L"\\c.txt", "c"}};
+    MakeTree(root, tree);
+    const std::wstring out = s.Work() + L"\\Out";
+    const Tree older = {{L"\\a.txt", "older a"}, {L"\\b.txt", "older b"}};
+    MakeTree(out, older);
+    ASSERT_TRUE(SetFileAttributesW((out + L"\\a.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    Gather(s, root);
+
+    ConfirmJob(s, EncryptButton, nullptr, out);
+    EXPECT_EQ(AnswerMessageBox(s.app, IDNO).rfind(L"2 file(s) in the output folder\n" + out + L"\nexist already", 0), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    ExpectTree(out, older, std::string(1, '\0'), 0);
+    EXPECT_FALSE(FileExists(out + L"\\c.txt"));
+
+    ConfirmJob(s, EncryptButton, nullptr, out);
+    AnswerMessageBox(s.app, IDYES);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"3 file(s) listed", 0), 0u);
+    ExpectTree(out, tree, "MORVANTE", 7);
+    EXPECT_NE(GetFileAttributesW((out + L"\\a.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_TRUE(s.app.Close());
+}
+
+// A key file inside the listed folder is never replaced by its own output.
+TEST(FolderPage, AKeyFileAmongTheListedFilesRefusesTheJob)
+{
+    Started s;
+    const std::wstring root = s.Work() + L"\\KeyTree";
+    const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(root) + "\\keys\\my.key\n";
+    Start(s, ini.c_str(), FolderPageCommand);
+    const Tree tree = {{L"\\data.txt", "data"}, {L"\\keys\\my.key", "key bytes"}};
+    MakeTree(root, tree);
+    Gather(s, root);
+    ConfirmJob(s, EncryptButton, nullptr, root);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"An output of the job,\n" + root + L"\\keys\\my.key,\nwould be the key file.", 0),
+              0u);
+    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    ExpectTree(root, tree, std::string(1, '\0'), 0);
     EXPECT_TRUE(s.app.Close());
 }
 

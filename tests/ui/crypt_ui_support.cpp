@@ -120,11 +120,16 @@ std::wstring StatusText(Started& s, int part)
 
 std::wstring DismissMessageBox(App& app)
 {
+    return AnswerMessageBox(app, IDOK);
+}
+
+std::wstring AnswerMessageBox(App& app, int button)
+{
     HWND box = WaitForDialogWith(app, MessageTextId);
     if (!box)
         return L"<no message box>";
     const std::wstring text = FieldText(GetDlgItem(box, MessageTextId));
-    Press(box, IDOK);
+    Press(box, button);
     return text;
 }
 

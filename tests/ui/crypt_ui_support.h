@@ -67,6 +67,8 @@ std::wstring StatusText(Started& s, int part);
 
 // The text of a message box of the process, dismissed with OK.
 std::wstring DismissMessageBox(App& app);
+// The text of a message box of the process, answered with `button` (IDYES, IDNO).
+std::wstring AnswerMessageBox(App& app, int button);
 // Presses a dialog's button and waits for the dialog to go.
 bool Press(HWND dialog, int buttonId);
 

@@ -105,5 +105,39 @@ TEST(Startup, StoredOpacityIsAppliedAtStart)
     }
 }
 
+// A settings file the profile functions would read as ANSI, losing every
+// setting (UTF-16 without a byte-order mark) or its names beyond ASCII
+// (UTF-8), is converted at start, once; the original stays as a copy.
+TEST(Startup, SettingsFileInAnotherTextFormIsConvertedOnce)
+{
+    constexpr int AddEncCheckBox = 1057; // MAIN 1
+    constexpr int EncPathField = 1066;
+    const std::wstring encPath = L"C:\\D\u00E4t\u00E4 \u20AC";
+    const std::wstring text = L"[MAIN]\r\n1=1\r\nEncPath=" + encPath + L"\r\n";
+    const std::string utf16 = Utf16File(text).substr(2); // without its byte-order mark
+    const std::string utf8 = "[MAIN]\r\n1=1\r\nEncPath=" + Narrow(encPath) + "\r\n";
+    for (const std::string& original : {utf16, utf8}) {
+        ProgramFolder folder;
+        ASSERT_TRUE(folder.Ready());
+        ASSERT_TRUE(WriteFileBytes(folder.IniPath(), original));
+        for (int start = 0; start < 2; ++start) {
+            App app;
+            ASSERT_TRUE(app.Start(folder));
+            ASSERT_NE(app.WaitForMainWindow(), nullptr);
+            EXPECT_EQ(SendMessageW(app.Control(AddEncCheckBox), BM_GETCHECK, 0, 0), BST_CHECKED) << start;
+            wchar_t field[64] = L"";
+            SendMessageW(app.Control(EncPathField), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(field));
+            EXPECT_EQ(field, encPath) << start;
+            EXPECT_TRUE(app.Close());
+        }
+        std::string converted, backup;
+        ASSERT_TRUE(ReadFileBytes(folder.IniPath(), converted));
+        EXPECT_TRUE(converted == Utf16File(text));
+        ASSERT_TRUE(ReadFileBytes(folder.IniPath() + L".bak", backup));
+        EXPECT_TRUE(backup == original);
+        EXPECT_FALSE(FileExists(folder.Path() + L"\\Quenzel.ini.1.bak")) << "converted once only";
+    }
+}
+
 } // namespace
 

@@ -113,5 +113,73 @@ TEST(LongPath, OnlyLongAbsolutePathsGetTheExtendedForm)
     EXPECT_EQ(ExtendedLengthPath(relative), relative);
 }
 
+// Every absolute path gets the extended form; names keep a trailing dot or
+// space, and only what the classic functions resolve the same way is resolved.
+TEST(LongPath, ExtendedFormKeepsNamesExactly)
+{
+    struct Case {
+        const wchar_t* path;
+        const wchar_t* extended;
+        bool classicExact;
+    };
+    const Case cases[] = {
+        {L"C:\\d\\dot.", L"\\\\?\\C:\\d\\dot.", false},
+        {L"C:\\d\\space ", L"\\\\?\\C:\\d\\space ", false},
+        {L"C:\\d\\a.txt", L"\\\\?\\C:\\d\\a.txt", true},
+        {L"C:\\", L"\\\\?\\C:\\", true},
+        {L"c:/d//e\\.\\f\\..\\g\\", L"\\\\?\\c:\\d\\e\\g", false},
+        {L"C:\\..\\x", L"\\\\?\\C:\\x", false},
+        {L"\\\\server\\share\\..\\..\\a", L"\\\\?\\UNC\\server\\share\\a", false},
+        {L"\\\\server\\share\\a", L"\\\\?\\UNC\\server\\share\\a", true},
+        {L"\\\\?\\C:\\d\\dot.", L"\\\\?\\C:\\d\\dot.", false},
+        {L"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x", false},
+        {L"relative\\a", L"relative\\a", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ExtendedPath(c.path), c.extended);
+        EXPECT_EQ(ClassicFormIsExact(c.path), c.classicExact) << ::testing::PrintToString(std::wstring(c.path));
+    }
+    EXPECT_FALSE(ClassicFormIsExact(L"C:\\" + std::wstring(300, L'a')));
+}
+
+} // namespace
+} // namespace quenzel
+
+#include "base/profile_text.h"
+
+namespace quenzel {
+namespace {
+
+// Settings files the profile functions would misread are recognised and
+// converted; readable ones and what is not valid in its form are left alone.
+TEST(ProfileText, FormsAndTheirUtf16Text)
+{
+    using namespace std::string_literals;
+    struct Case {
+        std::string bytes;
+        ProfileTextForm form;
+        std::string utf16; // after the byte-order mark
+    };
+    const Case cases[] = {
+        {"[M]\r\nA=\xC3\xA4\xF0\x9F\x98\x80", ProfileTextForm::Utf8, "[\0M\0]\0\r\0\n\0A\0=\0\xE4\0\x3D\xD8\x00\xDE"s},
+        {"\xEF\xBB\xBF[M]", ProfileTextForm::Utf8, "[\0M\0]\0"s},
+        {"[\0M\0]\0=\0\xE4\0"s, ProfileTextForm::Utf16NoMark, "[\0M\0]\0=\0\xE4\0"s},
+        {"\xFF\xFE[\0M\0]\0"s, ProfileTextForm::Readable, ""},
+        {"[M]\r\nA=plain", ProfileTextForm::Readable, ""},
+        {"[M]\r\nA=\xE4rger", ProfileTextForm::Readable, ""},   // Windows-1252, not UTF-8
+        {"A=\xC0\xAF", ProfileTextForm::Readable, ""},          // an overlong form
+        {"A=\xED\xA0\x80", ProfileTextForm::Readable, ""},      // a surrogate
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DetectProfileTextForm(c.bytes), c.form) << ::testing::PrintToString(c.bytes);
+        std::string converted;
+        const bool ok = ToUtf16Profile(c.bytes, c.form, converted);
+        EXPECT_EQ(ok, c.form != ProfileTextForm::Readable) << ::testing::PrintToString(c.bytes);
+        if (ok) {
+            EXPECT_EQ(converted, "\xFF\xFE" + c.utf16) << ::testing::PrintToString(c.bytes);
+        }
+    }
+}
+
 } // namespace
 } // namespace quenzel
