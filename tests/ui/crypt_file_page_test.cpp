@@ -549,6 +549,7 @@ TEST(FilePage, ClosedDuringAJobStopsItAndPutsTheFileBack)
     ASSERT_TRUE(WriteFileBytes(plain + L".enc", "earlier output"));
     SetFieldText(s.app.Control(SourceField), plain);
     ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton));
+    EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos);
     HWND bar = s.app.Control(ProgressBar);
     ASSERT_TRUE(WaitUntil([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) >= 3; }));
     PostMessageW(s.window, WM_CLOSE, 0, 0);

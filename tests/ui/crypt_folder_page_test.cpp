@@ -118,7 +118,7 @@ TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
     EXPECT_EQ(DismissMessageBox(s.app).rfind(L"A file of the folder cannot be opened", 0), 0u);
     const std::wstring report = DismissMessageBox(s.app);
     EXPECT_EQ(report.rfind(L"3 of 4 file(s) listed from \"Locked\" have been processed.\n1 file(s) were not "
-                           L"processed:\n" + root + L"\\a\\b.txt", 0), 0u)
+                           L"processed:\n" + root + L"\\a\\b\\c.txt", 0), 0u)
         << Narrow(report);
     CloseHandle(held);
     EXPECT_FALSE(FileExists(out + L"\\a\\b")) << "no folder for a file that could not be read";
