@@ -16,17 +16,6 @@ namespace {
 constexpr DWORD KeyReadPiece = 16u * 1024u * 1024u;
 constexpr uint64_t FourGiB = uint64_t(1) << 32;
 
-FileIdentity IdentityOfHandle(HANDLE file)
-{
-    FileIdentity identity;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(file, &info))
-        return identity;
-    identity.volume = info.dwVolumeSerialNumber;
-    identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    identity.known = true;
-    return identity;
-}
 
 // Reads at an offset of its own, so the readers of one open key file do not
 // move each other's place.

@@ -60,17 +60,6 @@ bool MakeFolder(const std::wstring& extended)
     return CreateDirectoryW(extended.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-FileIdentity IdentityOfHandle(HANDLE file)
-{
-    FileIdentity identity;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(file, &info))
-        return identity;
-    identity.volume = info.dwVolumeSerialNumber;
-    identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    identity.known = true;
-    return identity;
-}
 
 // The destination as it was before the job: what the new file keeps of it.
 struct Destination {

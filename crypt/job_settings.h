@@ -65,5 +65,7 @@ struct JobSettings {
 // The identity of an existing file or folder; unknown when it cannot be
 // opened. (Windows builds only.)
 FileIdentity IdentityOfFile(const std::wstring& path);
+// The identity of the file an open handle (a HANDLE) refers to.
+FileIdentity IdentityOfHandle(void* file);
 
 } // namespace quenzel
