@@ -144,13 +144,7 @@ void CreateRowCourier()
 {
     if (RowCourier)
         return;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = RowCourierProc;
-    wc.hInstance = Instance;
-    wc.lpszClassName = RowCourierClass;
-    RegisterClassExW(&wc);
-    RowCourier = CreateWindowExW(0, RowCourierClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, Instance, nullptr);
+    RowCourier = CreateMessageWindow(RowCourierClass, RowCourierProc);
 }
 
 void ListFiller::Add(FileBatch& batch)

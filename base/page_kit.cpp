@@ -153,4 +153,16 @@ void ProgressBarMover::Prepare(int maximum) const
     ShowWindow(bar_, SW_SHOW);
 }
 
+HWND CreateMessageWindow(const wchar_t* className, WNDPROC procedure)
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = Instance;
+    wc.lpszClassName = className;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return nullptr;
+    return CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, Instance, nullptr);
+}
+
 } // namespace quenzel

@@ -47,4 +47,8 @@ private:
     HWND bar_;
 };
 
+// A message-only window of a class of its own, on the calling thread: the
+// way a worker's results reach that thread. Null when it cannot be made.
+HWND CreateMessageWindow(const wchar_t* className, WNDPROC procedure);
+
 } // namespace quenzel

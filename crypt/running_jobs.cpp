@@ -111,13 +111,7 @@ void CreateJobCourier()
 {
     if (JobCourier)
         return;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = JobCourierProc;
-    wc.hInstance = Instance;
-    wc.lpszClassName = JobCourierClass;
-    RegisterClassExW(&wc);
-    JobCourier = CreateWindowExW(0, JobCourierClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, Instance, nullptr);
+    JobCourier = CreateMessageWindow(JobCourierClass, JobCourierProc);
 }
 
 bool AnyJobRunning()
