@@ -205,26 +205,37 @@ TEST(FolderPage, TrailingDotTwinsGoIntoALongOutputFolderUnderTheirOwnNames)
     EXPECT_TRUE(s.app.Close());
 }
 
-// An output folder whose files would be listed files, overwritten before
-// they are read, is refused before anything is done: the folder inside the
-// list, and a folder holding the listed one where the outputs would land on
-// listed files.
-TEST(FolderPage, AnOutputFolderOverTheListedFilesIsRefused)
+// A folder job that would destroy data is refused before anything is done,
+// with a message, the controls back and the listed files untouched: an
+// output folder whose files would be listed files overwritten before they
+// are read (the folder inside the list, and a folder holding the listed one
+// where the outputs would land on listed files), and an output that would be
+// the key file lying inside the listed folder.
+TEST(FolderPage, AJobThatWouldDestroyDataIsRefused)
 {
     Started s;
-    Start(s, nullptr, FolderPageCommand);
     const std::wstring root = s.Work() + L"\\Tree";
-    const Tree tree = {{L"\\x.txt", "x"}, {L"\\sub\\y.txt", "y"}, {L"\\Tree\\z.txt", "z"}};
+    const std::wstring key = root + L"\\keys\\my.key";
+    const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(key) + "\n";
+    Start(s, ini.c_str(), FolderPageCommand);
+    const Tree tree = {{L"\\x.txt", "x"}, {L"\\sub\\y.txt", "y"}, {L"\\Tree\\z.txt", "z"}, {L"\\keys\\my.key", "key bytes"}};
     MakeTree(root, tree);
     Gather(s, root);
-    for (const std::wstring& output : {root + L"\\sub", s.Work()}) {
-        ConfirmJob(s, EncryptButton, nullptr, output);
-        EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The output folder\n" + output + L"\noverlaps the listed folder", 0), 0u)
-            << Narrow(output);
+    const struct {
+        std::wstring output;
+        std::wstring message;
+    } cases[] = {
+        {root + L"\\sub", L"The output folder\n" + root + L"\\sub\noverlaps the listed folder"},
+        {s.Work(), L"The output folder\n" + s.Work() + L"\noverlaps the listed folder"},
+        {root, L"An output of the job,\n" + key + L",\nwould be the key file."},
+    };
+    for (const auto& c : cases) {
+        ConfirmJob(s, EncryptButton, nullptr, c.output);
+        EXPECT_EQ(DismissMessageBox(s.app).rfind(c.message, 0), 0u) << Narrow(c.output);
         EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
-        EXPECT_FALSE(FileExists(output + L"\\x.txt")) << Narrow(output);
         ExpectTree(root, tree, std::string(1, '\0'), 0);
     }
+    EXPECT_FALSE(FileExists(s.Work() + L"\\x.txt"));
     EXPECT_TRUE(s.app.Close());
 }
 
@@ -254,24 +265,6 @@ TEST(FolderPage, ExistingOutputsAreCountedAndReplacedOnlyAfterAYes)
     EXPECT_EQ(DismissMessageBox(s.app).rfind(L"3 file(s) listed", 0), 0u);
     ExpectTree(out, tree, "MORVANTE", 7);
     EXPECT_NE(GetFileAttributesW((out + L"\\a.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
-    EXPECT_TRUE(s.app.Close());
-}
-
-// A key file inside the listed folder is never replaced by its own output.
-TEST(FolderPage, AKeyFileAmongTheListedFilesRefusesTheJob)
-{
-    Started s;
-    const std::wstring root = s.Work() + L"\\KeyTree";
-    const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(root) + "\\keys\\my.key\n";
-    Start(s, ini.c_str(), FolderPageCommand);
-    const Tree tree = {{L"\\data.txt", "data"}, {L"\\keys\\my.key", "key bytes"}};
-    MakeTree(root, tree);
-    Gather(s, root);
-    ConfirmJob(s, EncryptButton, nullptr, root);
-    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"An output of the job,\n" + root + L"\\keys\\my.key,\nwould be the key file.", 0),
-              0u);
-    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
-    ExpectTree(root, tree, std::string(1, '\0'), 0);
     EXPECT_TRUE(s.app.Close());
 }
 
