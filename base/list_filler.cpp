@@ -6,19 +6,27 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <iterator>
 #include <map>
+#include <memory>
 
 namespace quenzel {
 
 namespace {
 // The rows reach a list at most this often.
-constexpr std::chrono::milliseconds RowHandOverInterval{100};
+constexpr std::chrono::milliseconds RowHandOverInterval{250};
 // Sent by a filler to the row courier: append the ListRows of lParam to the
 // list whose id is wParam.
 constexpr UINT AppendRowsMessage = WM_APP + 1;
 // Sent to the row courier: copy the texts of the list wParam into the
 // std::vector<std::wstring> of lParam.
 constexpr UINT CopyTextsMessage = WM_APP + 2;
+// Posted by a filler to the row courier: append the heap-held ListRows of
+// lParam (freed here) to the list whose id is wParam. The filler goes on
+// walking meanwhile instead of waiting for the list.
+constexpr UINT PostedRowsMessage = WM_APP + 3;
+// Sent to the row courier: empty the list wParam.
+constexpr UINT ClearRowsMessage = WM_APP + 4;
 constexpr wchar_t RowCourierClass[] = L"QuenzelFolderRows";
 constexpr int SecondColumn = 1;
 
@@ -37,9 +45,10 @@ bool IsVirtual(HWND list)
 void AppendVirtualRows(HWND list, ListRows& rows)
 {
     ListRows& kept = VirtualRows[list];
-    kept.reserve(kept.size() + rows.size());
-    for (ListRow& row : rows)
-        kept.push_back(std::move(row));
+    if (kept.empty())
+        kept.swap(rows);
+    else
+        kept.insert(kept.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(kept.size()), LVSICF_NOSCROLL);
 }
 
@@ -84,20 +93,58 @@ void CopyTexts(HWND list, std::vector<std::wstring>& texts)
         texts.push_back(ListItemText(list, i));
 }
 
+void ClearRows(HWND list)
+{
+    if (IsVirtual(list))
+        VirtualRows.erase(list);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+}
+
+void AppendPostedRows(WPARAM listId, LPARAM rows, bool append)
+{
+    const std::unique_ptr<ListRows> owned(reinterpret_cast<ListRows*>(rows));
+    if (append)
+        AppendRows(GetDlgItem(MainWindow, static_cast<int>(listId)), *owned);
+}
+
+// Takes the batches still posted to the courier, in the order they were
+// posted; a sent message overtakes posted ones, so everything sent to the
+// courier first lets the posted rows arrive. Their rows are dropped when
+// the courier is going.
+void TakePostedRows(HWND courier, bool append)
+{
+    MSG posted;
+    while (PeekMessageW(&posted, courier, PostedRowsMessage, PostedRowsMessage, PM_REMOVE))
+        AppendPostedRows(posted.wParam, posted.lParam, append);
+}
+
 // The rows reach the list through a message-only window of the window's
 // thread: the list itself is left unsubclassed, since every message through
 // a subclass chain costs a property look-up (a server call under Wine).
 LRESULT CALLBACK RowCourierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == AppendRowsMessage) {
+    switch (message) {
+    case PostedRowsMessage:
+        AppendPostedRows(wParam, lParam, true);
+        return 0;
+    case AppendRowsMessage:
+        TakePostedRows(window, true);
         AppendRows(GetDlgItem(MainWindow, static_cast<int>(wParam)), *reinterpret_cast<ListRows*>(lParam));
         return 0;
-    }
-    if (message == CopyTextsMessage) {
+    case CopyTextsMessage:
+        TakePostedRows(window, true);
         CopyTexts(reinterpret_cast<HWND>(wParam), *reinterpret_cast<std::vector<std::wstring>*>(lParam));
         return 0;
+    case ClearRowsMessage:
+        TakePostedRows(window, true);
+        ClearRows(reinterpret_cast<HWND>(wParam));
+        return 0;
+    case WM_DESTROY:
+        TakePostedRows(window, false);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
     }
-    return DefWindowProcW(window, message, wParam, lParam);
 }
 } // namespace
 
@@ -125,9 +172,10 @@ bool AnswerListRowRequest(const NMHDR* header)
 
 void ClearListRows(HWND list)
 {
-    if (IsVirtual(list))
-        VirtualRows.erase(list);
-    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    if (RowCourier)
+        SendMessageW(RowCourier, ClearRowsMessage, reinterpret_cast<WPARAM>(list), 0);
+    else
+        ClearRows(list);
 }
 
 std::vector<std::wstring> ListTexts(HWND list)
@@ -163,7 +211,14 @@ void ListFiller::Add(ListRow row)
 
 void ListFiller::Finish()
 {
-    HandOver(std::chrono::steady_clock::now());
+    // Sent even with nothing pending: when it returns, every posted batch
+    // is in the list.
+    if (RowCourier)
+        SendMessageW(RowCourier, AppendRowsMessage, static_cast<WPARAM>(listId_),
+                     reinterpret_cast<LPARAM>(&pending_));
+    else
+        AppendRows(GetDlgItem(MainWindow, listId_), pending_);
+    pending_.clear();
 }
 
 void ListFiller::HandOverIfDue()
@@ -175,14 +230,24 @@ void ListFiller::HandOverIfDue()
 
 void ListFiller::HandOver(std::chrono::steady_clock::time_point now)
 {
-    if (!pending_.empty() && RowCourier)
-        SendMessageW(RowCourier, AppendRowsMessage, static_cast<WPARAM>(listId_),
-                     reinterpret_cast<LPARAM>(&pending_));
-    else if (!pending_.empty())
-        AppendRows(GetDlgItem(MainWindow, listId_), pending_);
-    pending_.clear();
     lastHandOver_ = now;
     first_ = false;
+    if (pending_.empty())
+        return;
+    if (!RowCourier) {
+        AppendRows(GetDlgItem(MainWindow, listId_), pending_);
+        pending_.clear();
+        return;
+    }
+    auto batch = std::make_unique<ListRows>();
+    batch->swap(pending_);
+    if (PostMessageW(RowCourier, PostedRowsMessage, static_cast<WPARAM>(listId_),
+                     reinterpret_cast<LPARAM>(batch.get()))) {
+        batch.release(); // the courier owns it now
+        return;
+    }
+    // The queue is full: the rows wait for the next hand-over.
+    pending_.swap(*batch);
 }
 
 } // namespace quenzel

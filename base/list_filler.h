@@ -1,6 +1,8 @@
 // Filling a page's list view from a worker thread in batches: the rows reach
 // the list on the window's thread, a batch at a time, so the list fills
-// visibly while the hand-over costs little. A list made with LVS_OWNERDATA
+// visibly while the hand-over costs little. Batches are posted, so the
+// worker does not wait for the list; the last one is sent, so when Finish
+// returns every row is in the list. A list made with LVS_OWNERDATA
 // keeps no rows of its own: they are kept here and the list asks for the
 // texts of the rows it shows, so a hundred thousand rows cost no more than
 // their strings.
