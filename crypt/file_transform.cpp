@@ -316,17 +316,16 @@ TransformOutcome TransformThroughTemporary(const TransformRequest& request, Tran
 
     TransformOutcome outcome;
     outcome.size = size;
-    Destination old;
-    const TransformStatus verdict = InspectDestination(request, source.Get(), old);
-    if (verdict != TransformStatus::Ok)
-        return Failure(verdict, ERROR_ACCESS_DENIED);
     // Only now is there something to write: a source that cannot be read
-    // leaves no empty folder behind.
+    // leaves no empty folder behind. (A destination that exists already has
+    // its folder, so nothing is made for one refused below.)
     if (request.createFolder && !CreateFolderChain(FolderOf(destination)))
         return Failure(TransformStatus::OutputCreateFailed, GetLastError());
     std::wstring temporary;
     DWORD error = 0;
     bool stray = false;
+    // A destination made new here was neither the key file nor the source
+    // nor an earlier output: only one that could not be made is looked at.
     UniqueFile output = CreateMarkedDestination(destination, stray);
     const bool marked = static_cast<bool>(output);
     if (stray) {
@@ -334,7 +333,11 @@ TransformOutcome TransformThroughTemporary(const TransformRequest& request, Tran
         outcome.strayTemporary = destination;
         return outcome;
     }
+    Destination old;
     if (!marked) {
+        const TransformStatus verdict = InspectDestination(request, source.Get(), old);
+        if (verdict != TransformStatus::Ok)
+            return Failure(verdict, ERROR_ACCESS_DENIED);
         output = CreateTemporaryBeside(destination, temporary, error);
         if (!output)
             return Failure(TransformStatus::OutputCreateFailed, error);
