@@ -89,11 +89,17 @@ private:
 
 } // namespace
 
-std::wstring JoinPath(const std::wstring& folder, const std::wstring& name)
+std::wstring JoinPath(const std::wstring& folder, std::wstring_view name)
 {
-    if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
-        return folder + name;
-    return folder + L'\\' + name;
+    // One allocation per path: a walk makes one for every file it lists.
+    const bool separated = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
+    std::wstring path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    if (!separated)
+        path += L'\\';
+    path += name;
+    return path;
 }
 
 uint64_t WalkFolder(const std::wstring& root, const FileBatchSink& sink, size_t batchSize)

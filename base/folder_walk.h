@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quenzel {
@@ -33,6 +34,6 @@ uint64_t WalkFolderWithSizes(const std::wstring& root, const SizedFileBatchSink&
                              size_t batchSize = DefaultWalkBatch);
 
 // A folder and a name joined with one backslash.
-std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+std::wstring JoinPath(const std::wstring& folder, std::wstring_view name);
 
 } // namespace quenzel
