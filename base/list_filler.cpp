@@ -15,6 +15,10 @@ namespace quenzel {
 namespace {
 // The rows reach a list at most this often.
 constexpr std::chrono::milliseconds RowHandOverInterval{250};
+// A list that keeps its own rows inserts them one by one on the window's
+// thread: it gets them in batches of at most this many rows, so the window
+// answers between two batches.
+constexpr size_t InsertedRowsPerBatch = 2000;
 // Sent by a filler to the row courier: append the ListRows of lParam to the
 // list whose id is wParam.
 constexpr UINT AppendRowsMessage = WM_APP + 1;
@@ -221,10 +225,12 @@ void ListFiller::Finish()
     pending_.clear();
 }
 
+ListFiller::ListFiller(int listId) : listId_(listId), inserts_(!IsVirtual(GetDlgItem(MainWindow, listId))) {}
+
 void ListFiller::HandOverIfDue()
 {
     const auto now = std::chrono::steady_clock::now();
-    if (first_ || now - lastHandOver_ >= RowHandOverInterval)
+    if (first_ || now - lastHandOver_ >= RowHandOverInterval || (inserts_ && pending_.size() >= InsertedRowsPerBatch))
         HandOver(now);
 }
 

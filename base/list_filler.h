@@ -48,7 +48,7 @@ std::vector<std::wstring> ListTexts(HWND list);
 // list now and then.
 class ListFiller {
 public:
-    explicit ListFiller(int listId) : listId_(listId) {}
+    explicit ListFiller(int listId);
 
     // Takes the files' paths as one-column rows (the batch is emptied).
     void Add(FileBatch& batch);
@@ -61,6 +61,7 @@ private:
     void HandOver(std::chrono::steady_clock::time_point now);
 
     int listId_;
+    bool inserts_; // the list keeps its own rows
     ListRows pending_;
     std::chrono::steady_clock::time_point lastHandOver_{};
     bool first_ = true;
