@@ -5,7 +5,11 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlwapi.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <deque>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -31,13 +35,25 @@ constexpr UINT CopyTextsMessage = WM_APP + 2;
 constexpr UINT PostedRowsMessage = WM_APP + 3;
 // Sent to the row courier: empty the list wParam.
 constexpr UINT ClearRowsMessage = WM_APP + 4;
+// Sent to the row courier: remove from the list wParam the rows the
+// RowRemoval of lParam names.
+constexpr UINT RemoveRowsMessage = WM_APP + 5;
 constexpr wchar_t RowCourierClass[] = L"QuenzelFolderRows";
 constexpr int SecondColumn = 1;
 
 HWND RowCourier = nullptr;
 
-// The rows of the virtual lists; touched only on the window's thread.
-std::map<HWND, ListRows> VirtualRows;
+// The rows of the virtual lists; touched only on the window's thread. A
+// deque: rows are taken away at either end cheaply.
+using KeptRows = std::deque<ListRow>;
+std::map<HWND, KeptRows> VirtualRows;
+
+// Rows to remove: their indices, or (with `text`) the row of that first
+// column's text, looked for at the one index given first.
+struct RowRemoval {
+    std::vector<int> rows;
+    const std::wstring* text = nullptr;
+};
 
 bool IsVirtual(HWND list)
 {
@@ -48,11 +64,8 @@ bool IsVirtual(HWND list)
 // rows it shows.
 void AppendVirtualRows(HWND list, ListRows& rows)
 {
-    ListRows& kept = VirtualRows[list];
-    if (kept.empty())
-        kept.swap(rows);
-    else
-        kept.insert(kept.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    KeptRows& kept = VirtualRows[list];
+    kept.insert(kept.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(kept.size()), LVSICF_NOSCROLL);
 }
 
@@ -104,6 +117,56 @@ void ClearRows(HWND list)
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
 }
 
+// Removes rows, the last first, so the indices still to come stay put; the
+// list moves the selection of the rows after each one.
+void RemoveRows(HWND list, std::vector<int> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    const auto found = VirtualRows.find(list);
+    KeptRows* kept = IsVirtual(list) && found != VirtualRows.end() ? &found->second : nullptr;
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        if (*row < 0 || static_cast<size_t>(*row) >= (kept ? kept->size() : SIZE_MAX))
+            continue;
+        if (kept)
+            kept->erase(kept->begin() + *row);
+        SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(*row), 0);
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+// The row of a first column's text: `hint` when it holds it, else the first.
+int RowOfText(HWND list, int hint, const std::wstring& text)
+{
+    const auto found = VirtualRows.find(list);
+    if (IsVirtual(list) && found != VirtualRows.end()) {
+        const KeptRows& rows = found->second;
+        if (hint >= 0 && static_cast<size_t>(hint) < rows.size() && rows[static_cast<size_t>(hint)].text == text)
+            return hint;
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const ListRow& r) { return r.text == text; });
+        return row == rows.end() ? -1 : static_cast<int>(row - rows.begin());
+    }
+    if (ListItemText(list, hint) == text)
+        return hint;
+    LVFINDINFOW find{};
+    find.flags = LVFI_STRING;
+    find.psz = text.c_str();
+    return static_cast<int>(SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+void Remove(HWND list, const RowRemoval& removal)
+{
+    if (!removal.text) {
+        RemoveRows(list, removal.rows);
+        return;
+    }
+    const int row = RowOfText(list, removal.rows.empty() ? -1 : removal.rows.front(), *removal.text);
+    if (row >= 0)
+        RemoveRows(list, {row});
+}
+
 void AppendPostedRows(WPARAM listId, LPARAM rows, bool append)
 {
     const std::unique_ptr<ListRows> owned(reinterpret_cast<ListRows*>(rows));
@@ -143,6 +206,10 @@ LRESULT CALLBACK RowCourierProc(HWND window, UINT message, WPARAM wParam, LPARAM
         TakePostedRows(window, true);
         ClearRows(reinterpret_cast<HWND>(wParam));
         return 0;
+    case RemoveRowsMessage:
+        TakePostedRows(window, true);
+        Remove(reinterpret_cast<HWND>(wParam), *reinterpret_cast<const RowRemoval*>(lParam));
+        return 0;
     case WM_DESTROY:
         TakePostedRows(window, false);
         return 0;
@@ -161,7 +228,7 @@ bool AnswerListRowRequest(const NMHDR* header)
         return false;
     // The notice is the list's own structure, written back with the answer.
     LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header))->item;
-    const ListRows& rows = found->second;
+    const KeptRows& rows = found->second;
     if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows.size())
         return true;
     const ListRow& row = rows[static_cast<size_t>(item.iItem)];
@@ -180,6 +247,88 @@ void ClearListRows(HWND list)
         SendMessageW(RowCourier, ClearRowsMessage, reinterpret_cast<WPARAM>(list), 0);
     else
         ClearRows(list);
+}
+
+namespace {
+void SendRemoval(HWND list, const RowRemoval& removal)
+{
+    if (RowCourier)
+        SendMessageW(RowCourier, RemoveRowsMessage, reinterpret_cast<WPARAM>(list),
+                     reinterpret_cast<LPARAM>(&removal));
+    else
+        Remove(list, removal);
+}
+
+// The indices of the rows in a state (selected, focused), in order.
+std::vector<size_t> RowsInState(HWND list, UINT state)
+{
+    std::vector<size_t> rows;
+    for (int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), state)); row >= 0;
+         row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), state)))
+        rows.push_back(static_cast<size_t>(row));
+    return rows;
+}
+
+void SetRowState(HWND list, int row, UINT state, UINT mask)
+{
+    LVITEMW item{};
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+const std::wstring& ColumnText(const ListRow& row, int column)
+{
+    return column == SecondColumn ? row.second : row.text;
+}
+} // namespace
+
+void RemoveListRows(HWND list, const std::vector<int>& rows)
+{
+    RowRemoval removal;
+    removal.rows = rows;
+    SendRemoval(list, removal);
+}
+
+void RemoveListRow(HWND list, int index, const std::wstring& text)
+{
+    RowRemoval removal;
+    removal.rows = {index};
+    removal.text = &text;
+    SendRemoval(list, removal);
+}
+
+bool SortVirtualRows(HWND list, int column, bool ascending)
+{
+    const auto found = VirtualRows.find(list);
+    if (!IsVirtual(list) || found == VirtualRows.end())
+        return false;
+    KeptRows& rows = found->second;
+    // The new order as old indices, so that the states follow their rows.
+    std::vector<size_t> order(rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const int compared = StrCmpIW(ColumnText(rows[a], column).c_str(), ColumnText(rows[b], column).c_str());
+        return ascending ? compared < 0 : compared > 0;
+    });
+    std::vector<size_t> placeOf(rows.size());
+    KeptRows sorted;
+    for (size_t place = 0; place < order.size(); ++place) {
+        placeOf[order[place]] = place;
+        sorted.push_back(std::move(rows[order[place]]));
+    }
+    rows.swap(sorted);
+
+    const std::vector<size_t> selected = RowsInState(list, LVNI_SELECTED);
+    const std::vector<size_t> focused = RowsInState(list, LVNI_FOCUSED);
+    SetRowState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (size_t row : selected)
+        SetRowState(list, static_cast<int>(placeOf[row]), LVIS_SELECTED, LVIS_SELECTED);
+    if (!focused.empty())
+        SetRowState(list, static_cast<int>(placeOf[focused.front()]), LVIS_FOCUSED, LVIS_FOCUSED);
+    InvalidateRect(list, nullptr, FALSE);
+    return true;
 }
 
 std::vector<std::wstring> ListTexts(HWND list)

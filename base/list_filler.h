@@ -39,6 +39,19 @@ bool AnswerListRowRequest(const NMHDR* header);
 // Empties a list, a virtual one with the rows kept for it.
 void ClearListRows(HWND list);
 
+// Removes rows of a list (any order; the list moves the selection of the
+// rows after them), from any thread.
+void RemoveListRows(HWND list, const std::vector<int>& rows);
+// Removes the row whose first column reads `text`: the row at `index` when
+// it does (the list was not sorted meanwhile), else the first that does.
+void RemoveListRow(HWND list, int index, const std::wstring& text);
+
+// Sorts the rows kept for a virtual list by the texts of `column`
+// (case-insensitive, equal texts keeping their order), the selection and
+// focus staying with their rows; false, with nothing done, for a list that
+// keeps its own rows. Called on the window's thread.
+bool SortVirtualRows(HWND list, int column, bool ascending);
+
 // The first column's text of every row of a list, in list order, read in
 // one visit to the window's thread (a worker's single message instead of
 // one per row).

@@ -1,5 +1,6 @@
 #include "base/list_sort.h"
 
+#include "base/list_filler.h"
 #include "base/shell.h"
 
 #include <commctrl.h>
@@ -38,6 +39,10 @@ int CALLBACK CompareListItems(LPARAM first, LPARAM second, LPARAM ascending)
 
 void SortListByColumn(HWND list, int column)
 {
+    if (SortVirtualRows(list, column, SortColumnAscending == 1)) {
+        SortColumnAscending = SortColumnAscending ? 0 : 1;
+        return;
+    }
     SortList = list;
     SortColumn = column;
     SendMessageW(list, LVM_SORTITEMSEX, static_cast<WPARAM>(SortColumnAscending),

@@ -6,6 +6,7 @@
 
 #include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/list_filler.h"
 #include "base/page_kit.h"
 #include "base/shell.h"
 #include "base/status.h"
@@ -31,31 +32,6 @@ int RowCount(HWND list)
     return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
-std::vector<std::wstring> ListedPaths(HWND list, int count)
-{
-    std::vector<std::wstring> paths;
-    paths.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i)
-        paths.push_back(ListItemText(list, i));
-    return paths;
-}
-
-// Removes the row of a shredded file: the row at its index, or, when the
-// list was sorted meanwhile, a row of the same path.
-void RemoveHandledRow(HWND list, int index, const std::wstring& path)
-{
-    if (ListItemText(list, index) != path) {
-        LVFINDINFOW find{};
-        find.flags = LVFI_STRING;
-        find.psz = path.c_str();
-        index = static_cast<int>(SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1),
-                                              reinterpret_cast<LPARAM>(&find)));
-        if (index < 0)
-            return;
-    }
-    SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
-}
-
 // A file was opened but not completely overwritten, flushed or deleted.
 bool IsDamagingFailure(ShredResult result)
 {
@@ -70,15 +46,18 @@ void ShredListedFiles(HWND list, int count)
     SendMessageW(bar, PBM_SETRANGE32, 0, count);
     SendMessageW(bar, PBM_SETSTEP, 1, 0);
     const bool deleteAfter = Checked(IDC_SHRED_DELETE);
-    const std::vector<std::wstring> paths = ListedPaths(list, count);
+    // The paths in one visit to the window's thread (the list cannot change meanwhile).
+    const std::vector<std::wstring> paths = ListTexts(list);
+    count = static_cast<int>(paths.size());
     int handled = 0;
     int damaged = 0;
     for (int i = count - 1; i >= 0; --i) {
         SetStatusText(paths[static_cast<size_t>(i)].c_str(), 0, StatusInfoPart);
         SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(handled++), 0);
         const ShredResult result = ShredFile(paths[static_cast<size_t>(i)], deleteAfter);
+        // Its row goes: the row at its index, or, when the list was sorted meanwhile, a row of the same path.
         if (result == ShredResult::Shredded)
-            RemoveHandledRow(list, i, paths[static_cast<size_t>(i)]);
+            RemoveListRow(list, i, paths[static_cast<size_t>(i)]);
         else if (IsDamagingFailure(result))
             ++damaged;
     }

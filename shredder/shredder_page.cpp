@@ -55,7 +55,7 @@ constexpr ControlSpec ShredderControls[] = {
     LargeButton(IDC_SHRED_START, keys::ShredCaption, IDI_SHREDDER_LARGE, {646, 290, 110, 90}, keys::ShredTip),
     CheckBox(IDC_SHRED_DELETE, keys::DeleteShreddedOption, {143, 332, 494, 26}),
     ControlSpec{IDC_SHRED_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
-    ControlSpec{IDC_SHRED_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
+    ControlSpec{IDC_SHRED_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
 };
 static_assert(ControlIdsUnique(ShredderControls), "shredder page ids must be unique");
 
@@ -150,7 +150,7 @@ void ClearList()
 {
     if (ListWorkRunning.load())
         return;
-    SendMessageW(ShredList(), LVM_DELETEALLITEMS, 0, 0);
+    ClearListRows(ShredList());
     ShowRowCount();
 }
 
@@ -193,8 +193,6 @@ void AddShredFolder()
     ShowRowCount();
 }
 
-// Deletes the selected rows from the last to the first, so the indices
-// still to come stay put; drawing is held back meanwhile.
 void RemoveShredRows()
 {
     HWND list = ShredList();
@@ -207,11 +205,7 @@ void RemoveShredRows()
     for (int row = first; row >= 0;
          row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED)))
         selected.push_back(row);
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    for (auto row = selected.rbegin(); row != selected.rend(); ++row)
-        SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(*row), 0);
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+    RemoveListRows(list, selected);
     ShowRowCount();
 }
 

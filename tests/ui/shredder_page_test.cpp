@@ -91,6 +91,20 @@ void SelectRows(Started& s, const std::vector<int>& rows)
                      reinterpret_cast<LPARAM>(remote.Address()));
 }
 
+// A click on a column's header, as a user makes it.
+void ClickColumn(Started& s, int column)
+{
+    HWND header = reinterpret_cast<HWND>(SendMessageW(s.app.Control(IDC_SHRED_LIST), LVM_GETHEADER, 0, 0));
+    RECT box{};
+    RemoteBuffer remote(s.app.Process(), sizeof box);
+    ASSERT_TRUE(header && SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
+                                       reinterpret_cast<LPARAM>(remote.Address())));
+    ASSERT_TRUE(remote.Read(&box, sizeof box));
+    const LPARAM inside = MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    PostMessageW(header, WM_LBUTTONUP, 0, inside);
+}
+
 // Starts the job and answers its question.
 void StartShredding(Started& s, int answer)
 {
@@ -139,6 +153,17 @@ TEST(ShredderPage, FillsTrimsAndClearsTheList)
     PostCommand(s.window, IDC_SHRED_REMOVE);
     EXPECT_EQ(DismissMessageBox(s.app).rfind(L"No file is selected.", 0), 0u);
     ASSERT_TRUE(Settled(s, 4));
+
+    // Sorted by a column's text, up and then down (one direction flag for
+    // every click); the selected row stays selected.
+    SelectRows(s, {3});
+    for (const auto& [column, bRow] : {std::pair{1, 0}, std::pair{1, 3}}) {
+        ASSERT_NO_FATAL_FAILURE(ClickColumn(s, column));
+        EXPECT_TRUE(WaitUntil([&] { return Cell(s, bRow, 0) == root + L"\\sub\\b.txt"; })) << bRow;
+        EXPECT_EQ(Cell(s, bRow, 1), L"0 bytes");
+        EXPECT_EQ(SendMessageW(s.app.Control(IDC_SHRED_LIST), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED),
+                  bRow);
+    }
     SelectRows(s, {0, 1, 3});
     PostCommand(s.window, IDC_SHRED_REMOVE);
     ASSERT_TRUE(Settled(s, 1));
