@@ -125,7 +125,10 @@ void RemoveRows(HWND list, std::vector<int> rows)
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     const auto found = VirtualRows.find(list);
     KeptRows* kept = IsVirtual(list) && found != VirtualRows.end() ? &found->second : nullptr;
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    // Drawing is held back while several rows go.
+    const bool several = rows.size() > 1;
+    if (several)
+        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
         if (*row < 0 || static_cast<size_t>(*row) >= (kept ? kept->size() : SIZE_MAX))
             continue;
@@ -133,8 +136,10 @@ void RemoveRows(HWND list, std::vector<int> rows)
             kept->erase(kept->begin() + *row);
         SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(*row), 0);
     }
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+    if (several) {
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
+    }
 }
 
 // The row of a first column's text: `hint` when it holds it, else the first.
