@@ -2,8 +2,8 @@
 
 #include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/job_workers.h"
 #include "base/shell.h"
-#include "crypt/running_jobs.h"
 
 #include <windows.h>
 

@@ -19,8 +19,6 @@ namespace {
 
 // Sent to the courier: a job of page wParam started (lParam 1) or ended (0).
 constexpr UINT JobChangedMessage = WM_APP + 1;
-// Posted to the courier when the last job worker has ended.
-constexpr UINT LastWorkerEndedMessage = WM_APP + 2;
 constexpr wchar_t JobCourierClass[] = L"QuenzelJobs";
 
 constexpr int FilePageJobControls[] = {IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT, IDC_FILE_CHOOSE, IDC_FILE_SOURCE};
@@ -31,9 +29,6 @@ constexpr int SharedJobControls[] = {IDC_TABS, IDC_OPTIONS_RECYCLE, IDC_OPTIONS_
                                      IDC_OPTIONS_STRONG_FORMAT};
 
 std::atomic<int> RunningCount{0};
-std::atomic<int> WorkerCount{0};
-std::atomic<bool> StopRequested{false};
-void (*LastWorkerEnded)() = nullptr;
 HWND JobCourier = nullptr;
 
 template <size_t N>
@@ -64,11 +59,6 @@ LRESULT CALLBACK JobCourierProc(HWND window, UINT message, WPARAM wParam, LPARAM
         ApplyJobChange(static_cast<CryptPageKind>(wParam), lParam != 0);
         return 0;
     }
-    if (message == LastWorkerEndedMessage) {
-        if (WorkerCount.load() == 0 && LastWorkerEnded)
-            LastWorkerEnded();
-        return 0;
-    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -94,19 +84,6 @@ RunningJob::~RunningJob()
     AnnounceJobChange(page_, false);
 }
 
-JobWorker::JobWorker()
-{
-    ++WorkerCount;
-}
-
-// Posted, not sent: the worker goes on to its end without waiting, and the
-// window's thread hears of it after the worker has touched its last window.
-JobWorker::~JobWorker()
-{
-    if (--WorkerCount == 0 && JobCourier)
-        PostMessageW(JobCourier, LastWorkerEndedMessage, 0, 0);
-}
-
 void CreateJobCourier()
 {
     if (JobCourier)
@@ -117,31 +94,6 @@ void CreateJobCourier()
 bool AnyJobRunning()
 {
     return RunningCount.load() != 0;
-}
-
-bool AnyJobWorker()
-{
-    return WorkerCount.load() != 0;
-}
-
-void RequestJobsStop()
-{
-    StopRequested = true;
-}
-
-bool JobsStopRequested()
-{
-    return StopRequested.load();
-}
-
-const std::atomic<bool>& JobsStopFlag()
-{
-    return StopRequested;
-}
-
-void SetLastJobWorkerEndedHandler(void (*handler)())
-{
-    LastWorkerEnded = handler;
 }
 
 } // namespace quenzel

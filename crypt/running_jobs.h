@@ -6,9 +6,8 @@
 // page: one page's job ending must not give back what another still needs.
 #pragma once
 
+#include "base/job_workers.h"
 #include "crypt/crypt_dialogs.h"
-
-#include <atomic>
 
 namespace quenzel {
 
@@ -25,35 +24,11 @@ private:
     CryptPageKind page_;
 };
 
-// Held by a job's worker for its whole life, from its confirmation to its
-// report: the main window is not destroyed while one lives, since the
-// worker's dialogs and messages go to it.
-class JobWorker {
-public:
-    JobWorker();
-    ~JobWorker();
-    JobWorker(const JobWorker&) = delete;
-    JobWorker& operator=(const JobWorker&) = delete;
-};
-
 // Made once on the window's thread, with the first encryption page: the
 // controls change there, in the order in which the jobs start and end.
 void CreateJobCourier();
 
 // True while any job of the encryption pages runs.
 bool AnyJobRunning();
-// True while any job's worker lives (it may be asking or reporting).
-bool AnyJobWorker();
-
-// Asks every job to stop after its current file; a file job gives up its
-// file, leaving source and destination as they were. Cannot be taken back:
-// it is asked only when the program closes.
-void RequestJobsStop();
-bool JobsStopRequested();
-// The flag the transform looks at between pieces.
-const std::atomic<bool>& JobsStopFlag();
-
-// Called on the window's thread each time the last job worker has ended.
-void SetLastJobWorkerEndedHandler(void (*handler)());
 
 } // namespace quenzel
