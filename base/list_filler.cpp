@@ -48,11 +48,11 @@ HWND RowCourier = nullptr;
 using KeptRows = std::deque<ListRow>;
 std::map<HWND, KeptRows> VirtualRows;
 
-// Rows to remove: their indices, or (with `text`) the row of that first
-// column's text, looked for at the one index given first.
+// Rows to remove: their indices, or (with `texts`) the rows of those first
+// column's texts, each looked for first at the index given with it.
 struct RowRemoval {
     std::vector<int> rows;
-    const std::wstring* text = nullptr;
+    const std::vector<std::wstring>* texts = nullptr;
 };
 
 bool IsVirtual(HWND list)
@@ -117,29 +117,84 @@ void ClearRows(HWND list)
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
 }
 
-// Removes rows, the last first, so the indices still to come stay put; the
-// list moves the selection of the rows after each one.
+// The indices of the rows in a state (selected, focused), in order.
+std::vector<size_t> RowsInState(HWND list, UINT state)
+{
+    std::vector<size_t> rows;
+    for (int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), state)); row >= 0;
+         row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), state)))
+        rows.push_back(static_cast<size_t>(row));
+    return rows;
+}
+
+void SetRowState(HWND list, int row, UINT state, UINT mask)
+{
+    LVITEMW item{};
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+// Gives the rows of a virtual list their states again after its rows moved:
+// `placeOf` maps each old index to its new one (or to SIZE_MAX: gone).
+void MoveRowStates(HWND list, const std::vector<size_t>& placeOf, const std::vector<size_t>& selected,
+                   const std::vector<size_t>& focused)
+{
+    SetRowState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (size_t row : selected)
+        if (row < placeOf.size() && placeOf[row] != SIZE_MAX)
+            SetRowState(list, static_cast<int>(placeOf[row]), LVIS_SELECTED, LVIS_SELECTED);
+    if (!focused.empty() && focused.front() < placeOf.size() && placeOf[focused.front()] != SIZE_MAX)
+        SetRowState(list, static_cast<int>(placeOf[focused.front()]), LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+// A virtual list loses its rows in one step: the rows kept for it go, the
+// list learns its new length, and the states follow their rows. (Deleting
+// row by row costs a redraw of the list each under Wine.)
+void RemoveVirtualRows(HWND list, KeptRows& kept, const std::vector<int>& rows)
+{
+    std::vector<size_t> placeOf(kept.size());
+    size_t removed = 0;
+    auto next = rows.begin();
+    for (size_t row = 0; row < kept.size(); ++row) {
+        const bool goes = next != rows.end() && static_cast<size_t>(*next) == row;
+        placeOf[row] = goes ? SIZE_MAX : row - removed;
+        if (goes) {
+            ++removed;
+            ++next;
+        }
+    }
+    KeptRows left;
+    for (size_t row = 0; row < kept.size(); ++row)
+        if (placeOf[row] != SIZE_MAX)
+            left.push_back(std::move(kept[row]));
+    kept.swap(left);
+    const std::vector<size_t> selected = RowsInState(list, LVNI_SELECTED);
+    const std::vector<size_t> focused = RowsInState(list, LVNI_FOCUSED);
+    SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(kept.size()), LVSICF_NOSCROLL);
+    MoveRowStates(list, placeOf, selected, focused);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+// Removes rows; a list that keeps its own rows deletes them the last first,
+// so the indices still to come stay put, and moves the selection itself.
 void RemoveRows(HWND list, std::vector<int> rows)
 {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [](int row) { return row < 0; }), rows.end());
+    if (rows.empty())
+        return;
     const auto found = VirtualRows.find(list);
-    KeptRows* kept = IsVirtual(list) && found != VirtualRows.end() ? &found->second : nullptr;
-    // Drawing is held back while several rows go.
-    const bool several = rows.size() > 1;
-    if (several)
-        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        if (*row < 0 || static_cast<size_t>(*row) >= (kept ? kept->size() : SIZE_MAX))
-            continue;
-        if (kept)
-            kept->erase(kept->begin() + *row);
+    if (IsVirtual(list) && found != VirtualRows.end()) {
+        RemoveVirtualRows(list, found->second, rows);
+        return;
+    }
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
         SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(*row), 0);
-    }
-    if (several) {
-        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list, nullptr, TRUE);
-    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 // The row of a first column's text: `hint` when it holds it, else the first.
@@ -163,13 +218,14 @@ int RowOfText(HWND list, int hint, const std::wstring& text)
 
 void Remove(HWND list, const RowRemoval& removal)
 {
-    if (!removal.text) {
+    if (!removal.texts) {
         RemoveRows(list, removal.rows);
         return;
     }
-    const int row = RowOfText(list, removal.rows.empty() ? -1 : removal.rows.front(), *removal.text);
-    if (row >= 0)
-        RemoveRows(list, {row});
+    std::vector<int> rows;
+    for (size_t i = 0; i < removal.texts->size() && i < removal.rows.size(); ++i)
+        rows.push_back(RowOfText(list, removal.rows[i], (*removal.texts)[i]));
+    RemoveRows(list, rows);
 }
 
 void AppendPostedRows(WPARAM listId, LPARAM rows, bool append)
@@ -264,24 +320,6 @@ void SendRemoval(HWND list, const RowRemoval& removal)
         Remove(list, removal);
 }
 
-// The indices of the rows in a state (selected, focused), in order.
-std::vector<size_t> RowsInState(HWND list, UINT state)
-{
-    std::vector<size_t> rows;
-    for (int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), state)); row >= 0;
-         row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), state)))
-        rows.push_back(static_cast<size_t>(row));
-    return rows;
-}
-
-void SetRowState(HWND list, int row, UINT state, UINT mask)
-{
-    LVITEMW item{};
-    item.stateMask = mask;
-    item.state = state;
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
-
 const std::wstring& ColumnText(const ListRow& row, int column)
 {
     return column == SecondColumn ? row.second : row.text;
@@ -295,11 +333,11 @@ void RemoveListRows(HWND list, const std::vector<int>& rows)
     SendRemoval(list, removal);
 }
 
-void RemoveListRow(HWND list, int index, const std::wstring& text)
+void RemoveListRowsOfTexts(HWND list, const std::vector<int>& hints, const std::vector<std::wstring>& texts)
 {
     RowRemoval removal;
-    removal.rows = {index};
-    removal.text = &text;
+    removal.rows = hints;
+    removal.texts = &texts;
     SendRemoval(list, removal);
 }
 
@@ -325,13 +363,7 @@ bool SortVirtualRows(HWND list, int column, bool ascending)
     }
     rows.swap(sorted);
 
-    const std::vector<size_t> selected = RowsInState(list, LVNI_SELECTED);
-    const std::vector<size_t> focused = RowsInState(list, LVNI_FOCUSED);
-    SetRowState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    for (size_t row : selected)
-        SetRowState(list, static_cast<int>(placeOf[row]), LVIS_SELECTED, LVIS_SELECTED);
-    if (!focused.empty())
-        SetRowState(list, static_cast<int>(placeOf[focused.front()]), LVIS_FOCUSED, LVIS_FOCUSED);
+    MoveRowStates(list, placeOf, RowsInState(list, LVNI_SELECTED), RowsInState(list, LVNI_FOCUSED));
     InvalidateRect(list, nullptr, FALSE);
     return true;
 }

@@ -39,12 +39,13 @@ bool AnswerListRowRequest(const NMHDR* header);
 // Empties a list, a virtual one with the rows kept for it.
 void ClearListRows(HWND list);
 
-// Removes rows of a list (any order; the list moves the selection of the
-// rows after them), from any thread.
+// Removes rows of a list (any order; the selection stays with the rows
+// that are left), from any thread.
 void RemoveListRows(HWND list, const std::vector<int>& rows);
-// Removes the row whose first column reads `text`: the row at `index` when
-// it does (the list was not sorted meanwhile), else the first that does.
-void RemoveListRow(HWND list, int index, const std::wstring& text);
+// Removes, for each text, the row whose first column reads it: the row at
+// its hint when it does (the list was not sorted meanwhile), else the first
+// that does.
+void RemoveListRowsOfTexts(HWND list, const std::vector<int>& hints, const std::vector<std::wstring>& texts);
 
 // Sorts the rows kept for a virtual list by the texts of `column`
 // (case-insensitive, equal texts keeping their order), the selection and

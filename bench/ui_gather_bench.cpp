@@ -5,7 +5,10 @@
 // With "job OUTPUT" the listed tree is then encrypted into OUTPUT by the
 // folder page's job, timed from the confirmation's OK to the report, and a
 // second line says "ui-job <seconds> <files> <slowest answer ms>".
-//   ui_gather_bench FOLDER [shredder | job OUTPUT]
+// With "shred" the files are listed on the shredder page and shredded by its
+// job (the delete option as the settings have it), timed from the
+// question's Yes to the emptied list: "ui-shred <seconds> <files> <slowest>".
+//   ui_gather_bench FOLDER [shredder | job OUTPUT | shred]
 #include "crypt/folder_page_ids.h"
 #include "shredder/shredder_page_ids.h"
 #include "tests/ui/crypt_ui_support.h"
@@ -61,14 +64,29 @@ bool TimeFolderJob(Started& s, const std::wstring& output, long files)
         std::fprintf(stderr, "the job's report: %s\n", Narrow(text).c_str());
     return allDone;
 }
+// Shreds the listed files; false when rows are left.
+bool TimeShredJob(Started& s, long files)
+{
+    PostCommand(s.window, quenzel::IDC_SHRED_START);
+    HWND question = WaitForDialogWith(s.app, MessageTextId);
+    if (!question || !Press(question, IDYES))
+        return false;
+    double slowest = 0;
+    bool finished = false;
+    const double seconds = TimeUntil(s.window, [&] { return StatusText(s, 1) == L"0 file(s) in the list"; },
+                                     slowest, finished);
+    std::printf("ui-shred %.3f %ld %.0f\n", seconds, files, slowest);
+    return finished;
+}
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    const bool shredder = argc == 3 && std::wstring(argv[2]) == L"shredder";
+    const bool shred = argc == 3 && std::wstring(argv[2]) == L"shred";
+    const bool shredder = shred || (argc == 3 && std::wstring(argv[2]) == L"shredder");
     const bool job = argc == 4 && std::wstring(argv[2]) == L"job";
     if (argc != 2 && !shredder && !job) {
-        std::fprintf(stderr, "usage: ui_gather_bench FOLDER [shredder | job OUTPUT]\n");
+        std::fprintf(stderr, "usage: ui_gather_bench FOLDER [shredder | job OUTPUT | shred]\n");
         return 2;
     }
     const std::wstring folder = argv[1];
@@ -95,6 +113,8 @@ int wmain(int argc, wchar_t** argv)
     std::printf("ui-gather %.3f %ld %.0f\n", seconds, files, slowest);
     if (done && job)
         done = TimeFolderJob(s, argv[3], files);
+    if (done && shred)
+        done = TimeShredJob(s, files);
     s.app.Close();
     return done ? 0 : 1;
 }

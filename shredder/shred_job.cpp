@@ -1,9 +1,11 @@
 // `ShredJob`: every listed file overwritten with zeros, from the last row to
-// the first; a row leaves the list only when its file was shredded.
+// the first; a row leaves the list only when its file was shredded. Closing
+// the window stops the job between two files.
 #include "shredder/shred_file.h"
 #include "shredder/shredder_page.h"
 #include "shredder/shredder_page_ids.h"
 
+#include "base/job_workers.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
@@ -13,12 +15,39 @@
 
 #include <commctrl.h>
 
+#include <chrono>
 #include <vector>
 
 namespace quenzel {
 
 namespace {
 
+// The job shows the file in work and moves its bar at most this often; the
+// rows of the files shredded meanwhile leave the list together.
+constexpr std::chrono::milliseconds ShredProgressInterval{250};
+
+// The rows of shredded files, waiting to leave the list.
+class GoneRows {
+public:
+    void Add(int row, const std::wstring& path)
+    {
+        rows_.push_back(row);
+        paths_.push_back(path);
+    }
+    // Each row goes: the row at its index, or, when the list was sorted
+    // meanwhile, a row of the same path.
+    void RemoveFrom(HWND list)
+    {
+        if (!rows_.empty())
+            RemoveListRowsOfTexts(list, rows_, paths_);
+        rows_.clear();
+        paths_.clear();
+    }
+
+private:
+    std::vector<int> rows_;
+    std::vector<std::wstring> paths_;
+};
 
 bool UserConfirms()
 {
@@ -51,18 +80,35 @@ void ShredListedFiles(HWND list, int count)
     count = static_cast<int>(paths.size());
     int handled = 0;
     int damaged = 0;
-    for (int i = count - 1; i >= 0; --i) {
-        SetStatusText(paths[static_cast<size_t>(i)].c_str(), 0, StatusInfoPart);
-        SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(handled++), 0);
-        const ShredResult result = ShredFile(paths[static_cast<size_t>(i)], deleteAfter);
-        // Its row goes: the row at its index, or, when the list was sorted meanwhile, a row of the same path.
-        if (result == ShredResult::Shredded)
-            RemoveListRow(list, i, paths[static_cast<size_t>(i)]);
-        else if (IsDamagingFailure(result))
+    int shredded = 0;
+    bool stopped = false;
+    GoneRows gone;
+    std::chrono::steady_clock::time_point lastShown{};
+    for (int i = count - 1; i >= 0; --i, ++handled) {
+        stopped = JobsStopRequested();
+        if (stopped)
+            break;
+        const std::wstring& path = paths[static_cast<size_t>(i)];
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastShown >= ShredProgressInterval) {
+            SetStatusText(path.c_str(), 0, StatusInfoPart);
+            SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(handled), 0);
+            gone.RemoveFrom(list);
+            lastShown = now;
+        }
+        const ShredResult result = ShredFile(path, deleteAfter);
+        if (result == ShredResult::Shredded) {
+            ++shredded;
+            gone.Add(i, path);
+        } else if (IsDamagingFailure(result)) {
             ++damaged;
+        }
     }
+    gone.RemoveFrom(list);
     SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(count), 0);
     ShowRowCount();
+    if (stopped)
+        WarnUserText(FormatLangText(keys::ShredStopped, MaxTextLength, shredded, count));
     if (damaged > 0)
         WarnUserText(FormatLangText(keys::ShredNotCompleted, MaxTextLength, damaged));
 }
@@ -74,7 +120,8 @@ void RunShredJob()
         ShowWarningBox(LangString(keys::ShredListEmpty), keys::ShredListEmptyCaption);
         return;
     }
-    if (!UserConfirms())
+    // The program may have been asked to close while the question was open.
+    if (!UserConfirms() || JobsStopRequested())
         return;
     ShredListedFiles(list, RowCount(list));
 }
@@ -83,6 +130,7 @@ void RunShredJob()
 
 DWORD WINAPI ShredJob(void*)
 {
+    const JobWorker worker;
     RunShredJob();
     EndListWork();
     return 0;

@@ -285,3 +285,33 @@ TEST(ShredderPage, DeleteOptionSurvivesARestartAndDeletesOnlyWhatWasOverwritten)
 }
 
 } // namespace
+
+// Closing the window during a shred job asks; Yes stops the job after the
+// file it is shredding: the files before it are gone, those after it are
+// untouched, and the report counts them.
+TEST(ShredderPage, ClosedDuringAJobStopsAfterTheCurrentFile)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, "[OPTIONS]\nDeleteShredded=1\n", ShredderPageCommand));
+    const std::wstring root = s.Work() + L"\\Stop";
+    ASSERT_NO_FATAL_FAILURE(MakeFiles(root, {{L"first.txt", "first"}, {L"last.txt", "last"}}));
+    // Shredded from the last row up: last.txt, then the big file, during which the window is closed.
+    ASSERT_TRUE(MakeSparseFile(root + L"\\big.bin", 256LL << 20));
+    int rows = 0;
+    for (const wchar_t* name : {L"first.txt", L"big.bin", L"last.txt"}) {
+        ASSERT_NO_FATAL_FAILURE(AddFile(s, root + L"\\" + name));
+        ASSERT_TRUE(Settled(s, ++rows));
+    }
+    ASSERT_NO_FATAL_FAILURE(StartShredding(s, IDYES));
+    ASSERT_TRUE(WaitUntil([&] { return !FileExists(root + L"\\last.txt"); }));
+
+    PostMessageW(s.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(AnswerQuestion(s.app, IDYES).rfind(L"A task is still running.", 0), 0u);
+    const std::wstring report = DismissMessageBox(s.app);
+    EXPECT_EQ(report.rfind(L"The shredding was stopped: 2 of 3 file(s) were shredded", 0), 0u) << Narrow(report);
+    DWORD code = 0;
+    ASSERT_TRUE(s.app.WaitForExit(code));
+    EXPECT_FALSE(FileExists(root + L"\\big.bin"));
+    std::string first;
+    EXPECT_TRUE(ReadFileBytes(root + L"\\first.txt", first) && first == "first");
+}

@@ -157,6 +157,9 @@ TEST_P(LanguageFile, FormatTextsTakeTheDocumentedArguments)
         } else if (info.arguments == "int,str") {
             formatted = FormatLangText(key, FormatLimit, SampleCount, SampleFirstName);
             expected = {SampleCountText, SampleFirstName};
+        } else if (info.arguments == "int,int") {
+            formatted = FormatLangText(key, FormatLimit, SampleSecondCount, SampleCount);
+            expected = {SampleSecondCountText, SampleCountText};
         } else if (info.arguments == "int,int,str") {
             formatted = FormatLangText(key, FormatLimit, SampleSecondCount, SampleCount, SampleFirstName);
             expected = {SampleSecondCountText, SampleCountText, SampleFirstName};
