@@ -67,6 +67,9 @@ bool TimeFolderJob(Started& s, const std::wstring& output, long files)
 // Shreds the listed files; false when rows are left.
 bool TimeShredJob(Started& s, long files)
 {
+    // The listing has ended when its buttons are given back.
+    if (!WaitUntil([&] { return IsWindowEnabled(s.app.Control(quenzel::IDC_SHRED_START)) != FALSE; }))
+        return false;
     PostCommand(s.window, quenzel::IDC_SHRED_START);
     HWND question = WaitForDialogWith(s.app, MessageTextId);
     if (!question || !Press(question, IDYES))
