@@ -278,6 +278,21 @@ LRESULT CALLBACK RowCourierProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return DefWindowProcW(window, message, wParam, lParam);
     }
 }
+
+// Removes rows on the window's thread.
+void SendRemoval(HWND list, const RowRemoval& removal)
+{
+    if (RowCourier)
+        SendMessageW(RowCourier, RemoveRowsMessage, reinterpret_cast<WPARAM>(list),
+                     reinterpret_cast<LPARAM>(&removal));
+    else
+        Remove(list, removal);
+}
+
+const std::wstring& ColumnText(const ListRow& row, int column)
+{
+    return column == SecondColumn ? row.second : row.text;
+}
 } // namespace
 
 bool AnswerListRowRequest(const NMHDR* header)
@@ -309,22 +324,6 @@ void ClearListRows(HWND list)
     else
         ClearRows(list);
 }
-
-namespace {
-void SendRemoval(HWND list, const RowRemoval& removal)
-{
-    if (RowCourier)
-        SendMessageW(RowCourier, RemoveRowsMessage, reinterpret_cast<WPARAM>(list),
-                     reinterpret_cast<LPARAM>(&removal));
-    else
-        Remove(list, removal);
-}
-
-const std::wstring& ColumnText(const ListRow& row, int column)
-{
-    return column == SecondColumn ? row.second : row.text;
-}
-} // namespace
 
 void RemoveListRows(HWND list, const std::vector<int>& rows)
 {
@@ -385,6 +384,8 @@ void CreateRowCourier()
     RowCourier = CreateMessageWindow(RowCourierClass, RowCourierProc);
 }
 
+ListFiller::ListFiller(int listId) : listId_(listId), inserts_(!IsVirtual(GetDlgItem(MainWindow, listId))) {}
+
 void ListFiller::Add(FileBatch& batch)
 {
     for (std::wstring& path : batch)
@@ -410,8 +411,6 @@ void ListFiller::Finish()
         AppendRows(GetDlgItem(MainWindow, listId_), pending_);
     pending_.clear();
 }
-
-ListFiller::ListFiller(int listId) : listId_(listId), inserts_(!IsVirtual(GetDlgItem(MainWindow, listId))) {}
 
 void ListFiller::HandOverIfDue()
 {
