@@ -296,7 +296,7 @@ TEST(ShredderPage, ClosedDuringAJobStopsAfterTheCurrentFile)
     const std::wstring root = s.Work() + L"\\Stop";
     ASSERT_NO_FATAL_FAILURE(MakeFiles(root, {{L"first.txt", "first"}, {L"last.txt", "last"}}));
     // Shredded from the last row up: last.txt, then the big file, during which the window is closed.
-    ASSERT_TRUE(MakeSparseFile(root + L"\\big.bin", 256LL << 20));
+    ASSERT_TRUE(MakeSparseFile(root + L"\\big.bin", 512LL << 20));
     int rows = 0;
     for (const wchar_t* name : {L"first.txt", L"big.bin", L"last.txt"}) {
         ASSERT_NO_FATAL_FAILURE(AddFile(s, root + L"\\" + name));
