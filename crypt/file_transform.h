@@ -30,6 +30,7 @@ enum class TransformStatus {
     WriteFailed,        // a write failed (full volume, I/O error)
     ReplaceFailed,      // the finished output could not take the destination's place
     OutOfMemory,
+    NoHashingMemory,    // the strong format's password hashing found too little memory
     WrongKeyOrDamaged,  // a strong file that does not authenticate: wrong password or key file, or damaged
     LaterVersion,       // a strong file of a later version of the format
     StrongUnavailable,  // the strong format's library cannot start

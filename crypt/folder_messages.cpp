@@ -51,6 +51,8 @@ int FolderFailureKey(const FolderItemOutcome& outcome)
         return keys::FolderOutputNotWritten;
     case TransformStatus::OutOfMemory:
         return keys::NoMemory;
+    case TransformStatus::NoHashingMemory:
+        return keys::StrongNoMemory;
     case TransformStatus::KeyUnavailable:
     case TransformStatus::KeyReadFailed:
         return keys::KeyFileUnreadable;

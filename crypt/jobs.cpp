@@ -108,6 +108,9 @@ void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& 
     case TransformStatus::OutOfMemory:
         WarnUser(keys::NoMemory);
         break;
+    case TransformStatus::NoHashingMemory:
+        WarnUser(keys::StrongNoMemory);
+        break;
     case TransformStatus::WrongKeyOrDamaged:
         WarnUser(keys::StrongWrongKeyOrDamaged);
         break;
@@ -205,7 +208,7 @@ bool PrepareTransformer(JobKind job, JobSettings& settings, JobTransformer& tran
     switch (transformer.PrepareStrongEncryption(settings.strongKeyInput)) {
     case StrongStatus::Ok:
         return true;
-    case StrongStatus::OutOfMemory:
+    case StrongStatus::NoHashingMemory:
         WarnUser(keys::StrongNoMemory);
         return false;
     default:

@@ -204,7 +204,7 @@ StrongStatus DeriveStrongKey(const SecretBytes& keyInput, const KdfParams& param
     const char* password = reinterpret_cast<const char*>(keyInput.size() != 0 ? keyInput.data() : &none);
     if (crypto_pwhash(derived.data(), derived.size(), password, keyInput.size(), salt.data(), params.opsLimit,
                       static_cast<size_t>(params.memKiB) * 1024u, crypto_pwhash_ALG_ARGON2ID13) != 0)
-        return StrongStatus::OutOfMemory; // the parameters are valid, so only the memory can be missing
+        return StrongStatus::NoHashingMemory; // the parameters are valid, so only the memory can be missing
     key = std::move(derived);
     return StrongStatus::Ok;
 }

@@ -51,7 +51,8 @@ enum class StrongStatus {
     Truncated,          // the data ends before its final chunk
     ReadFailed,
     WriteFailed,
-    OutOfMemory,        // Argon2id's memory or a chunk buffer could not be had
+    OutOfMemory,        // a chunk buffer could not be had
+    NoHashingMemory,    // Argon2id's memory could not be had
     LibraryFailed,      // libsodium could not start
 };
 

@@ -166,6 +166,8 @@ TransformStatus FromStrongStatus(StrongStatus status)
         return TransformStatus::WriteFailed;
     case StrongStatus::OutOfMemory:
         return TransformStatus::OutOfMemory;
+    case StrongStatus::NoHashingMemory:
+        return TransformStatus::NoHashingMemory;
     case StrongStatus::LibraryFailed:
         return TransformStatus::StrongUnavailable;
     }
