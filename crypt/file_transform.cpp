@@ -178,15 +178,21 @@ bool StopAsked(const TransformRequest& request)
     return request.stop && request.stop->load();
 }
 
-// Transforms and writes one piece; the status of a failed write or key read.
-TransformStatus TransformAndWrite(HANDLE output, uint8_t* data, DWORD length, uint64_t size,
-                                  CipherStream& stream, CipherProgress* progress, DWORD& error)
+// Transforms one piece in place; false when the key could not be read.
+bool TransformPiece(uint8_t* data, DWORD length, uint64_t size, CipherStream& stream, CipherProgress* progress)
 {
     if (progress)
         stream.ApplyWithProgress(data, length, size, *progress);
     else
         stream.Apply(data, length);
-    if (stream.Failed())
+    return !stream.Failed();
+}
+
+// Transforms and writes one piece; the status of a failed write or key read.
+TransformStatus TransformAndWrite(HANDLE output, uint8_t* data, DWORD length, uint64_t size,
+                                  CipherStream& stream, CipherProgress* progress, DWORD& error)
+{
+    if (!TransformPiece(data, length, size, stream, progress))
         return TransformStatus::KeyReadFailed;
     if (WriteExactly(output, data, length))
         return TransformStatus::Ok;
@@ -195,13 +201,16 @@ TransformStatus TransformAndWrite(HANDLE output, uint8_t* data, DWORD length, ui
 }
 
 // Reads, transforms and writes the whole source; the status of the first
-// failure. A source of more than one piece is read ahead on a second thread
-// while the pieces before are transformed and written here.
+// failure. A source of more than one piece is read and transformed ahead on
+// a second thread, each piece while it is still in that processor's cache,
+// while the pieces before are written here.
 TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, CipherStream& stream,
                                 const TransformRequest& request, DWORD& error)
 {
     CipherProgress* progress = request.progress;
     ReadAhead reader(source, size, TransformChunkBytes);
+    reader.SetPieceWork(
+        [&](uint8_t* data, DWORD length) { return TransformPiece(data, length, size, stream, progress); });
     if (size > TransformChunkBytes / ReadAhead::Pieces && reader.Start()) {
         for (uint64_t done = 0; done < size;) {
             if (StopAsked(request))
@@ -209,10 +218,11 @@ TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, Cip
             DWORD length = 0;
             uint8_t* piece = reader.Next(length, error);
             if (!piece)
-                return TransformStatus::SourceReadFailed;
-            const TransformStatus written = TransformAndWrite(output, piece, length, size, stream, progress, error);
-            if (written != TransformStatus::Ok)
-                return written;
+                return reader.WorkFailed() ? TransformStatus::KeyReadFailed : TransformStatus::SourceReadFailed;
+            if (!WriteExactly(output, piece, length)) {
+                error = GetLastError();
+                return TransformStatus::WriteFailed;
+            }
             reader.Release();
             done += length;
         }

@@ -54,15 +54,17 @@ void ReadAhead::Run()
         const DWORD length = static_cast<DWORD>(std::min<uint64_t>(pieceBytes_, size_ - done));
         const bool read = ReadExactly(source_, buffers_[slot].get(), length);
         const DWORD error = read ? 0 : GetLastError();
+        const bool worked = read && (!work_ || work_(buffers_[slot].get(), length));
         {
             std::lock_guard<std::mutex> hold(lock_);
             lengths_[slot] = length;
-            failed_ = !read;
+            failed_ = !worked;
+            workFailed_ = read && !worked;
             error_ = error;
             ++filled_;
         }
         changed_.notify_all();
-        if (!read)
+        if (!worked)
             return;
         done += length;
     }

@@ -8,6 +8,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -24,12 +25,20 @@ public:
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
+    // Work done on each piece on the reading thread, in file order, right
+    // after it is read (while it is still in that processor's cache); false
+    // when it failed, which ends the reading. Set before Start.
+    using PieceWork = std::function<bool(uint8_t* data, DWORD length)>;
+    void SetPieceWork(PieceWork work) { work_ = std::move(work); }
+
     // Takes the buffers and starts reading; false when there is no memory or
     // no thread for it (nothing is read then).
     bool Start();
     // The next piece in file order, held until Release; null when its read
-    // failed, with the system's error in `error`.
+    // (with the system's error in `error`) or its work failed.
     uint8_t* Next(DWORD& length, DWORD& error);
+    // After Next gave null: true when the piece's work failed, not its read.
+    bool WorkFailed() const { return workFailed_; }
     // Gives the piece of the last Next back for reading into.
     void Release();
 
@@ -46,7 +55,9 @@ private:
     size_t first_ = 0;  // the ring slot Next gives next
     size_t filled_ = 0; // slots read and not yet released
     bool failed_ = false;
+    bool workFailed_ = false;
     DWORD error_ = 0;
+    PieceWork work_;
     bool stop_ = false;
     std::thread reader_;
 };

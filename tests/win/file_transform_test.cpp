@@ -1,6 +1,8 @@
 // The file transform against the per-byte definition of the format, and
 // what it leaves behind when something fails.
+#include "base/handles.h"
 #include "crypt/file_transform.h"
+#include "crypt/read_ahead.h"
 #include "tests/support/reference_cipher.h"
 #include "tests/support/ui_driver.h"
 
@@ -274,6 +276,43 @@ TEST_F(TransformTest, FileOfMoreThanFourGiB)
     expectAt(0, head);
     expectAt((uint64_t(1) << 32) - 5, std::string(10, '\0'));
     expectAt(size - tail.size(), tail);
+}
+
+// The work done on the reading thread: each piece arrives worked on and in
+// order, and a piece whose work fails ends the reading as a failure of the
+// work, not of the read.
+TEST_F(TransformTest, ReadAheadWorksEachPieceAndStopsAtAFailedOne)
+{
+    constexpr DWORD PieceBytes = 1000;
+    const std::string data = RandomBytes<std::string>(5 * PieceBytes, 3);
+    ASSERT_TRUE(WriteFileBytes(Path(L"pieces.bin"), data));
+    UniqueFile file(
+        CreateFileW(Path(L"pieces.bin").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file);
+    ReadAhead reader(file.Get(), data.size(), ReadAhead::Pieces * PieceBytes);
+    int worked = 0;
+    reader.SetPieceWork([&](uint8_t* piece, DWORD length) {
+        for (DWORD i = 0; i < length; ++i)
+            piece[i] ^= 0xFF;
+        return ++worked < 3;
+    });
+    ASSERT_TRUE(reader.Start());
+    for (size_t at = 0; at < 2 * PieceBytes; at += PieceBytes) {
+        DWORD length = 0;
+        DWORD error = 0;
+        const uint8_t* piece = reader.Next(length, error);
+        ASSERT_NE(piece, nullptr) << at;
+        ASSERT_EQ(length, PieceBytes);
+        std::string expected = data.substr(at, PieceBytes);
+        for (char& byte : expected)
+            byte = static_cast<char>(byte ^ 0xFF);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(piece), length), expected) << at;
+        reader.Release();
+    }
+    DWORD length = 0;
+    DWORD error = 0;
+    EXPECT_EQ(reader.Next(length, error), nullptr);
+    EXPECT_TRUE(reader.WorkFailed());
 }
 
 } // namespace
