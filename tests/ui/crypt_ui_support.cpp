@@ -123,24 +123,28 @@ std::wstring DismissMessageBox(App& app)
     return AnswerMessageBox(app, IDOK);
 }
 
-std::wstring AnswerMessageBox(App& app, int button)
+namespace {
+// Presses `button` of the program's next box and gives its text, or
+// `missing` when no box came.
+std::wstring AnswerBox(App& app, int button, const wchar_t* missing)
 {
     HWND box = WaitForDialogWith(app, MessageTextId);
     if (!box)
-        return L"<no message box>";
+        return missing;
     const std::wstring text = FieldText(GetDlgItem(box, MessageTextId));
     Press(box, button);
     return text;
 }
+} // namespace
+
+std::wstring AnswerMessageBox(App& app, int button)
+{
+    return AnswerBox(app, button, L"<no message box>");
+}
 
 std::wstring AnswerQuestion(App& app, int button)
 {
-    HWND box = WaitForDialogWith(app, MessageTextId);
-    if (!box)
-        return L"<no question>";
-    const std::wstring text = FieldText(GetDlgItem(box, MessageTextId));
-    Press(box, button);
-    return text;
+    return AnswerBox(app, button, L"<no question>");
 }
 
 bool MakeSparseFile(const std::wstring& path, long long size)
