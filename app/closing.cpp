@@ -16,15 +16,30 @@ namespace {
 // How long the end of the session waits for the jobs to stop.
 constexpr DWORD SessionEndWaitMs = 20000;
 constexpr DWORD PumpSliceMs = 100;
+// A worker whose last dialog has just closed is about to end: the close
+// question waits this long for it before asking.
+constexpr UINT WorkerEndGraceMs = 300;
 
 // The user chose to stop: the window goes when the last worker has ended.
 bool CloseWhenJobsEnd = false;
 // The question is open: a second close request is not asked again.
 bool Asking = false;
+// The close waits for the grace to pass before asking; 0 when not waiting.
+UINT_PTR GraceTimer = 0;
+
+void EndGrace()
+{
+    if (GraceTimer) {
+        KillTimer(nullptr, GraceTimer);
+        GraceTimer = 0;
+    }
+}
 
 void OnLastJobWorkerEnded()
 {
-    if (CloseWhenJobsEnd && IsWindow(MainWindow))
+    const bool closing = CloseWhenJobsEnd || GraceTimer != 0;
+    EndGrace();
+    if (closing && IsWindow(MainWindow))
         DestroyWindow(MainWindow);
 }
 
@@ -68,6 +83,22 @@ void PumpUntilJobWorkersEnd(DWORD limitMs)
     }
 }
 
+void AskOrClose()
+{
+    if (!AnyJobWorker()) {
+        DestroyWindow(MainWindow);
+        return;
+    }
+    if (AskToStopJobs())
+        StopJobsAndCloseAfterwards();
+}
+
+void CALLBACK OnGraceEnded(HWND, UINT, UINT_PTR, DWORD)
+{
+    EndGrace();
+    AskOrClose();
+}
+
 } // namespace
 
 void InitClosing()
@@ -81,10 +112,13 @@ void OnCloseRequest()
         DestroyWindow(MainWindow);
         return;
     }
-    if (CloseWhenJobsEnd || Asking)
+    if (CloseWhenJobsEnd || Asking || GraceTimer)
         return;
-    if (AskToStopJobs())
-        StopJobsAndCloseAfterwards();
+    // Closed right after a job's last dialog: its worker is likely ending,
+    // and the window then goes without a question.
+    GraceTimer = SetTimer(nullptr, 0, WorkerEndGraceMs, OnGraceEnded);
+    if (!GraceTimer)
+        AskOrClose();
 }
 
 bool OnQueryEndSession()
@@ -99,6 +133,7 @@ void OnEndSession(bool ending)
 {
     if (!ending)
         return;
+    EndGrace();
     if (AnyJobWorker()) {
         CloseWhenJobsEnd = true;
         RequestJobsStop();

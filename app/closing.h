@@ -10,7 +10,9 @@ namespace quenzel {
 // Made once at start-up, after the pages.
 void InitClosing();
 
-// WM_CLOSE: closes at once when no job runs, else asks.
+// WM_CLOSE: closes at once when no job's worker lives; else waits a moment
+// for a worker that is just ending (the window then goes without a
+// question) and asks.
 void OnCloseRequest();
 // WM_QUERYENDSESSION: true when the session may end now; while jobs run it
 // asks as a close does and holds the session end back.
