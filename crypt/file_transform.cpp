@@ -269,6 +269,8 @@ bool IsSameFile(const std::wstring& first, const std::wstring& second)
 
 TransformStatus LegacyTransformSteps::Prepare(HANDLE, uint64_t)
 {
+    if (request_.key && request_.key->legacyTooLarge)
+        return TransformStatus::KeyFileTooLarge;
     if (!request_.key || !request_.key->Usable())
         return TransformStatus::KeyUnavailable;
     return TransformStatus::Ok;

@@ -35,6 +35,7 @@ enum class TransformStatus {
     LaterVersion,       // a strong file of a later version of the format
     StrongUnavailable,  // the strong format's library cannot start
     KeyReadFailed,      // a key file read in step with the data could not be read
+    KeyFileTooLarge,    // a file of the original format met by a decryption whose key file is 4 GiB or more
     Stopped,            // the job was asked to stop before this file was done
 };
 

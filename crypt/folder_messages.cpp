@@ -19,7 +19,8 @@ constexpr wchar_t LineBreak[] = L"\n";
 bool FailureOfTheFileAlone(int messageKey)
 {
     return messageKey == keys::FolderItemCannotOpen || messageKey == keys::ItemOutsideRoot
-           || messageKey == keys::StrongWrongKeyOrDamaged || messageKey == keys::StrongLaterVersion;
+           || messageKey == keys::StrongWrongKeyOrDamaged || messageKey == keys::StrongLaterVersion
+           || messageKey == keys::LegacyKeyFileTooLarge;
 }
 
 } // namespace
@@ -62,6 +63,8 @@ int FolderFailureKey(const FolderItemOutcome& outcome)
         return keys::StrongLaterVersion;
     case TransformStatus::StrongUnavailable:
         return keys::StrongUnavailable;
+    case TransformStatus::KeyFileTooLarge:
+        return keys::LegacyKeyFileTooLarge;
     }
     return keys::TaskFailed;
 }

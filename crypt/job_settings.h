@@ -40,6 +40,10 @@ struct JobKey {
     // bytes in order (also for hashing them).
     std::shared_ptr<const OpenKeyFile> file;
     uint8_t level = 0;
+    // A decryption's key file of 4 GiB or more: strong files decrypt with
+    // its hash, files of the original format cannot (no such key file can
+    // have encrypted them), and neither bytes nor file is set.
+    bool legacyTooLarge = false;
 
     bool Usable() const { return !bytes.empty() || file != nullptr; }
 };

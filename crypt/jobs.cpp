@@ -123,6 +123,9 @@ void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& 
     case TransformStatus::KeyReadFailed:
         WarnUser(keys::KeyFileUnreadable);
         break;
+    case TransformStatus::KeyFileTooLarge:
+        WarnUser(keys::LegacyKeyFileTooLarge);
+        break;
     case TransformStatus::Stopped:
         break;
     }

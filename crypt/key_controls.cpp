@@ -98,13 +98,6 @@ bool KeyFileUsable(KeyFileResult result)
     return false;
 }
 
-// The key file's key for a job: its bytes, or the file kept open when it
-// is too long to hold.
-bool KeyFileKey(const std::wstring& path, JobKey& key, FileIdentity& identity)
-{
-    return KeyFileUsable(TakeKeyFile(path, key, identity));
-}
-
 // The password field's UTF-16 text as the strong format's UTF-8 key input,
 // read into a buffer that is wiped afterwards.
 SecretBytes StrongPasswordInput()
@@ -121,12 +114,19 @@ SecretBytes StrongPasswordInput()
 }
 
 // The legacy key: the password's ANSI bytes, or the key file's content (or
-// the key file kept open, when it is too long to hold).
-bool TakeLegacyKey(const std::wstring& keyFilePath, JobKey& key, FileIdentity& identity)
+// the key file kept open, when it is too long to hold). A decryption takes
+// a key file too large for the original format: its strong files need only
+// the hash, and each file of the original format is refused on its own.
+bool TakeLegacyKey(const std::wstring& keyFilePath, JobKind job, JobKey& key, FileIdentity& identity)
 {
-    if (PasswordMode() ? !PasswordBytes(key.bytes) : !KeyFileKey(keyFilePath, key, identity))
-        return false;
-    return key.Usable();
+    if (PasswordMode())
+        return PasswordBytes(key.bytes) && key.Usable();
+    const KeyFileResult result = TakeKeyFile(keyFilePath, key, identity);
+    if (result == KeyFileResult::TooLarge && job == DecryptJob) {
+        key.legacyTooLarge = true;
+        return true;
+    }
+    return KeyFileUsable(result) && key.Usable();
 }
 
 // The strong format's key input: the password field's text as UTF-8,
@@ -258,7 +258,7 @@ bool TakeJobSettings(JobKind job, JobSettings& settings)
     // key keeps it open.
     if ((settings.strongFormat || job == DecryptJob) && !TakeStrongKeyInput(settings.keyFilePath, settings))
         return false;
-    if (!settings.strongFormat && !TakeLegacyKey(settings.keyFilePath, settings.key, settings.keyFile))
+    if (!settings.strongFormat && !TakeLegacyKey(settings.keyFilePath, job, settings.key, settings.keyFile))
         return false;
     if (!PasswordMode() && !settings.keyFile.known)
         settings.keyFile = IdentityOfFile(settings.keyFilePath);

@@ -145,5 +145,25 @@ TEST_F(StrongTransformTest, RefusedFilesWriteNothing)
     EXPECT_EQ(FileCount(), 5u) << "no temporary file is left";
 }
 
+// A decryption whose key file is too large for the original format still
+// decrypts strong files; a file of the original format is refused whole.
+TEST_F(StrongTransformTest, KeyFileTooLargeForTheOriginalFormatRefusesOnlyItsFiles)
+{
+    ASSERT_TRUE(WriteFileBytes(Path(L"plain"), "strong content"));
+    ASSERT_EQ(StrongEncryptFile(Request(L"plain", L"strong.enc"), encryptor_).status, TransformStatus::Ok);
+    ASSERT_TRUE(WriteFileBytes(Path(L"legacy.enc"), "original format"));
+    ASSERT_TRUE(WriteFileBytes(Path(L"out"), "earlier output"));
+    JobKey tooLarge;
+    tooLarge.legacyTooLarge = true;
+    StrongDecryptor decryptor(PasswordKeyInput(u8"Pässwort"));
+    TransformRequest strong = Request(L"strong.enc", L"strong.dec"), legacy = Request(L"legacy.enc", L"out");
+    strong.key = legacy.key = &tooLarge;
+    ASSERT_EQ(DecryptFileByFormat(strong, decryptor).status, TransformStatus::Ok);
+    EXPECT_EQ(Read(L"strong.dec"), "strong content");
+    EXPECT_EQ(DecryptFileByFormat(legacy, decryptor).status, TransformStatus::KeyFileTooLarge);
+    EXPECT_EQ(Read(L"out"), "earlier output");
+    EXPECT_EQ(FileCount(), 5u) << "no temporary file is left";
+}
+
 } // namespace
 } // namespace quenzel
