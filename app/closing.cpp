@@ -89,6 +89,11 @@ void AskOrClose()
         DestroyWindow(MainWindow);
         return;
     }
+    // Only commands: they end soon, and the window goes after them.
+    if (!AnyStoppableJob()) {
+        CloseWhenJobsEnd = true;
+        return;
+    }
     if (AskToStopJobs())
         StopJobsAndCloseAfterwards();
 }

@@ -1,8 +1,9 @@
-// Closing the main window while encryption jobs run (the close button,
-// Alt+F4, File > Exit, WM_CLOSE, the end of the session): the user is asked
-// first; on "stop" the jobs stop after their current file and the window
-// goes only once their workers have ended, so no worker is left with a
-// window that is gone and no file is left half-done.
+// Closing the main window while jobs run (the close button, Alt+F4,
+// File > Exit, WM_CLOSE, the end of the session): the user is asked first;
+// on "stop" the jobs stop after their current file and the window goes only
+// once their workers have ended, so no worker is left with a window that is
+// gone and no file is left half-done. A folder-drive command is waited for
+// without a question.
 #pragma once
 
 namespace quenzel {
@@ -12,7 +13,7 @@ void InitClosing();
 
 // WM_CLOSE: closes at once when no job's worker lives; else waits a moment
 // for a worker that is just ending (the window then goes without a
-// question) and asks.
+// question) and asks, or only waits when no job but a command runs.
 void OnCloseRequest();
 // WM_QUERYENDSESSION: true when the session may end now; while jobs run it
 // asks as a close does and holds the session end back.

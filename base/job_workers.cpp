@@ -13,6 +13,7 @@ constexpr UINT LastWorkerEndedMessage = WM_APP + 1;
 constexpr wchar_t WorkerCourierClass[] = L"QuenzelJobWorkers";
 
 std::atomic<int> WorkerCount{0};
+std::atomic<int> JobCount{0};
 std::atomic<bool> StopRequested{false};
 void (*LastWorkerEnded)() = nullptr;
 HWND WorkerCourier = nullptr;
@@ -29,15 +30,19 @@ LRESULT CALLBACK WorkerCourierProc(HWND window, UINT message, WPARAM wParam, LPA
 
 } // namespace
 
-JobWorker::JobWorker()
+JobWorker::JobWorker(WorkerKind kind) : kind_(kind)
 {
     ++WorkerCount;
+    if (kind_ == WorkerKind::Job)
+        ++JobCount;
 }
 
 // Posted, not sent: the worker goes on to its end without waiting, and the
 // window's thread hears of it after the worker has touched its last window.
 JobWorker::~JobWorker()
 {
+    if (kind_ == WorkerKind::Job)
+        --JobCount;
     if (--WorkerCount == 0 && WorkerCourier)
         PostMessageW(WorkerCourier, LastWorkerEndedMessage, 0, 0);
 }
@@ -45,6 +50,11 @@ JobWorker::~JobWorker()
 bool AnyJobWorker()
 {
     return WorkerCount.load() != 0;
+}
+
+bool AnyStoppableJob()
+{
+    return JobCount.load() != 0;
 }
 
 void RequestJobsStop()

@@ -1,25 +1,37 @@
-// The workers of the pages' jobs (encryption and shredding) as the closing
-// window sees them: while one lives, the main window is not destroyed, and
-// closing asks whether to stop the jobs after their current file.
+// The workers of the pages' jobs (encryption and shredding) and commands
+// (the folder drives') as the closing window sees them: while one lives,
+// the main window is not destroyed; closing asks whether to stop the jobs
+// after their current file, and waits for the commands.
 #pragma once
 
 #include <atomic>
 
 namespace quenzel {
 
-// Held by a job's worker for its whole life, from its confirmation to its
+enum class WorkerKind {
+    Job,     // works through files: closing asks whether to stop it
+    Command, // a few steps of short work and its settings write: closing
+             // waits for it without asking, so its work is never cut
+};
+
+// Held by a worker for its whole life, from its confirmation to its
 // report: the main window is not destroyed while one lives, since the
 // worker's dialogs and messages go to it.
 class JobWorker {
 public:
-    JobWorker();
+    explicit JobWorker(WorkerKind kind = WorkerKind::Job);
     ~JobWorker();
     JobWorker(const JobWorker&) = delete;
     JobWorker& operator=(const JobWorker&) = delete;
+
+private:
+    WorkerKind kind_;
 };
 
-// True while any job's worker lives (it may be asking or reporting).
+// True while any worker lives (it may be asking or reporting).
 bool AnyJobWorker();
+// True while the worker of a job (not a command) lives.
+bool AnyStoppableJob();
 
 // Asks every job to stop after its current file; a file job gives up its
 // file, leaving source and destination as they were. Cannot be taken back:

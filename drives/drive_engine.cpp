@@ -189,13 +189,14 @@ bool SaveFolderDrives()
     // names outside the code page survive only there.
     if (!EnsureUnicodeProfile(SettingsPath))
         return false;
-    if (!WritePrivateProfileSectionW(FolderDrivesSection, nullptr, SettingsPath.c_str()) &&
-        GetLastError() != ERROR_FILE_NOT_FOUND)
-        return false;
-    bool written = true;
+    if (values.empty())
+        return WritePrivateProfileSectionW(FolderDrivesSection, nullptr, SettingsPath.c_str()) ||
+               GetLastError() == ERROR_FILE_NOT_FOUND;
+    // The whole section in one write: the file never holds a part of it.
+    std::wstring section;
     for (std::size_t i = 0; i < values.size(); ++i)
-        written = WriteSetting(FolderDrivesSection, std::to_wstring(i).c_str(), values[i].c_str()) && written;
-    return written;
+        section += std::to_wstring(i) + L'=' + values[i] + L'\0';
+    return WritePrivateProfileSectionW(FolderDrivesSection, section.c_str(), SettingsPath.c_str()) != FALSE;
 }
 
 int DriveRowCount()

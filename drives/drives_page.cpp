@@ -1,6 +1,7 @@
 #include "drives/drives_page.h"
 
 #include "base/lang_keys.h"
+#include "base/job_workers.h"
 #include "base/language.h"
 #include "base/messages.h"
 #include "base/page_kit.h"
@@ -216,6 +217,7 @@ void RemoveSelectedDrive()
 template <void (*Command)()>
 DWORD WINAPI CommandWorker(void*)
 {
+    const JobWorker worker(WorkerKind::Command);
     Command();
     EndCommand();
     return 0;

@@ -400,16 +400,22 @@ TEST(DrivesPage, ApplyMapsTickedAndUnmapsUntickedRowsRemoveRenumbers)
     EXPECT_FALSE(LetterExists(L'N'));
     EXPECT_EQ(Cell(s, 2, 3), L"Mounted");
 
+    // Closed while Remove asks: the window waits for the command, which
+    // does all its work, and then goes.
     Select(s, 0);
     PostCommand(s.window, IDC_DRIVES_REMOVE);
+    ASSERT_NE(WaitForDialogWith(s.app, MessageTextId), nullptr);
+    PostMessageW(s.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(Answer(s, IDYES), L"Remove the folder drive [M:]?");
-    EXPECT_EQ(Answer(s, IDOK, AfterSubst), L"The folder drive has been removed.");
+    ASSERT_NE(WaitForDialogWith(s.app, MessageTextId, AfterSubst), nullptr);
+    EXPECT_EQ(RowCount(s), 2);
+    EXPECT_EQ(Answer(s, IDOK), L"The folder drive has been removed.");
     EXPECT_FALSE(LetterExists(L'M'));
     EXPECT_EQ(IniValue(s, L"FOLDERDRIVES", L"0"), L"0|N: " + n);
     EXPECT_EQ(IniValue(s, L"FOLDERDRIVES", L"1"), L"1|P: " + p);
     EXPECT_EQ(IniValue(s, L"FOLDERDRIVES", L"2"), L"<none>");
-    EXPECT_EQ(RowCount(s), 2);
-    EXPECT_TRUE(s.app.Close());
+    DWORD exitCode = 0;
+    EXPECT_TRUE(s.app.WaitForExit(exitCode));
 }
 
 TEST(DrivesPage, LogonOptionWritesTheQuotedRunValueAndRemovesIt)
