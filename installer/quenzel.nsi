@@ -6,6 +6,7 @@
 ;               test on machines that cannot run 32-bit programs
 ;   SOURCE_DIR  the program folder to ship (Quenzel.exe, language.exe, lang, help)
 ;   OUTFILE     the installer to write
+; The file is UTF-8 text (scripts/package passes -INPUTCHARSET UTF8).
 
 !ifndef VERSION | TARGET | SOURCE_DIR | OUTFILE
     !error "scripts/package defines VERSION, TARGET, SOURCE_DIR and OUTFILE"
@@ -23,8 +24,16 @@ ManifestDPIAware true
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 ; The log-on start's Run value, as the folder-drives page writes it.
 !define RUN_VALUE "Quenzel"
-!define SENDTO_CRYPT "$SENDTO\Quenzel (encrypt or decrypt).lnk"
-!define SENDTO_SHRED "$SENDTO\Quenzel (shred).lnk"
+; The Send To entries, named in the installer's language; the uninstaller
+; removes the entries of every language.
+!define SENDTO_CRYPT "$SENDTO\$(SendToCrypt).lnk"
+!define SENDTO_SHRED "$SENDTO\$(SendToShred).lnk"
+!define SENDTO_CRYPT_EN "Quenzel (encrypt or decrypt)"
+!define SENDTO_SHRED_EN "Quenzel (shred)"
+!define SENDTO_CRYPT_DE "Quenzel (ver- oder entschlüsseln)"
+!define SENDTO_SHRED_DE "Quenzel (schreddern)"
+; Written and removed again in the chosen folder before it is taken.
+!define WRITE_PROBE "Quenzel-write-test.tmp"
 ; The tabs the Send To entries open: the file page and the shredder page.
 !define FILE_TAB "1"
 !define SHRED_TAB "4"
@@ -52,6 +61,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Quenzel.exe"
 !define MUI_UNCOMPONENTSPAGE_NODESC
 
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckInstallFolder
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -64,8 +74,37 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 
 LangString SettingsSection ${LANG_ENGLISH} "Also remove my settings (Quenzel.ini)"
 LangString SettingsSection ${LANG_GERMAN} "Auch meine Einstellungen entfernen (Quenzel.ini)"
+LangString SendToCrypt ${LANG_ENGLISH} "${SENDTO_CRYPT_EN}"
+LangString SendToCrypt ${LANG_GERMAN} "${SENDTO_CRYPT_DE}"
+LangString SendToShred ${LANG_ENGLISH} "${SENDTO_SHRED_EN}"
+LangString SendToShred ${LANG_GERMAN} "${SENDTO_SHRED_DE}"
+LangString FolderNotWritable ${LANG_ENGLISH} "Quenzel cannot write to this folder:$\r$\n$INSTDIR$\r$\n$\r$\nQuenzel keeps its settings file beside the program, so it needs a folder you can write to without administrator rights (not Program Files). Choose another folder."
+LangString FolderNotWritable ${LANG_GERMAN} "Quenzel kann in diesen Ordner nicht schreiben:$\r$\n$INSTDIR$\r$\n$\r$\nQuenzel speichert seine Einstellungsdatei neben dem Programm und braucht deshalb einen Ordner, in den Sie ohne Administratorrechte schreiben können (nicht Programme). Wählen Sie einen anderen Ordner."
 
 Var ChosenLanguage
+
+; The directory page's Next: the folder is taken only when a file can be
+; written in it, so a folder such as Program Files is refused at once
+; instead of failing halfway through the copying. A folder made for the
+; probe is removed again when it stays empty.
+Function CheckInstallFolder
+    StrCpy $1 ""
+    ${IfNot} ${FileExists} "$INSTDIR\*.*"
+        StrCpy $1 "made"
+        CreateDirectory "$INSTDIR"
+    ${EndIf}
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${WRITE_PROBE}" w
+    ${If} ${Errors}
+        ${If} $1 == "made"
+            RMDir "$INSTDIR"
+        ${EndIf}
+        MessageBox MB_OK|MB_ICONEXCLAMATION "$(FolderNotWritable)"
+        Abort
+    ${EndIf}
+    FileClose $0
+    Delete "$INSTDIR\${WRITE_PROBE}"
+FunctionEnd
 
 ; The language the user chose with language.exe: the name in the
 ; [LANGUAGE] section of lang\default.lng, read before an update.
@@ -147,8 +186,10 @@ Section "un.Quenzel" UnSecProgram
     Delete "$INSTDIR\help\quenzel-de.chm"
     RMDir "$INSTDIR\help"
     Delete "$SMPROGRAMS\Quenzel.lnk"
-    Delete "${SENDTO_CRYPT}"
-    Delete "${SENDTO_SHRED}"
+    Delete "$SENDTO\${SENDTO_CRYPT_EN}.lnk"
+    Delete "$SENDTO\${SENDTO_SHRED_EN}.lnk"
+    Delete "$SENDTO\${SENDTO_CRYPT_DE}.lnk"
+    Delete "$SENDTO\${SENDTO_SHRED_DE}.lnk"
 
     ; The next log-on would start a missing program: the Run value goes when
     ; it starts this copy, and stays when it starts another one.

@@ -19,6 +19,9 @@ constexpr wchar_t Missing[] = L"<missing>";
 const wchar_t* const ProgramFiles[] = {L"Quenzel.exe", L"language.exe", L"lang\\default.lng", L"lang\\english.lng",
                                        L"lang\\german.lng", L"help\\quenzel.chm", L"help\\quenzel-de.chm"};
 
+// The directory page's folder field, in the page's own dialog.
+constexpr int DirectoryFieldId = 1019;
+
 std::wstring KnownFolder(int csidl)
 {
     wchar_t path[MAX_PATH] = L"";
@@ -35,6 +38,13 @@ std::vector<std::wstring> Shortcuts()
     return {KnownFolder(CSIDL_PROGRAMS) + L"\\Quenzel.lnk",
             KnownFolder(CSIDL_SENDTO) + L"\\Quenzel (encrypt or decrypt).lnk",
             KnownFolder(CSIDL_SENDTO) + L"\\Quenzel (shred).lnk"};
+}
+
+// The Send To entries a German installer makes, which every uninstaller removes.
+std::vector<std::wstring> GermanSendTo()
+{
+    return {KnownFolder(CSIDL_SENDTO) + L"\\Quenzel (ver- oder entschl\u00fcsseln).lnk",
+            KnownFolder(CSIDL_SENDTO) + L"\\Quenzel (schreddern).lnk"};
 }
 
 // What a shortcut starts: its target and arguments.
@@ -140,17 +150,57 @@ TEST(Install, PerUserInstallStartsUpdatesKeepingSettingsAndUninstallsCleanly)
     const std::wstring run = L"\"" + dir + L"\\Quenzel.exe\" -x";
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, RunKey, L"Quenzel", REG_SZ, run.c_str(),
                               static_cast<DWORD>((run.size() + 1) * sizeof(wchar_t))), ERROR_SUCCESS);
+    for (const std::wstring& link : GermanSendTo())
+        ASSERT_TRUE(CopyFileW(links[1].c_str(), link.c_str(), FALSE)) << Narrow(link);
     ASSERT_TRUE(RunToEnd(dir + L"\\Uninstall.exe", L"/S"));
     // The uninstaller goes on in a copy of itself after the first one ended.
     EXPECT_TRUE(WaitUntil([&] { return !FileExists(dir + L"\\Uninstall.exe"); }, SetupTimeout));
     EXPECT_TRUE(WaitUntil([&] { return RegText(UninstallKey, L"DisplayName") == Missing; }, SetupTimeout));
     for (const wchar_t* file : ProgramFiles)
         EXPECT_FALSE(FileExists(dir + L"\\" + file)) << Narrow(file);
-    for (const std::wstring& link : Shortcuts())
-        EXPECT_FALSE(FileExists(link)) << Narrow(link);
+    for (const std::vector<std::wstring>& group : {Shortcuts(), GermanSendTo()})
+        for (const std::wstring& link : group)
+            EXPECT_FALSE(FileExists(link)) << Narrow(link);
     EXPECT_EQ(RegText(RunKey, L"Quenzel"), Missing);
     EXPECT_EQ(Bytes(dir + L"\\Quenzel.ini"), settings);
     RemoveTree(dir);
+}
+
+// A folder where the installer's probe file cannot be written is refused
+// on the directory page, which stays; nothing is installed. The test runs
+// as a user who may write anywhere, so the probe's name is taken by a folder.
+TEST(Install, DirectoryPageRefusesAFolderThatCannotBeWritten)
+{
+    App setup;
+    ASSERT_TRUE(setup.StartProgram(DistFile(L"-setup.exe"), HostToWindowsPath(QUENZEL_DIST_DIR)));
+    HWND wizard = WaitForDialogWith(setup, IDOK, SetupTimeout);
+    ASSERT_NE(wizard, nullptr);
+    HWND field = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        HWND page = FindWindowExW(wizard, nullptr, L"#32770", nullptr);
+        return (field = page ? GetDlgItem(page, DirectoryFieldId) : nullptr) != nullptr;
+    }));
+    const std::wstring refused = KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Quenzel-refused";
+    const std::wstring probe = refused + L"\\Quenzel-write-test.tmp";
+    ASSERT_TRUE(CreateDirectoryW(refused.c_str(), nullptr) && CreateDirectoryW(probe.c_str(), nullptr));
+    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(refused.c_str()));
+    PostClick(GetDlgItem(wizard, IDOK));
+    HWND box = WaitForDialogWith(setup, MessageTextId);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(box, MessageTextId)).rfind(L"Quenzel cannot write to this folder:\r\n" + refused, 0),
+              0u);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(IsWindowVisible(field)) << "the directory page stays";
+    PostClick(GetDlgItem(wizard, IDCANCEL));
+    HWND quit = WaitForDialogWith(setup, MessageTextId);
+    ASSERT_NE(quit, nullptr);
+    PostMessageW(quit, WM_COMMAND, IDYES, 0);
+    DWORD code = 0;
+    EXPECT_TRUE(setup.WaitForExit(code, SetupTimeout));
+    EXPECT_EQ(RegText(UninstallKey, L"DisplayName"), Missing);
+    EXPECT_FALSE(FileExists(refused + L"\\Quenzel.exe"));
+    RemoveTree(refused);
 }
 
 TEST(Install, PortableZipHoldsTheProgramFolderAndRunsWhereItWasUnpacked)
