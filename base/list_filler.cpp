@@ -19,10 +19,6 @@ namespace quenzel {
 namespace {
 // The rows reach a list at most this often.
 constexpr std::chrono::milliseconds RowHandOverInterval{250};
-// A list that keeps its own rows inserts them one by one on the window's
-// thread: it gets them in batches of at most this many rows, so the window
-// answers between two batches.
-constexpr size_t InsertedRowsPerBatch = 2000;
 // Sent by a filler to the row courier: append the ListRows of lParam to the
 // list whose id is wParam.
 constexpr UINT AppendRowsMessage = WM_APP + 1;
@@ -60,60 +56,27 @@ bool IsVirtual(HWND list)
     return (GetWindowLongPtrW(list, GWL_STYLE) & LVS_OWNERDATA) != 0;
 }
 
-// A virtual list only learns its new length: it asks for the texts of the
-// rows it shows.
-void AppendVirtualRows(HWND list, ListRows& rows)
+// The list only learns its new length: it asks for the texts of the rows
+// it shows.
+void AppendRows(HWND list, ListRows& rows)
 {
     KeptRows& kept = VirtualRows[list];
     kept.insert(kept.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(kept.size()), LVSICF_NOSCROLL);
 }
 
-// Appends rows on the list's own thread with drawing held back: one
-// message per batch instead of one per row.
-void AppendRows(HWND list, ListRows& rows)
-{
-    if (IsVirtual(list)) {
-        AppendVirtualRows(list, rows);
-        return;
-    }
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    int index = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (const ListRow& row : rows) {
-        LVITEMW item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
-        item.iItem = index++;
-        item.iImage = 0;
-        item.pszText = const_cast<wchar_t*>(row.text.c_str());
-        const LRESULT added = SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        if (added < 0 || row.second.empty())
-            continue;
-        LVITEMW second{};
-        second.iSubItem = SecondColumn;
-        second.pszText = const_cast<wchar_t*>(row.second.c_str());
-        SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(added), reinterpret_cast<LPARAM>(&second));
-    }
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, FALSE);
-}
-
 void CopyTexts(HWND list, std::vector<std::wstring>& texts)
 {
     const auto found = VirtualRows.find(list);
-    if (IsVirtual(list) && found != VirtualRows.end()) {
-        for (const ListRow& row : found->second)
-            texts.push_back(row.text);
+    if (found == VirtualRows.end())
         return;
-    }
-    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i)
-        texts.push_back(ListItemText(list, i));
+    for (const ListRow& row : found->second)
+        texts.push_back(row.text);
 }
 
 void ClearRows(HWND list)
 {
-    if (IsVirtual(list))
-        VirtualRows.erase(list);
+    VirtualRows.erase(list);
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
 }
 
@@ -176,8 +139,6 @@ void RemoveVirtualRows(HWND list, KeptRows& kept, const std::vector<int>& rows)
     InvalidateRect(list, nullptr, TRUE);
 }
 
-// Removes rows; a list that keeps its own rows deletes them the last first,
-// so the indices still to come stay put, and moves the selection itself.
 void RemoveRows(HWND list, std::vector<int> rows)
 {
     std::sort(rows.begin(), rows.end());
@@ -186,34 +147,21 @@ void RemoveRows(HWND list, std::vector<int> rows)
     if (rows.empty())
         return;
     const auto found = VirtualRows.find(list);
-    if (IsVirtual(list) && found != VirtualRows.end()) {
+    if (found != VirtualRows.end())
         RemoveVirtualRows(list, found->second, rows);
-        return;
-    }
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-        SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(*row), 0);
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
 }
 
 // The row of a first column's text: `hint` when it holds it, else the first.
 int RowOfText(HWND list, int hint, const std::wstring& text)
 {
     const auto found = VirtualRows.find(list);
-    if (IsVirtual(list) && found != VirtualRows.end()) {
-        const KeptRows& rows = found->second;
-        if (hint >= 0 && static_cast<size_t>(hint) < rows.size() && rows[static_cast<size_t>(hint)].text == text)
-            return hint;
-        const auto row = std::find_if(rows.begin(), rows.end(), [&](const ListRow& r) { return r.text == text; });
-        return row == rows.end() ? -1 : static_cast<int>(row - rows.begin());
-    }
-    if (ListItemText(list, hint) == text)
+    if (found == VirtualRows.end())
+        return -1;
+    const KeptRows& rows = found->second;
+    if (hint >= 0 && static_cast<size_t>(hint) < rows.size() && rows[static_cast<size_t>(hint)].text == text)
         return hint;
-    LVFINDINFOW find{};
-    find.flags = LVFI_STRING;
-    find.psz = text.c_str();
-    return static_cast<int>(SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+    const auto row = std::find_if(rows.begin(), rows.end(), [&](const ListRow& r) { return r.text == text; });
+    return row == rows.end() ? -1 : static_cast<int>(row - rows.begin());
 }
 
 void Remove(HWND list, const RowRemoval& removal)
@@ -384,7 +332,7 @@ void CreateRowCourier()
     RowCourier = CreateMessageWindow(RowCourierClass, RowCourierProc);
 }
 
-ListFiller::ListFiller(int listId) : listId_(listId), inserts_(!IsVirtual(GetDlgItem(MainWindow, listId))) {}
+ListFiller::ListFiller(int listId) : listId_(listId) {}
 
 void ListFiller::Add(FileBatch& batch)
 {
@@ -415,7 +363,7 @@ void ListFiller::Finish()
 void ListFiller::HandOverIfDue()
 {
     const auto now = std::chrono::steady_clock::now();
-    if (first_ || now - lastHandOver_ >= RowHandOverInterval || (inserts_ && pending_.size() >= InsertedRowsPerBatch))
+    if (first_ || now - lastHandOver_ >= RowHandOverInterval)
         HandOver(now);
 }
 

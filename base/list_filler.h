@@ -2,10 +2,10 @@
 // the list on the window's thread, a batch at a time, so the list fills
 // visibly while the hand-over costs little. Batches are posted, so the
 // worker does not wait for the list; the last one is sent, so when Finish
-// returns every row is in the list. A list made with LVS_OWNERDATA
-// keeps no rows of its own: they are kept here and the list asks for the
-// texts of the rows it shows, so a hundred thousand rows cost no more than
-// their strings.
+// returns every row is in the list. The lists are made with LVS_OWNERDATA
+// and keep no rows of their own: the rows are kept here and the list asks
+// for the texts of the rows it shows, so a hundred thousand rows cost no
+// more than their strings.
 #pragma once
 
 #include "base/folder_walk.h"
@@ -36,7 +36,7 @@ void CreateRowCourier();
 // (LVN_GETDISPINFOW, sent to the main window); false for any other notice.
 bool AnswerListRowRequest(const NMHDR* header);
 
-// Empties a list, a virtual one with the rows kept for it.
+// Empties a list and the rows kept for it.
 void ClearListRows(HWND list);
 
 // Removes rows of a list (any order; the selection stays with the rows
@@ -75,7 +75,6 @@ private:
     void HandOver(std::chrono::steady_clock::time_point now);
 
     int listId_;
-    bool inserts_; // the list keeps its own rows
     ListRows pending_;
     std::chrono::steady_clock::time_point lastHandOver_{};
     bool first_ = true;
