@@ -121,7 +121,8 @@ void OnCloseRequest()
         return;
     // Closed right after a job's last dialog: its worker is likely ending,
     // and the window then goes without a question.
-    GraceTimer = SetTimer(nullptr, 0, WorkerEndGraceMs, OnGraceEnded);
+    if (!AnyJobAtWork())
+        GraceTimer = SetTimer(nullptr, 0, WorkerEndGraceMs, OnGraceEnded);
     if (!GraceTimer)
         AskOrClose();
 }

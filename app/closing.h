@@ -11,9 +11,10 @@ namespace quenzel {
 // Made once at start-up, after the pages.
 void InitClosing();
 
-// WM_CLOSE: closes at once when no job's worker lives; else waits a moment
-// for a worker that is just ending (the window then goes without a
-// question) and asks, or only waits when no job but a command runs.
+// WM_CLOSE: closes at once when no job's worker lives; asks at once while
+// a job works through its files; else waits a moment for a worker that is
+// just ending (the window then goes without a question) and asks, or only
+// waits when no job but a command runs.
 void OnCloseRequest();
 // WM_QUERYENDSESSION: true when the session may end now; while jobs run it
 // asks as a close does and holds the session end back.

@@ -14,6 +14,7 @@ constexpr wchar_t WorkerCourierClass[] = L"QuenzelJobWorkers";
 
 std::atomic<int> WorkerCount{0};
 std::atomic<int> JobCount{0};
+std::atomic<int> AtWorkCount{0};
 std::atomic<bool> StopRequested{false};
 void (*LastWorkerEnded)() = nullptr;
 HWND WorkerCourier = nullptr;
@@ -45,6 +46,21 @@ JobWorker::~JobWorker()
         --JobCount;
     if (--WorkerCount == 0 && WorkerCourier)
         PostMessageW(WorkerCourier, LastWorkerEndedMessage, 0, 0);
+}
+
+JobAtWork::JobAtWork()
+{
+    ++AtWorkCount;
+}
+
+JobAtWork::~JobAtWork()
+{
+    --AtWorkCount;
+}
+
+bool AnyJobAtWork()
+{
+    return AtWorkCount.load() != 0;
 }
 
 bool AnyJobWorker()

@@ -28,10 +28,23 @@ private:
     WorkerKind kind_;
 };
 
+// Held by a job's worker while it works through its files, between its
+// confirmation and its report: a close then asks at once, since the job
+// is not about to end.
+class JobAtWork {
+public:
+    JobAtWork();
+    ~JobAtWork();
+    JobAtWork(const JobAtWork&) = delete;
+    JobAtWork& operator=(const JobAtWork&) = delete;
+};
+
 // True while any worker lives (it may be asking or reporting).
 bool AnyJobWorker();
 // True while the worker of a job (not a command) lives.
 bool AnyStoppableJob();
+// True while a job works through its files.
+bool AnyJobAtWork();
 
 // Asks every job to stop after its current file; a file job gives up its
 // file, leaving source and destination as they were. Cannot be taken back:

@@ -22,6 +22,7 @@ public:
 
 private:
     CryptPageKind page_;
+    JobAtWork atWork_;
 };
 
 // Made once on the window's thread, with the first encryption page: the

@@ -16,6 +16,7 @@
 #include <commctrl.h>
 
 #include <chrono>
+#include <optional>
 #include <vector>
 
 namespace quenzel {
@@ -84,6 +85,9 @@ void ShredListedFiles(HWND list, int count)
     bool stopped = false;
     GoneRows gone;
     std::chrono::steady_clock::time_point lastShown{};
+    // Until the reports: a close meanwhile asks at once.
+    std::optional<JobAtWork> atWork;
+    atWork.emplace();
     for (int i = count - 1; i >= 0; --i, ++handled) {
         stopped = JobsStopRequested();
         if (stopped)
@@ -107,6 +111,7 @@ void ShredListedFiles(HWND list, int count)
     gone.RemoveFrom(list);
     SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(count), 0);
     ShowRowCount();
+    atWork.reset();
     if (stopped)
         WarnUserText(FormatLangText(keys::ShredStopped, MaxTextLength, shredded, count));
     if (damaged > 0)
