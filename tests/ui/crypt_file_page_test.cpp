@@ -194,7 +194,7 @@ TEST(FilePage, AKeyFileOf700MiBKeepsMemoryBounded)
 TEST(FilePage, ProposedNamesFollowTheOptionsAndCancelChangesNothing)
 {
     Started s;
-    Start(s, nullptr, FilePageCommand);
+    Start(s, "", FilePageCommand);
     struct Case {
         std::vector<int> checked;
         int command;
@@ -313,7 +313,7 @@ TEST(FilePage, ResultPreviewsOfUtf16AndAnsiText)
 TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
 {
     Started s;
-    Start(s, nullptr, FilePageCommand);
+    Start(s, "", FilePageCommand);
     struct Case {
         std::vector<int> checked; // 1056 asks for the bin, with 1057 (encrypting) or 1059 (decrypting)
         int command;
@@ -385,7 +385,7 @@ TEST(FilePage, ReadOnlyDestinationStaysAndIsReported)
 TEST(KeyControls, ModeKeyFileAndLevelAcrossARestart)
 {
     Started s;
-    Start(s, nullptr, FilePageCommand);
+    Start(s, "", FilePageCommand);
     const std::wstring key = s.Work() + L"\\key file.bin";
     ASSERT_TRUE(WriteFileBytes(key, "key"));
     const auto expectMode = [&](bool keyFile, int line) {
@@ -590,7 +590,7 @@ TEST(FilePage, TheKeyFileIsNeverTheDestination)
 TEST(FilePage, ANameEndingInADotIsProcessedNotItsTwin)
 {
     Started s;
-    Start(s, nullptr, FilePageCommand);
+    Start(s, "", FilePageCommand);
     const std::wstring dotted = s.Work() + L"\\dot.";
     ASSERT_TRUE(WriteFileBytes(dotted, "with the dot"));
     ASSERT_TRUE(WriteFileBytes(s.Work() + L"\\dot", "without"));
@@ -649,7 +649,7 @@ TEST(FilePage, AnExistingOtherDestinationIsAskedAboutAndKeepsItsAttributes)
 TEST(FilePage, KeyModeIsStoredAndTheLevelReadoutFollowsTheSlider)
 {
     Started s;
-    Start(s, nullptr, FilePageCommand);
+    Start(s, "", FilePageCommand);
     const auto storedMode = [&s] {
         wchar_t text[16] = L"";
         GetPrivateProfileStringW(L"PASSWORD", L"Path", L"<none>", text, 16, s.folder.IniPath().c_str());

@@ -106,7 +106,7 @@ TEST(FolderPage, EncryptsIntoEncryptedKeepingSubFoldersAndDecryptsBack)
 TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
 {
     Started s;
-    Start(s, nullptr, FolderPageCommand);
+    Start(s, "", FolderPageCommand);
     const std::wstring root = s.Work() + L"\\Locked";
     MakeTree(root, SampleTree);
     Gather(s, root);
@@ -133,7 +133,7 @@ TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
 TEST(FolderPage, FolderFieldEditedAfterListingCannotMisplaceOutput)
 {
     Started s;
-    Start(s, nullptr, FolderPageCommand);
+    Start(s, "", FolderPageCommand);
     const std::wstring root = s.Work() + L"\\Listed";
     MakeTree(root, SampleTree);
     Gather(s, root);
@@ -168,7 +168,7 @@ TEST(FolderPage, ProposedFoldersAndCancel)
 TEST(FolderPage, EmptyListIsProcessedAsNothing)
 {
     Started s;
-    Start(s, nullptr, FolderPageCommand);
+    Start(s, "", FolderPageCommand);
     const std::wstring root = s.Work() + L"\\Empty";
     ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
     Gather(s, root);
@@ -184,7 +184,7 @@ TEST(FolderPage, EmptyListIsProcessedAsNothing)
 TEST(FolderPage, TrailingDotTwinsGoIntoALongOutputFolderUnderTheirOwnNames)
 {
     Started s;
-    Start(s, nullptr, FolderPageCommand);
+    Start(s, "", FolderPageCommand);
     const std::wstring root = s.Work() + L"\\Twins";
     const Tree tree = {{L"\\dot.", "with the dot"}, {L"\\dot", "without"}, {L"\\dir.\\in.txt", "in a dotted folder"}};
     ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
@@ -244,7 +244,7 @@ TEST(FolderPage, AJobThatWouldDestroyDataIsRefused)
 TEST(FolderPage, ExistingOutputsAreCountedAndReplacedOnlyAfterAYes)
 {
     Started s;
-    Start(s, nullptr, FolderPageCommand);
+    Start(s, "", FolderPageCommand);
     const std::wstring root = s.Work() + L"\\Src";
     const Tree tree = {{L"\\a.txt", "a"}, {L"\\b.txt", "b"}, {L"\\c.txt", "c"}};
     MakeTree(root, tree);
@@ -333,7 +333,7 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
 {
     using namespace quenzel;
     Started s;
-    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FolderPageCommand));
+    ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
     const std::wstring root = s.Work() + L"\\Held";
     const Tree tree = {{L"\\a.txt", "first, held open"}, {L"\\sub\\b.txt", RandomText(5000, 3)},
                        {L"\\sub\\c.txt", "third"}};
@@ -384,7 +384,7 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
 TEST(FolderPage, ClosedDuringAJobReportsWhatWasDone)
 {
     Started s;
-    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FolderPageCommand));
+    ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
     const std::wstring root = s.Work() + L"\\Tree";
     const Tree small = {{L"\\a.txt", "first"}, {L"\\sub\\deeper\\c.txt", "last"}};
     ASSERT_NO_FATAL_FAILURE(MakeTree(root, small));
@@ -417,7 +417,7 @@ TEST(FolderPage, ClosedDuringAJobReportsWhatWasDone)
 TEST(FolderPage, AFailureOfEveryFileIsShownOnce)
 {
     Started s;
-    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FolderPageCommand));
+    ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
     const std::wstring root = s.Work() + L"\\Many";
     Tree tree;
     for (int i = 0; i < 12; ++i)
