@@ -153,7 +153,11 @@ TEST(FolderPage, ProposedFoldersAndCancel)
     HWND dialog = OpenConfirmation(s, EncryptButton);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(FieldText(GetDlgItem(dialog, ConfirmDestinationId)), L"c:\\My Encrypted");
-    EXPECT_EQ(FieldText(GetDlgItem(dialog, 1036)), L"Process 0 file(s) from the folder \"Encrypted\" now?");
+    EXPECT_EQ(FieldText(GetDlgItem(dialog, JobTextId)).rfind(L"Process 0 file(s) from the folder \"Encrypted\" now?\n"
+                                                             L"The files are encrypted into the folder "
+                                                             L"\"c:\\My Encrypted\"; the source files stay",
+                                                             0),
+              0u);
     ASSERT_TRUE(Press(dialog, IDCANCEL));
     SetFieldText(s.app.Control(1067), L"E:\\Plain");
     dialog = OpenConfirmation(s, DecryptButton);
@@ -476,6 +480,7 @@ TEST(FolderPage, StrongAndLegacyFilesMixedDecryptEachByItsFormat)
 {
     Started s;
     Start(s, "[OPTIONS]\nStrongFormat=1\n[MAIN]\n5=1\n6=1\n7=1\n", FolderPageCommand);
+    SetFieldText(s.app.Control(PasswordField), L"shared pass");
     const std::wstring root = s.Work() + L"\\Mixed";
     MakeTree(root, SampleTree);
     Gather(s, root);
@@ -486,7 +491,7 @@ TEST(FolderPage, StrongAndLegacyFilesMixedDecryptEachByItsFormat)
         ASSERT_TRUE(ReadFileBytes(encrypted + relative, sealed)) << Narrow(relative);
         EXPECT_TRUE(LooksStrong(sealed, content.size())) << Narrow(relative);
     }
-    ASSERT_TRUE(WriteFileBytes(encrypted + L"\\legacy.txt", Transformed("a legacy file", "MORVANTE", 7)));
+    ASSERT_TRUE(WriteFileBytes(encrypted + L"\\legacy.txt", Transformed("a legacy file", "shared pass", 7)));
     std::string damaged;
     ASSERT_TRUE(ReadFileBytes(encrypted + L"\\x.txt", damaged));
     damaged.back() ^= 1;
