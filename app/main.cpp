@@ -1,6 +1,7 @@
 // Quenzel's entry routine: paths, window class, main window, message loop.
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/safe_start.h"
 #include "base/shell.h"
 #include "base/settings.h"
 #include "base/shell_helpers.h"
@@ -43,6 +44,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     quenzel::ResolvePaths(quenzel::ExecutableFolder());
     quenzel::ConvertSettingsFileAtStart();
     const quenzel::StartRequest request = quenzel::ParseCommandLine(commandLine);
+    // The log-on start only re-creates the folder drives: it makes no settings file.
+    if (!request.logonMode)
+        quenzel::WriteSafeSettingsWhenNone();
     if (!quenzel::RegisterMainWindowClass(instance))
         return 0;
     if (!quenzel::CreateMainWindow(instance, request, showCommand))

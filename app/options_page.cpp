@@ -13,6 +13,7 @@
 #include "controls/page_table.h"
 #include "res/resource.h"
 
+#include <cwchar>
 #include <string>
 
 namespace quenzel {
@@ -134,6 +135,19 @@ void OnBrowseOutputFolder(int fieldId, const wchar_t* key)
         ReportSettingNotSaved();
 }
 } // namespace
+
+std::wstring SafeStartSettingsText()
+{
+    constexpr int SafeStartBoxes[] = {IDC_OPTIONS_STRONG_FORMAT, IDC_OPTIONS_ADD_ENC, IDC_OPTIONS_REMOVE_ENC,
+                                      IDC_OPTIONS_ADD_ENCRYPTED, IDC_OPTIONS_REMOVE_ENCRYPTED};
+    std::wstring mainKeys;
+    std::wstring optionKeys;
+    for (int id : SafeStartBoxes) {
+        const StoredFlag flag = StoredFlagOf(id);
+        (wcscmp(flag.section, OptionsSection) == 0 ? optionKeys : mainKeys) += flag.key + L"=1\r\n";
+    }
+    return std::wstring(L"[") + MainSection + L"]\r\n" + mainKeys + L"[" + OptionsSection + L"]\r\n" + optionKeys;
+}
 
 void OptionsPage_Create(HWND parent)
 {

@@ -5,11 +5,12 @@
 #include "base/language.h"
 #include "base/long_path.h"
 #include "base/options_page_ids.h"
-#include "base/settings.h"
 #include "base/shell.h"
+#include "crypt/confirm_outcome.h"
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
+#include "crypt/key_controls.h"
 #include "crypt/output_names.h"
 #include "res/resource.h"
 
@@ -35,8 +36,9 @@ CryptPageState& StateOf(CryptPageKind kind)
     return kind == CryptPageKind::File ? FilePageState : FolderPageState;
 }
 
-// An encryption with a password: the title says so, and ReType may ask
-// for the password again.
+// An encryption with a password: the title says so, and the password is
+// always typed again (whatever the stored ReType option says), so a typing
+// slip cannot lock the data away.
 bool PasswordEncryption(CryptPageKind kind)
 {
     return Checked(IDC_KEY_PASSWORD_RADIO) && StateOf(kind).Job() != DecryptJob;
@@ -44,7 +46,7 @@ bool PasswordEncryption(CryptPageKind kind)
 
 bool RetypeWanted(CryptPageKind kind)
 {
-    return ReadIntSetting(L"OPTIONS", L"ReType", 0) != 0 && PasswordEncryption(kind);
+    return PasswordEncryption(kind);
 }
 
 std::wstring ProposedOutput(CryptPageKind kind, const std::wstring& source)
@@ -90,6 +92,20 @@ void SetConfirmTexts(HWND dialog, CryptPageKind kind)
     SetItemText(dialog, IDCANCEL, keys::Cancel);
 }
 
+// The question and, below it, what the job will do with the destination
+// the dialog shows now.
+void ShowJobText(HWND dialog, CryptPageKind kind, const std::wstring& source)
+{
+    JobOutcomeFacts facts;
+    facts.kind = kind;
+    facts.job = StateOf(kind).Job();
+    facts.source = source;
+    facts.destination = TextOf(GetDlgItem(dialog, IDC_CONFIRM_DESTINATION));
+    facts.strongFormat = Checked(IDC_OPTIONS_STRONG_FORMAT);
+    const std::wstring text = QuestionText(kind, PathTitle(source)) + L"\n" + JobOutcomeText(facts);
+    SetDlgItemTextW(dialog, IDC_JOB_TEXT, text.c_str());
+}
+
 void OnConfirmInit(HWND dialog, CryptPageKind kind)
 {
     SetWindowLongPtrW(dialog, DWLP_USER, static_cast<LONG_PTR>(kind));
@@ -98,12 +114,13 @@ void OnConfirmInit(HWND dialog, CryptPageKind kind)
     const int sourceId = kind == CryptPageKind::File ? IDC_FILE_SOURCE : IDC_FOLDER_SOURCE;
     const std::wstring source = TextOf(MainControl(sourceId));
     SetDlgItemTextW(dialog, IDC_CONFIRM_SOURCE, source.c_str());
-    SetDlgItemTextW(dialog, IDC_JOB_TEXT, QuestionText(kind, PathTitle(source)).c_str());
     state.outputPath = ProposedOutput(kind, source);
     SetDlgItemTextW(dialog, IDC_CONFIRM_DESTINATION, state.outputPath.c_str());
+    ShowJobText(dialog, kind, source);
 }
 
-// OK: with ReType on, the re-entered password must equal the password field.
+// OK: for a password encryption, the re-entered password must equal the
+// password field.
 void OnConfirmOk(HWND dialog, CryptPageKind kind)
 {
     if (RetypeWanted(kind)
@@ -126,6 +143,12 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         const auto kind = static_cast<CryptPageKind>(GetWindowLongPtrW(dialog, DWLP_USER));
         if (LOWORD(wParam) == IDOK) {
             OnConfirmOk(dialog, kind);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDC_CONFIRM_DESTINATION && HIWORD(wParam) == EN_CHANGE) {
+            // The words follow a destination the user types.
+            const int sourceId = kind == CryptPageKind::File ? IDC_FILE_SOURCE : IDC_FOLDER_SOURCE;
+            ShowJobText(dialog, kind, TextOf(MainControl(sourceId)));
             return TRUE;
         }
         if (LOWORD(wParam) == IDCANCEL) {
@@ -193,6 +216,10 @@ std::wstring PreviewText(const std::vector<char>& bytes)
 
 INT_PTR ShowConfirmDialog(CryptPageKind kind)
 {
+    if (!StrongPasswordAcceptable(StateOf(kind).Job())) {
+        StateOf(kind).jobMode = NoJob;
+        return ConfirmCancel;
+    }
     const int templateId = RetypeWanted(kind) ? IDD_RETYPE : IDD_CONFIRM;
     const INT_PTR result = DialogBoxParamW(Instance, MAKEINTRESOURCEW(templateId), MainWindow, ConfirmDialogProc,
                                            static_cast<LPARAM>(kind));

@@ -15,9 +15,10 @@ enum class CryptPageKind { File, Folder };
 inline constexpr INT_PTR ConfirmOk = 1;
 inline constexpr INT_PTR ConfirmCancel = 2;
 
-// Shows `IDD_CONFIRM`, or `IDD_RETYPE` for an encryption with a password
-// when the settings ask for it, owned by the main window. On OK the page's
-// `OutputPath` holds the destination; Cancel sets its `JobMode` to 0.
+// Shows `IDD_CONFIRM`, or `IDD_RETYPE` for every encryption with a
+// password, owned by the main window; a strong encryption with an empty or
+// the sample password is refused first. On OK the page's `OutputPath` holds
+// the destination; Cancel or a refusal sets its `JobMode` to 0.
 INT_PTR ShowConfirmDialog(CryptPageKind kind);
 
 // Shows `IDD_RESULTDIALOG` for the file page's finished job.

@@ -141,6 +141,49 @@ bool TakeStrongKeyInput(const std::wstring& keyFilePath, JobSettings& settings)
     return KeyFileUsable(HashKeyFile(keyFilePath, settings.strongKeyInput));
 }
 
+// The password field's text is one the strong format refuses: empty, or
+// the sample text every copy of the program starts with.
+int RefusedStrongPasswordKey()
+{
+    const std::wstring text = TextOf(MainControl(IDC_KEY_PASSWORD));
+    if (text.empty())
+        return keys::StrongPasswordEmpty;
+    return text == DefaultPasswordText ? keys::StrongPasswordSample : 0;
+}
+
+// The password field selects its whole text whenever it gets the focus,
+// so what the user types replaces the text instead of joining it. A click
+// that gives the focus would place the caret when the button goes up: the
+// whole text is selected again then.
+bool PasswordFocusedByClick = false;
+
+LRESULT CALLBACK PasswordFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        PasswordFocusedByClick = GetFocus() != field;
+        break;
+    case WM_SETFOCUS: {
+        const LRESULT result = DefSubclassProc(field, message, wParam, lParam);
+        PostMessageW(field, EM_SETSEL, 0, -1);
+        return result;
+    }
+    case WM_LBUTTONUP: {
+        const LRESULT result = DefSubclassProc(field, message, wParam, lParam);
+        if (PasswordFocusedByClick)
+            SendMessageW(field, EM_SETSEL, 0, -1);
+        PasswordFocusedByClick = false;
+        return result;
+    }
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(field, PasswordFieldProc, 0);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(field, message, wParam, lParam);
+}
+
 // The transform's progress on a progress bar of the main window's page.
 class CipherProgressBar : public CipherProgress {
 public:
@@ -222,6 +265,7 @@ PageTable KeyControlsTable()
 
 void InitKeyControls()
 {
+    SetWindowSubclass(MainControl(IDC_KEY_PASSWORD), PasswordFieldProc, 0, 0);
     HWND slider = MainControl(IDC_KEY_LEVEL_SLIDER);
     SendMessageW(slider, TBM_SETRANGE, FALSE, MAKELPARAM(0, LevelMaximum));
     SendMessageW(slider, TBM_SETPAGESIZE, 0, LevelPageSize);
@@ -247,12 +291,26 @@ void EnableKeyControls(bool enable)
     EnableWindow(MainControl(IDC_KEY_FILE_BUTTON), enable && !passwordMode);
 }
 
+bool StrongPasswordAcceptable(JobKind job)
+{
+    if (job != EncryptJob || !PasswordMode() || !Checked(IDC_OPTIONS_STRONG_FORMAT))
+        return true;
+    const int refusal = RefusedStrongPasswordKey();
+    if (refusal != 0)
+        WarnUser(refusal);
+    return refusal == 0;
+}
+
 bool TakeJobSettings(JobKind job, JobSettings& settings)
 {
     settings = JobSettings();
     settings.strongFormat = job == EncryptJob && Checked(IDC_OPTIONS_STRONG_FORMAT);
     if (!PasswordMode())
         settings.keyFilePath = TextOf(MainControl(IDC_KEY_FILE));
+    // The password is looked at again here: the field may have changed
+    // since the confirmation, before the controls were disabled.
+    if (settings.strongFormat && !StrongPasswordAcceptable(job))
+        return false;
     // A strong encryption needs no legacy key; a decryption needs both keys.
     // The key file is hashed (opened without sharing) before a long legacy
     // key keeps it open.

@@ -36,6 +36,11 @@ void InitKeyControls();
 // in key-file mode).
 void EnableKeyControls(bool enable);
 
+// A strong encryption with a password takes neither an empty field nor the
+// sample text the field starts with: false, after telling the user, for
+// either. Any other job, and key-file mode, pass.
+bool StrongPasswordAcceptable(JobKind job);
+
 // Takes a job's settings once, on its worker, while the controls are
 // disabled: the password field's text in the ANSI code page ("WELK" when
 // empty) or the key file's content, the level slider, the key file's

@@ -194,7 +194,7 @@ TEST(FilePage, AKeyFileOf700MiBKeepsMemoryBounded)
 TEST(FilePage, ProposedNamesFollowTheOptionsAndCancelChangesNothing)
 {
     Started s;
-    Start(s, nullptr, FilePageCommand);
+    Start(s, "", FilePageCommand);
     struct Case {
         std::vector<int> checked;
         int command;
@@ -229,10 +229,11 @@ TEST(FilePage, ProposedNamesFollowTheOptionsAndCancelChangesNothing)
     EXPECT_TRUE(s.app.Close());
 }
 
+// Asked whatever the stored option says.
 TEST(FilePage, PasswordTypedAgainBeforeAnEncryption)
 {
     Started s;
-    Start(s, "[OPTIONS]\nReType=1\n[MAIN]\n1=1\n", FilePageCommand);
+    Start(s, "[OPTIONS]\nReType=0\n[MAIN]\n1=1\n", FilePageCommand);
     const std::wstring plain = s.Work() + L"\\d.txt";
     ASSERT_TRUE(WriteFileBytes(plain, "secret"));
     SetFieldText(s.app.Control(SourceField), plain);
@@ -312,7 +313,7 @@ TEST(FilePage, ResultPreviewsOfUtf16AndAnsiText)
 TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
 {
     Started s;
-    Start(s, nullptr, FilePageCommand);
+    Start(s, "", FilePageCommand);
     struct Case {
         std::vector<int> checked; // 1056 asks for the bin, with 1057 (encrypting) or 1059 (decrypting)
         int command;
@@ -384,7 +385,7 @@ TEST(FilePage, ReadOnlyDestinationStaysAndIsReported)
 TEST(KeyControls, ModeKeyFileAndLevelAcrossARestart)
 {
     Started s;
-    Start(s, nullptr, FilePageCommand);
+    Start(s, "", FilePageCommand);
     const std::wstring key = s.Work() + L"\\key file.bin";
     ASSERT_TRUE(WriteFileBytes(key, "key"));
     const auto expectMode = [&](bool keyFile, int line) {
@@ -589,7 +590,7 @@ TEST(FilePage, TheKeyFileIsNeverTheDestination)
 TEST(FilePage, ANameEndingInADotIsProcessedNotItsTwin)
 {
     Started s;
-    Start(s, nullptr, FilePageCommand);
+    Start(s, "", FilePageCommand);
     const std::wstring dotted = s.Work() + L"\\dot.";
     ASSERT_TRUE(WriteFileBytes(dotted, "with the dot"));
     ASSERT_TRUE(WriteFileBytes(s.Work() + L"\\dot", "without"));
@@ -648,7 +649,7 @@ TEST(FilePage, AnExistingOtherDestinationIsAskedAboutAndKeepsItsAttributes)
 TEST(FilePage, KeyModeIsStoredAndTheLevelReadoutFollowsTheSlider)
 {
     Started s;
-    Start(s, nullptr, FilePageCommand);
+    Start(s, "", FilePageCommand);
     const auto storedMode = [&s] {
         wchar_t text[16] = L"";
         GetPrivateProfileStringW(L"PASSWORD", L"Path", L"<none>", text, 16, s.folder.IniPath().c_str());
@@ -740,6 +741,106 @@ TEST(FilePage, StrongFormatRoundTripAndRefusals)
     expectRefused(L"a changed byte");
     EXPECT_TRUE(ReadAll(plain + L".enc") == damaged) << "the source stays";
     EXPECT_TRUE(s.app.Close());
+}
+
+// A strong encryption refuses the sample and an empty password before it
+// asks anything, and a re-entry that differs keeps the dialog until it is
+// cancelled: in each case the source, encrypted in place here, stays.
+TEST(FilePage, StrongEncryptionRefusesWeakOrMistypedPasswords)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, "[OPTIONS]\nStrongFormat=1\n", FilePageCommand));
+    const std::wstring plain = s.Work() + L"\\keep.txt";
+    ASSERT_TRUE(WriteFileBytes(plain, "stays as it is"));
+    SetFieldText(s.app.Control(SourceField), plain);
+    struct Case {
+        const wchar_t* password; // null: the field as the program starts it
+        const wchar_t* retyped;  // null: refused before the confirmation
+        const wchar_t* message;  // how the message begins
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, L"The password field still holds the sample password"},
+        {L"", nullptr, L"The strong format needs a password"},
+        {L"correct horse", L"correct horsE", L"The two passwords are not the same."},
+    };
+    for (const Case& c : cases) {
+        const std::string line = Narrow(c.message);
+        if (c.password)
+            SetFieldText(s.app.Control(PasswordField), c.password);
+        if (c.retyped) {
+            HWND dialog = OpenConfirmation(s, EncryptButton);
+            ASSERT_NE(dialog, nullptr) << line;
+            SetFieldText(GetDlgItem(dialog, RetypeId), c.retyped);
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+            EXPECT_EQ(DismissMessageBox(s.app).rfind(c.message, 0), 0u) << line;
+            ASSERT_TRUE(Press(dialog, IDCANCEL)) << line;
+        } else {
+            PostCommand(s.window, EncryptButton);
+            EXPECT_EQ(DismissMessageBox(s.app).rfind(c.message, 0), 0u) << line;
+        }
+        EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); })) << line;
+        EXPECT_TRUE(ReadAll(plain) == "stays as it is") << line;
+        EXPECT_TRUE(TemporaryFilesIn(s.Work()).empty()) << line;
+        EXPECT_EQ(WaitForDialogWith(s.app, ConfirmDestinationId, Millis(300)), nullptr) << line;
+    }
+    EXPECT_TRUE(s.app.Close());
+}
+
+bool BoxChecked(Started& s, int id)
+{
+    return SendMessageW(s.app.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// A program folder without a settings file gets one that starts safe: a
+// click into the password field and typing replace the sample text, and an
+// encryption asks for the password twice and makes a new strong ".enc"
+// file. A settings file that exists, even an empty one, keeps the defaults.
+TEST(FilePage, NewProgramFolderStartsSafe)
+{
+    constexpr int StrongFormatBox = 1060;
+    constexpr int AddEncBox = 1057;
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FilePageCommand));
+    std::string ini;
+    ASSERT_TRUE(ReadFileBytes(s.folder.IniPath(), ini));
+    EXPECT_EQ(ini.substr(0, 2), "\xFF\xFE") << "UTF-16LE";
+    const std::wstring iniPath = s.folder.IniPath();
+    EXPECT_EQ(GetPrivateProfileIntW(L"OPTIONS", L"StrongFormat", 0, iniPath.c_str()), 1u);
+    for (const wchar_t* key : {L"1", L"2", L"5", L"6"})
+        EXPECT_EQ(GetPrivateProfileIntW(L"MAIN", key, 0, iniPath.c_str()), 1u) << Narrow(key);
+    EXPECT_TRUE(BoxChecked(s, StrongFormatBox));
+
+    HWND field = s.app.Control(PasswordField);
+    PostMouseClick(field);
+    for (const wchar_t c : std::wstring(L"fresh pass"))
+        PostMessageW(field, WM_CHAR, c, 0);
+    EXPECT_TRUE(WaitUntil([&] { return FieldText(field) == L"fresh pass"; })) << Narrow(FieldText(field));
+
+    const std::wstring plain = s.Work() + L"\\new.txt";
+    const std::string text = RandomText(3000, 41);
+    ASSERT_TRUE(WriteFileBytes(plain, text));
+    SetFieldText(s.app.Control(SourceField), plain);
+    HWND dialog = OpenConfirmation(s, EncryptButton);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(FieldText(GetDlgItem(dialog, ConfirmDestinationId)), plain + L".enc");
+    EXPECT_NE(FieldText(GetDlgItem(dialog, JobTextId)).find(L"\"new.txt.enc\"; the source file stays"),
+              std::wstring::npos);
+    ASSERT_NE(GetDlgItem(dialog, RetypeId), nullptr) << "asks for the password twice";
+    SetFieldText(GetDlgItem(dialog, RetypeId), L"fresh pass");
+    ASSERT_TRUE(Press(dialog, IDOK));
+    HWND result = WaitForDialogWith(s.app, ResultOutputId);
+    ASSERT_NE(result, nullptr);
+    ASSERT_TRUE(Press(result, IDOK));
+    EXPECT_TRUE(ReadAll(plain) == text);
+    EXPECT_TRUE(StrongDecrypted(ReadAll(plain + L".enc"), "fresh pass") == text);
+    EXPECT_TRUE(s.app.Close());
+
+    Started kept;
+    ASSERT_NO_FATAL_FAILURE(Start(kept, "", FilePageCommand));
+    EXPECT_FALSE(BoxChecked(kept, StrongFormatBox));
+    EXPECT_FALSE(BoxChecked(kept, AddEncBox));
+    EXPECT_TRUE(ReadAll(kept.folder.IniPath()) == "\xFF\xFE") << "an empty file stays empty";
+    EXPECT_TRUE(kept.app.Close());
 }
 
 } // namespace

@@ -106,7 +106,7 @@ TEST(FolderPage, EncryptsIntoEncryptedKeepingSubFoldersAndDecryptsBack)
 TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
 {
     Started s;
-    Start(s, nullptr, FolderPageCommand);
+    Start(s, "", FolderPageCommand);
     const std::wstring root = s.Work() + L"\\Locked";
     MakeTree(root, SampleTree);
     Gather(s, root);
@@ -133,7 +133,7 @@ TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
 TEST(FolderPage, FolderFieldEditedAfterListingCannotMisplaceOutput)
 {
     Started s;
-    Start(s, nullptr, FolderPageCommand);
+    Start(s, "", FolderPageCommand);
     const std::wstring root = s.Work() + L"\\Listed";
     MakeTree(root, SampleTree);
     Gather(s, root);
@@ -153,7 +153,11 @@ TEST(FolderPage, ProposedFoldersAndCancel)
     HWND dialog = OpenConfirmation(s, EncryptButton);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(FieldText(GetDlgItem(dialog, ConfirmDestinationId)), L"c:\\My Encrypted");
-    EXPECT_EQ(FieldText(GetDlgItem(dialog, 1036)), L"Process 0 file(s) from the folder \"Encrypted\" now?");
+    EXPECT_EQ(FieldText(GetDlgItem(dialog, JobTextId)).rfind(L"Process 0 file(s) from the folder \"Encrypted\" now?\n"
+                                                             L"The files are encrypted into the folder "
+                                                             L"\"c:\\My Encrypted\"; the source files stay",
+                                                             0),
+              0u);
     ASSERT_TRUE(Press(dialog, IDCANCEL));
     SetFieldText(s.app.Control(1067), L"E:\\Plain");
     dialog = OpenConfirmation(s, DecryptButton);
@@ -168,7 +172,7 @@ TEST(FolderPage, ProposedFoldersAndCancel)
 TEST(FolderPage, EmptyListIsProcessedAsNothing)
 {
     Started s;
-    Start(s, nullptr, FolderPageCommand);
+    Start(s, "", FolderPageCommand);
     const std::wstring root = s.Work() + L"\\Empty";
     ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
     Gather(s, root);
@@ -184,7 +188,7 @@ TEST(FolderPage, EmptyListIsProcessedAsNothing)
 TEST(FolderPage, TrailingDotTwinsGoIntoALongOutputFolderUnderTheirOwnNames)
 {
     Started s;
-    Start(s, nullptr, FolderPageCommand);
+    Start(s, "", FolderPageCommand);
     const std::wstring root = s.Work() + L"\\Twins";
     const Tree tree = {{L"\\dot.", "with the dot"}, {L"\\dot", "without"}, {L"\\dir.\\in.txt", "in a dotted folder"}};
     ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
@@ -244,7 +248,7 @@ TEST(FolderPage, AJobThatWouldDestroyDataIsRefused)
 TEST(FolderPage, ExistingOutputsAreCountedAndReplacedOnlyAfterAYes)
 {
     Started s;
-    Start(s, nullptr, FolderPageCommand);
+    Start(s, "", FolderPageCommand);
     const std::wstring root = s.Work() + L"\\Src";
     const Tree tree = {{L"\\a.txt", "a"}, {L"\\b.txt", "b"}, {L"\\c.txt", "c"}};
     MakeTree(root, tree);
@@ -333,7 +337,7 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
 {
     using namespace quenzel;
     Started s;
-    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FolderPageCommand));
+    ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
     const std::wstring root = s.Work() + L"\\Held";
     const Tree tree = {{L"\\a.txt", "first, held open"}, {L"\\sub\\b.txt", RandomText(5000, 3)},
                        {L"\\sub\\c.txt", "third"}};
@@ -384,7 +388,7 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
 TEST(FolderPage, ClosedDuringAJobReportsWhatWasDone)
 {
     Started s;
-    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FolderPageCommand));
+    ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
     const std::wstring root = s.Work() + L"\\Tree";
     const Tree small = {{L"\\a.txt", "first"}, {L"\\sub\\deeper\\c.txt", "last"}};
     ASSERT_NO_FATAL_FAILURE(MakeTree(root, small));
@@ -417,7 +421,7 @@ TEST(FolderPage, ClosedDuringAJobReportsWhatWasDone)
 TEST(FolderPage, AFailureOfEveryFileIsShownOnce)
 {
     Started s;
-    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FolderPageCommand));
+    ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
     const std::wstring root = s.Work() + L"\\Many";
     Tree tree;
     for (int i = 0; i < 12; ++i)
@@ -476,6 +480,7 @@ TEST(FolderPage, StrongAndLegacyFilesMixedDecryptEachByItsFormat)
 {
     Started s;
     Start(s, "[OPTIONS]\nStrongFormat=1\n[MAIN]\n5=1\n6=1\n7=1\n", FolderPageCommand);
+    SetFieldText(s.app.Control(PasswordField), L"shared pass");
     const std::wstring root = s.Work() + L"\\Mixed";
     MakeTree(root, SampleTree);
     Gather(s, root);
@@ -486,7 +491,7 @@ TEST(FolderPage, StrongAndLegacyFilesMixedDecryptEachByItsFormat)
         ASSERT_TRUE(ReadFileBytes(encrypted + relative, sealed)) << Narrow(relative);
         EXPECT_TRUE(LooksStrong(sealed, content.size())) << Narrow(relative);
     }
-    ASSERT_TRUE(WriteFileBytes(encrypted + L"\\legacy.txt", Transformed("a legacy file", "MORVANTE", 7)));
+    ASSERT_TRUE(WriteFileBytes(encrypted + L"\\legacy.txt", Transformed("a legacy file", "shared pass", 7)));
     std::string damaged;
     ASSERT_TRUE(ReadFileBytes(encrypted + L"\\x.txt", damaged));
     damaged.back() ^= 1;

@@ -192,6 +192,9 @@ void ConfirmJob(Started& s, int command, std::wstring* proposed, const std::wstr
         *proposed = FieldText(GetDlgItem(dialog, ConfirmDestinationId));
     if (!destination.empty())
         SetFieldText(GetDlgItem(dialog, ConfirmDestinationId), destination);
+    // A password encryption asks for the password again: typed as the field holds it.
+    if (HWND retype = GetDlgItem(dialog, RetypeId))
+        SetFieldText(retype, FieldText(s.app.Control(PasswordField)));
     ASSERT_TRUE(Press(dialog, IDOK));
 }
 

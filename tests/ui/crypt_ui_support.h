@@ -19,6 +19,7 @@ inline constexpr int ShredderPageCommand = 5012;
 inline constexpr int StatusBarId = 1000;
 inline constexpr int ConfirmDestinationId = 1174;
 inline constexpr int RetypeId = 1171;
+inline constexpr int JobTextId = 1036;
 inline constexpr int ResultOutputId = 1038;
 inline constexpr int ResultSourceId = 1037;
 // The key controls and the tab control, shared by both pages.
@@ -72,7 +73,8 @@ std::wstring AnswerMessageBox(App& app, int button);
 // Presses a dialog's button and waits for the dialog to go.
 bool Press(HWND dialog, int buttonId);
 
-// Starts a job (posts the command) and answers the confirmation with OK;
+// Starts a job (posts the command) and answers the confirmation with OK
+// (with the password typed again as the field holds it, when asked);
 // the proposed destination comes back in `proposed`, and `destination`
 // replaces it when not empty.
 HWND OpenConfirmation(Started& s, int command);

@@ -76,7 +76,7 @@ void MakeWorkFiles(Started& s, WorkFiles& w)
 TEST(Drop, EachPageTakesWhatItCanAndNamesWhatItCannot)
 {
     Started s;
-    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FilePageCommand));
+    ASSERT_NO_FATAL_FAILURE(Start(s, "", FilePageCommand));
     WorkFiles w;
     ASSERT_NO_FATAL_FAILURE(MakeWorkFiles(s, w));
 

@@ -79,6 +79,7 @@ TEST(Startup, LogonSwitchEndsWithoutAWindow)
         EXPECT_EQ(code, 0u);
         EXPECT_EQ(app.WaitForMainWindow(Millis(0)), nullptr);
     }
+    EXPECT_FALSE(FileExists(folder.IniPath())) << "the log-on start makes no settings file";
 }
 
 TEST(Startup, StoredOpacityIsAppliedAtStart)

@@ -1,0 +1,24 @@
+// The confirmation's plain words on what a job will do: encrypt or
+// decrypt, into which file or folder, whether the output replaces the
+// source, and the classic format's warnings.
+#pragma once
+
+#include "crypt/crypt_dialogs.h"
+#include "crypt/output_names.h"
+
+#include <string>
+
+namespace quenzel {
+
+struct JobOutcomeFacts {
+    CryptPageKind kind = CryptPageKind::File;
+    JobKind job = EncryptJob;
+    std::wstring source;      // the file, or the listed folder
+    std::wstring destination; // the output file, or the output folder
+    bool strongFormat = false; // an encryption writes the strong format
+};
+
+// The lines the confirmation adds below its question, one a line.
+std::wstring JobOutcomeText(const JobOutcomeFacts& facts);
+
+} // namespace quenzel
