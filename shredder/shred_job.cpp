@@ -81,6 +81,7 @@ void ShredListedFiles(HWND list, int count)
     count = static_cast<int>(paths.size());
     int handled = 0;
     int damaged = 0;
+    int links = 0;
     int shredded = 0;
     bool stopped = false;
     GoneRows gone;
@@ -106,6 +107,8 @@ void ShredListedFiles(HWND list, int count)
             gone.Add(i, path);
         } else if (IsDamagingFailure(result)) {
             ++damaged;
+        } else if (result == ShredResult::Link) {
+            ++links;
         }
     }
     gone.RemoveFrom(list);
@@ -116,6 +119,8 @@ void ShredListedFiles(HWND list, int count)
         WarnUserText(FormatLangText(keys::ShredStopped, MaxTextLength, shredded, count));
     if (damaged > 0)
         WarnUserText(FormatLangText(keys::ShredNotCompleted, MaxTextLength, damaged));
+    if (links > 0)
+        WarnUserText(FormatLangText(keys::ShredLinksKept, MaxTextLength, links));
 }
 
 void RunShredJob()
