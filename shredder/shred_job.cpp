@@ -141,8 +141,8 @@ void RunShredJob()
 DWORD WINAPI ShredJob(void*)
 {
     const JobWorker worker;
+    const WorkEnd end(EndListWork);
     RunShredJob();
-    EndListWork();
     return 0;
 }
 
