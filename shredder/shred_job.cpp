@@ -54,7 +54,9 @@ bool UserConfirms()
 {
     const std::wstring text = LangString(keys::ShredConfirm);
     const std::wstring caption = LangString(keys::QuestionCaption);
-    return MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    // No is the default: an Enter pressed by habit destroys nothing.
+    return MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
+           == IDYES;
 }
 
 int RowCount(HWND list)
