@@ -2,6 +2,7 @@
 
 #include "base/handles.h"
 #include "base/long_path.h"
+#include "base/reparse_tag.h"
 
 #include <windows.h>
 
@@ -18,6 +19,15 @@ constexpr size_t MaxWalkPath = 32767;
 bool IsDotEntry(const wchar_t* name)
 {
     return (name[0] == L'.' && name[1] == L'\0') || (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
+}
+
+// A link or junction: never entered. Other reparse points, such as the
+// placeholder folders of cloud-sync clients, hold the user's own files.
+bool IsLinkedFolder(const WIN32_FIND_DATAW& entry)
+{
+    // The listing carries a reparse point's tag in dwReserved0.
+    return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0
+           && !WalkEntersReparseFolder(entry.dwReserved0);
 }
 
 class Walk {
@@ -48,8 +58,7 @@ private:
             if (IsDotEntry(entry.cFileName))
                 continue;
             const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            const bool isLink = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-            if (isFolder && isLink)
+            if (isFolder && IsLinkedFolder(entry))
                 continue;
             std::wstring path = JoinPath(folder, entry.cFileName);
             if (path.size() >= MaxWalkPath)

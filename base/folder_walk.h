@@ -26,8 +26,9 @@ inline constexpr size_t DefaultWalkBatch = 512;
 
 // Walks the tree below `root` and returns the number of files listed.
 // Folder junctions, mount points and symbolic links to folders are neither
-// listed nor entered, so every walk ends; paths too long for the program
-// are left out. Folders that cannot be searched are passed over.
+// listed nor entered, so every walk ends; other reparse points, such as
+// cloud placeholders, are walked like plain folders. Paths too long for the
+// program are left out. Folders that cannot be searched are passed over.
 uint64_t WalkFolder(const std::wstring& root, const FileBatchSink& sink, size_t batchSize = DefaultWalkBatch);
 // The same walk, each batch with its files' sizes.
 uint64_t WalkFolderWithSizes(const std::wstring& root, const SizedFileBatchSink& sink,

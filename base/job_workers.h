@@ -39,6 +39,21 @@ public:
     JobAtWork& operator=(const JobAtWork&) = delete;
 };
 
+// Held by a page's worker for its whole work: runs the page's end of work
+// (its buttons enabled again) however the work is left, an exception such
+// as out of memory included, so the page is never left disabled. The end
+// must not throw.
+class WorkEnd {
+public:
+    explicit WorkEnd(void (*end)() noexcept) noexcept : end_(end) {}
+    ~WorkEnd() { end_(); }
+    WorkEnd(const WorkEnd&) = delete;
+    WorkEnd& operator=(const WorkEnd&) = delete;
+
+private:
+    void (*end_)() noexcept;
+};
+
 // True while any worker lives (it may be asking or reporting).
 bool AnyJobWorker();
 // True while the worker of a job (not a command) lives.

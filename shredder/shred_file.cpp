@@ -38,15 +38,21 @@ bool WriteZeros(HANDLE file, uint64_t size)
 ShredResult OverwriteWithZeros(const std::wstring& path)
 {
     // No sharing: nobody may read or change the file while it is overwritten.
-    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A link is opened itself, so the file it leads to, which may lie
+    // anywhere, is never reached; the attribute is read from this very
+    // handle, so nothing can swap the file between the test and the writes.
+    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file)
         return ShredResult::OpenFailed;
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(file.Get(), &information))
+        return ShredResult::OpenFailed;
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return ShredResult::Link;
     // A read-only file is the user's wish to keep it, whatever the account
     // may write.
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(file.Get(), &information)
-        || (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0)
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0)
         return ShredResult::OpenFailed;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0)
@@ -67,7 +73,7 @@ ShredResult ShredFile(const std::wstring& path, bool deleteAfter)
     const ShredResult overwritten = OverwriteWithZeros(path);
     if (overwritten != ShredResult::Shredded || !deleteAfter)
         return overwritten;
-    if (!DeleteFileW(ExtendedLengthPath(path).c_str()))
+    if (!DeleteFileW(ExtendedPath(path).c_str()))
         return ShredResult::DeleteFailed;
     return ShredResult::Shredded;
 }

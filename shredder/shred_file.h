@@ -15,6 +15,7 @@ inline constexpr size_t ShredBlockSize = 1u << 20;
 enum class ShredResult {
     Shredded,     // every byte overwritten and flushed (and the file deleted, when asked)
     OpenFailed,   // missing, in use by another program, read-only or access denied: untouched
+    Link,         // a link or another reparse point: neither it nor what it leads to is touched
     SizeFailed,   // its size could not be read: untouched
     WriteFailed,  // a write failed or fell short (e.g. a full disk): kept
     FlushFailed,  // the zeros may not have reached the disk: kept
@@ -23,7 +24,9 @@ enum class ShredResult {
 
 // Overwrites the whole content with zeros and flushes it, holding the file
 // open with no sharing meanwhile. Shredded when every byte was written and
-// the flush succeeded; an empty file needs neither.
+// the flush succeeded; an empty file needs neither. The path is opened as
+// named (a name ending in a dot or a space is not its twin), and a link is
+// opened itself, never followed, and left alone.
 ShredResult OverwriteWithZeros(const std::wstring& path);
 
 // Overwrites the file and, when `deleteAfter` is set, deletes it directly

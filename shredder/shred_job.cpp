@@ -54,7 +54,9 @@ bool UserConfirms()
 {
     const std::wstring text = LangString(keys::ShredConfirm);
     const std::wstring caption = LangString(keys::QuestionCaption);
-    return MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    // No is the default: an Enter pressed by habit destroys nothing.
+    return MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
+           == IDYES;
 }
 
 int RowCount(HWND list)
@@ -81,6 +83,7 @@ void ShredListedFiles(HWND list, int count)
     count = static_cast<int>(paths.size());
     int handled = 0;
     int damaged = 0;
+    int links = 0;
     int shredded = 0;
     bool stopped = false;
     GoneRows gone;
@@ -106,6 +109,8 @@ void ShredListedFiles(HWND list, int count)
             gone.Add(i, path);
         } else if (IsDamagingFailure(result)) {
             ++damaged;
+        } else if (result == ShredResult::Link) {
+            ++links;
         }
     }
     gone.RemoveFrom(list);
@@ -116,6 +121,8 @@ void ShredListedFiles(HWND list, int count)
         WarnUserText(FormatLangText(keys::ShredStopped, MaxTextLength, shredded, count));
     if (damaged > 0)
         WarnUserText(FormatLangText(keys::ShredNotCompleted, MaxTextLength, damaged));
+    if (links > 0)
+        WarnUserText(FormatLangText(keys::ShredLinksKept, MaxTextLength, links));
 }
 
 void RunShredJob()
@@ -136,8 +143,8 @@ void RunShredJob()
 DWORD WINAPI ShredJob(void*)
 {
     const JobWorker worker;
+    const WorkEnd end(EndListWork);
     RunShredJob();
-    EndListWork();
     return 0;
 }
 

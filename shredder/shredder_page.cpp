@@ -4,6 +4,7 @@
 #include "base/folder_walk.h"
 #include "base/format_size.h"
 #include "base/handles.h"
+#include "base/job_workers.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
@@ -65,7 +66,7 @@ constexpr int ListWorkButtons[] = {IDC_SHRED_ADD_FILE, IDC_SHRED_ADD_FOLDER, IDC
 
 std::atomic<bool> ListWorkRunning{false};
 
-void EnableListWorkButtons(bool enable)
+void EnableListWorkButtons(bool enable) noexcept
 {
     for (int id : ListWorkButtons)
         EnableWindow(MainControl(id), enable);
@@ -236,29 +237,29 @@ void AddDroppedPaths()
 
 DWORD WINAPI AddDroppedWorker(void*)
 {
+    const WorkEnd end(EndListWork);
     AddDroppedPaths();
-    EndListWork();
     return 0;
 }
 
 DWORD WINAPI AddShredFileWorker(void*)
 {
+    const WorkEnd end(EndListWork);
     AddShredFile();
-    EndListWork();
     return 0;
 }
 
 DWORD WINAPI AddShredFolderWorker(void*)
 {
+    const WorkEnd end(EndListWork);
     AddShredFolder();
-    EndListWork();
     return 0;
 }
 
 DWORD WINAPI RemoveShredRowsWorker(void*)
 {
+    const WorkEnd end(EndListWork);
     RemoveShredRows();
-    EndListWork();
     return 0;
 }
 
@@ -266,7 +267,7 @@ const PageTable ThisPage = MakePageTable(ShredderControls);
 
 } // namespace
 
-void EndListWork()
+void EndListWork() noexcept
 {
     EnableListWorkButtons(true);
     ListWorkRunning = false;
@@ -297,11 +298,13 @@ void ShredderPage_Show(int showCommand)
 
 void ShredderPage_OnDrop(const std::vector<std::wstring>& paths)
 {
+    // Copied before the list is claimed: a copy that fails leaves the page as it was.
+    std::vector<std::wstring> dropped = paths;
     if (!BeginListWork()) {
         RefuseDrop(keys::DropWhileBusy);
         return;
     }
-    DroppedPaths = paths;
+    DroppedPaths = std::move(dropped);
     if (!StartWorker(AddDroppedWorker))
         EndListWork();
 }

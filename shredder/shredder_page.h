@@ -24,9 +24,9 @@ extern PageInfo ShredderPageState;
 
 // The page's list work (the job, adding and removing rows) runs on one
 // worker at a time: while it runs, the buttons that change the list or start
-// a job are disabled. EndListWork, called by the worker when it is done,
-// enables them again.
-void EndListWork();
+// a job are disabled. EndListWork, run by the worker's WorkEnd however its
+// work ends, enables them again.
+void EndListWork() noexcept;
 
 // Shows "n file(s) in the list" for the list's current row count.
 void ShowRowCount();

@@ -1,9 +1,11 @@
 // The handle owners: each handle is closed exactly once, by whoever owns it
 // last.
 #include "base/handles.h"
+#include "base/job_workers.h"
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <utility>
 
 namespace quenzel {
@@ -69,6 +71,26 @@ TEST(HandleOwners, FileOwnerTreatsBothInvalidValuesAsEmpty)
     EXPECT_FALSE(null);
     UniqueFind noSearch;
     EXPECT_EQ(noSearch.Get(), INVALID_HANDLE_VALUE);
+}
+
+// A page's end of work runs once however its worker leaves the work: a
+// page left disabled by an out-of-memory stays so until a restart.
+int WorkEnds = 0;
+
+TEST(HandleOwners, WorkEndRunsOnceOnEveryWayOut)
+{
+    WorkEnds = 0;
+    {
+        const WorkEnd end([]() noexcept { ++WorkEnds; });
+    }
+    EXPECT_EQ(WorkEnds, 1);
+    try {
+        const WorkEnd end([]() noexcept { ++WorkEnds; });
+        throw std::bad_alloc();
+    } catch (const std::bad_alloc&) {
+        EXPECT_EQ(WorkEnds, 2) << "ended before the failure is reported";
+    }
+    EXPECT_EQ(WorkEnds, 2);
 }
 
 } // namespace

@@ -78,6 +78,42 @@ TEST_F(ShredFileTest, LockedAndReadOnlyFilesAreNeitherChangedNorDeleted)
     EXPECT_TRUE(after == content) << "a read-only file";
 }
 
+// "twin." and "twin" are two files: the one named is the one shredded, and
+// the other keeps its content.
+TEST_F(ShredFileTest, ANameEndingInADotOrASpaceIsShreddedNotItsTwin)
+{
+    ASSERT_TRUE(WriteFileBytes(path_, "the twin"));
+    for (const wchar_t* end : {L".", L" "}) {
+        const std::wstring named = path_ + end;
+        ASSERT_TRUE(WriteFileBytes(named, "named"));
+        EXPECT_EQ(ShredFile(named, true), ShredResult::Shredded);
+        EXPECT_FALSE(FileExists(named));
+        std::string twin;
+        ASSERT_TRUE(ReadFileBytes(path_, twin));
+        EXPECT_EQ(twin, "the twin") << "name ending in \"" << uitest::Narrow(end) << "\"";
+    }
+}
+
+// A link is left alone: neither it nor the file it leads to is written.
+TEST_F(ShredFileTest, ALinkIsNeverWrittenThrough)
+{
+    const std::wstring link = path_ + L".link";
+    ASSERT_TRUE(WriteFileBytes(path_, "the target"));
+    CreateSymbolicLinkW(link.c_str(), path_.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+    const DWORD attributes = GetFileAttributesW(link.c_str());
+    // Wine 8 makes no links, and shows a Unix link to a file as a plain file.
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        DeleteFileW(link.c_str());
+        GTEST_SKIP() << "this system makes no file link the program can see as one";
+    }
+    EXPECT_EQ(ShredFile(link, true), ShredResult::Link);
+    EXPECT_TRUE(FileExists(link));
+    std::string target;
+    ASSERT_TRUE(ReadFileBytes(path_, target));
+    EXPECT_EQ(target, "the target");
+    EXPECT_TRUE(DeleteFileW(link.c_str()));
+}
+
 // A sparse file: only its ends hold data, the zeros of the middle are written
 // to the disk by the shredder.
 bool MakeSparseFile(const std::wstring& path, uint64_t size, const std::string& head, const std::string& tail)
