@@ -10,12 +10,14 @@
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
+#include "crypt/key_controls.h"
 #include "crypt/output_names.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace quenzel {
@@ -103,11 +105,18 @@ void OnConfirmInit(HWND dialog, CryptPageKind kind)
     SetDlgItemTextW(dialog, IDC_CONFIRM_DESTINATION, state.outputPath.c_str());
 }
 
+// The re-entered password is not the password field's; both copies are wiped.
+bool RetypedPasswordDiffers(HWND dialog)
+{
+    const SecretBytes typed = SecretFieldText(MainControl(IDC_KEY_PASSWORD));
+    const SecretBytes retyped = SecretFieldText(GetDlgItem(dialog, IDC_RETYPE_PASSWORD));
+    return typed.size() != retyped.size() || !std::equal(typed.data(), typed.data() + typed.size(), retyped.data());
+}
+
 // OK: with ReType on, the re-entered password must equal the password field.
 void OnConfirmOk(HWND dialog, CryptPageKind kind)
 {
-    if (RetypeWanted(kind)
-        && TextOf(MainControl(IDC_KEY_PASSWORD)) != TextOf(GetDlgItem(dialog, IDC_RETYPE_PASSWORD))) {
+    if (RetypeWanted(kind) && RetypedPasswordDiffers(dialog)) {
         ShowWarningBox(LangString(keys::PasswordsDiffer), keys::PasswordsDifferCaption);
         SetFocus(GetDlgItem(dialog, IDC_RETYPE_PASSWORD));
         return;
