@@ -470,10 +470,9 @@ TEST(FolderPage, KeyFileInsideTheListedFolderIsNotRefused)
 namespace {
 
 // A folder encrypted in the strong format, then decrypted beside a legacy
-// file and two damaged strong files (a changed byte, a changed magic): each
-// file by its own format, the damaged ones skipped, and the job goes on; the
-// report names the damaged files and the legacy one, which was never
-// authenticated.
+// file and a damaged strong file: each file by its own format, the damaged
+// one skipped, and the job goes on; the report names the damaged file and,
+// last, the legacy one, which was never authenticated.
 TEST(FolderPage, StrongAndLegacyFilesMixedDecryptEachByItsFormat)
 {
     Started s;
@@ -493,33 +492,21 @@ TEST(FolderPage, StrongAndLegacyFilesMixedDecryptEachByItsFormat)
     ASSERT_TRUE(ReadFileBytes(encrypted + L"\\x.txt", damaged));
     damaged.back() ^= 1;
     ASSERT_TRUE(WriteFileBytes(encrypted + L"\\a\\damaged.txt", damaged));
-    std::string nearMiss;
-    ASSERT_TRUE(ReadFileBytes(encrypted + L"\\x.txt", nearMiss));
-    nearMiss[3] = 's';
-    ASSERT_TRUE(WriteFileBytes(encrypted + L"\\near.txt", nearMiss));
 
     Gather(s, encrypted);
     const std::wstring report = RunFolderJob(s, DecryptButton);
-    EXPECT_EQ(report.rfind(L"7 file(s) listed from \"Encrypted\"", 0), 0u) << Narrow(report);
-    const size_t refused =
-        report.find(L"Not decrypted, because the password or the key file is wrong or the file is damaged:\n");
-    // The legacy file alone, in the last list of the report.
-    const std::wstring originalList = L"\n\nDecrypted in the original format, which cannot detect a wrong password "
-                                      L"or key file or a damaged file (check their content):\n\\legacy.txt";
-    const size_t original = report.find(originalList);
-    ASSERT_NE(refused, std::wstring::npos) << Narrow(report);
-    EXPECT_EQ(original, report.size() - originalList.size()) << Narrow(report);
-    for (const wchar_t* name : {L"\\a\\damaged.txt", L"\\near.txt"}) {
-        const size_t at = report.find(name, refused);
-        EXPECT_TRUE(at != std::wstring::npos && at < original) << Narrow(name) << Narrow(report);
-    }
+    EXPECT_EQ(report.rfind(L"6 file(s) listed from \"Encrypted\"", 0), 0u) << Narrow(report);
+    const std::wstring lists = L"Not decrypted, because the password or the key file is wrong or the file is "
+                               L"damaged:\n\\a\\damaged.txt\n\nDecrypted in the original format, which cannot "
+                               L"detect a wrong password or key file or a damaged file (check their content):\n"
+                               L"\\legacy.txt";
+    EXPECT_EQ(report.substr(report.size() - std::min(report.size(), lists.size())), lists) << Narrow(report);
     const std::wstring decrypted = root + L"\\Decrypted";
     ExpectTree(decrypted, SampleTree, std::string(1, '\0'), 0);
     std::string legacy;
     ASSERT_TRUE(ReadFileBytes(decrypted + L"\\legacy.txt", legacy));
     EXPECT_EQ(legacy, "a legacy file");
     EXPECT_FALSE(FileExists(decrypted + L"\\a\\damaged.txt"));
-    EXPECT_FALSE(FileExists(decrypted + L"\\near.txt"));
     EXPECT_TRUE(s.app.Close());
 }
 

@@ -86,17 +86,13 @@ TEST_F(StrongTransformTest, RoundTripsAndDecryptsEachFileByItsFormat)
         ASSERT_TRUE(WriteFileBytes(Path(L"plain"), plain));
         ASSERT_EQ(StrongEncryptFile(Request(L"plain", L"plain.enc"), encryptor_).status, TransformStatus::Ok);
         EXPECT_EQ(Read(L"plain.enc").size(), StrongEncryptedSize(size));
-        const TransformOutcome strong = DecryptFileByFormat(Request(L"plain.enc", L"plain.dec"), decryptor);
-        ASSERT_EQ(strong.status, TransformStatus::Ok);
-        EXPECT_FALSE(strong.originalFormat);
+        ASSERT_EQ(DecryptFileByFormat(Request(L"plain.enc", L"plain.dec"), decryptor).status, TransformStatus::Ok);
         EXPECT_TRUE(Read(L"plain.dec") == plain) << size;
     }
     // A legacy file, even one shorter than the magic, is transformed byte for byte as before.
     for (const char* legacy : {"", "abc", "a legacy file of some length"}) {
         ASSERT_TRUE(WriteFileBytes(Path(L"legacy"), legacy));
-        const TransformOutcome outcome = DecryptFileByFormat(Request(L"legacy", L"legacy.dec"), decryptor);
-        ASSERT_EQ(outcome.status, TransformStatus::Ok);
-        EXPECT_TRUE(outcome.originalFormat) << legacy;
+        ASSERT_EQ(DecryptFileByFormat(Request(L"legacy", L"legacy.dec"), decryptor).status, TransformStatus::Ok);
         EXPECT_TRUE(Read(L"legacy.dec") == Reference(std::string(legacy), legacyKey_.key, 7)) << legacy;
     }
     EXPECT_EQ(decryptor.Derivations(), 1u) << "one Argon2id run for the job";
@@ -116,7 +112,6 @@ TEST_F(StrongTransformTest, RefusedFilesWriteNothing)
     std::string flippedHeader = good, flippedLast = good, cut = good.substr(0, firstChunkEnd), nearMiss = good;
     flippedHeader[20] ^= 1;
     nearMiss[1] = 'q';
-    nearMiss[6] = 0;
     flippedLast[good.size() - 3] ^= 0x80;
     struct Case {
         const char* what;
@@ -128,8 +123,7 @@ TEST_F(StrongTransformTest, RefusedFilesWriteNothing)
         {"last chunk", flippedLast, u8"Pässwort"},
         {"cut at a chunk's end", cut, u8"Pässwort"},
         {"cut inside the header", good.substr(0, 40), u8"Pässwort"},
-        {"the magic and nothing else", good.substr(0, sizeof StrongMagic), u8"Pässwort"},
-        {"the magic but for two bytes", nearMiss, u8"Pässwort"},
+        {"the magic but for a byte", nearMiss, u8"Pässwort"},
         {"seven bytes of the magic", good.substr(0, 7), u8"Pässwort"},
         {"data after the end", good + "x", u8"Pässwort"},
     };
