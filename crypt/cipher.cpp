@@ -173,11 +173,11 @@ void UseBestXorPath()
     ChosenXor.store(FunctionOf(BestPath()));
 }
 
-std::vector<uint8_t> PasswordKeyBytes(const char* ansi, size_t length)
+SecretBytes PasswordKeyBytes(const char* ansi, size_t length)
 {
     if (length == 0)
-        return std::vector<uint8_t>(DefaultPassword, DefaultPassword + sizeof DefaultPassword - 1);
-    return std::vector<uint8_t>(ansi, ansi + length);
+        return SecretBytes(DefaultPassword, sizeof DefaultPassword - 1);
+    return SecretBytes(ansi, length);
 }
 
 CipherStream::CipherStream(const uint8_t* key, size_t keyLength, uint8_t level)
@@ -192,13 +192,20 @@ CipherStream::CipherStream(const uint8_t* key, size_t keyLength, uint8_t level)
 
 CipherStream::CipherStream(KeyReader& reader, uint8_t level) : keyLength_(0), reader_(&reader), level_(level) {}
 
+CipherStream::~CipherStream()
+{
+    WipeSecret(pattern_.data(), pattern_.size());
+}
+
 void CipherStream::XorRunFromReader(uint8_t* data, size_t length)
 {
     const XorFunction xorBytes = CurrentXor();
     while (length > 0 && !failed_) {
         const size_t run = std::min(length, KeyPieceBytes);
-        if (pattern_.size() < run)
+        if (pattern_.size() < run) {
+            WipeSecret(pattern_.data(), pattern_.size()); // the larger buffer leaves no copy behind
             pattern_.resize(run);
+        }
         if (!reader_->Next(pattern_.data(), run)) {
             failed_ = true;
             return;

@@ -2,6 +2,8 @@
 // Encrypting and decrypting are the same operation. Portable: no windows.h.
 #pragma once
 
+#include "crypt/strong_format.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -26,7 +28,7 @@ inline constexpr char DefaultPassword[] = "WELK";
 
 // Key bytes of a password given in the ANSI code page; an empty password
 // gives the default password's bytes.
-std::vector<uint8_t> PasswordKeyBytes(const char* ansi, size_t length);
+SecretBytes PasswordKeyBytes(const char* ansi, size_t length);
 
 // The bytes of a key too long to hold in memory, read as the data goes
 // through: the next bytes in order, the key's first byte again after its last.
@@ -47,6 +49,10 @@ public:
     // A key read in step with the data, a bounded piece at a time. When the
     // reader fails, the stream stops transforming and Failed() says so.
     CipherStream(KeyReader& reader, uint8_t level);
+    // The pattern is the key's bytes: wiped when the file is done.
+    ~CipherStream();
+    CipherStream(const CipherStream&) = delete;
+    CipherStream& operator=(const CipherStream&) = delete;
 
     // Transforms the next `length` bytes of the file in place.
     void Apply(uint8_t* data, size_t length);

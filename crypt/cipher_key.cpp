@@ -58,9 +58,9 @@ UniqueFile OpenKeyFileUnshared(const std::wstring& path)
 }
 } // namespace
 
-KeyFileResult ReadKeyFile(const std::wstring& path, std::vector<uint8_t>& key)
+KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key)
 {
-    key.clear();
+    key = SecretBytes();
     UniqueFile file = OpenKeyFileUnshared(path);
     if (!file)
         return KeyFileResult::CannotOpen;
@@ -75,7 +75,7 @@ KeyFileResult ReadKeyFile(const std::wstring& path, std::vector<uint8_t>& key)
     if (length > std::numeric_limits<size_t>::max() / 2)
         return KeyFileResult::OutOfMemory;
     try {
-        key.resize(static_cast<size_t>(length));
+        key = SecretBytes(static_cast<size_t>(length));
     } catch (const std::bad_alloc&) {
         return KeyFileResult::OutOfMemory;
     }
@@ -84,7 +84,7 @@ KeyFileResult ReadKeyFile(const std::wstring& path, std::vector<uint8_t>& key)
         const DWORD want = static_cast<DWORD>(std::min<size_t>(KeyReadPiece, key.size() - offset));
         DWORD got = 0;
         if (!ReadFile(file.Get(), key.data() + offset, want, &got, nullptr) || got != want) {
-            key.clear();
+            key = SecretBytes();
             return KeyFileResult::ReadFailed;
         }
         offset += got;
@@ -126,7 +126,7 @@ std::unique_ptr<KeyReader> OpenKeyFile::NewReader() const
 
 KeyFileResult TakeKeyFile(const std::wstring& path, JobKey& key, FileIdentity& identity, uint64_t heldLimit)
 {
-    key.bytes.clear();
+    key.bytes = SecretBytes();
     key.file.reset();
     std::shared_ptr<const OpenKeyFile> opened;
     const KeyFileResult result = OpenKeyFile::Open(path, opened);

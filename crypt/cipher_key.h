@@ -29,7 +29,7 @@ enum class KeyFileResult {
 inline constexpr uint64_t HeldKeyBytes = 8u * 1024u * 1024u;
 
 // Reads the whole key file, opened without sharing, into `key`.
-KeyFileResult ReadKeyFile(const std::wstring& path, std::vector<uint8_t>& key);
+KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key);
 
 // A key file too long to hold, kept open for as long as a job holds it:
 // other readers may open it (the job's own sources among them), no one may

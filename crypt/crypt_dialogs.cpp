@@ -17,6 +17,7 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace quenzel {
@@ -119,12 +120,19 @@ void OnConfirmInit(HWND dialog, CryptPageKind kind)
     ShowJobText(dialog, kind, source);
 }
 
+// The re-entered password is not the password field's; both copies are wiped.
+bool RetypedPasswordDiffers(HWND dialog)
+{
+    const SecretBytes typed = SecretFieldText(MainControl(IDC_KEY_PASSWORD));
+    const SecretBytes retyped = SecretFieldText(GetDlgItem(dialog, IDC_RETYPE_PASSWORD));
+    return typed.size() != retyped.size() || !std::equal(typed.data(), typed.data() + typed.size(), retyped.data());
+}
+
 // OK: for a password encryption, the re-entered password must equal the
 // password field.
 void OnConfirmOk(HWND dialog, CryptPageKind kind)
 {
-    if (RetypeWanted(kind)
-        && TextOf(MainControl(IDC_KEY_PASSWORD)) != TextOf(GetDlgItem(dialog, IDC_RETYPE_PASSWORD))) {
+    if (RetypeWanted(kind) && RetypedPasswordDiffers(dialog)) {
         ShowWarningBox(LangString(keys::PasswordsDiffer), keys::PasswordsDifferCaption);
         SetFocus(GetDlgItem(dialog, IDC_RETYPE_PASSWORD));
         return;

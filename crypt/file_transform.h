@@ -67,6 +67,9 @@ struct TransformOutcome {
     // The replaced destination's hidden, system and read-only attributes or
     // its creation time could not be given to the new file.
     bool attributesLost = false;
+    // A decryption that found a file of the original format, which cannot
+    // tell a wrong key or a damaged file: its output was never authenticated.
+    bool originalFormat = false;
 };
 
 // Bytes read, transformed and written at a time; bounds a job's memory.

@@ -34,8 +34,9 @@ class OpenKeyFile;
 // The key of a job: the key bytes, or the open key file, and the level byte.
 struct JobKey {
     // The password's bytes in the ANSI code page ("WELK" when the field
-    // is empty), or the content of a key file that is short enough to hold.
-    std::vector<uint8_t> bytes;
+    // is empty), or the content of a key file that is short enough to hold;
+    // wiped when the job ends.
+    SecretBytes bytes;
     // A longer key file, instead of its bytes; its NewReader() gives the
     // bytes in order (also for hashing them).
     std::shared_ptr<const OpenKeyFile> file;

@@ -220,29 +220,37 @@ bool PrepareTransformer(JobKind job, JobSettings& settings, JobTransformer& tran
     }
 }
 
-// The folder job's work: its key and transformer, and the files it refused
-// because they do not authenticate (by their paths below the root).
+// The folder job's work: its key and transformer, the files it refused
+// because they do not authenticate, and those it decrypted in the original
+// format, which cannot tell (both by their paths below the root).
 struct FolderWork {
     const JobKey& key;
     const FileIdentity& keyFile;
     JobTransformer& transformer;
     std::vector<std::wstring> refused;
+    std::vector<std::wstring> originalFormat;
 };
 
-// Files named in the report's list of refused files; the rest are counted.
-constexpr size_t RefusedNamesShown = 10;
+// Files named in the report's lists of files; the rest are counted.
+constexpr size_t ListedNamesShown = 10;
 
-// The report's lines on the refused files.
-std::wstring RefusedReport(const std::vector<std::wstring>& refused)
+// The report's lines on a list of files: the text of `key` with the first
+// names, and how many more there are.
+std::wstring NamesReport(int key, const std::vector<std::wstring>& files)
 {
-    const size_t shown = std::min(refused.size(), RefusedNamesShown);
+    const size_t shown = std::min(files.size(), ListedNamesShown);
     std::wstring names;
     for (size_t i = 0; i < shown; ++i)
-        names += (i ? L"\n" : L"") + refused[i];
-    if (refused.size() > shown)
+        names += (i ? L"\n" : L"") + files[i];
+    if (files.size() > shown)
         names += L"\n" + FormatLangText(keys::FolderStrongSkippedMore, MaxTextLength,
-                                         static_cast<int>(refused.size() - shown));
-    return FormatLangText(keys::FolderStrongSkipped, MaxTextLength, names.c_str());
+                                         static_cast<int>(files.size() - shown));
+    return FormatLangText(key, MaxTextLength, names.c_str());
+}
+
+std::wstring BelowRoot(const std::wstring& root, const std::wstring& item)
+{
+    return item.compare(0, root.size(), root) == 0 ? item.substr(root.size()) : item;
 }
 
 // One listed file of a folder job, into the output folder below the root;
@@ -255,7 +263,7 @@ bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, Folde
                                                           work.transformer, work.keyFile, &JobsStopFlag());
     if (outcome.transform.status == TransformStatus::WrongKeyOrDamaged) {
         FolderPageState.jobMode = NoJob;
-        work.refused.push_back(item.compare(0, root.size(), root) == 0 ? item.substr(root.size()) : item);
+        work.refused.push_back(BelowRoot(root, item));
         WarnStrayTemporary(outcome.transform);
         return true;
     }
@@ -263,6 +271,8 @@ bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, Folde
     WarnStrayTemporary(outcome.transform);
     if (outcome.status == FolderItemStatus::Done) {
         tally.Done();
+        if (outcome.transform.originalFormat)
+            work.originalFormat.push_back(BelowRoot(root, item));
         if (outcome.transform.attributesLost) {
             std::wstring destination;
             FolderJobOutputFile(root, item, FolderPageState.outputPath, destination);
@@ -383,6 +393,7 @@ DWORD WINAPI FolderJob(void*)
     FolderTally tally(static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0)));
     bool whole = true;
     std::vector<std::wstring> refused;
+    std::vector<std::wstring> originalFormat;
     {
         RunningJob running(CryptPageKind::Folder);
         JobSettings settings;
@@ -402,6 +413,7 @@ DWORD WINAPI FolderJob(void*)
         FolderWork work{settings.key, settings.keyFile, transformer, {}};
         whole = ProcessFolderList(root, items, check, work, tally);
         refused = std::move(work.refused);
+        originalFormat = std::move(work.originalFormat);
     }
 
     const std::wstring title = PathTitle(typedRoot);
@@ -409,7 +421,9 @@ DWORD WINAPI FolderJob(void*)
         FormatLangText(keys::FolderDoneInfo, MaxTextLength, tally.Processed(), title.c_str()));
     std::wstring report = FolderReportText(tally, !whole, title);
     if (!refused.empty())
-        report += L"\n\n" + RefusedReport(refused);
+        report += L"\n\n" + NamesReport(keys::FolderStrongSkipped, refused);
+    if (!originalFormat.empty())
+        report += L"\n\n" + NamesReport(keys::FolderOriginalFormatDecrypted, originalFormat);
     ShowWarningBox(report, keys::FolderReportCaption);
     return 0;
 }

@@ -51,25 +51,26 @@ bool PasswordMode()
 // The password field's text as the ANSI code page spells it, cut to the
 // longest password the format takes. A typed password never falls back to
 // the default: false (after a message) when it cannot be converted.
-bool PasswordBytes(std::vector<uint8_t>& key)
+bool PasswordBytes(SecretBytes& key)
 {
-    const std::wstring text = TextOf(MainControl(IDC_KEY_PASSWORD));
-    if (text.empty()) {
+    const SecretBytes text = SecretFieldText(MainControl(IDC_KEY_PASSWORD));
+    const int textLength = static_cast<int>(text.size() / sizeof(wchar_t));
+    if (textLength == 0) {
         key = PasswordKeyBytes(nullptr, 0);
         return true;
     }
-    const int textLength = static_cast<int>(text.size());
-    const int needed = WideCharToMultiByte(CP_ACP, 0, text.c_str(), textLength, nullptr, 0, nullptr, nullptr);
-    std::vector<char> ansi(needed > 0 ? static_cast<size_t>(needed) : 0);
-    const int length = needed > 0 ? WideCharToMultiByte(CP_ACP, 0, text.c_str(), textLength, ansi.data(), needed,
-                                                        nullptr, nullptr)
+    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int needed = WideCharToMultiByte(CP_ACP, 0, wide, textLength, nullptr, 0, nullptr, nullptr);
+    SecretBytes ansi(needed > 0 ? static_cast<size_t>(needed) : 0);
+    char* ansiText = reinterpret_cast<char*>(ansi.data());
+    const int length = needed > 0 ? WideCharToMultiByte(CP_ACP, 0, wide, textLength, ansiText, needed, nullptr, nullptr)
                                   : 0;
     if (length <= 0) {
         WarnUser(keys::PasswordUnreadable);
         return false;
     }
     const size_t kept = std::min<size_t>(static_cast<size_t>(length), PasswordBufferBytes - 1);
-    key = PasswordKeyBytes(ansi.data(), kept);
+    key = PasswordKeyBytes(ansiText, kept);
     return true;
 }
 
@@ -98,19 +99,12 @@ bool KeyFileUsable(KeyFileResult result)
     return false;
 }
 
-// The password field's UTF-16 text as the strong format's UTF-8 key input,
-// read into a buffer that is wiped afterwards.
+// The password field's UTF-16 text as the strong format's UTF-8 key input.
 SecretBytes StrongPasswordInput()
 {
-    HWND field = MainControl(IDC_KEY_PASSWORD);
-    const LRESULT length = SendMessageW(field, WM_GETTEXTLENGTH, 0, 0);
-    std::vector<wchar_t> text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
-    const LRESULT got = SendMessageW(field, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    const SecretBytes text = SecretFieldText(MainControl(IDC_KEY_PASSWORD));
     static_assert(sizeof(wchar_t) == sizeof(char16_t), "a Windows string is UTF-16");
-    SecretBytes input = PasswordKeyInput(reinterpret_cast<const char16_t*>(text.data()),
-                                         static_cast<size_t>(std::max<LRESULT>(got, 0)));
-    SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
-    return input;
+    return PasswordKeyInput(reinterpret_cast<const char16_t*>(text.data()), text.size() / sizeof(char16_t));
 }
 
 // The legacy key: the password's ANSI bytes, or the key file's content (or
@@ -299,6 +293,15 @@ bool StrongPasswordAcceptable(JobKind job)
     if (refusal != 0)
         WarnUser(refusal);
     return refusal == 0;
+}
+
+SecretBytes SecretFieldText(HWND field)
+{
+    const LRESULT length = SendMessageW(field, WM_GETTEXTLENGTH, 0, 0);
+    SecretBytes text((static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1) * sizeof(wchar_t));
+    const LRESULT got = SendMessageW(field, WM_GETTEXT, text.size() / sizeof(wchar_t),
+                                     reinterpret_cast<LPARAM>(text.data()));
+    return SecretBytes(text.data(), static_cast<size_t>(std::max<LRESULT>(got, 0)) * sizeof(wchar_t));
 }
 
 bool TakeJobSettings(JobKind job, JobSettings& settings)

@@ -50,6 +50,11 @@ bool StrongPasswordAcceptable(JobKind job);
 // after telling the user why, when no key can be had.
 bool TakeJobSettings(JobKind job, JobSettings& settings);
 
+// A password field's UTF-16 text (no terminator) in secret bytes: locked
+// while they live and wiped when they go, so the program's own copies of a
+// password leave nothing behind.
+SecretBytes SecretFieldText(HWND field);
+
 // One file transformed by the job's transformer with the job's key, moving a progress bar as the
 // bytes go through: the bar's range is set from the file's size (0 to 101,
 // or 0 to size + 1 below 100 bytes) and the bar is shown before the first

@@ -18,6 +18,8 @@ static_assert(StrongStreamHeaderBytes == crypto_secretstream_xchacha20poly1305_H
 static_assert(StrongChunkOverhead == crypto_secretstream_xchacha20poly1305_ABYTES);
 static_assert(StrongDefaultParams.opsLimit >= crypto_pwhash_argon2id_OPSLIMIT_MODERATE);
 static_assert(StrongDefaultParams.memKiB * 1024ull >= crypto_pwhash_argon2id_MEMLIMIT_MODERATE);
+static_assert(StrongLeastParams.opsLimit == crypto_pwhash_argon2id_OPSLIMIT_INTERACTIVE);
+static_assert(StrongLeastParams.memKiB * 1024ull == crypto_pwhash_argon2id_MEMLIMIT_INTERACTIVE);
 
 constexpr size_t KeyBytes = crypto_secretstream_xchacha20poly1305_KEYBYTES;
 constexpr size_t SealedChunkBytes = StrongChunkBytes + StrongChunkOverhead;
@@ -56,9 +58,19 @@ HeaderBytes MakeHeader(const KdfParams& params, const StrongSalt& salt, const ui
     return header;
 }
 
-bool ParamsAcceptable(const KdfParams& params) {
-    return params.opsLimit >= crypto_pwhash_argon2id_OPSLIMIT_MIN && params.opsLimit <= StrongMaxParams.opsLimit &&
-           params.memKiB * 1024ull >= crypto_pwhash_argon2id_MEMLIMIT_MIN && params.memKiB <= StrongMaxParams.memKiB;
+// What Argon2id runs at all, within the most cost and memory ever accepted.
+constexpr KdfBounds RunnableBounds{
+    KdfParams{crypto_pwhash_argon2id_OPSLIMIT_MIN, crypto_pwhash_argon2id_MEMLIMIT_MIN / 1024u}, StrongMostCost,
+    StrongMostMemKiB};
+
+// Bytes of the magic that a file's first bytes do not match; a byte the
+// file lacks counts as not matching.
+size_t MagicMismatches(const uint8_t* start, size_t length) {
+    size_t mismatches = 0;
+    for (size_t i = 0; i < sizeof StrongMagic; ++i)
+        if (i >= length || start[i] != StrongMagic[i])
+            ++mismatches;
+    return mismatches;
 }
 
 // Fills `data` as far as the reader gives; `got` falls short only at the end.
@@ -101,27 +113,59 @@ struct StreamStateOwner {
 
 // ---- secrets and key input ----
 
-SecretBytes::SecretBytes(const void* data, size_t size) : bytes_(size) {
-    if (size != 0)
-        std::memcpy(bytes_.data(), data, size);
+// libsodium's guarded allocation: pages of their own, locked where the
+// system allows (a lock that fails is no reason to refuse the job), wiped
+// and unlocked by sodium_free.
+SecretBytes::SecretBytes(size_t size) {
+    if (size == 0)
+        return;
+    if (!SodiumReady())
+        throw std::bad_alloc();
+    bytes_ = static_cast<uint8_t*>(sodium_malloc(size));
+    if (!bytes_)
+        throw std::bad_alloc();
+    size_ = size;
+    std::memset(bytes_, 0, size);
 }
 
-SecretBytes::~SecretBytes() { Wipe(); }
+SecretBytes::SecretBytes(const void* data, size_t size) : SecretBytes(size) {
+    if (size != 0)
+        std::memcpy(bytes_, data, size);
+}
 
-SecretBytes::SecretBytes(SecretBytes&& other) noexcept : bytes_(std::move(other.bytes_)) { other.bytes_.clear(); }
+SecretBytes::~SecretBytes() { Release(); }
+
+SecretBytes::SecretBytes(SecretBytes&& other) noexcept : bytes_(other.bytes_), size_(other.size_) {
+    other.bytes_ = nullptr;
+    other.size_ = 0;
+}
 
 SecretBytes& SecretBytes::operator=(SecretBytes&& other) noexcept {
     if (this != &other) {
-        Wipe();
-        bytes_ = std::move(other.bytes_);
-        other.bytes_.clear();
+        Release();
+        bytes_ = other.bytes_;
+        size_ = other.size_;
+        other.bytes_ = nullptr;
+        other.size_ = 0;
     }
     return *this;
 }
 
-void SecretBytes::Wipe() {
-    if (!bytes_.empty())
-        sodium_memzero(bytes_.data(), bytes_.size());
+void SecretBytes::Release() {
+    if (bytes_)
+        sodium_free(bytes_);
+    bytes_ = nullptr;
+    size_ = 0;
+}
+
+void WipeSecret(void* data, size_t size) {
+    if (size != 0)
+        sodium_memzero(data, size);
+}
+
+bool StrongParamsAccepted(const KdfParams& params, const KdfBounds& bounds) {
+    return params.opsLimit >= bounds.least.opsLimit && params.memKiB >= bounds.least.memKiB &&
+           params.memKiB <= bounds.mostMemKiB && uint64_t{params.opsLimit} * params.memKiB <= bounds.mostCost;
 }
 
 bool SodiumReady() {
@@ -196,7 +240,7 @@ StrongStatus DeriveStrongKey(const SecretBytes& keyInput, const KdfParams& param
                              SecretBytes& key) {
     if (!SodiumReady())
         return StrongStatus::LibraryFailed;
-    if (!ParamsAcceptable(params))
+    if (!StrongParamsAccepted(params, RunnableBounds))
         return StrongStatus::BadParameters;
     SecretBytes derived(KeyBytes);
     // libsodium takes a null password only with length 0: give it a byte to point at.
@@ -211,6 +255,15 @@ StrongStatus DeriveStrongKey(const SecretBytes& keyInput, const KdfParams& param
 
 bool IsStrongFormat(const uint8_t* start, size_t length) {
     return length >= sizeof StrongMagic && std::memcmp(start, StrongMagic, sizeof StrongMagic) == 0;
+}
+
+StrongStart ClassifyStart(const uint8_t* start, size_t length) {
+    // Random bytes match six of the eight by chance about once in 10^13 files.
+    constexpr size_t DamagedMismatchesMost = 2;
+    const size_t mismatches = MagicMismatches(start, length);
+    if (mismatches == 0)
+        return StrongStart::Strong;
+    return mismatches <= DamagedMismatchesMost ? StrongStart::Damaged : StrongStart::Other;
 }
 
 uint64_t StrongEncryptedSize(uint64_t plaintextBytes) {
@@ -248,16 +301,14 @@ StrongStatus StrongEncryptor::PrepareWith(const SecretBytes& keyInput, const Kdf
 }
 
 StrongStatus StrongEncryptor::Encrypt(ByteReader& source, ByteWriter& destination, StrongProgress* progress) {
-    return Run(source, destination, progress, nullptr);
+    return Run(source, destination, progress);
 }
 
-StrongStatus StrongEncryptor::EncryptWithStreamHeader(ByteReader& source, ByteWriter& destination,
-                                                      const StrongStreamHeader& streamHeader) {
-    return Run(source, destination, nullptr, &streamHeader);
+void StrongEncryptor::StartStream(void* state, StrongStreamHeader& streamHeader, const uint8_t* key) {
+    crypto_secretstream_xchacha20poly1305_init_push(static_cast<StreamState*>(state), streamHeader.data(), key);
 }
 
-StrongStatus StrongEncryptor::Run(ByteReader& source, ByteWriter& destination, StrongProgress* progress,
-                                  const StrongStreamHeader* fixedHeader) {
+StrongStatus StrongEncryptor::Run(ByteReader& source, ByteWriter& destination, StrongProgress* progress) {
     if (!prepared_)
         return StrongStatus::LibraryFailed;
     if (!ChunkBuffers(plain_, cipher_))
@@ -265,14 +316,7 @@ StrongStatus StrongEncryptor::Run(ByteReader& source, ByteWriter& destination, S
 
     StreamStateOwner stream;
     StrongStreamHeader streamHeader;
-    if (fixedHeader) {
-        // Pulling and pushing share one state: set up from a given header,
-        // it pushes exactly what a push with that header would.
-        streamHeader = *fixedHeader;
-        crypto_secretstream_xchacha20poly1305_init_pull(&stream.state, streamHeader.data(), key_.data());
-    } else {
-        crypto_secretstream_xchacha20poly1305_init_push(&stream.state, streamHeader.data(), key_.data());
-    }
+    StartStream(&stream.state, streamHeader, key_.data());
     const HeaderBytes header = MakeHeader(params_, salt_, streamHeader.data());
     if (!destination.Write(header.data(), header.size()))
         return StrongStatus::WriteFailed;
@@ -280,6 +324,8 @@ StrongStatus StrongEncryptor::Run(ByteReader& source, ByteWriter& destination, S
     uint64_t done = 0;
     bool first = true;
     for (;;) {
+        if (progress && progress->StopAsked())
+            return StrongStatus::Stopped;
         size_t got = 0;
         if (!ReadFull(source, plain_.data(), plain_.size(), got))
             return StrongStatus::ReadFailed;
@@ -303,7 +349,8 @@ StrongStatus StrongEncryptor::Run(ByteReader& source, ByteWriter& destination, S
 
 // ---- decryption ----
 
-StrongDecryptor::StrongDecryptor(SecretBytes keyInput) : keyInput_(std::move(keyInput)) {}
+StrongDecryptor::StrongDecryptor(SecretBytes keyInput, const KdfBounds& bounds)
+    : keyInput_(std::move(keyInput)), bounds_(bounds) {}
 
 StrongDecryptor::~StrongDecryptor() { WipeBuffer(plain_); }
 
@@ -331,14 +378,20 @@ StrongStatus StrongDecryptor::Decrypt(ByteReader& source, ByteWriter& destinatio
     size_t got = 0;
     if (!ReadFull(source, header.data(), header.size(), got))
         return StrongStatus::ReadFailed;
-    if (!IsStrongFormat(header.data(), got))
+    switch (ClassifyStart(header.data(), got)) {
+    case StrongStart::Other:
         return StrongStatus::NotStrongFormat;
+    case StrongStart::Damaged:
+        return StrongStatus::Damaged;
+    case StrongStart::Strong:
+        break;
+    }
     if (got < header.size())
         return StrongStatus::Truncated;
     if (header[VersionAt] != StrongVersion)
         return StrongStatus::UnsupportedVersion;
     const KdfParams params{GetLittleEndian32(&header[OpsAt]), GetLittleEndian32(&header[MemAt])};
-    if (!ParamsAcceptable(params))
+    if (!StrongParamsAccepted(params, bounds_))
         return StrongStatus::BadParameters;
     StrongSalt salt;
     std::memcpy(salt.data(), &header[SaltAt], salt.size());
@@ -357,6 +410,8 @@ StrongStatus StrongDecryptor::Decrypt(ByteReader& source, ByteWriter& destinatio
     uint64_t done = 0;
     bool first = true;
     for (;;) {
+        if (progress && progress->StopAsked())
+            return StrongStatus::Stopped;
         if (!ReadFull(source, cipher_.data(), cipher_.size(), got))
             return StrongStatus::ReadFailed;
         if (got == 0)

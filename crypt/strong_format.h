@@ -37,18 +37,34 @@ struct KdfParams {
 };
 // What encryption uses: the library's moderate limits (3 passes, 256 MiB).
 inline constexpr KdfParams StrongDefaultParams{3, 256u * 1024u};
-// What decryption accepts from a header: at most 16 passes and 1 GiB (a
-// 32-bit process must be able to get the memory); more is a damaged header.
-inline constexpr KdfParams StrongMaxParams{16, 1024u * 1024u};
+// What decryption accepts from a header: no less than libsodium's
+// interactive limits (2 passes, 64 MiB), at most four times the cost written
+// (passes × memory) and at most 1 GiB (a 32-bit process must be able to get
+// the memory). Anything else is a damaged header, refused before deriving: a
+// hostile header cannot keep a job busy for minutes.
+inline constexpr KdfParams StrongLeastParams{2, 64u * 1024u};
+inline constexpr uint64_t StrongMostCost = 4ull * StrongDefaultParams.opsLimit * StrongDefaultParams.memKiB;
+inline constexpr uint32_t StrongMostMemKiB = 1024u * 1024u;
+
+// The Argon2id costs a decryption takes from a header.
+struct KdfBounds {
+    KdfParams least;     // passes and memory, each at least
+    uint64_t mostCost;   // passes × KiB at most
+    uint32_t mostMemKiB;
+};
+inline constexpr KdfBounds StrongAcceptedBounds{StrongLeastParams, StrongMostCost, StrongMostMemKiB};
+
+bool StrongParamsAccepted(const KdfParams& params, const KdfBounds& bounds = StrongAcceptedBounds);
 
 enum class StrongStatus {
     Ok,
-    NotStrongFormat,    // the data does not start with the magic
+    NotStrongFormat,    // the data clearly does not start with the magic
     UnsupportedVersion, // written by a later version of the format
     BadParameters,      // the header's Argon2id cost is outside what is accepted: damaged
     WrongKeyOrDamaged,  // the header and first chunk do not authenticate: wrong password or key file, or damaged
     Damaged,            // a later chunk does not authenticate (changed, cut inside, swapped) or data follows the end
     Truncated,          // the data ends before its final chunk
+    Stopped,            // the job was asked to stop: the output is unfinished
     ReadFailed,
     WriteFailed,
     OutOfMemory,        // a chunk buffer could not be had
@@ -56,11 +72,15 @@ enum class StrongStatus {
     LibraryFailed,      // libsodium could not start
 };
 
-// Bytes that wipe themselves when they go: key input and derived keys.
+// Bytes of a secret (a password, a key file's content or hash, a derived
+// key): held in pages of their own, locked in memory where the system lets
+// them be (so they do not reach the page file), and wiped when they go. A
+// fixed size, never grown, so no copy is left behind. Throws bad_alloc when
+// the memory cannot be had.
 class SecretBytes {
 public:
     SecretBytes() = default;
-    explicit SecretBytes(size_t size) : bytes_(size) {}
+    explicit SecretBytes(size_t size); // zeroed
     SecretBytes(const void* data, size_t size);
     ~SecretBytes();
     SecretBytes(SecretBytes&& other) noexcept;
@@ -68,14 +88,19 @@ public:
     SecretBytes(const SecretBytes&) = delete;
     SecretBytes& operator=(const SecretBytes&) = delete;
 
-    uint8_t* data() { return bytes_.data(); }
-    const uint8_t* data() const { return bytes_.data(); }
-    size_t size() const { return bytes_.size(); }
+    uint8_t* data() { return bytes_; }
+    const uint8_t* data() const { return bytes_; }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
 
 private:
-    void Wipe();
-    std::vector<uint8_t> bytes_; // never grown, so no copy is left behind
+    void Release();
+    uint8_t* bytes_ = nullptr;
+    size_t size_ = 0;
 };
+
+// Wipes memory that held a secret, in a way the compiler keeps.
+void WipeSecret(void* data, size_t size);
 
 // Starts libsodium once; false when it cannot run.
 bool SodiumReady();
@@ -120,15 +145,25 @@ public:
     virtual bool Write(const uint8_t* data, size_t length) = 0;
 };
 
-// Told the plaintext bytes done so far after each chunk.
+// Told the plaintext bytes done so far after each chunk, and asked before
+// each chunk whether the job is to stop.
 class StrongProgress {
 public:
     virtual ~StrongProgress() = default;
     virtual void Advanced(uint64_t plaintextBytes) = 0;
+    virtual bool StopAsked() const { return false; }
 };
 
 // True when data of this length starts as a strong file does.
 bool IsStrongFormat(const uint8_t* start, size_t length);
+
+// What the first eight bytes of a file say about its format.
+enum class StrongStart {
+    Strong,  // the magic
+    Damaged, // the magic but for one or two bytes (a byte missing from a shorter file counts as one)
+    Other,   // clearly not the magic: a file of the original format
+};
+StrongStart ClassifyStart(const uint8_t* start, size_t length);
 
 // The size of a strong file holding `plaintextBytes`.
 uint64_t StrongEncryptedSize(uint64_t plaintextBytes);
@@ -138,7 +173,7 @@ uint64_t StrongEncryptedSize(uint64_t plaintextBytes);
 class StrongEncryptor {
 public:
     StrongEncryptor() = default;
-    ~StrongEncryptor();
+    virtual ~StrongEncryptor();
     StrongEncryptor(const StrongEncryptor&) = delete;
     StrongEncryptor& operator=(const StrongEncryptor&) = delete;
 
@@ -149,15 +184,15 @@ public:
     // Writes the whole strong file. A failure may leave part of it written:
     // the caller writes into a temporary file that it then removes.
     StrongStatus Encrypt(ByteReader& source, ByteWriter& destination, StrongProgress* progress = nullptr);
-    // The same with a fixed stream header instead of a random one. For
-    // reproducible test vectors only: one header used twice with one key
-    // gives the data away.
-    StrongStatus EncryptWithStreamHeader(ByteReader& source, ByteWriter& destination,
-                                         const StrongStreamHeader& streamHeader);
+
+protected:
+    // Starts one file's stream (`state` is libsodium's secretstream state)
+    // under `key` with a new random stream header. Only the tests' vectors
+    // start it from a fixed one.
+    virtual void StartStream(void* state, StrongStreamHeader& streamHeader, const uint8_t* key);
 
 private:
-    StrongStatus Run(ByteReader& source, ByteWriter& destination, StrongProgress* progress,
-                     const StrongStreamHeader* fixedHeader);
+    StrongStatus Run(ByteReader& source, ByteWriter& destination, StrongProgress* progress);
 
     bool prepared_ = false;
     KdfParams params_;
@@ -171,7 +206,8 @@ private:
 // parameters), so the files of one encryption job cost one Argon2id run.
 class StrongDecryptor {
 public:
-    explicit StrongDecryptor(SecretBytes keyInput);
+    // Headers outside `bounds` are refused (the tests use cheaper ones).
+    explicit StrongDecryptor(SecretBytes keyInput, const KdfBounds& bounds = StrongAcceptedBounds);
     ~StrongDecryptor();
     StrongDecryptor(const StrongDecryptor&) = delete;
     StrongDecryptor& operator=(const StrongDecryptor&) = delete;
@@ -193,6 +229,7 @@ private:
     StrongStatus KeyFor(const KdfParams& params, const StrongSalt& salt, const SecretBytes*& key);
 
     SecretBytes keyInput_;
+    KdfBounds bounds_;
     std::vector<CachedKey> cache_;
     size_t derivations_ = 0;
     std::vector<uint8_t> plain_;

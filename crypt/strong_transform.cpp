@@ -53,10 +53,15 @@ private:
 };
 
 // The engine's progress on the legacy transform's bar: for files of 100
-// bytes and more the percentage of `size`, below that one step per byte.
+// bytes and more the percentage of `size`, below that one step per byte;
+// and the job's stop flag, looked at before each chunk.
 class ProgressInPercent : public StrongProgress {
 public:
-    ProgressInPercent(CipherProgress* progress, uint64_t size) : progress_(progress), size_(size) {}
+    ProgressInPercent(const TransformRequest& request, uint64_t size)
+        : progress_(request.progress), stop_(request.stop), size_(size)
+    {
+    }
+    bool StopAsked() const override { return stop_ && stop_->load(); }
     void Advanced(uint64_t bytes) override
     {
         if (!progress_)
@@ -71,6 +76,7 @@ public:
 
 private:
     CipherProgress* progress_;
+    const std::atomic<bool>* stop_;
     uint64_t size_;
     uint64_t stepped_ = 0;
 };
@@ -99,7 +105,7 @@ public:
             request_.sourceSized(size);
         HandleReader reader(source);
         HandleWriter writer(output);
-        ProgressInPercent progress(request_.progress, size);
+        ProgressInPercent progress(request_, size);
         return Finished(encryptor_.Encrypt(reader, writer, &progress), reader, writer, error);
     }
 
@@ -109,7 +115,10 @@ private:
 };
 
 // Looks at the source's first bytes: a strong file goes to the decryptor,
-// any other to the legacy steps.
+// a file clearly of the original format to the legacy steps. A file whose
+// start is the magic but for a byte or two, or that is shorter than a
+// strong header, is a damaged strong file: refused before any output, so a
+// damaged file is never decrypted as one of the format that cannot tell.
 class DecryptByFormatSteps : public TransformSteps {
 public:
     DecryptByFormatSteps(const TransformRequest& request, StrongDecryptor& decryptor)
@@ -123,9 +132,18 @@ public:
         LARGE_INTEGER origin{};
         if (!ReadExactly(source, start, length) || !SetFilePointerEx(source, origin, nullptr, FILE_BEGIN))
             return TransformStatus::SourceReadFailed;
-        strong_ = IsStrongFormat(start, length);
-        return strong_ ? TransformStatus::Ok : legacy_.Prepare(source, size);
+        switch (ClassifyStart(start, length)) {
+        case StrongStart::Other:
+            return legacy_.Prepare(source, size);
+        case StrongStart::Damaged:
+            return TransformStatus::WrongKeyOrDamaged;
+        case StrongStart::Strong:
+            break;
+        }
+        strong_ = true;
+        return size < StrongHeaderBytes ? TransformStatus::WrongKeyOrDamaged : TransformStatus::Ok;
     }
+    bool Strong() const { return strong_; }
     TransformStatus Fill(HANDLE source, HANDLE output, uint64_t size, DWORD& error) override
     {
         if (!strong_)
@@ -134,7 +152,7 @@ public:
             request_.sourceSized(size);
         HandleReader reader(source);
         HandleWriter writer(output);
-        ProgressInPercent progress(request_.progress, size);
+        ProgressInPercent progress(request_, size);
         return Finished(decryptor_.Decrypt(reader, writer, &progress), reader, writer, error);
     }
 
@@ -158,6 +176,8 @@ TransformStatus FromStrongStatus(StrongStatus status)
     case StrongStatus::Damaged:
     case StrongStatus::Truncated:
         return TransformStatus::WrongKeyOrDamaged;
+    case StrongStatus::Stopped:
+        return TransformStatus::Stopped;
     case StrongStatus::UnsupportedVersion:
         return TransformStatus::LaterVersion;
     case StrongStatus::ReadFailed:
@@ -183,7 +203,9 @@ TransformOutcome StrongEncryptFile(const TransformRequest& request, StrongEncryp
 TransformOutcome DecryptFileByFormat(const TransformRequest& request, StrongDecryptor& decryptor)
 {
     DecryptByFormatSteps steps(request, decryptor);
-    return TransformThroughTemporary(request, steps);
+    TransformOutcome outcome = TransformThroughTemporary(request, steps);
+    outcome.originalFormat = outcome.status == TransformStatus::Ok && !steps.Strong();
+    return outcome;
 }
 
 StrongStatus JobTransformer::PrepareStrongEncryption(const SecretBytes& keyInput)

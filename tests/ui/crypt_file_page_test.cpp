@@ -782,6 +782,45 @@ TEST(FilePage, StrongEncryptionRefusesWeakOrMistypedPasswords)
         EXPECT_TRUE(ReadAll(plain) == "stays as it is") << line;
         EXPECT_TRUE(TemporaryFilesIn(s.Work()).empty()) << line;
         EXPECT_EQ(WaitForDialogWith(s.app, ConfirmDestinationId, Millis(300)), nullptr) << line;
+// What is not clearly a file of the original format yet is no sound strong
+// file, and a header asking for a cost far above what is written: refused
+// with the damaged-file message before any derivation, nothing written.
+TEST(FilePage, DamagedStartsAndHostileHeadersAreRefused)
+{
+    Started s;
+    Start(s, "[MAIN]\n2=1\n3=1\n", FilePageCommand);
+    const std::string magic("\x89QZS\r\n\x1A\n", 8);
+    const auto littleEndian = [](uint32_t value) {
+        std::string bytes;
+        for (int i = 0; i < 4; ++i)
+            bytes += static_cast<char>(value >> (8 * i));
+        return bytes;
+    };
+    std::string nearMiss = magic + RandomBytes(300, 41);
+    nearMiss[2] = 'z';
+    const struct {
+        const char* what;
+        std::string bytes;
+    } rows[] = {
+        {"the magic but for a byte", nearMiss},
+        {"the magic and too few bytes for a header", magic + "\x01\x03"},
+        {"a header asking for 16 passes over 1 GiB",
+         magic + "\x01" + littleEndian(16) + littleEndian(1024 * 1024) + RandomBytes(40 + 300, 42)},
+    };
+    const std::wstring source = s.Work() + L"\\damaged.enc";
+    SetFieldText(s.app.Control(SourceField), source);
+    for (const auto& row : rows) {
+        ASSERT_TRUE(WriteFileBytes(source, row.bytes));
+        ConfirmJob(s, DecryptButton);
+        EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The file cannot be decrypted: the password or the key file is "
+                                                 L"wrong, or the file is damaged.",
+                                                 0),
+                  0u)
+            << row.what;
+        EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+        EXPECT_FALSE(FileExists(s.Work() + L"\\damaged.dec")) << row.what;
+        EXPECT_TRUE(ReadAll(source) == row.bytes) << row.what;
+        EXPECT_TRUE(NoTemporaryIn(s.Work())) << row.what;
     }
     EXPECT_TRUE(s.app.Close());
 }

@@ -117,7 +117,8 @@ TEST(Cipher, ProgressPositionsFollowTheFileLength)
 
 TEST(Cipher, TwiceRestoresAndDefaultPasswordAndLevelApply)
 {
-    const Bytes key = PasswordKeyBytes("", 0);
+    const SecretBytes welk = PasswordKeyBytes("", 0);
+    const Bytes key(welk.data(), welk.data() + welk.size());
     ASSERT_EQ(key, (Bytes{'W', 'E', 'L', 'K'}));
     Bytes data = {0, 0, 0, 0, 0, 0};
     ASSERT_TRUE(TransformBuffer(key.data(), key.size(), 7, data.data(), data.size(), nullptr));
@@ -125,7 +126,7 @@ TEST(Cipher, TwiceRestoresAndDefaultPasswordAndLevelApply)
     ASSERT_TRUE(TransformBuffer(key.data(), key.size(), 7, data.data(), data.size(), nullptr));
     EXPECT_EQ(data, Bytes(6, 0));
 
-    const Bytes one = PasswordKeyBytes("a", 1);
+    const SecretBytes one = PasswordKeyBytes("a", 1);
     Bytes text = {1, 2, 3};
     ASSERT_TRUE(TransformBuffer(one.data(), one.size(), 0, text.data(), text.size(), nullptr));
     EXPECT_EQ(text, (Bytes{1 ^ 'a', 2 ^ 'a', 3 ^ 'a'}));

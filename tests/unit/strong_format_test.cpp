@@ -3,6 +3,7 @@
 #include "crypt/strong_format.h"
 
 #include <gtest/gtest.h>
+#include <sodium.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -20,8 +21,10 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Cheap Argon2id costs, so that the many decryptions below stay quick.
+// Cheap Argon2id costs, so that the many decryptions below stay quick (the
+// decryptors are told to take them).
 constexpr KdfParams FastParams{1, 8};
+constexpr KdfBounds FastBounds{FastParams, 4 * 8, 32};
 constexpr StrongSalt FixedSalt{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
 constexpr size_t Sealed = StrongChunkBytes + StrongChunkOverhead;
 
@@ -102,7 +105,7 @@ protected:
         ASSERT_EQ(encryptor_.PrepareWith(PasswordKeyInput("secret"), FastParams, FixedSalt), StrongStatus::Ok);
     }
     StrongEncryptor encryptor_;
-    StrongDecryptor decryptor_{PasswordKeyInput("secret")};
+    StrongDecryptor decryptor_{PasswordKeyInput("secret"), FastBounds};
 };
 
 TEST_F(StrongFormatTest, RoundTripsEverySizeAroundChunkBoundaries) {
@@ -132,7 +135,7 @@ TEST_F(StrongFormatTest, EachFileOfAJobHasItsOwnStreamHeader) {
 
 TEST_F(StrongFormatTest, WrongPasswordWritesNothing) {
     const Bytes sealed = Encrypt(encryptor_, Pattern(100));
-    StrongDecryptor wrong(PasswordKeyInput("Secret"));
+    StrongDecryptor wrong(PasswordKeyInput("Secret"), FastBounds);
     Bytes opened;
     EXPECT_EQ(Decrypt(wrong, sealed, &opened), StrongStatus::WrongKeyOrDamaged);
     EXPECT_TRUE(opened.empty());
@@ -204,9 +207,9 @@ TEST_F(StrongFormatTest, APasswordIsItsUtf8BytesWhateverTheCodePage) {
     ASSERT_EQ(encryptor.PrepareWith(PasswordKeyInput(u8"M\u00fcller\u20ac"), FastParams, FixedSalt),
               StrongStatus::Ok);
     const Bytes sealed = Encrypt(encryptor, Pattern(10));
-    StrongDecryptor utf8(PasswordKeyInput("M\xc3\xbcller\xe2\x82\xac"));
+    StrongDecryptor utf8(PasswordKeyInput("M\xc3\xbcller\xe2\x82\xac"), FastBounds);
     EXPECT_EQ(Decrypt(utf8, sealed), StrongStatus::Ok);
-    StrongDecryptor windows1252(PasswordKeyInput("M\xfcller\x80"));
+    StrongDecryptor windows1252(PasswordKeyInput("M\xfcller\x80"), FastBounds);
     EXPECT_EQ(Decrypt(windows1252, sealed), StrongStatus::WrongKeyOrDamaged);
 }
 
@@ -238,6 +241,72 @@ TEST_F(StrongFormatTest, FailedWritesAndForeignDataAreReported) {
     Bytes later = Encrypt(encryptor_, plain);
     later[sizeof StrongMagic] = StrongVersion + 1;
     EXPECT_EQ(Decrypt(decryptor_, later), StrongStatus::UnsupportedVersion);
+}
+
+// The cost a header may ask: no less than libsodium's interactive limits, at
+// most four times the cost written and 1 GiB. Anything else is refused
+// before any derivation.
+TEST_F(StrongFormatTest, HeadersOutsideTheCostBoundsAreRefusedBeforeDeriving) {
+    constexpr uint32_t MiB = 1024;
+    const struct {
+        KdfParams params;
+        bool accepted;
+    } rows[] = {
+        {StrongLeastParams, true},       {StrongDefaultParams, true},   {{12, 256 * MiB}, true},
+        {{3, 1024 * MiB}, true},         {{48, 64 * MiB}, true},        {{13, 256 * MiB}, false},
+        {{4, 1024 * MiB}, false},        {{16, 1024 * MiB}, false},     {{49, 64 * MiB}, false},
+        {{1, 256 * MiB}, false},         {{3, 64 * MiB - 1}, false},    {{2, 1024 * MiB + 1}, false},
+        {{0xFFFFFFFF, 0xFFFFFFFF}, false},
+    };
+    const Bytes sealed = Encrypt(encryptor_, Pattern(10));
+    StrongDecryptor decryptor(PasswordKeyInput("secret"));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.params.opsLimit << " passes, " << row.params.memKiB << " KiB");
+        EXPECT_EQ(StrongParamsAccepted(row.params), row.accepted);
+        if (row.accepted)
+            continue;
+        Bytes hostile = sealed;
+        for (int i = 0; i < 4; ++i) {
+            hostile[9 + i] = static_cast<uint8_t>(row.params.opsLimit >> (8 * i));
+            hostile[13 + i] = static_cast<uint8_t>(row.params.memKiB >> (8 * i));
+        }
+        EXPECT_EQ(Decrypt(decryptor, hostile), StrongStatus::BadParameters);
+    }
+    EXPECT_EQ(decryptor.Derivations(), 0u);
+}
+
+// Chunks sealed here with the tags given, under the fixture's key and a
+// header the engine wrote: what another writer could make.
+Bytes SealedWithTags(StrongEncryptor& encryptor, std::initializer_list<std::pair<size_t, unsigned char>> chunks) {
+    SecretBytes key;
+    EXPECT_EQ(DeriveStrongKey(PasswordKeyInput("secret"), FastParams, FixedSalt, key), StrongStatus::Ok);
+    Bytes file = Encrypt(encryptor, Bytes());
+    file.resize(StrongHeaderBytes);
+    const Bytes header = file;
+    crypto_secretstream_xchacha20poly1305_state state;
+    crypto_secretstream_xchacha20poly1305_init_pull(&state, &header[StrongHeaderBytes - StrongStreamHeaderBytes], key.data());
+    for (const auto& chunk : chunks) {
+        const Bytes plain = Pattern(chunk.first);
+        const bool first = file.size() == header.size();
+        file.resize(file.size() + plain.size() + StrongChunkOverhead);
+        crypto_secretstream_xchacha20poly1305_push(&state, &file[file.size() - plain.size() - StrongChunkOverhead],
+                                                   nullptr, plain.data(), plain.size(), first ? header.data() : nullptr,
+                                                   first ? header.size() : 0, chunk.second);
+    }
+    return file;
+}
+
+TEST_F(StrongFormatTest, OnlyFullMessageChunksComeBeforeTheFinalOne) {
+    constexpr unsigned char Message = crypto_secretstream_xchacha20poly1305_TAG_MESSAGE;
+    constexpr unsigned char Final = crypto_secretstream_xchacha20poly1305_TAG_FINAL;
+    constexpr size_t Full = StrongChunkBytes;
+    EXPECT_EQ(Decrypt(decryptor_, SealedWithTags(encryptor_, {{Full, Message}, {5, Final}})), StrongStatus::Ok);
+    for (const unsigned char tag : {crypto_secretstream_xchacha20poly1305_TAG_PUSH,
+                                    crypto_secretstream_xchacha20poly1305_TAG_REKEY}) {
+        EXPECT_EQ(Decrypt(decryptor_, SealedWithTags(encryptor_, {{Full, tag}, {5, Final}})), StrongStatus::Damaged);
+        EXPECT_EQ(Decrypt(decryptor_, SealedWithTags(encryptor_, {{5, tag}})), StrongStatus::Damaged);
+    }
+    EXPECT_EQ(Decrypt(decryptor_, SealedWithTags(encryptor_, {{Full, Message}, {5, Message}})), StrongStatus::Damaged);
 }
 
 // More than 4 GiB, encrypted and decrypted at once through a pipe of a few
@@ -313,6 +382,26 @@ TEST_F(StrongFormatTest, MoreThanFourGibibytesRoundTripInBoundedMemory) {
 }
 
 // ---- the test vectors of docs/format.md ----
+
+// The engine's encryption from a fixed stream header instead of a random
+// one, for reproducible vectors: pulling and pushing share one state, so a
+// state set up by init_pull from a header pushes what a push with that
+// header would. Only here: one header used twice with one key gives the
+// data away.
+class FixedHeaderEncryptor : public StrongEncryptor {
+public:
+    explicit FixedHeaderEncryptor(const StrongStreamHeader& header) : header_(header) {}
+
+protected:
+    void StartStream(void* state, StrongStreamHeader& streamHeader, const uint8_t* key) override {
+        streamHeader = header_;
+        crypto_secretstream_xchacha20poly1305_init_pull(
+            static_cast<crypto_secretstream_xchacha20poly1305_state*>(state), header_.data(), key);
+    }
+
+private:
+    StrongStreamHeader header_;
+};
 
 struct Vector {
     const char* name;
@@ -403,11 +492,11 @@ TEST(StrongFormatVectors, EncryptAndDecryptAsDocumented) {
         ASSERT_EQ(DeriveStrongKey(input, vector.params, vector.salt, key), StrongStatus::Ok);
         EXPECT_EQ(Hex(key.data(), key.size()), vector.derivedKey);
 
-        StrongEncryptor encryptor;
+        FixedHeaderEncryptor encryptor(vector.streamHeader);
         ASSERT_EQ(encryptor.PrepareWith(input, vector.params, vector.salt), StrongStatus::Ok);
         MemoryReader reader(vector.plaintext);
         MemoryWriter writer;
-        ASSERT_EQ(encryptor.EncryptWithStreamHeader(reader, writer, vector.streamHeader), StrongStatus::Ok);
+        ASSERT_EQ(encryptor.Encrypt(reader, writer), StrongStatus::Ok);
         EXPECT_EQ(FileHex(vector, writer.bytes), vector.file);
 
         if (!vector.fileIsHash) { // the stored file decrypts back
@@ -416,6 +505,37 @@ TEST(StrongFormatVectors, EncryptAndDecryptAsDocumented) {
             EXPECT_EQ(Decrypt(decryptor, FromHex(vector.file), &opened), StrongStatus::Ok);
             EXPECT_TRUE(opened == vector.plaintext);
         }
+    }
+}
+
+// Files a reader must refuse, as format.md shows them: vector 1's file under
+// a wrong password, with a flipped byte of its secretstream header, and cut
+// right after its header.
+struct NegativeVector {
+    const char* name;
+    const char* password; // hex of its UTF-8 bytes
+    Bytes file;
+    StrongStatus expected;
+};
+
+std::vector<NegativeVector> NegativeVectors() {
+    const Bytes file = FromHex(Vectors()[0].file);
+    Bytes flipped = file;
+    flipped[40] ^= 1;
+    return {{"4", "6dc3bc6c6c6572e282ac", file, StrongStatus::WrongKeyOrDamaged},
+            {"5", "4dc3bc6c6c6572e282ac", flipped, StrongStatus::WrongKeyOrDamaged},
+            {"6", "4dc3bc6c6c6572e282ac", Bytes(file.begin(), file.begin() + StrongHeaderBytes), StrongStatus::Truncated}};
+}
+
+TEST(StrongFormatVectors, NegativeOnesAreRefusedAsDocumented) {
+    ASSERT_TRUE(SodiumReady());
+    for (const NegativeVector& vector : NegativeVectors()) {
+        SCOPED_TRACE(vector.name);
+        const Bytes password = FromHex(vector.password);
+        StrongDecryptor decryptor{SecretBytes(password.data(), password.size())};
+        Bytes opened;
+        EXPECT_EQ(Decrypt(decryptor, vector.file, &opened), vector.expected);
+        EXPECT_TRUE(opened.empty());
     }
 }
 
@@ -433,6 +553,10 @@ TEST(StrongFormatVectors, AreTheOnesTheFormatDocumentShows) {
         EXPECT_NE(joined.find(vector.derivedKey), std::string::npos) << "vector " << vector.name;
         EXPECT_NE(joined.find(vector.keyFileHash), std::string::npos) << "vector " << vector.name;
         EXPECT_NE(joined.find(vector.file), std::string::npos) << "vector " << vector.name;
+    }
+    for (const NegativeVector& vector : NegativeVectors()) {
+        EXPECT_NE(joined.find(vector.password), std::string::npos) << "vector " << vector.name;
+        EXPECT_NE(joined.find(Hex(vector.file.data(), vector.file.size())), std::string::npos) << "vector " << vector.name;
     }
 }
 #endif

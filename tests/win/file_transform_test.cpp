@@ -23,7 +23,7 @@ struct FixedKey : JobKey {
     std::vector<uint8_t> key;
     FixedKey(std::string text, uint8_t lvl) : key(text.begin(), text.end())
     {
-        bytes = key;
+        bytes = SecretBytes(key.data(), key.size());
         level = lvl;
     }
 };

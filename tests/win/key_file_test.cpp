@@ -27,8 +27,9 @@ TEST(PasswordBytes, AnsiCodePageIsWindows1252)
     char ansi[32] = {};
     const int n = WideCharToMultiByte(CP_ACP, 0, L"Müller€", -1, ansi, sizeof ansi, nullptr, nullptr);
     ASSERT_EQ(n, 8);
-    const std::vector<uint8_t> key = PasswordKeyBytes(ansi, static_cast<size_t>(n - 1));
-    EXPECT_EQ(key, (std::vector<uint8_t>{0x4D, 0xFC, 0x6C, 0x6C, 0x65, 0x72, 0x80}));
+    const SecretBytes key = PasswordKeyBytes(ansi, static_cast<size_t>(n - 1));
+    EXPECT_EQ(std::vector<uint8_t>(key.data(), key.data() + key.size()),
+              (std::vector<uint8_t>{0x4D, 0xFC, 0x6C, 0x6C, 0x65, 0x72, 0x80}));
 }
 
 TEST(KeyFile, ReadWholeAndRefusedWhenMissingEmptyOrLocked)
@@ -38,9 +39,9 @@ TEST(KeyFile, ReadWholeAndRefusedWhenMissingEmptyOrLocked)
     for (size_t i = 0; i < content.size(); ++i)
         content[i] = static_cast<char>(i * 7 + 3);
     ASSERT_TRUE(uitest::WriteFileBytes(path, content));
-    std::vector<uint8_t> key;
+    SecretBytes key;
     ASSERT_EQ(ReadKeyFile(path, key), KeyFileResult::Ok);
-    EXPECT_EQ(std::string(key.begin(), key.end()), content);
+    EXPECT_EQ(std::string(key.data(), key.data() + key.size()), content);
     // The strong format's key input: the hash of the whole content, read in pieces.
     KeyFileHasher whole;
     whole.Update(key.data(), key.size());
@@ -77,7 +78,7 @@ TEST(KeyFile, FourGiBOrMoreIsRefused)
     ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
     ASSERT_TRUE(SetEndOfFile(file));
     ASSERT_TRUE(CloseHandle(file));
-    std::vector<uint8_t> key;
+    SecretBytes key;
     EXPECT_EQ(ReadKeyFile(path, key), KeyFileResult::TooLarge);
     EXPECT_TRUE(key.empty());
     JobKey jobKey;
@@ -129,7 +130,7 @@ TEST(KeyFile, LongKeyIsReadInStepWithTheDataAndCannotChangeMeanwhile)
     // A short key is held as bytes, and the file is free again.
     ASSERT_EQ(TakeKeyFile(path, key, identity), KeyFileResult::Ok);
     EXPECT_EQ(key.file, nullptr);
-    EXPECT_EQ(std::string(key.bytes.begin(), key.bytes.end()), content);
+    EXPECT_EQ(std::string(key.bytes.data(), key.bytes.data() + key.bytes.size()), content);
     EXPECT_TRUE(DeleteFileW(plainPath.c_str()));
     EXPECT_TRUE(DeleteFileW(path.c_str()));
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 
 namespace quenzel {
 namespace {
@@ -18,12 +19,13 @@ using uitest::WriteFileBytes;
 
 // Argon2id at its cheapest, so the tests run in milliseconds.
 constexpr KdfParams CheapParams{1, 8};
+constexpr KdfBounds CheapBounds{CheapParams, 8, 8};
 
 struct FixedKey : JobKey {
     std::vector<uint8_t> key{'K', 'E', 'Y'};
     FixedKey()
     {
-        bytes = key;
+        bytes = SecretBytes(key.data(), key.size());
         level = 7;
     }
 };
@@ -78,7 +80,7 @@ protected:
 
 TEST_F(StrongTransformTest, RoundTripsAndDecryptsEachFileByItsFormat)
 {
-    StrongDecryptor decryptor(PasswordKeyInput(u8"Pässwort"));
+    StrongDecryptor decryptor(PasswordKeyInput(u8"Pässwort"), CheapBounds);
     for (size_t size : {size_t(0), size_t(5), StrongChunkBytes, StrongChunkBytes * 2 + 9}) {
         const std::string plain = RandomBytes<std::string>(size, static_cast<unsigned>(size));
         ASSERT_TRUE(WriteFileBytes(Path(L"plain"), plain));
@@ -107,8 +109,9 @@ TEST_F(StrongTransformTest, RefusedFilesWriteNothing)
     const std::string good = Read(L"good.enc");
     const size_t firstChunkEnd = StrongHeaderBytes + StrongChunkBytes + StrongChunkOverhead;
 
-    std::string flippedHeader = good, flippedLast = good, cut = good.substr(0, firstChunkEnd);
+    std::string flippedHeader = good, flippedLast = good, cut = good.substr(0, firstChunkEnd), nearMiss = good;
     flippedHeader[20] ^= 1;
+    nearMiss[1] = 'q';
     flippedLast[good.size() - 3] ^= 0x80;
     struct Case {
         const char* what;
@@ -120,10 +123,12 @@ TEST_F(StrongTransformTest, RefusedFilesWriteNothing)
         {"last chunk", flippedLast, u8"Pässwort"},
         {"cut at a chunk's end", cut, u8"Pässwort"},
         {"cut inside the header", good.substr(0, 40), u8"Pässwort"},
+        {"the magic but for a byte", nearMiss, u8"Pässwort"},
+        {"seven bytes of the magic", good.substr(0, 7), u8"Pässwort"},
         {"data after the end", good + "x", u8"Pässwort"},
     };
     for (const Case& c : cases) {
-        StrongDecryptor decryptor(PasswordKeyInput(std::string(c.password)));
+        StrongDecryptor decryptor(PasswordKeyInput(std::string(c.password)), CheapBounds);
         ASSERT_TRUE(WriteFileBytes(Path(L"damaged.enc"), c.bytes));
         ASSERT_TRUE(WriteFileBytes(Path(L"out"), "earlier output"));
         const TransformOutcome outcome = DecryptFileByFormat(Request(L"damaged.enc", L"out"), decryptor);
@@ -139,10 +144,25 @@ TEST_F(StrongTransformTest, RefusedFilesWriteNothing)
     std::string later = good;
     later[sizeof StrongMagic] = StrongVersion + 1;
     ASSERT_TRUE(WriteFileBytes(Path(L"later.enc"), later));
-    StrongDecryptor decryptor(PasswordKeyInput(std::string(u8"Pässwort")));
+    StrongDecryptor decryptor(PasswordKeyInput(std::string(u8"Pässwort")), CheapBounds);
     EXPECT_EQ(DecryptFileByFormat(Request(L"later.enc", L"out"), decryptor).status, TransformStatus::LaterVersion);
     EXPECT_EQ(Read(L"out"), "earlier output");
     EXPECT_EQ(FileCount(), 5u) << "no temporary file is left";
+}
+
+// A stop asked while a strong file is worked on ends it at the next chunk;
+// the output goes as for the original format.
+TEST_F(StrongTransformTest, AStopEndsAStrongFileAndRemovesItsOutput)
+{
+    ASSERT_TRUE(WriteFileBytes(Path(L"plain"), RandomBytes<std::string>(StrongChunkBytes * 2, 3)));
+    ASSERT_EQ(StrongEncryptFile(Request(L"plain", L"plain.enc"), encryptor_).status, TransformStatus::Ok);
+    const std::atomic<bool> stop{true};
+    TransformRequest encrypt = Request(L"plain", L"again.enc"), decrypt = Request(L"plain.enc", L"plain.dec");
+    encrypt.stop = decrypt.stop = &stop;
+    StrongDecryptor decryptor(PasswordKeyInput(u8"Pässwort"), CheapBounds);
+    EXPECT_EQ(StrongEncryptFile(encrypt, encryptor_).status, TransformStatus::Stopped);
+    EXPECT_EQ(DecryptFileByFormat(decrypt, decryptor).status, TransformStatus::Stopped);
+    EXPECT_EQ(FileCount(), 2u) << "no output and no temporary file is left";
 }
 
 // A decryption whose key file is too large for the original format still
@@ -155,7 +175,7 @@ TEST_F(StrongTransformTest, KeyFileTooLargeForTheOriginalFormatRefusesOnlyItsFil
     ASSERT_TRUE(WriteFileBytes(Path(L"out"), "earlier output"));
     JobKey tooLarge;
     tooLarge.legacyTooLarge = true;
-    StrongDecryptor decryptor(PasswordKeyInput(u8"Pässwort"));
+    StrongDecryptor decryptor(PasswordKeyInput(u8"Pässwort"), CheapBounds);
     TransformRequest strong = Request(L"strong.enc", L"strong.dec"), legacy = Request(L"legacy.enc", L"out");
     strong.key = legacy.key = &tooLarge;
     ASSERT_EQ(DecryptFileByFormat(strong, decryptor).status, TransformStatus::Ok);
