@@ -782,13 +782,17 @@ TEST(FilePage, StrongEncryptionRefusesWeakOrMistypedPasswords)
         EXPECT_TRUE(ReadAll(plain) == "stays as it is") << line;
         EXPECT_TRUE(TemporaryFilesIn(s.Work()).empty()) << line;
         EXPECT_EQ(WaitForDialogWith(s.app, ConfirmDestinationId, Millis(300)), nullptr) << line;
+    }
+    EXPECT_TRUE(s.app.Close());
+}
+
 // What is not clearly a file of the original format yet is no sound strong
 // file, and a header asking for a cost far above what is written: refused
 // with the damaged-file message before any derivation, nothing written.
 TEST(FilePage, DamagedStartsAndHostileHeadersAreRefused)
 {
     Started s;
-    Start(s, "[MAIN]\n2=1\n3=1\n", FilePageCommand);
+    ASSERT_NO_FATAL_FAILURE(Start(s, "[MAIN]\n2=1\n3=1\n", FilePageCommand));
     const std::string magic("\x89QZS\r\n\x1A\n", 8);
     const auto littleEndian = [](uint32_t value) {
         std::string bytes;
