@@ -1,6 +1,7 @@
 // Quenzel's entry routine: paths, window class, main window, message loop.
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "base/messages.h"
 #include "base/shell.h"
 #include "base/settings.h"
 #include "base/shell_helpers.h"
@@ -41,10 +42,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     quenzel::RestrictLibrarySearch();
     InitCommonControlSet();
     quenzel::ResolvePaths(quenzel::ExecutableFolder());
-    quenzel::ConvertSettingsFileAtStart();
     const quenzel::StartRequest request = quenzel::ParseCommandLine(commandLine);
+    // Nobody is there to answer a message at log-on: the exit code tells.
+    if (request.logonMode)
+        quenzel::SilenceWarnings();
+    quenzel::ConvertSettingsFileAtStart();
     if (!quenzel::RegisterMainWindowClass(instance))
-        return 0;
+        return request.logonMode ? quenzel::LogonFailedExitCode : 0;
+    if (request.logonMode)
+        return quenzel::RunLogonMode(instance);
     if (!quenzel::CreateMainWindow(instance, request, showCommand))
         return 0;
     return RunMessageLoop(instance);

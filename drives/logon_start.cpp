@@ -34,14 +34,16 @@ bool SetLogonRunValue(bool on)
     return result == ERROR_SUCCESS;
 }
 
-void RunLogonStart()
+bool RunLogonStart()
 {
     const auto drives = ReadFolderDrives([](const std::wstring& key) {
         return ReadTextSetting(FolderDrivesSection, key.c_str());
     });
+    bool allMapped = true;
     for (auto drive = drives.rbegin(); drive != drives.rend(); ++drive)
-        if (drive->ticked)
-            MapFolderDrive(*drive);
+        if (drive->ticked && !(MapFolderDrive(*drive) && !IsDriveLetterFree(drive->letter)))
+            allMapped = false;
+    return allMapped;
 }
 
 } // namespace quenzel
