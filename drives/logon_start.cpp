@@ -12,6 +12,12 @@ namespace quenzel {
 namespace {
 constexpr wchar_t RunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t RunValueName[] = L"Quenzel";
+
+// Maps the drive; true only when its letter is there afterwards.
+bool MapAndFind(const FolderDrive& drive)
+{
+    return MapFolderDrive(drive) && !IsDriveLetterFree(drive.letter);
+}
 } // namespace
 
 bool SetLogonRunValue(bool on)
@@ -41,7 +47,7 @@ bool RunLogonStart()
     });
     bool allMapped = true;
     for (auto drive = drives.rbegin(); drive != drives.rend(); ++drive)
-        if (drive->ticked && !(MapFolderDrive(*drive) && !IsDriveLetterFree(drive->letter)))
+        if (drive->ticked && !MapAndFind(*drive))
             allMapped = false;
     return allMapped;
 }
