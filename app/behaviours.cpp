@@ -44,7 +44,7 @@ void ApplyTransparency(HWND window, int percent)
     RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
-void ToggleOption(int commandId, const wchar_t* key)
+bool ToggleOption(int commandId, const wchar_t* key)
 {
     const bool wasSet = ReadIntSetting(OptionsSection, key, 0) != 0;
     CheckMenuItem(MainMenu(), static_cast<UINT>(commandId), MF_BYCOMMAND | (wasSet ? MF_UNCHECKED : MF_CHECKED));
@@ -52,7 +52,9 @@ void ToggleOption(int commandId, const wchar_t* key)
         // The check mark follows what the file holds.
         CheckMenuItem(MainMenu(), static_cast<UINT>(commandId), MF_BYCOMMAND | (wasSet ? MF_CHECKED : MF_UNCHECKED));
         ReportSettingNotSaved();
+        return false;
     }
+    return true;
 }
 
 void ReadMagnetOption()

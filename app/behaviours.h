@@ -13,8 +13,9 @@ void ApplyOnTop();
 // Makes the window layered with the given opacity percent (low 8 bits);
 // 0 removes the layered style.
 void ApplyTransparency(HWND window, int percent);
-// Flips OPTIONS/key and the check mark of the menu item `commandId`.
-void ToggleOption(int commandId, const wchar_t* key);
+// Flips OPTIONS/key and the check mark of the menu item `commandId`; false
+// (told to the user) when the file could not be written.
+bool ToggleOption(int commandId, const wchar_t* key);
 // Re-reads OPTIONS "Magnet" into MagnetEnabled.
 void ReadMagnetOption();
 // Pulls a dragged window rectangle to the screen edges it moves towards;

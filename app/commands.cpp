@@ -4,6 +4,7 @@
 #include "app/command_ids.h"
 #include "base/choosers.h"
 #include "base/control_ids.h"
+#include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/shell.h"
@@ -95,7 +96,9 @@ void OnLanguage()
 
 void OnClearFont()
 {
-    ToggleOption(CMD_CLEAR_FONT, L"ClearFont");
+    // The fonts are made once, at start: the message says when it applies.
+    if (!ToggleOption(CMD_CLEAR_FONT, ClearFontKey))
+        return;
     const std::wstring text = LangString(keys::ClearFontText);
     const std::wstring caption = LangString(keys::ClearFontCaption);
     MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);

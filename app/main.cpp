@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/safe_start.h"
+#include "base/messages.h"
 #include "base/shell.h"
 #include "base/settings.h"
 #include "base/shell_helpers.h"
@@ -42,13 +43,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     quenzel::RestrictLibrarySearch();
     InitCommonControlSet();
     quenzel::ResolvePaths(quenzel::ExecutableFolder());
-    quenzel::ConvertSettingsFileAtStart();
     const quenzel::StartRequest request = quenzel::ParseCommandLine(commandLine);
+    // Nobody is there to answer a message at log-on: the exit code tells.
+    if (request.logonMode)
+        quenzel::SilenceWarnings();
+    quenzel::ConvertSettingsFileAtStart();
     // The log-on start only re-creates the folder drives: it makes no settings file.
     if (!request.logonMode)
         quenzel::WriteSafeSettingsWhenNone();
     if (!quenzel::RegisterMainWindowClass(instance))
-        return 0;
+        return request.logonMode ? quenzel::LogonFailedExitCode : 0;
+    if (request.logonMode)
+        return quenzel::RunLogonMode(instance);
     if (!quenzel::CreateMainWindow(instance, request, showCommand))
         return 0;
     return RunMessageLoop(instance);

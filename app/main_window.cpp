@@ -12,6 +12,7 @@
 #include "base/language.h"
 #include "base/list_filler.h"
 #include "base/list_sort.h"
+#include "base/messages.h"
 #include "base/settings.h"
 #include "base/shell.h"
 #include "base/status.h"
@@ -148,17 +149,27 @@ bool RegisterMainWindowClass(HINSTANCE instance)
     return RegisterClassExW(&wc) != 0;
 }
 
-bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showCommand)
+namespace {
+HWND MakeMainWindow(HINSTANCE instance)
 {
     Instance = instance;
     MainWindow = CreateWindowExW(0, ClassName, WindowTitle, MainWindowStyle, 0, 0, 0, 0, nullptr, nullptr,
                                  instance, nullptr);
-    if (!MainWindow)
+    return MainWindow;
+}
+} // namespace
+
+int RunLogonMode(HINSTANCE instance)
+{
+    const bool windowMade = MakeMainWindow(instance) != nullptr;
+    const bool drivesMapped = RunLogonStart();
+    return windowMade && drivesMapped && !WarningHeldBack() ? 0 : LogonFailedExitCode;
+}
+
+bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showCommand)
+{
+    if (!MakeMainWindow(instance))
         return false;
-    if (request.logonMode) {
-        RunLogonStart();
-        return false;
-    }
     BuildMainMenu();
     CreateStatusBar(MainWindow, LangText(keys::IdleStatus), StatusPartCount);
     SizeAndCentre();

@@ -1,6 +1,7 @@
 #include "app/menu.h"
 
 #include "app/command_ids.h"
+#include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/settings.h"
@@ -117,7 +118,7 @@ UINT ItemState(int id)
     case CMD_MAGNET:
         return OptionSet(L"Magnet") ? MF_CHECKED : 0;
     case CMD_CLEAR_FONT:
-        return OptionSet(L"ClearFont") ? MF_CHECKED : 0;
+        return OptionSet(ClearFontKey) ? MF_CHECKED : 0;
     case CMD_TRANSPARENCY:
         return RunsOnNtPlatform() ? 0 : MF_GRAYED;
     default:

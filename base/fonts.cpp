@@ -1,6 +1,7 @@
 #include "base/fonts.h"
 
 #include "base/handles.h"
+#include "base/settings.h"
 #include "base/status.h"
 
 namespace quenzel {
@@ -12,10 +13,15 @@ namespace {
 constexpr wchar_t MeasuredLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr int FaceNameLength = 260;
 
-HFONT MakeFont(int height, int weight, const wchar_t* face)
+DWORD StoredFontQuality()
+{
+    return ReadIntSetting(ClearFontSection, ClearFontKey, 0) != 0 ? CLEARTYPE_QUALITY : DEFAULT_QUALITY;
+}
+
+HFONT MakeFont(int height, int weight, DWORD quality, const wchar_t* face)
 {
     return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
+                       CLIP_DEFAULT_PRECIS, quality, DEFAULT_PITCH, face);
 }
 } // namespace
 
@@ -33,8 +39,9 @@ void CreateUiFonts()
             GetTextFaceW(dc.Get(), FaceNameLength, face);
         }
     }
-    NormalFont = MakeFont(extent.cy, FW_NORMAL, face);
-    BoldFont = MakeFont(extent.cy, FW_BOLD, face);
+    const DWORD quality = StoredFontQuality();
+    NormalFont = MakeFont(extent.cy, FW_NORMAL, quality, face);
+    BoldFont = MakeFont(extent.cy, FW_BOLD, quality, face);
 }
 
 } // namespace quenzel

@@ -3,13 +3,37 @@
 #include "base/language.h"
 #include "base/shell.h"
 
+#include <atomic>
+
 namespace quenzel {
+
+namespace {
+std::atomic<bool> Silenced{false};
+std::atomic<bool> HeldBack{false};
+} // namespace
+
+void SilenceWarnings()
+{
+    Silenced = true;
+}
+
+bool WarningHeldBack()
+{
+    return HeldBack;
+}
+
+void ShowWarning(const std::wstring& text, const std::wstring& caption)
+{
+    if (Silenced) {
+        HeldBack = true;
+        return;
+    }
+    MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
+}
 
 void ReportSettingNotSaved()
 {
-    const std::wstring text = LangString(SettingsWriteFailedKey);
-    const std::wstring caption = LangString(ErrorCaptionKey);
-    MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING);
+    ShowWarning(LangString(SettingsWriteFailedKey), LangString(ErrorCaptionKey));
 }
 
 } // namespace quenzel

@@ -109,8 +109,7 @@ bool Checked(int id)
 
 void ShowWarningBox(const std::wstring& text, int captionKey)
 {
-    const std::wstring caption = LangString(captionKey);
-    MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
+    ShowWarning(text, LangString(captionKey));
 }
 
 void WarnUser(int key)

@@ -14,11 +14,6 @@ bool StartsWith(const std::string& bytes, const char* mark, size_t length)
     return bytes.size() >= length && bytes.compare(0, length, mark, length) == 0;
 }
 
-bool HasUtf16Mark(const std::string& bytes)
-{
-    return StartsWith(bytes, "\xFF\xFE", 2) || StartsWith(bytes, "\xFE\xFF", 2);
-}
-
 // UTF-16LE text without a mark: mostly characters below U+0100, so the high
 // byte of most units is zero, and the low byte of hardly any.
 bool LooksLikeUtf16(const std::string& bytes)
@@ -100,9 +95,14 @@ bool BeyondAscii(const std::string& bytes)
 
 } // namespace
 
+bool HasUtf16ByteOrderMark(const std::string& bytes)
+{
+    return StartsWith(bytes, "\xFF\xFE", 2) || StartsWith(bytes, "\xFE\xFF", 2);
+}
+
 ProfileTextForm DetectProfileTextForm(const std::string& bytes)
 {
-    if (HasUtf16Mark(bytes))
+    if (HasUtf16ByteOrderMark(bytes))
         return ProfileTextForm::Readable;
     if (StartsWith(bytes, Utf8Mark, Utf8MarkLength))
         return ProfileTextForm::Utf8;

@@ -15,6 +15,10 @@ enum class ProfileTextForm {
 
 ProfileTextForm DetectProfileTextForm(const std::string& bytes);
 
+// True when the text starts with a UTF-16 byte-order mark (either order);
+// a readable file without one is ANSI text.
+bool HasUtf16ByteOrderMark(const std::string& bytes);
+
 // The text of a file in the given form as UTF-16LE bytes with a byte-order
 // mark; false when the bytes are not valid in that form.
 bool ToUtf16Profile(const std::string& bytes, ProfileTextForm form, std::string& utf16le);

@@ -59,21 +59,65 @@ bool KeepBackup(const std::wstring& file)
     }
     return false;
 }
+
+// ANSI text, read as the profile functions read it, as UTF-16LE bytes with a mark.
+bool AnsiToUtf16Profile(const std::string& bytes, std::string& utf16le)
+{
+    utf16le.assign(reinterpret_cast<const char*>(Utf16ByteOrderMark), sizeof Utf16ByteOrderMark);
+    if (bytes.empty())
+        return true;
+    const int length = static_cast<int>(bytes.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+    if (units <= 0)
+        return false;
+    std::wstring text(static_cast<size_t>(units), L'\0');
+    if (MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), units) != units)
+        return false;
+    utf16le.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    return true;
+}
+
+// The converted text of the file, or false when it needs none (`needed`
+// false) or cannot be converted.
+bool ConvertedText(const std::string& bytes, ConvertedForms forms, std::string& converted, bool& needed)
+{
+    const ProfileTextForm form = DetectProfileTextForm(bytes);
+    needed = form != ProfileTextForm::Readable
+             || (forms == ConvertedForms::MisreadAndAnsi && !HasUtf16ByteOrderMark(bytes));
+    if (!needed)
+        return false;
+    if (form == ProfileTextForm::Readable)
+        return AnsiToUtf16Profile(bytes, converted);
+    return ToUtf16Profile(bytes, form, converted);
+}
 } // namespace
 
-SettingsConversion ConvertSettingsFile(const std::wstring& file)
+bool FitsAnsiCodePage(const std::wstring& text)
 {
+    if (text.empty())
+        return true;
+    BOOL usedDefault = FALSE;
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, &usedDefault);
+    return length > 0 && !usedDefault;
+}
+
+SettingsConversion ConvertSettingsFile(const std::wstring& file, ConvertedForms forms)
+{
+    const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(file).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return SettingsConversion::NotNeeded;
     std::string bytes;
     bool tooLarge = false;
-    if (!ReadWholeFile(file, bytes, tooLarge))
-        return GetFileAttributesW(ExtendedLengthPath(file).c_str()) == INVALID_FILE_ATTRIBUTES
-                   ? SettingsConversion::NotNeeded
-                   : SettingsConversion::Failed;
-    const ProfileTextForm form = tooLarge ? ProfileTextForm::Readable : DetectProfileTextForm(bytes);
-    if (form == ProfileTextForm::Readable)
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) || !ReadWholeFile(file, bytes, tooLarge))
+        return SettingsConversion::Unreadable;
+    if (tooLarge)
         return SettingsConversion::NotNeeded;
     std::string converted;
-    if (!ToUtf16Profile(bytes, form, converted) || !KeepBackup(file))
+    bool needed = false;
+    if (!ConvertedText(bytes, forms, converted, needed))
+        return needed ? SettingsConversion::Failed : SettingsConversion::NotNeeded;
+    if (!KeepBackup(file))
         return SettingsConversion::Failed;
     // The converted text takes the file's place in one step.
     const std::wstring temporary = file + L".new";
@@ -89,8 +133,17 @@ SettingsConversion ConvertSettingsFile(const std::wstring& file)
 
 void ConvertSettingsFileAtStart()
 {
-    if (ConvertSettingsFile(SettingsPath) == SettingsConversion::Failed)
+    switch (ConvertSettingsFile(SettingsPath)) {
+    case SettingsConversion::Failed:
         WarnUserText(FormatLangText(keys::SettingsNotConverted, MaxTextLength, SettingsPath.c_str()));
+        break;
+    case SettingsConversion::Unreadable:
+        WarnUserText(FormatLangText(keys::SettingsUnreadable, MaxTextLength, SettingsPath.c_str()));
+        break;
+    case SettingsConversion::NotNeeded:
+    case SettingsConversion::Converted:
+        break;
+    }
 }
 
 std::wstring ReadProfileText(const std::wstring& file, const wchar_t* section, const wchar_t* key,
@@ -122,9 +175,19 @@ bool EnsureUnicodeProfile(const std::wstring& file)
     return ok && written == sizeof Utf16ByteOrderMark;
 }
 
+bool EnsureProfileHolds(const std::wstring& file, const std::wstring& text)
+{
+    if (!EnsureUnicodeProfile(file))
+        return false;
+    if (FitsAnsiCodePage(text))
+        return true;
+    const SettingsConversion conversion = ConvertSettingsFile(file, ConvertedForms::MisreadAndAnsi);
+    return conversion == SettingsConversion::NotNeeded || conversion == SettingsConversion::Converted;
+}
+
 bool WriteSetting(const wchar_t* section, const wchar_t* key, const wchar_t* value)
 {
-    if (!EnsureUnicodeProfile(SettingsPath))
+    if (!EnsureProfileHolds(SettingsPath, std::wstring(section) + key + (value ? value : L"")))
         return false;
     return WritePrivateProfileStringW(section, key, value, SettingsPath.c_str()) != FALSE;
 }

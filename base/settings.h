@@ -15,7 +15,8 @@ int ReadIntSetting(const wchar_t* section, const wchar_t* key, int def);
 std::wstring ReadTextSetting(const wchar_t* section, const wchar_t* key, const wchar_t* def = L"");
 
 // Settings file writes; false when the file could not be written. A new
-// settings file is made UTF-16 first, so it can hold any folder name.
+// settings file is made UTF-16 first, so it can hold any folder name; an
+// ANSI one is made UTF-16 before a text its code page cannot hold.
 bool WriteSetting(const wchar_t* section, const wchar_t* key, const wchar_t* value);
 bool WriteIntSetting(const wchar_t* section, const wchar_t* key, int value);
 
@@ -27,16 +28,32 @@ int ToggleFlagSetting(const wchar_t* section, const wchar_t* key);
 // does not exist yet; an existing file is left as it is.
 bool EnsureUnicodeProfile(const std::wstring& file);
 
-enum class SettingsConversion { NotNeeded, Converted, Failed };
+// Readies the file for a write of `text` (section, key and value): made
+// UTF-16 when missing, and an ANSI file converted (keeping its ".bak" copy)
+// when the ANSI code page would store a stand-in for any of its letters.
+// False when the text cannot be written without loss.
+bool EnsureProfileHolds(const std::wstring& file, const std::wstring& text);
+
+// True when every character of the text has its own character in the ANSI
+// code page (no best-fit stand-in, no default character).
+bool FitsAnsiCodePage(const std::wstring& text);
+
+enum class SettingsConversion { NotNeeded, Converted, Failed, Unreadable };
+
+// The forms a conversion takes on: at start those the profile functions
+// misread; before a value the ANSI code page cannot hold, ANSI text too.
+enum class ConvertedForms { Misread, MisreadAndAnsi };
 
 // A settings file in UTF-16 without a byte-order mark, or in UTF-8 with text
 // beyond ASCII, is read by the profile functions as ANSI: every setting (or
 // every name beyond ASCII) would be lost at the next write. Such a file is
 // converted once to UTF-16LE with a byte-order mark; the original stays
-// beside it as "<name>.bak" and is never lost, converted or not.
-SettingsConversion ConvertSettingsFile(const std::wstring& file);
+// beside it as "<name>.bak" and is never lost, converted or not. A file
+// that cannot be read at all (a folder, a locked file) is Unreadable.
+SettingsConversion ConvertSettingsFile(const std::wstring& file, ConvertedForms forms = ConvertedForms::Misread);
 
-// Converts `SettingsPath` at start; a failure is told to the user.
+// Converts `SettingsPath` at start; a failure, or a settings file that
+// cannot be read, is told to the user (the program goes on with defaults).
 void ConvertSettingsFileAtStart();
 
 } // namespace quenzel

@@ -84,10 +84,17 @@ constexpr ControlSpec RadioButton(int id, int textKey, ControlRect place)
     return ControlSpec{id, L"BUTTON", BS_AUTORADIOBUTTON, 0, place, textKey, nullptr, ControlFont::Normal};
 }
 
+// The style every one-line field gets: it scrolls sideways, so a path or
+// password longer than the field can be typed and seen to its end.
+constexpr DWORD FieldStyle(DWORD style)
+{
+    return (style & ES_MULTILINE) ? style : style | ES_AUTOHSCROLL;
+}
+
 // An edit field with a sunken edge, holding `text` at first.
 constexpr ControlSpec Field(int id, ControlRect place, DWORD style = 0, const wchar_t* text = nullptr)
 {
-    return ControlSpec{id, L"EDIT", style, WS_EX_CLIENTEDGE, place, 0, text, ControlFont::Normal};
+    return ControlSpec{id, L"EDIT", FieldStyle(style), WS_EX_CLIENTEDGE, place, 0, text, ControlFont::Normal};
 }
 
 // A bitmap of the resources (a page's strip below the tab control).

@@ -12,6 +12,12 @@ namespace quenzel {
 namespace {
 constexpr wchar_t RunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t RunValueName[] = L"Quenzel";
+
+// Maps the drive; true only when its letter is there afterwards.
+bool MapAndFind(const FolderDrive& drive)
+{
+    return MapFolderDrive(drive) && !IsDriveLetterFree(drive.letter);
+}
 } // namespace
 
 bool SetLogonRunValue(bool on)
@@ -34,14 +40,16 @@ bool SetLogonRunValue(bool on)
     return result == ERROR_SUCCESS;
 }
 
-void RunLogonStart()
+bool RunLogonStart()
 {
     const auto drives = ReadFolderDrives([](const std::wstring& key) {
         return ReadTextSetting(FolderDrivesSection, key.c_str());
     });
+    bool allMapped = true;
     for (auto drive = drives.rbegin(); drive != drives.rend(); ++drive)
-        if (drive->ticked)
-            MapFolderDrive(*drive);
+        if (drive->ticked && !MapAndFind(*drive))
+            allMapped = false;
+    return allMapped;
 }
 
 } // namespace quenzel

@@ -12,7 +12,7 @@ inline constexpr wchar_t LogonOptionKeyName[] = L"StartUp_FD";
 bool SetLogonRunValue(bool on);
 
 // "-x": maps every ticked folder drive, from the last letter to the first,
-// with no window and no message.
-void RunLogonStart();
+// with no window and no message; false when any of them was not mapped.
+bool RunLogonStart();
 
 } // namespace quenzel

@@ -59,8 +59,7 @@ constexpr void AddSlotRows(SlotRows& table, int& next, int slot)
                           ControlFont::None, false, ControlKind::Window, IDI_FILE_SMALL, SmallIconSize};
     table.rows[next++] = {id(IDC_SLOT_FOLDER_ICON_0), L"static", SS_ICON, 0, {212, iconY, 0, 0}, 0, nullptr,
                           ControlFont::None, false, ControlKind::Window, IDI_FOLDER_SMALL, SmallIconSize};
-    table.rows[next++] = {id(IDC_SLOT_PATH_0), L"EDIT", 0, WS_EX_CLIENTEDGE, {236, y, 446, 22}, 0, nullptr,
-                          ControlFont::Normal};
+    table.rows[next++] = Field(id(IDC_SLOT_PATH_0), {236, y, 446, 22});
     table.rows[next++] = {id(IDC_SLOT_BROWSE_0), L"ButtonExClass", BrowseButtonStyle, 0, {690, y, 30, 22}, 0, L"...",
                           ControlFont::None, false, ControlKind::ButtonEx, 0, 0, keys::SlotBrowseTip};
     table.rows[next++] = {id(IDC_SLOT_USE_0), L"ButtonExClass", UseButtonStyle, 0, {726, y, 30, 22}, 0, L"+",

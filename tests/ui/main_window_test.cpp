@@ -4,6 +4,9 @@
 #include "slots/slot_page_ids.h"
 #include "tests/support/ui_driver.h"
 
+#include "base/control_ids.h"
+#include "base/options_page_ids.h"
+#include "crypt/file_page_ids.h"
 #include "drives/drives_page_ids.h"
 #include "res/resource.h"
 
@@ -204,6 +207,31 @@ void ChooseInFolderPicker(App& app, const std::wstring& folder)
     SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.Address()));
     PostMessageW(picker, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+}
+
+// Every field that takes a path scrolls sideways: a path typed key by key
+// far past the field's width is taken whole.
+TEST(MainWindow, PathFieldsTakeATypedPathLongerThanTheirWidth)
+{
+    Started s;
+    Start(s, "[MAIN]\n8=1\n9=1\n");
+    std::wstring path = L"C:\\";
+    while (path.size() < 240)
+        path += L"a rather long folder name\\";
+    path += L"file.txt";
+    const int fields[] = {quenzel::IDC_FILE_SOURCE, quenzel::IDC_FOLDER_SOURCE, quenzel::IDC_KEY_FILE,
+                          quenzel::IDC_OPTIONS_ENC_PATH, quenzel::IDC_OPTIONS_DEC_PATH,
+                          quenzel::SlotControlId(quenzel::IDC_SLOT_PATH_0, 0),
+                          quenzel::SlotControlId(quenzel::IDC_SLOT_PATH_0, quenzel::SlotCount - 1)};
+    for (const int id : fields) {
+        HWND field = s.app.Control(id);
+        ASSERT_NE(field, nullptr) << id;
+        SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        for (const wchar_t c : path)
+            SendMessageW(field, WM_CHAR, c, 0);
+        EXPECT_EQ(FieldText(field), path) << id;
+    }
+    EXPECT_TRUE(s.app.Close());
 }
 
 TEST(OptionsPage, BrowseButtonsStoreTheChosenFolders)

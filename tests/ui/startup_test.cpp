@@ -67,19 +67,66 @@ TEST(Startup, LeadingDigitSelectsThatTab)
     }
 }
 
-TEST(Startup, LogonSwitchEndsWithoutAWindow)
+// At log-on nobody answers a message: whatever fails (a settings file that
+// cannot be read, a drive that cannot be mapped), the run ends without a
+// window and says so only by its exit code.
+TEST(Startup, LogonSwitchEndsWithoutAWindowOrMessage)
 {
-    ProgramFolder folder;
-    ASSERT_TRUE(folder.Ready());
-    for (const wchar_t* args : {L"-x", L"-X", L"some words -x", L"2 -X"}) {
+    struct Case { const wchar_t* args; const char* ini; bool settingsFolder; DWORD code; };
+    for (const Case c : {Case{L"-x", nullptr, false, 0}, Case{L"-X", nullptr, false, 0},
+                         Case{L"some words -x", nullptr, false, 0}, Case{L"2 -X", nullptr, false, 0},
+                         Case{L"-x", nullptr, true, 1},
+                         Case{L"-x", "[FOLDERDRIVES]\n0=1|W: C:\\no such folder\n", false, 1}}) {
+        ProgramFolder folder;
+        ASSERT_TRUE(folder.Ready());
+        if (c.settingsFolder) {
+            ASSERT_TRUE(CreateDirectoryW(folder.IniPath().c_str(), nullptr));
+        }
+        if (c.ini) {
+            ASSERT_TRUE(folder.WriteIni(c.ini));
+        }
         App app;
-        ASSERT_TRUE(app.Start(folder, args));
-        DWORD code = 1;
-        ASSERT_TRUE(app.WaitForExit(code)) << Narrow(args);
-        EXPECT_EQ(code, 0u);
+        ASSERT_TRUE(app.Start(folder, c.args));
+        DWORD code = 2;
+        ASSERT_TRUE(app.WaitForExit(code)) << Narrow(c.args) << (c.ini ? c.ini : "") << " waits for an answer";
+        EXPECT_EQ(code, c.code) << Narrow(c.args) << (c.ini ? c.ini : "");
         EXPECT_EQ(app.WaitForMainWindow(Millis(0)), nullptr);
     }
     EXPECT_FALSE(FileExists(folder.IniPath())) << "the log-on start makes no settings file";
+}
+
+// A settings path the program cannot open (a folder, a file another program
+// holds shut) is named as what it is; the program goes on with its defaults.
+TEST(Startup, SettingsFileThatCannotBeOpenedIsNamedAndDefaultsAreUsed)
+{
+    constexpr int EncPathField = 1066;
+    for (const bool folderInItsPlace : {true, false}) {
+        ProgramFolder folder;
+        ASSERT_TRUE(folder.Ready());
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (folderInItsPlace) {
+            ASSERT_TRUE(CreateDirectoryW(folder.IniPath().c_str(), nullptr));
+        } else {
+            ASSERT_TRUE(folder.WriteIni("[MAIN]\nEncPath=c:\\stored\n"));
+            held = CreateFileW(folder.IniPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
+        App app;
+        ASSERT_TRUE(app.Start(folder));
+        HWND box = WaitForDialogWith(app, MessageTextId);
+        ASSERT_NE(box, nullptr) << folderInItsPlace;
+        const std::wstring text = WindowText(GetDlgItem(box, MessageTextId));
+        EXPECT_NE(text.find(L"Quenzel.ini\ncannot be read or written"), std::wstring::npos) << Narrow(text);
+        EXPECT_NE(text.find(L"default settings"), std::wstring::npos) << Narrow(text);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        ASSERT_NE(app.WaitForMainWindow(), nullptr);
+        wchar_t field[64] = L"<unread>";
+        SendMessageW(app.Control(EncPathField), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(field));
+        EXPECT_STREQ(field, L"") << folderInItsPlace;
+        EXPECT_TRUE(app.Close());
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+    }
 }
 
 TEST(Startup, StoredOpacityIsAppliedAtStart)

@@ -1,5 +1,6 @@
 // The language file and the settings file, through the program's own
 // routines, on files this test writes.
+#include "base/fonts.h"
 #include "base/language.h"
 #include "base/settings.h"
 #include "base/shell.h"
@@ -104,6 +105,48 @@ TEST_F(ProfileFiles, ExistingAnsiSettingsFileIsStillRead)
     ASSERT_TRUE(WriteSetting(L"MAIN", L"DecPath", L"E:\\Out"));
     EXPECT_EQ(ReadTextSetting(L"MAIN", L"DecPath"), L"E:\\Out");
     EXPECT_EQ(ReadTextSetting(L"MAIN", L"EncPath"), L"D:\\Daten");
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(SettingsPath, bytes));
+    EXPECT_EQ(bytes.substr(0, 6), "[OPTIO") << "a value the code page holds leaves the file ANSI";
+}
+
+// The first value the ANSI code page (Windows-1252 here) would store as a
+// stand-in ("\u03b1\u03b2" as "a\u00df") turns the file into UTF-16 first,
+// keeping the original as its ".bak"; what it held reads as before.
+TEST_F(ProfileFiles, AnsiSettingsFileTurnsUnicodeBeforeAValueItCannotHold)
+{
+    const std::string ansi = "[MAIN]\r\nEncPath=D:\\M\xFCller \x80\r\n";
+    ASSERT_TRUE(WriteFileBytes(SettingsPath, ansi));
+    for (const std::wstring value : {L"C:\\\u03b1\u03b2", L"C:\\\u0416\u0443\u043a", L"C:\\\u6587\u4ef6"}) {
+        ASSERT_TRUE(WriteSetting(L"MAIN", L"DecPath", value.c_str()));
+        EXPECT_EQ(ReadTextSetting(L"MAIN", L"DecPath"), value);
+        EXPECT_EQ(ReadTextSetting(L"MAIN", L"EncPath"), L"D:\\M\u00fcller \u20ac");
+    }
+    std::string bytes, backup;
+    ASSERT_TRUE(ReadFileBytes(SettingsPath, bytes));
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    ASSERT_TRUE(ReadFileBytes(SettingsPath + L".bak", backup));
+    EXPECT_EQ(backup, ansi);
+    EXPECT_FALSE(ReadFileBytes(SettingsPath + L".1.bak", backup)) << "converted once only";
+}
+
+// The stored font smoothing chooses the quality of both page fonts.
+TEST_F(ProfileFiles, FontSmoothingSettingChoosesTheFontsQuality)
+{
+    struct Row { const wchar_t* stored; BYTE quality; };
+    for (const Row row : {Row{nullptr, DEFAULT_QUALITY}, Row{L"0", DEFAULT_QUALITY}, Row{L"1", CLEARTYPE_QUALITY},
+                          Row{L"2", CLEARTYPE_QUALITY}}) {
+        if (row.stored) {
+            ASSERT_TRUE(WriteSetting(L"OPTIONS", L"ClearFont", row.stored));
+        }
+        CreateUiFonts();
+        for (HFONT font : {NormalFont, BoldFont}) {
+            LOGFONTW logFont{};
+            ASSERT_EQ(GetObjectW(font, sizeof logFont, &logFont), static_cast<int>(sizeof logFont));
+            EXPECT_EQ(logFont.lfQuality, row.quality) << (row.stored ? uitest::Narrow(row.stored) : "none");
+            DeleteObject(font);
+        }
+    }
 }
 
 TEST_F(ProfileFiles, TogglesReadTheFileFirst)
