@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <iterator>
 #include <mutex>
 #include <vector>
 
@@ -43,7 +44,8 @@ std::wstring SubstPath()
     return std::wstring(folder.data(), length) + L"\\subst.exe";
 }
 
-// Starts the system's subst with a hidden window and waits for its end.
+// Starts the system's subst with a hidden window and waits for its end;
+// true when it ended with exit code 0.
 bool RunSubst(const std::wstring& commandLine, const std::wstring& substPath)
 {
     if (substPath.empty())
@@ -60,7 +62,9 @@ bool RunSubst(const std::wstring& commandLine, const std::wstring& substPath)
         return false;
     UniqueKernelHandle thread(process.hThread);
     UniqueKernelHandle running(process.hProcess);
-    return WaitForSingleObject(running.Get(), SubstTimeoutMs) == WAIT_OBJECT_0;
+    DWORD exitCode = 1;
+    return WaitForSingleObject(running.Get(), SubstTimeoutMs) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(running.Get(), &exitCode) && exitCode == 0;
 }
 
 // The folder in its short form where the volume has one; the long form
@@ -81,10 +85,53 @@ bool FolderExists(const std::wstring& folder)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// A substituted drive's target is "\??\" and the folder as subst was given
+// it, which may be its short form.
+constexpr wchar_t SubstTargetPrefix[] = L"\\??\\";
+
+std::wstring LongFolder(const std::wstring& folder)
+{
+    const DWORD needed = GetLongPathNameW(folder.c_str(), nullptr, 0);
+    if (needed == 0)
+        return folder;
+    std::vector<wchar_t> longForm(needed + 1, L'\0');
+    const DWORD length = GetLongPathNameW(folder.c_str(), longForm.data(), needed + 1);
+    return length == 0 || length > needed ? folder : std::wstring(longForm.data(), length);
+}
+
+std::wstring WithoutEndSlash(std::wstring folder)
+{
+    while (folder.size() > RootLength - 1 && folder.back() == L'\\')
+        folder.pop_back();
+    return folder;
+}
+
+bool SameFolder(const std::wstring& a, const std::wstring& b)
+{
+    const std::wstring first = WithoutEndSlash(LongFolder(a));
+    const std::wstring second = WithoutEndSlash(LongFolder(b));
+    return CompareStringOrdinal(first.c_str(), static_cast<int>(first.size()), second.c_str(),
+                                static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The folder substituted onto the letter; empty for any other drive.
+std::wstring SubstitutedFolder(wchar_t letter)
+{
+    const std::wstring device{letter, L':'};
+    std::vector<wchar_t> target(MaxTextLength + 1, L'\0');
+    const DWORD length = QueryDosDeviceW(device.c_str(), target.data(), static_cast<DWORD>(target.size()));
+    const std::wstring first = length == 0 ? L"" : std::wstring(target.data());
+    const std::size_t prefixLength = std::size(SubstTargetPrefix) - 1;
+    return first.compare(0, prefixLength, SubstTargetPrefix) == 0 ? first.substr(prefixLength) : L"";
+}
+
 int StatusKeyOf(const FolderDrive& drive)
 {
-    if (!IsDriveLetterFree(drive.letter))
+    const LetterHolder holder = HolderOfLetter(drive);
+    if (holder == LetterHolder::ThisFolder)
         return keys::DriveMounted;
+    if (holder == LetterHolder::OtherDrive)
+        return keys::LetterUsedElsewhere;
     return FolderExists(drive.folder) ? keys::DriveNotMounted : keys::DriveFolderMissing;
 }
 
@@ -138,6 +185,14 @@ bool IsDriveLetterFree(wchar_t letter)
         if (roots[i] == letter)
             return false;
     return true;
+}
+
+LetterHolder HolderOfLetter(const FolderDrive& drive)
+{
+    if (IsDriveLetterFree(drive.letter))
+        return LetterHolder::Nobody;
+    const std::wstring folder = SubstitutedFolder(drive.letter);
+    return !folder.empty() && SameFolder(folder, drive.folder) ? LetterHolder::ThisFolder : LetterHolder::OtherDrive;
 }
 
 bool MapFolderDrive(const FolderDrive& drive)

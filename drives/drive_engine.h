@@ -15,9 +15,14 @@ inline constexpr wchar_t FolderDrivesSection[] = L"FOLDERDRIVES";
 // True when no drive with this letter exists (exact, no case folding).
 bool IsDriveLetterFree(wchar_t letter);
 
+// Who holds a folder drive's letter: nobody, the drive's own folder
+// (substituted onto the letter), or another drive (a disk, a stick,
+// another folder).
+enum class LetterHolder { Nobody, ThisFolder, OtherDrive };
+LetterHolder HolderOfLetter(const FolderDrive& drive);
+
 // Runs "<system folder>\subst.exe X: "folder"" and waits (bounded) for it
-// to end; false when it could not be started. Whether the letter appeared
-// is for the caller to test.
+// to end; true only when subst ended and reported success.
 bool MapFolderDrive(const FolderDrive& drive);
 // Runs "subst X: /D" the same way, then sweeps the progress bar.
 bool UnmapFolderDrive(wchar_t letter);

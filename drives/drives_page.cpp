@@ -100,10 +100,32 @@ void EndCommand()
     EnableCommands(true);
 }
 
-bool Ask(const std::wstring& question)
+// Held by a command's worker: the command ends on every way out of its
+// work, an exception's included (the worker's guard reports that one).
+class CommandEnd {
+public:
+    CommandEnd() = default;
+    ~CommandEnd() { EndCommand(); }
+    CommandEnd(const CommandEnd&) = delete;
+    CommandEnd& operator=(const CommandEnd&) = delete;
+};
+
+bool AskWith(const std::wstring& question, UINT defaultButton)
 {
     const std::wstring caption = LangString(keys::QuestionCaption);
-    return MessageBoxW(MainWindow, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return MessageBoxW(MainWindow, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | defaultButton) ==
+           IDYES;
+}
+
+bool Ask(const std::wstring& question)
+{
+    return AskWith(question, MB_DEFBUTTON1);
+}
+
+// A question whose Yes destroys something: Enter pressed by habit says No.
+bool AskDefaultNo(const std::wstring& question)
+{
+    return AskWith(question, MB_DEFBUTTON2);
 }
 
 void Report(int key, int captionKey)
@@ -122,31 +144,46 @@ void ExploreDrive(wchar_t letter)
     ShellExecuteW(MainWindow, L"explore", drive.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
-// The selected row, its drive column's text and its letter; 0 (after the
-// "nothing selected" report) when no row is selected.
-wchar_t SelectedDriveLetter(int& row, std::wstring& driveText)
+// The selected row and its drive; false (after the "nothing selected"
+// report) when no row with a drive is selected.
+bool SelectedDrive(int& row, FolderDrive& drive)
 {
     row = SelectedDriveRow();
-    driveText = row < 0 ? L"" : DriveRowText(row, DriveColumn);
-    const wchar_t letter = LetterOfDriveColumn(driveText);
-    if (letter == 0)
-        ReportNothingSelected();
-    return letter;
+    if (row >= 0 && DriveOfRow(row, drive))
+        return true;
+    ReportNothingSelected();
+    return false;
+}
+
+// Subst would refuse a letter another drive holds, or the letter would
+// look like this drive mounted.
+bool RefuseOtherDrive(const FolderDrive& drive)
+{
+    if (HolderOfLetter(drive) != LetterHolder::OtherDrive)
+        return false;
+    ReloadFolderDrives();
+    Report(keys::LetterHeldByOtherDrive, keys::ErrorCaption);
+    return true;
+}
+
+bool IsMounted(const FolderDrive& drive)
+{
+    return HolderOfLetter(drive) == LetterHolder::ThisFolder;
 }
 
 void MountSelectedDrive()
 {
-    const int row = SelectedDriveRow();
+    int row = -1;
     FolderDrive drive;
-    if (row < 0 || !DriveOfRow(row, drive)) {
-        ReportNothingSelected();
+    if (!SelectedDrive(row, drive))
         return;
-    }
     if (!Ask(LangString(keys::MountQuestion) + DriveRowText(row, DriveColumn) + LangString(keys::MountQuestionEnd)))
         return;
-    MapFolderDrive(drive);
+    if (RefuseOtherDrive(drive))
+        return;
+    const bool mapped = IsMounted(drive) || MapFolderDrive(drive);
     ReloadFolderDrives();
-    if (IsDriveLetterFree(drive.letter)) {
+    if (!mapped || !IsMounted(drive)) {
         Report(keys::MountFailed, keys::ErrorCaption);
         return;
     }
@@ -157,18 +194,34 @@ void MountSelectedDrive()
 void UnmountSelectedDrive()
 {
     int row = -1;
-    std::wstring driveText;
-    const wchar_t letter = SelectedDriveLetter(row, driveText);
-    if (letter == 0)
+    FolderDrive drive;
+    if (!SelectedDrive(row, drive))
         return;
-    if (!Ask(LangString(keys::UnmountQuestion) + driveText + LangString(keys::UnmountQuestionEnd)))
+    if (!Ask(LangString(keys::UnmountQuestion) + DriveRowText(row, DriveColumn) + LangString(keys::UnmountQuestionEnd)))
         return;
-    UnmapFolderDrive(letter);
+    if (RefuseOtherDrive(drive))
+        return;
+    // Only a drive of this folder is unmapped; a free letter has nothing to end.
+    const bool unmapped = !IsMounted(drive) || UnmapFolderDrive(drive.letter);
     ReloadFolderDrives();
-    if (IsDriveLetterFree(letter))
+    if (unmapped && IsDriveLetterFree(drive.letter))
         Report(keys::DriveUnmounted, keys::DriveUnmountedCaption);
     else
         Report(keys::DriveStillInUse, keys::DriveStillInUseCaption);
+}
+
+// Mounts a ticked drive, unmounts an unticked one that is mounted; false
+// when the drive does not end up as its tick says.
+bool ApplyDrive(const FolderDrive& drive)
+{
+    const LetterHolder holder = HolderOfLetter(drive);
+    if (!drive.ticked)
+        return holder != LetterHolder::ThisFolder || UnmapFolderDrive(drive.letter);
+    if (holder != LetterHolder::Nobody)
+        return holder == LetterHolder::ThisFolder;
+    const bool mapped = MapFolderDrive(drive);
+    AnimateDriveProgress();
+    return mapped && IsMounted(drive);
 }
 
 void ApplyFolderDrives()
@@ -179,29 +232,26 @@ void ApplyFolderDrives()
     }
     if (!Ask(LangString(keys::ApplyQuestion)))
         return;
+    bool allApplied = true;
     for (int row = DriveRowCount() - 1; row >= 0; --row) {
         FolderDrive drive;
-        if (!DriveOfRow(row, drive))
-            continue;
-        if (drive.ticked) {
-            MapFolderDrive(drive);
-            AnimateDriveProgress();
-        } else {
-            UnmapFolderDrive(drive.letter);
-        }
+        if (DriveOfRow(row, drive) && !ApplyDrive(drive))
+            allApplied = false;
     }
     ReloadFolderDrives();
-    Report(keys::DrivesApplied, keys::DrivesAppliedCaption);
+    if (allApplied)
+        Report(keys::DrivesApplied, keys::DrivesAppliedCaption);
+    else
+        WarnUser(keys::DrivesNotAllApplied);
 }
 
 void RemoveSelectedDrive()
 {
     int row = -1;
-    std::wstring driveText;
-    const wchar_t letter = SelectedDriveLetter(row, driveText);
-    if (letter == 0)
+    FolderDrive drive;
+    if (!SelectedDrive(row, drive))
         return;
-    if (!Ask(LangString(keys::RemoveDriveQuestion) + driveText + L"?"))
+    if (!AskDefaultNo(LangString(keys::RemoveDriveQuestion) + DriveRowText(row, DriveColumn) + L"?"))
         return;
     SendMessageW(MainControl(IDC_DRIVES_LIST), LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     if (!SaveFolderDrives()) {
@@ -209,17 +259,19 @@ void RemoveSelectedDrive()
         WarnUser(keys::DrivesNotSaved);
         return;
     }
-    UnmapFolderDrive(letter);
+    const bool unmapped = !IsMounted(drive) || UnmapFolderDrive(drive.letter);
     ReloadFolderDrives();
     Report(keys::DriveRemoved, keys::DriveRemovedCaption);
+    if (!unmapped)
+        Report(keys::DriveStillInUse, keys::DriveStillInUseCaption);
 }
 
 template <void (*Command)()>
 DWORD WINAPI CommandWorker(void*)
 {
     const JobWorker worker(WorkerKind::Command);
+    const CommandEnd end;
     Command();
-    EndCommand();
     return 0;
 }
 

@@ -24,6 +24,11 @@ std::wstring Trimmed(const std::wstring& text)
 }
 } // namespace
 
+bool HoldsFolder(const std::wstring& folder)
+{
+    return !Trimmed(folder).empty();
+}
+
 bool ParseFolderDriveValue(const std::wstring& value, FolderDrive& drive)
 {
     if (value.size() <= FolderPosition || (value[0] != L'0' && value[0] != L'1') || value[1] != L'|')
@@ -47,7 +52,8 @@ std::wstring MappingArgument(const FolderDrive& drive)
 bool ParseMappingArgument(const std::wstring& argument, FolderDrive& drive)
 {
     constexpr std::size_t folderStart = FolderPosition - LetterPosition;
-    if (argument.size() <= folderStart || !UpperLetter(argument[0]) || argument[1] != L':' || argument[2] != L' ')
+    if (argument.size() <= folderStart || !UpperLetter(argument[0]) || argument[1] != L':' || argument[2] != L' ' ||
+        !HoldsFolder(argument.substr(folderStart)))
         return false;
     drive.letter = UpperLetter(argument[0]);
     drive.folder = argument.substr(folderStart);

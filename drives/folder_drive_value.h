@@ -18,6 +18,8 @@ struct FolderDrive {
     std::wstring folder;
 };
 
+// False for an empty folder and one of blanks only: neither is ever stored.
+bool HoldsFolder(const std::wstring& folder);
 // Reads a stored value; false when it is malformed (no tick digit, no bar,
 // no letter A to Z, no ": " or no folder), so it is never read past its end.
 bool ParseFolderDriveValue(const std::wstring& value, FolderDrive& drive);

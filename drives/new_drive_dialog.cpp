@@ -2,6 +2,7 @@
 
 #include "base/lang_keys.h"
 #include "base/choosers.h"
+#include "base/job_workers.h"
 #include "base/language.h"
 #include "base/page_kit.h"
 #include "base/settings.h"
@@ -13,6 +14,7 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <memory>
 #include <string>
 
 namespace quenzel {
@@ -65,11 +67,73 @@ void OnBrowse(HWND dialog)
         SetDlgItemTextW(dialog, IDC_NEWDRIVE_FOLDER, folder.c_str());
 }
 
-// Maps and stores the new drive; false keeps the dialog open.
-bool OnOk(HWND dialog)
+// The answer of the mapping worker: wParam holds its Outcome.
+constexpr UINT DriveMappedMessage = WM_APP + 1;
+constexpr int DialogControls[] = {IDOK, IDCANCEL, IDC_NEWDRIVE_BROWSE, IDC_NEWDRIVE_LETTER, IDC_NEWDRIVE_FOLDER};
+
+enum class Outcome : WPARAM { Failed, NotStored, NotMounted, Mounted };
+
+struct OutcomeReport {
+    int key;
+    int captionKey;
+};
+// By Outcome, from NotStored on: a failed worker has reported already.
+constexpr OutcomeReport OutcomeReports[] = {{keys::DrivesNotSaved, keys::ErrorCaption},
+                                            {keys::NewDriveNotMounted, keys::NewDriveNotMountedCaption},
+                                            {keys::NewDriveMounted, keys::NewDriveMountedCaption}};
+
+// The dialog is modal: one mapping at a time.
+bool Mapping = false;
+
+struct MappingWork {
+    HWND dialog;
+    FolderDrive drive;
+};
+
+// Posts the worker's outcome on every way out of its work, an exception's
+// included, so the dialog never stays disabled.
+class OutcomeNotice {
+public:
+    explicit OutcomeNotice(HWND dialog) : dialog_(dialog) {}
+    ~OutcomeNotice() { PostMessageW(dialog_, DriveMappedMessage, static_cast<WPARAM>(outcome), 0); }
+    OutcomeNotice(const OutcomeNotice&) = delete;
+    OutcomeNotice& operator=(const OutcomeNotice&) = delete;
+    Outcome outcome = Outcome::Failed;
+
+private:
+    HWND dialog_;
+};
+
+// subst may take seconds: the dialog's thread keeps drawing meanwhile. The
+// definition is stored whether or not the mapping took effect.
+DWORD WINAPI MappingWorker(void* parameter)
 {
-    FolderDrive drive{true, 0, DialogText(dialog, IDC_NEWDRIVE_FOLDER, MaxTextLength)};
-    if (drive.folder.empty()) {
+    const std::unique_ptr<MappingWork> work(static_cast<MappingWork*>(parameter));
+    const JobWorker worker(WorkerKind::Command);
+    OutcomeNotice notice(work->dialog);
+    const FolderDrive& drive = work->drive;
+    const bool mapped = MapFolderDrive(drive);
+    AnimateDriveProgress();
+    const bool stored = WriteSetting(FolderDrivesSection, FirstFreeKey().c_str(), FolderDriveValue(drive).c_str());
+    ReloadFolderDrives();
+    notice.outcome = !stored                                                          ? Outcome::NotStored
+                     : mapped && HolderOfLetter(drive) == LetterHolder::ThisFolder ? Outcome::Mounted
+                                                                                   : Outcome::NotMounted;
+    return 0;
+}
+
+void EnableDialog(HWND dialog, bool enable)
+{
+    for (int id : DialogControls)
+        EnableWindow(GetDlgItem(dialog, id), enable);
+}
+
+// Checks the dialog's choice; false (after a message) when it cannot be
+// mapped.
+bool ReadChoice(HWND dialog, FolderDrive& drive)
+{
+    drive = FolderDrive{true, 0, DialogText(dialog, IDC_NEWDRIVE_FOLDER, MaxTextLength)};
+    if (!HoldsFolder(drive.folder)) {
         WarnInDialog(dialog, keys::NoFolder, keys::NoFolderCaption);
         SetFocus(GetDlgItem(dialog, IDC_NEWDRIVE_FOLDER));
         return false;
@@ -85,35 +149,59 @@ bool OnOk(HWND dialog)
         SetFocus(GetDlgItem(dialog, IDC_NEWDRIVE_LETTER));
         return false;
     }
-    MapFolderDrive(drive);
-    AnimateDriveProgress();
-    // The definition is stored whether or not the mapping took effect.
-    const bool stored = WriteSetting(FolderDrivesSection, FirstFreeKey().c_str(), FolderDriveValue(drive).c_str());
-    ReloadFolderDrives();
-    if (!stored)
-        WarnInDialog(dialog, keys::DrivesNotSaved, keys::ErrorCaption);
-    else if (IsDriveLetterFree(drive.letter))
-        WarnInDialog(dialog, keys::NewDriveNotMounted, keys::NewDriveNotMountedCaption);
-    else
-        WarnInDialog(dialog, keys::NewDriveMounted, keys::NewDriveMountedCaption);
     return true;
+}
+
+// Starts mapping the chosen drive with the dialog disabled.
+void OnOk(HWND dialog)
+{
+    auto work = std::make_unique<MappingWork>(MappingWork{dialog, FolderDrive{}});
+    if (!ReadChoice(dialog, work->drive))
+        return;
+    Mapping = true;
+    EnableDialog(dialog, false);
+    if (StartWorker(MappingWorker, work.get())) {
+        work.release();
+        return;
+    }
+    Mapping = false;
+    EnableDialog(dialog, true);
+}
+
+// Reports the worker's outcome; the dialog closes unless the worker failed.
+void OnMapped(HWND dialog, Outcome outcome)
+{
+    Mapping = false;
+    EnableDialog(dialog, true);
+    if (outcome == Outcome::Failed)
+        return;
+    const OutcomeReport& report = OutcomeReports[static_cast<std::size_t>(outcome) - 1];
+    WarnInDialog(dialog, report.key, report.captionKey);
+    EndDialog(dialog, IDOK);
 }
 
 INT_PTR CALLBACK NewDriveProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG) {
+        Mapping = false;
         OnInitDialog(dialog);
+        return TRUE;
+    }
+    if (message == DriveMappedMessage) {
+        OnMapped(dialog, static_cast<Outcome>(wParam));
         return TRUE;
     }
     if (message != WM_COMMAND)
         return FALSE;
+    // Escape and the close box give IDCANCEL even with the buttons disabled.
+    if (Mapping)
+        return TRUE;
     switch (LOWORD(wParam)) {
     case IDC_NEWDRIVE_BROWSE:
         OnBrowse(dialog);
         return TRUE;
     case IDOK:
-        if (OnOk(dialog))
-            EndDialog(dialog, IDOK);
+        OnOk(dialog);
         return TRUE;
     case IDCANCEL:
         EndDialog(dialog, IDCANCEL);

@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -68,6 +69,7 @@ struct Started {
             if (LetterExists(letter))
                 RunSubst(std::wstring(1, letter) + L": /D");
         SetEnvironmentVariableW(L"QUENZEL_SUBST_LOG", nullptr);
+        SetEnvironmentVariableW(L"QUENZEL_SUBST_GATE", nullptr);
     }
     Started(const Started&) = delete;
     Started& operator=(const Started&) = delete;
@@ -245,7 +247,7 @@ bool HasVisibleWindow(DWORD processId)
     return false;
 }
 
-TEST(DrivesPage, ListShowsTheThreeStatesSortedAndSkipsMalformedEntries)
+TEST(DrivesPage, ListShowsEachStateSortedAndSkipsMalformedEntries)
 {
     Started s(L"");
     const std::wstring present = s.MakeFolder(L"Present");
@@ -253,7 +255,7 @@ TEST(DrivesPage, ListShowsTheThreeStatesSortedAndSkipsMalformedEntries)
                     L"\n4=0|K:\n5=x\n7=1|A: " + present + L"\n");
     StartOnPage(s);
     ASSERT_EQ(RowCount(s), 3);
-    const wchar_t* expected[3][4] = {{L" [C:]", L"", L"C: ", L"Mounted"},
+    const wchar_t* expected[3][4] = {{L" [C:]", L"", L"C: ", L"Letter used by another drive"},
                                      {L" [K:]", L"", L"K: ", L"Not mounted"},
                                      {L" [Y:]", L"", L"Y: ", L"Not mounted, folder missing"}};
     for (int row = 0; row < 3; ++row) {
@@ -280,6 +282,8 @@ TEST(DrivesPage, NewDriveOffersFreeLettersRefusesBadInputThenMountsAndUnmounts)
 {
     Started s(L"K");
     const std::wstring folder = s.MakeFolder(L"With space");
+    const std::wstring gate = s.folder.Path() + L"\\subst-gate";
+    SetEnvironmentVariableW(L"QUENZEL_SUBST_GATE", gate.c_str());
     // A planted subst.exe beside the program is never started.
     ASSERT_TRUE(CopyFileW((SystemSubst().substr(0, SystemSubst().rfind(L'\\')) + L"\\hostname.exe").c_str(),
                           (s.folder.Path() + L"\\subst.exe").c_str(), FALSE));
@@ -303,8 +307,11 @@ TEST(DrivesPage, NewDriveOffersFreeLettersRefusesBadInputThenMountsAndUnmounts)
     EXPECT_EQ(Text(combo), free.front());
 
     HWND folderField = GetDlgItem(dialog, IDC_NEWDRIVE_FOLDER);
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(Answer(s, IDOK), L"Please choose a folder first.");
+    for (const wchar_t* noFolder : {L"", L"  \t "}) {
+        SendMessageW(folderField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(noFolder));
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(Answer(s, IDOK), L"Please choose a folder first.") << Narrow(noFolder);
+    }
     SendMessageW(folderField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
     for (const wchar_t* bad : {L"", L"1:", L"KL", L" [", L"Ω"}) {
         SendMessageW(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bad));
@@ -320,6 +327,14 @@ TEST(DrivesPage, NewDriveOffersFreeLettersRefusesBadInputThenMountsAndUnmounts)
 
     SendMessageW(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"k:"));
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    // subst waits for the gate: the dialog answers meanwhile, its buttons
+    // disabled and its Cancel ignored.
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(GetDlgItem(dialog, IDOK)); }));
+    DWORD_PTR answered = 0;
+    EXPECT_NE(SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &answered), 0);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)));
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WriteFileBytes(gate, ""));
     EXPECT_EQ(Answer(s, IDOK, AfterSubst), L"The folder drive has been created and mounted.");
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
     EXPECT_EQ(IniValue(s, L"FOLDERDRIVES", L"0"), L"1|K: " + folder);
@@ -363,6 +378,43 @@ TEST(DrivesPage, MountOpensTheDriveAndRefusesASecondCommandMeanwhile)
     EXPECT_TRUE(WaitUntil([&] { return CommandsEnabled(s); }));
     EXPECT_EQ(Cell(s, 0, 3), L"Mounted");
     EXPECT_FALSE(Ticked(s, 0)) << "mounting does not tick";
+    EXPECT_TRUE(s.app.Close());
+}
+
+TEST(DrivesPage, ALetterAnotherDriveHoldsIsNeitherShownMountedNorTakenOver)
+{
+    Started s(L"V");
+    const std::wstring mine = s.MakeFolder(L"Mine", "mine"), other = s.MakeFolder(L"Other", "other");
+    ASSERT_TRUE(RunSubst(L"V: " + other));
+    ASSERT_TRUE(LetterExists(L'V'));
+    WriteIni(s, L"0=1|V: " + mine + L"\n");
+    DeleteFileW(s.LogPath().c_str());
+    StartOnPage(s);
+    ASSERT_EQ(RowCount(s), 1);
+    EXPECT_EQ(Cell(s, 0, 3), L"Letter used by another drive");
+    const std::pair<int, const wchar_t*> refusals[] = {
+        {IDC_DRIVES_MOUNT, L"The drive letter of this folder drive is used by another drive."},
+        {IDC_DRIVES_UNMOUNT, L"The drive letter of this folder drive is used by another drive."},
+        {IDC_DRIVES_APPLY, L"Not every folder drive could be mounted or unmounted."}};
+    for (const auto& [command, report] : refusals) {
+        Select(s, 0); // each command reloads the list
+        PostCommand(s.window, command);
+        Answer(s, IDYES);
+        EXPECT_EQ(Answer(s, IDOK, AfterSubst).rfind(report, 0), 0u) << command;
+        ASSERT_TRUE(WaitUntil([&] { return CommandsEnabled(s); }));
+    }
+    EXPECT_TRUE(SubstCalls(s).empty());
+    EXPECT_TRUE(ReadsThrough(L'V', "other"));
+
+    // Enter on the removal question keeps the drive.
+    Select(s, 0);
+    PostCommand(s.window, IDC_DRIVES_REMOVE);
+    HWND question = WaitForDialogWith(s.app, MessageTextId);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(GetWindowLongW(GetDlgItem(question, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    Answer(s, IDNO);
+    ASSERT_TRUE(WaitUntil([&] { return CommandsEnabled(s); }));
+    EXPECT_EQ(RowCount(s), 1);
     EXPECT_TRUE(s.app.Close());
 }
 

@@ -26,7 +26,7 @@ TEST(FolderDriveValue, ParsesAndBuildsTheStoredForm)
 TEST(FolderDriveValue, MalformedValuesAreRejected)
 {
     for (const wchar_t* value : {L"", L"1", L"1|", L"1|X", L"1|X:", L"1|X: ", L"1X: D:\\a", L"2|X: D:\\a",
-                                 L"1|1: D:\\a", L"1|X; D:\\a", L"1|X:D:\\a", L"1|[: D:\\a"}) {
+                                 L"1|1: D:\\a", L"1|X; D:\\a", L"1|X:D:\\a", L"1|[: D:\\a", L"1|X:   ", L"0|X: \t "}) {
         FolderDrive drive;
         EXPECT_FALSE(ParseFolderDriveValue(value, drive)) << "value: " << std::wstring(value).size();
     }

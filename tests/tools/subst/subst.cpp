@@ -2,9 +2,14 @@
 // shipped: scripts/lib/wine-env.sh installs it as the prefix's subst.exe.
 //   subst X: folder     maps the folder to drive X: through Wine's mount manager
 //   subst X: /D         removes drive X:
+// As on Windows, QueryDosDeviceW("X:") then answers "\??\" and the folder's
+// full path (Wine's mount manager alone names a volume device), and /D
+// removes only a drive that subst made.
 // Every command line is appended to the log named by QUENZEL_SUBST_LOG, one
 // line per call, the arguments separated by tabs, so tests see the
 // arguments as the program received them and the order of the calls.
+// While the file named by QUENZEL_SUBST_GATE is missing, a call waits (at
+// most a minute) before it acts: tests see the program while subst runs.
 #include <windows.h>
 #include <winioctl.h>
 
@@ -69,6 +74,18 @@ bool AppendToLog(int argc, wchar_t** argv)
     return false;
 }
 
+void WaitForGate()
+{
+    constexpr int GateChecks = 600;
+    constexpr DWORD GateCheckMs = 100;
+    wchar_t gatePath[MAX_PATH * 4];
+    const DWORD length = GetEnvironmentVariableW(L"QUENZEL_SUBST_GATE", gatePath, MAX_PATH * 4);
+    if (length == 0 || length >= MAX_PATH * 4)
+        return;
+    for (int check = 0; check < GateChecks && GetFileAttributesW(gatePath) == INVALID_FILE_ATTRIBUTES; ++check)
+        Sleep(GateCheckMs);
+}
+
 bool SendDriveRequest(wchar_t letter, ULONG type, const std::string& unixPath)
 {
     std::string buffer(sizeof(UnixDriveRequest) + unixPath.size() + 1, '\0');
@@ -107,6 +124,34 @@ bool UnixPathOf(const std::wstring& folder, std::string& unixPath)
     return true;
 }
 
+std::wstring DeviceName(wchar_t letter)
+{
+    return std::wstring(1, static_cast<wchar_t>(std::towupper(letter))) + L":";
+}
+
+// "\??\folder" for a drive that subst made, as Windows names it.
+bool IsSubstitutedDrive(wchar_t letter)
+{
+    wchar_t target[MAX_PATH * 4] = L"";
+    return QueryDosDeviceW(DeviceName(letter).c_str(), target, MAX_PATH * 4) != 0 &&
+           std::wstring(target).rfind(L"\\??\\", 0) == 0;
+}
+
+// The mount manager's device link of the letter is replaced by one to the
+// folder: the drive's files stay reachable through Wine's dosdevices link.
+bool NameFolderAsTarget(wchar_t letter, const std::wstring& folder)
+{
+    wchar_t full[MAX_PATH * 4] = L"";
+    const DWORD length = GetFullPathNameW(folder.c_str(), MAX_PATH * 4, full, nullptr);
+    if (length == 0 || length >= MAX_PATH * 4)
+        return false;
+    const std::wstring device = DeviceName(letter);
+    if (!DefineDosDeviceW(DDD_REMOVE_DEFINITION, device.c_str(), nullptr))
+        return false;
+    const std::wstring target = L"\\??\\" + std::wstring(full);
+    return DefineDosDeviceW(DDD_RAW_TARGET_PATH, device.c_str(), target.c_str()) != FALSE;
+}
+
 bool LetterInUse(wchar_t letter)
 {
     return (GetLogicalDrives() >> (std::towupper(letter) - L'A')) & 1;
@@ -125,12 +170,18 @@ int Map(wchar_t letter, const std::wstring& folder)
     if (LetterInUse(letter) || attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
         !UnixPathOf(folder, unixPath))
         return ExitFailed;
-    return SendDriveRequest(letter, DRIVE_FIXED, unixPath) ? ExitOk : ExitFailed;
+    if (!SendDriveRequest(letter, DRIVE_FIXED, unixPath))
+        return ExitFailed;
+    if (NameFolderAsTarget(letter, folder))
+        return ExitOk;
+    SendDriveRequest(letter, DRIVE_NO_ROOT_DIR, "");
+    return ExitFailed;
 }
 
 int Unmap(wchar_t letter)
 {
-    if (!LetterInUse(letter))
+    if (!LetterInUse(letter) || !IsSubstitutedDrive(letter) ||
+        !DefineDosDeviceW(DDD_REMOVE_DEFINITION, DeviceName(letter).c_str(), nullptr))
         return ExitFailed;
     return SendDriveRequest(letter, DRIVE_NO_ROOT_DIR, "") ? ExitOk : ExitFailed;
 }
@@ -143,6 +194,7 @@ int wmain(int argc, wchar_t** argv)
         return ExitFailed;
     if (argc != 3 || !IsDriveArgument(argv[1]))
         return ExitUsage;
+    WaitForGate();
     if (lstrcmpiW(argv[2], L"/D") == 0)
         return Unmap(argv[1][0]);
     return Map(argv[1][0], argv[2]);
