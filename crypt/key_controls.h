@@ -45,12 +45,18 @@ void EnableKeyControls(bool enable);
 // after telling the user why, when no key can be had.
 bool TakeJobSettings(JobKind job, JobSettings& settings);
 
+// True when the options send a file job's source to the recycle bin after
+// the job: the recycle option with the naming option that keeps the source
+// apart from its output (".enc" added when encrypting, ".dec" when decrypting).
+bool SourceRecycleAsked(JobKind job);
+
 // One file transformed by the job's transformer with the job's key, moving a progress bar as the
 // bytes go through: the bar's range is set from the file's size (0 to 101,
 // or 0 to size + 1 below 100 bytes) and the bar is shown before the first
-// byte. The job's key file is never replaced by the output.
+// byte. The job's key file is never replaced by the output, a read-only
+// destination only with `replaceReadOnly`.
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
                                          const JobKey& key, JobTransformer& transformer, HWND progressBar,
-                                         const FileIdentity& keyFile = FileIdentity());
+                                         const FileIdentity& keyFile = FileIdentity(), bool replaceReadOnly = false);
 
 } // namespace quenzel
