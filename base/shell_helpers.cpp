@@ -96,8 +96,11 @@ int BrowseForFolder(const wchar_t* title, wchar_t* path)
     return path[0] ? 1 : 0;
 }
 
-bool ShellFileOperation(const wchar_t* path, FILEOP_FLAGS flags, const wchar_t* destination, UINT operation)
+bool ShellFileOperation(const wchar_t* path, FILEOP_FLAGS flags, const wchar_t* destination, UINT operation,
+                        HWND owner, bool* declined)
 {
+    if (declined)
+        *declined = false;
     if (!path || !*path)
         return false;
     const std::wstring from = DoubleTerminated(path);
@@ -107,7 +110,11 @@ bool ShellFileOperation(const wchar_t* path, FILEOP_FLAGS flags, const wchar_t* 
     operationInfo.pFrom = from.c_str();
     operationInfo.pTo = destination ? to.c_str() : nullptr;
     operationInfo.fFlags = flags;
-    return SHFileOperationW(&operationInfo) == 0 && !operationInfo.fAnyOperationsAborted;
+    operationInfo.hwnd = owner;
+    const int result = SHFileOperationW(&operationInfo);
+    if (declined)
+        *declined = operationInfo.fAnyOperationsAborted || result == ERROR_CANCELLED;
+    return result == 0 && !operationInfo.fAnyOperationsAborted;
 }
 
 HWND ShowHelpTopic(HWND window, const wchar_t* file, UINT command, DWORD_PTR data)

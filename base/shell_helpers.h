@@ -14,11 +14,13 @@ namespace quenzel {
 // with the buffer as it was on cancel.
 int BrowseForFolder(const wchar_t* title, wchar_t* path);
 
-// Runs one SHFileOperationW on one path, with no owner window. A trailing
-// backslash names the folder itself. The path is copied, so the caller's
-// buffer needs no room beyond its terminator. True when the operation
-// succeeded and nothing was aborted.
-bool ShellFileOperation(const wchar_t* path, FILEOP_FLAGS flags, const wchar_t* destination, UINT operation);
+// Runs one SHFileOperationW on one path; `owner` (may be null) owns any
+// question the shell asks. A trailing backslash names the folder itself.
+// The path is copied, so the caller's buffer needs no room beyond its
+// terminator. True when the operation succeeded and nothing was aborted;
+// `declined` (may be null) tells that the user said No to the shell's question.
+bool ShellFileOperation(const wchar_t* path, FILEOP_FLAGS flags, const wchar_t* destination, UINT operation,
+                        HWND owner = nullptr, bool* declined = nullptr);
 
 // Calls the HTML Help viewer's HtmlHelpW; the window's handle, or null when
 // help cannot be shown. The viewer is looked for once per run.

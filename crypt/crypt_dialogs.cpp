@@ -77,7 +77,7 @@ std::wstring QuestionText(CryptPageKind kind, const std::wstring& title)
         const int count = static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0));
         return FormatLangText(keys::FolderQuestion, MaxTextLength, count, title.c_str());
     }
-    const int key = Checked(IDC_OPTIONS_RECYCLE) ? keys::FileQuestionRecycle : keys::FileQuestion;
+    const int key = SourceRecycleAsked(FilePageState.Job()) ? keys::FileQuestionRecycle : keys::FileQuestion;
     return FormatLangText(key, MaxTextLength, title.c_str());
 }
 

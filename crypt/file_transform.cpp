@@ -11,6 +11,7 @@
 #include <atomic>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace quenzel {
 
@@ -64,14 +65,38 @@ bool MakeFolder(const std::wstring& extended)
 // The destination as it was before the job: what the new file keeps of it.
 struct Destination {
     bool exists = false;
-    bool inPlace = false; // known only where it matters: a read-only destination
     DWORD attributes = 0;
     FILETIME created{};
+    // Its access control list; empty where its volume keeps none.
+    std::vector<BYTE> security;
+    bool securityUnread = false;
 };
 
+// The destination's access control list, read while it is still there.
+// False when it could not be read; true with nothing read where the
+// destination's volume keeps no access control lists (FAT, most sticks).
+bool ReadPermissions(const std::wstring& path, std::vector<BYTE>& security)
+{
+    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), READ_CONTROL,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    DWORD volumeFlags = 0;
+    if (!file || !GetVolumeInformationByHandleW(file.Get(), nullptr, 0, nullptr, nullptr, &volumeFlags, nullptr, 0))
+        return false;
+    if (!(volumeFlags & FILE_PERSISTENT_ACLS))
+        return true;
+    DWORD needed = 0;
+    GetKernelObjectSecurity(file.Get(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    if (needed == 0)
+        return false;
+    security.assign(needed, 0);
+    return GetKernelObjectSecurity(file.Get(), DACL_SECURITY_INFORMATION, security.data(), needed, &needed)
+           != FALSE;
+}
+
 // Looks at the destination before any work is done: a folder, the key file
-// and a read-only file other than the source are never replaced.
-TransformStatus InspectDestination(const TransformRequest& request, HANDLE source, Destination& destination)
+// and a read-only file the caller did not allow are never replaced.
+TransformStatus InspectDestination(const TransformRequest& request, Destination& destination)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(ExtendedPath(request.destination).c_str(), GetFileExInfoStandard, &data))
@@ -81,18 +106,31 @@ TransformStatus InspectDestination(const TransformRequest& request, HANDLE sourc
     destination.created = data.ftCreationTime;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return TransformStatus::OutputCreateFailed;
-    const bool readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (!request.keyFile.known && !readOnly)
-        return TransformStatus::Ok;
-    const FileIdentity target = IdentityOfFile(request.destination);
-    if (target.SameFile(request.keyFile))
+    if (request.keyFile.known && IdentityOfFile(request.destination).SameFile(request.keyFile))
         return TransformStatus::KeyFileTarget;
-    destination.inPlace = target.SameFile(IdentityOfHandle(source));
-    return readOnly && !destination.inPlace ? TransformStatus::OutputCreateFailed : TransformStatus::Ok;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) && !request.replaceReadOnly)
+        return TransformStatus::DestinationReadOnly;
+    destination.securityUnread = !ReadPermissions(request.destination, destination.security);
+    return TransformStatus::Ok;
+}
+
+// The new file takes the replaced one's creation time and access control
+// list while it is still open; what it could not take is noted.
+void KeepTimeAndPermissions(HANDLE output, const Destination& old, TransformOutcome& outcome)
+{
+    if (!SetFileTime(output, &old.created, nullptr, nullptr))
+        outcome.attributesLost = true;
+    if (old.securityUnread
+        || (!old.security.empty()
+            && !SetKernelObjectSecurity(output, DACL_SECURITY_INFORMATION,
+                                        const_cast<BYTE*>(old.security.data()))))
+        outcome.permissionsLost = true;
 }
 
 // The finished temporary file takes the destination's place, with the
-// hidden, system and read-only attributes of the file it replaces.
+// hidden, system and read-only attributes of the file it replaces. A
+// read-only destination (allowed to be replaced) gives up the attribute for
+// the move and has it back when the move fails.
 TransformStatus PutInPlace(const std::wstring& temporary, const std::wstring& target, const Destination& old,
                            DWORD& error, bool& attributesLost)
 {
@@ -101,8 +139,7 @@ TransformStatus PutInPlace(const std::wstring& temporary, const std::wstring& ta
     const DWORD kept = old.attributes & KeptAttributes;
     if (old.exists && kept && !SetFileAttributesW(from.c_str(), kept | FILE_ATTRIBUTE_ARCHIVE))
         attributesLost = true;
-    // A read-only source replaced in place gives up the attribute for the move.
-    const bool unlocked = old.inPlace && (old.attributes & FILE_ATTRIBUTE_READONLY);
+    const bool unlocked = old.exists && (old.attributes & FILE_ATTRIBUTE_READONLY);
     if (unlocked && !SetFileAttributesW(to.c_str(), old.attributes & ~FILE_ATTRIBUTE_READONLY)) {
         error = GetLastError();
         return TransformStatus::ReplaceFailed;
@@ -128,8 +165,9 @@ UniqueFile CreateTemporaryBeside(const std::wstring& destination, std::wstring& 
     const std::wstring prefix = FolderPrefix(destination) + L"~quenzel-" + Hex(GetCurrentProcessId()) + L"-";
     for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
         temporary = prefix + Hex(TemporaryCounter.fetch_add(1)) + L".tmp";
-        UniqueFile file(CreateFileW(ExtendedPath(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        // WRITE_DAC: the file takes the access control list of the one it replaces.
+        UniqueFile file(CreateFileW(ExtendedPath(temporary).c_str(), GENERIC_WRITE | WRITE_DAC, 0, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (file)
             return file;
         error = GetLastError();
@@ -347,7 +385,7 @@ TransformOutcome TransformThroughTemporary(const TransformRequest& request, Tran
     }
     Destination old;
     if (!marked) {
-        const TransformStatus verdict = InspectDestination(request, source.Get(), old);
+        const TransformStatus verdict = InspectDestination(request, old);
         if (verdict != TransformStatus::Ok)
             return Failure(verdict, ERROR_ACCESS_DENIED);
         output = CreateTemporaryBeside(destination, temporary, error);
@@ -356,10 +394,14 @@ TransformOutcome TransformThroughTemporary(const TransformRequest& request, Tran
     }
 
     outcome.status = steps.Fill(source.Get(), output.Get(), size, error);
-    // The new file keeps the creation time of the one it replaces.
-    if (!marked && old.exists && outcome.status == TransformStatus::Ok
-        && !SetFileTime(output.Get(), &old.created, nullptr, nullptr))
-        outcome.attributesLost = true;
+    if (!marked && old.exists && outcome.status == TransformStatus::Ok)
+        KeepTimeAndPermissions(output.Get(), old, outcome);
+    // On the disk before it takes the destination's name or loses its mark:
+    // a power loss after the replacement finds the whole file there.
+    if (outcome.status == TransformStatus::Ok && !FlushFileBuffers(output.Get())) {
+        error = GetLastError();
+        outcome.status = TransformStatus::WriteFailed;
+    }
     // Both are closed before the replacement: in place, the destination is the source.
     source.Reset();
     if (marked && outcome.status == TransformStatus::Ok && !MarkForDeletion(output.Get(), false)) {

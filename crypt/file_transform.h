@@ -24,8 +24,8 @@ enum class TransformStatus {
     SourceOpenFailed,   // missing, locked, no access
     SourceReadFailed,   // a short or failed read: treated like an unopenable source
     KeyUnavailable,     // the job's key has no key byte
-    OutputCreateFailed, // the output or its folder could not be made, or the destination is a folder or
-                        // another file that is read-only
+    OutputCreateFailed, // the output or its folder could not be made, or the destination is a folder
+    DestinationReadOnly, // the destination, the source itself included, is read-only and was not to be replaced
     KeyFileTarget,      // the destination is the key file, which no output may replace
     WriteFailed,        // a write failed (full volume, I/O error)
     ReplaceFailed,      // the finished output could not take the destination's place
@@ -56,6 +56,9 @@ struct TransformRequest {
     bool createFolder = false;
     // The job's key file: never replaced by the output.
     FileIdentity keyFile;
+    // A read-only destination may be replaced (the user said so); it stays
+    // read-only. Otherwise it is refused with nothing written.
+    bool replaceReadOnly = false;
 };
 
 struct TransformOutcome {
@@ -70,6 +73,8 @@ struct TransformOutcome {
     // A decryption that found a file of the original format, which cannot
     // tell a wrong key or a damaged file: its output was never authenticated.
     bool originalFormat = false;
+    // The replaced destination's access control list could not be given to the new file.
+    bool permissionsLost = false;
 };
 
 // Bytes read, transformed and written at a time; bounds a job's memory.
@@ -91,16 +96,16 @@ public:
 };
 
 // The path every transform takes: the source opened and sized, the steps
-// prepared, a folder, the key file or a read-only file other than the source
+// prepared, a folder, the key file or (unless asked for) a read-only file
 // refused as destination, the destination's folder made when asked for, the
-// output written
-// to a temporary file beside an existing destination, which takes its place
-// only when every byte is written, or to a new destination marked for
-// deletion on close until then; on any failure the unfinished output goes
-// again, and a job that dies leaves at most a temporary file. A replaced
-// file hands on its hidden, system and read-only attributes and its
-// creation time. Every path is used in its extended form, so a name that
-// ends in a dot or a space is the file named.
+// output written to a temporary file beside an existing destination, which
+// takes its place only when every byte is written and flushed to the disk,
+// or to a new destination marked for deletion on close until then; on any
+// failure the unfinished output goes again, and a job that dies leaves at
+// most a temporary file. A replaced file hands on its hidden, system and
+// read-only attributes, its creation time and its access control list.
+// Every path is used in its extended form, so a name that ends in a dot or
+// a space is the file named.
 TransformOutcome TransformThroughTemporary(const TransformRequest& request, TransformSteps& steps);
 TransformOutcome TransformThroughTemporary(const std::wstring& source, const std::wstring& destination,
                                           TransformSteps& steps);

@@ -75,8 +75,9 @@ bool IsExistingFile(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Counts the outputs that exist and are other files than their sources;
-// false when one of them is the key file.
+// Counts the outputs that exist, are other files than their sources and
+// will be replaced (a read-only one is skipped instead); false when one of
+// them is the key file.
 bool CountExistingOutputs(const std::wstring& root, const std::vector<std::wstring>& items,
                           const std::wstring& outputRoot, const std::wstring& keyFile, FolderJobCheck& check)
 {
@@ -88,13 +89,19 @@ bool CountExistingOutputs(const std::wstring& root, const std::vector<std::wstri
         const FileIdentity existing = IdentityOfFile(output);
         if (existing.SameFile(key))
             return false;
-        if (!existing.SameFile(IdentityOfFile(items[i])))
+        const bool readOnly = (GetFileAttributesW(ExtendedPath(output).c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
+        if (!readOnly && !existing.SameFile(IdentityOfFile(items[i])))
             ++check.existingOutputs;
     }
     return true;
 }
 
 } // namespace
+
+bool SameFolderPath(const std::wstring& first, const std::wstring& second)
+{
+    return ComparablePath(first) == ComparablePath(second);
+}
 
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
                                       const std::wstring& outputRoot, const JobKey& key,

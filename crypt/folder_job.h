@@ -45,6 +45,10 @@ struct FolderJobCheck {
     std::vector<bool> sameOutput;
 };
 
+// True when both paths name one folder, however they are spelt (case,
+// short names, a trailing separator).
+bool SameFolderPath(const std::wstring& first, const std::wstring& second);
+
 // Checks a folder job: the output folder against the listed folder (the
 // same folder, where each file replaces itself, is fine), the key file
 // (empty in password mode) against every output, outputs shared by two

@@ -20,7 +20,7 @@ bool FailureOfTheFileAlone(int messageKey)
 {
     return messageKey == keys::FolderItemCannotOpen || messageKey == keys::ItemOutsideRoot
            || messageKey == keys::StrongWrongKeyOrDamaged || messageKey == keys::StrongLaterVersion
-           || messageKey == keys::LegacyKeyFileTooLarge;
+           || messageKey == keys::LegacyKeyFileTooLarge || messageKey == keys::FolderOutputReadOnly;
 }
 
 } // namespace
@@ -48,6 +48,8 @@ int FolderFailureKey(const FolderItemOutcome& outcome)
     // key file that appears during the job is an output that cannot be made.
     case TransformStatus::KeyFileTarget:
         return keys::FolderOutputCannotCreate;
+    case TransformStatus::DestinationReadOnly:
+        return keys::FolderOutputReadOnly;
     case TransformStatus::WriteFailed:
         return keys::FolderOutputNotWritten;
     case TransformStatus::OutOfMemory:

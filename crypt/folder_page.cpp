@@ -147,15 +147,20 @@ void GatherFolder()
 {
     std::vector<wchar_t> chosen(MaxTextLength + 1, L'\0');
     const std::wstring title = LangString(keys::ChooseFolderTitle);
-    if (!BrowseForFolder(title.c_str(), chosen.data()))
-        return;
+    if (BrowseForFolder(title.c_str(), chosen.data()))
+        ListFolderAlone(chosen.data());
+}
+
+bool ListFolderAlone(const std::wstring& root)
+{
     bool idle = false;
     if (!Gathering.compare_exchange_strong(idle, true)) {
         RefuseDrop(keys::DropWhileBusy);
-        return;
+        return false;
     }
-    ListFolder(chosen.data());
+    ListFolder(root);
     Gathering = false;
+    return true;
 }
 
 void ListFolder(const std::wstring& root)

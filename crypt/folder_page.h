@@ -18,5 +18,8 @@ void FolderPage_OnDrop(const std::vector<std::wstring>& paths);
 void GatherFolder();
 // Lists every file below `root` in the folder list (on a worker).
 void ListFolder(const std::wstring& root);
+// The same, unless another listing runs (then false, with the page saying
+// it is busy).
+bool ListFolderAlone(const std::wstring& root);
 
 } // namespace quenzel

@@ -6,6 +6,7 @@
 #include "base/list_filler.h"
 #include "base/long_path.h"
 #include "base/options_page_ids.h"
+#include "base/page_kit.h"
 #include "base/shell.h"
 #include "base/shell_helpers.h"
 #include "base/status.h"
@@ -13,6 +14,7 @@
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_job.h"
 #include "crypt/folder_messages.h"
+#include "crypt/folder_page.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/key_controls.h"
 #include "crypt/running_jobs.h"
@@ -28,8 +30,11 @@
 namespace quenzel {
 
 namespace {
-// Silent, no questions, to the recycle bin, no error boxes.
-constexpr FILEOP_FLAGS RecycleFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
+// Silent, to the recycle bin, no error boxes; the one question asked is
+// whether to delete a source for good that cannot go to a recycle bin (a
+// stick, a network share), which Windows would otherwise do without a word.
+constexpr FILEOP_FLAGS RecycleFlags =
+    FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI | FOF_WANTNUKEWARNING;
 
 // A folder job moves its bar at most this often: every message to the
 // window's thread costs as much as a small file.
@@ -71,11 +76,13 @@ struct FailureKeys {
 };
 
 
-// A job's question, owned by the main window; true on Yes.
+// A job's question whose Yes replaces data, owned by the main window; No
+// is the default, so an Enter pressed by habit changes nothing. True on Yes.
 bool AskUser(const std::wstring& question)
 {
     const std::wstring caption = LangString(keys::ReplaceCaption);
-    return MessageBoxW(MainWindow, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return MessageBoxW(MainWindow, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
+           == IDYES;
 }
 
 // The job's message for a failed transform (and for attributes that a
@@ -88,6 +95,8 @@ void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& 
     case TransformStatus::Ok:
         if (outcome.attributesLost)
             WarnUserText(FormatLangText(keys::AttributesNotKept, MaxTextLength, destination.c_str()));
+        if (outcome.permissionsLost)
+            WarnUserText(FormatLangText(keys::PermissionsNotKept, MaxTextLength, destination.c_str()));
         break;
     case TransformStatus::KeyUnavailable:
         break;
@@ -99,6 +108,7 @@ void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& 
         WarnUser(failureKeys.cannotOpen);
         break;
     case TransformStatus::OutputCreateFailed:
+    case TransformStatus::DestinationReadOnly: // made read-only after the question
     case TransformStatus::ReplaceFailed:
         WarnUser(failureKeys.cannotCreate);
         break;
@@ -147,32 +157,39 @@ void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output
     // The shell resolves a path the classic way ("dot." would be "dot"):
     // it is given the extended form unless the classic one is exact.
     const std::wstring path = ClassicFormIsExact(source) ? source : ExtendedPath(source);
-    if (!ShellFileOperation(path.c_str(), RecycleFlags, nullptr, FO_DELETE))
+    bool declined = false;
+    // A source the user chose to keep rather than delete for good is no failure.
+    if (!ShellFileOperation(path.c_str(), RecycleFlags, nullptr, FO_DELETE, MainWindow, &declined) && !declined)
         WarnUser(keys::NotRecycled);
 }
 
-// The destination of a file job exists and is another file than the
-// source: true when the user lets it be replaced. A read-only one is not
-// asked about: it is never replaced.
-bool MayReplaceDestination(const std::wstring& source, const std::wstring& output)
+// The destination of a file job exists: true when it may be replaced. A
+// read-only one, the source itself included, is replaced only when the user
+// says so (`replaceReadOnly`); another file than the source likewise.
+bool MayReplaceDestination(const std::wstring& source, const std::wstring& output, bool& replaceReadOnly)
 {
     const DWORD attributes = GetFileAttributesW(ExtendedPath(output).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
-        || IsSameFile(source, output))
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return true;
-    return AskUser(FormatLangText(keys::ReplaceFileQuestion, MaxTextLength, output.c_str()));
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        replaceReadOnly = AskUser(FormatLangText(keys::ReplaceReadOnlyQuestion, MaxTextLength, output.c_str()));
+        return replaceReadOnly;
+    }
+    return IsSameFile(source, output)
+           || AskUser(FormatLangText(keys::ReplaceFileQuestion, MaxTextLength, output.c_str()));
 }
 
 // The checks of a file job before anything is written: the key file is
-// never the destination, and another existing file is replaced only when
-// the user says so.
-bool FileJobMayStart(const std::wstring& source, const std::wstring& output, const JobSettings& settings)
+// never the destination, and an existing file other than the source, or
+// one that is read-only, is replaced only when the user says so.
+bool FileJobMayStart(const std::wstring& source, const std::wstring& output, const JobSettings& settings,
+                     bool& replaceReadOnly)
 {
     if (settings.keyFile.SameFile(IdentityOfFile(output))) {
         WarnUserText(FormatLangText(keys::DestinationIsKeyFile, MaxTextLength, output.c_str()));
         return false;
     }
-    return MayReplaceDestination(source, output);
+    return MayReplaceDestination(source, output, replaceReadOnly);
 }
 
 // The checks of a folder job before anything is written; false, after
@@ -273,11 +290,12 @@ bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, Folde
         tally.Done();
         if (outcome.transform.originalFormat)
             work.originalFormat.push_back(BelowRoot(root, item));
-        if (outcome.transform.attributesLost) {
-            std::wstring destination;
-            FolderJobOutputFile(root, item, FolderPageState.outputPath, destination);
+        std::wstring destination;
+        FolderJobOutputFile(root, item, FolderPageState.outputPath, destination);
+        if (outcome.transform.attributesLost)
             WarnUserText(FormatLangText(keys::AttributesNotKept, MaxTextLength, destination.c_str()));
-        }
+        if (outcome.transform.permissionsLost)
+            WarnUserText(FormatLangText(keys::PermissionsNotKept, MaxTextLength, destination.c_str()));
         return true;
     }
     const int messageKey = FolderFailureKey(outcome);
@@ -324,6 +342,21 @@ bool ProcessFolderList(const std::wstring& root, const std::vector<std::wstring>
     return whole;
 }
 
+// The list holds the files of the folder in the field: a folder typed,
+// dropped as text or set by a slot since the last listing is listed first,
+// as "..." would list it. False, after a message, when that cannot be done.
+bool ListTypedFolder(const std::wstring& typed)
+{
+    const std::wstring listed = CurrentGatheredRoot();
+    if (!listed.empty() && SameFolderPath(typed, listed))
+        return true;
+    if (!IsFolder(typed)) {
+        WarnUserText(FormatLangText(keys::FolderNotFound, MaxTextLength, typed.c_str()));
+        return false;
+    }
+    return ListFolderAlone(typed);
+}
+
 } // namespace
 
 void SetGatheredRoot(const std::wstring& root)
@@ -349,7 +382,8 @@ DWORD WINAPI FileJob(void*)
     const std::wstring output = FilePageState.outputPath;
     {
         RunningJob running(CryptPageKind::File);
-        if (!TakeJobSettings(job, settings) || !FileJobMayStart(source, output, settings)) {
+        bool replaceReadOnly = false;
+        if (!TakeJobSettings(job, settings) || !FileJobMayStart(source, output, settings, replaceReadOnly)) {
             FilePageState.jobMode = NoJob;
             return 0;
         }
@@ -361,7 +395,8 @@ DWORD WINAPI FileJob(void*)
         HWND bar = MainControl(IDC_FILE_PROGRESS);
         SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
         SendMessageW(bar, PBM_SETPOS, 0, 0);
-        outcome = ApplyCipherWithProgress(source, output, settings.key, transformer, bar, settings.keyFile);
+        outcome = ApplyCipherWithProgress(source, output, settings.key, transformer, bar, settings.keyFile,
+                                          replaceReadOnly);
         FilePageState.jobMode = NoJob;
         ShowBar(bar, false);
     }
@@ -382,8 +417,12 @@ DWORD WINAPI FolderJob(void*)
 {
     const JobWorker worker;
     const std::wstring typedRoot = TextOf(MainControl(IDC_FOLDER_SOURCE));
-    const std::wstring root = CurrentGatheredRoot();
     const JobKind job = FolderPageState.Job();
+    if (!ListTypedFolder(typedRoot)) {
+        FolderPageState.jobMode = NoJob;
+        return 0;
+    }
+    const std::wstring root = CurrentGatheredRoot();
     if (ShowConfirmDialog(CryptPageKind::Folder) != ConfirmOk)
         return 0;
     if (JobsStopRequested()) {

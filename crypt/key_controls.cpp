@@ -325,14 +325,19 @@ bool TakeJobSettings(JobKind job, JobSettings& settings)
         settings.keyFile = IdentityOfFile(settings.keyFilePath);
     const LRESULT position = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
     settings.key.level = static_cast<uint8_t>(position & 0xFF);
-    const int renameOption = job == DecryptJob ? IDC_OPTIONS_ADD_DEC : IDC_OPTIONS_ADD_ENC;
-    settings.recycleSource = Checked(IDC_OPTIONS_RECYCLE) && Checked(renameOption);
+    settings.recycleSource = SourceRecycleAsked(job);
     return true;
+}
+
+bool SourceRecycleAsked(JobKind job)
+{
+    const int renameOption = job == DecryptJob ? IDC_OPTIONS_ADD_DEC : IDC_OPTIONS_ADD_ENC;
+    return Checked(IDC_OPTIONS_RECYCLE) && Checked(renameOption);
 }
 
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
                                          const JobKey& key, JobTransformer& transformer, HWND progressBar,
-                                         const FileIdentity& keyFile)
+                                         const FileIdentity& keyFile, bool replaceReadOnly)
 {
     CipherProgressBar mover(progressBar);
     TransformRequest request;
@@ -342,6 +347,7 @@ TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::
     request.stop = &JobsStopFlag();
     request.progress = &mover;
     request.keyFile = keyFile;
+    request.replaceReadOnly = replaceReadOnly;
     request.sourceSized = [&mover](uint64_t size) { mover.Prepare(size); };
     return transformer.Transform(request);
 }

@@ -54,13 +54,18 @@ bool TakeJobSettings(JobKind job, JobSettings& settings);
 // while they live and wiped when they go, so the program's own copies of a
 // password leave nothing behind.
 SecretBytes SecretFieldText(HWND field);
+// True when the options send a file job's source to the recycle bin after
+// the job: the recycle option with the naming option that keeps the source
+// apart from its output (".enc" added when encrypting, ".dec" when decrypting).
+bool SourceRecycleAsked(JobKind job);
 
 // One file transformed by the job's transformer with the job's key, moving a progress bar as the
 // bytes go through: the bar's range is set from the file's size (0 to 101,
 // or 0 to size + 1 below 100 bytes) and the bar is shown before the first
-// byte. The job's key file is never replaced by the output.
+// byte. The job's key file is never replaced by the output, a read-only
+// destination only with `replaceReadOnly`.
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
                                          const JobKey& key, JobTransformer& transformer, HWND progressBar,
-                                         const FileIdentity& keyFile = FileIdentity());
+                                         const FileIdentity& keyFile = FileIdentity(), bool replaceReadOnly = false);
 
 } // namespace quenzel

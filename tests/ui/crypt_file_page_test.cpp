@@ -310,50 +310,92 @@ TEST(FilePage, ResultPreviewsOfUtf16AndAnsiText)
     EXPECT_TRUE(s.app.Close());
 }
 
+enum class SourceFate { Kept, Recycled };
+
+struct RecycleCase {
+    std::vector<int> checked; // 1056 asks for the bin, with 1057 (encrypting) or 1059 (decrypting)
+    int command;
+    std::wstring name;
+    std::wstring destination; // typed into the confirmation; empty: as proposed
+    std::wstring output;
+    SourceFate source;
+    bool binPromised; // the confirmation says the source goes to the bin
+};
+
+// Runs one file job of the recycle table in the test's folder.
+void RunRecycleCase(Started& s, const RecycleCase& c)
+{
+    for (int id = 1056; id <= 1059; ++id) {
+        const bool on = std::find(c.checked.begin(), c.checked.end(), id) != c.checked.end();
+        SendMessageW(s.app.Control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    const std::wstring source = s.Work() + L"\\" + c.name;
+    const std::string content = "content of " + Narrow(c.name);
+    ASSERT_TRUE(WriteFileBytes(source, content));
+    SetFieldText(s.app.Control(SourceField), source);
+    std::wstring question;
+    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, c.command, nullptr,
+                                       c.destination.empty() ? L"" : s.Work() + L"\\" + c.destination, &question));
+    EXPECT_EQ(question.find(L"recycle bin") != std::wstring::npos, c.binPromised) << Narrow(question);
+    // Where the source cannot go to a bin, Windows asks before deleting it
+    // for good (the answer here is No); Wine's shell declines by itself.
+    if (HWND ask = WaitForDialogWith(s.app, IDNO, Millis(500)))
+        Press(ask, IDNO);
+    HWND result = WaitForDialogWith(s.app, ResultOutputId);
+    ASSERT_NE(result, nullptr) << Narrow(c.name);
+    ASSERT_TRUE(Press(result, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    EXPECT_TRUE(ReadAll(s.Work() + L"\\" + c.output) == Transformed(content, "MORVANTE", 7)) << Narrow(c.name);
+    if (c.source == SourceFate::Recycled) {
+        EXPECT_TRUE(WaitUntil([&] { return !FileExists(source); })) << Narrow(c.name);
+        EXPECT_TRUE(FileExists(TrashFolder() + L"\\" + c.name)) << Narrow(TrashFolder());
+    } else if (c.output != c.name) {
+        EXPECT_TRUE(ReadAll(source) == content) << Narrow(c.name);
+        EXPECT_FALSE(FileExists(TrashFolder() + L"\\" + c.name)) << Narrow(c.name);
+    }
+}
+
+// The confirmation promises the recycle bin only where the options send the
+// source there, and a source that cannot go to a bin is never deleted
+// without a question.
 TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
 {
-    Started s;
-    Start(s, "", FilePageCommand);
-    struct Case {
-        std::vector<int> checked; // 1056 asks for the bin, with 1057 (encrypting) or 1059 (decrypting)
-        int command;
-        std::wstring name;
-        std::wstring destination; // typed into the confirmation; empty: as proposed
-        std::wstring output;
-        bool recycled;
-    };
     const std::wstring tag = std::to_wstring(GetCurrentProcessId());
-    const Case cases[] = {
-        {{1056, 1057}, EncryptButton, L"enc-" + tag + L".txt", L"", L"enc-" + tag + L".txt.enc", true},
-        {{1056, 1059}, DecryptButton, L"dec-" + tag + L".enc", L"", L"dec-" + tag + L".enc.dec", true},
-        {{1056}, EncryptButton, L"other-" + tag + L".txt", L"other-output.bin", L"other-output.bin", false},
-        {{1056, 1058}, DecryptButton, L"strip-" + tag + L".enc", L"", L"strip-" + tag, false},
+    const RecycleCase cases[] = {
+        {{1056, 1057}, EncryptButton, L"enc-" + tag + L".txt", L"", L"enc-" + tag + L".txt.enc", SourceFate::Recycled,
+         true},
+        {{1056, 1059}, DecryptButton, L"dec-" + tag + L".enc", L"", L"dec-" + tag + L".enc.dec", SourceFate::Recycled,
+         true},
+        {{1056}, EncryptButton, L"other-" + tag + L".txt", L"other-output.bin", L"other-output.bin", SourceFate::Kept,
+         false},
+        {{1056, 1058}, DecryptButton, L"strip-" + tag + L".enc", L"", L"strip-" + tag, SourceFate::Kept, false},
         // The destination typed as the source in other letters is the source:
         // it is replaced in place and never sent to the bin.
-        {{1056, 1057}, EncryptButton, L"same.txt", L".\\SAME.TXT", L"same.txt", false},
+        {{1056, 1057}, EncryptButton, L"same.txt", L".\\SAME.TXT", L"same.txt", SourceFate::Kept, true},
     };
-    for (const Case& c : cases) {
-        for (int id = 1056; id <= 1059; ++id) {
-            const bool on = std::find(c.checked.begin(), c.checked.end(), id) != c.checked.end();
-            SendMessageW(s.app.Control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-        }
-        const std::wstring source = s.Work() + L"\\" + c.name;
-        const std::string content = "content of " + Narrow(c.name);
-        ASSERT_TRUE(WriteFileBytes(source, content));
-        SetFieldText(s.app.Control(SourceField), source);
-        RunFileJob(s, c.command, c.destination.empty() ? L"" : s.Work() + L"\\" + c.destination);
-        EXPECT_TRUE(ReadAll(s.Work() + L"\\" + c.output) == Transformed(content, "MORVANTE", 7)) << Narrow(c.name);
-        if (c.recycled) {
-            EXPECT_TRUE(WaitUntil([&] { return !FileExists(source); })) << Narrow(c.name);
-            EXPECT_TRUE(FileExists(TrashFolder() + L"\\" + c.name)) << Narrow(TrashFolder());
-        } else if (c.output != c.name) {
-            EXPECT_TRUE(ReadAll(source) == content) << Narrow(c.name);
-        }
+    {
+        Started s;
+        ASSERT_NO_FATAL_FAILURE(Start(s, "", FilePageCommand));
+        for (const RecycleCase& c : cases)
+            ASSERT_NO_FATAL_FAILURE(RunRecycleCase(s, c));
+        EXPECT_TRUE(s.app.Close());
     }
+    // A program whose Wine finds no recycle bin, as on a stick or a network share.
+    wchar_t saved[MAX_PATH] = L"";
+    const bool hadDataHome = GetEnvironmentVariableW(L"XDG_DATA_HOME", saved, MAX_PATH) != 0;
+    ASSERT_TRUE(SetEnvironmentVariableW(L"XDG_DATA_HOME", L"/dev/null/no-recycle-bin"));
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, "", FilePageCommand));
+    SetEnvironmentVariableW(L"XDG_DATA_HOME", hadDataHome ? saved : nullptr);
+    RunRecycleCase(s, {{1056, 1057}, EncryptButton, L"kept-" + tag + L".txt", L"", L"kept-" + tag + L".txt.enc",
+                       SourceFate::Kept, true});
+    EXPECT_EQ(WaitForDialogWith(s.app, MessageTextId, Millis(500)), nullptr) << "a kept source is no failure";
     EXPECT_TRUE(s.app.Close());
 }
 
-TEST(FilePage, ReadOnlyDestinationStaysAndIsReported)
+// A read-only destination, the source itself included, is replaced only
+// after a Yes; No is the default.
+TEST(FilePage, ReadOnlyDestinationIsAskedAboutAndStays)
 {
     Started s;
     Start(s, "[MAIN]\n1=1\n", FilePageCommand);
@@ -362,12 +404,23 @@ TEST(FilePage, ReadOnlyDestinationStaysAndIsReported)
     ASSERT_TRUE(WriteFileBytes(plain + L".enc", "older output"));
     ASSERT_TRUE(SetFileAttributesW((plain + L".enc").c_str(), FILE_ATTRIBUTE_READONLY));
     SetFieldText(s.app.Control(SourceField), plain);
-    ConfirmJob(s, EncryptButton);
-    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The output file cannot be created.", 0), 0u);
-    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
-    EXPECT_TRUE(ReadAll(plain + L".enc") == "older output");
-    EXPECT_TRUE(ReadAll(plain) == "new content");
-    SetFileAttributesW((plain + L".enc").c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (bool inPlace : {false, true}) {
+        const std::wstring destination = inPlace ? plain : plain + L".enc";
+        SendMessageW(s.app.Control(1057), BM_SETCHECK, inPlace ? BST_UNCHECKED : BST_CHECKED, 0);
+        ASSERT_TRUE(SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY));
+        ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton));
+        int defaultButton = 0;
+        EXPECT_EQ(AnswerQuestion(s.app, IDNO, defaultButton),
+                  L"The file\n" + destination + L"\nis read-only. Replace it all the same?\nIt stays read-only.");
+        EXPECT_EQ(defaultButton, IDNO);
+        EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+        EXPECT_EQ(WaitForDialogWith(s.app, ResultOutputId, Millis(500)), nullptr);
+        EXPECT_TRUE(ReadAll(plain + L".enc") == "older output");
+        EXPECT_TRUE(ReadAll(plain) == "new content");
+        EXPECT_NE(GetFileAttributesW(destination.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+        SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    SendMessageW(s.app.Control(1057), BM_SETCHECK, BST_CHECKED, 0);
 
     // A source that another program holds open is reported, nothing is written.
     HANDLE held = CreateFileW(plain.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -619,7 +672,9 @@ TEST(FilePage, AnExistingOtherDestinationIsAskedAboutAndKeepsItsAttributes)
     ASSERT_TRUE(SetFileAttributesW((plain + L".enc").c_str(), FILE_ATTRIBUTE_HIDDEN));
     SetFieldText(s.app.Control(SourceField), plain);
     ConfirmJob(s, EncryptButton);
-    EXPECT_EQ(AnswerMessageBox(s.app, IDNO), L"The file\n" + plain + L".enc\nexists already. Replace it?");
+    int defaultButton = 0;
+    EXPECT_EQ(AnswerQuestion(s.app, IDNO, defaultButton), L"The file\n" + plain + L".enc\nexists already. Replace it?");
+    EXPECT_EQ(defaultButton, IDNO);
     EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     EXPECT_EQ(WaitForDialogWith(s.app, ResultOutputId, Millis(500)), nullptr);
     EXPECT_TRUE(ReadAll(plain + L".enc") == "unrelated");
@@ -632,11 +687,17 @@ TEST(FilePage, AnExistingOtherDestinationIsAskedAboutAndKeepsItsAttributes)
     EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed("new", "MORVANTE", 7));
     EXPECT_TRUE(HasAttributes(plain + L".enc", FILE_ATTRIBUTE_HIDDEN));
 
-    // The source itself is replaced without a question, read-only or not.
+    // The source itself is replaced in place, a read-only one after a Yes.
     SendMessageW(s.app.Control(1057), BM_SETCHECK, BST_UNCHECKED, 0);
     const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     ASSERT_TRUE(SetFileAttributesW(plain.c_str(), kept));
-    EXPECT_EQ(RunFileJob(s, EncryptButton).proposed, plain);
+    std::wstring proposed;
+    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton, &proposed));
+    EXPECT_EQ(proposed, plain);
+    EXPECT_NE(AnswerQuestion(s.app, IDYES).find(L"is read-only"), std::wstring::npos);
+    result = WaitForDialogWith(s.app, ResultOutputId);
+    ASSERT_NE(result, nullptr);
+    ASSERT_TRUE(Press(result, IDOK));
     EXPECT_TRUE(ReadAll(plain) == Transformed("new", "MORVANTE", 7));
     EXPECT_TRUE(HasAttributes(plain, kept));
     SetFileAttributesW(plain.c_str(), FILE_ATTRIBUTE_NORMAL);

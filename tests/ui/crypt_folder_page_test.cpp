@@ -128,20 +128,38 @@ TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
     EXPECT_TRUE(s.app.Close());
 }
 
-// The listed paths are cut by the folder that was listed, not by what the
-// folder field holds when the job starts.
-TEST(FolderPage, FolderFieldEditedAfterListingCannotMisplaceOutput)
+// A job works on the folder in the field: one typed (or set by a slot, or
+// dropped as text) after another was listed is listed first, and the
+// confirmation counts its files; a field that names no folder is refused.
+TEST(FolderPage, TheFolderInTheFieldIsListedBeforeItsJob)
 {
     Started s;
-    Start(s, "", FolderPageCommand);
+    ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
     const std::wstring root = s.Work() + L"\\Listed";
-    MakeTree(root, SampleTree);
-    Gather(s, root);
-    SetFieldText(s.app.Control(FolderField), L"C:\\a");
+    ASSERT_NO_FATAL_FAILURE(MakeTree(root, SampleTree));
+    ASSERT_NO_FATAL_FAILURE(Gather(s, root));
+    const std::wstring typed = s.Work() + L"\\Typed";
+    const Tree typedTree = {{L"\\t1.txt", "one"}, {L"\\sub\\t2.txt", "two"}};
+    ASSERT_NO_FATAL_FAILURE(MakeTree(typed, typedTree));
+    SetFieldText(s.app.Control(FolderField), typed);
     const std::wstring out = s.Work() + L"\\Out";
-    RunFolderJob(s, EncryptButton, nullptr, out);
-    ExpectTree(out, SampleTree, "MORVANTE", 7);
-    EXPECT_FALSE(FileExists(s.Work() + L"\\OutListed"));
+    std::wstring question;
+    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton, nullptr, out, &question));
+    EXPECT_EQ(question.rfind(L"Process 2 file(s) from the folder \"Typed\" now?\n", 0), 0u) << Narrow(question);
+    const std::wstring report = DismissMessageBox(s.app);
+    EXPECT_EQ(report.rfind(L"2 file(s) listed from \"Typed\"", 0), 0u) << Narrow(report);
+    ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    ExpectTree(out, typedTree, "MORVANTE", 7);
+    EXPECT_FALSE(FileExists(out + L"\\x.txt"));
+    EXPECT_EQ(ListCount(s), 2);
+
+    const std::wstring missing = s.Work() + L"\\Missing";
+    SetFieldText(s.app.Control(FolderField), missing);
+    PostCommand(s.window, EncryptButton);
+    EXPECT_EQ(DismissMessageBox(s.app),
+              L"The folder\n" + missing + L"\ncannot be found. Choose a folder with the \"...\" button.");
+    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    EXPECT_EQ(ListCount(s), 2);
     EXPECT_TRUE(s.app.Close());
 }
 
@@ -149,7 +167,10 @@ TEST(FolderPage, ProposedFoldersAndCancel)
 {
     Started s;
     Start(s, "[MAIN]\n8=1\n9=1\n", FolderPageCommand);
-    SetFieldText(s.app.Control(FolderField), L"D:\\Docs\\Encrypted");
+    const std::wstring typed = s.Work() + L"\\Docs\\Encrypted";
+    ASSERT_TRUE(CreateDirectoryW((s.Work() + L"\\Docs").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(typed.c_str(), nullptr));
+    SetFieldText(s.app.Control(FolderField), typed);
     HWND dialog = OpenConfirmation(s, EncryptButton);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(FieldText(GetDlgItem(dialog, ConfirmDestinationId)), L"c:\\My Encrypted");
@@ -253,22 +274,30 @@ TEST(FolderPage, ExistingOutputsAreCountedAndReplacedOnlyAfterAYes)
     const Tree tree = {{L"\\a.txt", "a"}, {L"\\b.txt", "b"}, {L"\\c.txt", "c"}};
     MakeTree(root, tree);
     const std::wstring out = s.Work() + L"\\Out";
-    const Tree older = {{L"\\a.txt", "older a"}, {L"\\b.txt", "older b"}};
+    const Tree older = {{L"\\a.txt", "older a"}, {L"\\b.txt", "older b"}, {L"\\c.txt", "older c"}};
     MakeTree(out, older);
     ASSERT_TRUE(SetFileAttributesW((out + L"\\a.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    // A read-only output is neither counted nor replaced: its file is skipped and reported.
+    ASSERT_TRUE(SetFileAttributesW((out + L"\\c.txt").c_str(), FILE_ATTRIBUTE_READONLY));
     Gather(s, root);
 
     ConfirmJob(s, EncryptButton, nullptr, out);
-    EXPECT_EQ(AnswerMessageBox(s.app, IDNO).rfind(L"2 file(s) in the output folder\n" + out + L"\nexist already", 0), 0u);
+    int defaultButton = 0;
+    EXPECT_EQ(AnswerQuestion(s.app, IDNO, defaultButton).rfind(L"2 file(s) in the output folder\n" + out + L"\nexist already", 0), 0u);
+    EXPECT_EQ(defaultButton, IDNO);
     EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     ExpectTree(out, older, std::string(1, '\0'), 0);
-    EXPECT_FALSE(FileExists(out + L"\\c.txt"));
 
     ConfirmJob(s, EncryptButton, nullptr, out);
     AnswerMessageBox(s.app, IDYES);
-    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"3 file(s) listed", 0), 0u);
-    ExpectTree(out, tree, "MORVANTE", 7);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"An output file exists and is read-only", 0), 0u);
+    const std::wstring report = DismissMessageBox(s.app);
+    EXPECT_EQ(report.rfind(L"2 of 3 file(s) listed from \"Src\" have been processed.\n1 file(s) were not "
+                           L"processed:\n" + root + L"\\c.txt", 0), 0u) << Narrow(report);
+    ExpectTree(out, {{L"\\a.txt", "a"}, {L"\\b.txt", "b"}}, "MORVANTE", 7);
+    ExpectTree(out, {{L"\\c.txt", "older c"}}, std::string(1, '\0'), 0);
     EXPECT_NE(GetFileAttributesW((out + L"\\a.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    SetFileAttributesW((out + L"\\c.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(s.app.Close());
 }
 

@@ -1,6 +1,7 @@
 #include "tests/ui/crypt_ui_support.h"
 
 #include "crypt/strong_format.h"
+#include "res/resource.h"
 #include "tests/support/reference_cipher.h"
 
 #include <commctrl.h>
@@ -124,18 +125,38 @@ std::wstring DismissMessageBox(App& app)
 }
 
 namespace {
+// The id of the box's default button, the one Enter presses; 0 when none.
+int DefaultButtonOf(HWND box)
+{
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t kind[16] = L"";
+        GetClassNameW(child, kind, 16);
+        if (lstrcmpiW(kind, L"Button") == 0 && (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            return GetDlgCtrlID(child);
+    }
+    return 0;
+}
+
 // Presses `button` of the program's next box and gives its text, or
-// `missing` when no box came.
-std::wstring AnswerBox(App& app, int button, const wchar_t* missing)
+// `missing` when no box came; its default button goes to `defaultButton`.
+std::wstring AnswerBox(App& app, int button, const wchar_t* missing, int* defaultButton = nullptr)
 {
     HWND box = WaitForDialogWith(app, MessageTextId);
     if (!box)
         return missing;
     const std::wstring text = FieldText(GetDlgItem(box, MessageTextId));
+    if (defaultButton)
+        *defaultButton = DefaultButtonOf(box);
     Press(box, button);
     return text;
 }
 } // namespace
+
+std::wstring AnswerQuestion(App& app, int button, int& defaultButton)
+{
+    defaultButton = 0;
+    return AnswerBox(app, button, L"<no question>", &defaultButton);
+}
 
 std::wstring AnswerMessageBox(App& app, int button)
 {
@@ -184,12 +205,15 @@ HWND OpenConfirmation(Started& s, int command)
     return WaitForDialogWith(s.app, ConfirmDestinationId);
 }
 
-void ConfirmJob(Started& s, int command, std::wstring* proposed, const std::wstring& destination)
+void ConfirmJob(Started& s, int command, std::wstring* proposed, const std::wstring& destination,
+                std::wstring* question)
 {
     HWND dialog = OpenConfirmation(s, command);
     ASSERT_NE(dialog, nullptr);
     if (proposed)
         *proposed = FieldText(GetDlgItem(dialog, ConfirmDestinationId));
+    if (question)
+        *question = FieldText(GetDlgItem(dialog, IDC_JOB_TEXT));
     if (!destination.empty())
         SetFieldText(GetDlgItem(dialog, ConfirmDestinationId), destination);
     // A password encryption asks for the password again: typed as the field holds it.

@@ -76,9 +76,10 @@ bool Press(HWND dialog, int buttonId);
 // Starts a job (posts the command) and answers the confirmation with OK
 // (with the password typed again as the field holds it, when asked);
 // the proposed destination comes back in `proposed`, and `destination`
-// replaces it when not empty.
+// replaces it when not empty; the confirmation's question in `question`.
 HWND OpenConfirmation(Started& s, int command);
-void ConfirmJob(Started& s, int command, std::wstring* proposed = nullptr, const std::wstring& destination = L"");
+void ConfirmJob(Started& s, int command, std::wstring* proposed = nullptr, const std::wstring& destination = L"",
+                std::wstring* question = nullptr);
 
 // Chooses a folder in the open folder picker and presses OK.
 void ChooseInFolderPicker(App& app, const std::wstring& folder);
@@ -90,8 +91,10 @@ void ChooseInFileDialog(App& app, const std::wstring& path);
 // field, and, while any job runs, the key controls (here the password
 // radio button, which comes back in either key mode) and the tabs.
 std::vector<int> JobControlsOf(int encryptButton, int decryptButton, int chooseButton, int sourceField);
-// Answers the open question box (Yes or No) and returns its text.
+// Answers the open question box (Yes or No) and returns its text; the
+// second form also gives the box's default button (0 when it has none).
 std::wstring AnswerQuestion(App& app, int button);
+std::wstring AnswerQuestion(App& app, int button, int& defaultButton);
 // A sparse file of `size` bytes (all zero), made quickly.
 bool MakeSparseFile(const std::wstring& path, long long size);
 // Names in a folder that look like the program's temporary files.

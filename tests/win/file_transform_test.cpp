@@ -7,6 +7,7 @@
 #include "tests/support/ui_driver.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 namespace quenzel {
 namespace {
@@ -16,6 +17,7 @@ using cipherref::RecordedProgress;
 using cipherref::Reference;
 using cipherref::ReferencePositions;
 using uitest::FileExists;
+using uitest::Narrow;
 using uitest::ReadFileBytes;
 using uitest::WriteFileBytes;
 
@@ -60,13 +62,14 @@ protected:
     }
 
     TransformOutcome Run(const std::wstring& source, const std::wstring& destination, const JobKey& key,
-                         CipherProgress* progress = nullptr)
+                         CipherProgress* progress = nullptr, bool replaceReadOnly = false)
     {
         TransformRequest request;
         request.source = source;
         request.destination = destination;
         request.key = &key;
         request.progress = progress;
+        request.replaceReadOnly = replaceReadOnly;
         request.sourceSized = [this](uint64_t size) { sized_ = size; };
         return TransformFile(request);
     }
@@ -146,7 +149,7 @@ TEST_F(TransformTest, FailuresLeaveSourceAndDestinationIntact)
 
     ASSERT_TRUE(WriteFileBytes(Path(L"locked.enc"), "keep me"));
     ASSERT_TRUE(SetFileAttributesW(Path(L"locked.enc").c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(Run(Path(L"a.txt"), Path(L"locked.enc"), key).status, TransformStatus::OutputCreateFailed);
+    EXPECT_EQ(Run(Path(L"a.txt"), Path(L"locked.enc"), key).status, TransformStatus::DestinationReadOnly);
     std::string out;
     ASSERT_TRUE(ReadFileBytes(Path(L"locked.enc"), out));
     EXPECT_EQ(out, "keep me");
@@ -160,6 +163,91 @@ TEST_F(TransformTest, FailuresLeaveSourceAndDestinationIntact)
     EXPECT_EQ(out, "plain");
     EXPECT_EQ(Names(dir_), (std::vector<std::wstring>{L"a.txt", L"folder", L"locked.enc"}));
     EXPECT_TRUE(Names(Path(L"folder")).empty());
+}
+
+// A read-only destination, the source itself included, is replaced only
+// when the caller allows it, and then stays read-only.
+TEST_F(TransformTest, ReadOnlyDestinationsAreReplacedOnlyWhenAllowed)
+{
+    FixedKey key("MORVANTE", 7);
+    const struct {
+        const wchar_t* source;
+        const wchar_t* destination;
+        bool allowed;
+    } rows[] = {
+        {L"in-place.txt", L"in-place.txt", false},
+        {L"in-place.txt", L"in-place.txt", true},
+        {L"other.txt", L"other.enc", false},
+        {L"other.txt", L"other.enc", true},
+    };
+    for (const auto& row : rows) {
+        const std::string plain = "plain of " + Narrow(row.source);
+        const std::string old = row.source == std::wstring(row.destination) ? plain : "older output";
+        ASSERT_TRUE(WriteFileBytes(Path(row.source), plain));
+        SetFileAttributesW(Path(row.destination).c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(WriteFileBytes(Path(row.destination), old));
+        ASSERT_TRUE(SetFileAttributesW(Path(row.destination).c_str(), FILE_ATTRIBUTE_READONLY));
+        const TransformOutcome outcome = Run(Path(row.source), Path(row.destination), key, nullptr, row.allowed);
+        EXPECT_EQ(outcome.status, row.allowed ? TransformStatus::Ok : TransformStatus::DestinationReadOnly)
+            << Narrow(row.destination) << row.allowed;
+        EXPECT_FALSE(outcome.attributesLost);
+        EXPECT_FALSE(outcome.permissionsLost);
+        std::string out;
+        ASSERT_TRUE(ReadFileBytes(Path(row.destination), out));
+        EXPECT_TRUE(out == (row.allowed ? Reference(plain, key.key, 7) : old)) << Narrow(row.destination);
+        EXPECT_EQ(GetFileAttributesW(Path(row.destination).c_str()) & FILE_ATTRIBUTE_READONLY,
+                  DWORD(FILE_ATTRIBUTE_READONLY));
+    }
+    for (const wchar_t* name : {L"in-place.txt", L"other.enc"})
+        SetFileAttributesW(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(Names(dir_), (std::vector<std::wstring>{L"in-place.txt", L"other.enc", L"other.txt"}));
+}
+
+// A file's access control list in the system's text form; empty when it cannot be read.
+std::wstring DaclOf(const std::wstring& path)
+{
+    DWORD needed = 0;
+    GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    std::vector<BYTE> security(needed ? needed : 1);
+    wchar_t* text = nullptr;
+    if (!GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, security.data(), needed, &needed)
+        || !ConvertSecurityDescriptorToStringSecurityDescriptorW(security.data(), SDDL_REVISION_1,
+                                                                 DACL_SECURITY_INFORMATION, &text, nullptr))
+        return {};
+    const std::wstring result = text;
+    LocalFree(text);
+    return result;
+}
+
+bool SetDacl(const std::wstring& path, const wchar_t* sddl)
+{
+    PSECURITY_DESCRIPTOR security = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &security, nullptr))
+        return false;
+    const bool set = SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, security) != FALSE;
+    LocalFree(security);
+    return set;
+}
+
+// A replaced file hands on its access control list, and the output is
+// whole once it has the destination's name.
+TEST_F(TransformTest, AReplacedFileKeepsItsAccessControlList)
+{
+    const std::wstring granted = L"D:P(A;;FA;;;WD)(A;;FR;;;BU)";
+    ASSERT_TRUE(WriteFileBytes(Path(L"a.txt"), "plain"));
+    ASSERT_TRUE(WriteFileBytes(Path(L"old.enc"), "older output"));
+    ASSERT_TRUE(SetDacl(Path(L"old.enc"), granted.c_str()));
+    if (DaclOf(Path(L"old.enc")) != granted)
+        GTEST_SKIP() << "this file system keeps no access control list: " << Narrow(DaclOf(Path(L"old.enc")));
+    FixedKey key("MORVANTE", 7);
+    const TransformOutcome outcome = Run(Path(L"a.txt"), Path(L"old.enc"), key);
+    ASSERT_EQ(outcome.status, TransformStatus::Ok);
+    EXPECT_FALSE(outcome.permissionsLost);
+    EXPECT_EQ(DaclOf(Path(L"old.enc")), granted);
+    std::string out;
+    ASSERT_TRUE(ReadFileBytes(Path(L"old.enc"), out));
+    EXPECT_TRUE(out == Reference(std::string("plain"), key.key, 7));
+    EXPECT_EQ(Names(dir_), (std::vector<std::wstring>{L"a.txt", L"old.enc"}));
 }
 
 // Writes part of the output, then fails as a full volume would; notes
