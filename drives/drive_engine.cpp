@@ -240,17 +240,18 @@ bool SaveFolderDrives()
         if (DriveOfRow(row, drive))
             values.push_back(FolderDriveValue(drive));
     }
-    // A new settings file must be UTF-16 before the section goes: folder
-    // names outside the code page survive only there.
-    if (!EnsureUnicodeProfile(SettingsPath))
-        return false;
     if (values.empty())
-        return WritePrivateProfileSectionW(FolderDrivesSection, nullptr, SettingsPath.c_str()) ||
-               GetLastError() == ERROR_FILE_NOT_FOUND;
+        return EnsureUnicodeProfile(SettingsPath)
+               && (WritePrivateProfileSectionW(FolderDrivesSection, nullptr, SettingsPath.c_str())
+                   || GetLastError() == ERROR_FILE_NOT_FOUND);
     // The whole section in one write: the file never holds a part of it.
     std::wstring section;
     for (std::size_t i = 0; i < values.size(); ++i)
         section += std::to_wstring(i) + L'=' + values[i] + L'\0';
+    // Folder names outside the ANSI code page survive only in UTF-16: a new
+    // file is made so, and an ANSI file is converted before they are written.
+    if (!EnsureProfileHolds(SettingsPath, section))
+        return false;
     return WritePrivateProfileSectionW(FolderDrivesSection, section.c_str(), SettingsPath.c_str()) != FALSE;
 }
 
