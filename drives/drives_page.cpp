@@ -201,7 +201,7 @@ void RemoveSelectedDrive()
     const wchar_t letter = SelectedDriveLetter(row, driveText);
     if (letter == 0)
         return;
-    if (!Ask(LangString(keys::RemoveDriveQuestion) + driveText + L"?"))
+    if (!Ask(LangString(keys::RemoveDriveQuestion) + driveText + LangString(keys::RemoveDriveQuestionEnd)))
         return;
     SendMessageW(MainControl(IDC_DRIVES_LIST), LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     if (!SaveFolderDrives()) {
