@@ -8,6 +8,7 @@
 #include "base/settings.h"
 #include "base/shell.h"
 #include "res/resource.h"
+#include "version.h"
 
 #include <commctrl.h>
 
@@ -20,6 +21,19 @@ constexpr unsigned TransparencyTitleLength = 49;
 constexpr int SliderPageSize = 1;
 constexpr int PreviewStep = 1;
 constexpr wchar_t TransparencyTemplate[] = L"IDD_TRANSPARENT";
+constexpr unsigned AboutLineLength = 127;
+constexpr wchar_t ShortVersion[] = L"" QUENZEL_SHORT_VERSION_TEXT;
+
+void SetItemText(HWND dialog, int id, int key)
+{
+    SetDlgItemTextW(dialog, id, LangText(key));
+}
+
+void SetButtonTexts(HWND dialog)
+{
+    SetItemText(dialog, IDOK, keys::Ok);
+    SetItemText(dialog, IDCANCEL, keys::Cancel);
+}
 
 int StoredTransparency()
 {
@@ -35,6 +49,7 @@ void OnTransparencyInit(HWND dialog)
 {
     const int stored = StoredTransparency();
     SetTransparencyTitle(dialog, stored);
+    SetButtonTexts(dialog);
     HWND slider = GetDlgItem(dialog, IDC_TRANSPARENT_SLIDER);
     SendMessageW(slider, TBM_SETRANGE, FALSE, MAKELPARAM(LowestOpacity, HighestOpacity));
     SendMessageW(slider, TBM_SETPAGESIZE, 0, SliderPageSize);
@@ -94,10 +109,20 @@ INT_PTR CALLBACK TransparencyDialogProc(HWND dialog, UINT message, WPARAM wParam
     }
 }
 
+void OnAboutInit(HWND dialog)
+{
+    SetWindowTextW(dialog, LangText(keys::AboutTitle));
+    SetDlgItemTextW(dialog, IDC_ABOUT_EDITION,
+                    FormatLangText(keys::AboutEdition, AboutLineLength, ShortVersion).c_str());
+    SetItemText(dialog, IDC_ABOUT_MAKER, keys::AboutMaker);
+    SetItemText(dialog, IDOK, keys::Ok);
+}
+
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:
+        OnAboutInit(dialog);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {

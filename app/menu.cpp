@@ -18,7 +18,7 @@ namespace quenzel {
 namespace {
 HMENU MenuBar = nullptr;
 
-// One item of a popup: a language key, or a literal text; id 0 = separator.
+// One item of a popup: a language key, or a literal text (file names); id 0 = separator.
 struct MenuEntry {
     int id;
     int textKey;
@@ -53,7 +53,7 @@ constexpr MenuEntry ToolItems[] = {
     Separator,
     {CMD_RESTORE, keys::MenuRestore, nullptr}};
 constexpr MenuEntry OptionItems[] = {
-    {CMD_LANGUAGE, 0, L"&Language..."},
+    {CMD_LANGUAGE, keys::MenuLanguage, nullptr},
     Separator,
     {CMD_ON_TOP, keys::MenuOnTop, nullptr},
     {CMD_MAGNET, keys::MenuMagnet, nullptr},
@@ -70,27 +70,27 @@ constexpr MenuEntry HelpItems[] = {
     Separator,
     {IDM_ABOUT, keys::MenuAbout, nullptr}};
 
+// The side bar of each popup shows the popup's caption without its mnemonic.
 struct PopupSpec {
     int captionKey;
-    const wchar_t* sideBarName; // written upwards in the owner-drawn side bar
     const MenuEntry* items;
     std::size_t count;
     UINT extraFlags;
 };
 
 template <std::size_t N>
-constexpr PopupSpec Popup(int captionKey, const wchar_t* name, const MenuEntry (&items)[N], UINT extra = 0)
+constexpr PopupSpec Popup(int captionKey, const MenuEntry (&items)[N], UINT extra = 0)
 {
-    return PopupSpec{captionKey, name, items, N, extra};
+    return PopupSpec{captionKey, items, N, extra};
 }
 
 constexpr PopupSpec Popups[] = {
-    Popup(keys::MenuFile, L"File", FileItems),
-    Popup(keys::MenuEdit, L"Edit", EditItems),
-    Popup(keys::MenuPageList, L"Brannock Tools", PageItems),
-    Popup(keys::MenuMsTools, L"MS Tools", ToolItems),
-    Popup(keys::MenuOptions, L"Options", OptionItems),
-    Popup(keys::MenuHelp, L"Help", HelpItems, MF_RIGHTJUSTIFY)};
+    Popup(keys::MenuFile, FileItems),
+    Popup(keys::MenuEdit, EditItems),
+    Popup(keys::MenuPageList, PageItems),
+    Popup(keys::MenuMsTools, ToolItems),
+    Popup(keys::MenuOptions, OptionItems),
+    Popup(keys::MenuHelp, HelpItems, MF_RIGHTJUSTIFY)};
 
 bool OptionSet(const wchar_t* key)
 {
@@ -124,6 +124,19 @@ UINT ItemState(int id)
     default:
         return 0;
     }
+}
+
+// A menu caption as the side bar writes it: "&&" stays one "&", a single
+// "&" (the mnemonic mark) goes.
+std::wstring WithoutMnemonic(const std::wstring& caption)
+{
+    std::wstring name;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && ++i == caption.size())
+            break;
+        name += caption[i];
+    }
+    return name;
 }
 
 HMENU BuildPopup(const PopupSpec& table)
@@ -166,7 +179,7 @@ void BuildMainMenu()
     MenuBar = bar;
     int position = 0;
     for (const PopupSpec& table : Popups)
-        ConvertMenuToOwnerDraw(GetSubMenu(bar, position++), table.sideBarName);
+        ConvertMenuToOwnerDraw(GetSubMenu(bar, position++), WithoutMnemonic(LangString(table.captionKey)).c_str());
 }
 
 HMENU MainMenu()

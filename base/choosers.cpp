@@ -13,20 +13,31 @@ namespace quenzel {
 
 namespace {
 constexpr DWORD NotepadFileLength = MAX_PATH;
-// Filters are pairs of texts ended by an empty text.
-constexpr wchar_t NotepadFilter[] = L"All Files (*.*)\0*.*\0";
-constexpr wchar_t KeyFileFilter[] = L"All files (*.*)\0*.*\0";
+constexpr wchar_t AllFilesPattern[] = L"*.*";
+
+// A filter is pairs of texts ended by an empty text: the name shown, then
+// the pattern.
+std::wstring AllFilesFilter()
+{
+    std::wstring filter = LangString(keys::AllFilesFilter) + L" (" + AllFilesPattern + L")";
+    filter += L'\0';
+    filter += AllFilesPattern;
+    filter += L'\0';
+    return filter; // c_str() adds the empty text's terminator
+}
 } // namespace
 
-bool ChooseExistingFile(const wchar_t* title, const wchar_t* filter, const wchar_t* initialFolder, DWORD length,
-                        DWORD flags, std::wstring& path)
+bool ChooseExistingFile(const wchar_t* title, const wchar_t* initialFolder, DWORD length, DWORD flags,
+                        std::wstring& path)
 {
     std::vector<wchar_t> buffer(length + 1, L'\0');
+    // The title may be the thread's lookup buffer, which the filter's lookup reuses.
     const std::wstring titleText = title;
+    const std::wstring filter = AllFilesFilter();
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = MainWindow;
-    dialog.lpstrFilter = filter;
+    dialog.lpstrFilter = filter.c_str();
     dialog.lpstrFile = buffer.data();
     dialog.nMaxFile = length;
     dialog.lpstrInitialDir = initialFolder;
@@ -42,13 +53,13 @@ bool ChooseExistingFile(const wchar_t* title, const wchar_t* filter, const wchar
 
 bool ChooseFileForNotepad(std::wstring& path)
 {
-    return ChooseExistingFile(LangText(keys::NotepadFileTitle), NotepadFilter, L"c:\\", NotepadFileLength,
+    return ChooseExistingFile(LangText(keys::NotepadFileTitle), L"c:\\", NotepadFileLength,
                               OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY, path);
 }
 
 bool ChooseKeyFile(std::wstring& path)
 {
-    return ChooseExistingFile(LangText(keys::KeyFileTitle), KeyFileFilter, nullptr, MaxTextLength,
+    return ChooseExistingFile(LangText(keys::KeyFileTitle), nullptr, MaxTextLength,
                               OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path);
 }
 

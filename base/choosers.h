@@ -7,10 +7,11 @@
 
 namespace quenzel {
 
-// An open-file dialog owned by the main window for one existing file; false
-// when nothing was chosen (the name buffer stays empty).
-bool ChooseExistingFile(const wchar_t* title, const wchar_t* filter, const wchar_t* initialFolder, DWORD length,
-                        DWORD flags, std::wstring& path);
+// An open-file dialog owned by the main window for one existing file, with
+// the one filter "All files (*.*)" in the interface's language; false when
+// nothing was chosen (the name buffer stays empty).
+bool ChooseExistingFile(const wchar_t* title, const wchar_t* initialFolder, DWORD length, DWORD flags,
+                        std::wstring& path);
 // The folder picker with the given title; false when nothing was chosen.
 bool ChooseFolder(const wchar_t* title, std::wstring& folder);
 // File, Open in Notepad: an existing file, starting in "c:\".

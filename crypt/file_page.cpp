@@ -27,7 +27,6 @@ namespace quenzel {
 
 namespace {
 constexpr int SizeTextLength = 100;
-constexpr wchar_t AllFilesFilter[] = L"All files (*.*)\0*.*\0";
 
 bool FileJobRunning()
 {
@@ -57,7 +56,7 @@ DWORD WINAPI ChooseSourceWorker(void*)
 
 bool AskForSourceFile(std::wstring& path)
 {
-    return ChooseExistingFile(LangText(keys::ChooseFileTitle), AllFilesFilter, nullptr, MaxTextLength,
+    return ChooseExistingFile(LangText(keys::ChooseFileTitle), nullptr, MaxTextLength,
                               OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path);
 }
 

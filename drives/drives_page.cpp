@@ -251,7 +251,8 @@ void RemoveSelectedDrive()
     FolderDrive drive;
     if (!SelectedDrive(row, drive))
         return;
-    if (!AskDefaultNo(LangString(keys::RemoveDriveQuestion) + DriveRowText(row, DriveColumn) + L"?"))
+    if (!AskDefaultNo(LangString(keys::RemoveDriveQuestion) + DriveRowText(row, DriveColumn)
+                      + LangString(keys::RemoveDriveQuestionEnd)))
         return;
     SendMessageW(MainControl(IDC_DRIVES_LIST), LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     if (!SaveFolderDrives()) {

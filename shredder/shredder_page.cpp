@@ -40,7 +40,6 @@ constexpr int ListIconSize = 16;
 constexpr size_t SizeTextLength = 260;
 constexpr wchar_t OptionsSection[] = L"OPTIONS";
 constexpr wchar_t DeleteShreddedKey[] = L"DeleteShredded";
-constexpr wchar_t AllFilesFilter[] = L"All files (*.*)\0*.*\0";
 constexpr ControlSpec ShredderControls[] = {
     Bitmap(IDC_SHRED_STRIP, IDB_STRIP_SHREDDER, {115, 414, 670, 31}),
     Frame(IDC_SHRED_FRAME, {125, 42, 648, 356}),
@@ -158,7 +157,7 @@ void ClearList()
 void AddShredFile()
 {
     std::wstring path;
-    if (!ChooseExistingFile(LangText(keys::ShredFileTitle), AllFilesFilter, nullptr, MaxTextLength,
+    if (!ChooseExistingFile(LangText(keys::ShredFileTitle), nullptr, MaxTextLength,
                             OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path))
         return;
     uint64_t size = 0;

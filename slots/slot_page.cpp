@@ -24,11 +24,8 @@ namespace quenzel {
 
 namespace {
 
-constexpr wchar_t AllFilesFilter[] = L"All files (*.*)\0*.*\0";
 constexpr wchar_t KindSection[] = L"OFTENRADIO";
 constexpr wchar_t PathSection[] = L"OFTENPATHS";
-// Shown in status part 1 with the page; not a language text.
-constexpr wchar_t SlotPageInfo[] = L" 9 slots available for using";
 constexpr DWORD BrowseButtonStyle = BXS_ROUNDED | BS_ICON; // no icon given: the caption alone
 constexpr DWORD UseButtonStyle = BXS_ROUNDED | BS_ICON | BXS_IMAGEONLY;
 constexpr int SmallIconSize = 16;
@@ -173,7 +170,7 @@ LRESULT CALLBACK SlotFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM l
 
 bool AskForFile(std::wstring& path)
 {
-    return ChooseExistingFile(LangText(keys::ChooseFileTitle), AllFilesFilter, nullptr, MaxTextLength,
+    return ChooseExistingFile(LangText(keys::ChooseFileTitle), nullptr, MaxTextLength,
                               OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path);
 }
 
@@ -213,7 +210,7 @@ void SlotPage_Show(int showCommand)
 {
     ShowPageControls(MainWindow, SlotTable(), showCommand);
     if (showCommand != SW_HIDE)
-        SetStatusText(SlotPageInfo, 0, StatusInfoPart);
+        SetStatusText(LangText(keys::SlotPageStatus), 0, StatusInfoPart);
 }
 
 void SlotPage_OnCommand(int id)

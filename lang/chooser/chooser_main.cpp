@@ -1,5 +1,8 @@
 // language.exe: lists the language files of the lang folder beside it and
 // makes the chosen one lang\default.lng, the file Quenzel reads at start.
+// Its texts come from the language file, each with an English text of its
+// resources in reserve, so it works even when the language files are broken.
+#include "base/lang_keys.h"
 #include "base/shell.h"
 #include "lang/chooser/chooser_resource.h"
 #include "lang/chooser/language_files.h"
@@ -14,6 +17,9 @@ namespace {
 
 constexpr wchar_t LangFolderName[] = L"\\lang";
 constexpr wchar_t DetailMark[] = L"%1";
+constexpr wchar_t LanguageDetailMark[] = L"%s";
+constexpr wchar_t InterfaceSection[] = L"INTERFACE";
+constexpr wchar_t LineBreakMark = L'~';
 constexpr int ResourceTextLimit = 1024;
 constexpr int ExitChanged = 0;
 constexpr int ExitFailed = 1;
@@ -24,6 +30,27 @@ struct ChooserState {
     int current = -1;
 };
 
+// One text of language.exe: its key in the language files and its English
+// text in the resources, whose "%1" stands where the files have "%s".
+struct ChooserText {
+    int key;
+    UINT resource;
+};
+constexpr ChooserText TitleText{quenzel::keys::ChooserTitle, IDS_TITLE};
+constexpr ChooserText PromptText{quenzel::keys::ChooserPrompt, IDS_PROMPT};
+constexpr ChooserText CurrentMarkText{quenzel::keys::ChooserCurrentMark, IDS_CURRENT_MARK};
+constexpr ChooserText FolderMissingText{quenzel::keys::ChooserFolderMissing, IDS_FOLDER_MISSING};
+constexpr ChooserText NoFilesText{quenzel::keys::ChooserNoFiles, IDS_NO_FILES};
+constexpr ChooserText NotWritableText{quenzel::keys::ChooserNotWritable, IDS_NOT_WRITABLE};
+constexpr ChooserText WriteFailedText{quenzel::keys::ChooserWriteFailed, IDS_WRITE_FAILED};
+constexpr ChooserText ReplaceFailedText{quenzel::keys::ChooserReplaceFailed, IDS_REPLACE_FAILED};
+constexpr ChooserText ChangedText{quenzel::keys::ChooserChanged, IDS_CHANGED};
+constexpr ChooserText OkText{quenzel::keys::Ok, IDS_OK};
+constexpr ChooserText CancelText{quenzel::keys::Cancel, IDS_CANCEL};
+
+// The language file whose texts the window shows: the current default.
+std::wstring ShownLanguageFile;
+
 std::wstring ResourceText(UINT id)
 {
     wchar_t text[ResourceTextLimit] = L"";
@@ -31,34 +58,55 @@ std::wstring ResourceText(UINT id)
     return text;
 }
 
-// A resource text with its "%1" replaced by `detail`.
-std::wstring ResourceText(UINT id, const std::wstring& detail)
+void ReplaceFirst(std::wstring& text, const wchar_t* mark, const std::wstring& detail)
 {
-    std::wstring text = ResourceText(id);
-    const size_t mark = text.find(DetailMark);
-    if (mark != std::wstring::npos)
-        text.replace(mark, wcslen(DetailMark), detail);
-    return text;
+    const size_t at = text.find(mark);
+    if (at != std::wstring::npos)
+        text.replace(at, wcslen(mark), detail);
 }
 
-void ShowMessage(HWND owner, const std::wstring& text, UINT icon)
+// The text of a language file as Quenzel reads it ("~" a line break), with
+// its "%s" replaced by `detail`; the resource's English text when the file
+// has none for the key.
+std::wstring Text(const ChooserText& which, const std::wstring& detail = L"",
+                  const std::wstring& languageFile = ShownLanguageFile)
 {
-    MessageBoxW(owner, text.c_str(), ResourceText(IDS_TITLE).c_str(), MB_OK | icon);
+    wchar_t keyName[16] = L"";
+    _itow_s(which.key, keyName, 16, 10);
+    wchar_t text[ResourceTextLimit] = L"";
+    if (!languageFile.empty())
+        GetPrivateProfileStringW(InterfaceSection, keyName, L"", text, ResourceTextLimit, languageFile.c_str());
+    if (text[0] == L'\0') {
+        std::wstring english = ResourceText(which.resource);
+        ReplaceFirst(english, DetailMark, detail);
+        return english;
+    }
+    std::wstring translated = text;
+    for (wchar_t& c : translated)
+        if (c == LineBreakMark)
+            c = L'\n';
+    ReplaceFirst(translated, LanguageDetailMark, detail);
+    return translated;
 }
 
-UINT CopyFailureText(CopyResult result)
+void ShowMessage(HWND owner, const std::wstring& text, UINT icon, const std::wstring& languageFile = ShownLanguageFile)
+{
+    MessageBoxW(owner, text.c_str(), Text(TitleText, L"", languageFile).c_str(), MB_OK | icon);
+}
+
+ChooserText CopyFailureText(CopyResult result)
 {
     switch (result) {
-    case CopyResult::FolderNotWritable: return IDS_NOT_WRITABLE;
-    case CopyResult::WriteFailed: return IDS_WRITE_FAILED;
-    default: return IDS_REPLACE_FAILED;
+    case CopyResult::FolderNotWritable: return NotWritableText;
+    case CopyResult::WriteFailed: return WriteFailedText;
+    default: return ReplaceFailedText;
     }
 }
 
 void FillList(HWND dialog, const ChooserState& state)
 {
     HWND list = GetDlgItem(dialog, IDC_LANGUAGES);
-    const std::wstring currentMark = ResourceText(IDS_CURRENT_MARK);
+    const std::wstring currentMark = Text(CurrentMarkText);
     for (size_t i = 0; i < state.files.size(); ++i) {
         std::wstring entry = state.files[i].name;
         if (static_cast<int>(i) == state.current)
@@ -75,7 +123,10 @@ void OnInitDialog(HWND dialog, ChooserState* state)
     HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CHOOSER));
     SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    SetDlgItemTextW(dialog, IDC_PROMPT, ResourceText(IDS_PROMPT).c_str());
+    SetWindowTextW(dialog, Text(TitleText).c_str());
+    SetDlgItemTextW(dialog, IDC_PROMPT, Text(PromptText).c_str());
+    SetDlgItemTextW(dialog, IDOK, Text(OkText).c_str());
+    SetDlgItemTextW(dialog, IDCANCEL, Text(CancelText).c_str());
     FillList(dialog, *state);
 }
 
@@ -95,10 +146,11 @@ void OnOk(HWND dialog, const ChooserState& state)
         const std::wstring detail = result == CopyResult::ReplaceFailed
                                         ? state.langDir + L"\\" + DefaultLanguageName
                                         : state.langDir;
-        ShowMessage(dialog, ResourceText(CopyFailureText(result), detail), MB_ICONWARNING);
+        ShowMessage(dialog, Text(CopyFailureText(result), detail), MB_ICONWARNING);
         return;
     }
-    ShowMessage(dialog, ResourceText(IDS_CHANGED, chosen.name), MB_ICONINFORMATION);
+    // Said in the language just chosen.
+    ShowMessage(dialog, Text(ChangedText, chosen.name, chosen.path), MB_ICONINFORMATION, chosen.path);
     EndDialog(dialog, ExitChanged);
 }
 
@@ -131,12 +183,13 @@ INT_PTR CALLBACK ChooserDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 bool LoadState(ChooserState& state)
 {
     state.langDir = quenzel::ExecutableFolder() + LangFolderName;
+    ShownLanguageFile = state.langDir + L"\\" + DefaultLanguageName;
     switch (ListLanguageFiles(state.langDir, state.files)) {
     case ListResult::FolderMissing:
-        ShowMessage(nullptr, ResourceText(IDS_FOLDER_MISSING, state.langDir), MB_ICONWARNING);
+        ShowMessage(nullptr, Text(FolderMissingText, state.langDir), MB_ICONWARNING);
         return false;
     case ListResult::NoFiles:
-        ShowMessage(nullptr, ResourceText(IDS_NO_FILES, state.langDir), MB_ICONWARNING);
+        ShowMessage(nullptr, Text(NoFilesText, state.langDir), MB_ICONWARNING);
         return false;
     case ListResult::Ok:
         break;

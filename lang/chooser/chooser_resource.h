@@ -17,3 +17,5 @@
 #define IDS_WRITE_FAILED 7
 #define IDS_REPLACE_FAILED 8
 #define IDS_CHANGED 9
+#define IDS_OK 10
+#define IDS_CANCEL 11

@@ -12,6 +12,9 @@ using namespace uitest;
 constexpr int LanguageListId = 1002;
 constexpr int TabControlId = 1012;
 constexpr int FirstTabKey = 24;
+constexpr int CancelKey = 98;
+constexpr int ChooserTitleKey = 467;
+constexpr int ChooserChangedKey = 475;
 constexpr int TabCount = 6;
 constexpr DWORD ExitFailed = 1;
 constexpr DWORD TextLimit = 1024;
@@ -57,9 +60,16 @@ std::wstring ListEntry(HWND list, LRESULT index)
     return text;
 }
 
+// What the chooser showed before the choice.
+struct Shown {
+    std::wstring current; // the selected entry
+    std::wstring title;
+    std::wstring cancel;  // the Cancel button's text
+};
+
 // Runs language.exe, picks the entry that starts with `language` and presses OK.
 // Returns the text of the message box that follows.
-std::wstring Choose(const ChooserFolder& setup, const wchar_t* language, std::wstring* shownCurrent = nullptr)
+std::wstring Choose(const ChooserFolder& setup, const wchar_t* language, Shown* shown = nullptr)
 {
     App chooser;
     if (!chooser.StartProgram(setup.Chooser(), setup.folder.Path()))
@@ -68,8 +78,9 @@ std::wstring Choose(const ChooserFolder& setup, const wchar_t* language, std::ws
     if (!dialog)
         return L"<no dialog>";
     HWND list = GetDlgItem(dialog, LanguageListId);
-    if (shownCurrent)
-        *shownCurrent = ListEntry(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
+    if (shown)
+        *shown = {ListEntry(list, SendMessageW(list, LB_GETCURSEL, 0, 0)), WindowText(dialog),
+                  WindowText(GetDlgItem(dialog, IDCANCEL))};
     const LRESULT index = SendMessageW(list, LB_FINDSTRING, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(language));
     if (index < 0)
@@ -106,11 +117,18 @@ TEST(LanguageChooser, GermanChosenBecomesTheDefaultAndQuenzelShowsIt)
 {
     ChooserFolder setup;
     ASSERT_TRUE(setup.Ready());
-    std::wstring current;
-    const std::wstring report = Choose(setup, L"Deutsch", &current);
-    EXPECT_EQ(current, L"English (current)");
-    EXPECT_NE(report.find(L"Deutsch"), std::wstring::npos) << Narrow(report);
-    EXPECT_NE(report.find(L"Restart Quenzel"), std::wstring::npos) << Narrow(report);
+    Shown shown;
+    const std::wstring report = Choose(setup, L"Deutsch", &shown);
+    EXPECT_EQ(shown.current, L"English (current)");
+    EXPECT_EQ(shown.title, L"Quenzel language");
+    EXPECT_EQ(shown.cancel, L"Cancel");
+    // The report is given in the language just chosen.
+    std::wstring germanReport = ProfileText(setup.Lang(L"german.lng"), ChooserChangedKey);
+    ASSERT_NE(germanReport.find(L"%s"), std::wstring::npos);
+    germanReport.replace(germanReport.find(L"%s"), 2, L"Deutsch");
+    for (wchar_t& c : germanReport)
+        c = c == L'~' ? L'\n' : c;
+    EXPECT_EQ(report, germanReport);
     EXPECT_TRUE(Bytes(setup.Lang(L"default.lng")) == Bytes(setup.Lang(L"german.lng")));
     EXPECT_TRUE(NoTemporaryFilesLeft(setup));
 
@@ -124,9 +142,13 @@ TEST(LanguageChooser, GermanChosenBecomesTheDefaultAndQuenzelShowsIt)
     EXPECT_TRUE(quenzel.Close());
 
     // The choice can be undone: English is offered again and restores the original.
-    const std::wstring undo = Choose(setup, L"English", &current);
-    EXPECT_EQ(current, L"Deutsch (current)");
+    // The chooser itself now speaks German.
+    const std::wstring undo = Choose(setup, L"English", &shown);
+    EXPECT_EQ(shown.current, L"Deutsch (aktuell)");
+    EXPECT_EQ(shown.title, ProfileText(setup.Lang(L"german.lng"), ChooserTitleKey));
+    EXPECT_EQ(shown.cancel, ProfileText(setup.Lang(L"german.lng"), CancelKey));
     EXPECT_NE(undo.find(L"English"), std::wstring::npos) << Narrow(undo);
+    EXPECT_NE(undo.find(L"Restart Quenzel"), std::wstring::npos) << Narrow(undo);
     EXPECT_TRUE(Bytes(setup.Lang(L"default.lng")) == Bytes(setup.Lang(L"english.lng")));
 }
 

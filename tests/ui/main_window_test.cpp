@@ -15,6 +15,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <climits>
 #include <iterator>
 #include <set>
 #include <string>
@@ -136,7 +137,7 @@ TEST(MainWindow, EachTabShowsItsPageAndStatusText)
         for (int id : WindowControlIds)
             EXPECT_TRUE(Visible(app, id)) << "tab " << tab << " control " << id;
         if (tab == 3) {
-            EXPECT_EQ(StatusInfo(app), L" 9 slots available for using");
+            EXPECT_EQ(StatusInfo(app), L"Nine slots for the files and folders you use most");
         }
         std::vector<int> slotIds(std::begin(SlotPageIds), std::end(SlotPageIds));
         for (int id = quenzel::IDC_SLOT_FIRST; id <= quenzel::IDC_SLOT_LAST; ++id)
@@ -156,6 +157,171 @@ TEST(MainWindow, EachTabShowsItsPageAndStatusText)
     ASSERT_TRUE(WaitUntil([&] { return SelectedTab(app) == 0 && Visible(app, 1051); }));
     EXPECT_EQ(StatusInfo(app), L"");
     EXPECT_TRUE(app.Close());
+}
+
+// The room a control gives its text, in pixels, and whether the text may
+// wrap onto further lines within the control's height.
+struct TextRoom {
+    int width = 0;
+    int height = 0;
+    bool wraps = false;
+    UINT drawFlags = 0;
+};
+
+// Check boxes and radio buttons lose their glyph and the gap after it; push
+// buttons their frame. False for controls without a text to measure.
+bool RoomOf(HWND control, TextRoom& room)
+{
+    const std::wstring kind = ClassNameOf(control);
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    RECT client{};
+    GetClientRect(control, &client);
+    room = {client.right, client.bottom, false, 0};
+    constexpr int GlyphGap = 4;
+    constexpr int ButtonFrame = 3;
+    if (lstrcmpiW(kind.c_str(), L"Button") == 0) {
+        const LONG type = style & BS_TYPEMASK;
+        if (type == BS_GROUPBOX || type == BS_OWNERDRAW)
+            return false;
+        const bool glyph = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON
+                           || type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE;
+        room.width -= glyph ? GetSystemMetrics(SM_CXMENUCHECK) + GlyphGap : 2 * ButtonFrame;
+        room.wraps = (style & BS_MULTILINE) != 0;
+        return true;
+    }
+    if (lstrcmpiW(kind.c_str(), L"Static") == 0) {
+        const LONG type = style & SS_TYPEMASK;
+        if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP)
+            return false;
+        room.wraps = type != SS_LEFTNOWORDWRAP;
+        room.drawFlags = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+        return true;
+    }
+    if (kind == L"ButtonExClass") {
+        room.width -= 2 * ButtonFrame;
+        return true;
+    }
+    return false;
+}
+
+// A font handle belongs to its process, so the program's two page fonts are
+// made again here by the program's recipe: the status bar's font (the
+// system's status font), as high as its letters, normal and bold. Which of
+// the two a control has is told by comparing its WM_GETFONT with a control
+// known to have it.
+class PageFonts {
+public:
+    PageFonts(HWND normalControl, HWND boldControl)
+        : normalHandle_(FontHandle(normalControl)), boldHandle_(FontHandle(boldControl))
+    {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        HFONT status = CreateFontIndirectW(&metrics.lfStatusFont);
+        constexpr wchar_t Letters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+        SIZE extent{};
+        wchar_t face[LF_FACESIZE] = L"";
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, status);
+        GetTextExtentPoint32W(dc, Letters, lstrlenW(Letters), &extent);
+        GetTextFaceW(dc, LF_FACESIZE, face);
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        DeleteObject(status);
+        normal_ = Make(extent.cy, FW_NORMAL, face);
+        bold_ = Make(extent.cy, FW_BOLD, face);
+    }
+    ~PageFonts()
+    {
+        DeleteObject(normal_);
+        DeleteObject(bold_);
+    }
+    PageFonts(const PageFonts&) = delete;
+    PageFonts& operator=(const PageFonts&) = delete;
+
+    static HFONT FontHandle(HWND control) { return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)); }
+
+    // This process's copy of a control's font; null when it is neither page font.
+    HFONT Of(HWND control) const
+    {
+        const HFONT handle = FontHandle(control);
+        return handle == normalHandle_ ? normal_ : handle == boldHandle_ ? bold_ : nullptr;
+    }
+
+private:
+    static HFONT Make(int height, int weight, const wchar_t* face)
+    {
+        return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
+    }
+    HFONT normalHandle_;
+    HFONT boldHandle_;
+    HFONT normal_ = nullptr;
+    HFONT bold_ = nullptr;
+};
+
+// The text's size in the control's font, measured in a device context of
+// the control: one line, or wrapped at the room's width.
+SIZE MeasuredText(HWND control, HFONT font, const std::wstring& text, const TextRoom& room)
+{
+    HDC dc = GetDC(control);
+    if (!dc)
+        return {INT_MAX, INT_MAX};
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT r{0, 0, room.width, 0};
+    const UINT flags = DT_CALCRECT | room.drawFlags | (room.wraps ? DT_WORDBREAK : DT_SINGLELINE);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+// Every text of every page fits its control at 96 dpi, in each language:
+// check boxes, radio buttons, labels and buttons, in their own fonts.
+TEST(MainWindow, EveryPageTextFitsItsControlInEachLanguage)
+{
+    for (const wchar_t* language : {L"english.lng", L"german.lng"}) {
+        SCOPED_TRACE(Narrow(language));
+        ProgramFolder folder;
+        ASSERT_TRUE(folder.Ready());
+        const std::wstring file = std::wstring(L"lang\\") + language;
+        ASSERT_TRUE(folder.CopyFromBuild(file));
+        ASSERT_TRUE(CopyFileW((folder.Path() + L"\\" + file).c_str(), (folder.Path() + L"\\lang\\default.lng").c_str(),
+                              FALSE));
+        App app;
+        ASSERT_TRUE(app.Start(folder));
+        HWND window = app.WaitForMainWindow();
+        ASSERT_NE(window, nullptr);
+        // A check box and a group box of the options page.
+        const PageFonts fonts(app.Control(1056), app.Control(1054));
+        int measured = 0;
+        for (int tab = 0; tab < 6; ++tab) {
+            PostCommand(window, FirstPageCommand + tab);
+            ASSERT_TRUE(WaitUntil([&] { return SelectedTab(app) == tab; })) << tab;
+            ASSERT_TRUE(WaitUntil([&] { return Visible(app, 1051) == (tab == 0); })) << tab;
+            for (HWND control : VisibleChildren(window)) {
+                TextRoom room;
+                const std::wstring text = FieldText(control);
+                if (text.empty() || !RoomOf(control, room))
+                    continue;
+                ++measured;
+                const HFONT font = fonts.Of(control);
+                if (!font) {
+                    ADD_FAILURE() << "tab " << tab << " control " << GetDlgCtrlID(control) << " has another font";
+                    continue;
+                }
+                const SIZE size = MeasuredText(control, font, text, room);
+                EXPECT_LE(size.cx, room.width) << "tab " << tab << " control " << GetDlgCtrlID(control) << ": "
+                                               << Narrow(text);
+                if (room.wraps) {
+                    EXPECT_LE(size.cy, room.height) << "tab " << tab << " control " << GetDlgCtrlID(control)
+                                                    << ": " << Narrow(text);
+                }
+            }
+        }
+        EXPECT_GT(measured, 20);
+        EXPECT_TRUE(app.Close());
+    }
 }
 
 TEST(OptionsPage, CheckBoxesStoreTheirFlagsAndFollowTheFolderFields)
@@ -270,7 +436,7 @@ TEST(MainWindow, AltSlashOpensAboutWhileTheMainWindowHasTheFocus)
     PressAltWith(VK_OEM_2); // "/" on the US layout
     HWND about = s.app.WaitForTopWindow(L"#32770");
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(WindowText(about), L"About Quenzel ...");
+    EXPECT_EQ(WindowText(about), L"About Quenzel");
     SaveScreenshot(about, L"about-box");
     PostMessageW(about, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));

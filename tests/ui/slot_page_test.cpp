@@ -70,7 +70,7 @@ TEST(SlotPage, LoadsStoresKindsAndCarriesPathsToTheirPages)
 {
     Started s;
     Start(s, "[OFTENRADIO]\n4=1\n5=7\n[OFTENPATHS]\n4=C:\\windows\n", SlotPageCommand);
-    EXPECT_EQ(StatusText(s, 1), L" 9 slots available for using");
+    EXPECT_EQ(StatusText(s, 1), L"Nine slots for the files and folders you use most");
     for (int slot = 0; slot < quenzel::SlotCount; ++slot) {
         ExpectKind(s, slot, slot == 4 || slot == 5); // any value but 0 is a folder
         EXPECT_EQ(SlotText(s, slot), slot == 4 ? L"C:\\windows" : L"") << slot;
