@@ -115,10 +115,11 @@ TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::wstring out = s.Work() + L"\\Out";
     ConfirmJob(s, EncryptButton, nullptr, out);
-    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"A file of the folder cannot be opened", 0), 0u);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"A file of the folder cannot be read and is skipped", 0), 0u);
     const std::wstring report = DismissMessageBox(s.app);
-    EXPECT_EQ(report.rfind(L"3 of 4 file(s) listed from \"Locked\" have been processed.\n1 file(s) were not "
-                           L"processed:\n" + root + L"\\a\\b\\c.txt", 0), 0u)
+    EXPECT_EQ(report.rfind(L"3 of 4 file(s) listed from \"Locked\" have been encrypted into the folder\n" + out
+                               + L"\nThe others were not: their source files and earlier outputs are unchanged."
+                                 L"\n1 file(s) were not processed:\n" + root + L"\\a\\b\\c.txt", 0), 0u)
         << Narrow(report);
     CloseHandle(held);
     EXPECT_FALSE(FileExists(out + L"\\a\\b")) << "no folder for a file that could not be read";
@@ -292,8 +293,9 @@ TEST(FolderPage, ExistingOutputsAreCountedAndReplacedOnlyAfterAYes)
     AnswerMessageBox(s.app, IDYES);
     EXPECT_EQ(DismissMessageBox(s.app).rfind(L"An output file exists and is read-only", 0), 0u);
     const std::wstring report = DismissMessageBox(s.app);
-    EXPECT_EQ(report.rfind(L"2 of 3 file(s) listed from \"Src\" have been processed.\n1 file(s) were not "
-                           L"processed:\n" + root + L"\\c.txt", 0), 0u) << Narrow(report);
+    EXPECT_EQ(report.rfind(L"2 of 3 file(s) listed from \"Src\" have been encrypted into the folder\n" + out
+                               + L"\nThe others were not: their source files and earlier outputs are unchanged."
+                                 L"\n1 file(s) were not processed:\n" + root + L"\\c.txt", 0), 0u) << Narrow(report);
     ExpectTree(out, {{L"\\a.txt", "a"}, {L"\\b.txt", "b"}}, "MORVANTE", 7);
     ExpectTree(out, {{L"\\c.txt", "older c"}}, std::string(1, '\0'), 0);
     EXPECT_NE(GetFileAttributesW((out + L"\\a.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
@@ -330,7 +332,7 @@ TEST(FolderPage, FullVolumeSkipsWhatDoesNotFitAndLeavesNoPartialFile)
     EXPECT_EQ(AnswerQuestion(s.app, IDYES).rfind(L"An output file could not be written completely", 0), 0u);
     const std::wstring report = DismissMessageBox(s.app);
     ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
-    EXPECT_NE(report.find(L"file(s) listed from \"Big\" have been processed."), std::wstring::npos) << Narrow(report);
+    EXPECT_NE(report.find(L"file(s) listed from \"Big\" have been encrypted into the folder\n" + output), std::wstring::npos) << Narrow(report);
     const size_t listed = report.find(L" file(s) were not processed:");
     ASSERT_NE(listed, std::wstring::npos) << Narrow(report);
     const size_t failures = std::stoul(report.substr(report.rfind(L'\n', listed) + 1));
@@ -464,7 +466,7 @@ TEST(FolderPage, AFailureOfEveryFileIsShownOnce)
         const wchar_t* reportStart;
         const wchar_t* listed;
     };
-    for (const Row& row : {Row{IDYES, L"0 of 12 file(s) listed from \"Many\" have been processed.",
+    for (const Row& row : {Row{IDYES, L"0 of 12 file(s) listed from \"Many\" have been encrypted into the folder",
                                L"12 file(s) were not processed:"},
                            Row{IDNO, L"The task was stopped: 0 of 12 file(s) listed from \"Many\" were processed",
                                L"1 file(s) were not processed:"}}) {
