@@ -112,6 +112,12 @@ void ShowWarningBox(const std::wstring& text, int captionKey)
     ShowWarning(text, LangString(captionKey));
 }
 
+void ShowInfoBox(const std::wstring& text, int captionKey)
+{
+    const std::wstring caption = LangString(captionKey);
+    MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONINFORMATION | MB_OK);
+}
+
 void WarnUser(int key)
 {
     WarnUserText(LangString(key));

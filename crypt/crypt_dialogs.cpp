@@ -171,7 +171,8 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     }
 }
 
-void OnResultInit(HWND dialog)
+// `textKey` says what was done: formatted with the source title and the output path.
+void OnResultInit(HWND dialog, int textKey)
 {
     SetWindowTextW(dialog, LangText(keys::ResultTitle));
     SetItemText(dialog, IDC_RESULT_SOURCE_GROUP, keys::ResultSourceGroup);
@@ -179,14 +180,15 @@ void OnResultInit(HWND dialog)
     SetDlgItemTextW(dialog, IDC_RESULT_SOURCE, TextOf(MainControl(IDC_FILE_PREVIEW)).c_str());
     LoadTextPreview(FilePageState.outputPath, GetDlgItem(dialog, IDC_RESULT_OUTPUT));
     const std::wstring title = PathTitle(TextOf(MainControl(IDC_FILE_SOURCE)));
-    SetDlgItemTextW(dialog, IDC_JOB_TEXT, FormatLangText(keys::ResultText, MaxTextLength, title.c_str()).c_str());
+    const std::wstring text = FormatLangText(textKey, MaxTextLength, title.c_str(), FilePageState.outputPath.c_str());
+    SetDlgItemTextW(dialog, IDC_JOB_TEXT, text.c_str());
 }
 
-INT_PTR CALLBACK ResultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK ResultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        OnResultInit(dialog);
+        OnResultInit(dialog, static_cast<int>(lParam));
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
@@ -239,9 +241,9 @@ INT_PTR ShowConfirmDialog(CryptPageKind kind)
     return ConfirmOk;
 }
 
-void ShowResultDialog()
+void ShowResultDialog(int textKey)
 {
-    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_RESULTDIALOG), MainWindow, ResultDialogProc, 0);
+    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_RESULTDIALOG), MainWindow, ResultDialogProc, textKey);
 }
 
 void LoadTextPreview(const std::wstring& path, HWND edit)

@@ -21,8 +21,9 @@ inline constexpr INT_PTR ConfirmCancel = 2;
 // the destination; Cancel or a refusal sets its `JobMode` to 0.
 INT_PTR ShowConfirmDialog(CryptPageKind kind);
 
-// Shows `IDD_RESULTDIALOG` for the file page's finished job.
-void ShowResultDialog();
+// Shows `IDD_RESULTDIALOG` for the file page's finished job; `textKey` is the
+// text that says what was done (source title, output path).
+void ShowResultDialog(int textKey);
 
 // Shows the first up to 1000 bytes of a file as text in an edit control
 // (UTF-16 when they look like it, else the ANSI code page); a file that

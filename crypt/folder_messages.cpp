@@ -75,7 +75,9 @@ bool TellFolderFailure(FolderTally& tally, const std::wstring& path, int message
 {
     if (!tally.Failed(path, messageKey))
         return true;
-    std::wstring text = LangString(messageKey) + LineBreak + LangString(keys::FailureNotRepeated);
+    std::wstring text = LangString(messageKey) + LineBreak
+                        + FormatLangText(keys::FailureFirstFile, MaxTextLength, path.c_str()) + LineBreak
+                        + LangString(keys::FailureNotRepeated);
     if (FailureOfTheFileAlone(messageKey)) {
         WarnUserText(text);
         return true;
@@ -85,15 +87,19 @@ bool TellFolderFailure(FolderTally& tally, const std::wstring& path, int message
     return MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-std::wstring FolderReportText(const FolderTally& tally, bool stopped, const std::wstring& title)
+std::wstring FolderReportText(const FolderTally& tally, bool stopped, const FolderReportNames& names)
 {
+    const wchar_t* title = names.title.c_str();
+    const wchar_t* output = names.output.c_str();
     std::wstring text;
     if (stopped)
-        text = FormatLangText(keys::FolderJobStopped, MaxTextLength, tally.Processed(), tally.Listed(), title.c_str());
-    else if (tally.FailedCount() > 0)
-        text = FormatLangText(keys::FolderPartReport, MaxTextLength, tally.Processed(), tally.Listed(), title.c_str());
+        text = FormatLangText(keys::FolderJobStopped, MaxTextLength, tally.Processed(), tally.Listed(), title);
+    else if (tally.Processed() < tally.Listed())
+        text = FormatLangText(names.decryption ? keys::FolderDecryptPartReport : keys::FolderPartReport,
+                              MaxTextLength, tally.Processed(), tally.Listed(), title, output);
     else
-        text = FormatLangText(keys::FolderReport, MaxTextLength, tally.Listed(), title.c_str());
+        text = FormatLangText(names.decryption ? keys::FolderDecryptReport : keys::FolderReport, MaxTextLength,
+                              tally.Listed(), title, output);
     if (tally.FailedCount() == 0)
         return text;
     text += LineBreak + FormatLangText(keys::NotProcessedList, MaxTextLength, tally.FailedCount());

@@ -19,8 +19,17 @@ int FolderFailureKey(const FolderItemOutcome& outcome);
 // happens. False when the user chose to stop the job there.
 bool TellFolderFailure(FolderTally& tally, const std::wstring& path, int messageKey);
 
-// The final report: what was processed, whether the job was stopped, and
-// the first files that were not processed.
-std::wstring FolderReportText(const FolderTally& tally, bool stopped, const std::wstring& title);
+// What the final report names: the job, the listed folder's title and the
+// output folder.
+struct FolderReportNames {
+    bool decryption;
+    std::wstring title;
+    std::wstring output;
+};
+
+// The final report: how many of the listed files were encrypted or
+// decrypted and where to, whether the job was stopped, and the first files
+// that were not processed.
+std::wstring FolderReportText(const FolderTally& tally, bool stopped, const FolderReportNames& names);
 
 } // namespace quenzel

@@ -66,14 +66,20 @@ void WarnStrayTemporary(const TransformOutcome& outcome)
         WarnUserText(FormatLangText(keys::TemporaryLeft, MaxTextLength, outcome.strayTemporary.c_str()));
 }
 
-// The messages of a failed transform: a source that cannot be read, an
-// output that cannot be made, an output not written completely.
+// The messages of a failed transform: a source that cannot be read (formatted
+// with the source), an output that cannot be made, an output not written
+// completely, the key file as output (formatted with the destination).
 struct FailureKeys {
     int cannotOpen;
     int cannotCreate;
     int notWritten;
-    int keyFile; // formatted with the destination
+    int keyFile;
 };
+
+void WarnNamingFile(int key, const std::wstring& path)
+{
+    WarnUserText(FormatLangText(key, MaxTextLength, path.c_str()));
+}
 
 
 // A job's question whose Yes replaces data, owned by the main window; No
@@ -89,7 +95,7 @@ bool AskUser(const std::wstring& question)
 // replaced file could not hand on); the key step has told the user already
 // when there was no key.
 void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& failureKeys,
-                            const std::wstring& destination)
+                            const std::wstring& source, const std::wstring& destination)
 {
     switch (outcome.status) {
     case TransformStatus::Ok:
@@ -105,15 +111,15 @@ void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& 
         break;
     case TransformStatus::SourceOpenFailed:
     case TransformStatus::SourceReadFailed:
-        WarnUser(failureKeys.cannotOpen);
+        WarnNamingFile(failureKeys.cannotOpen, source);
         break;
     case TransformStatus::OutputCreateFailed:
     case TransformStatus::DestinationReadOnly: // made read-only after the question
     case TransformStatus::ReplaceFailed:
-        WarnUser(failureKeys.cannotCreate);
+        WarnNamingFile(failureKeys.cannotCreate, destination);
         break;
     case TransformStatus::WriteFailed:
-        WarnUser(failureKeys.notWritten);
+        WarnNamingFile(failureKeys.notWritten, destination);
         break;
     case TransformStatus::OutOfMemory:
         WarnUser(keys::NoMemory);
@@ -144,7 +150,7 @@ void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& 
 
 FailureKeys FileFailureKeys(JobKind job)
 {
-    return {keys::SourceCannotOpen, keys::OutputCannotCreate,
+    return {keys::FileJobCannotRead, keys::OutputCannotCreate,
             job == DecryptJob ? keys::DecryptedNotWritten : keys::EncryptedNotWritten, keys::DestinationIsKeyFile};
 }
 
@@ -405,11 +411,13 @@ DWORD WINAPI FileJob(void*)
         WarnStrayTemporary(outcome);
         return 0;
     }
-    ReportTransformFailure(outcome, FileFailureKeys(job), output);
+    ReportTransformFailure(outcome, FileFailureKeys(job), source, output);
     if (outcome.status != TransformStatus::Ok)
         return 0;
     RecycleSourceIfAsked(source, output, settings);
-    ShowResultDialog();
+    ShowResultDialog(job != DecryptJob ? keys::ResultText
+                     : outcome.originalFormat ? keys::ResultDecryptedClassic
+                                              : keys::ResultDecrypted);
     return 0;
 }
 
@@ -458,12 +466,17 @@ DWORD WINAPI FolderJob(void*)
     const std::wstring title = PathTitle(typedRoot);
     FolderPageState.SetPageInfoText(
         FormatLangText(keys::FolderDoneInfo, MaxTextLength, tally.Processed(), title.c_str()));
-    std::wstring report = FolderReportText(tally, !whole, title);
+    std::wstring report = FolderReportText(tally, !whole, {job == DecryptJob, title, FolderPageState.outputPath});
     if (!refused.empty())
         report += L"\n\n" + NamesReport(keys::FolderStrongSkipped, refused);
     if (!originalFormat.empty())
         report += L"\n\n" + NamesReport(keys::FolderOriginalFormatDecrypted, originalFormat);
-    ShowWarningBox(report, keys::FolderReportCaption);
+    // A full success is no warning; a decryption in the original format
+    // asks the user to check the files' content.
+    if (whole && tally.Processed() == tally.Listed() && refused.empty() && originalFormat.empty())
+        ShowInfoBox(report, keys::FolderReportCaption);
+    else
+        ShowWarningBox(report, keys::FolderReportCaption);
     return 0;
 }
 

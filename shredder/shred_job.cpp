@@ -50,9 +50,11 @@ private:
     std::vector<std::wstring> paths_;
 };
 
-bool UserConfirms()
+// The question names the number of files and whether they will be deleted.
+bool UserConfirms(int count)
 {
-    const std::wstring text = LangString(keys::ShredConfirm);
+    const int key = Checked(IDC_SHRED_DELETE) ? keys::ShredConfirm : keys::ShredConfirmKeep;
+    const std::wstring text = FormatLangText(key, MaxTextLength, count);
     const std::wstring caption = LangString(keys::QuestionCaption);
     // No is the default: an Enter pressed by habit destroys nothing.
     return MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
@@ -133,7 +135,7 @@ void RunShredJob()
         return;
     }
     // The program may have been asked to close while the question was open.
-    if (!UserConfirms() || JobsStopRequested())
+    if (!UserConfirms(RowCount(list)) || JobsStopRequested())
         return;
     ShredListedFiles(list, RowCount(list));
 }

@@ -427,7 +427,7 @@ TEST(FilePage, ReadOnlyDestinationIsAskedAboutAndStays)
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     ConfirmJob(s, EncryptButton);
     EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos);
-    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The file cannot be opened.", 0), 0u);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The file\n" + plain + L"\ncannot be read. Nothing has been written", 0), 0u);
     CloseHandle(held);
     EXPECT_TRUE(ReadAll(plain + L".enc") == "older output");
     EXPECT_TRUE(s.app.Close());
@@ -541,7 +541,7 @@ TEST(FilePage, FullVolumeKeepsTheEarlierOutputAndReports)
     SetFieldText(s.app.Control(SourceField), plain);
     ConfirmJob(s, EncryptButton, nullptr, output);
     EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos);
-    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The encrypted file could not be written completely.", 0), 0u);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The encrypted file\n" + output + L"\ncould not be written completely.", 0), 0u);
     EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     EXPECT_TRUE(ReadAll(output) == "earlier output");
     EXPECT_TRUE(ReadAll(plain) == data);
@@ -608,7 +608,8 @@ TEST(FilePage, ClosedDuringAJobStopsItAndPutsTheFileBack)
     ASSERT_TRUE(WaitUntil([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) >= 3; }));
     PostMessageW(s.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(AnswerQuestion(s.app, IDYES).rfind(L"A task is still running.", 0), 0u);
-    EXPECT_EQ(DismissMessageBox(s.app), L"The task was stopped: \"large.bin\" was not processed and is unchanged.");
+    EXPECT_EQ(DismissMessageBox(s.app), L"The task was stopped: \"large.bin\" was not processed. It is unchanged, and no "
+                                        L"output has been written for it.");
     DWORD code = 0;
     ASSERT_TRUE(s.app.WaitForExit(code)) << "the window goes once the job has ended";
     EXPECT_TRUE(ReadAll(plain + L".enc") == "earlier output");

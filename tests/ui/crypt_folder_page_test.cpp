@@ -92,7 +92,7 @@ TEST(FolderPage, EncryptsIntoEncryptedKeepingSubFoldersAndDecryptsBack)
     std::wstring proposed;
     const std::wstring report = RunFolderJob(s, EncryptButton, &proposed);
     EXPECT_EQ(proposed, root + L"\\Encrypted");
-    EXPECT_EQ(report.rfind(L"4 file(s) listed from \"Docs\"", 0), 0u) << Narrow(report);
+    EXPECT_EQ(report, L"All 4 file(s) listed from \"Docs\" have been encrypted into the folder\n" + root + L"\\Encrypted");
     EXPECT_EQ(StatusText(s, 1), L"4 file(s) processed from \"Docs\"");
     ExpectTree(root + L"\\Encrypted", SampleTree, "MORVANTE", 7);
 
@@ -115,10 +115,11 @@ TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::wstring out = s.Work() + L"\\Out";
     ConfirmJob(s, EncryptButton, nullptr, out);
-    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"A file of the folder cannot be opened", 0), 0u);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"A file of the folder cannot be read and is skipped", 0), 0u);
     const std::wstring report = DismissMessageBox(s.app);
-    EXPECT_EQ(report.rfind(L"3 of 4 file(s) listed from \"Locked\" have been processed.\n1 file(s) were not "
-                           L"processed:\n" + root + L"\\a\\b\\c.txt", 0), 0u)
+    EXPECT_EQ(report.rfind(L"3 of 4 file(s) listed from \"Locked\" have been encrypted into the folder\n" + out
+                               + L"\nThe others were not: their source files and earlier outputs are unchanged."
+                                 L"\n1 file(s) were not processed:\n" + root + L"\\a\\b\\c.txt", 0), 0u)
         << Narrow(report);
     CloseHandle(held);
     EXPECT_FALSE(FileExists(out + L"\\a\\b")) << "no folder for a file that could not be read";
@@ -147,7 +148,8 @@ TEST(FolderPage, TheFolderInTheFieldIsListedBeforeItsJob)
     ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton, nullptr, out, &question));
     EXPECT_EQ(question.rfind(L"Process 2 file(s) from the folder \"Typed\" now?\n", 0), 0u) << Narrow(question);
     const std::wstring report = DismissMessageBox(s.app);
-    EXPECT_EQ(report.rfind(L"2 file(s) listed from \"Typed\"", 0), 0u) << Narrow(report);
+    EXPECT_EQ(report.rfind(L"All 2 file(s) listed from \"Typed\" have been encrypted into the folder", 0), 0u)
+        << Narrow(report);
     ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     ExpectTree(out, typedTree, "MORVANTE", 7);
     EXPECT_FALSE(FileExists(out + L"\\x.txt"));
@@ -198,7 +200,7 @@ TEST(FolderPage, EmptyListIsProcessedAsNothing)
     ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
     Gather(s, root);
     EXPECT_EQ(StatusText(s, 1), L"0 file(s) found in \"Empty\"");
-    EXPECT_EQ(RunFolderJob(s, EncryptButton, nullptr, s.Work() + L"\\Out").rfind(L"0 file(s) listed", 0), 0u);
+    EXPECT_EQ(RunFolderJob(s, EncryptButton, nullptr, s.Work() + L"\\Out").rfind(L"All 0 file(s) listed", 0), 0u);
     EXPECT_FALSE(FileExists(s.Work() + L"\\Out"));
     EXPECT_TRUE(s.app.Close());
 }
@@ -292,8 +294,9 @@ TEST(FolderPage, ExistingOutputsAreCountedAndReplacedOnlyAfterAYes)
     AnswerMessageBox(s.app, IDYES);
     EXPECT_EQ(DismissMessageBox(s.app).rfind(L"An output file exists and is read-only", 0), 0u);
     const std::wstring report = DismissMessageBox(s.app);
-    EXPECT_EQ(report.rfind(L"2 of 3 file(s) listed from \"Src\" have been processed.\n1 file(s) were not "
-                           L"processed:\n" + root + L"\\c.txt", 0), 0u) << Narrow(report);
+    EXPECT_EQ(report.rfind(L"2 of 3 file(s) listed from \"Src\" have been encrypted into the folder\n" + out
+                               + L"\nThe others were not: their source files and earlier outputs are unchanged."
+                                 L"\n1 file(s) were not processed:\n" + root + L"\\c.txt", 0), 0u) << Narrow(report);
     ExpectTree(out, {{L"\\a.txt", "a"}, {L"\\b.txt", "b"}}, "MORVANTE", 7);
     ExpectTree(out, {{L"\\c.txt", "older c"}}, std::string(1, '\0'), 0);
     EXPECT_NE(GetFileAttributesW((out + L"\\a.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
@@ -330,7 +333,7 @@ TEST(FolderPage, FullVolumeSkipsWhatDoesNotFitAndLeavesNoPartialFile)
     EXPECT_EQ(AnswerQuestion(s.app, IDYES).rfind(L"An output file could not be written completely", 0), 0u);
     const std::wstring report = DismissMessageBox(s.app);
     ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
-    EXPECT_NE(report.find(L"file(s) listed from \"Big\" have been processed."), std::wstring::npos) << Narrow(report);
+    EXPECT_NE(report.find(L"file(s) listed from \"Big\" have been encrypted into the folder\n" + output), std::wstring::npos) << Narrow(report);
     const size_t listed = report.find(L" file(s) were not processed:");
     ASSERT_NE(listed, std::wstring::npos) << Narrow(report);
     const size_t failures = std::stoul(report.substr(report.rfind(L'\n', listed) + 1));
@@ -464,7 +467,7 @@ TEST(FolderPage, AFailureOfEveryFileIsShownOnce)
         const wchar_t* reportStart;
         const wchar_t* listed;
     };
-    for (const Row& row : {Row{IDYES, L"0 of 12 file(s) listed from \"Many\" have been processed.",
+    for (const Row& row : {Row{IDYES, L"0 of 12 file(s) listed from \"Many\" have been encrypted into the folder",
                                L"12 file(s) were not processed:"},
                            Row{IDNO, L"The task was stopped: 0 of 12 file(s) listed from \"Many\" were processed",
                                L"1 file(s) were not processed:"}}) {
@@ -493,7 +496,7 @@ TEST(FolderPage, KeyFileInsideTheListedFolderIsNotRefused)
     ASSERT_NO_FATAL_FAILURE(MakeTree(root, tree));
     ASSERT_NO_FATAL_FAILURE(Gather(s, root));
     const std::wstring report = RunFolderJob(s, EncryptButton, nullptr, s.Work() + L"\\Out");
-    EXPECT_EQ(report.rfind(L"2 file(s) listed", 0), 0u) << Narrow(report);
+    EXPECT_EQ(report.rfind(L"All 2 file(s) listed", 0), 0u) << Narrow(report);
     ExpectTree(s.Work() + L"\\Out", tree, key, 7);
     EXPECT_TRUE(s.app.Close());
 }
@@ -529,7 +532,12 @@ TEST(FolderPage, StrongAndLegacyFilesMixedDecryptEachByItsFormat)
 
     Gather(s, encrypted);
     const std::wstring report = RunFolderJob(s, DecryptButton);
-    EXPECT_EQ(report.rfind(L"6 file(s) listed from \"Encrypted\"", 0), 0u) << Narrow(report);
+    // Five of six are decrypted: the damaged file is not counted as processed.
+    EXPECT_EQ(report.rfind(L"5 of 6 file(s) listed from \"Encrypted\" have been decrypted into the folder\n" + root
+                               + L"\\Decrypted\nThe others were not",
+                           0),
+              0u)
+        << Narrow(report);
     const std::wstring lists = L"Not decrypted, because the password or the key file is wrong or the file is "
                                L"damaged:\n\\a\\damaged.txt\n\nDecrypted in the original format, which cannot "
                                L"detect a wrong password or key file or a damaged file (check their content):\n"

@@ -94,10 +94,10 @@ void Start(Started& s, const char* ini = nullptr, const wchar_t* args = L"")
     ASSERT_NE(s.window, nullptr);
 }
 
-// Folder drives in all three states: mounted (C: exists), not mounted, and
-// not mounted with the folder missing.
-constexpr char GalleryDrives[] =
-    "[FOLDERDRIVES]\n0=1|C: C:\\windows\n1=0|K: C:\\windows\\system32\n2=1|Y: C:\\no such folder\n";
+// Folder drives as a user makes them, for the guide's picture: deep
+// folders of their own on free letters, one whose folder has gone.
+constexpr char GalleryDrives[] = "[FOLDERDRIVES]\n0=1|P: C:\\users\\Public\\Documents\n"
+                                 "1=0|M: C:\\users\\Public\\Music\n2=1|Y: C:\\users\\Public\\Old projects\n";
 
 void SaveNewDriveDialog(Started& s)
 {

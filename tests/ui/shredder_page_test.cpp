@@ -111,10 +111,15 @@ constexpr int EnterKey = 0;
 // Starts the job and answers its question with a button or EnterKey.
 void StartShredding(Started& s, int answer)
 {
+    // The question names the number of files and whether they will be deleted.
+    const LRESULT rows = SendMessageW(s.app.Control(IDC_SHRED_LIST), LVM_GETITEMCOUNT, 0, 0);
+    const bool deletes = SendMessageW(s.app.Control(IDC_SHRED_DELETE), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    const std::wstring question = L"Overwrite the " + std::to_wstring(rows) + L" listed file(s) with zeros"
+                                  + (deletes ? L" and then delete them?" : L"? They are not deleted");
     PostCommand(s.window, IDC_SHRED_START);
     HWND box = WaitForDialogWith(s.app, MessageTextId);
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(FieldText(GetDlgItem(box, MessageTextId)).rfind(L"Overwrite every listed file with zeros now?", 0), 0u);
+    EXPECT_EQ(FieldText(GetDlgItem(box, MessageTextId)).rfind(question, 0), 0u);
     for (int id : ListButtons)
         EXPECT_FALSE(IsWindowEnabled(s.app.Control(id))) << "button " << id << " while a job runs";
     SavePicture(box, L"shredder-confirm");
@@ -280,7 +285,8 @@ TEST(ShredderPage, DeleteOptionSurvivesARestartAndDeletesOnlyWhatWasOverwritten)
     if (smallDrive) {
         if (HWND box = WaitForDialogWith(s.app, MessageTextId))
             SavePicture(box, L"shredder-not-shredded");
-        EXPECT_EQ(DismissMessageBox(s.app).rfind(L"1 file(s) could not be overwritten or deleted completely", 0), 0u);
+        EXPECT_EQ(DismissMessageBox(s.app).rfind(L"1 file(s) could not be overwritten, written through to the disk or deleted "
+                                                 L"completely. They may already be partly overwritten", 0), 0u);
         ASSERT_TRUE(Settled(s, 1));
         EXPECT_EQ(Cell(s, 0, 0), full);
         EXPECT_TRUE(FileExists(full)) << "a file not fully overwritten is never deleted";

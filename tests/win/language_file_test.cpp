@@ -164,6 +164,13 @@ TEST_P(LanguageFile, FormatTextsTakeTheDocumentedArguments)
         } else if (info.arguments == "int,int,str") {
             formatted = FormatLangText(key, FormatLimit, SampleSecondCount, SampleCount, SampleFirstName);
             expected = {SampleSecondCountText, SampleCountText, SampleFirstName};
+        } else if (info.arguments == "int,str,str") {
+            formatted = FormatLangText(key, FormatLimit, SampleCount, SampleFirstName, SampleSecondName);
+            expected = {SampleCountText, SampleFirstName, SampleSecondName};
+        } else if (info.arguments == "int,int,str,str") {
+            formatted = FormatLangText(key, FormatLimit, SampleSecondCount, SampleCount, SampleFirstName,
+                                       SampleSecondName);
+            expected = {SampleSecondCountText, SampleCountText, SampleFirstName, SampleSecondName};
         } else if (info.arguments == "str,str") {
             formatted = FormatLangText(key, FormatLimit, SampleFirstName, SampleSecondName);
             expected = {SampleFirstName, SampleSecondName};
