@@ -114,6 +114,12 @@ void DispatchPageDrop(const std::vector<std::wstring>& paths)
         RefuseDrop(keys::DropNotHere);
 }
 
+void SetPageSource(int index, const std::wstring& path)
+{
+    if (index >= 0 && index < PageCount && Pages[index].setSource)
+        Pages[index].setSource(path);
+}
+
 void RefuseDrop(int key)
 {
     SetStatusText(LangText(key), 0, StatusInfoPart);

@@ -84,7 +84,7 @@ void FilePage_Create(HWND parent)
     InitKeyControls();
     CreateJobCourier();
     RegisterCryptPage(ThisPage, FilePageIndex, PageRoutines{FilePage_Show, FilePage_OnCommand, nullptr, nullptr,
-                                                            FilePage_OnDrop});
+                                                            FilePage_OnDrop, FilePage_SetSource});
 }
 
 void FilePage_Show(int showCommand)
@@ -109,6 +109,11 @@ void FilePage_OnDrop(const std::vector<std::wstring>& paths)
         PlaceSourceFile(paths[0]);
 }
 
+void FilePage_SetSource(const std::wstring& path)
+{
+    SetWindowTextW(MainControl(IDC_FILE_SOURCE), path.c_str());
+}
+
 void ChooseSourceFile()
 {
     std::wstring path;
@@ -118,7 +123,7 @@ void ChooseSourceFile()
 
 void PlaceSourceFile(const std::wstring& path)
 {
-    SetWindowTextW(MainControl(IDC_FILE_SOURCE), path.c_str());
+    FilePage_SetSource(path);
     uint64_t size = 0;
     if (!ReadableFileSize(path, size)) {
         WarnUser(keys::SourceCannotOpen);

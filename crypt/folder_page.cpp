@@ -114,7 +114,7 @@ void FolderPage_Create(HWND parent)
     CreateRowCourier();
     PlaceProgressBar(ThisPage);
     RegisterCryptPage(ThisPage, FolderPageIndex, PageRoutines{FolderPage_Show, FolderPage_OnCommand, nullptr,
-                                                              nullptr, FolderPage_OnDrop});
+                                                              nullptr, FolderPage_OnDrop, FolderPage_SetSource});
 }
 
 void FolderPage_Show(int showCommand)
@@ -143,6 +143,11 @@ void FolderPage_OnDrop(const std::vector<std::wstring>& paths)
         Gathering = false;
 }
 
+void FolderPage_SetSource(const std::wstring& root)
+{
+    SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
+}
+
 void GatherFolder()
 {
     std::vector<wchar_t> chosen(MaxTextLength + 1, L'\0');
@@ -166,7 +171,7 @@ bool ListFolderAlone(const std::wstring& root)
 void ListFolder(const std::wstring& root)
 {
     HWND list = MainControl(IDC_FOLDER_LIST);
-    SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
+    FolderPage_SetSource(root);
     ClearListRows(list);
     SetGatheredRoot(root);
     FolderPageState.SetPageInfoText(LangString(keys::GatheringInfo));

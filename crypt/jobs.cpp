@@ -1,6 +1,5 @@
 #include "crypt/jobs.h"
 
-#include "base/control_ids.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"

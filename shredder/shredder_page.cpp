@@ -17,7 +17,6 @@
 #include "base/tabs.h"
 #include "controls/button_ex.h"
 #include "controls/page_table.h"
-#include "base/control_ids.h"
 #include "res/resource.h"
 #include "shredder/shredder_page_ids.h"
 
@@ -186,7 +185,7 @@ void AddShredFolder()
     if (!BrowseForFolder(title.c_str(), chosen.data()))
         return;
     const std::wstring root = chosen.data();
-    SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
+    SetPageSource(FolderPageIndex, root);
     ListFiller filler(IDC_SHRED_LIST);
     AddFolderRows(filler, root);
     filler.Finish();

@@ -11,7 +11,6 @@
 #include "base/tabs.h"
 #include "controls/button_ex.h"
 #include "controls/page_table.h"
-#include "base/control_ids.h"
 #include "res/resource.h"
 #include "slots/slot_page_ids.h"
 
@@ -189,8 +188,9 @@ void UseSlot(int slot)
 {
     const std::wstring path = TextOf(SlotControl(IDC_SLOT_PATH_0, slot));
     const bool file = FileKind(slot);
-    SetWindowTextW(MainControl(file ? IDC_FILE_SOURCE : IDC_FOLDER_SOURCE), path.c_str());
-    SelectTab(file ? FilePageIndex : FolderPageIndex);
+    const int page = file ? FilePageIndex : FolderPageIndex;
+    SetPageSource(page, path);
+    SelectTab(page);
     if (path != StoredPath(slot))
         StorePath(slot, path);
 }
