@@ -7,7 +7,7 @@
 #include "base/messages.h"
 #include "base/settings.h"
 #include "base/shell.h"
-#include "res/resource.h"
+#include "res/app_resources.h"
 #include "version.h"
 
 #include <commctrl.h>

@@ -6,7 +6,7 @@
 #include "base/shell.h"
 #include "base/settings.h"
 #include "base/shell_helpers.h"
-#include "res/resource.h"
+#include "res/app_resources.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -20,7 +20,7 @@
 #include "controls/button_ex.h"
 #include "controls/owner_menu.h"
 #include "drives/logon_start.h"
-#include "res/resource.h"
+#include "res/app_resources.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

@@ -7,7 +7,7 @@
 #include "base/settings.h"
 #include "base/shell.h"
 #include "controls/owner_menu.h"
-#include "res/resource.h"
+#include "res/app_resources.h"
 
 #include <windowsx.h>
 

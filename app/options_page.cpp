@@ -11,7 +11,7 @@
 #include "base/status.h"
 #include "base/tabs.h"
 #include "controls/page_table.h"
-#include "res/resource.h"
+#include "res/app_resources.h"
 
 #include <cwchar>
 #include <string>

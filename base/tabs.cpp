@@ -6,7 +6,7 @@
 #include "base/language.h"
 #include "base/shell.h"
 #include "base/status.h"
-#include "res/resource.h"
+#include "res/base_resources.h"
 
 #include <commctrl.h>
 

@@ -12,7 +12,7 @@
 #include "crypt/folder_page_ids.h"
 #include "crypt/key_controls.h"
 #include "crypt/output_names.h"
-#include "res/resource.h"
+#include "res/crypt_resources.h"
 
 #include <commctrl.h>
 #include <shlwapi.h>

@@ -16,7 +16,8 @@
 #include "crypt/key_controls.h"
 #include "crypt/page_state.h"
 #include "crypt/running_jobs.h"
-#include "res/resource.h"
+#include "res/base_resources.h"
+#include "res/crypt_resources.h"
 
 #include <commctrl.h>
 #include <commdlg.h>

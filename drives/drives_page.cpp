@@ -15,7 +15,7 @@
 #include "drives/drives_page_ids.h"
 #include "drives/logon_start.h"
 #include "drives/new_drive_dialog.h"
-#include "res/resource.h"
+#include "res/drives_resources.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

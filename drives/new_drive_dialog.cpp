@@ -9,7 +9,7 @@
 #include "base/shell.h"
 #include "drives/drive_engine.h"
 #include "drives/folder_drive_value.h"
-#include "res/resource.h"
+#include "res/drives_resources.h"
 
 #include <windows.h>
 #include <windowsx.h>

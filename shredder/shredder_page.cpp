@@ -17,7 +17,8 @@
 #include "base/tabs.h"
 #include "controls/button_ex.h"
 #include "controls/page_table.h"
-#include "res/resource.h"
+#include "res/base_resources.h"
+#include "res/shredder_resources.h"
 #include "shredder/shredder_page_ids.h"
 
 #include <commctrl.h>

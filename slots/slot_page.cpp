@@ -11,7 +11,8 @@
 #include "base/tabs.h"
 #include "controls/button_ex.h"
 #include "controls/page_table.h"
-#include "res/resource.h"
+#include "res/base_resources.h"
+#include "res/slots_resources.h"
 #include "slots/slot_page_ids.h"
 
 #include <commctrl.h>
