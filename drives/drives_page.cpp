@@ -1,5 +1,6 @@
 #include "drives/drives_page.h"
 
+#include "base/control_lock.h"
 #include "base/lang_keys.h"
 #include "base/job_workers.h"
 #include "base/language.h"
@@ -20,7 +21,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <atomic>
 #include <iterator>
 #include <string>
 
@@ -85,30 +85,12 @@ constexpr int CommandButtons[] = {IDC_DRIVES_MOUNT, IDC_DRIVES_UNMOUNT, IDC_DRIV
 
 // One mount, unmount, apply or remove at a time; the buttons are disabled
 // while it runs.
-std::atomic<bool> CommandRunning{false};
+ControlLock Commands(CommandButtons);
 
-void EnableCommands(bool enable)
+void EndCommand() noexcept
 {
-    for (int id : CommandButtons)
-        EnableWindow(MainControl(id), enable);
+    Commands.Release();
 }
-
-// Free again before the buttons come back, so a click on them is taken.
-void EndCommand()
-{
-    CommandRunning = false;
-    EnableCommands(true);
-}
-
-// Held by a command's worker: the command ends on every way out of its
-// work, an exception's included (the worker's guard reports that one).
-class CommandEnd {
-public:
-    CommandEnd() = default;
-    ~CommandEnd() { EndCommand(); }
-    CommandEnd(const CommandEnd&) = delete;
-    CommandEnd& operator=(const CommandEnd&) = delete;
-};
 
 bool AskWith(const std::wstring& question, UINT defaultButton)
 {
@@ -267,22 +249,15 @@ void RemoveSelectedDrive()
         Report(keys::DriveStillInUse, keys::DriveStillInUseCaption);
 }
 
+// The command ends on every way out of its work, an exception's included
+// (the worker's guard reports that one).
 template <void (*Command)()>
 DWORD WINAPI CommandWorker(void*)
 {
     const JobWorker worker(WorkerKind::Command);
-    const CommandEnd end;
+    const WorkEnd end(EndCommand);
     Command();
     return 0;
-}
-
-void StartCommand(LPTHREAD_START_ROUTINE worker)
-{
-    if (CommandRunning.exchange(true))
-        return;
-    EnableCommands(false);
-    if (!StartWorker(worker))
-        EndCommand();
 }
 
 void ShowLogonOption()
@@ -349,19 +324,19 @@ void DrivesPage_OnCommand(int id)
 {
     switch (id) {
     case IDC_DRIVES_MOUNT:
-        StartCommand(CommandWorker<MountSelectedDrive>);
+        Commands.StartWorker(CommandWorker<MountSelectedDrive>);
         break;
     case IDC_DRIVES_UNMOUNT:
-        StartCommand(CommandWorker<UnmountSelectedDrive>);
+        Commands.StartWorker(CommandWorker<UnmountSelectedDrive>);
         break;
     case IDC_DRIVES_APPLY:
-        StartCommand(CommandWorker<ApplyFolderDrives>);
+        Commands.StartWorker(CommandWorker<ApplyFolderDrives>);
         break;
     case IDC_DRIVES_REMOVE:
-        StartCommand(CommandWorker<RemoveSelectedDrive>);
+        Commands.StartWorker(CommandWorker<RemoveSelectedDrive>);
         break;
     case IDC_DRIVES_NEW:
-        if (!CommandRunning)
+        if (!Commands.Held())
             ShowNewDriveDialog();
         break;
     case IDC_DRIVES_LOGON:

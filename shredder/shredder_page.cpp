@@ -5,6 +5,7 @@
 #include "base/format_size.h"
 #include "base/handles.h"
 #include "base/job_workers.h"
+#include "base/control_lock.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
@@ -24,7 +25,6 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include <atomic>
 #include <vector>
 
 namespace quenzel {
@@ -63,30 +63,7 @@ static_assert(ControlIdsUnique(ShredderControls), "shredder page ids must be uni
 constexpr int ListWorkButtons[] = {IDC_SHRED_ADD_FILE, IDC_SHRED_ADD_FOLDER, IDC_SHRED_CLEAR, IDC_SHRED_REMOVE,
                                    IDC_SHRED_START};
 
-std::atomic<bool> ListWorkRunning{false};
-
-void EnableListWorkButtons(bool enable) noexcept
-{
-    for (int id : ListWorkButtons)
-        EnableWindow(MainControl(id), enable);
-}
-
-// Claims the list for one worker; false while another one holds it (a
-// command that reached the page past its disabled button).
-bool BeginListWork()
-{
-    bool expected = false;
-    if (!ListWorkRunning.compare_exchange_strong(expected, true))
-        return false;
-    EnableListWorkButtons(false);
-    return true;
-}
-
-void StartListWork(LPTHREAD_START_ROUTINE routine)
-{
-    if (BeginListWork() && !StartWorker(routine))
-        EndListWork();
-}
+ControlLock ListWork(ListWorkButtons);
 
 std::wstring SizeText(uint64_t bytes)
 {
@@ -148,7 +125,7 @@ void ToggleDeleteOption()
 
 void ClearList()
 {
-    if (ListWorkRunning.load())
+    if (ListWork.Held())
         return;
     ClearListRows(ShredList());
     ShowRowCount();
@@ -268,8 +245,7 @@ const PageTable ThisPage = MakePageTable(ShredderControls);
 
 void EndListWork() noexcept
 {
-    EnableListWorkButtons(true);
-    ListWorkRunning = false;
+    ListWork.Release();
 }
 
 void ShowRowCount()
@@ -299,7 +275,7 @@ void ShredderPage_OnDrop(const std::vector<std::wstring>& paths)
 {
     // Copied before the list is claimed: a copy that fails leaves the page as it was.
     std::vector<std::wstring> dropped = paths;
-    if (!BeginListWork()) {
+    if (!ListWork.Take()) {
         RefuseDrop(keys::DropWhileBusy);
         return;
     }
@@ -312,16 +288,16 @@ void ShredderPage_OnCommand(int id)
 {
     switch (id) {
     case IDC_SHRED_REMOVE:
-        StartListWork(RemoveShredRowsWorker);
+        ListWork.StartWorker(RemoveShredRowsWorker);
         break;
     case IDC_SHRED_ADD_FILE:
-        StartListWork(AddShredFileWorker);
+        ListWork.StartWorker(AddShredFileWorker);
         break;
     case IDC_SHRED_ADD_FOLDER:
-        StartListWork(AddShredFolderWorker);
+        ListWork.StartWorker(AddShredFolderWorker);
         break;
     case IDC_SHRED_START:
-        StartListWork(ShredJob);
+        ListWork.StartWorker(ShredJob);
         break;
     case IDC_SHRED_CLEAR:
         ClearList();
