@@ -35,7 +35,7 @@ bool FileJobRunning()
 }
 
 constexpr ControlSpec FileControls[] = {
-    Bitmap(IDC_FILE_BANNER, IDB_STRIP_FILE, {115, 414, 670, 31}),
+    Strip(IDC_FILE_BANNER, IDB_STRIP_FILE),
     GroupBox(IDC_FILE_GROUP, keys::FileGroup, {132, 48, 514, 342}),
     Icon(IDC_FILE_ICON, IDI_FILE_SMALL, {142, 72, 0, 0}, SmallIconSize),
     Field(IDC_FILE_SOURCE, {166, 70, 432, 22}),

@@ -35,7 +35,7 @@ bool FolderJobRunning()
 }
 
 constexpr ControlSpec FolderControls[] = {
-    Bitmap(IDC_FOLDER_BANNER, IDB_STRIP_FOLDER, {115, 414, 670, 31}),
+    Strip(IDC_FOLDER_BANNER, IDB_STRIP_FOLDER),
     GroupBox(IDC_FOLDER_GROUP, keys::FolderGroup, {132, 48, 514, 342}),
     Icon(IDC_FOLDER_ICON, IDI_FOLDER_SMALL, {143, 72, 0, 0}, SmallIconSize),
     Field(IDC_FOLDER_SOURCE, {166, 70, 432, 22}),

@@ -28,31 +28,28 @@ namespace quenzel {
 
 namespace {
 constexpr DWORD CommandButtonStyle = BXS_ROUNDED | BS_ICON;
-constexpr DWORD NewDriveButtonStyle = BXS_ROUNDED | BS_ICON | BXS_IMAGETOP;
 constexpr DWORD ListStyle = LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
 constexpr DWORD ListExStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
 constexpr int RowIconSize = 16;
 constexpr int RowIconCount = 7;
 
+// A command button shows the icon of its own id.
 constexpr ControlSpec CommandButton(int id, int y, int height, DWORD style, int textKey, int tooltipKey)
 {
-    return ControlSpec{id, L"ButtonExClass", style, 0, {646, y, 110, height}, textKey, nullptr, ControlFont::None,
-                       false, ControlKind::ButtonEx, id, 0, tooltipKey};
+    return ButtonEx(id, style, textKey, nullptr, id, {646, y, 110, height}, tooltipKey);
 }
 
 // Created hidden, in this order.
 constexpr ControlSpec DrivesControls[] = {
-    {IDC_DRIVES_BANNER, L"STATIC", SS_BITMAP, 0, {115, 414, 670, 31}, 0, nullptr, ControlFont::None, false,
-     ControlKind::Window, IDB_STRIP_DRIVES},
-    {IDC_DRIVES_FRAME, L"STATIC", SS_GRAYFRAME, 0, {125, 42, 648, 356}},
-    {IDC_DRIVES_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 634, 342}, keys::DrivesGroup, nullptr, ControlFont::Bold},
+    Strip(IDC_DRIVES_BANNER, IDB_STRIP_DRIVES),
+    Frame(IDC_DRIVES_FRAME, {125, 42, 648, 356}),
+    GroupBox(IDC_DRIVES_GROUP, keys::DrivesGroup, {132, 48, 634, 342}),
     CommandButton(IDC_DRIVES_MOUNT, 70, 40, CommandButtonStyle, keys::MountCaption, keys::MountTip),
     CommandButton(IDC_DRIVES_UNMOUNT, 120, 40, CommandButtonStyle, keys::UnmountCaption, keys::UnmountTip),
     CommandButton(IDC_DRIVES_APPLY, 180, 40, CommandButtonStyle, keys::ApplyCaption, keys::ApplyTip),
     CommandButton(IDC_DRIVES_REMOVE, 230, 40, CommandButtonStyle, keys::RemoveDriveCaption, keys::RemoveDriveTip),
-    CommandButton(IDC_DRIVES_NEW, 290, 90, NewDriveButtonStyle, keys::NewDriveCaption, keys::NewDriveTip),
-    {IDC_DRIVES_LOGON, L"button", BS_AUTOCHECKBOX, 0, {143, 332, 494, 26}, keys::LogonOption, nullptr,
-     ControlFont::Normal},
+    CommandButton(IDC_DRIVES_NEW, 290, 90, LargeButtonStyle, keys::NewDriveCaption, keys::NewDriveTip),
+    CheckBox(IDC_DRIVES_LOGON, keys::LogonOption, {143, 332, 494, 26}),
     {IDC_DRIVES_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
     {IDC_DRIVES_LIST, WC_LISTVIEWW, ListStyle, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
 };

@@ -41,7 +41,7 @@ constexpr size_t SizeTextLength = 260;
 constexpr wchar_t OptionsSection[] = L"OPTIONS";
 constexpr wchar_t DeleteShreddedKey[] = L"DeleteShredded";
 constexpr ControlSpec ShredderControls[] = {
-    Bitmap(IDC_SHRED_STRIP, IDB_STRIP_SHREDDER, {115, 414, 670, 31}),
+    Strip(IDC_SHRED_STRIP, IDB_STRIP_SHREDDER),
     Frame(IDC_SHRED_FRAME, {125, 42, 648, 356}),
     GroupBox(IDC_SHRED_GROUP, keys::ShredGroup, {132, 48, 634, 342}),
     ButtonEx(IDC_SHRED_ADD_FILE, BrowseButtonStyle, keys::AddFileCaption, nullptr, IDI_FILE_SMALL,
