@@ -5,8 +5,8 @@
 #include "app/opacity.h"
 #include "base/language.h"
 #include "base/messages.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 #include "res/app_resources.h"
 #include "version.h"
 

@@ -4,8 +4,8 @@
 #include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 #include "controls/owner_menu.h"
 #include "res/app_resources.h"
 

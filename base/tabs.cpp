@@ -4,7 +4,7 @@
 #include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/status.h"
 #include "res/base_resources.h"
 

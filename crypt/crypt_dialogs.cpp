@@ -5,7 +5,7 @@
 #include "base/language.h"
 #include "base/long_path.h"
 #include "base/options_page_ids.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "crypt/confirm_outcome.h"
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"

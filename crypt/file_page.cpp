@@ -6,7 +6,7 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/long_path.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/tabs.h"
 #include "controls/page_table.h"
 #include "crypt/crypt_dialogs.h"

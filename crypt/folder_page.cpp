@@ -3,7 +3,7 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/shell_helpers.h"
 #include "base/status.h"
 #include "base/tabs.h"

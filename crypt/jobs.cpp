@@ -6,7 +6,7 @@
 #include "base/long_path.h"
 #include "base/options_page_ids.h"
 #include "base/page_kit.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/shell_helpers.h"
 #include "base/status.h"
 #include "crypt/crypt_page.h"

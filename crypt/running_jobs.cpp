@@ -6,7 +6,7 @@
 #include "base/language.h"
 #include "base/options_page_ids.h"
 #include "base/page_kit.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/status.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"

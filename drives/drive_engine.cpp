@@ -1,10 +1,10 @@
 #include "drives/drive_engine.h"
 
-#include "base/lang_keys.h"
 #include "base/handles.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 #include "base/status.h"
 #include "base/tabs.h"
 #include "drives/drives_page_ids.h"

@@ -3,7 +3,7 @@
 #include "base/control_lock.h"
 #include "base/handles.h"
 #include "base/job_workers.h"
-#include "base/shell.h"
+#include "base/process.h"
 
 #include <gtest/gtest.h>
 
