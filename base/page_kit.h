@@ -26,7 +26,8 @@ bool IsFolder(const std::wstring& path);
 // A warning box owned by the main window, captioned with the language text
 // `captionKey`.
 void ShowWarningBox(const std::wstring& text, int captionKey);
-// A warning box owned by the main window: the language text `key`, caption 193.
+// A warning box owned by the main window: the language text `key`, caption
+// keys::ErrorCaption.
 void WarnUser(int key);
 void WarnUserText(const std::wstring& text);
 

@@ -13,7 +13,7 @@
 namespace quenzel {
 
 namespace {
-// Tab labels are language strings 24 to 29.
+// The tab labels are the language texts from keys::FirstTabLabel on.
 constexpr RECT TabRect = {115, 8, 115 + 670, 8 + 402};
 constexpr int TabImageSize = 16;
 

@@ -30,7 +30,7 @@ struct PageRoutines {
 };
 void RegisterPage(int index, const PageRoutines& routines);
 
-// Creates tab control 1012 with its six tabs.
+// Creates the tab control (IDC_TABS) with its six tabs.
 bool CreateTabControl(HWND parent);
 HWND TabControl();
 

@@ -33,10 +33,10 @@ constexpr DWORD ListExStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULL
 constexpr int RowIconSize = 16;
 constexpr int RowIconCount = 7;
 
-// A command button shows the icon of its own id.
-constexpr ControlSpec CommandButton(int id, int y, int height, DWORD style, int textKey, int tooltipKey)
+// The four command buttons: their icon beside the caption.
+constexpr ControlSpec CommandButton(int id, int iconId, int y, int textKey, int tooltipKey)
 {
-    return ButtonEx(id, style, textKey, nullptr, id, {646, y, 110, height}, tooltipKey);
+    return ButtonEx(id, CommandButtonStyle, textKey, nullptr, iconId, {646, y, 110, 40}, tooltipKey);
 }
 
 // Created hidden, in this order.
@@ -44,11 +44,11 @@ constexpr ControlSpec DrivesControls[] = {
     Strip(IDC_DRIVES_BANNER, IDB_STRIP_DRIVES),
     Frame(IDC_DRIVES_FRAME, {125, 42, 648, 356}),
     GroupBox(IDC_DRIVES_GROUP, keys::DrivesGroup, {132, 48, 634, 342}),
-    CommandButton(IDC_DRIVES_MOUNT, 70, 40, CommandButtonStyle, keys::MountCaption, keys::MountTip),
-    CommandButton(IDC_DRIVES_UNMOUNT, 120, 40, CommandButtonStyle, keys::UnmountCaption, keys::UnmountTip),
-    CommandButton(IDC_DRIVES_APPLY, 180, 40, CommandButtonStyle, keys::ApplyCaption, keys::ApplyTip),
-    CommandButton(IDC_DRIVES_REMOVE, 230, 40, CommandButtonStyle, keys::RemoveDriveCaption, keys::RemoveDriveTip),
-    CommandButton(IDC_DRIVES_NEW, 290, 90, LargeButtonStyle, keys::NewDriveCaption, keys::NewDriveTip),
+    CommandButton(IDC_DRIVES_MOUNT, IDI_DRIVE_MOUNT, 70, keys::MountCaption, keys::MountTip),
+    CommandButton(IDC_DRIVES_UNMOUNT, IDI_DRIVE_UNMOUNT, 120, keys::UnmountCaption, keys::UnmountTip),
+    CommandButton(IDC_DRIVES_APPLY, IDI_DRIVE_APPLY, 180, keys::ApplyCaption, keys::ApplyTip),
+    CommandButton(IDC_DRIVES_REMOVE, IDI_DRIVE_REMOVE, 230, keys::RemoveDriveCaption, keys::RemoveDriveTip),
+    LargeButton(IDC_DRIVES_NEW, keys::NewDriveCaption, IDI_DRIVE_NEW, {646, 290, 110, 90}, keys::NewDriveTip),
     CheckBox(IDC_DRIVES_LOGON, keys::LogonOption, {143, 332, 494, 26}),
     {IDC_DRIVES_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
     {IDC_DRIVES_LIST, WC_LISTVIEWW, ListStyle, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
@@ -281,7 +281,7 @@ void SetUpList()
     HIMAGELIST images = ImageList_Create(RowIconSize, RowIconSize, ILC_COLOR32 | ILC_MASK, RowIconCount, 0);
     if (images) {
         HICON icon = static_cast<HICON>(
-            LoadImageW(Instance, MAKEINTRESOURCEW(IDI_SMALL_1167), IMAGE_ICON, RowIconSize, RowIconSize, 0));
+            LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FOLDER_DRIVE_SMALL), IMAGE_ICON, RowIconSize, RowIconSize, 0));
         if (icon) {
             ImageList_AddIcon(images, icon);
             DestroyIcon(icon);

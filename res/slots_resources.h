@@ -2,5 +2,5 @@
 // script.
 #pragma once
 
-#define IDI_SLOTS_SMALL 1136
+#define IDI_USE_SLOT 1136
 #define IDB_STRIP_SLOTS 1005

@@ -53,7 +53,7 @@ constexpr void AddSlotRows(SlotRows& table, int& next, int slot)
     table.rows[next++] = Icon(id(IDC_SLOT_FOLDER_ICON_0), IDI_FOLDER_SMALL, {212, iconY, 0, 0}, SmallIconSize);
     table.rows[next++] = Field(id(IDC_SLOT_PATH_0), {236, y, 446, 22});
     table.rows[next++] = BrowseButton(id(IDC_SLOT_BROWSE_0), {690, y, 30, 22}, keys::SlotBrowseTip);
-    table.rows[next++] = ButtonEx(id(IDC_SLOT_USE_0), IconButtonStyle, 0, L"+", IDI_SLOTS_SMALL, {726, y, 30, 22},
+    table.rows[next++] = ButtonEx(id(IDC_SLOT_USE_0), IconButtonStyle, 0, L"+", IDI_USE_SLOT, {726, y, 30, 22},
                                   keys::SlotUseTip);
 }
 
