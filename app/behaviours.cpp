@@ -4,10 +4,12 @@
 #include "app/opacity.h"
 #include "app/snap.h"
 #include "base/messages.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 
 namespace quenzel {
+
+bool MagnetEnabled = false;
 
 namespace {
 constexpr int FullAlpha = 255;

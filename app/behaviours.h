@@ -16,6 +16,8 @@ void ApplyTransparency(HWND window, int percent);
 // Flips OPTIONS/key and the check mark of the menu item `commandId`; false
 // (told to the user) when the file could not be written.
 bool ToggleOption(int commandId, const wchar_t* key);
+// OPTIONS "Magnet": a dragged window is pulled to the screen edges.
+extern bool MagnetEnabled;
 // Re-reads OPTIONS "Magnet" into MagnetEnabled.
 void ReadMagnetOption();
 // Pulls a dragged window rectangle to the screen edges it moves towards;

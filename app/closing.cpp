@@ -1,9 +1,9 @@
 #include "app/closing.h"
 
+#include "base/job_workers.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
-#include "base/job_workers.h"
-#include "base/shell.h"
+#include "base/process.h"
 
 #include <windows.h>
 

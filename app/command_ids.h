@@ -3,7 +3,7 @@
 
 namespace quenzel {
 
-// About (104) and Exit (105) are IDM_ABOUT and IDM_EXIT of res/resource.h,
+// About (104) and Exit (105) are IDM_ABOUT and IDM_EXIT of res/app_resources.h,
 // which the resource script shares.
 inline constexpr int CMD_NEW_TEXT = 5000;
 inline constexpr int CMD_OPEN_IN_NOTEPAD = 5001;

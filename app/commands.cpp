@@ -7,10 +7,10 @@
 #include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/shell_helpers.h"
 #include "base/tabs.h"
-#include "res/resource.h"
+#include "res/app_resources.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

@@ -5,9 +5,9 @@
 #include "app/opacity.h"
 #include "base/language.h"
 #include "base/messages.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
-#include "res/resource.h"
+#include "res/app_resources.h"
 #include "version.h"
 
 #include <commctrl.h>

@@ -3,7 +3,7 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/page_kit.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/tabs.h"
 
 namespace quenzel {

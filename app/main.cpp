@@ -3,10 +3,10 @@
 #include "app/main_window.h"
 #include "app/safe_start.h"
 #include "base/messages.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/settings.h"
 #include "base/shell_helpers.h"
-#include "res/resource.h"
+#include "res/app_resources.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -13,14 +13,14 @@
 #include "base/list_filler.h"
 #include "base/list_sort.h"
 #include "base/messages.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 #include "base/status.h"
 #include "base/tabs.h"
 #include "controls/button_ex.h"
 #include "controls/owner_menu.h"
 #include "drives/logon_start.h"
-#include "res/resource.h"
+#include "res/app_resources.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -31,6 +31,10 @@ namespace {
 constexpr int ResourceTextLength = 100;
 constexpr int StatusPartCount = 3;
 constexpr DWORD MainWindowStyle = WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// The window's fixed outer size, also its smallest tracking size.
+int WindowWidth = 0;
+int WindowHeight = 0;
 
 wchar_t WindowTitle[ResourceTextLength];
 wchar_t ClassName[ResourceTextLength];

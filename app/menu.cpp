@@ -4,10 +4,10 @@
 #include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 #include "controls/owner_menu.h"
-#include "res/resource.h"
+#include "res/app_resources.h"
 
 #include <windowsx.h>
 

@@ -6,12 +6,12 @@
 #include "base/language.h"
 #include "base/messages.h"
 #include "base/options_page_ids.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 #include "base/status.h"
 #include "base/tabs.h"
 #include "controls/page_table.h"
-#include "res/resource.h"
+#include "res/app_resources.h"
 
 #include <cwchar>
 #include <string>
@@ -29,7 +29,7 @@ constexpr ControlSpec OptionsControls[] = {
     Shown(GroupBox(IDC_OPTIONS_GROUP_MAIN, keys::MainGroup, {132, 48, 314, 282})),
     Shown(GroupBox(IDC_OPTIONS_GROUP_FILE, keys::FileOptionsGroup, {452, 48, 314, 168})),
     Shown(GroupBox(IDC_OPTIONS_GROUP_FOLDER, keys::FolderOptionsGroup, {452, 218, 314, 112})),
-    Shown(Bitmap(IDC_OPTIONS_STRIP, IDB_STRIP_OPTIONS, {115, 414, 670, 31})),
+    Shown(Strip(IDC_OPTIONS_STRIP, IDB_STRIP_OPTIONS)),
     Shown(CheckBox(IDC_OPTIONS_RECYCLE, keys::RecycleSource, {468, 69, 290, 26})),
     Shown(CheckBox(IDC_OPTIONS_ADD_ENC, keys::AddEnc, {468, 97, 289, 26})),
     Shown(CheckBox(IDC_OPTIONS_REMOVE_ENC, keys::RemoveEnc, {468, 125, 290, 26})),

@@ -1,7 +1,7 @@
 #include "app/pages.h"
 
 #include "app/options_page.h"
-#include "app/pending_pages.h"
+#include "app/unlocker_page.h"
 #include "base/tabs.h"
 #include "crypt/file_page.h"
 #include "crypt/folder_page.h"

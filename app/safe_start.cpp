@@ -6,7 +6,7 @@
 #include "base/language.h"
 #include "base/long_path.h"
 #include "base/page_kit.h"
-#include "base/shell.h"
+#include "base/process.h"
 
 #include <windows.h>
 

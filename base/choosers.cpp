@@ -2,7 +2,7 @@
 
 #include "base/lang_keys.h"
 #include "base/language.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/shell_helpers.h"
 
 #include <commdlg.h>

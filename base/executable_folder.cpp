@@ -1,4 +1,4 @@
-#include "base/shell.h"
+#include "base/process.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 
 #include "base/format_check.h"
 #include "base/lang_keys.h"
-#include "base/shell.h"
+#include "base/process.h"
 
 #include <windows.h>
 

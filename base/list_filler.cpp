@@ -1,7 +1,7 @@
 #include "base/list_filler.h"
 
 #include "base/page_kit.h"
-#include "base/shell.h"
+#include "base/process.h"
 
 #include <windows.h>
 #include <commctrl.h>

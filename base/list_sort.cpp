@@ -1,7 +1,7 @@
 #include "base/list_sort.h"
 
 #include "base/list_filler.h"
-#include "base/shell.h"
+#include "base/process.h"
 
 #include <commctrl.h>
 #include <shlwapi.h>

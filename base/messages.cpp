@@ -1,7 +1,7 @@
 #include "base/messages.h"
 
 #include "base/language.h"
-#include "base/shell.h"
+#include "base/process.h"
 
 #include <atomic>
 

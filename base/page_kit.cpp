@@ -5,7 +5,7 @@
 #include "base/language.h"
 #include "base/long_path.h"
 #include "base/messages.h"
-#include "base/shell.h"
+#include "base/process.h"
 
 #include <commctrl.h>
 

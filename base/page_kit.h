@@ -28,7 +28,8 @@ bool IsFolder(const std::wstring& path);
 void ShowWarningBox(const std::wstring& text, int captionKey);
 // A report of work done as asked: an information box owned by MainWindow.
 void ShowInfoBox(const std::wstring& text, int captionKey);
-// A warning box owned by the main window: the language text `key`, caption 193.
+// A warning box owned by the main window: the language text `key`, caption
+// keys::ErrorCaption.
 void WarnUser(int key);
 void WarnUserText(const std::wstring& text);
 

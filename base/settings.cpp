@@ -5,8 +5,8 @@
 #include "base/language.h"
 #include "base/long_path.h"
 #include "base/page_kit.h"
+#include "base/process.h"
 #include "base/profile_text.h"
-#include "base/shell.h"
 
 #include <string>
 #include <vector>

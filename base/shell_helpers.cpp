@@ -1,7 +1,7 @@
 #include "base/shell_helpers.h"
 
 #include "base/handles.h"
-#include "base/shell.h"
+#include "base/process.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>

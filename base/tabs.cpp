@@ -4,16 +4,16 @@
 #include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/status.h"
-#include "res/resource.h"
+#include "res/base_resources.h"
 
 #include <commctrl.h>
 
 namespace quenzel {
 
 namespace {
-// Tab labels are language strings 24 to 29.
+// The tab labels are the language texts from keys::FirstTabLabel on.
 constexpr RECT TabRect = {115, 8, 115 + 670, 8 + 402};
 constexpr int TabImageSize = 16;
 
@@ -112,6 +112,12 @@ void DispatchPageDrop(const std::vector<std::wstring>& paths)
         Pages[CurrentPage].onDrop(paths);
     else
         RefuseDrop(keys::DropNotHere);
+}
+
+void SetPageSource(int index, const std::wstring& path)
+{
+    if (index >= 0 && index < PageCount && Pages[index].setSource)
+        Pages[index].setSource(path);
 }
 
 void RefuseDrop(int key)

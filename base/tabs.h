@@ -17,18 +17,20 @@ enum PageIndex { OptionsPageIndex, FilePageIndex, FolderPageIndex, SlotPageIndex
 // handler, the handler of its controls' notifications (WM_NOTIFY: a list's
 // column clicks and check boxes), of its sliders (WM_HSCROLL: the
 // slider's window and the scroll request) and of paths dropped on the
-// window or named on the command line. Pages register themselves when they
-// are created.
+// window or named on the command line, and the routine that places a path
+// in the page's source field, for the pages that take one. Pages register
+// themselves when they are created.
 struct PageRoutines {
     void (*show)(int showCommand) = nullptr;
     void (*onCommand)(int id) = nullptr;
     void (*onNotify)(const NMHDR* header) = nullptr;
     void (*onScroll)(HWND slider, int request) = nullptr;
     void (*onDrop)(const std::vector<std::wstring>& paths) = nullptr;
+    void (*setSource)(const std::wstring& path) = nullptr;
 };
 void RegisterPage(int index, const PageRoutines& routines);
 
-// Creates tab control 1012 with its six tabs.
+// Creates the tab control (IDC_TABS) with its six tabs.
 bool CreateTabControl(HWND parent);
 HWND TabControl();
 
@@ -46,6 +48,9 @@ void DispatchPageScroll(HWND slider, int request);
 // Hands dropped paths to the shown page; a page that takes none says so in
 // the page information line.
 void DispatchPageDrop(const std::vector<std::wstring>& paths);
+// Places a path in a page's source field, shown or not; another page hands
+// a path on this way without knowing the field.
+void SetPageSource(int index, const std::wstring& path);
 // Says in the page information line why a drop was not taken; the page's
 // own text comes back when a page is shown again.
 void RefuseDrop(int key);

@@ -2,7 +2,7 @@
 
 #include "base/fonts.h"
 #include "base/language.h"
-#include "base/shell.h"
+#include "base/process.h"
 
 #include "controls/button_ex.h"
 

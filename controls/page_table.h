@@ -97,12 +97,19 @@ constexpr ControlSpec Field(int id, ControlRect place, DWORD style = 0, const wc
     return ControlSpec{id, L"EDIT", FieldStyle(style), WS_EX_CLIENTEDGE, place, 0, text, ControlFont::Normal};
 }
 
-// A bitmap of the resources (a page's strip below the tab control).
+// A bitmap of the resources.
 constexpr ControlSpec Bitmap(int id, int bitmapId, ControlRect place, DWORD extraStyle = 0)
 {
     ControlSpec row{id, L"STATIC", SS_BITMAP | extraStyle, 0, place};
     row.imageId = bitmapId;
     return row;
+}
+
+// A page's strip: its bitmap across the window below the tab control.
+inline constexpr ControlRect StripPlace = {115, 414, 670, 31};
+constexpr ControlSpec Strip(int id, int bitmapId)
+{
+    return Bitmap(id, bitmapId, StripPlace);
 }
 
 // An icon of the resources at `size` pixels (0: the system's size).

@@ -4,7 +4,7 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/long_path.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "crypt/file_transform.h"
 #include "crypt/strong_format.h"
 

@@ -5,14 +5,14 @@
 #include "base/language.h"
 #include "base/long_path.h"
 #include "base/options_page_ids.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "crypt/confirm_outcome.h"
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/key_controls.h"
 #include "crypt/output_names.h"
-#include "res/resource.h"
+#include "res/crypt_resources.h"
 
 #include <commctrl.h>
 #include <shlwapi.h>

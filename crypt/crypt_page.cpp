@@ -2,7 +2,7 @@
 
 #include "base/language.h"
 #include "base/messages.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/status.h"
 #include "crypt/jobs.h"
 #include "crypt/key_controls.h"

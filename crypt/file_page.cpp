@@ -6,7 +6,7 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/long_path.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/tabs.h"
 #include "controls/page_table.h"
 #include "crypt/crypt_dialogs.h"
@@ -16,7 +16,8 @@
 #include "crypt/key_controls.h"
 #include "crypt/page_state.h"
 #include "crypt/running_jobs.h"
-#include "res/resource.h"
+#include "res/base_resources.h"
+#include "res/crypt_resources.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -34,7 +35,7 @@ bool FileJobRunning()
 }
 
 constexpr ControlSpec FileControls[] = {
-    Bitmap(IDC_FILE_BANNER, IDB_STRIP_FILE, {115, 414, 670, 31}),
+    Strip(IDC_FILE_BANNER, IDB_STRIP_FILE),
     GroupBox(IDC_FILE_GROUP, keys::FileGroup, {132, 48, 514, 342}),
     Icon(IDC_FILE_ICON, IDI_FILE_SMALL, {142, 72, 0, 0}, SmallIconSize),
     Field(IDC_FILE_SOURCE, {166, 70, 432, 22}),
@@ -84,7 +85,7 @@ void FilePage_Create(HWND parent)
     InitKeyControls();
     CreateJobCourier();
     RegisterCryptPage(ThisPage, FilePageIndex, PageRoutines{FilePage_Show, FilePage_OnCommand, nullptr, nullptr,
-                                                            FilePage_OnDrop});
+                                                            FilePage_OnDrop, FilePage_SetSource});
 }
 
 void FilePage_Show(int showCommand)
@@ -109,6 +110,11 @@ void FilePage_OnDrop(const std::vector<std::wstring>& paths)
         PlaceSourceFile(paths[0]);
 }
 
+void FilePage_SetSource(const std::wstring& path)
+{
+    SetWindowTextW(MainControl(IDC_FILE_SOURCE), path.c_str());
+}
+
 void ChooseSourceFile()
 {
     std::wstring path;
@@ -118,7 +124,7 @@ void ChooseSourceFile()
 
 void PlaceSourceFile(const std::wstring& path)
 {
-    SetWindowTextW(MainControl(IDC_FILE_SOURCE), path.c_str());
+    FilePage_SetSource(path);
     uint64_t size = 0;
     if (!ReadableFileSize(path, size)) {
         WarnUser(keys::SourceCannotOpen);

@@ -16,6 +16,8 @@ void FilePage_Show(int showCommand);
 void FilePage_OnCommand(int id);
 // Dropped paths: one file becomes the source.
 void FilePage_OnDrop(const std::vector<std::wstring>& paths);
+// A path into the source field as it stands, unexamined (a slot's use button).
+void FilePage_SetSource(const std::wstring& path);
 
 // The source chooser: an existing file into the source field, its size in
 // the page text and its first bytes in the preview.

@@ -2,8 +2,6 @@
 // for both encryption pages. Portable: no windows.h.
 #pragma once
 
-#include "base/control_ids.h" // the source field
-
 namespace quenzel {
 
 inline constexpr int IDC_FILE_BANNER = 1003;
@@ -11,6 +9,7 @@ inline constexpr int IDC_FILE_ENCRYPT = 1014;
 inline constexpr int IDC_FILE_DECRYPT = 1015;
 inline constexpr int IDC_FILE_PROGRESS = 1016;
 inline constexpr int IDC_FILE_GROUP = 1017;
+inline constexpr int IDC_FILE_SOURCE = 1018;
 inline constexpr int IDC_FILE_CHOOSE = 1019;
 inline constexpr int IDC_FILE_PREVIEW = 1027;
 inline constexpr int IDC_FILE_ICON = 1034;

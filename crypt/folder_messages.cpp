@@ -4,7 +4,7 @@
 #include "base/language.h"
 #include "base/messages.h"
 #include "base/page_kit.h"
-#include "base/shell.h"
+#include "base/process.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/shell_helpers.h"
 #include "base/status.h"
 #include "base/tabs.h"
@@ -13,7 +13,8 @@
 #include "crypt/jobs.h"
 #include "crypt/page_state.h"
 #include "crypt/running_jobs.h"
-#include "res/resource.h"
+#include "res/base_resources.h"
+#include "res/crypt_resources.h"
 
 #include <commctrl.h>
 
@@ -34,7 +35,7 @@ bool FolderJobRunning()
 }
 
 constexpr ControlSpec FolderControls[] = {
-    Bitmap(IDC_FOLDER_BANNER, IDB_STRIP_FOLDER, {115, 414, 670, 31}),
+    Strip(IDC_FOLDER_BANNER, IDB_STRIP_FOLDER),
     GroupBox(IDC_FOLDER_GROUP, keys::FolderGroup, {132, 48, 514, 342}),
     Icon(IDC_FOLDER_ICON, IDI_FOLDER_SMALL, {143, 72, 0, 0}, SmallIconSize),
     Field(IDC_FOLDER_SOURCE, {166, 70, 432, 22}),
@@ -114,7 +115,7 @@ void FolderPage_Create(HWND parent)
     CreateRowCourier();
     PlaceProgressBar(ThisPage);
     RegisterCryptPage(ThisPage, FolderPageIndex, PageRoutines{FolderPage_Show, FolderPage_OnCommand, nullptr,
-                                                              nullptr, FolderPage_OnDrop});
+                                                              nullptr, FolderPage_OnDrop, FolderPage_SetSource});
 }
 
 void FolderPage_Show(int showCommand)
@@ -143,6 +144,11 @@ void FolderPage_OnDrop(const std::vector<std::wstring>& paths)
         Gathering = false;
 }
 
+void FolderPage_SetSource(const std::wstring& root)
+{
+    SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
+}
+
 void GatherFolder()
 {
     std::vector<wchar_t> chosen(MaxTextLength + 1, L'\0');
@@ -166,7 +172,7 @@ bool ListFolderAlone(const std::wstring& root)
 void ListFolder(const std::wstring& root)
 {
     HWND list = MainControl(IDC_FOLDER_LIST);
-    SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
+    FolderPage_SetSource(root);
     ClearListRows(list);
     SetGatheredRoot(root);
     FolderPageState.SetPageInfoText(LangString(keys::GatheringInfo));

@@ -13,6 +13,9 @@ void FolderPage_Show(int showCommand);
 void FolderPage_OnCommand(int id);
 // Dropped paths: one folder is listed as a chosen one is.
 void FolderPage_OnDrop(const std::vector<std::wstring>& paths);
+// A folder into the source field, the list left alone (a slot's use button,
+// the shredder's add folder).
+void FolderPage_SetSource(const std::wstring& root);
 
 // Asks for a folder and lists every file below it in the folder list.
 void GatherFolder();

@@ -1,11 +1,12 @@
 #include "crypt/running_jobs.h"
 
 #include "base/control_ids.h"
+#include "base/control_lock.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/options_page_ids.h"
 #include "base/page_kit.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/status.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
@@ -30,13 +31,6 @@ constexpr int SharedJobControls[] = {IDC_TABS, IDC_OPTIONS_RECYCLE, IDC_OPTIONS_
 
 std::atomic<int> RunningCount{0};
 HWND JobCourier = nullptr;
-
-template <size_t N>
-void EnableControls(const int (&ids)[N], bool enable)
-{
-    for (int id : ids)
-        EnableWindow(MainControl(id), enable);
-}
 
 // On the window's thread: the page's own controls follow its job, the
 // shared ones the count as it is now, so the last change always wins.

@@ -1,10 +1,10 @@
 #include "drives/drive_engine.h"
 
-#include "base/lang_keys.h"
 #include "base/handles.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 #include "base/status.h"
 #include "base/tabs.h"
 #include "drives/drives_page_ids.h"
@@ -67,16 +67,25 @@ bool RunSubst(const std::wstring& commandLine, const std::wstring& substPath)
            GetExitCodeProcess(running.Get(), &exitCode) && exitCode == 0;
 }
 
+// The folder as GetShortPathNameW or GetLongPathNameW gives it; the folder
+// as it was where they cannot.
+using PathFormRoutine = DWORD(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
+
+std::wstring FolderInForm(const std::wstring& folder, PathFormRoutine form)
+{
+    const DWORD needed = form(folder.c_str(), nullptr, 0);
+    if (needed == 0)
+        return folder;
+    std::vector<wchar_t> text(needed + 1, L'\0');
+    const DWORD length = form(folder.c_str(), text.data(), needed + 1);
+    return length == 0 || length > needed ? folder : std::wstring(text.data(), length);
+}
+
 // The folder in its short form where the volume has one; the long form
 // otherwise (quoted on the command line either way).
 std::wstring ShortFolder(const std::wstring& folder)
 {
-    const DWORD needed = GetShortPathNameW(folder.c_str(), nullptr, 0);
-    if (needed == 0)
-        return folder;
-    std::vector<wchar_t> shortForm(needed + 1, L'\0');
-    const DWORD length = GetShortPathNameW(folder.c_str(), shortForm.data(), needed + 1);
-    return length == 0 || length > needed ? folder : std::wstring(shortForm.data(), length);
+    return FolderInForm(folder, GetShortPathNameW);
 }
 
 bool FolderExists(const std::wstring& folder)
@@ -91,12 +100,7 @@ constexpr wchar_t SubstTargetPrefix[] = L"\\??\\";
 
 std::wstring LongFolder(const std::wstring& folder)
 {
-    const DWORD needed = GetLongPathNameW(folder.c_str(), nullptr, 0);
-    if (needed == 0)
-        return folder;
-    std::vector<wchar_t> longForm(needed + 1, L'\0');
-    const DWORD length = GetLongPathNameW(folder.c_str(), longForm.data(), needed + 1);
-    return length == 0 || length > needed ? folder : std::wstring(longForm.data(), length);
+    return FolderInForm(folder, GetLongPathNameW);
 }
 
 std::wstring WithoutEndSlash(std::wstring folder)

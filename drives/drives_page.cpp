@@ -1,12 +1,13 @@
 #include "drives/drives_page.h"
 
-#include "base/lang_keys.h"
+#include "base/control_lock.h"
 #include "base/job_workers.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/messages.h"
 #include "base/page_kit.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 #include "base/status.h"
 #include "base/tabs.h"
 #include "controls/button_ex.h"
@@ -15,12 +16,11 @@
 #include "drives/drives_page_ids.h"
 #include "drives/logon_start.h"
 #include "drives/new_drive_dialog.h"
-#include "res/resource.h"
+#include "res/drives_resources.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <atomic>
 #include <iterator>
 #include <string>
 
@@ -28,31 +28,28 @@ namespace quenzel {
 
 namespace {
 constexpr DWORD CommandButtonStyle = BXS_ROUNDED | BS_ICON;
-constexpr DWORD NewDriveButtonStyle = BXS_ROUNDED | BS_ICON | BXS_IMAGETOP;
 constexpr DWORD ListStyle = LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
 constexpr DWORD ListExStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
 constexpr int RowIconSize = 16;
 constexpr int RowIconCount = 7;
 
-constexpr ControlSpec CommandButton(int id, int y, int height, DWORD style, int textKey, int tooltipKey)
+// The four command buttons: their icon beside the caption.
+constexpr ControlSpec CommandButton(int id, int iconId, int y, int textKey, int tooltipKey)
 {
-    return ControlSpec{id, L"ButtonExClass", style, 0, {646, y, 110, height}, textKey, nullptr, ControlFont::None,
-                       false, ControlKind::ButtonEx, id, 0, tooltipKey};
+    return ButtonEx(id, CommandButtonStyle, textKey, nullptr, iconId, {646, y, 110, 40}, tooltipKey);
 }
 
 // Created hidden, in this order.
 constexpr ControlSpec DrivesControls[] = {
-    {IDC_DRIVES_BANNER, L"STATIC", SS_BITMAP, 0, {115, 414, 670, 31}, 0, nullptr, ControlFont::None, false,
-     ControlKind::Window, IDB_STRIP_DRIVES},
-    {IDC_DRIVES_FRAME, L"STATIC", SS_GRAYFRAME, 0, {125, 42, 648, 356}},
-    {IDC_DRIVES_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 634, 342}, keys::DrivesGroup, nullptr, ControlFont::Bold},
-    CommandButton(IDC_DRIVES_MOUNT, 70, 40, CommandButtonStyle, keys::MountCaption, keys::MountTip),
-    CommandButton(IDC_DRIVES_UNMOUNT, 120, 40, CommandButtonStyle, keys::UnmountCaption, keys::UnmountTip),
-    CommandButton(IDC_DRIVES_APPLY, 180, 40, CommandButtonStyle, keys::ApplyCaption, keys::ApplyTip),
-    CommandButton(IDC_DRIVES_REMOVE, 230, 40, CommandButtonStyle, keys::RemoveDriveCaption, keys::RemoveDriveTip),
-    CommandButton(IDC_DRIVES_NEW, 290, 90, NewDriveButtonStyle, keys::NewDriveCaption, keys::NewDriveTip),
-    {IDC_DRIVES_LOGON, L"button", BS_AUTOCHECKBOX, 0, {143, 332, 494, 26}, keys::LogonOption, nullptr,
-     ControlFont::Normal},
+    Strip(IDC_DRIVES_BANNER, IDB_STRIP_DRIVES),
+    Frame(IDC_DRIVES_FRAME, {125, 42, 648, 356}),
+    GroupBox(IDC_DRIVES_GROUP, keys::DrivesGroup, {132, 48, 634, 342}),
+    CommandButton(IDC_DRIVES_MOUNT, IDI_DRIVE_MOUNT, 70, keys::MountCaption, keys::MountTip),
+    CommandButton(IDC_DRIVES_UNMOUNT, IDI_DRIVE_UNMOUNT, 120, keys::UnmountCaption, keys::UnmountTip),
+    CommandButton(IDC_DRIVES_APPLY, IDI_DRIVE_APPLY, 180, keys::ApplyCaption, keys::ApplyTip),
+    CommandButton(IDC_DRIVES_REMOVE, IDI_DRIVE_REMOVE, 230, keys::RemoveDriveCaption, keys::RemoveDriveTip),
+    LargeButton(IDC_DRIVES_NEW, keys::NewDriveCaption, IDI_DRIVE_NEW, {646, 290, 110, 90}, keys::NewDriveTip),
+    CheckBox(IDC_DRIVES_LOGON, keys::LogonOption, {143, 332, 494, 26}),
     {IDC_DRIVES_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
     {IDC_DRIVES_LIST, WC_LISTVIEWW, ListStyle, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
 };
@@ -85,30 +82,12 @@ constexpr int CommandButtons[] = {IDC_DRIVES_MOUNT, IDC_DRIVES_UNMOUNT, IDC_DRIV
 
 // One mount, unmount, apply or remove at a time; the buttons are disabled
 // while it runs.
-std::atomic<bool> CommandRunning{false};
+ControlLock Commands(CommandButtons);
 
-void EnableCommands(bool enable)
+void EndCommand() noexcept
 {
-    for (int id : CommandButtons)
-        EnableWindow(MainControl(id), enable);
+    Commands.Release();
 }
-
-// Free again before the buttons come back, so a click on them is taken.
-void EndCommand()
-{
-    CommandRunning = false;
-    EnableCommands(true);
-}
-
-// Held by a command's worker: the command ends on every way out of its
-// work, an exception's included (the worker's guard reports that one).
-class CommandEnd {
-public:
-    CommandEnd() = default;
-    ~CommandEnd() { EndCommand(); }
-    CommandEnd(const CommandEnd&) = delete;
-    CommandEnd& operator=(const CommandEnd&) = delete;
-};
 
 bool AskWith(const std::wstring& question, UINT defaultButton)
 {
@@ -267,22 +246,15 @@ void RemoveSelectedDrive()
         Report(keys::DriveStillInUse, keys::DriveStillInUseCaption);
 }
 
+// The command ends on every way out of its work, an exception's included
+// (the worker's guard reports that one).
 template <void (*Command)()>
 DWORD WINAPI CommandWorker(void*)
 {
     const JobWorker worker(WorkerKind::Command);
-    const CommandEnd end;
+    const WorkEnd end(EndCommand);
     Command();
     return 0;
-}
-
-void StartCommand(LPTHREAD_START_ROUTINE worker)
-{
-    if (CommandRunning.exchange(true))
-        return;
-    EnableCommands(false);
-    if (!StartWorker(worker))
-        EndCommand();
 }
 
 void ShowLogonOption()
@@ -309,7 +281,7 @@ void SetUpList()
     HIMAGELIST images = ImageList_Create(RowIconSize, RowIconSize, ILC_COLOR32 | ILC_MASK, RowIconCount, 0);
     if (images) {
         HICON icon = static_cast<HICON>(
-            LoadImageW(Instance, MAKEINTRESOURCEW(IDI_SMALL_1167), IMAGE_ICON, RowIconSize, RowIconSize, 0));
+            LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FOLDER_DRIVE_SMALL), IMAGE_ICON, RowIconSize, RowIconSize, 0));
         if (icon) {
             ImageList_AddIcon(images, icon);
             DestroyIcon(icon);
@@ -349,19 +321,19 @@ void DrivesPage_OnCommand(int id)
 {
     switch (id) {
     case IDC_DRIVES_MOUNT:
-        StartCommand(CommandWorker<MountSelectedDrive>);
+        Commands.StartWorker(CommandWorker<MountSelectedDrive>);
         break;
     case IDC_DRIVES_UNMOUNT:
-        StartCommand(CommandWorker<UnmountSelectedDrive>);
+        Commands.StartWorker(CommandWorker<UnmountSelectedDrive>);
         break;
     case IDC_DRIVES_APPLY:
-        StartCommand(CommandWorker<ApplyFolderDrives>);
+        Commands.StartWorker(CommandWorker<ApplyFolderDrives>);
         break;
     case IDC_DRIVES_REMOVE:
-        StartCommand(CommandWorker<RemoveSelectedDrive>);
+        Commands.StartWorker(CommandWorker<RemoveSelectedDrive>);
         break;
     case IDC_DRIVES_NEW:
-        if (!CommandRunning)
+        if (!Commands.Held())
             ShowNewDriveDialog();
         break;
     case IDC_DRIVES_LOGON:

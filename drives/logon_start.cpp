@@ -1,7 +1,7 @@
 #include "drives/logon_start.h"
 
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 #include "drives/drive_engine.h"
 #include "drives/folder_drive_value.h"
 

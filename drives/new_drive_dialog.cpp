@@ -1,15 +1,15 @@
 #include "drives/new_drive_dialog.h"
 
-#include "base/lang_keys.h"
 #include "base/choosers.h"
 #include "base/job_workers.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/page_kit.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 #include "drives/drive_engine.h"
 #include "drives/folder_drive_value.h"
-#include "res/resource.h"
+#include "res/drives_resources.h"
 
 #include <windows.h>
 #include <windowsx.h>

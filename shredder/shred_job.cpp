@@ -10,7 +10,7 @@
 #include "base/language.h"
 #include "base/list_filler.h"
 #include "base/page_kit.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/status.h"
 
 #include <commctrl.h>

@@ -1,6 +1,7 @@
 #include "shredder/shredder_page.h"
 
 #include "base/choosers.h"
+#include "base/control_lock.h"
 #include "base/folder_walk.h"
 #include "base/format_size.h"
 #include "base/handles.h"
@@ -11,20 +12,19 @@
 #include "base/long_path.h"
 #include "base/messages.h"
 #include "base/page_kit.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 #include "base/shell_helpers.h"
 #include "base/tabs.h"
 #include "controls/button_ex.h"
 #include "controls/page_table.h"
-#include "base/control_ids.h"
-#include "res/resource.h"
+#include "res/base_resources.h"
+#include "res/shredder_resources.h"
 #include "shredder/shredder_page_ids.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include <atomic>
 #include <vector>
 
 namespace quenzel {
@@ -41,18 +41,18 @@ constexpr size_t SizeTextLength = 260;
 constexpr wchar_t OptionsSection[] = L"OPTIONS";
 constexpr wchar_t DeleteShreddedKey[] = L"DeleteShredded";
 constexpr ControlSpec ShredderControls[] = {
-    Bitmap(IDC_SHRED_STRIP, IDB_STRIP_SHREDDER, {115, 414, 670, 31}),
+    Strip(IDC_SHRED_STRIP, IDB_STRIP_SHREDDER),
     Frame(IDC_SHRED_FRAME, {125, 42, 648, 356}),
     GroupBox(IDC_SHRED_GROUP, keys::ShredGroup, {132, 48, 634, 342}),
     ButtonEx(IDC_SHRED_ADD_FILE, BrowseButtonStyle, keys::AddFileCaption, nullptr, IDI_FILE_SMALL,
              {646, 70, 110, 40}, keys::AddFileTip),
     ButtonEx(IDC_SHRED_ADD_FOLDER, BrowseButtonStyle, keys::AddFolderCaption, nullptr, IDI_FOLDER_SMALL,
              {646, 120, 110, 40}, keys::AddFolderTip),
-    ButtonEx(IDC_SHRED_CLEAR, BrowseButtonStyle, keys::ClearListCaption, nullptr, IDI_SHRED_SMALL_B,
+    ButtonEx(IDC_SHRED_CLEAR, BrowseButtonStyle, keys::ClearListCaption, nullptr, IDI_LIST_CLEAR,
              {646, 180, 110, 40}, keys::ClearListTip),
-    ButtonEx(IDC_SHRED_REMOVE, BrowseButtonStyle, keys::RemoveRowsCaption, nullptr, IDI_SHRED_SMALL_A,
+    ButtonEx(IDC_SHRED_REMOVE, BrowseButtonStyle, keys::RemoveRowsCaption, nullptr, IDI_LIST_REMOVE,
              {646, 230, 110, 40}, keys::RemoveRowsTip),
-    LargeButton(IDC_SHRED_START, keys::ShredCaption, IDI_SHREDDER_LARGE, {646, 290, 110, 90}, keys::ShredTip),
+    LargeButton(IDC_SHRED_START, keys::ShredCaption, IDI_SHRED, {646, 290, 110, 90}, keys::ShredTip),
     CheckBox(IDC_SHRED_DELETE, keys::DeleteShreddedOption, {143, 332, 494, 26}),
     ControlSpec{IDC_SHRED_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
     ControlSpec{IDC_SHRED_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
@@ -63,30 +63,7 @@ static_assert(ControlIdsUnique(ShredderControls), "shredder page ids must be uni
 constexpr int ListWorkButtons[] = {IDC_SHRED_ADD_FILE, IDC_SHRED_ADD_FOLDER, IDC_SHRED_CLEAR, IDC_SHRED_REMOVE,
                                    IDC_SHRED_START};
 
-std::atomic<bool> ListWorkRunning{false};
-
-void EnableListWorkButtons(bool enable) noexcept
-{
-    for (int id : ListWorkButtons)
-        EnableWindow(MainControl(id), enable);
-}
-
-// Claims the list for one worker; false while another one holds it (a
-// command that reached the page past its disabled button).
-bool BeginListWork()
-{
-    bool expected = false;
-    if (!ListWorkRunning.compare_exchange_strong(expected, true))
-        return false;
-    EnableListWorkButtons(false);
-    return true;
-}
-
-void StartListWork(LPTHREAD_START_ROUTINE routine)
-{
-    if (BeginListWork() && !StartWorker(routine))
-        EndListWork();
-}
+ControlLock ListWork(ListWorkButtons);
 
 std::wstring SizeText(uint64_t bytes)
 {
@@ -148,7 +125,7 @@ void ToggleDeleteOption()
 
 void ClearList()
 {
-    if (ListWorkRunning.load())
+    if (ListWork.Held())
         return;
     ClearListRows(ShredList());
     ShowRowCount();
@@ -186,7 +163,7 @@ void AddShredFolder()
     if (!BrowseForFolder(title.c_str(), chosen.data()))
         return;
     const std::wstring root = chosen.data();
-    SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
+    SetPageSource(FolderPageIndex, root);
     ListFiller filler(IDC_SHRED_LIST);
     AddFolderRows(filler, root);
     filler.Finish();
@@ -268,8 +245,7 @@ const PageTable ThisPage = MakePageTable(ShredderControls);
 
 void EndListWork() noexcept
 {
-    EnableListWorkButtons(true);
-    ListWorkRunning = false;
+    ListWork.Release();
 }
 
 void ShowRowCount()
@@ -299,7 +275,7 @@ void ShredderPage_OnDrop(const std::vector<std::wstring>& paths)
 {
     // Copied before the list is claimed: a copy that fails leaves the page as it was.
     std::vector<std::wstring> dropped = paths;
-    if (!BeginListWork()) {
+    if (!ListWork.Take()) {
         RefuseDrop(keys::DropWhileBusy);
         return;
     }
@@ -312,16 +288,16 @@ void ShredderPage_OnCommand(int id)
 {
     switch (id) {
     case IDC_SHRED_REMOVE:
-        StartListWork(RemoveShredRowsWorker);
+        ListWork.StartWorker(RemoveShredRowsWorker);
         break;
     case IDC_SHRED_ADD_FILE:
-        StartListWork(AddShredFileWorker);
+        ListWork.StartWorker(AddShredFileWorker);
         break;
     case IDC_SHRED_ADD_FOLDER:
-        StartListWork(AddShredFolderWorker);
+        ListWork.StartWorker(AddShredFolderWorker);
         break;
     case IDC_SHRED_START:
-        StartListWork(ShredJob);
+        ListWork.StartWorker(ShredJob);
         break;
     case IDC_SHRED_CLEAR:
         ClearList();

@@ -1,18 +1,18 @@
 #include "slots/slot_page.h"
 
-#include "base/lang_keys.h"
 #include "base/choosers.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/messages.h"
 #include "base/page_kit.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 #include "base/status.h"
 #include "base/tabs.h"
 #include "controls/button_ex.h"
 #include "controls/page_table.h"
-#include "base/control_ids.h"
-#include "res/resource.h"
+#include "res/base_resources.h"
+#include "res/slots_resources.h"
 #include "slots/slot_page_ids.h"
 
 #include <commctrl.h>
@@ -26,9 +26,6 @@ namespace {
 
 constexpr wchar_t KindSection[] = L"OFTENRADIO";
 constexpr wchar_t PathSection[] = L"OFTENPATHS";
-constexpr DWORD BrowseButtonStyle = BXS_ROUNDED | BS_ICON; // no icon given: the caption alone
-constexpr DWORD UseButtonStyle = BXS_ROUNDED | BS_ICON | BXS_IMAGEONLY;
-constexpr int SmallIconSize = 16;
 
 constexpr int FirstRowY = 70;
 constexpr int RowStep = 36;
@@ -52,26 +49,21 @@ constexpr void AddSlotRows(SlotRows& table, int& next, int slot)
                           ControlFont::Normal};
     table.rows[next++] = {id(IDC_SLOT_FOLDER_RADIO_0), L"button", BS_RADIOBUTTON, 0, {192, y, 20, 24}, 0, nullptr,
                           ControlFont::Normal};
-    table.rows[next++] = {id(IDC_SLOT_FILE_ICON_0), L"static", SS_ICON, 0, {170, iconY, 0, 0}, 0, nullptr,
-                          ControlFont::None, false, ControlKind::Window, IDI_FILE_SMALL, SmallIconSize};
-    table.rows[next++] = {id(IDC_SLOT_FOLDER_ICON_0), L"static", SS_ICON, 0, {212, iconY, 0, 0}, 0, nullptr,
-                          ControlFont::None, false, ControlKind::Window, IDI_FOLDER_SMALL, SmallIconSize};
+    table.rows[next++] = Icon(id(IDC_SLOT_FILE_ICON_0), IDI_FILE_SMALL, {170, iconY, 0, 0}, SmallIconSize);
+    table.rows[next++] = Icon(id(IDC_SLOT_FOLDER_ICON_0), IDI_FOLDER_SMALL, {212, iconY, 0, 0}, SmallIconSize);
     table.rows[next++] = Field(id(IDC_SLOT_PATH_0), {236, y, 446, 22});
-    table.rows[next++] = {id(IDC_SLOT_BROWSE_0), L"ButtonExClass", BrowseButtonStyle, 0, {690, y, 30, 22}, 0, L"...",
-                          ControlFont::None, false, ControlKind::ButtonEx, 0, 0, keys::SlotBrowseTip};
-    table.rows[next++] = {id(IDC_SLOT_USE_0), L"ButtonExClass", UseButtonStyle, 0, {726, y, 30, 22}, 0, L"+",
-                          ControlFont::None, false, ControlKind::ButtonEx, IDI_SLOTS_SMALL, 0, keys::SlotUseTip};
+    table.rows[next++] = BrowseButton(id(IDC_SLOT_BROWSE_0), {690, y, 30, 22}, keys::SlotBrowseTip);
+    table.rows[next++] = ButtonEx(id(IDC_SLOT_USE_0), IconButtonStyle, 0, L"+", IDI_USE_SLOT, {726, y, 30, 22},
+                                  keys::SlotUseTip);
 }
 
 constexpr SlotRows MakeSlotRows()
 {
     SlotRows table{};
     int next = 0;
-    table.rows[next++] = {IDC_SLOT_FRAME, L"STATIC", SS_GRAYFRAME, 0, {125, 42, 648, 356}};
-    table.rows[next++] = {IDC_SLOT_BANNER, L"STATIC", SS_BITMAP, 0, {115, 414, 670, 31}, 0, nullptr,
-                          ControlFont::None, false, ControlKind::Window, IDB_STRIP_SLOTS};
-    table.rows[next++] = {IDC_SLOT_GROUP, L"BUTTON", BS_GROUPBOX, 0, {132, 48, 634, 342}, keys::SlotGroup, nullptr,
-                          ControlFont::Bold};
+    table.rows[next++] = Frame(IDC_SLOT_FRAME, {125, 42, 648, 356});
+    table.rows[next++] = Strip(IDC_SLOT_BANNER, IDB_STRIP_SLOTS);
+    table.rows[next++] = GroupBox(IDC_SLOT_GROUP, keys::SlotGroup, {132, 48, 634, 342});
     for (int slot = 0; slot < SlotCount; ++slot)
         AddSlotRows(table, next, slot);
     return table;
@@ -189,8 +181,9 @@ void UseSlot(int slot)
 {
     const std::wstring path = TextOf(SlotControl(IDC_SLOT_PATH_0, slot));
     const bool file = FileKind(slot);
-    SetWindowTextW(MainControl(file ? IDC_FILE_SOURCE : IDC_FOLDER_SOURCE), path.c_str());
-    SelectTab(file ? FilePageIndex : FolderPageIndex);
+    const int page = file ? FilePageIndex : FolderPageIndex;
+    SetPageSource(page, path);
+    SelectTab(page);
     if (path != StoredPath(slot))
         StorePath(slot, path);
 }

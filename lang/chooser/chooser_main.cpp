@@ -3,7 +3,7 @@
 // Its texts come from the language file, each with an English text of its
 // resources in reserve, so it works even when the language files are broken.
 #include "base/lang_keys.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "lang/chooser/chooser_resource.h"
 #include "lang/chooser/language_files.h"
 

@@ -77,6 +77,13 @@ start_xvfb() {
     return 1
 }
 
+# Says which set-up step failed, on stderr, and fails: the run stops there
+# rather than with tests that fail for a reason they do not name.
+setup_failed() {
+    echo "set-up failed: $*" >&2
+    return 1
+}
+
 # A prepared prefix is made once (wineboot takes 12 s or more) and copied
 # for every run, so each run starts from a fresh prefix.
 make_wine_template() {
@@ -87,36 +94,42 @@ make_wine_template() {
     fi
     echo "wine: preparing a $WINEARCH prefix (once)"
     rm -rf "$QZ_TEMPLATE"
-    WINEPREFIX="$QZ_TEMPLATE" wineboot -i >/dev/null 2>&1
+    WINEPREFIX="$QZ_TEMPLATE" wineboot -i >/dev/null 2>&1 ||
+        { rm -rf "$QZ_TEMPLATE"; setup_failed "wineboot could not make the Wine prefix $QZ_TEMPLATE"; return 1; }
     # Without a window manager, unmanaged windows let GUI programs end at once.
-    WINEPREFIX="$QZ_TEMPLATE" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    WINEPREFIX="$QZ_TEMPLATE" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
+        { rm -rf "$QZ_TEMPLATE"; setup_failed "the Wine prefix's window setting could not be written"; return 1; }
+    # The server writes the registry files when it ends.
     WINEPREFIX="$QZ_TEMPLATE" wineserver -w
-    echo "$want" > "$stamp"
+    [ -f "$QZ_TEMPLATE/system.reg" ] ||
+        { rm -rf "$QZ_TEMPLATE"; setup_failed "the Wine prefix $QZ_TEMPLATE has no registry"; return 1; }
+    echo "$want" > "$stamp" || setup_failed "the Wine prefix's stamp $stamp could not be written"
 }
 
 fresh_wine_prefix() {
-    make_wine_template
+    make_wine_template || return 1
     rm -rf "$WINEPREFIX"
-    cp -a "$QZ_TEMPLATE" "$WINEPREFIX"
+    cp -a "$QZ_TEMPLATE" "$WINEPREFIX" || setup_failed "the Wine prefix could not be copied to $WINEPREFIX" || return 1
     # A fresh prefix gets an empty recycle bin: an earlier run's leftovers
     # would make Wine rename what the tests put there.
     rm -rf "$HOME/.local/share/Trash"
 }
 
 start_wineserver() {
-    wineserver -p
+    wineserver -p || setup_failed "the wine server did not start" || return 1
     # A trivial start makes the server and the prefix's services warm.
-    wine cmd /c exit 0 >/dev/null 2>&1 || true
+    wine cmd /c exit 0 >/dev/null 2>&1 || setup_failed "wine cannot run a program in $WINEPREFIX"
 }
 
 # A small volume, mapped as Wine drive Q:, lets tests fill a disk. It needs
 # the right to mount; without it the tests that need it say they are skipped.
 mount_small_volume() {
     local dir="$WINEPREFIX-small-volume"
-    mkdir -p "$dir"
+    mkdir -p "$dir" || setup_failed "the small volume's folder $dir could not be made" || return 1
     if mount -t tmpfs -o size=1m quenzel-small "$dir" 2>/dev/null; then
         QZ_SMALL_VOLUME=$dir
-        ln -sfn "$dir" "$WINEPREFIX/dosdevices/q:"
+        ln -sfn "$dir" "$WINEPREFIX/dosdevices/q:" || setup_failed "the small volume could not be mapped as Q:" ||
+            return 1
         export QUENZEL_SMALL_DRIVE="Q:"
     else
         echo "tests: no small volume (mount not permitted); the full-disk tests are skipped"
@@ -132,7 +145,8 @@ install_subst_standin() {
         echo "tests: no subst stand-in at $standin; folder-drive tests cannot mount" >&2
         return 0
     fi
-    cp "$standin" "$WINEPREFIX/drive_c/windows/system32/subst.exe" || return 1
+    cp "$standin" "$WINEPREFIX/drive_c/windows/system32/subst.exe" ||
+        setup_failed "the subst stand-in could not be copied into the prefix" || return 1
     export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;subst.exe=n"
 }
 

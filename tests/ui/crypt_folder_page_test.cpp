@@ -2,6 +2,7 @@
 // another folder with its sub-folders, and decrypted back.
 #include "tests/ui/crypt_ui_support.h"
 
+#include "base/control_ids.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
 #include "res/resource.h"

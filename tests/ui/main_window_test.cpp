@@ -7,6 +7,7 @@
 #include "base/control_ids.h"
 #include "base/options_page_ids.h"
 #include "crypt/file_page_ids.h"
+#include "crypt/folder_page_ids.h"
 #include "drives/drives_page_ids.h"
 #include "res/resource.h"
 

@@ -1,7 +1,9 @@
 // The handle owners: each handle is closed exactly once, by whoever owns it
 // last.
+#include "base/control_lock.h"
 #include "base/handles.h"
 #include "base/job_workers.h"
+#include "base/process.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +93,34 @@ TEST(HandleOwners, WorkEndRunsOnceOnEveryWayOut)
         EXPECT_EQ(WorkEnds, 2) << "ended before the failure is reported";
     }
     EXPECT_EQ(WorkEnds, 2);
+}
+
+// A control lock disables its own controls only, is held by one worker at a
+// time and gives every control back when released.
+TEST(HandleOwners, ControlLockDisablesItsControlsWhileHeld)
+{
+    MainWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(MainWindow, nullptr);
+    constexpr int Locked[] = {7, 8};
+    for (int id : {7, 8, 9})
+        CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 10, 10, MainWindow,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    const auto enabled = [](int id) { return IsWindowEnabled(GetDlgItem(MainWindow, id)) != FALSE; };
+    ControlLock lock(Locked);
+    EXPECT_TRUE(lock.Take());
+    EXPECT_TRUE(lock.Held());
+    EXPECT_FALSE(enabled(7));
+    EXPECT_FALSE(enabled(8));
+    EXPECT_TRUE(enabled(9)) << "not one of the lock's controls";
+    EXPECT_FALSE(lock.Take()) << "a second worker while the first holds it";
+    lock.Release();
+    EXPECT_FALSE(lock.Held());
+    EXPECT_TRUE(enabled(7));
+    EXPECT_TRUE(enabled(8));
+    EXPECT_TRUE(lock.Take()) << "free again once released";
+    lock.Release();
+    DestroyWindow(MainWindow);
+    MainWindow = nullptr;
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 // the program passes, and every translation matches the English file.
 #include "base/format_check.h"
 #include "base/language.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "tests/support/ui_driver.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // routines, on files this test writes.
 #include "base/fonts.h"
 #include "base/language.h"
+#include "base/process.h"
 #include "base/settings.h"
-#include "base/shell.h"
 #include "tests/support/ui_driver.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "app/menu.h"
 #include "base/fonts.h"
 #include "base/list_sort.h"
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/tabs.h"
 #include "controls/owner_menu.h"
 

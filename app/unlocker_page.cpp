@@ -1,6 +1,6 @@
-#include "app/pending_pages.h"
+#include "app/unlocker_page.h"
 
-#include "base/shell.h"
+#include "base/process.h"
 #include "base/tabs.h"
 #include "controls/page_table.h"
 

@@ -1,4 +1,4 @@
-#include "base/shell.h"
+#include "base/process.h"
 
 #include "base/settings.h"
 
@@ -11,9 +11,6 @@ std::wstring ProgramDir;
 std::wstring SettingsPath;
 std::wstring LanguagePath;
 std::wstring HelpFilePath;
-int WindowWidth = 0;
-int WindowHeight = 0;
-bool MagnetEnabled = false;
 int CurrentPage = 0;
 
 namespace {

@@ -1,6 +1,5 @@
 // The unlocker page, which has no tab and is never shown: it registers
-// itself over an empty table. A page that gets a folder of its own replaces
-// its stub here and takes its line in app/pages.cpp.
+// itself over an empty table until it gets a folder of its own.
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,5 @@
-// Process-wide values of the application shell, set once at start-up.
+// Process-wide values, set once at start-up: the instance, the main window,
+// the program's files, the page shown; and the longest texts it handles.
 #pragma once
 
 #include <windows.h>
@@ -13,9 +14,6 @@ extern std::wstring ProgramDir;   // the executable's folder, no trailing backsl
 extern std::wstring SettingsPath; // ProgramDir + "\Quenzel.ini"
 extern std::wstring LanguagePath; // ProgramDir + "\lang\default.lng"
 extern std::wstring HelpFilePath; // ProgramDir + "\help\" + the language's help file
-extern int WindowWidth;
-extern int WindowHeight;
-extern bool MagnetEnabled;
 extern int CurrentPage;
 
 // Longest path or control text the program handles, in UTF-16 units.
