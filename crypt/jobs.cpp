@@ -4,7 +4,6 @@
 #include "base/language.h"
 #include "base/list_filler.h"
 #include "base/long_path.h"
-#include "base/options_page_ids.h"
 #include "base/page_kit.h"
 #include "base/process.h"
 #include "base/shell_helpers.h"
@@ -373,9 +372,10 @@ void SetGatheredRoot(const std::wstring& root)
 DWORD WINAPI FileJob(void*)
 {
     const JobWorker worker;
+    const Options options = CurrentOptions();
     const std::wstring source = TextOf(MainControl(IDC_FILE_SOURCE));
     const JobKind job = FilePageState.Job();
-    if (ShowConfirmDialog(CryptPageKind::File) != ConfirmOk)
+    if (ShowConfirmDialog(CryptPageKind::File, options) != ConfirmOk)
         return 0;
     // The program is closing: a job confirmed meanwhile does not start.
     if (JobsStopRequested()) {
@@ -388,7 +388,7 @@ DWORD WINAPI FileJob(void*)
     {
         RunningJob running(CryptPageKind::File);
         bool replaceReadOnly = false;
-        if (!TakeJobSettings(job, settings) || !FileJobMayStart(source, output, settings, replaceReadOnly)) {
+        if (!TakeJobSettings(job, options, settings) || !FileJobMayStart(source, output, settings, replaceReadOnly)) {
             FilePageState.jobMode = NoJob;
             return 0;
         }
@@ -423,6 +423,7 @@ DWORD WINAPI FileJob(void*)
 DWORD WINAPI FolderJob(void*)
 {
     const JobWorker worker;
+    const Options options = CurrentOptions();
     const std::wstring typedRoot = TextOf(MainControl(IDC_FOLDER_SOURCE));
     const JobKind job = FolderPageState.Job();
     if (!ListTypedFolder(typedRoot)) {
@@ -430,7 +431,7 @@ DWORD WINAPI FolderJob(void*)
         return 0;
     }
     const std::wstring root = CurrentGatheredRoot();
-    if (ShowConfirmDialog(CryptPageKind::Folder) != ConfirmOk)
+    if (ShowConfirmDialog(CryptPageKind::Folder, options) != ConfirmOk)
         return 0;
     if (JobsStopRequested()) {
         FolderPageState.jobMode = NoJob;
@@ -444,7 +445,7 @@ DWORD WINAPI FolderJob(void*)
         RunningJob running(CryptPageKind::Folder);
         JobSettings settings;
         JobTransformer transformer;
-        if (!TakeJobSettings(job, settings)) {
+        if (!TakeJobSettings(job, options, settings)) {
             FolderPageState.jobMode = NoJob;
             return 0;
         }

@@ -5,7 +5,7 @@
 #include "tests/support/ui_driver.h"
 
 #include "base/control_ids.h"
-#include "base/options_page_ids.h"
+#include "app/options_page_ids.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
 #include "drives/drives_page_ids.h"
