@@ -174,7 +174,6 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             return TRUE;
         }
         if (LOWORD(wParam) == IDCANCEL) {
-            StateOf(request->kind).jobMode = NoJob;
             EndDialog(dialog, ConfirmCancel);
             return TRUE;
         }
@@ -240,20 +239,14 @@ std::wstring PreviewText(const std::vector<char>& bytes)
 
 INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options)
 {
-    if (!StrongPasswordAcceptable(StateOf(kind).Job(), options.strongFormat)) {
-        StateOf(kind).jobMode = NoJob;
+    if (!StrongPasswordAcceptable(StateOf(kind).Job(), options.strongFormat))
         return ConfirmCancel;
-    }
     const int templateId = RetypeWanted(kind) ? IDD_RETYPE : IDD_CONFIRM;
     const ConfirmRequest request{kind, options};
     const INT_PTR result = DialogBoxParamW(Instance, MAKEINTRESOURCEW(templateId), MainWindow, ConfirmDialogProc,
                                            reinterpret_cast<LPARAM>(&request));
-    if (result != ConfirmOk) {
-        // A dialog that could not be shown counts as Cancel.
-        StateOf(kind).jobMode = NoJob;
-        return ConfirmCancel;
-    }
-    return ConfirmOk;
+    // A dialog that could not be shown counts as Cancel.
+    return result == ConfirmOk ? ConfirmOk : ConfirmCancel;
 }
 
 void ShowResultDialog(int textKey)

@@ -20,8 +20,8 @@ inline constexpr INT_PTR ConfirmCancel = 2;
 // password, owned by the main window; a strong encryption with an empty or
 // the sample password is refused first. The destination proposed and the
 // words on it follow the options the job started with. On OK the page's
-// `OutputPath` holds the destination; Cancel or a refusal sets its
-// `JobMode` to 0.
+// `OutputPath` holds the destination; Cancel, a refusal and a dialog that
+// could not be shown give ConfirmCancel.
 INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options);
 
 // Shows `IDD_RESULTDIALOG` for the file page's finished job; `textKey` is the

@@ -78,6 +78,17 @@ RunningJob::~RunningJob()
     AnnounceJobChange(page_, false);
 }
 
+PageJobScope::~PageJobScope()
+{
+    state_.jobMode = NoJob;
+    running_.reset();
+}
+
+void PageJobScope::Run()
+{
+    running_.emplace(page_);
+}
+
 void CreateJobCourier()
 {
     if (JobCourier)
