@@ -1,11 +1,14 @@
 #include "app/options_page.h"
 
+#include "app/options_page_ids.h"
 #include "base/choosers.h"
+#include "base/control_lock.h"
 #include "base/control_ids.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/messages.h"
-#include "base/options_page_ids.h"
+#include "base/options.h"
+#include "base/page_kit.h"
 #include "base/process.h"
 #include "base/settings.h"
 #include "base/status.h"
@@ -96,6 +99,33 @@ void EnableFolderChoice(int fieldId, int buttonId, bool enable)
     EnableWindow(Control(buttonId), enable);
 }
 
+// The options as the boxes and fields show them now, for the jobs.
+void StoreShownOptions()
+{
+    Options options;
+    options.recycleSource = Checked(IDC_OPTIONS_RECYCLE);
+    options.addEnc = Checked(IDC_OPTIONS_ADD_ENC);
+    options.removeEnc = Checked(IDC_OPTIONS_REMOVE_ENC);
+    options.addDec = Checked(IDC_OPTIONS_ADD_DEC);
+    options.strongFormat = Checked(IDC_OPTIONS_STRONG_FORMAT);
+    options.removeEncrypted = Checked(IDC_OPTIONS_REMOVE_ENCRYPTED);
+    options.addEncrypted = Checked(IDC_OPTIONS_ADD_ENCRYPTED);
+    options.addDecrypted = Checked(IDC_OPTIONS_ADD_DECRYPTED);
+    options.encryptTo = Checked(IDC_OPTIONS_ENCRYPT_TO);
+    options.decryptTo = Checked(IDC_OPTIONS_DECRYPT_TO);
+    options.encPath = TextOf(Control(IDC_OPTIONS_ENC_PATH));
+    options.decPath = TextOf(Control(IDC_OPTIONS_DEC_PATH));
+    StoreOptions(options);
+}
+
+// The boxes a running job was started with stay as they are until it ends.
+void EnableJobBoxes(bool enable)
+{
+    constexpr int JobBoxes[] = {IDC_OPTIONS_RECYCLE, IDC_OPTIONS_ADD_ENC, IDC_OPTIONS_ADD_DEC,
+                                IDC_OPTIONS_STRONG_FORMAT};
+    EnableControls(JobBoxes, enable);
+}
+
 void LoadStoredOptions()
 {
     for (int id = IDC_OPTIONS_FIRST_CHECK; id <= IDC_OPTIONS_LAST_CHECK; ++id)
@@ -116,6 +146,7 @@ void OnOptionCheckBox(int id)
         ReportSettingNotSaved();
         // The box shows what the file holds.
         SendMessageW(Control(id), BM_SETCHECK, StoredFlagSet(id) ? BST_CHECKED : BST_UNCHECKED, 0);
+        StoreShownOptions();
         return;
     }
     if (id == IDC_OPTIONS_ENCRYPT_TO)
@@ -123,6 +154,7 @@ void OnOptionCheckBox(int id)
     else if (id == IDC_OPTIONS_DECRYPT_TO)
         EnableFolderChoice(IDC_OPTIONS_DEC_PATH, IDC_OPTIONS_BROWSE_DEC, stored == 1);
     SendMessageW(Control(id), BM_SETCHECK, stored ? BST_CHECKED : BST_UNCHECKED, 0);
+    StoreShownOptions();
 }
 
 void OnBrowseOutputFolder(int fieldId, const wchar_t* key)
@@ -131,6 +163,7 @@ void OnBrowseOutputFolder(int fieldId, const wchar_t* key)
     if (!ChooseFolder(LangText(keys::OutputFolderTitle), folder))
         return;
     SetWindowTextW(Control(fieldId), folder.c_str());
+    StoreShownOptions();
     if (!WriteSetting(MainSection, key, folder.c_str()))
         ReportSettingNotSaved();
 }
@@ -153,6 +186,8 @@ void OptionsPage_Create(HWND parent)
 {
     CreatePageControls(parent, MakePageTable(OptionsControls));
     LoadStoredOptions();
+    StoreShownOptions();
+    RegisterOptionsRoutines(OptionsRoutines{StoreShownOptions, EnableJobBoxes});
     CreatePageControls(parent, MakePageTable(WindowControls));
     CreateTabControl(parent);
     RegisterPage(OptionsPageIndex, PageRoutines{OptionsPage_Show, OptionsPage_OnCommand});
@@ -174,6 +209,8 @@ void OptionsPage_OnCommand(int id)
         OnBrowseOutputFolder(IDC_OPTIONS_ENC_PATH, L"EncPath");
     else if (id == IDC_OPTIONS_BROWSE_DEC)
         OnBrowseOutputFolder(IDC_OPTIONS_DEC_PATH, L"DecPath");
+    else if (id == IDC_OPTIONS_ENC_PATH || id == IDC_OPTIONS_DEC_PATH)
+        StoreShownOptions(); // a field's change, or its focus leaving it
 }
 
 } // namespace quenzel

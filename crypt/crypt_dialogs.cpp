@@ -4,7 +4,6 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/long_path.h"
-#include "base/options_page_ids.h"
 #include "base/process.h"
 #include "crypt/confirm_outcome.h"
 #include "crypt/crypt_page.h"
@@ -32,6 +31,13 @@ void SetItemText(HWND dialog, int id, int key)
     SetDlgItemTextW(dialog, id, LangText(key));
 }
 
+// What the confirmation is asked for: the page, and the options its job
+// started with.
+struct ConfirmRequest {
+    CryptPageKind kind;
+    const Options& options;
+};
+
 CryptPageState& StateOf(CryptPageKind kind)
 {
     return kind == CryptPageKind::File ? FilePageState : FolderPageState;
@@ -50,34 +56,36 @@ bool RetypeWanted(CryptPageKind kind)
     return PasswordEncryption(kind);
 }
 
-std::wstring ProposedOutput(CryptPageKind kind, const std::wstring& source)
+std::wstring ProposedOutput(const ConfirmRequest& request, const std::wstring& source)
 {
-    const JobKind job = StateOf(kind).Job();
-    if (kind == CryptPageKind::File) {
-        FileNameOptions options;
-        options.addEnc = Checked(IDC_OPTIONS_ADD_ENC);
-        options.removeEnc = Checked(IDC_OPTIONS_REMOVE_ENC);
-        options.addDec = Checked(IDC_OPTIONS_ADD_DEC);
-        return ProposeFileOutput(source, job, options);
+    const JobKind job = StateOf(request.kind).Job();
+    const Options& options = request.options;
+    if (request.kind == CryptPageKind::File) {
+        FileNameOptions naming;
+        naming.addEnc = options.addEnc;
+        naming.removeEnc = options.removeEnc;
+        naming.addDec = options.addDec;
+        return ProposeFileOutput(source, job, naming);
     }
-    FolderNameOptions options;
-    options.addEncrypted = Checked(IDC_OPTIONS_ADD_ENCRYPTED);
-    options.removeEncrypted = Checked(IDC_OPTIONS_REMOVE_ENCRYPTED);
-    options.addDecrypted = Checked(IDC_OPTIONS_ADD_DECRYPTED);
-    options.useEncPath = Checked(IDC_OPTIONS_ENCRYPT_TO);
-    options.useDecPath = Checked(IDC_OPTIONS_DECRYPT_TO);
-    options.encPath = TextOf(MainControl(IDC_OPTIONS_ENC_PATH));
-    options.decPath = TextOf(MainControl(IDC_OPTIONS_DEC_PATH));
-    return ProposeFolderOutput(source, job, options);
+    FolderNameOptions naming;
+    naming.addEncrypted = options.addEncrypted;
+    naming.removeEncrypted = options.removeEncrypted;
+    naming.addDecrypted = options.addDecrypted;
+    naming.useEncPath = options.encryptTo;
+    naming.useDecPath = options.decryptTo;
+    naming.encPath = options.encPath;
+    naming.decPath = options.decPath;
+    return ProposeFolderOutput(source, job, naming);
 }
 
-std::wstring QuestionText(CryptPageKind kind, const std::wstring& title)
+std::wstring QuestionText(const ConfirmRequest& request, const std::wstring& title)
 {
-    if (kind == CryptPageKind::Folder) {
+    if (request.kind == CryptPageKind::Folder) {
         const int count = static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0));
         return FormatLangText(keys::FolderQuestion, MaxTextLength, count, title.c_str());
     }
-    const int key = SourceRecycleAsked(FilePageState.Job()) ? keys::FileQuestionRecycle : keys::FileQuestion;
+    const int key =
+        SourceRecycleAsked(FilePageState.Job(), request.options) ? keys::FileQuestionRecycle : keys::FileQuestion;
     return FormatLangText(key, MaxTextLength, title.c_str());
 }
 
@@ -95,29 +103,33 @@ void SetConfirmTexts(HWND dialog, CryptPageKind kind)
 
 // The question and, below it, what the job will do with the destination
 // the dialog shows now.
-void ShowJobText(HWND dialog, CryptPageKind kind, const std::wstring& source)
+void ShowJobText(HWND dialog, const ConfirmRequest& request, const std::wstring& source)
 {
     JobOutcomeFacts facts;
-    facts.kind = kind;
-    facts.job = StateOf(kind).Job();
+    facts.kind = request.kind;
+    facts.job = StateOf(request.kind).Job();
     facts.source = source;
     facts.destination = TextOf(GetDlgItem(dialog, IDC_CONFIRM_DESTINATION));
-    facts.strongFormat = Checked(IDC_OPTIONS_STRONG_FORMAT);
-    const std::wstring text = QuestionText(kind, PathTitle(source)) + L"\n" + JobOutcomeText(facts);
+    facts.strongFormat = request.options.strongFormat;
+    const std::wstring text = QuestionText(request, PathTitle(source)) + L"\n" + JobOutcomeText(facts);
     SetDlgItemTextW(dialog, IDC_JOB_TEXT, text.c_str());
 }
 
-void OnConfirmInit(HWND dialog, CryptPageKind kind)
+int SourceFieldOf(CryptPageKind kind)
 {
-    SetWindowLongPtrW(dialog, DWLP_USER, static_cast<LONG_PTR>(kind));
-    SetConfirmTexts(dialog, kind);
-    CryptPageState& state = StateOf(kind);
-    const int sourceId = kind == CryptPageKind::File ? IDC_FILE_SOURCE : IDC_FOLDER_SOURCE;
-    const std::wstring source = TextOf(MainControl(sourceId));
+    return kind == CryptPageKind::File ? IDC_FILE_SOURCE : IDC_FOLDER_SOURCE;
+}
+
+void OnConfirmInit(HWND dialog, const ConfirmRequest& request)
+{
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&request));
+    SetConfirmTexts(dialog, request.kind);
+    CryptPageState& state = StateOf(request.kind);
+    const std::wstring source = TextOf(MainControl(SourceFieldOf(request.kind)));
     SetDlgItemTextW(dialog, IDC_CONFIRM_SOURCE, source.c_str());
-    state.outputPath = ProposedOutput(kind, source);
+    state.outputPath = ProposedOutput(request, source);
     SetDlgItemTextW(dialog, IDC_CONFIRM_DESTINATION, state.outputPath.c_str());
-    ShowJobText(dialog, kind, source);
+    ShowJobText(dialog, request, source);
 }
 
 // The re-entered password is not the password field's; both copies are wiped.
@@ -145,22 +157,23 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 {
     switch (message) {
     case WM_INITDIALOG:
-        OnConfirmInit(dialog, static_cast<CryptPageKind>(lParam));
+        OnConfirmInit(dialog, *reinterpret_cast<const ConfirmRequest*>(lParam));
         return TRUE;
     case WM_COMMAND: {
-        const auto kind = static_cast<CryptPageKind>(GetWindowLongPtrW(dialog, DWLP_USER));
+        const auto* request = reinterpret_cast<const ConfirmRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
+        // Messages before WM_INITDIALOG find no request yet.
+        if (!request)
+            return FALSE;
         if (LOWORD(wParam) == IDOK) {
-            OnConfirmOk(dialog, kind);
+            OnConfirmOk(dialog, request->kind);
             return TRUE;
         }
         if (LOWORD(wParam) == IDC_CONFIRM_DESTINATION && HIWORD(wParam) == EN_CHANGE) {
             // The words follow a destination the user types.
-            const int sourceId = kind == CryptPageKind::File ? IDC_FILE_SOURCE : IDC_FOLDER_SOURCE;
-            ShowJobText(dialog, kind, TextOf(MainControl(sourceId)));
+            ShowJobText(dialog, *request, TextOf(MainControl(SourceFieldOf(request->kind))));
             return TRUE;
         }
         if (LOWORD(wParam) == IDCANCEL) {
-            StateOf(kind).jobMode = NoJob;
             EndDialog(dialog, ConfirmCancel);
             return TRUE;
         }
@@ -224,21 +237,16 @@ std::wstring PreviewText(const std::vector<char>& bytes)
 
 } // namespace
 
-INT_PTR ShowConfirmDialog(CryptPageKind kind)
+INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options)
 {
-    if (!StrongPasswordAcceptable(StateOf(kind).Job())) {
-        StateOf(kind).jobMode = NoJob;
+    if (!StrongPasswordAcceptable(StateOf(kind).Job(), options.strongFormat))
         return ConfirmCancel;
-    }
     const int templateId = RetypeWanted(kind) ? IDD_RETYPE : IDD_CONFIRM;
+    const ConfirmRequest request{kind, options};
     const INT_PTR result = DialogBoxParamW(Instance, MAKEINTRESOURCEW(templateId), MainWindow, ConfirmDialogProc,
-                                           static_cast<LPARAM>(kind));
-    if (result != ConfirmOk) {
-        // A dialog that could not be shown counts as Cancel.
-        StateOf(kind).jobMode = NoJob;
-        return ConfirmCancel;
-    }
-    return ConfirmOk;
+                                           reinterpret_cast<LPARAM>(&request));
+    // A dialog that could not be shown counts as Cancel.
+    return result == ConfirmOk ? ConfirmOk : ConfirmCancel;
 }
 
 void ShowResultDialog(int textKey)

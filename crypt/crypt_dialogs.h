@@ -2,6 +2,7 @@
 // again when asked for), the result of a file job, and the text preview.
 #pragma once
 
+#include "base/options.h"
 #include "crypt/page_state.h"
 
 #include <windows.h>
@@ -17,9 +18,11 @@ inline constexpr INT_PTR ConfirmCancel = 2;
 
 // Shows `IDD_CONFIRM`, or `IDD_RETYPE` for every encryption with a
 // password, owned by the main window; a strong encryption with an empty or
-// the sample password is refused first. On OK the page's `OutputPath` holds
-// the destination; Cancel or a refusal sets its `JobMode` to 0.
-INT_PTR ShowConfirmDialog(CryptPageKind kind);
+// the sample password is refused first. The destination proposed and the
+// words on it follow the options the job started with. On OK the page's
+// `OutputPath` holds the destination; Cancel, a refusal and a dialog that
+// could not be shown give ConfirmCancel.
+INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options);
 
 // Shows `IDD_RESULTDIALOG` for the file page's finished job; `textKey` is the
 // text that says what was done (source title, output path).

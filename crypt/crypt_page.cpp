@@ -2,6 +2,7 @@
 
 #include "base/language.h"
 #include "base/messages.h"
+#include "base/options.h"
 #include "base/process.h"
 #include "base/status.h"
 #include "crypt/jobs.h"
@@ -24,6 +25,8 @@ void StartPageJob(const CryptPage& page, JobKind job)
         return;
     }
     page.state.jobMode = job;
+    // The job takes the options as the options page shows them now.
+    RefreshOptions();
     if (!StartWorker(page.job))
         page.state.jobMode = NoJob;
 }

@@ -4,7 +4,6 @@
 #include "base/language.h"
 #include "base/list_filler.h"
 #include "base/long_path.h"
-#include "base/options_page_ids.h"
 #include "base/page_kit.h"
 #include "base/process.h"
 #include "base/shell_helpers.h"
@@ -283,13 +282,13 @@ bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, Folde
 {
     const FolderItemOutcome outcome = TransformFolderItem(root, item, FolderPageState.outputPath, work.key,
                                                           work.transformer, work.keyFile, &JobsStopFlag());
+    // `JobMode` is cleared after each file's transform.
+    FolderPageState.jobMode = NoJob;
     if (outcome.transform.status == TransformStatus::WrongKeyOrDamaged) {
-        FolderPageState.jobMode = NoJob;
         work.refused.push_back(BelowRoot(root, item));
         WarnStrayTemporary(outcome.transform);
         return true;
     }
-    FolderPageState.jobMode = NoJob;
     WarnStrayTemporary(outcome.transform);
     if (outcome.status == FolderItemStatus::Done) {
         tally.Done();
@@ -342,7 +341,6 @@ bool ProcessFolderList(const std::wstring& root, const std::vector<std::wstring>
             lastMove = now;
         }
     }
-    FolderPageState.jobMode = NoJob;
     ShowBar(bar, false);
     return whole;
 }
@@ -362,6 +360,71 @@ bool ListTypedFolder(const std::wstring& typed)
     return ListFolderAlone(typed);
 }
 
+// A file job's transform, once confirmed: false when the job ended before
+// it (cancelled, refused, told why).
+bool RunFileTransform(const Options& options, const std::wstring& source, JobKind job, std::wstring& output,
+                      JobSettings& settings, TransformOutcome& outcome)
+{
+    PageJobScope scope(FilePageState, CryptPageKind::File);
+    if (ShowConfirmDialog(CryptPageKind::File, options) != ConfirmOk)
+        return false;
+    // The program is closing: a job confirmed meanwhile does not start.
+    if (JobsStopRequested())
+        return false;
+    output = FilePageState.outputPath;
+    scope.Run();
+    bool replaceReadOnly = false;
+    if (!TakeJobSettings(job, options, settings) || !FileJobMayStart(source, output, settings, replaceReadOnly))
+        return false;
+    JobTransformer transformer;
+    if (!PrepareTransformer(job, settings, transformer))
+        return false;
+    HWND bar = MainControl(IDC_FILE_PROGRESS);
+    SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
+    SendMessageW(bar, PBM_SETPOS, 0, 0);
+    outcome = ApplyCipherWithProgress(source, output, settings.key, transformer, bar, settings.keyFile,
+                                      replaceReadOnly);
+    ShowBar(bar, false);
+    return true;
+}
+
+// What a folder job did, for its report.
+struct FolderRun {
+    FolderTally tally{0};
+    bool whole = true;
+    std::vector<std::wstring> refused;
+    std::vector<std::wstring> originalFormat;
+};
+
+// A folder job up to its report: false when it ended before working
+// through its list (cancelled, refused, told why).
+bool RunFolderList(const Options& options, const std::wstring& typedRoot, JobKind job, FolderRun& run)
+{
+    PageJobScope scope(FolderPageState, CryptPageKind::Folder);
+    if (!ListTypedFolder(typedRoot))
+        return false;
+    const std::wstring root = CurrentGatheredRoot();
+    if (ShowConfirmDialog(CryptPageKind::Folder, options) != ConfirmOk || JobsStopRequested())
+        return false;
+    run.tally = FolderTally(static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0)));
+    scope.Run();
+    JobSettings settings;
+    JobTransformer transformer;
+    if (!TakeJobSettings(job, options, settings))
+        return false;
+    // The paths in one visit to the window's thread; the list cannot change while the job runs.
+    const std::vector<std::wstring> items = ListTexts(MainControl(IDC_FOLDER_LIST));
+    const FolderJobCheck check = CheckFolderJob(root, items, FolderPageState.outputPath, settings.keyFilePath);
+    if (!FolderJobMayStart(check, settings) || !PrepareTransformer(job, settings, transformer))
+        return false;
+    SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
+    FolderWork work{settings.key, settings.keyFile, transformer, {}, {}};
+    run.whole = ProcessFolderList(root, items, check, work, run.tally);
+    run.refused = std::move(work.refused);
+    run.originalFormat = std::move(work.originalFormat);
+    return true;
+}
+
 } // namespace
 
 void SetGatheredRoot(const std::wstring& root)
@@ -373,38 +436,14 @@ void SetGatheredRoot(const std::wstring& root)
 DWORD WINAPI FileJob(void*)
 {
     const JobWorker worker;
+    const Options options = CurrentOptions();
     const std::wstring source = TextOf(MainControl(IDC_FILE_SOURCE));
     const JobKind job = FilePageState.Job();
-    if (ShowConfirmDialog(CryptPageKind::File) != ConfirmOk)
-        return 0;
-    // The program is closing: a job confirmed meanwhile does not start.
-    if (JobsStopRequested()) {
-        FilePageState.jobMode = NoJob;
-        return 0;
-    }
-    TransformOutcome outcome;
+    std::wstring output;
     JobSettings settings;
-    const std::wstring output = FilePageState.outputPath;
-    {
-        RunningJob running(CryptPageKind::File);
-        bool replaceReadOnly = false;
-        if (!TakeJobSettings(job, settings) || !FileJobMayStart(source, output, settings, replaceReadOnly)) {
-            FilePageState.jobMode = NoJob;
-            return 0;
-        }
-        JobTransformer transformer;
-        if (!PrepareTransformer(job, settings, transformer)) {
-            FilePageState.jobMode = NoJob;
-            return 0;
-        }
-        HWND bar = MainControl(IDC_FILE_PROGRESS);
-        SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
-        SendMessageW(bar, PBM_SETPOS, 0, 0);
-        outcome = ApplyCipherWithProgress(source, output, settings.key, transformer, bar, settings.keyFile,
-                                          replaceReadOnly);
-        FilePageState.jobMode = NoJob;
-        ShowBar(bar, false);
-    }
+    TransformOutcome outcome;
+    if (!RunFileTransform(options, source, job, output, settings, outcome))
+        return 0;
     if (outcome.status == TransformStatus::Stopped) {
         WarnUserText(FormatLangText(keys::FileJobStopped, MaxTextLength, PathTitle(source).c_str()));
         WarnStrayTemporary(outcome);
@@ -423,56 +462,25 @@ DWORD WINAPI FileJob(void*)
 DWORD WINAPI FolderJob(void*)
 {
     const JobWorker worker;
+    const Options options = CurrentOptions();
     const std::wstring typedRoot = TextOf(MainControl(IDC_FOLDER_SOURCE));
     const JobKind job = FolderPageState.Job();
-    if (!ListTypedFolder(typedRoot)) {
-        FolderPageState.jobMode = NoJob;
+    FolderRun run;
+    if (!RunFolderList(options, typedRoot, job, run))
         return 0;
-    }
-    const std::wstring root = CurrentGatheredRoot();
-    if (ShowConfirmDialog(CryptPageKind::Folder) != ConfirmOk)
-        return 0;
-    if (JobsStopRequested()) {
-        FolderPageState.jobMode = NoJob;
-        return 0;
-    }
-    FolderTally tally(static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0)));
-    bool whole = true;
-    std::vector<std::wstring> refused;
-    std::vector<std::wstring> originalFormat;
-    {
-        RunningJob running(CryptPageKind::Folder);
-        JobSettings settings;
-        JobTransformer transformer;
-        if (!TakeJobSettings(job, settings)) {
-            FolderPageState.jobMode = NoJob;
-            return 0;
-        }
-        // The paths in one visit to the window's thread; the list cannot change while the job runs.
-        const std::vector<std::wstring> items = ListTexts(MainControl(IDC_FOLDER_LIST));
-        const FolderJobCheck check = CheckFolderJob(root, items, FolderPageState.outputPath, settings.keyFilePath);
-        if (!FolderJobMayStart(check, settings) || !PrepareTransformer(job, settings, transformer)) {
-            FolderPageState.jobMode = NoJob;
-            return 0;
-        }
-        SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
-        FolderWork work{settings.key, settings.keyFile, transformer, {}};
-        whole = ProcessFolderList(root, items, check, work, tally);
-        refused = std::move(work.refused);
-        originalFormat = std::move(work.originalFormat);
-    }
-
     const std::wstring title = PathTitle(typedRoot);
+    const FolderTally& tally = run.tally;
     FolderPageState.SetPageInfoText(
         FormatLangText(keys::FolderDoneInfo, MaxTextLength, tally.Processed(), title.c_str()));
-    std::wstring report = FolderReportText(tally, !whole, {job == DecryptJob, title, FolderPageState.outputPath});
-    if (!refused.empty())
-        report += L"\n\n" + NamesReport(keys::FolderStrongSkipped, refused);
-    if (!originalFormat.empty())
-        report += L"\n\n" + NamesReport(keys::FolderOriginalFormatDecrypted, originalFormat);
+    std::wstring report =
+        FolderReportText(tally, !run.whole, {job == DecryptJob, title, FolderPageState.outputPath});
+    if (!run.refused.empty())
+        report += L"\n\n" + NamesReport(keys::FolderStrongSkipped, run.refused);
+    if (!run.originalFormat.empty())
+        report += L"\n\n" + NamesReport(keys::FolderOriginalFormatDecrypted, run.originalFormat);
     // A full success is no warning; a decryption in the original format
     // asks the user to check the files' content.
-    if (whole && tally.Processed() == tally.Listed() && refused.empty() && originalFormat.empty())
+    if (run.whole && tally.Processed() == tally.Listed() && run.refused.empty() && run.originalFormat.empty())
         ShowInfoBox(report, keys::FolderReportCaption);
     else
         ShowWarningBox(report, keys::FolderReportCaption);

@@ -4,7 +4,6 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/messages.h"
-#include "base/options_page_ids.h"
 #include "base/process.h"
 #include "base/settings.h"
 #include "crypt/cipher_key.h"
@@ -285,9 +284,9 @@ void EnableKeyControls(bool enable)
     EnableWindow(MainControl(IDC_KEY_FILE_BUTTON), enable && !passwordMode);
 }
 
-bool StrongPasswordAcceptable(JobKind job)
+bool StrongPasswordAcceptable(JobKind job, bool strongFormat)
 {
-    if (job != EncryptJob || !PasswordMode() || !Checked(IDC_OPTIONS_STRONG_FORMAT))
+    if (job != EncryptJob || !PasswordMode() || !strongFormat)
         return true;
     const int refusal = RefusedStrongPasswordKey();
     if (refusal != 0)
@@ -304,15 +303,15 @@ SecretBytes SecretFieldText(HWND field)
     return SecretBytes(text.data(), static_cast<size_t>(std::max<LRESULT>(got, 0)) * sizeof(wchar_t));
 }
 
-bool TakeJobSettings(JobKind job, JobSettings& settings)
+bool TakeJobSettings(JobKind job, const Options& options, JobSettings& settings)
 {
     settings = JobSettings();
-    settings.strongFormat = job == EncryptJob && Checked(IDC_OPTIONS_STRONG_FORMAT);
+    settings.strongFormat = job == EncryptJob && options.strongFormat;
     if (!PasswordMode())
         settings.keyFilePath = TextOf(MainControl(IDC_KEY_FILE));
     // The password is looked at again here: the field may have changed
     // since the confirmation, before the controls were disabled.
-    if (settings.strongFormat && !StrongPasswordAcceptable(job))
+    if (settings.strongFormat && !StrongPasswordAcceptable(job, settings.strongFormat))
         return false;
     // A strong encryption needs no legacy key; a decryption needs both keys.
     // The key file is hashed (opened without sharing) before a long legacy
@@ -325,14 +324,13 @@ bool TakeJobSettings(JobKind job, JobSettings& settings)
         settings.keyFile = IdentityOfFile(settings.keyFilePath);
     const LRESULT position = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
     settings.key.level = static_cast<uint8_t>(position & 0xFF);
-    settings.recycleSource = SourceRecycleAsked(job);
+    settings.recycleSource = SourceRecycleAsked(job, options);
     return true;
 }
 
-bool SourceRecycleAsked(JobKind job)
+bool SourceRecycleAsked(JobKind job, const Options& options)
 {
-    const int renameOption = job == DecryptJob ? IDC_OPTIONS_ADD_DEC : IDC_OPTIONS_ADD_ENC;
-    return Checked(IDC_OPTIONS_RECYCLE) && Checked(renameOption);
+    return options.recycleSource && (job == DecryptJob ? options.addDec : options.addEnc);
 }
 
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,

@@ -2,6 +2,7 @@
 // and the level slider), and the transform of a file with their key.
 #pragma once
 
+#include "base/options.h"
 #include "controls/page_table.h"
 #include "crypt/file_transform.h"
 #include "crypt/job_settings.h"
@@ -39,16 +40,16 @@ void EnableKeyControls(bool enable);
 // A strong encryption with a password takes neither an empty field nor the
 // sample text the field starts with: false, after telling the user, for
 // either. Any other job, and key-file mode, pass.
-bool StrongPasswordAcceptable(JobKind job);
+bool StrongPasswordAcceptable(JobKind job, bool strongFormat);
 
 // Takes a job's settings once, on its worker, while the controls are
 // disabled: the password field's text in the ANSI code page ("WELK" when
 // empty) or the key file's content, the level slider, the key file's
-// identity, and the options the job reads; for a strong encryption (then
+// identity, and what the job's options ask of it; for a strong encryption (then
 // without the legacy key) and for every decryption, the strong format's key
 // input: the password field's text as UTF-8 or the key file's hash. False,
 // after telling the user why, when no key can be had.
-bool TakeJobSettings(JobKind job, JobSettings& settings);
+bool TakeJobSettings(JobKind job, const Options& options, JobSettings& settings);
 
 // A password field's UTF-16 text (no terminator) in secret bytes: locked
 // while they live and wiped when they go, so the program's own copies of a
@@ -57,7 +58,7 @@ SecretBytes SecretFieldText(HWND field);
 // True when the options send a file job's source to the recycle bin after
 // the job: the recycle option with the naming option that keeps the source
 // apart from its output (".enc" added when encrypting, ".dec" when decrypting).
-bool SourceRecycleAsked(JobKind job);
+bool SourceRecycleAsked(JobKind job, const Options& options);
 
 // One file transformed by the job's transformer with the job's key, moving a progress bar as the
 // bytes go through: the bar's range is set from the file's size (0 to 101,

@@ -15,7 +15,8 @@ public:
     explicit CryptPageState(int infoKey) : PageInfo(infoKey) {}
 
     // `JobMode`: set by the page's command handler before the worker
-    // starts, cleared by Cancel and after each file's transform.
+    // starts, cleared however the job ends (`PageJobScope`) and after each
+    // file of a folder job.
     std::atomic<int> jobMode{NoJob};
     // `OutputPath`: written by the confirmation dialog and read by the job,
     // both on the job's worker.

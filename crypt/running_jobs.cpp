@@ -4,7 +4,7 @@
 #include "base/control_lock.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
-#include "base/options_page_ids.h"
+#include "base/options.h"
 #include "base/page_kit.h"
 #include "base/process.h"
 #include "base/status.h"
@@ -25,9 +25,8 @@ constexpr wchar_t JobCourierClass[] = L"QuenzelJobs";
 constexpr int FilePageJobControls[] = {IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT, IDC_FILE_CHOOSE, IDC_FILE_SOURCE};
 constexpr int FolderPageJobControls[] = {IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT, IDC_FOLDER_GATHER,
                                          IDC_FOLDER_SOURCE};
-// Besides the key controls: the tabs, and the options a running job reads.
-constexpr int SharedJobControls[] = {IDC_TABS, IDC_OPTIONS_RECYCLE, IDC_OPTIONS_ADD_ENC, IDC_OPTIONS_ADD_DEC,
-                                     IDC_OPTIONS_STRONG_FORMAT};
+// Besides the key controls and the options a running job reads: the tabs.
+constexpr int SharedJobControls[] = {IDC_TABS};
 
 std::atomic<int> RunningCount{0};
 HWND JobCourier = nullptr;
@@ -43,6 +42,7 @@ void ApplyJobChange(CryptPageKind page, bool started)
     const bool idle = RunningCount.load() == 0;
     EnableControls(SharedJobControls, idle);
     EnableKeyControls(idle);
+    EnableJobOptions(idle);
     if (idle)
         SetStatusText(LangText(keys::IdleStatus), 0, StatusStatePart);
 }
@@ -76,6 +76,17 @@ RunningJob::~RunningJob()
 {
     --RunningCount;
     AnnounceJobChange(page_, false);
+}
+
+PageJobScope::~PageJobScope()
+{
+    state_.jobMode = NoJob;
+    running_.reset();
+}
+
+void PageJobScope::Run()
+{
+    running_.emplace(page_);
 }
 
 void CreateJobCourier()

@@ -8,6 +8,9 @@
 
 #include "base/job_workers.h"
 #include "crypt/crypt_dialogs.h"
+#include "crypt/page_state.h"
+
+#include <optional>
 
 namespace quenzel {
 
@@ -23,6 +26,26 @@ public:
 private:
     CryptPageKind page_;
     JobAtWork atWork_;
+};
+
+// Held by a page's job from its start: however the job ends, the page's
+// `JobMode` is cleared, and only then do the controls come back, so a job
+// started at once keeps its mode.
+class PageJobScope {
+public:
+    PageJobScope(CryptPageState& state, CryptPageKind page) noexcept : state_(state), page_(page) {}
+    ~PageJobScope();
+    PageJobScope(const PageJobScope&) = delete;
+    PageJobScope& operator=(const PageJobScope&) = delete;
+
+    // The confirmation was answered: the job runs, with the controls
+    // disabled until the scope ends.
+    void Run();
+
+private:
+    CryptPageState& state_;
+    CryptPageKind page_;
+    std::optional<RunningJob> running_;
 };
 
 // Made once on the window's thread, with the first encryption page: the

@@ -1,5 +1,7 @@
 #include "tests/support/ui_driver.h"
 
+#include "base/control_ids.h"
+
 #include <commctrl.h>
 
 #include <thread>
@@ -341,6 +343,18 @@ std::wstring ClassNameOf(HWND window)
     wchar_t name[256] = L"";
     GetClassNameW(window, name, 256);
     return name;
+}
+
+std::wstring FieldText(HWND field)
+{
+    std::vector<wchar_t> text(32768, L'\0');
+    SendMessageW(field, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
+
+int SelectedTab(const App& app)
+{
+    return static_cast<int>(SendMessageW(app.Control(quenzel::IDC_TABS), TCM_GETCURSEL, 0, 0));
 }
 
 std::wstring StatusBarText(HANDLE process, HWND statusBar, int part)

@@ -129,6 +129,11 @@ std::wstring ClassNameOf(HWND window);
 std::wstring StatusBarText(HANDLE process, HWND statusBar, int part);
 std::wstring TabText(HANDLE process, HWND tabs, int index);
 std::wstring ListViewText(HANDLE process, HWND list, int item, int column);
+// An edit control's text (WM_GETTEXT: GetWindowText of another process's
+// control gives only its creation text).
+std::wstring FieldText(HWND field);
+// The index of the tab the program's tab control shows.
+int SelectedTab(const App& app);
 
 // Posts a click (a button that opens a modal dialog must not be sent to).
 void PostClick(HWND button);

@@ -102,13 +102,6 @@ void Start(Started& s, const char* ini, int pageCommand)
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(pathField)) != FALSE; }));
 }
 
-std::wstring FieldText(HWND field)
-{
-    std::vector<wchar_t> text(32768, L'\0');
-    SendMessageW(field, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    return text.data();
-}
-
 void SetFieldText(HWND field, const std::wstring& text)
 {
     SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));

@@ -62,7 +62,6 @@ private:
 // Starts the program with the given settings (UTF-8 INI text) on a page.
 void Start(Started& s, const char* ini, int pageCommand);
 
-std::wstring FieldText(HWND field);
 void SetFieldText(HWND field, const std::wstring& text);
 std::wstring StatusText(Started& s, int part);
 

@@ -47,11 +47,6 @@ int Rows(Started& s, int list)
     return static_cast<int>(SendMessageW(s.app.Control(list), LVM_GETITEMCOUNT, 0, 0));
 }
 
-int SelectedTab(Started& s)
-{
-    return static_cast<int>(SendMessageW(s.app.Control(TabControlId), TCM_GETCURSEL, 0, 0));
-}
-
 // A work folder with a.txt, b.txt and sub\c.txt.
 struct WorkFiles {
     std::wstring a, b, sub, c;
@@ -141,7 +136,7 @@ TEST(CommandLine, PathsArePlacedOnTheTabAsADropWouldPlaceThem)
         if (!c.message.empty()) {
             EXPECT_EQ(DismissMessageBox(app), c.message);
         }
-        EXPECT_EQ(SelectedTab(s), c.tab) << Narrow(c.arguments);
+        EXPECT_EQ(SelectedTab(s.app), c.tab) << Narrow(c.arguments);
         if (c.field) {
             EXPECT_TRUE(WaitUntil([&] { return FieldText(app.Control(c.field)) == c.fieldText; }))
                 << Narrow(c.arguments) << ": " << Narrow(FieldText(app.Control(c.field)));

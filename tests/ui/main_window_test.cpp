@@ -5,7 +5,7 @@
 #include "tests/support/ui_driver.h"
 
 #include "base/control_ids.h"
-#include "base/options_page_ids.h"
+#include "app/options_page_ids.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
 #include "drives/drives_page_ids.h"
@@ -26,7 +26,6 @@ namespace {
 
 using namespace uitest;
 
-constexpr int TabControlId = 1012;
 constexpr int StatusBarId = 1000;
 constexpr int FirstPageCommand = 5008;
 constexpr int OptionsControlIds[] = {1011, 1051, 1052, 1053, 1054, 1055, 1056, 1057, 1058, 1059, 1060, 1061,
@@ -54,23 +53,9 @@ std::wstring IniText(const ProgramFolder& folder, const wchar_t* section, const 
     return text;
 }
 
-// An edit control's text (WM_GETTEXT; GetWindowText of another process's
-// control gives only its creation text).
-std::wstring FieldText(HWND field)
-{
-    wchar_t text[512] = L"";
-    SendMessageW(field, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 bool Visible(App& app, int id)
 {
     return IsWindowVisible(app.Control(id)) != FALSE;
-}
-
-int SelectedTab(App& app)
-{
-    return static_cast<int>(SendMessageW(app.Control(TabControlId), TCM_GETCURSEL, 0, 0));
 }
 
 std::wstring StatusInfo(App& app)

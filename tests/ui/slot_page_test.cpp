@@ -51,11 +51,6 @@ std::wstring SlotText(Started& s, int slot)
     return FieldText(SlotControl(s, quenzel::IDC_SLOT_PATH_0, slot));
 }
 
-int SelectedTab(Started& s)
-{
-    return static_cast<int>(SendMessageW(s.app.Control(TabControlId), TCM_GETCURSEL, 0, 0));
-}
-
 void Restart(Started& s)
 {
     ASSERT_TRUE(s.app.Close());
@@ -86,14 +81,14 @@ TEST(SlotPage, LoadsStoresKindsAndCarriesPathsToTheirPages)
     const std::wstring typed = L"C:\\typed for use.txt";
     SetFieldText(SlotControl(s, quenzel::IDC_SLOT_PATH_0, 2), typed);
     PostMouseClick(SlotControl(s, quenzel::IDC_SLOT_USE_0, 2));
-    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s) == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == 1; }));
     EXPECT_EQ(FieldText(s.app.Control(quenzel::IDC_FILE_SOURCE)), typed);
     EXPECT_TRUE(IsWindowVisible(s.app.Control(quenzel::IDC_FILE_SOURCE)));
     EXPECT_EQ(StoredPath(s, 2), typed);
     PostCommand(s.window, SlotPageCommand);
-    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s) == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == 3; }));
     PostMouseClick(SlotControl(s, quenzel::IDC_SLOT_USE_0, 4));
-    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s) == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == 2; }));
     EXPECT_EQ(FieldText(s.app.Control(quenzel::IDC_FOLDER_SOURCE)), L"C:\\windows");
     EXPECT_TRUE(IsWindowVisible(s.app.Control(quenzel::IDC_FOLDER_SOURCE)));
     EXPECT_FALSE(IsWindowVisible(SlotControl(s, quenzel::IDC_SLOT_PATH_0, 4)));

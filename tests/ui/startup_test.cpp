@@ -47,11 +47,6 @@ TEST(Startup, ShowsTheMainWindowCentredAndEndsWithExitCodeZero)
     EXPECT_EQ(code, 0u);
 }
 
-int SelectedTab(App& app)
-{
-    return static_cast<int>(SendMessageW(app.Control(TabControlId), TCM_GETCURSEL, 0, 0));
-}
-
 TEST(Startup, LeadingDigitSelectsThatTab)
 {
     ProgramFolder folder;
