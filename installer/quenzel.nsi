@@ -1,15 +1,23 @@
 ; Quenzel's installer: per user, without administrator rights, into
 ; %LOCALAPPDATA%\Programs\Quenzel, where the settings file beside the
 ; program stays writable. scripts/package makes it with:
-;   VERSION     the project version (CMakeLists.txt)
-;   TARGET      x86-unicode for the release; amd64-unicode for the install
-;               test on machines that cannot run 32-bit programs
-;   SOURCE_DIR  the program folder to ship (Quenzel.exe, language.exe, lang, help)
-;   OUTFILE     the installer to write
+;   VERSION        the project version (CMakeLists.txt)
+;   TARGET         x86-unicode for the release; amd64-unicode for the install
+;                  test on machines that cannot run 32-bit programs
+;   SOURCE_DIR_64  the x86_64 program folder (Quenzel.exe, language.exe, lang, help)
+;   SOURCE_DIR_32  the i686 program folder; the release carries both and
+;                  installs the build the running Windows suits
+;   OUTFILE        the installer to write
 ; The file is UTF-8 text (scripts/package passes -INPUTCHARSET UTF8).
 
-!ifndef VERSION | TARGET | SOURCE_DIR | OUTFILE
-    !error "scripts/package defines VERSION, TARGET, SOURCE_DIR and OUTFILE"
+!ifndef VERSION | TARGET | SOURCE_DIR_64 | OUTFILE
+    !error "scripts/package defines VERSION, TARGET, SOURCE_DIR_64 and OUTFILE"
+!endif
+; A 32-bit installer starts on every Windows, so it must carry the i686 build.
+!if "${TARGET}" == "x86-unicode"
+!ifndef SOURCE_DIR_32
+    !error "the x86-unicode installer needs SOURCE_DIR_32 as well"
+!endif
 !endif
 
 Target ${TARGET}
@@ -54,6 +62,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
+!include "x64.nsh"
+!include "WinVer.nsh"
 
 !define MUI_ICON "${__FILEDIR__}/../res/art/icon10.ico"
 !define MUI_UNICON "${__FILEDIR__}/../res/art/icon10.ico"
@@ -82,6 +92,27 @@ LangString FolderNotWritable ${LANG_ENGLISH} "Quenzel cannot write to this folde
 LangString FolderNotWritable ${LANG_GERMAN} "Quenzel kann in diesen Ordner nicht schreiben:$\r$\n$INSTDIR$\r$\n$\r$\nQuenzel speichert seine Einstellungsdatei neben dem Programm und braucht deshalb einen Ordner, in den Sie ohne Administratorrechte schreiben können (nicht Programme). Wählen Sie einen anderen Ordner."
 
 Var ChosenLanguage
+; "64" or "32": the build this Windows gets.
+Var Bits
+
+; Windows on ARM runs x86_64 programs from Windows 11 (build 22000) on;
+; before that it runs only 32-bit ones.
+!define FIRST_ARM_BUILD_WITH_X64 22000
+
+Function .onInit
+!ifdef SOURCE_DIR_32
+    StrCpy $Bits "32"
+    ${If} ${RunningX64}
+        StrCpy $Bits "64"
+        ${If} ${IsNativeARM64}
+        ${AndIfNot} ${AtLeastBuild} ${FIRST_ARM_BUILD_WITH_X64}
+            StrCpy $Bits "32"
+        ${EndIf}
+    ${EndIf}
+!else
+    StrCpy $Bits "64"
+!endif
+FunctionEnd
 
 ; The directory page's Next: the folder is taken only when a file can be
 ; written in it, so a folder such as Program Files is refused at once
@@ -138,18 +169,30 @@ Section "Quenzel" SecProgram
     SetShellVarContext current
     Call RememberLanguage
     SetOutPath "$INSTDIR"
-    File "${SOURCE_DIR}/Quenzel.exe"
-    File "${SOURCE_DIR}/language.exe"
+    ; The same folder for both builds: an update from the i686 copy to the
+    ; x86_64 one replaces the programs and keeps everything else.
+!ifdef SOURCE_DIR_32
+    ${If} $Bits == "64"
+        File "${SOURCE_DIR_64}/Quenzel.exe"
+        File "${SOURCE_DIR_64}/language.exe"
+    ${Else}
+        File "${SOURCE_DIR_32}/Quenzel.exe"
+        File "${SOURCE_DIR_32}/language.exe"
+    ${EndIf}
+!else
+    File "${SOURCE_DIR_64}/Quenzel.exe"
+    File "${SOURCE_DIR_64}/language.exe"
+!endif
     SetOutPath "$INSTDIR\lang"
-    File "${SOURCE_DIR}/lang/english.lng"
-    File "${SOURCE_DIR}/lang/german.lng"
+    File "${SOURCE_DIR_64}/lang/english.lng"
+    File "${SOURCE_DIR_64}/lang/german.lng"
     ; A first install gets the default language; an update keeps the choice.
     SetOverwrite off
-    File "${SOURCE_DIR}/lang/default.lng"
+    File "${SOURCE_DIR_64}/lang/default.lng"
     SetOverwrite on
     Call RenewChosenLanguage
     SetOutPath "$INSTDIR\help"
-    File "${SOURCE_DIR}/help/*.chm"
+    File "${SOURCE_DIR_64}/help/*.chm"
     SetOutPath "$INSTDIR"
     ; Quenzel.ini is never shipped: the user's settings stay as they are.
 
@@ -158,7 +201,7 @@ Section "Quenzel" SecProgram
     CreateShortCut "${SENDTO_CRYPT}" "$INSTDIR\Quenzel.exe" "${FILE_TAB}" "$INSTDIR\Quenzel.exe" 0
     CreateShortCut "${SENDTO_SHRED}" "$INSTDIR\Quenzel.exe" "${SHRED_TAB}" "$INSTDIR\Quenzel.exe" 0
 
-    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ($Bits-bit)"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Quenzel.exe,0"
@@ -202,8 +245,12 @@ Section "un.Quenzel" UnSecProgram
     Delete "$INSTDIR\Uninstall.exe"
 SectionEnd
 
+; The settings file and the copies the program keeps of it when it converts
+; one ("Quenzel.ini.bak", "Quenzel.ini.1.bak", ...).
 Section /o "un.$(SettingsSection)" UnSecSettings
     Delete "$INSTDIR\Quenzel.ini"
+    Delete "$INSTDIR\Quenzel.ini.bak"
+    Delete "$INSTDIR\Quenzel.ini.*.bak"
 SectionEnd
 
 ; Runs last: the folder goes only when nothing of the user's is left in it.

@@ -1,11 +1,17 @@
 // What users download: the installer run silently in the test prefix
-// (files, shortcuts, Send To, the Uninstall entry), the installed program
-// started, an update over it that keeps the settings and the chosen
-// language, the silent uninstall; and the portable zip unpacked and started.
+// (the build that suits this Windows, files, shortcuts, Send To, the
+// Uninstall entry), the installed program started, an update over it that
+// keeps the settings, the chosen language and the log-on start, the silent
+// uninstall and the one that removes the settings too; and the portable zip
+// unpacked and started. The tests run in a 32-bit prefix and, where the
+// release installer carries both builds, again in a 64-bit one.
 #include "tests/support/ui_driver.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,8 +25,19 @@ constexpr wchar_t Missing[] = L"<missing>";
 const wchar_t* const ProgramFiles[] = {L"Quenzel.exe", L"language.exe", L"lang\\default.lng", L"lang\\english.lng",
                                        L"lang\\german.lng", L"help\\quenzel.chm", L"help\\quenzel-de.chm"};
 
-// The directory page's folder field, in the page's own dialog.
+// The directory page's folder field and the components page's tree, in
+// the page's own dialog.
 constexpr int DirectoryFieldId = 1019;
+constexpr int ComponentsTreeId = 1032;
+// Where a program's PE header starts, and its machine field within it.
+constexpr size_t PeOffsetField = 0x3C;
+constexpr size_t MachineField = 4;
+
+bool WindowsIs64Bit()
+{
+    BOOL wow64 = FALSE;
+    return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+}
 
 std::wstring KnownFolder(int csidl)
 {
@@ -111,12 +128,66 @@ std::string Bytes(const std::wstring& path)
     return bytes;
 }
 
+// The machine a program is built for: the PE header's machine field.
+WORD ProgramMachine(const std::wstring& exe)
+{
+    const std::string bytes = Bytes(exe);
+    uint32_t header = 0;
+    WORD machine = 0;
+    if (bytes.size() > PeOffsetField + sizeof header)
+        std::memcpy(&header, bytes.data() + PeOffsetField, sizeof header);
+    if (header && bytes.size() > header + MachineField + sizeof machine && bytes.compare(header, 4, "PE\0\0", 4) == 0)
+        std::memcpy(&machine, bytes.data() + header + MachineField, sizeof machine);
+    return machine;
+}
+
+void SetRegText(const wchar_t* key, const wchar_t* name, const std::wstring& text)
+{
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, text.c_str(),
+                              static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))), ERROR_SUCCESS);
+}
+
+// On 64-bit Windows the installed copy is made what 32-bit Windows gets (the
+// programs of the unpacked win32 zip, a "(32-bit)" entry), so that the next
+// update is the one from the i686 build to the x86_64 one.
+void MakeInstalledCopyThe32BitOne(const std::wstring& dir)
+{
+    const std::wstring portable = HostToWindowsPath(QUENZEL_PORTABLE_DIR);
+    if (!WindowsIs64Bit() || ProgramMachine(portable + L"\\Quenzel.exe") != IMAGE_FILE_MACHINE_I386)
+        return;
+    for (const wchar_t* program : {L"\\Quenzel.exe", L"\\language.exe"})
+        ASSERT_TRUE(CopyFileW((portable + program).c_str(), (dir + program).c_str(), FALSE)) << Narrow(program);
+    ASSERT_NO_FATAL_FAILURE(SetRegText(UninstallKey, L"DisplayName", L"Quenzel (32-bit)"));
+}
+
+// The build this Windows gets: its programs and the name of its entry.
+void ExpectTheBuildOfThisWindows(const std::wstring& dir)
+{
+    const WORD machine = WindowsIs64Bit() ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
+    EXPECT_EQ(ProgramMachine(dir + L"\\Quenzel.exe"), machine);
+    EXPECT_EQ(ProgramMachine(dir + L"\\language.exe"), machine);
+    EXPECT_EQ(RegText(UninstallKey, L"DisplayName"), WindowsIs64Bit() ? L"Quenzel (64-bit)" : L"Quenzel (32-bit)");
+}
+
+// Ends the process of a wizard a failed test leaves open.
+void EndProcessOf(HWND window)
+{
+    DWORD id = 0;
+    HANDLE process = IsWindow(window) && GetWindowThreadProcessId(window, &id) ? OpenProcess(PROCESS_TERMINATE, FALSE, id)
+                                                                               : nullptr;
+    if (process) {
+        TerminateProcess(process, 1);
+        CloseHandle(process);
+    }
+}
+
 TEST(Install, PerUserInstallStartsUpdatesKeepingSettingsAndUninstallsCleanly)
 {
     const std::wstring dir = KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Quenzel";
     ASSERT_TRUE(RunToEnd(DistFile(L"-setup.exe"), L"/S"));
     for (const wchar_t* file : ProgramFiles)
         EXPECT_TRUE(FileExists(dir + L"\\" + file)) << Narrow(file);
+    ExpectTheBuildOfThisWindows(dir);
     EXPECT_FALSE(FileExists(dir + L"\\Quenzel.ini"));
     // Send To opens the file page (tab 1) or the shredder (tab 4) with the files.
     const std::vector<std::wstring> links = Shortcuts();
@@ -135,21 +206,25 @@ TEST(Install, PerUserInstallStartsUpdatesKeepingSettingsAndUninstallsCleanly)
     EXPECT_GT(size, 1000u);
     ASSERT_NO_FATAL_FAILURE(StartAndClose(dir));
 
-    // The user's settings and German chosen with language.exe (an older
-    // version's file) survive an update, and the choice gets the new texts.
+    // The user's settings, German chosen with language.exe (an older
+    // version's file) and the log-on start survive an update, also the one
+    // from the i686 build, and the choice gets the new texts.
     const std::string settings = Utf16File(L"[OPTIONS]\r\nMagnet=1\r\n");
     ASSERT_TRUE(WriteFileBytes(dir + L"\\Quenzel.ini", settings));
     ASSERT_TRUE(WriteFileBytes(dir + L"\\lang\\default.lng",
                                Utf16File(L"[LANGUAGE]\r\n1=Deutsch\r\n[INTERFACE]\r\n1=Bereit (alt)\r\n")));
+    const std::wstring run = L"\"" + dir + L"\\Quenzel.exe\" -x";
+    ASSERT_NO_FATAL_FAILURE(SetRegText(RunKey, L"Quenzel", run));
+    ASSERT_NO_FATAL_FAILURE(MakeInstalledCopyThe32BitOne(dir));
     ASSERT_TRUE(RunToEnd(DistFile(L"-setup.exe"), L"/S"));
+    ExpectTheBuildOfThisWindows(dir);
     EXPECT_EQ(Bytes(dir + L"\\Quenzel.ini"), settings);
     EXPECT_TRUE(Bytes(dir + L"\\lang\\default.lng") == Bytes(dir + L"\\lang\\german.lng"))
         << "lang\\default.lng is not this version's German";
+    EXPECT_EQ(RegText(RunKey, L"Quenzel"), run);
+    EXPECT_EQ(ShortcutCommand(links[2]), exe + L" 4");
 
     // The log-on start of this copy goes with it; the settings stay unless asked.
-    const std::wstring run = L"\"" + dir + L"\\Quenzel.exe\" -x";
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, RunKey, L"Quenzel", REG_SZ, run.c_str(),
-                              static_cast<DWORD>((run.size() + 1) * sizeof(wchar_t))), ERROR_SUCCESS);
     for (const std::wstring& link : GermanSendTo())
         ASSERT_TRUE(CopyFileW(links[1].c_str(), link.c_str(), FALSE)) << Narrow(link);
     ASSERT_TRUE(RunToEnd(dir + L"\\Uninstall.exe", L"/S"));
@@ -163,6 +238,41 @@ TEST(Install, PerUserInstallStartsUpdatesKeepingSettingsAndUninstallsCleanly)
             EXPECT_FALSE(FileExists(link)) << Narrow(link);
     EXPECT_EQ(RegText(RunKey, L"Quenzel"), Missing);
     EXPECT_EQ(Bytes(dir + L"\\Quenzel.ini"), settings);
+    RemoveTree(dir);
+}
+
+// Ticked, "Also remove my settings" removes the settings file and the copies
+// the program keeps of it, so the folder goes too.
+TEST(Install, UninstallAskedToRemoveTheSettingsRemovesTheirBackupsAndTheFolder)
+{
+    const std::wstring dir = KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Quenzel";
+    ASSERT_TRUE(RunToEnd(DistFile(L"-setup.exe"), L"/S"));
+    for (const wchar_t* file : {L"\\Quenzel.ini", L"\\Quenzel.ini.bak", L"\\Quenzel.ini.1.bak"})
+        ASSERT_TRUE(WriteFileBytes(dir + file, Utf16File(L"[OPTIONS]\r\n"))) << Narrow(file);
+    App uninstaller;
+    ASSERT_TRUE(uninstaller.StartProgram(dir + L"\\Uninstall.exe", dir));
+    // The copy the uninstaller goes on in is another process: found by its
+    // title, which NSIS ends with a space.
+    const std::wstring title = L"Quenzel " + Widen(QUENZEL_VERSION) + L" Uninstall ";
+    HWND wizard = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (wizard = FindWindowW(L"#32770", title.c_str())) != nullptr; }, SetupTimeout));
+    const std::unique_ptr<HWND__, void (*)(HWND)> endsWithTest(wizard, EndProcessOf);
+    PostClick(GetDlgItem(wizard, IDOK));
+    HWND tree = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        HWND page = FindWindowExW(wizard, nullptr, L"#32770", nullptr);
+        return (tree = page ? GetDlgItem(page, ComponentsTreeId) : nullptr) != nullptr;
+    }));
+    const HTREEITEM settings = TreeView_GetNextSibling(tree, TreeView_GetRoot(tree));
+    const UINT unticked = TreeView_GetItemState(tree, settings, TVIS_STATEIMAGEMASK);
+    TreeView_SelectItem(tree, settings);
+    PostMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return TreeView_GetItemState(tree, settings, TVIS_STATEIMAGEMASK) != unticked; }));
+    PostClick(GetDlgItem(wizard, IDOK));
+    HWND close = GetDlgItem(wizard, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(close) == L"&Close" && IsWindowEnabled(close); }, SetupTimeout));
+    PostClick(close);
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(dir); }, SetupTimeout)) << "the program folder stays";
     RemoveTree(dir);
 }
 
