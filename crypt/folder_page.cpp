@@ -1,5 +1,6 @@
 #include "crypt/folder_page.h"
 
+#include "base/dpi.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
@@ -68,7 +69,7 @@ void SetUpFolderList()
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = PathColumnWidth;
+    column.cx = Scaled(list, PathColumnWidth);
     column.pszText = const_cast<wchar_t*>(PathColumnText);
     SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 }

@@ -1,5 +1,6 @@
 #include "shredder/shredder_page.h"
 
+#include "base/dpi.h"
 #include "base/choosers.h"
 #include "base/control_lock.h"
 #include "base/folder_walk.h"
@@ -88,7 +89,7 @@ void InsertColumn(HWND list, int index, int width, int headerKey)
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = width;
+    column.cx = Scaled(list, width);
     column.pszText = const_cast<wchar_t*>(header.c_str());
     SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
