@@ -14,9 +14,10 @@ namespace {
 constexpr wchar_t MeasuredLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr int FaceNameLength = 260;
 
-// The status bar's font as first measured: its cell height at the system
-// DPI and its face. Later sizes are scaled from it, never from a font
-// already made for another DPI.
+// The status font as the design sees it: its cell height and face at
+// 96 dpi (or, without the font for a DPI, the status bar's at the system
+// DPI). Every size is scaled from it, never from a font made for another
+// DPI.
 struct MeasuredFont {
     int height = 0;
     int dpi = DesignDpi;
@@ -24,19 +25,30 @@ struct MeasuredFont {
 };
 MeasuredFont BarFont;
 
-void MeasureBarFont()
+void MeasureFont(HFONT font, int dpi)
 {
-    HWND bar = StatusBar();
-    HFONT barFont = reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0));
     SIZE extent{};
-    WindowDC dc(bar);
+    WindowDC dc(nullptr);
     if (dc.Get()) {
-        SelectedObject selected(dc.Get(), barFont ? barFont : GetStockObject(DEFAULT_GUI_FONT));
+        SelectedObject selected(dc.Get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
         GetTextExtentPoint32W(dc.Get(), MeasuredLetters, lstrlenW(MeasuredLetters), &extent);
         GetTextFaceW(dc.Get(), FaceNameLength, BarFont.face);
     }
     BarFont.height = extent.cy;
-    BarFont.dpi = SystemDpi();
+    BarFont.dpi = dpi;
+}
+
+void MeasureBarFont()
+{
+    NONCLIENTMETRICSW metrics{};
+    if (NonClientMetricsForDpi(metrics, DesignDpi)) {
+        const UniqueGdiObject designFont(CreateFontIndirectW(&metrics.lfStatusFont));
+        if (designFont.Get()) {
+            MeasureFont(static_cast<HFONT>(designFont.Get()), DesignDpi);
+            return;
+        }
+    }
+    MeasureFont(reinterpret_cast<HFONT>(SendMessageW(StatusBar(), WM_GETFONT, 0, 0)), SystemDpi());
 }
 
 DWORD StoredFontQuality()
@@ -55,7 +67,8 @@ void CreateUiFonts(int dpi)
 {
     if (BarFont.height == 0)
         MeasureBarFont();
-    const int height = MulDiv(BarFont.height, dpi, BarFont.dpi);
+    // Rounded down: lines of text never outgrow the boxes scaled from the design.
+    const int height = BarFont.height * dpi / BarFont.dpi;
     const DWORD quality = StoredFontQuality();
     NormalFont = MakeFont(height, FW_NORMAL, quality, BarFont.face);
     BoldFont = MakeFont(height, FW_BOLD, quality, BarFont.face);
