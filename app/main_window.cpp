@@ -138,8 +138,9 @@ void OnDropFiles(HDROP drop)
 }
 
 // The window moved to a monitor of another scaling, or the scaling
-// changed: it takes the system's rectangle for the new DPI and lays out
-// every page again, in fonts and pictures made for the DPI.
+// changed: it goes to the system's suggested place, at its fixed size for
+// the new DPI, and lays out every page again, in fonts and pictures made
+// for the DPI.
 void OnDpiChanged(HWND window, int dpi, const RECT& suggested)
 {
     const int previousDpi = LaidOutDpi;
@@ -149,9 +150,9 @@ void OnDpiChanged(HWND window, int dpi, const RECT& suggested)
     const UniqueGdiObject oldBold(BoldFont);
     CreateUiFonts(dpi);
     RegisterButtonExClass(NormalFont);
-    LayOutStatusBar(NormalFont);
-    LayOutTabControl();
-    LayOutPageControls(window, previousDpi);
+    LayOutStatusBar(NormalFont, dpi);
+    LayOutTabControl(dpi);
+    LayOutPageControls(window, previousDpi, dpi);
     const WindowPlacement fixed = MainWindowPlacement(MetricsForDpi(dpi));
     WindowWidth = fixed.width;
     WindowHeight = fixed.height;

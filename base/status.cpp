@@ -14,10 +14,9 @@ constexpr int MaxStatusParts = sizeof StatusPartEdges / sizeof StatusPartEdges[0
 HWND StatusBarWindow = nullptr;
 int StatusPartCount = 0;
 
-// The parts' right edges at the window's DPI.
-void SetStatusParts()
+// The parts' right edges at the DPI.
+void SetStatusParts(int dpi)
 {
-    const int dpi = WindowDpi(GetParent(StatusBarWindow));
     int edges[MaxStatusParts];
     for (int i = 0; i < MaxStatusParts; ++i)
         edges[i] = StatusPartEdges[i] < 0 ? StatusPartEdges[i] : ScaleToDpi(StatusPartEdges[i], dpi);
@@ -32,16 +31,16 @@ bool CreateStatusBar(HWND parent, const wchar_t* initialText, int parts)
     if (!StatusBarWindow)
         return false;
     StatusPartCount = parts < MaxStatusParts ? parts : MaxStatusParts;
-    SetStatusParts();
+    SetStatusParts(WindowDpi(parent));
     return true;
 }
 
-void LayOutStatusBar(HFONT font)
+void LayOutStatusBar(HFONT font, int dpi)
 {
     // The bar takes its height from its font, and its width from the parent.
     SendMessageW(StatusBarWindow, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageW(StatusBarWindow, WM_SIZE, 0, 0);
-    SetStatusParts();
+    SetStatusParts(dpi);
 }
 
 HWND StatusBar()

@@ -67,10 +67,8 @@ HWND TabControl()
     return TabWindow;
 }
 
-void LayOutTabControl()
+void LayOutTabControl(int dpi)
 {
-    HWND parent = GetParent(TabWindow);
-    const int dpi = WindowDpi(parent);
     const DesignRect place = ScaleRectToDpi(TabPlace, dpi);
     SetWindowPos(TabWindow, nullptr, place.x, place.y, place.width, place.height, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(TabWindow, WM_SETFONT, reinterpret_cast<WPARAM>(NormalFont), TRUE);

@@ -81,6 +81,17 @@ HANDLE LoadBitmapForDpi(const wchar_t* resource, int dpi)
     return scaled ? scaled : bitmap;
 }
 
+// A control's place in the parent's client area, from one DPI to another.
+DesignRect RescaledPlace(HWND parent, HWND control, int previousDpi, int dpi)
+{
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    const int left = MulDiv(r.left, dpi, previousDpi);
+    const int top = MulDiv(r.top, dpi, previousDpi);
+    return DesignRect{left, top, MulDiv(r.right, dpi, previousDpi) - left, MulDiv(r.bottom, dpi, previousDpi) - top};
+}
+
 // A list's columns keep their share of the list at a new DPI.
 void RescaleListColumns(HWND control, int previousDpi, int dpi)
 {
@@ -156,22 +167,21 @@ bool CreatePageControls(HWND parent, const PageTable& table)
     return allMade;
 }
 
-void LayOutPageControls(HWND parent, int previousDpi)
+void LayOutPageControls(HWND parent, int previousDpi, int dpi)
 {
-    const int dpi = WindowDpi(parent);
     for (const PageTable& table : MadeTables) {
         for (std::size_t i = 0; i < table.count; ++i) {
             const ControlSpec& row = table.rows[i];
             HWND control = GetDlgItem(parent, row.id);
             if (!control)
                 continue;
-            // A row without a place is placed by its page.
+            // A row without a place is placed by its page: it keeps its place, scaled.
             const bool placedByPage = row.place.width == 0 && row.place.height == 0 && row.place.x == 0
                                       && row.place.y == 0;
-            const DesignRect place = DevicePlace(row.place, dpi);
-            if (!placedByPage)
-                SetWindowPos(control, nullptr, place.x, place.y, place.width, place.height,
-                             SWP_NOZORDER | SWP_NOACTIVATE | (place.width == 0 ? SWP_NOSIZE : 0));
+            const DesignRect place = placedByPage ? RescaledPlace(parent, control, previousDpi, dpi)
+                                                  : DevicePlace(row.place, dpi);
+            SetWindowPos(control, nullptr, place.x, place.y, place.width, place.height,
+                         SWP_NOZORDER | SWP_NOACTIVATE | (place.width == 0 ? SWP_NOSIZE : 0));
             // The program's buttons take the pages' font unless their row names one.
             HFONT font = row.kind == ControlKind::ButtonEx && row.font == ControlFont::None ? NormalFont
                                                                                             : FontOf(row.font);

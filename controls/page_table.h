@@ -180,10 +180,10 @@ constexpr bool ControlIdsUnique(const ControlSpec (&rows)[N])
 bool CreatePageControls(HWND parent, const PageTable& table);
 
 // Moves and sizes every control of every table made so far to its row's
-// rectangle at the parent's current DPI, and gives it the current fonts
-// and pictures (after a change of DPI); list columns keep their share of
-// the list (their widths were set for `previousDpi`).
-void LayOutPageControls(HWND parent, int previousDpi);
+// rectangle at `dpi`, and gives it the current fonts and pictures (after a
+// change of DPI); rows the page places and list columns keep their share
+// (they were set for `previousDpi`).
+void LayOutPageControls(HWND parent, int previousDpi, int dpi);
 
 // Applies a ShowWindow command to every control of the table (rows whose
 // `shownWhen` does not hold are left as they are).

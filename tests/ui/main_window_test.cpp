@@ -20,6 +20,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -415,6 +416,30 @@ TEST(MainWindow, At150PercentEveryPageIsTheDesignScaled)
     int measured = 0;
     ASSERT_NO_FATAL_FAILURE(ExpectPageTextsFit(s.app, fonts, Dpi, measured));
     EXPECT_GT(measured, 20);
+    EXPECT_TRUE(s.app.Close());
+}
+
+// Moved to a monitor at 150 %, the running window lays its pages out again
+// at once. (Wine has no second monitor: the message is sent as Windows
+// sends it, with the suggested rectangle in the program's memory.)
+TEST(MainWindow, AChangeOfDpiLaysEveryPageOutAgain)
+{
+    constexpr int Dpi = 144;
+    Started s;
+    Start(s, "[MAIN]\n8=1\n9=1\n");
+    RECT suggested{};
+    ASSERT_TRUE(GetWindowRect(s.window, &suggested));
+    RemoteBuffer rect(s.app.Process(), sizeof suggested);
+    ASSERT_TRUE(rect.Write(&suggested, sizeof suggested));
+    SendMessageW(s.window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(Dpi, Dpi), reinterpret_cast<LPARAM>(rect.Address()));
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(s.window, &client));
+    EXPECT_GE(client.right, 1188);
+    for (const auto& [id, design] : {std::pair<int, RECT>{TabControlId, {115, 8, 785, 410}},
+                                     {quenzel::IDC_OPTIONS_RECYCLE, {468, 69, 758, 95}},
+                                     {quenzel::IDC_OPTIONS_BROWSE_ENC, {726, 338, 756, 360}}}) {
+        ASSERT_NO_FATAL_FAILURE(ExpectScaledPlace(s.window, id, design, Dpi));
+    }
     EXPECT_TRUE(s.app.Close());
 }
 
