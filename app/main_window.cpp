@@ -153,6 +153,8 @@ void OnDpiChanged(HWND window, int dpi, const RECT& suggested)
     LayOutStatusBar(NormalFont, dpi);
     LayOutTabControl(dpi);
     LayOutPageControls(window, previousDpi, dpi);
+    SetOwnerMenuDpi(dpi);
+    BuildMainMenu();
     const WindowPlacement fixed = MainWindowPlacement(MetricsForDpi(dpi));
     WindowWidth = fixed.width;
     WindowHeight = fixed.height;
@@ -209,6 +211,7 @@ bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showC
 {
     if (!MakeMainWindow(instance))
         return false;
+    SetOwnerMenuDpi(WindowDpi(MainWindow));
     BuildMainMenu();
     CreateStatusBar(MainWindow, LangText(keys::IdleStatus), StatusPartCount);
     SizeAndCentre();
