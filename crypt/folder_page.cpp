@@ -58,9 +58,10 @@ void SetUpFolderList()
 {
     HWND list = MainControl(IDC_FOLDER_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    HIMAGELIST images = ImageList_Create(SmallIconSize, SmallIconSize, ILC_COLOR32 | ILC_MASK, ListImageCount, 0);
+    const int iconSize = Scaled(list, SmallIconSize);
+    HIMAGELIST images = ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, ListImageCount, 0);
     HICON icon = static_cast<HICON>(
-        LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FILE_SMALL), IMAGE_ICON, SmallIconSize, SmallIconSize, 0));
+        LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FILE_SMALL), IMAGE_ICON, iconSize, iconSize, 0));
     if (images && icon)
         ImageList_AddIcon(images, icon);
     if (icon)

@@ -279,10 +279,11 @@ void SetUpList()
 {
     HWND list = MainControl(IDC_DRIVES_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, ListExStyle);
-    HIMAGELIST images = ImageList_Create(RowIconSize, RowIconSize, ILC_COLOR32 | ILC_MASK, RowIconCount, 0);
+    const int iconSize = Scaled(list, RowIconSize);
+    HIMAGELIST images = ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, RowIconCount, 0);
     if (images) {
         HICON icon = static_cast<HICON>(
-            LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FOLDER_DRIVE_SMALL), IMAGE_ICON, RowIconSize, RowIconSize, 0));
+            LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FOLDER_DRIVE_SMALL), IMAGE_ICON, iconSize, iconSize, 0));
         if (icon) {
             ImageList_AddIcon(images, icon);
             DestroyIcon(icon);

@@ -98,9 +98,10 @@ void SetUpShredList()
 {
     HWND list = ShredList();
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    HIMAGELIST images = ImageList_Create(ListIconSize, ListIconSize, ILC_COLOR32 | ILC_MASK, ListImageCount, 0);
-    HICON icon = static_cast<HICON>(LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FILE_SMALL), IMAGE_ICON, ListIconSize,
-                                               ListIconSize, LR_LOADMAP3DCOLORS));
+    const int iconSize = Scaled(list, ListIconSize);
+    HIMAGELIST images = ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, ListImageCount, 0);
+    HICON icon = static_cast<HICON>(LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FILE_SMALL), IMAGE_ICON, iconSize,
+                                               iconSize, LR_LOADMAP3DCOLORS));
     if (images && icon)
         ImageList_AddIcon(images, icon);
     if (icon)
