@@ -7,7 +7,9 @@
 #include "app/menu.h"
 #include "app/pages.h"
 #include "app/window_size.h"
+#include "base/dpi.h"
 #include "base/fonts.h"
+#include "base/handles.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
@@ -19,6 +21,7 @@
 #include "base/tabs.h"
 #include "controls/button_ex.h"
 #include "controls/owner_menu.h"
+#include "controls/page_table.h"
 #include "drives/logon_start.h"
 #include "res/app_resources.h"
 
@@ -35,6 +38,8 @@ constexpr DWORD MainWindowStyle = WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS
 // The window's fixed outer size, also its smallest tracking size.
 int WindowWidth = 0;
 int WindowHeight = 0;
+// The DPI the pages are laid out for.
+int LaidOutDpi = DesignDpi;
 
 wchar_t WindowTitle[ResourceTextLength];
 wchar_t ClassName[ResourceTextLength];
@@ -45,20 +50,26 @@ void LoadResourceTexts(HINSTANCE instance)
     LoadStringW(instance, IDS_CLASSNAME, ClassName, ResourceTextLength);
 }
 
-void SizeAndCentre()
+WindowMetrics MetricsForDpi(int dpi)
 {
     RECT bar{};
     GetWindowRect(StatusBar(), &bar);
     WindowMetrics metrics{};
-    metrics.edgeWidth = GetSystemMetrics(SM_CXEDGE);
-    metrics.focusBorderWidth = GetSystemMetrics(SM_CXFOCUSBORDER);
-    metrics.focusBorderHeight = GetSystemMetrics(SM_CYFOCUSBORDER);
-    metrics.captionHeight = GetSystemMetrics(SM_CYCAPTION);
-    metrics.menuHeight = GetSystemMetrics(SM_CYMENU);
+    metrics.edgeWidth = SystemMetricForDpi(SM_CXEDGE, dpi);
+    metrics.focusBorderWidth = SystemMetricForDpi(SM_CXFOCUSBORDER, dpi);
+    metrics.focusBorderHeight = SystemMetricForDpi(SM_CYFOCUSBORDER, dpi);
+    metrics.captionHeight = SystemMetricForDpi(SM_CYCAPTION, dpi);
+    metrics.menuHeight = SystemMetricForDpi(SM_CYMENU, dpi);
     metrics.statusBarHeight = bar.bottom - bar.top;
     metrics.screenWidth = GetSystemMetrics(SM_CXSCREEN);
     metrics.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    const WindowPlacement place = MainWindowPlacement(metrics);
+    metrics.dpi = dpi;
+    return metrics;
+}
+
+void SizeAndCentre()
+{
+    const WindowPlacement place = MainWindowPlacement(MetricsForDpi(WindowDpi(MainWindow)));
     WindowWidth = place.width;
     WindowHeight = place.height;
     SetWindowPos(MainWindow, HWND_BOTTOM, place.x, place.y, place.width, place.height, 0);
@@ -126,6 +137,32 @@ void OnDropFiles(HDROP drop)
     DispatchPageDrop(TakeDroppedPaths(drop));
 }
 
+// The window moved to a monitor of another scaling, or the scaling
+// changed: it goes to the system's suggested place, at its fixed size for
+// the new DPI, and lays out every page again, in fonts and pictures made
+// for the DPI.
+void OnDpiChanged(HWND window, int dpi, const RECT& suggested)
+{
+    const int previousDpi = LaidOutDpi;
+    LaidOutDpi = dpi;
+    // The old fonts go once every control has the new ones.
+    const UniqueGdiObject oldNormal(NormalFont);
+    const UniqueGdiObject oldBold(BoldFont);
+    CreateUiFonts(dpi);
+    RegisterButtonExClass(NormalFont);
+    LayOutStatusBar(NormalFont, dpi);
+    LayOutTabControl(dpi);
+    LayOutPageControls(window, previousDpi, dpi);
+    SetOwnerMenuDpi(dpi);
+    BuildMainMenu();
+    const WindowPlacement fixed = MainWindowPlacement(MetricsForDpi(dpi));
+    WindowWidth = fixed.width;
+    WindowHeight = fixed.height;
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, fixed.width, fixed.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
 // Without the magnet the move goes ahead unchanged.
 LRESULT OnMoving(RECT* proposed)
 {
@@ -174,11 +211,13 @@ bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showC
 {
     if (!MakeMainWindow(instance))
         return false;
+    SetOwnerMenuDpi(WindowDpi(MainWindow));
     BuildMainMenu();
     CreateStatusBar(MainWindow, LangText(keys::IdleStatus), StatusPartCount);
     SizeAndCentre();
     ApplyStoredBehaviours();
-    CreateUiFonts();
+    LaidOutDpi = WindowDpi(MainWindow);
+    CreateUiFonts(LaidOutDpi);
     RegisterButtonExClass(NormalFont);
     CreatePages(MainWindow);
     InitClosing();
@@ -234,6 +273,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return OnMoving(reinterpret_cast<RECT*>(lParam));
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case DpiChangedMessage:
+        OnDpiChanged(window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_SYSCOLORCHANGE:
         OnSysColorChange(window);

@@ -174,8 +174,11 @@ void BuildMainMenu()
         DestroyMenu(bar);
         return;
     }
-    if (classMenu)
+    if (classMenu) {
+        for (int i = 0; i < GetMenuItemCount(classMenu); ++i)
+            ReleaseOwnerDrawMenu(GetSubMenu(classMenu, i));
         DestroyMenu(classMenu);
+    }
     MenuBar = bar;
     int position = 0;
     for (const PopupSpec& table : Popups)

@@ -1,5 +1,7 @@
 #include "app/window_size.h"
 
+#include "base/dpi_scale.h"
+
 namespace quenzel {
 
 namespace {
@@ -11,8 +13,8 @@ constexpr int AboveCentre = 3;
 WindowPlacement MainWindowPlacement(const WindowMetrics& m)
 {
     WindowPlacement p;
-    p.width = ClientWidth + 2 * m.edgeWidth + 2 * m.focusBorderWidth;
-    p.height = m.statusBarHeight + ClientHeight + m.captionHeight + 2 * m.focusBorderHeight + m.menuHeight;
+    p.width = ScaleToDpi(ClientWidth, m.dpi) + 2 * m.edgeWidth + 2 * m.focusBorderWidth;
+    p.height = m.statusBarHeight + ScaleToDpi(ClientHeight, m.dpi) + m.captionHeight + 2 * m.focusBorderHeight + m.menuHeight;
     p.x = m.screenWidth / 2 - p.width / 2;
     p.y = m.screenHeight / 2 - p.height / 2 - AboveCentre;
     return p;

@@ -12,13 +12,14 @@ struct WindowMetrics {
     int statusBarHeight;  // the status bar's window rectangle
     int screenWidth;      // SM_CXSCREEN
     int screenHeight;     // SM_CYSCREEN
+    int dpi = 96;         // the window's DPI: the client area is scaled to it
 };
 
 struct WindowPlacement {
     int x, y, width, height;
 };
 
-// The fixed outer size, centred on the screen and 3 pixels above the centre.
+// The fixed outer size (the client area in design pixels, scaled), centred on the screen and 3 pixels above the centre.
 WindowPlacement MainWindowPlacement(const WindowMetrics& metrics);
 
 } // namespace quenzel

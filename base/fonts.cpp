@@ -1,5 +1,6 @@
 #include "base/fonts.h"
 
+#include "base/dpi.h"
 #include "base/handles.h"
 #include "base/settings.h"
 #include "base/status.h"
@@ -13,6 +14,43 @@ namespace {
 constexpr wchar_t MeasuredLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr int FaceNameLength = 260;
 
+// The status font as the design sees it: its cell height and face at
+// 96 dpi (or, without the font for a DPI, the status bar's at the system
+// DPI). Every size is scaled from it, never from a font made for another
+// DPI.
+struct MeasuredFont {
+    int height = 0;
+    int dpi = DesignDpi;
+    wchar_t face[FaceNameLength] = L"";
+};
+MeasuredFont BarFont;
+
+void MeasureFont(HFONT font, int dpi)
+{
+    SIZE extent{};
+    WindowDC dc(nullptr);
+    if (dc.Get()) {
+        SelectedObject selected(dc.Get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
+        GetTextExtentPoint32W(dc.Get(), MeasuredLetters, lstrlenW(MeasuredLetters), &extent);
+        GetTextFaceW(dc.Get(), FaceNameLength, BarFont.face);
+    }
+    BarFont.height = extent.cy;
+    BarFont.dpi = dpi;
+}
+
+void MeasureBarFont()
+{
+    NONCLIENTMETRICSW metrics{};
+    if (NonClientMetricsForDpi(metrics, DesignDpi)) {
+        const UniqueGdiObject designFont(CreateFontIndirectW(&metrics.lfStatusFont));
+        if (designFont.Get()) {
+            MeasureFont(static_cast<HFONT>(designFont.Get()), DesignDpi);
+            return;
+        }
+    }
+    MeasureFont(reinterpret_cast<HFONT>(SendMessageW(StatusBar(), WM_GETFONT, 0, 0)), SystemDpi());
+}
+
 DWORD StoredFontQuality()
 {
     return ReadIntSetting(ClearFontSection, ClearFontKey, 0) != 0 ? CLEARTYPE_QUALITY : DEFAULT_QUALITY;
@@ -25,23 +63,20 @@ HFONT MakeFont(int height, int weight, DWORD quality, const wchar_t* face)
 }
 } // namespace
 
+void CreateUiFonts(int dpi)
+{
+    if (BarFont.height == 0)
+        MeasureBarFont();
+    // Rounded down: lines of text never outgrow the boxes scaled from the design.
+    const int height = BarFont.height * dpi / BarFont.dpi;
+    const DWORD quality = StoredFontQuality();
+    NormalFont = MakeFont(height, FW_NORMAL, quality, BarFont.face);
+    BoldFont = MakeFont(height, FW_BOLD, quality, BarFont.face);
+}
+
 void CreateUiFonts()
 {
-    HWND bar = StatusBar();
-    HFONT barFont = reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0));
-    SIZE extent{};
-    wchar_t face[FaceNameLength] = L"";
-    {
-        WindowDC dc(bar);
-        if (dc.Get()) {
-            SelectedObject selected(dc.Get(), barFont ? barFont : GetStockObject(DEFAULT_GUI_FONT));
-            GetTextExtentPoint32W(dc.Get(), MeasuredLetters, lstrlenW(MeasuredLetters), &extent);
-            GetTextFaceW(dc.Get(), FaceNameLength, face);
-        }
-    }
-    const DWORD quality = StoredFontQuality();
-    NormalFont = MakeFont(extent.cy, FW_NORMAL, quality, face);
-    BoldFont = MakeFont(extent.cy, FW_BOLD, quality, face);
+    CreateUiFonts(SystemDpi());
 }
 
 } // namespace quenzel

@@ -1,4 +1,5 @@
-// The two fonts of the pages, derived from the status bar's font.
+// The two fonts of the pages, derived from the status bar's font (the
+// system's status font at the system DPI) and sized for the window's DPI.
 #pragma once
 
 #include <windows.h>
@@ -13,7 +14,11 @@ extern HFONT BoldFont;
 inline constexpr wchar_t ClearFontSection[] = L"OPTIONS";
 inline constexpr wchar_t ClearFontKey[] = L"ClearFont";
 
-// Makes both fonts from the status bar's font, with the stored smoothing.
+// Makes both fonts for `dpi` from the status bar's font, with the stored
+// smoothing; the fonts made before are the caller's to delete.
+void CreateUiFonts(int dpi);
+
+// Both fonts for the system DPI.
 void CreateUiFonts();
 
 } // namespace quenzel

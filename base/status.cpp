@@ -1,6 +1,7 @@
 #include "base/status.h"
 
 #include "base/control_ids.h"
+#include "base/dpi.h"
 
 #include <commctrl.h>
 
@@ -11,6 +12,16 @@ namespace {
 constexpr int StatusPartEdges[] = {200, 1500, -1};
 constexpr int MaxStatusParts = sizeof StatusPartEdges / sizeof StatusPartEdges[0];
 HWND StatusBarWindow = nullptr;
+int StatusPartCount = 0;
+
+// The parts' right edges at the DPI.
+void SetStatusParts(int dpi)
+{
+    int edges[MaxStatusParts];
+    for (int i = 0; i < MaxStatusParts; ++i)
+        edges[i] = StatusPartEdges[i] < 0 ? StatusPartEdges[i] : ScaleToDpi(StatusPartEdges[i], dpi);
+    SendMessageW(StatusBarWindow, SB_SETPARTS, StatusPartCount, reinterpret_cast<LPARAM>(edges));
+}
 } // namespace
 
 bool CreateStatusBar(HWND parent, const wchar_t* initialText, int parts)
@@ -19,9 +30,17 @@ bool CreateStatusBar(HWND parent, const wchar_t* initialText, int parts)
                                           IDC_STATUSBAR);
     if (!StatusBarWindow)
         return false;
-    const int count = parts < MaxStatusParts ? parts : MaxStatusParts;
-    SendMessageW(StatusBarWindow, SB_SETPARTS, count, reinterpret_cast<LPARAM>(StatusPartEdges));
+    StatusPartCount = parts < MaxStatusParts ? parts : MaxStatusParts;
+    SetStatusParts(WindowDpi(parent));
     return true;
+}
+
+void LayOutStatusBar(HFONT font, int dpi)
+{
+    // The bar takes its height from its font, and its width from the parent.
+    SendMessageW(StatusBarWindow, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(StatusBarWindow, WM_SIZE, 0, 0);
+    SetStatusParts(dpi);
 }
 
 HWND StatusBar()

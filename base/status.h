@@ -13,6 +13,8 @@ inline constexpr int StatusInfoPart = 1;
 bool CreateStatusBar(HWND parent, const wchar_t* initialText, int parts);
 
 HWND StatusBar();
+// Gives the bar the font for a new DPI, its height and its parts' edges.
+void LayOutStatusBar(HFONT font, int dpi);
 
 // Puts a text into one part of the status bar; the bar copies it.
 void SetStatusText(const wchar_t* text, unsigned flags, int part);

@@ -1,6 +1,7 @@
 #include "base/tabs.h"
 
 #include "base/control_ids.h"
+#include "base/dpi.h"
 #include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
@@ -14,17 +15,17 @@ namespace quenzel {
 
 namespace {
 // The tab labels are the language texts from keys::FirstTabLabel on.
-constexpr RECT TabRect = {115, 8, 115 + 670, 8 + 402};
+constexpr DesignRect TabPlace = {115, 8, 670, 402};
 constexpr int TabImageSize = 16;
 
 HWND TabWindow = nullptr;
 PageRoutines Pages[PageCount];
 
-HIMAGELIST CreateTabImages()
+HIMAGELIST CreateTabImages(int dpi)
 {
-    HIMAGELIST images = ImageList_Create(TabImageSize, TabImageSize, ILC_COLOR32 | ILC_MASK, 1, 0);
-    HICON icon = static_cast<HICON>(LoadImageW(Instance, MAKEINTRESOURCEW(IDI_TAB), IMAGE_ICON,
-                                               TabImageSize, TabImageSize, 0));
+    const int size = ScaleToDpi(TabImageSize, dpi);
+    HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0);
+    HICON icon = static_cast<HICON>(LoadImageW(Instance, MAKEINTRESOURCEW(IDI_TAB), IMAGE_ICON, size, size, 0));
     if (images && icon)
         ImageList_AddIcon(images, icon);
     if (icon)
@@ -41,14 +42,15 @@ void RegisterPage(int index, const PageRoutines& routines)
 
 bool CreateTabControl(HWND parent)
 {
-    TabWindow = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                                TabRect.left, TabRect.top, TabRect.right - TabRect.left,
-                                TabRect.bottom - TabRect.top, parent,
+    const int dpi = WindowDpi(parent);
+    const DesignRect place = ScaleRectToDpi(TabPlace, dpi);
+    TabWindow = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, place.x, place.y,
+                                place.width, place.height, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TABS)), Instance, nullptr);
     if (!TabWindow)
         return false;
     SendMessageW(TabWindow, WM_SETFONT, reinterpret_cast<WPARAM>(NormalFont), FALSE);
-    SendMessageW(TabWindow, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(CreateTabImages()));
+    SendMessageW(TabWindow, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(CreateTabImages(dpi)));
     for (int tab = 0; tab < TabCount; ++tab) {
         std::wstring label = LangString(keys::FirstTabLabel + tab);
         TCITEMW item{};
@@ -63,6 +65,17 @@ bool CreateTabControl(HWND parent)
 HWND TabControl()
 {
     return TabWindow;
+}
+
+void LayOutTabControl(int dpi)
+{
+    const DesignRect place = ScaleRectToDpi(TabPlace, dpi);
+    SetWindowPos(TabWindow, nullptr, place.x, place.y, place.width, place.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(TabWindow, WM_SETFONT, reinterpret_cast<WPARAM>(NormalFont), TRUE);
+    auto old = reinterpret_cast<HIMAGELIST>(
+        SendMessageW(TabWindow, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(CreateTabImages(dpi))));
+    if (old)
+        ImageList_Destroy(old);
 }
 
 void HidePage()

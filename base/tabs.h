@@ -33,6 +33,8 @@ void RegisterPage(int index, const PageRoutines& routines);
 // Creates the tab control (IDC_TABS) with its six tabs.
 bool CreateTabControl(HWND parent);
 HWND TabControl();
+// Places the tab control, its font and its icons for a new DPI.
+void LayOutTabControl(int dpi);
 
 void HidePage();
 // Shows the page of the selected tab with the given ShowWindow command.

@@ -391,6 +391,8 @@ LRESULT HandleRecordMessage(HWND button, ButtonExData& data, UINT message, WPARA
     case BM_SETIMAGE:
         OnSetImage(data, wParam, reinterpret_cast<HANDLE>(lParam));
         return 0;
+    case BM_GETIMAGE:
+        return wParam == IMAGE_ICON ? reinterpret_cast<LRESULT>(data.icon) : reinterpret_cast<LRESULT>(data.bitmap);
     case BXM_CLEARIMAGES:
         OnClearImages(data, wParam);
         return 0;

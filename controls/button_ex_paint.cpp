@@ -1,5 +1,6 @@
 #include "controls/button_ex_paint.h"
 
+#include "base/dpi.h"
 #include "controls/button_ex.h"
 #include "controls/button_ex_data.h"
 #include "controls/button_layout.h"
@@ -126,14 +127,15 @@ void DrawCornerPixels(HDC dc, const RECT& rc, bool sunken)
     }
 }
 
-void DrawRoundedFrame(HDC dc, const ButtonExData& data, const RECT& rc, bool sunken)
+void DrawRoundedFrame(HDC dc, const ButtonExData& data, const RECT& rc, bool sunken, int dpi)
 {
     {
         // The outline is filled with the background, so the frame does not
         // depend on an earlier erase.
         BevelPen pen(dc, OutlineColor);
         SelectedObject brush(dc, data.Brush());
-        RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, OutlineCorner, OutlineCorner);
+        const int corner = ScaleToDpi(OutlineCorner, dpi);
+        RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, corner, corner);
     }
     const bool focused = (data.style & BXS_FOCUSCUE) && data.focused;
     if (sunken)
@@ -143,7 +145,7 @@ void DrawRoundedFrame(HDC dc, const ButtonExData& data, const RECT& rc, bool sun
     DrawCornerPixels(dc, rc, sunken);
 }
 
-void DrawFrame(HDC dc, const ButtonExData& data, ButtonLook look, const RECT& client)
+void DrawFrame(HDC dc, const ButtonExData& data, ButtonLook look, const RECT& client, int dpi)
 {
     const ButtonExShared& shared = ButtonExClassState();
     const int w = client.right, h = client.bottom;
@@ -159,7 +161,7 @@ void DrawFrame(HDC dc, const ButtonExData& data, ButtonLook look, const RECT& cl
         break;
     }
     if (data.style & BXS_ROUNDED) {
-        DrawRoundedFrame(dc, data, client, sunken);
+        DrawRoundedFrame(dc, data, client, sunken, dpi);
     } else if (data.style & BXS_SYSTEMFRAME) {
         RECT frame = client;
         DrawFrameControl(dc, &frame, DFC_BUTTON, DFCS_BUTTONPUSH | (sunken ? DFCS_PUSHED : 0));
@@ -210,7 +212,7 @@ ButtonImage ChooseImage(const ButtonExData& data, bool pressedLook)
     return image;
 }
 
-void DrawContent(HDC dc, const ButtonExData& data, int offset, const RECT& client, const RECT& paintRect)
+void DrawContent(HDC dc, const ButtonExData& data, int offset, const RECT& client, const RECT& paintRect, int dpi)
 {
     SelectedObject font(dc, data.font);
     const wchar_t* caption = data.text ? data.text.get() : nullptr;
@@ -233,6 +235,7 @@ void DrawContent(HDC dc, const ButtonExData& data, int offset, const RECT& clien
     in.hasCaption = hasCaption;
     in.textWidth = text.cx;
     in.textHeight = text.cy;
+    in.dpi = dpi;
     const ButtonLayout layout = ComputeButtonLayout(in);
 
     if (image.handle)
@@ -250,7 +253,8 @@ void DrawContent(HDC dc, const ButtonExData& data, int offset, const RECT& clien
     }
     if ((data.style & BXS_FOCUSCUE) && !(data.style & BXS_ROUNDED) && data.focused) {
         RECT focus = paintRect;
-        InflateRect(&focus, -FocusInset, -FocusInset);
+        const int inset = ScaleToDpi(FocusInset, dpi);
+        InflateRect(&focus, -inset, -inset);
         DrawFocusRect(dc, &focus);
     }
 }
@@ -276,7 +280,8 @@ LRESULT PaintButtonExBackground(HWND button, const ButtonExData& data, HDC dc)
     GetClientRect(button, &rc);
     SelectedObject brush(dc, data.Brush());
     if (data.style & BXS_ROUNDED) {
-        RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, BackgroundCorner, BackgroundCorner);
+        const int corner = Scaled(button, BackgroundCorner);
+        RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, corner, corner);
     } else if (data.style & BXS_FLAT) {
         SelectedObject pen(dc, GetStockObject(NULL_PEN));
         Rectangle(dc, rc.left, rc.top, rc.right + 1, rc.bottom + 1);
@@ -291,8 +296,9 @@ void PaintButtonEx(HWND button, const ButtonExData& data, HDC dc, const RECT& pa
     RECT client{};
     GetClientRect(button, &client);
     const ButtonLook look = LookOf(data);
-    DrawFrame(dc, data, look, client);
-    DrawContent(dc, data, ContentOffset(look), client, paintRect);
+    const int dpi = WindowDpi(button);
+    DrawFrame(dc, data, look, client, dpi);
+    DrawContent(dc, data, ContentOffset(look), client, paintRect, dpi);
 }
 
 void ReplaceBitmapColor(HBITMAP bitmap, COLORREF oldColor, COLORREF newColor)

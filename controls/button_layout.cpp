@@ -1,5 +1,7 @@
 #include "controls/button_layout.h"
 
+#include "base/dpi_scale.h"
+
 namespace quenzel {
 
 namespace {
@@ -29,19 +31,21 @@ ButtonLayout ComputeButtonLayout(const ButtonLayoutInput& in)
     }
     const int bw = in.imageWidth;
     const int bh = in.imageHeight;
-    const int group = in.hasCaption ? bw + tw + ImageCaptionGap : bw;
+    const int gap = ScaleToDpi(ImageCaptionGap, in.dpi);
+    const int captionMargin = ScaleToDpi(StackedCaptionMargin, in.dpi);
+    const int group = in.hasCaption ? bw + tw + gap : bw;
     if (in.style & ImageRightBit) {
         out.text = {(w - group) / 2, (h - th) / 2};
-        out.image = {(w - group) / 2 + tw + ImageCaptionGap, (h - bh) / 2};
+        out.image = {(w - group) / 2 + tw + gap, (h - bh) / 2};
     } else if (in.style & ImageBottomBit) {
-        out.text = {(w - tw) / 2, StackedCaptionMargin};
-        out.image = {(w - bw) / 2, h - bh - StackedImageBottomMargin};
+        out.text = {(w - tw) / 2, captionMargin};
+        out.image = {(w - bw) / 2, h - bh - ScaleToDpi(StackedImageBottomMargin, in.dpi)};
     } else if (in.style & ImageTopBit) {
-        out.text = {(w - tw) / 2, h - th - StackedCaptionMargin};
-        out.image = {(w - bw) / 2, StackedImageTopMargin};
+        out.text = {(w - tw) / 2, h - th - captionMargin};
+        out.image = {(w - bw) / 2, ScaleToDpi(StackedImageTopMargin, in.dpi)};
     } else {
         out.image = {(w - group) / 2, (h - bh) / 2};
-        out.text = {(w - group) / 2 + bw + ImageCaptionGap, (h - th) / 2};
+        out.text = {(w - group) / 2 + bw + gap, (h - th) / 2};
     }
     if (in.style & ImageOnlyBits)
         out.image = Centred(w, h, bw, bh);

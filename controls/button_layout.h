@@ -25,9 +25,11 @@ struct ButtonLayoutInput {
     bool hasCaption = false;
     int textWidth = 0; // measured caption size (0 without a caption)
     int textHeight = 0;
+    int dpi = 96; // the gaps and margins below are design pixels, scaled to it
 };
 
-// Gap between image and caption, and the margins of the stacked layouts.
+// Gap between image and caption, and the margins of the stacked layouts,
+// in design pixels.
 inline constexpr int ImageCaptionGap = 10;
 inline constexpr int StackedCaptionMargin = 8;
 inline constexpr int StackedImageTopMargin = 10;

@@ -1,5 +1,6 @@
 #include "controls/owner_menu.h"
 
+#include "base/dpi.h"
 #include "base/handles.h"
 
 #include <cstring>
@@ -37,7 +38,27 @@ struct MenuItemRecord {
     wchar_t text[MenuTextLength];
 };
 
-// The system's menu font: items are measured and drawn in it, as the
+// The DPI of the window the menus belong to; 0 until it is told: the
+// system DPI.
+int OwnerDpi = 0;
+
+int MenuDpi()
+{
+    return OwnerDpi ? OwnerDpi : SystemDpi();
+}
+
+// Design pixels of the menus' look at their window's DPI.
+int Px(int design)
+{
+    return ScaleToDpi(design, MenuDpi());
+}
+
+int MenuMetric(int index)
+{
+    return SystemMetricForDpi(index, MenuDpi());
+}
+
+// The system's menu font (for the menus' DPI): items are measured and drawn in it, as the
 // system draws its own menus. Looked up anew at each conversion, so a
 // changed menu font reaches the popups converted after the change.
 class MenuFontCache {
@@ -45,8 +66,7 @@ public:
     HFONT Refresh()
     {
         NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof metrics;
-        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        if (!NonClientMetricsForDpi(metrics, MenuDpi()))
             return Get();
         if (font_ && std::memcmp(&metrics.lfMenuFont, &face_, sizeof face_) == 0)
             return font_;
@@ -165,16 +185,16 @@ bool DrawSideBarCaption(HDC dc, HFONT font, const wchar_t* name, int height)
     SelectedObject selected(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    return TextOutW(dc, SideBarTextX, height - SideBarTextBottomGap, name, lstrlenW(name)) != FALSE;
+    return TextOutW(dc, Px(SideBarTextX), height - Px(SideBarTextBottomGap), name, lstrlenW(name)) != FALSE;
 }
 
 // The popup's side bar, S wide and as high as all items; null (S = 0)
 // when neither the gradient nor the name could be drawn.
 HBITMAP MakeSideBar(HDC screen, const wchar_t* name, int totalHeight, int& width)
 {
-    const int fontHeight = MulDiv(SideBarPoints, GetDeviceCaps(screen, LOGPIXELSY), PointsPerInch);
+    const int fontHeight = MulDiv(SideBarPoints, MenuDpi(), PointsPerInch);
     HFONT font = CreateRotatedFont(fontHeight);
-    width = fontHeight + SideBarMargin;
+    width = fontHeight + Px(SideBarMargin);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, totalHeight);
     UniqueMemoryDC memory(CreateCompatibleDC(screen));
     bool gradient = false;
@@ -246,7 +266,7 @@ void DrawItemText(HDC dc, RECT rect, const wchar_t* text)
         return;
     }
     DrawTextExW(dc, const_cast<wchar_t*>(text), static_cast<int>(tab - text), &rect, Line | DT_LEFT, nullptr);
-    rect.right -= GetSystemMetrics(SM_CXMENUCHECK);
+    rect.right -= MenuMetric(SM_CXMENUCHECK);
     DrawTextExW(dc, const_cast<wchar_t*>(tab + 1), -1, &rect, Line | DT_RIGHT, nullptr);
 }
 
@@ -271,8 +291,8 @@ void DrawMenuCheck(HDC dc, const RECT& item, int sideBarWidth, COLORREF backgrou
         return;
     BITMAP info{};
     GetObjectW(check, sizeof info, &info);
-    const int bandLeft = item.left + sideBarWidth + CheckBandGap;
-    const int bandWidth = GetSystemMetrics(SM_CXMENUCHECK);
+    const int bandLeft = item.left + sideBarWidth + Px(CheckBandGap);
+    const int bandWidth = MenuMetric(SM_CXMENUCHECK);
     const int bandHeight = item.bottom - item.top;
     // Centred in the band; a bitmap larger than the band gives its centre.
     const int width = info.bmWidth < bandWidth ? info.bmWidth : bandWidth;
@@ -290,15 +310,36 @@ void DrawMenuCheck(HDC dc, const RECT& item, int sideBarWidth, COLORREF backgrou
 }
 } // namespace
 
+void SetOwnerMenuDpi(int dpi)
+{
+    OwnerDpi = dpi;
+}
+
+void ReleaseOwnerDrawMenu(HMENU popup)
+{
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_DATA;
+    if (!popup || !GetMenuItemInfoW(popup, 0, TRUE, &item))
+        return;
+    // The first item's record starts the popup's array; all share one side bar.
+    auto* records = const_cast<MenuItemRecord*>(RecordOf(item.dwItemData));
+    if (!records)
+        return;
+    if (records->sideBar)
+        DeleteObject(records->sideBar);
+    HeapFree(GetProcessHeap(), 0, records);
+}
+
 int ConvertMenuToOwnerDraw(HMENU popup, const wchar_t* name)
 {
-    const int checkPad = GetSystemMetrics(SM_CXMENUCHECK) + CheckPadExtra;
-    const int itemHeight = GetSystemMetrics(SM_CYMENU) + ItemHeightExtra;
+    const int checkPad = MenuMetric(SM_CXMENUCHECK) + Px(CheckPadExtra);
+    const int itemHeight = MenuMetric(SM_CYMENU) + Px(ItemHeightExtra);
     const int separatorHeight = itemHeight >> 1;
     const int count = GetMenuItemCount(popup);
     if (count <= 0)
         return 0;
-    // One array per popup, kept for the process's lifetime like the menu.
+    // One array per popup, kept as long as the menu (ReleaseOwnerDrawMenu).
     auto* records = static_cast<MenuItemRecord*>(
         HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(MenuItemRecord) * static_cast<SIZE_T>(count)));
     if (!records)
@@ -386,7 +427,7 @@ int DrawMenuItem(WPARAM wParam, const DRAWITEMSTRUCT* draw)
     SetBkColor(dc, background);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
 
-    rect.left += GetSystemMetrics(SM_CXMENUCHECK) + TextIndentExtra;
+    rect.left += MenuMetric(SM_CXMENUCHECK) + Px(TextIndentExtra);
     rect.top += 1;
     SelectedObject font(dc, MenuFont.Get());
     if (grey && !selected) {

@@ -11,6 +11,14 @@ namespace quenzel {
 // has no items or its records cannot be allocated (it stays system-drawn).
 int ConvertMenuToOwnerDraw(HMENU popup, const wchar_t* name);
 
+// The DPI of the window the menus belong to: popups converted from then on
+// are measured and drawn for it (until told, the system DPI).
+void SetOwnerMenuDpi(int dpi);
+
+// Gives back what ConvertMenuToOwnerDraw kept for the popup (its records
+// and side bar), before the popup is destroyed.
+void ReleaseOwnerDrawMenu(HMENU popup);
+
 // WM_MEASUREITEM and WM_DRAWITEM of the owner window: 1 when the item is one
 // of ours and was handled, else 0.
 int MeasureMenuItem(WPARAM wParam, MEASUREITEMSTRUCT* measure);

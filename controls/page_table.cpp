@@ -1,12 +1,15 @@
 #include "controls/page_table.h"
 
+#include "base/dpi.h"
 #include "base/fonts.h"
 #include "base/language.h"
 #include "base/process.h"
 
 #include "controls/button_ex.h"
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace quenzel {
 
@@ -36,69 +39,158 @@ HFONT FontOf(ControlFont font)
     return nullptr;
 }
 
-HWND CreatePlainControl(HWND parent, const ControlSpec& row, const std::wstring& text)
+// Every table made, so a change of DPI can lay all pages out again.
+std::vector<PageTable> MadeTables;
+
+// The row's rectangle in device pixels of the parent's DPI; a row of its
+// own size (0 × 0) keeps it.
+DesignRect DevicePlace(const ControlRect& place, int dpi)
 {
-    const DWORD style = WS_CHILD | row.style | (row.visible ? WS_VISIBLE : 0);
-    return CreateWindowExW(row.exStyle, row.className, text.c_str(), style, row.place.x, row.place.y,
-                           row.place.width, row.place.height, parent, ControlIdHandle(row.id), Instance,
-                           nullptr);
+    const bool ownSize = place.width == 0 && place.height == 0;
+    DesignRect device = ScaleRectToDpi({place.x, place.y, place.width, place.height}, dpi);
+    if (ownSize)
+        device.width = device.height = 0;
+    return device;
 }
 
-HWND CreateButtonExControl(HWND parent, const ControlSpec& row, const std::wstring& text)
+HWND CreatePlainControl(HWND parent, const ControlSpec& row, const std::wstring& text, const DesignRect& place)
+{
+    const DWORD style = WS_CHILD | row.style | (row.visible ? WS_VISIBLE : 0);
+    return CreateWindowExW(row.exStyle, row.className, text.c_str(), style, place.x, place.y, place.width,
+                           place.height, parent, ControlIdHandle(row.id), Instance, nullptr);
+}
+
+HWND CreateButtonExControl(HWND parent, const ControlSpec& row, const std::wstring& text, const DesignRect& place)
 {
     const DWORD style = row.style | (row.visible ? WS_VISIBLE : 0);
-    HWND button = CreateButtonEx(text.c_str(), style, row.place.x, row.place.y, row.place.width,
-                                 row.place.height, parent, row.id);
+    HWND button = CreateButtonEx(text.c_str(), style, place.x, place.y, place.width, place.height, parent, row.id);
     if (button && row.tooltipKey != 0)
         AddButtonExTooltip(button, LangString(row.tooltipKey).c_str());
     return button;
 }
 
+// A bitmap at the DPI: drawn for 96 dpi, so enlarged above it.
+HANDLE LoadBitmapForDpi(const wchar_t* resource, int dpi)
+{
+    HANDLE bitmap = LoadImageW(Instance, resource, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
+    BITMAP size{};
+    if (!bitmap || dpi == DesignDpi || !GetObjectW(bitmap, sizeof size, &size))
+        return bitmap;
+    HANDLE scaled = CopyImage(bitmap, IMAGE_BITMAP, ScaleToDpi(size.bmWidth, dpi), ScaleToDpi(size.bmHeight, dpi),
+                              LR_COPYDELETEORG);
+    return scaled ? scaled : bitmap;
+}
+
+// A control's place in the parent's client area, from one DPI to another.
+DesignRect RescaledPlace(HWND parent, HWND control, int previousDpi, int dpi)
+{
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    const int left = MulDiv(r.left, dpi, previousDpi);
+    const int top = MulDiv(r.top, dpi, previousDpi);
+    return DesignRect{left, top, MulDiv(r.right, dpi, previousDpi) - left, MulDiv(r.bottom, dpi, previousDpi) - top};
+}
+
+// A list's columns keep their share of the list at a new DPI.
+void RescaleListColumns(HWND control, int previousDpi, int dpi)
+{
+    wchar_t className[sizeof WC_LISTVIEWW / sizeof(wchar_t)] = L"";
+    if (previousDpi == dpi || !GetClassNameW(control, className, static_cast<int>(std::size(className)))
+        || lstrcmpiW(className, WC_LISTVIEWW) != 0)
+        return;
+    HWND header = reinterpret_cast<HWND>(SendMessageW(control, LVM_GETHEADER, 0, 0));
+    const int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    for (int i = 0; i < columns; ++i) {
+        const int width = static_cast<int>(SendMessageW(control, LVM_GETCOLUMNWIDTH, i, 0));
+        SendMessageW(control, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(MulDiv(width, dpi, previousDpi), 0));
+    }
+}
+
 // Pictures of statics (bitmap or icon) and ButtonEx icons; the handles
-// live as long as the controls, that is, as long as the process.
-void SetControlImage(HWND control, const ControlSpec& row)
+// live as long as the controls, that is, as long as the process. An icon
+// of the system's size (0) is already the size for the DPI.
+void SetControlImage(HWND control, const ControlSpec& row, int dpi)
 {
     if (row.imageId == 0)
         return;
     const wchar_t* resource = MAKEINTRESOURCEW(row.imageId);
+    const int iconSize = ScaleToDpi(row.imageSize, dpi);
     if (row.kind == ControlKind::ButtonEx) {
-        HANDLE icon = LoadImageW(Instance, resource, IMAGE_ICON, row.imageSize, row.imageSize,
-                                 LR_LOADMAP3DCOLORS);
-        if (icon)
-            SendMessageW(control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+        HANDLE icon = LoadImageW(Instance, resource, IMAGE_ICON, iconSize, iconSize, LR_LOADMAP3DCOLORS);
+        if (!icon)
+            return;
+        // The first icon given is the normal one: the one for the old DPI goes first.
+        auto old = reinterpret_cast<HICON>(SendMessageW(control, BM_GETIMAGE, IMAGE_ICON, 0));
+        SendMessageW(control, BXM_CLEARIMAGES, 1, 0);
+        SendMessageW(control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+        if (old)
+            DestroyIcon(old);
         return;
     }
     const DWORD imageType = row.style & SS_TYPEMASK;
     if (imageType == SS_BITMAP) {
-        HANDLE bitmap = LoadImageW(Instance, resource, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
+        HANDLE bitmap = LoadBitmapForDpi(resource, dpi);
         if (bitmap)
-            SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+            if (HGDIOBJ old = reinterpret_cast<HGDIOBJ>(
+                    SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap))))
+                DeleteObject(old);
     } else if (imageType == SS_ICON) {
-        HANDLE icon = LoadImageW(Instance, resource, IMAGE_ICON, row.imageSize, row.imageSize,
-                                 LR_LOADMAP3DCOLORS);
+        HANDLE icon = LoadImageW(Instance, resource, IMAGE_ICON, iconSize, iconSize, LR_LOADMAP3DCOLORS);
         if (icon)
-            SendMessageW(control, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+            if (HICON old = reinterpret_cast<HICON>(
+                    SendMessageW(control, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon))))
+                DestroyIcon(old);
     }
 }
 } // namespace
 
 bool CreatePageControls(HWND parent, const PageTable& table)
 {
+    MadeTables.push_back(table);
+    const int dpi = WindowDpi(parent);
     bool allMade = true;
     for (std::size_t i = 0; i < table.count; ++i) {
         const ControlSpec& row = table.rows[i];
         const std::wstring text = ControlText(row);
-        HWND control = row.kind == ControlKind::ButtonEx ? CreateButtonExControl(parent, row, text)
-                                                          : CreatePlainControl(parent, row, text);
+        const DesignRect place = DevicePlace(row.place, dpi);
+        HWND control = row.kind == ControlKind::ButtonEx ? CreateButtonExControl(parent, row, text, place)
+                                                          : CreatePlainControl(parent, row, text, place);
         if (!control) {
             allMade = false;
             continue;
         }
         if (HFONT font = FontOf(row.font))
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        SetControlImage(control, row);
+        SetControlImage(control, row, dpi);
     }
     return allMade;
+}
+
+void LayOutPageControls(HWND parent, int previousDpi, int dpi)
+{
+    for (const PageTable& table : MadeTables) {
+        for (std::size_t i = 0; i < table.count; ++i) {
+            const ControlSpec& row = table.rows[i];
+            HWND control = GetDlgItem(parent, row.id);
+            if (!control)
+                continue;
+            // A row without a place is placed by its page: it keeps its place, scaled.
+            const bool placedByPage = row.place.width == 0 && row.place.height == 0 && row.place.x == 0
+                                      && row.place.y == 0;
+            const DesignRect place = placedByPage ? RescaledPlace(parent, control, previousDpi, dpi)
+                                                  : DevicePlace(row.place, dpi);
+            SetWindowPos(control, nullptr, place.x, place.y, place.width, place.height,
+                         SWP_NOZORDER | SWP_NOACTIVATE | (place.width == 0 ? SWP_NOSIZE : 0));
+            // The program's buttons take the pages' font unless their row names one.
+            HFONT font = row.kind == ControlKind::ButtonEx && row.font == ControlFont::None ? NormalFont
+                                                                                            : FontOf(row.font);
+            if (font)
+                SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            SetControlImage(control, row, dpi);
+            RescaleListColumns(control, previousDpi, dpi);
+        }
+    }
 }
 
 void ShowPageControls(HWND parent, const PageTable& table, int showCommand)

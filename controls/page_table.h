@@ -19,7 +19,7 @@ enum class ControlFont { None, Normal, Bold };
 enum class ControlKind { Window, ButtonEx };
 
 struct ControlRect {
-    int x, y, width, height; // client pixels of the main window; 0 × 0 = own size
+    int x, y, width, height; // design pixels (96 dpi) of the main window's client area; 0 × 0 = own size
 };
 
 struct ControlSpec {
@@ -34,7 +34,7 @@ struct ControlSpec {
     bool visible = false;          // created visible
     ControlKind kind = ControlKind::Window;
     int imageId = 0;               // bitmap (SS_BITMAP) or icon (SS_ICON, ButtonEx) resource
-    int imageSize = 0;             // icon size in pixels; 0 = the system's default
+    int imageSize = 0;             // icon size in design pixels; 0 = the system's default
     int tooltipKey = 0;            // ButtonEx tooltip, language key
     // Shown only while this holds (e.g. while a job runs); null = always.
     bool (*shownWhen)() = nullptr;
@@ -178,6 +178,12 @@ constexpr bool ControlIdsUnique(const ControlSpec (&rows)[N])
 // Creates every control of the table as a child of `parent` (MainWindow),
 // addressed by its id; returns false when any of them could not be made.
 bool CreatePageControls(HWND parent, const PageTable& table);
+
+// Moves and sizes every control of every table made so far to its row's
+// rectangle at `dpi`, and gives it the current fonts and pictures (after a
+// change of DPI); rows the page places and list columns keep their share
+// (they were set for `previousDpi`).
+void LayOutPageControls(HWND parent, int previousDpi, int dpi);
 
 // Applies a ShowWindow command to every control of the table (rows whose
 // `shownWhen` does not hold are left as they are).

@@ -1,5 +1,6 @@
 #include "crypt/crypt_page.h"
 
+#include "base/dpi.h"
 #include "base/language.h"
 #include "base/messages.h"
 #include "base/options.h"
@@ -41,8 +42,9 @@ void PlaceProgressBar(const CryptPage& page)
     constexpr int BarHeightLess = 5;
     RECT bar{};
     GetWindowRect(StatusBar(), &bar);
-    MoveWindow(MainControl(page.progressId), BarX, bar.top - BarRaise, BarWidth,
-               bar.bottom - bar.top - BarHeightLess, FALSE);
+    HWND progress = MainControl(page.progressId);
+    MoveWindow(progress, Scaled(progress, BarX), bar.top - Scaled(progress, BarRaise), Scaled(progress, BarWidth),
+               bar.bottom - bar.top - Scaled(progress, BarHeightLess), FALSE);
 }
 
 void RegisterCryptPage(const CryptPage& page, int index, const PageRoutines& routines)

@@ -1,5 +1,6 @@
 #include "crypt/folder_page.h"
 
+#include "base/dpi.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
@@ -57,9 +58,10 @@ void SetUpFolderList()
 {
     HWND list = MainControl(IDC_FOLDER_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    HIMAGELIST images = ImageList_Create(SmallIconSize, SmallIconSize, ILC_COLOR32 | ILC_MASK, ListImageCount, 0);
+    const int iconSize = Scaled(list, SmallIconSize);
+    HIMAGELIST images = ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, ListImageCount, 0);
     HICON icon = static_cast<HICON>(
-        LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FILE_SMALL), IMAGE_ICON, SmallIconSize, SmallIconSize, 0));
+        LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FILE_SMALL), IMAGE_ICON, iconSize, iconSize, 0));
     if (images && icon)
         ImageList_AddIcon(images, icon);
     if (icon)
@@ -68,7 +70,7 @@ void SetUpFolderList()
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = PathColumnWidth;
+    column.cx = Scaled(list, PathColumnWidth);
     column.pszText = const_cast<wchar_t*>(PathColumnText);
     SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 }

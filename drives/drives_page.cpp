@@ -1,5 +1,6 @@
 #include "drives/drives_page.h"
 
+#include "base/dpi.h"
 #include "base/control_lock.h"
 #include "base/job_workers.h"
 #include "base/lang_keys.h"
@@ -73,8 +74,8 @@ int FolderColumnWidth(HWND list)
     int width = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
     for (const Column& column : ListColumns)
         if (column.width != RestOfWidth)
-            width -= column.width;
-    return width < MinFolderWidth ? MinFolderWidth : width;
+            width -= Scaled(list, column.width);
+    return width < Scaled(list, MinFolderWidth) ? Scaled(list, MinFolderWidth) : width;
 }
 
 constexpr int CommandButtons[] = {IDC_DRIVES_MOUNT, IDC_DRIVES_UNMOUNT, IDC_DRIVES_APPLY, IDC_DRIVES_REMOVE,
@@ -278,10 +279,11 @@ void SetUpList()
 {
     HWND list = MainControl(IDC_DRIVES_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, ListExStyle);
-    HIMAGELIST images = ImageList_Create(RowIconSize, RowIconSize, ILC_COLOR32 | ILC_MASK, RowIconCount, 0);
+    const int iconSize = Scaled(list, RowIconSize);
+    HIMAGELIST images = ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, RowIconCount, 0);
     if (images) {
         HICON icon = static_cast<HICON>(
-            LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FOLDER_DRIVE_SMALL), IMAGE_ICON, RowIconSize, RowIconSize, 0));
+            LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FOLDER_DRIVE_SMALL), IMAGE_ICON, iconSize, iconSize, 0));
         if (icon) {
             ImageList_AddIcon(images, icon);
             DestroyIcon(icon);
@@ -293,7 +295,7 @@ void SetUpList()
         LVCOLUMNW column{};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = ListColumns[i].width == RestOfWidth ? FolderColumnWidth(list) : ListColumns[i].width;
+        column.cx = ListColumns[i].width == RestOfWidth ? FolderColumnWidth(list) : Scaled(list, ListColumns[i].width);
         column.pszText = const_cast<wchar_t*>(header.c_str());
         column.iSubItem = i;
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));

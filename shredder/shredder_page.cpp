@@ -1,5 +1,6 @@
 #include "shredder/shredder_page.h"
 
+#include "base/dpi.h"
 #include "base/choosers.h"
 #include "base/control_lock.h"
 #include "base/folder_walk.h"
@@ -88,7 +89,7 @@ void InsertColumn(HWND list, int index, int width, int headerKey)
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = width;
+    column.cx = Scaled(list, width);
     column.pszText = const_cast<wchar_t*>(header.c_str());
     SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
@@ -97,9 +98,10 @@ void SetUpShredList()
 {
     HWND list = ShredList();
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    HIMAGELIST images = ImageList_Create(ListIconSize, ListIconSize, ILC_COLOR32 | ILC_MASK, ListImageCount, 0);
-    HICON icon = static_cast<HICON>(LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FILE_SMALL), IMAGE_ICON, ListIconSize,
-                                               ListIconSize, LR_LOADMAP3DCOLORS));
+    const int iconSize = Scaled(list, ListIconSize);
+    HIMAGELIST images = ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, ListImageCount, 0);
+    HICON icon = static_cast<HICON>(LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FILE_SMALL), IMAGE_ICON, iconSize,
+                                               iconSize, LR_LOADMAP3DCOLORS));
     if (images && icon)
         ImageList_AddIcon(images, icon);
     if (icon)

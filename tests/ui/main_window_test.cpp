@@ -20,6 +20,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -156,7 +157,8 @@ struct TextRoom {
 
 // Check boxes and radio buttons lose their glyph and the gap after it; push
 // buttons their frame. False for controls without a text to measure.
-bool RoomOf(HWND control, TextRoom& room)
+// `dpi` is the program's: this process stays at the DPI it started with.
+bool RoomOf(HWND control, TextRoom& room, int dpi = 96)
 {
     const std::wstring kind = ClassNameOf(control);
     const LONG style = GetWindowLongW(control, GWL_STYLE);
@@ -171,7 +173,7 @@ bool RoomOf(HWND control, TextRoom& room)
             return false;
         const bool glyph = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON
                            || type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE;
-        room.width -= glyph ? GetSystemMetrics(SM_CXMENUCHECK) + GlyphGap : 2 * ButtonFrame;
+        room.width -= glyph ? MulDiv(GetSystemMetrics(SM_CXMENUCHECK) + GlyphGap, dpi, 96) : 2 * ButtonFrame;
         room.wraps = (style & BS_MULTILINE) != 0;
         return true;
     }
@@ -194,10 +196,11 @@ bool RoomOf(HWND control, TextRoom& room)
 // made again here by the program's recipe: the status bar's font (the
 // system's status font), as high as its letters, normal and bold. Which of
 // the two a control has is told by comparing its WM_GETFONT with a control
-// known to have it.
+// known to have it. For another DPI (this process runs at 96) the height
+// is scaled, rounded down.
 class PageFonts {
 public:
-    PageFonts(HWND normalControl, HWND boldControl)
+    PageFonts(HWND normalControl, HWND boldControl, int dpi = 96)
         : normalHandle_(FontHandle(normalControl)), boldHandle_(FontHandle(boldControl))
     {
         NONCLIENTMETRICSW metrics{};
@@ -214,8 +217,8 @@ public:
         SelectObject(dc, old);
         ReleaseDC(nullptr, dc);
         DeleteObject(status);
-        normal_ = Make(extent.cy, FW_NORMAL, face);
-        bold_ = Make(extent.cy, FW_BOLD, face);
+        normal_ = Make(extent.cy * dpi / 96, FW_NORMAL, face);
+        bold_ = Make(extent.cy * dpi / 96, FW_BOLD, face);
     }
     ~PageFonts()
     {
@@ -262,6 +265,37 @@ SIZE MeasuredText(HWND control, HFONT font, const std::wstring& text, const Text
     return {r.right - r.left, r.bottom - r.top};
 }
 
+// Shows each tab in turn and checks that every text of its page fits its
+// control, measured in the control's own font; counts the texts measured.
+void ExpectPageTextsFit(App& app, const PageFonts& fonts, int dpi, int& measured)
+{
+    HWND window = app.Window();
+    for (int tab = 0; tab < 6; ++tab) {
+        PostCommand(window, FirstPageCommand + tab);
+        ASSERT_TRUE(WaitUntil([&] { return SelectedTab(app) == tab; })) << tab;
+        ASSERT_TRUE(WaitUntil([&] { return Visible(app, 1051) == (tab == 0); })) << tab;
+        for (HWND control : VisibleChildren(window)) {
+            TextRoom room;
+            const std::wstring text = FieldText(control);
+            if (text.empty() || !RoomOf(control, room, dpi))
+                continue;
+            ++measured;
+            const HFONT font = fonts.Of(control);
+            if (!font) {
+                ADD_FAILURE() << "tab " << tab << " control " << GetDlgCtrlID(control) << " has another font";
+                continue;
+            }
+            const SIZE size = MeasuredText(control, font, text, room);
+            EXPECT_LE(size.cx, room.width) << "tab " << tab << " control " << GetDlgCtrlID(control) << ": "
+                                           << Narrow(text);
+            if (room.wraps) {
+                EXPECT_LE(size.cy, room.height) << "tab " << tab << " control " << GetDlgCtrlID(control) << ": "
+                                                << Narrow(text);
+            }
+        }
+    }
+}
+
 // Every text of every page fits its control at 96 dpi, in each language:
 // check boxes, radio buttons, labels and buttons, in their own fonts.
 TEST(MainWindow, EveryPageTextFitsItsControlInEachLanguage)
@@ -281,33 +315,117 @@ TEST(MainWindow, EveryPageTextFitsItsControlInEachLanguage)
         // A check box and a group box of the options page.
         const PageFonts fonts(app.Control(1056), app.Control(1054));
         int measured = 0;
-        for (int tab = 0; tab < 6; ++tab) {
-            PostCommand(window, FirstPageCommand + tab);
-            ASSERT_TRUE(WaitUntil([&] { return SelectedTab(app) == tab; })) << tab;
-            ASSERT_TRUE(WaitUntil([&] { return Visible(app, 1051) == (tab == 0); })) << tab;
-            for (HWND control : VisibleChildren(window)) {
-                TextRoom room;
-                const std::wstring text = FieldText(control);
-                if (text.empty() || !RoomOf(control, room))
-                    continue;
-                ++measured;
-                const HFONT font = fonts.Of(control);
-                if (!font) {
-                    ADD_FAILURE() << "tab " << tab << " control " << GetDlgCtrlID(control) << " has another font";
-                    continue;
-                }
-                const SIZE size = MeasuredText(control, font, text, room);
-                EXPECT_LE(size.cx, room.width) << "tab " << tab << " control " << GetDlgCtrlID(control) << ": "
-                                               << Narrow(text);
-                if (room.wraps) {
-                    EXPECT_LE(size.cy, room.height) << "tab " << tab << " control " << GetDlgCtrlID(control)
-                                                    << ": " << Narrow(text);
-                }
-            }
-        }
+        ASSERT_NO_FATAL_FAILURE(ExpectPageTextsFit(app, fonts, 96, measured));
         EXPECT_GT(measured, 20);
         EXPECT_TRUE(app.Close());
     }
+}
+
+// The display's DPI for programs started from now on: Wine reads LogPixels
+// under HKCU\Control Panel\Desktop once when a process starts (this one
+// keeps its own), and Wine 8 reports every window of such a process as
+// per-monitor aware at that DPI (GetDpiForWindow gives it), so the program
+// lays itself out at it. The value before is put back when the owner goes.
+class DisplayDpi {
+public:
+    explicit DisplayDpi(DWORD dpi)
+    {
+        DWORD size = sizeof old_;
+        had_ = RegGetValueW(HKEY_CURRENT_USER, DesktopKey, Name, RRF_RT_REG_DWORD, nullptr, &old_, &size)
+               == ERROR_SUCCESS;
+        set_ = RegSetKeyValueW(HKEY_CURRENT_USER, DesktopKey, Name, REG_DWORD, &dpi, sizeof dpi) == ERROR_SUCCESS;
+    }
+    ~DisplayDpi()
+    {
+        const LSTATUS restored = had_ ? RegSetKeyValueW(HKEY_CURRENT_USER, DesktopKey, Name, REG_DWORD, &old_,
+                                                        sizeof old_)
+                                      : RegDeleteKeyValueW(HKEY_CURRENT_USER, DesktopKey, Name);
+        EXPECT_EQ(restored, ERROR_SUCCESS) << "LogPixels not restored";
+    }
+    DisplayDpi(const DisplayDpi&) = delete;
+    DisplayDpi& operator=(const DisplayDpi&) = delete;
+    bool Set() const { return set_; }
+
+private:
+    static constexpr wchar_t DesktopKey[] = L"Control Panel\\Desktop";
+    static constexpr wchar_t Name[] = L"LogPixels";
+    DWORD old_ = 0;
+    bool had_ = false;
+    bool set_ = false;
+};
+
+// A control's rectangle in the main window's client area is its design
+// rectangle (at 96 dpi) times the scale, each edge within a pixel.
+void ExpectScaledPlace(HWND window, int id, RECT design, int dpi)
+{
+    SCOPED_TRACE(id);
+    RECT r{};
+    ASSERT_TRUE(GetWindowRect(GetDlgItem(window, id), &r));
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_NEAR(r.left, MulDiv(design.left, dpi, 96), 1);
+    EXPECT_NEAR(r.top, MulDiv(design.top, dpi, 96), 1);
+    EXPECT_NEAR(r.right, MulDiv(design.right, dpi, 96), 1);
+    EXPECT_NEAR(r.bottom, MulDiv(design.bottom, dpi, 96), 1);
+}
+
+// At 150 % the window and its pages are the design scaled, and the texts
+// still fit their controls in their fonts (made for 144 dpi).
+TEST(MainWindow, At150PercentEveryPageIsTheDesignScaled)
+{
+    constexpr int Dpi = 144;
+    const DisplayDpi display(Dpi);
+    ASSERT_TRUE(display.Set());
+    Started s;
+    Start(s);
+    RECT client{};
+    RECT bar{};
+    ASSERT_TRUE(GetClientRect(s.window, &client));
+    ASSERT_TRUE(GetWindowRect(s.app.Control(StatusBarId), &bar));
+    EXPECT_NEAR(client.right, 1188, 1);
+    // The outer height is the design's sum of system metrics at the DPI
+    // (caption, menu, borders), so the client's height follows the frame as
+    // at 96 dpi; what counts is that the lowest row (the strip, 445) fits
+    // above the status bar.
+    EXPECT_GE(client.bottom - (bar.bottom - bar.top), 668);
+    struct Row {
+        int id;
+        RECT design; // left, top, right, bottom at 96 dpi
+    };
+    for (const Row& row : {Row{TabControlId, {115, 8, 785, 410}}, Row{quenzel::IDC_OPTIONS_GROUP_FILE, {452, 48, 766, 216}},
+                           Row{quenzel::IDC_OPTIONS_RECYCLE, {468, 69, 758, 95}},
+                           Row{quenzel::IDC_OPTIONS_ENC_PATH, {320, 338, 720, 360}},
+                           Row{quenzel::IDC_OPTIONS_BROWSE_ENC, {726, 338, 756, 360}}, Row{quenzel::IDC_HELPBUTTON, {8, 348, 108, 445}}}) {
+        ASSERT_NO_FATAL_FAILURE(ExpectScaledPlace(s.window, row.id, row.design, Dpi));
+    }
+    const PageFonts fonts(s.app.Control(1056), s.app.Control(1054), Dpi);
+    int measured = 0;
+    ASSERT_NO_FATAL_FAILURE(ExpectPageTextsFit(s.app, fonts, Dpi, measured));
+    EXPECT_GT(measured, 20);
+    EXPECT_TRUE(s.app.Close());
+}
+
+// Moved to a monitor at 150 %, the running window lays its pages out again
+// at once. (Wine has no second monitor: the message is sent as Windows
+// sends it, with the suggested rectangle in the program's memory.)
+TEST(MainWindow, AChangeOfDpiLaysEveryPageOutAgain)
+{
+    constexpr int Dpi = 144;
+    Started s;
+    Start(s, "[MAIN]\n8=1\n9=1\n");
+    RECT suggested{};
+    ASSERT_TRUE(GetWindowRect(s.window, &suggested));
+    RemoteBuffer rect(s.app.Process(), sizeof suggested);
+    ASSERT_TRUE(rect.Write(&suggested, sizeof suggested));
+    SendMessageW(s.window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(Dpi, Dpi), reinterpret_cast<LPARAM>(rect.Address()));
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(s.window, &client));
+    EXPECT_GE(client.right, 1188);
+    for (const auto& [id, design] : {std::pair<int, RECT>{TabControlId, {115, 8, 785, 410}},
+                                     {quenzel::IDC_OPTIONS_RECYCLE, {468, 69, 758, 95}},
+                                     {quenzel::IDC_OPTIONS_BROWSE_ENC, {726, 338, 756, 360}}}) {
+        ASSERT_NO_FATAL_FAILURE(ExpectScaledPlace(s.window, id, design, Dpi));
+    }
+    EXPECT_TRUE(s.app.Close());
 }
 
 TEST(OptionsPage, CheckBoxesStoreTheirFlagsAndFollowTheFolderFields)

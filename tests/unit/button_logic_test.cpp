@@ -52,6 +52,20 @@ TEST(ButtonLayout, StackedLayoutsKeepTheirMargins)
     EXPECT_EQ(bottom.image.y + 32, 90 - 8);
 }
 
+// At 150 % the gap and margins are design pixels scaled (10 -> 15, 8 -> 12).
+TEST(ButtonLayout, GapsAndMarginsScaleWithTheDpi)
+{
+    ButtonLayoutInput in = Input(ImageTop, true, true);
+    in.dpi = 144;
+    const ButtonLayout top = ComputeButtonLayout(in);
+    EXPECT_EQ(top.image.y, 15);
+    EXPECT_EQ(top.text.y + 13, 90 - 12);
+    in = Input(0, true, true);
+    in.dpi = 144;
+    const ButtonLayout left = ComputeButtonLayout(in);
+    EXPECT_EQ(left.text.x - left.image.x, 32 + 15);
+}
+
 TEST(ButtonLayout, ImageAloneOrImageOnlyIsCentred)
 {
     const ButtonLayout alone = ComputeButtonLayout(Input(0, true, false));

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <set>
+#include <string>
 
 namespace {
 
@@ -54,6 +55,28 @@ TEST_F(ProgramResources, StringsMenuAcceleratorsManifestAndVersion)
         keys.insert(entries[i].key);
     }
     EXPECT_EQ(keys, (std::set<WORD>{L'?', L'/'}));
+}
+
+std::string ManifestText(HMODULE module)
+{
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24) /* RT_MANIFEST */);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    return bytes ? std::string(bytes, SizeofResource(module, found)) : std::string();
+}
+
+// Sharp at any scaling: per-monitor v2, with the per-monitor (8.1) and
+// system-aware (7) fallbacks.
+TEST_F(ProgramResources, ManifestDeclaresPerMonitorDpiAwareness)
+{
+    ASSERT_NE(module_, nullptr);
+    const std::string manifest = ManifestText(module_);
+    EXPECT_NE(manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                            "PerMonitorV2, PerMonitor</dpiAwareness>"),
+              std::string::npos);
+    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
+                            "true/pm</dpiAware>"),
+              std::string::npos);
 }
 
 TEST_F(ProgramResources, EveryBitmapHasItsSize)
