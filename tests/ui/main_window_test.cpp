@@ -391,7 +391,7 @@ TEST(MainWindow, At150PercentEveryPageIsTheDesignScaled)
         int id;
         RECT design; // left, top, right, bottom at 96 dpi
     };
-    for (const Row& row : {Row{TabControlId, {115, 8, 785, 410}}, Row{quenzel::IDC_OPTIONS_GROUP_FILE, {452, 48, 766, 216}},
+    for (const Row& row : {Row{quenzel::IDC_TABS, {115, 8, 785, 410}}, Row{quenzel::IDC_OPTIONS_GROUP_FILE, {452, 48, 766, 216}},
                            Row{quenzel::IDC_OPTIONS_RECYCLE, {468, 69, 758, 95}},
                            Row{quenzel::IDC_OPTIONS_ENC_PATH, {320, 338, 720, 360}},
                            Row{quenzel::IDC_OPTIONS_BROWSE_ENC, {726, 338, 756, 360}}, Row{quenzel::IDC_HELPBUTTON, {8, 348, 108, 445}}}) {
@@ -420,7 +420,7 @@ TEST(MainWindow, AChangeOfDpiLaysEveryPageOutAgain)
     RECT client{};
     ASSERT_TRUE(GetClientRect(s.window, &client));
     EXPECT_GE(client.right, 1188);
-    for (const auto& [id, design] : {std::pair<int, RECT>{TabControlId, {115, 8, 785, 410}},
+    for (const auto& [id, design] : {std::pair<int, RECT>{quenzel::IDC_TABS, {115, 8, 785, 410}},
                                      {quenzel::IDC_OPTIONS_RECYCLE, {468, 69, 758, 95}},
                                      {quenzel::IDC_OPTIONS_BROWSE_ENC, {726, 338, 756, 360}}}) {
         ASSERT_NO_FATAL_FAILURE(ExpectScaledPlace(s.window, id, design, Dpi));
