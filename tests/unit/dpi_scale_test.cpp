@@ -1,5 +1,4 @@
 // Design pixels to device pixels, and the main window's size at a DPI.
-#include "app/window_size.h"
 #include "base/dpi_scale.h"
 
 #include <gtest/gtest.h>
@@ -36,23 +35,6 @@ TEST(DpiScale, RectanglesKeepTheirNeighboursEdges)
     EXPECT_EQ(strip.y, 621);
     EXPECT_EQ(strip.width, 1178 - 173);
     EXPECT_EQ(strip.height, 668 - 621);
-}
-
-TEST(DpiScale, TheMainWindowsClientAreaIsScaled)
-{
-    WindowMetrics m{};
-    m.edgeWidth = 3;
-    m.focusBorderWidth = 2;
-    m.focusBorderHeight = 2;
-    m.captionHeight = 28;
-    m.menuHeight = 28;
-    m.statusBarHeight = 32;
-    m.screenWidth = 2560;
-    m.screenHeight = 1440;
-    m.dpi = 144;
-    const WindowPlacement p = MainWindowPlacement(m);
-    EXPECT_EQ(p.width, 1188 + 6 + 4);
-    EXPECT_EQ(p.height, 32 + 684 + 28 + 4 + 28);
 }
 
 } // namespace

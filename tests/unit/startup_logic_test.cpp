@@ -72,23 +72,37 @@ TEST(Opacity, StoredValuesTheDialogCannotMakeComeIntoItsRange)
         EXPECT_EQ(EffectiveOpacity(c[0]), c[1]) << c[0];
 }
 
-TEST(WindowSize, FixedSizeCentredThreePixelsAboveCentre)
+// The client area (792 x 456 design pixels, scaled to the window's DPI) with
+// the frame, caption, menu and status bar the system measures, centred three
+// pixels above the screen's centre.
+TEST(WindowSize, FixedSizeScaledAndCentredThreePixelsAboveCentre)
 {
-    WindowMetrics m{};
-    m.edgeWidth = 2;
-    m.focusBorderWidth = 1;
-    m.focusBorderHeight = 1;
-    m.captionHeight = 19;
-    m.menuHeight = 19;
-    m.statusBarHeight = 21;
-    m.screenWidth = 1024;
-    m.screenHeight = 768;
-    const WindowPlacement p = MainWindowPlacement(m);
-    EXPECT_EQ(p.width, 792 + 4 + 2);
-    EXPECT_EQ(p.height, 21 + 456 + 19 + 2 + 19);
-    EXPECT_EQ(p.x, 512 - 399);
-    // 517 / 2 truncates to 258: 384 - 258 - 3.
-    EXPECT_EQ(p.y, 123);
+    struct Row {
+        int edge, focus, bars, status, screenWidth, screenHeight, dpi;
+        int width, height, x, y;
+    };
+    const Row rows[] = {
+        // 517 / 2 truncates to 258: 384 - 258 - 3.
+        {2, 1, 19, 21, 1024, 768, 96, 792 + 4 + 2, 21 + 456 + 19 + 2 + 19, 512 - 399, 123},
+        {3, 2, 28, 32, 2560, 1440, 144, 1188 + 6 + 4, 32 + 684 + 28 + 4 + 28, 1280 - 599, 720 - 388 - 3},
+    };
+    for (const Row& r : rows) {
+        WindowMetrics m{};
+        m.edgeWidth = r.edge;
+        m.focusBorderWidth = r.focus;
+        m.focusBorderHeight = r.focus;
+        m.captionHeight = r.bars;
+        m.menuHeight = r.bars;
+        m.statusBarHeight = r.status;
+        m.screenWidth = r.screenWidth;
+        m.screenHeight = r.screenHeight;
+        m.dpi = r.dpi;
+        const WindowPlacement p = MainWindowPlacement(m);
+        EXPECT_EQ(p.width, r.width) << r.dpi;
+        EXPECT_EQ(p.height, r.height) << r.dpi;
+        EXPECT_EQ(p.x, r.x) << r.dpi;
+        EXPECT_EQ(p.y, r.y) << r.dpi;
+    }
 }
 
 } // namespace
