@@ -2,6 +2,9 @@
 // the real program, checked byte by byte against the format computed here.
 #include "tests/ui/crypt_ui_support.h"
 
+#include "app/options_page_ids.h"
+#include "crypt/file_page_ids.h"
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <psapi.h>
@@ -10,19 +13,23 @@ namespace {
 
 using namespace cryptui;
 
-constexpr int SourceField = 1018;
-constexpr int ChooseButton = 1019;
-constexpr int EncryptButton = 1014;
-constexpr int DecryptButton = 1015;
-constexpr int ProgressBar = 1016;
+constexpr int SourceField = quenzel::IDC_FILE_SOURCE;
+constexpr int ChooseButton = quenzel::IDC_FILE_CHOOSE;
+constexpr int EncryptButton = quenzel::IDC_FILE_ENCRYPT;
+constexpr int DecryptButton = quenzel::IDC_FILE_DECRYPT;
+constexpr int ProgressBar = quenzel::IDC_FILE_PROGRESS;
 const std::vector<int> JobControls = JobControlsOf(EncryptButton, DecryptButton, ChooseButton, SourceField);
 
-constexpr int PreviewField = 1027;
-constexpr int LevelReadout = 1024;
-constexpr int PasswordRadio = 1025;
-constexpr int KeyFileRadio = 1160;
-constexpr int KeyFileField = 1161;
-constexpr int KeyFileButton = 1072;
+constexpr int PreviewField = quenzel::IDC_FILE_PREVIEW;
+constexpr int LevelReadout = quenzel::IDC_KEY_LEVEL_TEXT;
+constexpr int KeyFileRadio = quenzel::IDC_KEY_FILE_RADIO;
+constexpr int KeyFileField = quenzel::IDC_KEY_FILE;
+constexpr int KeyFileButton = quenzel::IDC_KEY_FILE_BUTTON;
+// The options that name a file job's output and its source's fate.
+constexpr int RecycleBox = quenzel::IDC_OPTIONS_RECYCLE;
+constexpr int AddEncBox = quenzel::IDC_OPTIONS_ADD_ENC;
+constexpr int RemoveEncBox = quenzel::IDC_OPTIONS_REMOVE_ENC;
+constexpr int AddDecBox = quenzel::IDC_OPTIONS_ADD_DEC;
 
 struct FileJobRun {
     std::wstring proposed;
@@ -201,16 +208,16 @@ TEST(FilePage, ProposedNamesFollowTheOptionsAndCancelChangesNothing)
         std::wstring source, proposed;
     };
     const Case cases[] = {
-        {{1057}, EncryptButton, L"C:\\d\\a.txt", L"C:\\d\\a.txt.enc"},
+        {{AddEncBox}, EncryptButton, L"C:\\d\\a.txt", L"C:\\d\\a.txt.enc"},
         {{}, EncryptButton, L"C:\\d\\a.txt", L"C:\\d\\a.txt"},
-        {{1058, 1059}, DecryptButton, L"C:\\d\\a.txt.enc", L"C:\\d\\a.txt.dec"},
-        {{1058}, DecryptButton, L"C:\\d\\a.txt.enc", L"C:\\d\\a.txt"},
-        {{1058}, DecryptButton, L"C:\\d\\a.ENC", L"C:\\d\\a.ENC"},
-        {{1059}, DecryptButton, L"C:\\d\\a.enc", L"C:\\d\\a.enc.dec"},
-        {{1057}, DecryptButton, L"C:\\d\\a.txt", L"C:\\d\\a.txt"},
+        {{RemoveEncBox, AddDecBox}, DecryptButton, L"C:\\d\\a.txt.enc", L"C:\\d\\a.txt.dec"},
+        {{RemoveEncBox}, DecryptButton, L"C:\\d\\a.txt.enc", L"C:\\d\\a.txt"},
+        {{RemoveEncBox}, DecryptButton, L"C:\\d\\a.ENC", L"C:\\d\\a.ENC"},
+        {{AddDecBox}, DecryptButton, L"C:\\d\\a.enc", L"C:\\d\\a.enc.dec"},
+        {{AddEncBox}, DecryptButton, L"C:\\d\\a.txt", L"C:\\d\\a.txt"},
     };
     for (const Case& c : cases) {
-        for (int id = 1056; id <= 1059; ++id) {
+        for (int id = RecycleBox; id <= AddDecBox; ++id) {
             const bool on = std::find(c.checked.begin(), c.checked.end(), id) != c.checked.end();
             SendMessageW(s.app.Control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
         }
@@ -313,7 +320,7 @@ TEST(FilePage, ResultPreviewsOfUtf16AndAnsiText)
 enum class SourceFate { Kept, Recycled };
 
 struct RecycleCase {
-    std::vector<int> checked; // 1056 asks for the bin, with 1057 (encrypting) or 1059 (decrypting)
+    std::vector<int> checked; // the bin box asks for the bin, with add ".enc" (encrypting) or add ".dec" (decrypting)
     int command;
     std::wstring name;
     std::wstring destination; // typed into the confirmation; empty: as proposed
@@ -325,7 +332,7 @@ struct RecycleCase {
 // Runs one file job of the recycle table in the test's folder.
 void RunRecycleCase(Started& s, const RecycleCase& c)
 {
-    for (int id = 1056; id <= 1059; ++id) {
+    for (int id = RecycleBox; id <= AddDecBox; ++id) {
         const bool on = std::find(c.checked.begin(), c.checked.end(), id) != c.checked.end();
         SendMessageW(s.app.Control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
     }
@@ -362,16 +369,16 @@ TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
 {
     const std::wstring tag = std::to_wstring(GetCurrentProcessId());
     const RecycleCase cases[] = {
-        {{1056, 1057}, EncryptButton, L"enc-" + tag + L".txt", L"", L"enc-" + tag + L".txt.enc", SourceFate::Recycled,
+        {{RecycleBox, AddEncBox}, EncryptButton, L"enc-" + tag + L".txt", L"", L"enc-" + tag + L".txt.enc", SourceFate::Recycled,
          true},
-        {{1056, 1059}, DecryptButton, L"dec-" + tag + L".enc", L"", L"dec-" + tag + L".enc.dec", SourceFate::Recycled,
+        {{RecycleBox, AddDecBox}, DecryptButton, L"dec-" + tag + L".enc", L"", L"dec-" + tag + L".enc.dec", SourceFate::Recycled,
          true},
-        {{1056}, EncryptButton, L"other-" + tag + L".txt", L"other-output.bin", L"other-output.bin", SourceFate::Kept,
+        {{RecycleBox}, EncryptButton, L"other-" + tag + L".txt", L"other-output.bin", L"other-output.bin", SourceFate::Kept,
          false},
-        {{1056, 1058}, DecryptButton, L"strip-" + tag + L".enc", L"", L"strip-" + tag, SourceFate::Kept, false},
+        {{RecycleBox, RemoveEncBox}, DecryptButton, L"strip-" + tag + L".enc", L"", L"strip-" + tag, SourceFate::Kept, false},
         // The destination typed as the source in other letters is the source:
         // it is replaced in place and never sent to the bin.
-        {{1056, 1057}, EncryptButton, L"same.txt", L".\\SAME.TXT", L"same.txt", SourceFate::Kept, true},
+        {{RecycleBox, AddEncBox}, EncryptButton, L"same.txt", L".\\SAME.TXT", L"same.txt", SourceFate::Kept, true},
     };
     {
         Started s;
@@ -387,7 +394,7 @@ TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "", FilePageCommand));
     SetEnvironmentVariableW(L"XDG_DATA_HOME", hadDataHome ? saved : nullptr);
-    RunRecycleCase(s, {{1056, 1057}, EncryptButton, L"kept-" + tag + L".txt", L"", L"kept-" + tag + L".txt.enc",
+    RunRecycleCase(s, {{RecycleBox, AddEncBox}, EncryptButton, L"kept-" + tag + L".txt", L"", L"kept-" + tag + L".txt.enc",
                        SourceFate::Kept, true});
     EXPECT_EQ(WaitForDialogWith(s.app, MessageTextId, Millis(500)), nullptr) << "a kept source is no failure";
     EXPECT_TRUE(s.app.Close());
@@ -406,7 +413,7 @@ TEST(FilePage, ReadOnlyDestinationIsAskedAboutAndStays)
     SetFieldText(s.app.Control(SourceField), plain);
     for (bool inPlace : {false, true}) {
         const std::wstring destination = inPlace ? plain : plain + L".enc";
-        SendMessageW(s.app.Control(1057), BM_SETCHECK, inPlace ? BST_UNCHECKED : BST_CHECKED, 0);
+        SendMessageW(s.app.Control(AddEncBox), BM_SETCHECK, inPlace ? BST_UNCHECKED : BST_CHECKED, 0);
         ASSERT_TRUE(SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY));
         ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton));
         int defaultButton = 0;
@@ -420,7 +427,7 @@ TEST(FilePage, ReadOnlyDestinationIsAskedAboutAndStays)
         EXPECT_NE(GetFileAttributesW(destination.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
         SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
-    SendMessageW(s.app.Control(1057), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(s.app.Control(AddEncBox), BM_SETCHECK, BST_CHECKED, 0);
 
     // A source that another program holds open is reported, nothing is written.
     HANDLE held = CreateFileW(plain.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -689,7 +696,7 @@ TEST(FilePage, AnExistingOtherDestinationIsAskedAboutAndKeepsItsAttributes)
     EXPECT_TRUE(HasAttributes(plain + L".enc", FILE_ATTRIBUTE_HIDDEN));
 
     // The source itself is replaced in place, a read-only one after a Yes.
-    SendMessageW(s.app.Control(1057), BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(s.app.Control(AddEncBox), BM_SETCHECK, BST_UNCHECKED, 0);
     const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     ASSERT_TRUE(SetFileAttributesW(plain.c_str(), kept));
     std::wstring proposed;
@@ -902,8 +909,7 @@ bool BoxChecked(Started& s, int id)
 // file. A settings file that exists, even an empty one, keeps the defaults.
 TEST(FilePage, NewProgramFolderStartsSafe)
 {
-    constexpr int StrongFormatBox = 1060;
-    constexpr int AddEncBox = 1057;
+    constexpr int StrongFormatBox = quenzel::IDC_OPTIONS_STRONG_FORMAT;
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FilePageCommand));
     std::string ini;

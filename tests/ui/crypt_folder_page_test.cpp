@@ -2,6 +2,7 @@
 // another folder with its sub-folders, and decrypted back.
 #include "tests/ui/crypt_ui_support.h"
 
+#include "app/options_page_ids.h"
 #include "base/control_ids.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
@@ -16,11 +17,11 @@ namespace {
 
 using namespace cryptui;
 
-constexpr int FolderField = 1046;
-constexpr int GatherButton = 1047;
-constexpr int FileList = 1048;
-constexpr int EncryptButton = 1040;
-constexpr int DecryptButton = 1041;
+constexpr int FolderField = quenzel::IDC_FOLDER_SOURCE;
+constexpr int GatherButton = quenzel::IDC_FOLDER_GATHER;
+constexpr int FileList = quenzel::IDC_FOLDER_LIST;
+constexpr int EncryptButton = quenzel::IDC_FOLDER_ENCRYPT;
+constexpr int DecryptButton = quenzel::IDC_FOLDER_DECRYPT;
 const std::vector<int> JobControls = JobControlsOf(EncryptButton, DecryptButton, GatherButton, FolderField);
 
 // relative path -> content
@@ -183,7 +184,7 @@ TEST(FolderPage, ProposedFoldersAndCancel)
                                                              0),
               0u);
     ASSERT_TRUE(Press(dialog, IDCANCEL));
-    SetFieldText(s.app.Control(1067), L"E:\\Plain");
+    SetFieldText(s.app.Control(quenzel::IDC_OPTIONS_DEC_PATH), L"E:\\Plain");
     dialog = OpenConfirmation(s, DecryptButton);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(FieldText(GetDlgItem(dialog, ConfirmDestinationId)), L"E:\\Plain");

@@ -1,6 +1,9 @@
 #include "tests/ui/crypt_ui_support.h"
 
+#include "crypt/folder_page_ids.h"
 #include "crypt/strong_format.h"
+#include "shredder/shredder_page_ids.h"
+#include "slots/slot_page_ids.h"
 #include "res/resource.h"
 #include "tests/support/reference_cipher.h"
 
@@ -93,12 +96,10 @@ void Start(Started& s, const char* ini, int pageCommand)
     s.window = s.app.WaitForMainWindow();
     ASSERT_NE(s.window, nullptr);
     PostCommand(s.window, pageCommand);
-    constexpr int FirstSlotField = 1077;
-    constexpr int ShredderList = 1143;
-    const int pathField = pageCommand == FilePageCommand     ? 1018
-                          : pageCommand == FolderPageCommand ? 1046
-                          : pageCommand == SlotPageCommand   ? FirstSlotField
-                                                             : ShredderList;
+    const int pathField = pageCommand == FilePageCommand     ? quenzel::IDC_FILE_SOURCE
+                          : pageCommand == FolderPageCommand ? quenzel::IDC_FOLDER_SOURCE
+                          : pageCommand == SlotPageCommand   ? quenzel::IDC_SLOT_PATH_0
+                                                             : quenzel::IDC_SHRED_LIST;
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(pathField)) != FALSE; }));
 }
 

@@ -5,6 +5,11 @@
 
 #include "tests/support/ui_driver.h"
 
+#include "app/command_ids.h"
+#include "base/control_ids.h"
+#include "crypt/file_page_ids.h"
+#include "res/resource.h"
+
 #include <string>
 #include <vector>
 
@@ -12,21 +17,21 @@ namespace cryptui {
 
 using namespace uitest;
 
-inline constexpr int FilePageCommand = 5009;
-inline constexpr int FolderPageCommand = 5010;
-inline constexpr int SlotPageCommand = 5011;
-inline constexpr int ShredderPageCommand = 5012;
-inline constexpr int StatusBarId = 1000;
-inline constexpr int ConfirmDestinationId = 1174;
-inline constexpr int RetypeId = 1171;
-inline constexpr int JobTextId = 1036;
-inline constexpr int ResultOutputId = 1038;
-inline constexpr int ResultSourceId = 1037;
+inline constexpr int FilePageCommand = quenzel::CMD_FIRST_PAGE + 1;
+inline constexpr int FolderPageCommand = quenzel::CMD_FIRST_PAGE + 2;
+inline constexpr int SlotPageCommand = quenzel::CMD_FIRST_PAGE + 3;
+inline constexpr int ShredderPageCommand = quenzel::CMD_FIRST_PAGE + 4;
+inline constexpr int StatusBarId = quenzel::IDC_STATUSBAR;
+inline constexpr int ConfirmDestinationId = IDC_CONFIRM_DESTINATION;
+inline constexpr int RetypeId = IDC_RETYPE_PASSWORD;
+inline constexpr int JobTextId = IDC_JOB_TEXT;
+inline constexpr int ResultOutputId = IDC_RESULT_OUTPUT;
+inline constexpr int ResultSourceId = IDC_RESULT_SOURCE;
 // The key controls and the tab control, shared by both pages.
-inline constexpr int PasswordRadio = 1025;
-inline constexpr int PasswordField = 1026;
-inline constexpr int LevelSlider = 1023;
-inline constexpr int TabControlId = 1012;
+inline constexpr int PasswordRadio = quenzel::IDC_KEY_PASSWORD_RADIO;
+inline constexpr int PasswordField = quenzel::IDC_KEY_PASSWORD;
+inline constexpr int LevelSlider = quenzel::IDC_KEY_LEVEL_SLIDER;
+inline constexpr int TabControlId = quenzel::IDC_TABS;
 
 // byte i ^ level ^ key[i mod L]
 std::string Transformed(const std::string& data, const std::string& key, unsigned char level);

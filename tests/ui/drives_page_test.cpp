@@ -4,6 +4,7 @@
 #include "tests/support/ui_driver.h"
 
 #include "app/command_ids.h"
+#include "base/control_ids.h"
 #include "drives/drives_page_ids.h"
 #include "res/resource.h"
 
@@ -21,7 +22,7 @@ namespace {
 using namespace quenzel;
 using namespace uitest;
 
-constexpr int StatusBarId = 1000;
+constexpr int StatusBarId = IDC_STATUSBAR;
 constexpr int DrivesPageCommand = CMD_FIRST_PAGE + 5;
 constexpr wchar_t RunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 

@@ -3,6 +3,9 @@
 // for this test by one that records each call.
 #include "tests/support/ui_driver.h"
 
+#include "app/command_ids.h"
+#include "base/control_ids.h"
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -12,11 +15,11 @@ namespace {
 
 using namespace uitest;
 
-constexpr int HelpButtonId = 1001;
-constexpr int FirstPageCommand = 5008;  // Brannock Tools: tab 0
-constexpr int HelpContentsCommand = 5002;
-constexpr int HelpFaqCommand = 5003;
-constexpr int HelpTipsCommand = 5005;
+constexpr int HelpButtonId = quenzel::IDC_HELPBUTTON;
+constexpr int FirstPageCommand = quenzel::CMD_FIRST_PAGE;  // Brannock Tools: tab 0
+constexpr int HelpContentsCommand = quenzel::CMD_HELP_CONTENTS;
+constexpr int HelpFaqCommand = quenzel::CMD_HELP_FAQ;
+constexpr int HelpTipsCommand = quenzel::CMD_HELP_TIPS;
 constexpr unsigned HelpContextCommand = 15;  // HH_HELP_CONTEXT
 constexpr wchar_t HelpViewerKey[] = L"CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
 
@@ -102,7 +105,7 @@ TEST(Help, ButtonOnEachTabAndHelpMenuOpenTheirTopics)
     for (int tab = 0; tab < 6; ++tab) {
         PostCommand(window, FirstPageCommand + tab);
         ASSERT_TRUE(WaitUntil([&] {
-            return SendMessageW(app.Control(1012), TCM_GETCURSEL, 0, 0) == tab;
+            return SendMessageW(app.Control(quenzel::IDC_TABS), TCM_GETCURSEL, 0, 0) == tab;
         }));
         PostMouseClick(app.Control(HelpButtonId));
         expectCall(++calls, tabContexts[tab], "help button");

@@ -2,6 +2,10 @@
 // the file Quenzel reads, and the folder's faults give clear messages.
 #include "tests/support/ui_driver.h"
 
+#include "base/control_ids.h"
+#include "base/lang_keys.h"
+#include "lang/chooser/chooser_resource.h"
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -9,12 +13,12 @@ namespace {
 
 using namespace uitest;
 
-constexpr int LanguageListId = 1002;
-constexpr int TabControlId = 1012;
-constexpr int FirstTabKey = 24;
-constexpr int CancelKey = 98;
-constexpr int ChooserTitleKey = 467;
-constexpr int ChooserChangedKey = 475;
+constexpr int LanguageListId = IDC_LANGUAGES;
+constexpr int TabControlId = quenzel::IDC_TABS;
+constexpr int FirstTabKey = quenzel::keys::FirstTabLabel;
+constexpr int CancelKey = quenzel::keys::Cancel;
+constexpr int ChooserTitleKey = quenzel::keys::ChooserTitle;
+constexpr int ChooserChangedKey = quenzel::keys::ChooserChanged;
 constexpr int TabCount = 6;
 constexpr DWORD ExitFailed = 1;
 constexpr DWORD TextLimit = 1024;

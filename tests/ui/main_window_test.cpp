@@ -5,6 +5,7 @@
 #include "tests/support/ui_driver.h"
 
 #include "base/control_ids.h"
+#include "app/command_ids.h"
 #include "app/options_page_ids.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
@@ -27,11 +28,19 @@ namespace {
 
 using namespace uitest;
 
-constexpr int StatusBarId = 1000;
-constexpr int FirstPageCommand = 5008;
-constexpr int OptionsControlIds[] = {1011, 1051, 1052, 1053, 1054, 1055, 1056, 1057, 1058, 1059, 1060, 1061,
-                                     1062, 1063, 1064, 1065, 1066, 1067, 1068, 1069, 1070, 1071};
-constexpr int WindowControlIds[] = {1000, 1001, 1002, 1012};
+constexpr int StatusBarId = quenzel::IDC_STATUSBAR;
+constexpr int FirstPageCommand = quenzel::CMD_FIRST_PAGE;
+constexpr int OptionsControlIds[] = {
+    quenzel::IDC_OPTIONS_STRIP,           quenzel::IDC_OPTIONS_FRAME,          quenzel::IDC_OPTIONS_GROUP_MAIN,
+    quenzel::IDC_OPTIONS_ICON,            quenzel::IDC_OPTIONS_GROUP_FILE,     quenzel::IDC_OPTIONS_GROUP_FOLDER,
+    quenzel::IDC_OPTIONS_RECYCLE,         quenzel::IDC_OPTIONS_ADD_ENC,        quenzel::IDC_OPTIONS_REMOVE_ENC,
+    quenzel::IDC_OPTIONS_ADD_DEC,         quenzel::IDC_OPTIONS_STRONG_FORMAT,  quenzel::IDC_OPTIONS_REMOVE_ENCRYPTED,
+    quenzel::IDC_OPTIONS_ADD_ENCRYPTED,   quenzel::IDC_OPTIONS_ADD_DECRYPTED,  quenzel::IDC_OPTIONS_ENCRYPT_TO,
+    quenzel::IDC_OPTIONS_DECRYPT_TO,      quenzel::IDC_OPTIONS_ENC_PATH,       quenzel::IDC_OPTIONS_DEC_PATH,
+    quenzel::IDC_OPTIONS_BROWSE_ENC,      quenzel::IDC_OPTIONS_BROWSE_DEC,     quenzel::IDC_OPTIONS_TEXT,
+    quenzel::IDC_OPTIONS_PICTURE};
+constexpr int WindowControlIds[] = {quenzel::IDC_STATUSBAR, quenzel::IDC_HELPBUTTON, quenzel::IDC_BANNER,
+                                    quenzel::IDC_TABS};
 // The slot page: frame, strip, group box and nine slots of seven controls.
 constexpr int SlotPageIds[] = {quenzel::IDC_SLOT_FRAME, quenzel::IDC_SLOT_BANNER, quenzel::IDC_SLOT_GROUP};
 constexpr Millis Briefly{1500};
@@ -118,7 +127,7 @@ TEST(MainWindow, EachTabShowsItsPageAndStatusText)
     for (int tab = 0; tab < 6; ++tab) {
         PostCommand(s.window, FirstPageCommand + tab);
         ASSERT_TRUE(WaitUntil([&] { return SelectedTab(app) == tab; })) << tab;
-        ASSERT_TRUE(WaitUntil([&] { return Visible(app, 1051) == (tab == 0); })) << tab;
+        ASSERT_TRUE(WaitUntil([&] { return Visible(app, quenzel::IDC_OPTIONS_FRAME) == (tab == 0); })) << tab;
         for (int id : OptionsControlIds)
             EXPECT_EQ(Visible(app, id), tab == 0) << "tab " << tab << " control " << id;
         for (int id : WindowControlIds)
@@ -141,7 +150,7 @@ TEST(MainWindow, EachTabShowsItsPageAndStatusText)
         }
     }
     PostCommand(s.window, FirstPageCommand);
-    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(app) == 0 && Visible(app, 1051); }));
+    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(app) == 0 && Visible(app, quenzel::IDC_OPTIONS_FRAME); }));
     EXPECT_EQ(StatusInfo(app), L"");
     EXPECT_TRUE(app.Close());
 }
@@ -273,7 +282,7 @@ void ExpectPageTextsFit(App& app, const PageFonts& fonts, int dpi, int& measured
     for (int tab = 0; tab < 6; ++tab) {
         PostCommand(window, FirstPageCommand + tab);
         ASSERT_TRUE(WaitUntil([&] { return SelectedTab(app) == tab; })) << tab;
-        ASSERT_TRUE(WaitUntil([&] { return Visible(app, 1051) == (tab == 0); })) << tab;
+        ASSERT_TRUE(WaitUntil([&] { return Visible(app, quenzel::IDC_OPTIONS_FRAME) == (tab == 0); })) << tab;
         for (HWND control : VisibleChildren(window)) {
             TextRoom room;
             const std::wstring text = FieldText(control);
@@ -313,7 +322,7 @@ TEST(MainWindow, EveryPageTextFitsItsControlInEachLanguage)
         HWND window = app.WaitForMainWindow();
         ASSERT_NE(window, nullptr);
         // A check box and a group box of the options page.
-        const PageFonts fonts(app.Control(1056), app.Control(1054));
+        const PageFonts fonts(app.Control(quenzel::IDC_OPTIONS_RECYCLE), app.Control(quenzel::IDC_OPTIONS_GROUP_FILE));
         int measured = 0;
         ASSERT_NO_FATAL_FAILURE(ExpectPageTextsFit(app, fonts, 96, measured));
         EXPECT_GT(measured, 20);
@@ -397,7 +406,7 @@ TEST(MainWindow, At150PercentEveryPageIsTheDesignScaled)
                            Row{quenzel::IDC_OPTIONS_BROWSE_ENC, {726, 338, 756, 360}}, Row{quenzel::IDC_HELPBUTTON, {8, 348, 108, 445}}}) {
         ASSERT_NO_FATAL_FAILURE(ExpectScaledPlace(s.window, row.id, row.design, Dpi));
     }
-    const PageFonts fonts(s.app.Control(1056), s.app.Control(1054), Dpi);
+    const PageFonts fonts(s.app.Control(quenzel::IDC_OPTIONS_RECYCLE), s.app.Control(quenzel::IDC_OPTIONS_GROUP_FILE), Dpi);
     int measured = 0;
     ASSERT_NO_FATAL_FAILURE(ExpectPageTextsFit(s.app, fonts, Dpi, measured));
     EXPECT_GT(measured, 20);
@@ -434,34 +443,34 @@ TEST(OptionsPage, CheckBoxesStoreTheirFlagsAndFollowTheFolderFields)
     // MAIN "4" as an older copy may have left it: the strong format stays off.
     Start(s, "[MAIN]\nEncPath=c:\\stored\n4=1\n");
     App& app = s.app;
-    EXPECT_EQ(FieldText(app.Control(1066)), L"c:\\stored");
-    EXPECT_FALSE(IsWindowEnabled(app.Control(1066)));
-    EXPECT_FALSE(IsWindowEnabled(app.Control(1068)));
-    EXPECT_TRUE(IsWindowEnabled(app.Control(1060)));
-    EXPECT_EQ(SendMessageW(app.Control(1060), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    for (int id = 1056; id <= 1065; ++id) {
-        const bool strong = id == 1060;
+    EXPECT_EQ(FieldText(app.Control(quenzel::IDC_OPTIONS_ENC_PATH)), L"c:\\stored");
+    EXPECT_FALSE(IsWindowEnabled(app.Control(quenzel::IDC_OPTIONS_ENC_PATH)));
+    EXPECT_FALSE(IsWindowEnabled(app.Control(quenzel::IDC_OPTIONS_BROWSE_ENC)));
+    EXPECT_TRUE(IsWindowEnabled(app.Control(quenzel::IDC_OPTIONS_STRONG_FORMAT)));
+    EXPECT_EQ(SendMessageW(app.Control(quenzel::IDC_OPTIONS_STRONG_FORMAT), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    for (int id = quenzel::IDC_OPTIONS_FIRST_CHECK; id <= quenzel::IDC_OPTIONS_LAST_CHECK; ++id) {
+        const bool strong = id == quenzel::IDC_OPTIONS_STRONG_FORMAT;
         const std::wstring section = strong ? L"OPTIONS" : L"MAIN";
-        const std::wstring key = strong ? L"StrongFormat" : std::to_wstring(id - 1056);
+        const std::wstring key = strong ? L"StrongFormat" : std::to_wstring(id - quenzel::IDC_OPTIONS_FIRST_CHECK);
         PostClick(app.Control(id));
         ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, section.c_str(), key.c_str()) == L"1"; })) << id;
         EXPECT_EQ(SendMessageW(app.Control(id), BM_GETCHECK, 0, 0), BST_CHECKED) << id;
     }
     EXPECT_EQ(IniText(s.folder, L"MAIN", L"4"), L"1") << "left as it was";
-    EXPECT_TRUE(IsWindowEnabled(app.Control(1066)));
-    EXPECT_TRUE(IsWindowEnabled(app.Control(1068)));
-    EXPECT_TRUE(IsWindowEnabled(app.Control(1067)));
-    EXPECT_TRUE(IsWindowEnabled(app.Control(1069)));
-    PostClick(app.Control(1064));
+    EXPECT_TRUE(IsWindowEnabled(app.Control(quenzel::IDC_OPTIONS_ENC_PATH)));
+    EXPECT_TRUE(IsWindowEnabled(app.Control(quenzel::IDC_OPTIONS_BROWSE_ENC)));
+    EXPECT_TRUE(IsWindowEnabled(app.Control(quenzel::IDC_OPTIONS_DEC_PATH)));
+    EXPECT_TRUE(IsWindowEnabled(app.Control(quenzel::IDC_OPTIONS_BROWSE_DEC)));
+    PostClick(app.Control(quenzel::IDC_OPTIONS_ENCRYPT_TO));
     ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, L"MAIN", L"8") == L"0"; }));
-    EXPECT_EQ(SendMessageW(app.Control(1064), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    EXPECT_FALSE(IsWindowEnabled(app.Control(1066)));
-    EXPECT_FALSE(IsWindowEnabled(app.Control(1068)));
-    EXPECT_TRUE(IsWindowEnabled(app.Control(1067)));
+    EXPECT_EQ(SendMessageW(app.Control(quenzel::IDC_OPTIONS_ENCRYPT_TO), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(IsWindowEnabled(app.Control(quenzel::IDC_OPTIONS_ENC_PATH)));
+    EXPECT_FALSE(IsWindowEnabled(app.Control(quenzel::IDC_OPTIONS_BROWSE_ENC)));
+    EXPECT_TRUE(IsWindowEnabled(app.Control(quenzel::IDC_OPTIONS_DEC_PATH)));
 
     // A folder typed by hand is not stored.
-    SendMessageW(app.Control(1067), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"c:\\typed"));
-    EXPECT_EQ(FieldText(app.Control(1067)), L"c:\\typed");
+    SendMessageW(app.Control(quenzel::IDC_OPTIONS_DEC_PATH), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"c:\\typed"));
+    EXPECT_EQ(FieldText(app.Control(quenzel::IDC_OPTIONS_DEC_PATH)), L"c:\\typed");
     EXPECT_TRUE(app.Close());
     EXPECT_EQ(IniText(s.folder, L"MAIN", L"DecPath"), L"<none>");
     EXPECT_EQ(IniText(s.folder, L"MAIN", L"EncPath"), L"c:\\stored");
@@ -509,17 +518,17 @@ TEST(OptionsPage, BrowseButtonsStoreTheChosenFolders)
     Started s;
     Start(s, "[MAIN]\n8=1\n9=1\n");
     const std::wstring folder = L"C:\\windows";
-    PostCommand(s.window, 1068);
+    PostCommand(s.window, quenzel::IDC_OPTIONS_BROWSE_ENC);
     ChooseInFolderPicker(s.app, folder);
     ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, L"MAIN", L"EncPath") == folder; }))
-        << Narrow(IniText(s.folder, L"MAIN", L"EncPath")) << " / " << Narrow(FieldText(s.app.Control(1066)))
+        << Narrow(IniText(s.folder, L"MAIN", L"EncPath")) << " / " << Narrow(FieldText(s.app.Control(quenzel::IDC_OPTIONS_ENC_PATH)))
         << " / " << Narrow(folder);
-    EXPECT_EQ(FieldText(s.app.Control(1066)), folder);
-    PostCommand(s.window, 1069);
+    EXPECT_EQ(FieldText(s.app.Control(quenzel::IDC_OPTIONS_ENC_PATH)), folder);
+    PostCommand(s.window, quenzel::IDC_OPTIONS_BROWSE_DEC);
     const std::wstring other = L"C:\\windows\\system32";
     ChooseInFolderPicker(s.app, other);
     ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, L"MAIN", L"DecPath") == other; }));
-    EXPECT_EQ(FieldText(s.app.Control(1067)), other);
+    EXPECT_EQ(FieldText(s.app.Control(quenzel::IDC_OPTIONS_DEC_PATH)), other);
     EXPECT_TRUE(s.app.Close());
 }
 
@@ -559,7 +568,7 @@ TEST(OptionsMenu, MagnetCommandStoresAndSnapsAtOnce)
     SendMessageW(s.window, WM_MOVING, 0, reinterpret_cast<LPARAM>(&moved));
     EXPECT_EQ(moved.bottom, proposed.bottom); // magnet off: no snapping
 
-    PostCommand(s.window, 5031);
+    PostCommand(s.window, quenzel::CMD_MAGNET);
     ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, L"OPTIONS", L"Magnet") == L"1"; }));
     moved = proposed;
     SendMessageW(s.window, WM_MOVING, 0, reinterpret_cast<LPARAM>(&moved));
@@ -589,13 +598,13 @@ BYTE Alpha(HWND window)
 
 HWND OpenTransparency(Started& s)
 {
-    PostCommand(s.window, 5033);
+    PostCommand(s.window, quenzel::CMD_TRANSPARENCY);
     return s.app.WaitForTopWindow(L"#32770");
 }
 
 void DragSlider(HWND dialog, int position)
 {
-    HWND slider = GetDlgItem(dialog, 1178);
+    HWND slider = GetDlgItem(dialog, IDC_TRANSPARENT_SLIDER);
     SendMessageW(slider, TBM_SETPOS, TRUE, position);
     SendMessageW(dialog, WM_HSCROLL, TB_ENDTRACK, reinterpret_cast<LPARAM>(slider));
 }
@@ -607,8 +616,8 @@ TEST(TransparencyDialog, PreviewsStoresOnOkAndRestoresOnCancel)
     HWND dialog = OpenTransparency(s);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(WindowText(dialog), L"Transparency: 95 percent");
-    EXPECT_EQ(SendMessageW(GetDlgItem(dialog, 1178), TBM_GETPOS, 0, 0), 95);
-    EXPECT_EQ(SendMessageW(GetDlgItem(dialog, 1177), PBM_GETPOS, 0, 0), 95);
+    EXPECT_EQ(SendMessageW(GetDlgItem(dialog, IDC_TRANSPARENT_SLIDER), TBM_GETPOS, 0, 0), 95);
+    EXPECT_EQ(SendMessageW(GetDlgItem(dialog, IDC_TRANSPARENT_PREVIEW), PBM_GETPOS, 0, 0), 95);
     SaveScreenshot(dialog, L"transparency-dialog");
     DragSlider(dialog, 30);
     EXPECT_EQ(Alpha(s.window), 76);
@@ -639,7 +648,7 @@ TEST(TransparencyDialog, LongTitleIsCutAtItsBuffer)
     ASSERT_TRUE(app.Start(folder));
     HWND window = app.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
-    PostCommand(window, 5033);
+    PostCommand(window, quenzel::CMD_TRANSPARENCY);
     HWND dialog = app.WaitForTopWindow(L"#32770");
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(WindowText(dialog), std::wstring(49, L'x'));
@@ -693,7 +702,8 @@ TEST(Launchers, StartNotepadAndTheRegistryEditor)
     Start(s);
     std::set<DWORD> ended;
     struct Case { int command; const wchar_t* exe; };
-    for (const Case c : {Case{5000, L"notepad.exe"}, Case{5014, L"notepad.exe"}, Case{5024, L"regedit.exe"}}) {
+    for (const Case c : {Case{quenzel::CMD_NEW_TEXT, L"notepad.exe"}, Case{quenzel::CMD_EDIT_WIN_INI, L"notepad.exe"},
+                              Case{quenzel::CMD_REGEDIT, L"regedit.exe"}}) {
         PostCommand(s.window, c.command);
         std::vector<DWORD> children;
         EXPECT_TRUE(WaitUntil([&] {

@@ -1,6 +1,9 @@
 // Start-up of the real program: window, title, place, command line, paths.
 #include "tests/support/ui_driver.h"
 
+#include "app/options_page_ids.h"
+#include "base/control_ids.h"
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -8,8 +11,8 @@ namespace {
 
 using namespace uitest;
 
-constexpr int TabControlId = 1012;
-constexpr int StatusBarId = 1000;
+constexpr int TabControlId = quenzel::IDC_TABS;
+constexpr int StatusBarId = quenzel::IDC_STATUSBAR;
 
 TEST(Startup, ShowsTheMainWindowCentredAndEndsWithExitCodeZero)
 {
@@ -96,7 +99,7 @@ TEST(Startup, LogonSwitchEndsWithoutAWindowOrMessage)
 // holds shut) is named as what it is; the program goes on with its defaults.
 TEST(Startup, SettingsFileThatCannotBeOpenedIsNamedAndDefaultsAreUsed)
 {
-    constexpr int EncPathField = 1066;
+    constexpr int EncPathField = quenzel::IDC_OPTIONS_ENC_PATH;
     for (const bool folderInItsPlace : {true, false}) {
         ProgramFolder folder;
         ASSERT_TRUE(folder.Ready());
@@ -155,8 +158,8 @@ TEST(Startup, StoredOpacityIsAppliedAtStart)
 // (UTF-8), is converted at start, once; the original stays as a copy.
 TEST(Startup, SettingsFileInAnotherTextFormIsConvertedOnce)
 {
-    constexpr int AddEncCheckBox = 1057; // MAIN 1
-    constexpr int EncPathField = 1066;
+    constexpr int AddEncCheckBox = quenzel::IDC_OPTIONS_ADD_ENC; // MAIN 1
+    constexpr int EncPathField = quenzel::IDC_OPTIONS_ENC_PATH;
     const std::wstring encPath = L"C:\\D\u00E4t\u00E4 \u20AC";
     const std::wstring text = L"[MAIN]\r\n1=1\r\nEncPath=" + encPath + L"\r\n";
     const std::string utf16 = Utf16File(text).substr(2); // without its byte-order mark

@@ -2,6 +2,7 @@
 // key of keys.tsv has a text, every format text takes exactly the arguments
 // the program passes, and every translation matches the English file.
 #include "base/format_check.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/process.h"
 #include "tests/support/ui_driver.h"
@@ -30,11 +31,11 @@ constexpr unsigned FormatLimit = 32767;
 constexpr unsigned MenuTextLimit = 63;
 constexpr unsigned StatusColumnLimit = 99;   // the status column's buffer holds 100
 constexpr unsigned TransparencyTitleLimit = 49; // the dialog title's buffer holds 50
-constexpr int FirstMenuKey = 33;
-constexpr int LastMenuKey = 64;
-constexpr int TransparencyTitleKey = 65;
-constexpr int FirstStatusColumnKey = 172;
-constexpr int LastStatusColumnKey = 174;
+constexpr int FirstMenuKey = keys::MenuFile;
+constexpr int LastMenuKey = keys::MenuAbout;
+constexpr int TransparencyTitleKey = keys::TransparencyTitle;
+constexpr int FirstStatusColumnKey = keys::DriveNotMounted;
+constexpr int LastStatusColumnKey = keys::DriveMounted;
 constexpr int LargestPercent = 100;
 constexpr DWORD KeyListUnits = 65536;
 
@@ -226,17 +227,17 @@ TEST(Translations, GermanHasTheKeysAndConversionsOfEnglish)
     EXPECT_EQ(german.size(), english.size()) << "German has keys English does not have";
     LanguagePath = BuiltLanguageFile(L"german.lng");
     EXPECT_EQ(LanguageName(), L"Deutsch");
-    EXPECT_EQ(std::wstring(LangText(24)), L"Optionen");
+    EXPECT_EQ(std::wstring(LangText(keys::FirstTabLabel)), L"Optionen");
 }
 
 // The German texts that are rightly the same as the English ones: names and
 // words both languages share.
 constexpr int SameInGerman[] = {
-    7,   // "Quenzel", the program's name
-    38,  // "&Brannock Tools", the name of the page list
-    97,  // "OK"
-    160, // "Status", German too
-    162, // "OK"
+    keys::MainGroup,               // "Quenzel", the program's name
+    keys::MenuPageList,            // "&Brannock Tools", the name of the page list
+    keys::Ok,                      // "OK"
+    keys::DriveStatusColumnHeader, // "Status", German too
+    keys::NewDriveOk,              // "OK"
 };
 
 // The texts of every key of one file, through the program's lookup.

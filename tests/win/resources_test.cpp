@@ -1,5 +1,13 @@
 // The resources compiled into Quenzel.exe, read from the built program.
 #include "res/resource.h"
+#include "app/command_ids.h"
+#include "app/options_page_ids.h"
+#include "base/control_ids.h"
+#include "base/lang_keys.h"
+#include "crypt/file_page_ids.h"
+#include "crypt/folder_page_ids.h"
+#include "shredder/shredder_page_ids.h"
+#include "slots/slot_page_ids.h"
 #include "tests/support/ui_driver.h"
 
 #include <gtest/gtest.h>
@@ -125,10 +133,13 @@ TEST_F(ProgramResources, EveryIconHasItsSizes)
                                                        {64, 32}, {48, 32}, {32, 32}, {24, 32}, {16, 32}};
     EXPECT_EQ(IconGroupEntries(module_, IDI_PROGRAM), programIcon);
     const std::map<int, int> sizes = {
-        {20, 16},   {1013, 16}, {1034, 16}, {1045, 16}, {1136, 16}, {1139, 16}, {1145, 16}, {1149, 16},
-        {1150, 16}, {1151, 16}, {1152, 16}, {1167, 16}, {1014, 48}, {1015, 48}, {1040, 48}, {1041, 48},
-        {1142, 48}, {1153, 48}, {1169, 48}, {1001, 64}, {1035, 64}, {1053, 64}, {1159, 64}, {1166, 32},
-        {1170, 32}, {1157, 96}, {1158, 96},
+        {IDI_SMALL, 16},          {IDI_TAB, 16},           {IDI_FILE_SMALL, 16},     {IDI_FOLDER_SMALL, 16},
+        {IDI_USE_SLOT, 16},       {IDI_LIST_REMOVE, 16},   {IDI_LIST_CLEAR, 16},     {IDI_DRIVE_MOUNT, 16},
+        {IDI_DRIVE_UNMOUNT, 16},  {IDI_DRIVE_APPLY, 16},   {IDI_DRIVE_REMOVE, 16},   {IDI_FOLDER_DRIVE_SMALL, 16},
+        {IDI_ENCRYPT_FILE, 48},   {IDI_DECRYPT_FILE, 48},  {IDI_ENCRYPT_FOLDER, 48}, {IDI_DECRYPT_FOLDER, 48},
+        {IDI_SHRED, 48},          {IDI_DRIVE_NEW, 48},     {IDI_BUILD_UNLOCKER, 48}, {IDI_HELPBUTTON, 64},
+        {IDI_RESULT, 64},         {IDI_OPTIONS, 64},       {IDI_UNLOCKER, 64},       {IDI_FOLDER_DRIVE, 32},
+        {IDI_CONFIRM, 32},        {IDI_FILE_PICTURE, 96},  {IDI_FOLDER_PICTURE, 96},
     };
     for (const auto& [id, size] : sizes) {
         const auto entries = IconGroupEntries(module_, id);
@@ -140,6 +151,79 @@ TEST_F(ProgramResources, EveryIconHasItsSizes)
         if (icon)
             DestroyIcon(icon);
     }
+}
+
+// The numbers of controls, dialog items, commands, icons and text keys are
+// part of the design: other programs find the controls and send the
+// commands by them, and language files name their texts by them. Every other
+// test names them by their constants; this table holds the numbers.
+TEST(DesignNumbers, StayAsDesigned)
+{
+    struct Pin {
+        const char* name;
+        int value;
+        int number;
+    };
+#define QUENZEL_PIN(name, number) Pin{#name, name, number}
+    const Pin pins[] = {
+        // The main window's own controls and the options page.
+        QUENZEL_PIN(quenzel::IDC_STATUSBAR, 1000), QUENZEL_PIN(quenzel::IDC_HELPBUTTON, 1001),
+        QUENZEL_PIN(quenzel::IDC_BANNER, 1002), QUENZEL_PIN(quenzel::IDC_TABS, 1012),
+        QUENZEL_PIN(quenzel::IDC_OPTIONS_STRIP, 1011), QUENZEL_PIN(quenzel::IDC_OPTIONS_FRAME, 1051),
+        QUENZEL_PIN(quenzel::IDC_OPTIONS_GROUP_MAIN, 1052), QUENZEL_PIN(quenzel::IDC_OPTIONS_ICON, 1053),
+        QUENZEL_PIN(quenzel::IDC_OPTIONS_GROUP_FILE, 1054), QUENZEL_PIN(quenzel::IDC_OPTIONS_GROUP_FOLDER, 1055),
+        QUENZEL_PIN(quenzel::IDC_OPTIONS_RECYCLE, 1056), QUENZEL_PIN(quenzel::IDC_OPTIONS_ADD_ENC, 1057),
+        QUENZEL_PIN(quenzel::IDC_OPTIONS_REMOVE_ENC, 1058), QUENZEL_PIN(quenzel::IDC_OPTIONS_ADD_DEC, 1059),
+        QUENZEL_PIN(quenzel::IDC_OPTIONS_STRONG_FORMAT, 1060), QUENZEL_PIN(quenzel::IDC_OPTIONS_REMOVE_ENCRYPTED, 1061),
+        QUENZEL_PIN(quenzel::IDC_OPTIONS_ADD_ENCRYPTED, 1062), QUENZEL_PIN(quenzel::IDC_OPTIONS_ADD_DECRYPTED, 1063),
+        QUENZEL_PIN(quenzel::IDC_OPTIONS_ENCRYPT_TO, 1064), QUENZEL_PIN(quenzel::IDC_OPTIONS_DECRYPT_TO, 1065),
+        QUENZEL_PIN(quenzel::IDC_OPTIONS_ENC_PATH, 1066), QUENZEL_PIN(quenzel::IDC_OPTIONS_DEC_PATH, 1067),
+        QUENZEL_PIN(quenzel::IDC_OPTIONS_BROWSE_ENC, 1068), QUENZEL_PIN(quenzel::IDC_OPTIONS_BROWSE_DEC, 1069),
+        QUENZEL_PIN(quenzel::IDC_OPTIONS_TEXT, 1070), QUENZEL_PIN(quenzel::IDC_OPTIONS_PICTURE, 1071),
+        // The file and folder pages and their key controls.
+        QUENZEL_PIN(quenzel::IDC_FILE_ENCRYPT, 1014), QUENZEL_PIN(quenzel::IDC_FILE_DECRYPT, 1015),
+        QUENZEL_PIN(quenzel::IDC_FILE_PROGRESS, 1016), QUENZEL_PIN(quenzel::IDC_FILE_SOURCE, 1018),
+        QUENZEL_PIN(quenzel::IDC_FILE_CHOOSE, 1019), QUENZEL_PIN(quenzel::IDC_FILE_PREVIEW, 1027),
+        QUENZEL_PIN(quenzel::IDC_KEY_LEVEL_SLIDER, 1023), QUENZEL_PIN(quenzel::IDC_KEY_LEVEL_TEXT, 1024),
+        QUENZEL_PIN(quenzel::IDC_KEY_PASSWORD_RADIO, 1025), QUENZEL_PIN(quenzel::IDC_KEY_PASSWORD, 1026),
+        QUENZEL_PIN(quenzel::IDC_KEY_FILE_BUTTON, 1072), QUENZEL_PIN(quenzel::IDC_KEY_FILE_RADIO, 1160),
+        QUENZEL_PIN(quenzel::IDC_KEY_FILE, 1161), QUENZEL_PIN(quenzel::IDC_FOLDER_ENCRYPT, 1040),
+        QUENZEL_PIN(quenzel::IDC_FOLDER_DECRYPT, 1041), QUENZEL_PIN(quenzel::IDC_FOLDER_SOURCE, 1046),
+        QUENZEL_PIN(quenzel::IDC_FOLDER_GATHER, 1047), QUENZEL_PIN(quenzel::IDC_FOLDER_LIST, 1048),
+        QUENZEL_PIN(quenzel::IDC_SLOT_PATH_0, 1077), QUENZEL_PIN(quenzel::IDC_SHRED_LIST, 1143),
+        // Items of the job dialogs and the transparency dialog.
+        QUENZEL_PIN(IDC_JOB_TEXT, 1036), QUENZEL_PIN(IDC_RESULT_SOURCE, 1037), QUENZEL_PIN(IDC_RESULT_OUTPUT, 1038),
+        QUENZEL_PIN(IDC_RETYPE_PASSWORD, 1171), QUENZEL_PIN(IDC_CONFIRM_DESTINATION, 1174),
+        QUENZEL_PIN(IDC_TRANSPARENT_PREVIEW, 1177), QUENZEL_PIN(IDC_TRANSPARENT_SLIDER, 1178),
+        // Menu commands.
+        QUENZEL_PIN(quenzel::CMD_NEW_TEXT, 5000), QUENZEL_PIN(quenzel::CMD_HELP_CONTENTS, 5002),
+        QUENZEL_PIN(quenzel::CMD_HELP_FAQ, 5003), QUENZEL_PIN(quenzel::CMD_HELP_TIPS, 5005),
+        QUENZEL_PIN(quenzel::CMD_FIRST_PAGE, 5008), QUENZEL_PIN(quenzel::CMD_LAST_PAGE, 5013),
+        QUENZEL_PIN(quenzel::CMD_EDIT_WIN_INI, 5014), QUENZEL_PIN(quenzel::CMD_REGEDIT, 5024),
+        QUENZEL_PIN(quenzel::CMD_MAGNET, 5031), QUENZEL_PIN(quenzel::CMD_TRANSPARENCY, 5033),
+        // Icons.
+        QUENZEL_PIN(IDI_SMALL, 20), QUENZEL_PIN(IDI_TAB, 1013), QUENZEL_PIN(IDI_FILE_SMALL, 1034),
+        QUENZEL_PIN(IDI_FOLDER_SMALL, 1045), QUENZEL_PIN(IDI_USE_SLOT, 1136), QUENZEL_PIN(IDI_LIST_REMOVE, 1139),
+        QUENZEL_PIN(IDI_LIST_CLEAR, 1145), QUENZEL_PIN(IDI_DRIVE_MOUNT, 1149), QUENZEL_PIN(IDI_DRIVE_UNMOUNT, 1150),
+        QUENZEL_PIN(IDI_DRIVE_APPLY, 1151), QUENZEL_PIN(IDI_DRIVE_REMOVE, 1152),
+        QUENZEL_PIN(IDI_FOLDER_DRIVE_SMALL, 1167), QUENZEL_PIN(IDI_ENCRYPT_FILE, 1014),
+        QUENZEL_PIN(IDI_DECRYPT_FILE, 1015), QUENZEL_PIN(IDI_ENCRYPT_FOLDER, 1040),
+        QUENZEL_PIN(IDI_DECRYPT_FOLDER, 1041), QUENZEL_PIN(IDI_SHRED, 1142), QUENZEL_PIN(IDI_DRIVE_NEW, 1153),
+        QUENZEL_PIN(IDI_BUILD_UNLOCKER, 1169), QUENZEL_PIN(IDI_HELPBUTTON, 1001), QUENZEL_PIN(IDI_RESULT, 1035),
+        QUENZEL_PIN(IDI_OPTIONS, 1053), QUENZEL_PIN(IDI_UNLOCKER, 1159), QUENZEL_PIN(IDI_FOLDER_DRIVE, 1166),
+        QUENZEL_PIN(IDI_CONFIRM, 1170), QUENZEL_PIN(IDI_FILE_PICTURE, 1157), QUENZEL_PIN(IDI_FOLDER_PICTURE, 1158),
+        // Text keys the tests name.
+        QUENZEL_PIN(quenzel::keys::FirstTabLabel, 24), QUENZEL_PIN(quenzel::keys::Cancel, 98),
+        QUENZEL_PIN(quenzel::keys::ChooserTitle, 467), QUENZEL_PIN(quenzel::keys::ChooserChanged, 475),
+        QUENZEL_PIN(quenzel::keys::MainGroup, 7), QUENZEL_PIN(quenzel::keys::MenuFile, 33),
+        QUENZEL_PIN(quenzel::keys::MenuPageList, 38), QUENZEL_PIN(quenzel::keys::MenuAbout, 64),
+        QUENZEL_PIN(quenzel::keys::TransparencyTitle, 65), QUENZEL_PIN(quenzel::keys::Ok, 97),
+        QUENZEL_PIN(quenzel::keys::DriveStatusColumnHeader, 160), QUENZEL_PIN(quenzel::keys::NewDriveOk, 162),
+        QUENZEL_PIN(quenzel::keys::DriveNotMounted, 172), QUENZEL_PIN(quenzel::keys::DriveMounted, 174),
+    };
+#undef QUENZEL_PIN
+    for (const Pin& pin : pins)
+        EXPECT_EQ(pin.value, pin.number) << pin.name;
 }
 
 } // namespace
