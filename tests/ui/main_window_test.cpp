@@ -377,6 +377,18 @@ void ExpectScaledPlace(HWND window, int id, RECT design, int dpi)
     EXPECT_NEAR(r.bottom, MulDiv(design.bottom, dpi, 96), 1);
 }
 
+// Controls of the first page and their places at 96 dpi (left, top, right,
+// bottom), checked scaled at 150 %.
+struct DesignPlace {
+    int id;
+    RECT design;
+};
+const DesignPlace ScaledPlaces[] = {
+    {quenzel::IDC_TABS, {115, 8, 785, 410}},          {quenzel::IDC_OPTIONS_GROUP_FILE, {452, 48, 766, 216}},
+    {quenzel::IDC_OPTIONS_RECYCLE, {468, 69, 758, 95}}, {quenzel::IDC_OPTIONS_ENC_PATH, {320, 338, 720, 360}},
+    {quenzel::IDC_OPTIONS_BROWSE_ENC, {726, 338, 756, 360}}, {quenzel::IDC_HELPBUTTON, {8, 348, 108, 445}},
+};
+
 // At 150 % the window and its pages are the design scaled, and the texts
 // still fit their controls in their fonts (made for 144 dpi).
 TEST(MainWindow, At150PercentEveryPageIsTheDesignScaled)
@@ -396,16 +408,8 @@ TEST(MainWindow, At150PercentEveryPageIsTheDesignScaled)
     // at 96 dpi; what counts is that the lowest row (the strip, 445) fits
     // above the status bar.
     EXPECT_GE(client.bottom - (bar.bottom - bar.top), 668);
-    struct Row {
-        int id;
-        RECT design; // left, top, right, bottom at 96 dpi
-    };
-    for (const Row& row : {Row{quenzel::IDC_TABS, {115, 8, 785, 410}}, Row{quenzel::IDC_OPTIONS_GROUP_FILE, {452, 48, 766, 216}},
-                           Row{quenzel::IDC_OPTIONS_RECYCLE, {468, 69, 758, 95}},
-                           Row{quenzel::IDC_OPTIONS_ENC_PATH, {320, 338, 720, 360}},
-                           Row{quenzel::IDC_OPTIONS_BROWSE_ENC, {726, 338, 756, 360}}, Row{quenzel::IDC_HELPBUTTON, {8, 348, 108, 445}}}) {
-        ASSERT_NO_FATAL_FAILURE(ExpectScaledPlace(s.window, row.id, row.design, Dpi));
-    }
+    for (const DesignPlace& place : ScaledPlaces)
+        ASSERT_NO_FATAL_FAILURE(ExpectScaledPlace(s.window, place.id, place.design, Dpi));
     const PageFonts fonts(s.app.Control(quenzel::IDC_OPTIONS_RECYCLE), s.app.Control(quenzel::IDC_OPTIONS_GROUP_FILE), Dpi);
     int measured = 0;
     ASSERT_NO_FATAL_FAILURE(ExpectPageTextsFit(s.app, fonts, Dpi, measured));
@@ -429,11 +433,8 @@ TEST(MainWindow, AChangeOfDpiLaysEveryPageOutAgain)
     RECT client{};
     ASSERT_TRUE(GetClientRect(s.window, &client));
     EXPECT_GE(client.right, 1188);
-    for (const auto& [id, design] : {std::pair<int, RECT>{quenzel::IDC_TABS, {115, 8, 785, 410}},
-                                     {quenzel::IDC_OPTIONS_RECYCLE, {468, 69, 758, 95}},
-                                     {quenzel::IDC_OPTIONS_BROWSE_ENC, {726, 338, 756, 360}}}) {
-        ASSERT_NO_FATAL_FAILURE(ExpectScaledPlace(s.window, id, design, Dpi));
-    }
+    for (const DesignPlace& place : ScaledPlaces)
+        ASSERT_NO_FATAL_FAILURE(ExpectScaledPlace(s.window, place.id, place.design, Dpi));
     EXPECT_TRUE(s.app.Close());
 }
 
