@@ -123,6 +123,10 @@ private:
     void* address_;
 };
 
+// The main window's title as this build writes it ("Quenzel" and the
+// version's major and minor number).
+std::wstring ProgramTitle();
+
 // Texts of windows and controls of another process.
 std::wstring WindowText(HWND window);
 std::wstring ClassNameOf(HWND window);
@@ -132,8 +136,13 @@ std::wstring ListViewText(HANDLE process, HWND list, int item, int column);
 // An edit control's text (WM_GETTEXT: GetWindowText of another process's
 // control gives only its creation text).
 std::wstring FieldText(HWND field);
+// Sets an edit control's text (WM_SETTEXT).
+void SetFieldText(HWND field, const std::wstring& text);
 // The index of the tab the program's tab control shows.
 int SelectedTab(const App& app);
+
+// The control with the keyboard focus in the thread of `window`.
+HWND FocusedControl(HWND window);
 
 // Posts a click (a button that opens a modal dialog must not be sent to).
 void PostClick(HWND button);
@@ -142,6 +151,12 @@ void PostClick(HWND button);
 void PostMouseClick(HWND control);
 // Posts a WM_COMMAND with the given id to a window.
 void PostCommand(HWND window, int id);
+
+// Chooses a folder in the open folder picker and presses OK.
+void ChooseInFolderPicker(App& app, const std::wstring& folder);
+// Types a path into the open-file dialog's name field and presses OK, or
+// cancels the dialog when the path is empty.
+void ChooseInFileDialog(App& app, const std::wstring& path);
 
 // Saves the screen area of a window as 24-bit BMP `name`.bmp in `folder`
 // (made when missing); false when it could not be written.

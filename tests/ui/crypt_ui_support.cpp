@@ -103,11 +103,6 @@ void Start(Started& s, const char* ini, int pageCommand)
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(pathField)) != FALSE; }));
 }
 
-void SetFieldText(HWND field, const std::wstring& text)
-{
-    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
 std::wstring StatusText(Started& s, int part)
 {
     return StatusBarText(s.app.Process(), s.app.Control(StatusBarId), part);
@@ -214,66 +209,6 @@ void ConfirmJob(Started& s, int command, std::wstring* proposed, const std::wstr
     if (HWND retype = GetDlgItem(dialog, RetypeId))
         SetFieldText(retype, FieldText(s.app.Control(PasswordField)));
     ASSERT_TRUE(Press(dialog, IDOK));
-}
-
-namespace {
-// The text of the folder picker's selected tree item.
-std::wstring PickerSelection(App& app, HWND picker)
-{
-    HWND tree = FindWindowExW(picker, nullptr, WC_TREEVIEWW, nullptr);
-    if (!tree)
-        return {};
-    const auto selected = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    if (!selected)
-        return {};
-    constexpr size_t TextUnits = 520;
-    RemoteBuffer remote(app.Process(), sizeof(TVITEMW) + TextUnits * sizeof(wchar_t));
-    TVITEMW item{};
-    item.mask = TVIF_TEXT;
-    item.hItem = selected;
-    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.Address()) + sizeof(TVITEMW));
-    item.cchTextMax = static_cast<int>(TextUnits);
-    std::vector<wchar_t> text(TextUnits, L'\0');
-    if (!remote.Write(&item, sizeof item) || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.Address()))
-        || !remote.Read(text.data(), (TextUnits - 1) * sizeof(wchar_t), sizeof(TVITEMW)))
-        return {};
-    return text.data();
-}
-} // namespace
-
-void ChooseInFolderPicker(App& app, const std::wstring& folder)
-{
-    HWND picker = app.WaitForTopWindow(L"#32770");
-    ASSERT_NE(picker, nullptr);
-    RemoteBuffer path(app.Process(), (folder.size() + 1) * sizeof(wchar_t));
-    ASSERT_TRUE(path.Write(folder.c_str(), (folder.size() + 1) * sizeof(wchar_t)));
-    // The picker fills its tree after it shows: select until it has taken.
-    const std::wstring name = folder.substr(folder.find_last_of(L'\\') + 1);
-    ASSERT_TRUE(WaitUntil([&] {
-        SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.Address()));
-        return PickerSelection(app, picker) == name;
-    })) << Narrow(PickerSelection(app, picker));
-    PostMessageW(picker, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
-}
-
-void ChooseInFileDialog(App& app, const std::wstring& path)
-{
-    constexpr int NameEdit = 0x480;  // edt1
-    constexpr int NameCombo = 0x47C; // cmb13, the name field of newer dialogs
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        dialog = app.WaitForTopWindow(L"#32770", Millis(500));
-        return dialog && (GetDlgItem(dialog, NameEdit) || GetDlgItem(dialog, NameCombo));
-    }));
-    if (path.empty()) {
-        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    } else {
-        HWND name = GetDlgItem(dialog, NameEdit) ? GetDlgItem(dialog, NameEdit) : GetDlgItem(dialog, NameCombo);
-        SetFieldText(name, path);
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    }
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
 }
 
 std::vector<int> JobControlsOf(int encryptButton, int decryptButton, int chooseButton, int sourceField)

@@ -67,7 +67,6 @@ private:
 // Starts the program with the given settings (UTF-8 INI text) on a page.
 void Start(Started& s, const char* ini, int pageCommand);
 
-void SetFieldText(HWND field, const std::wstring& text);
 std::wstring StatusText(Started& s, int part);
 
 // The text of a message box of the process, dismissed with OK.
@@ -85,11 +84,6 @@ HWND OpenConfirmation(Started& s, int command);
 void ConfirmJob(Started& s, int command, std::wstring* proposed = nullptr, const std::wstring& destination = L"",
                 std::wstring* question = nullptr);
 
-// Chooses a folder in the open folder picker and presses OK.
-void ChooseInFolderPicker(App& app, const std::wstring& folder);
-// Types a path into the open-file dialog's name field and presses OK, or
-// cancels the dialog when the path is empty.
-void ChooseInFileDialog(App& app, const std::wstring& path);
 
 // Controls a page disables while its job runs: its buttons and source
 // field, and, while any job runs, the key controls (here the password

@@ -477,18 +477,6 @@ TEST(OptionsPage, CheckBoxesStoreTheirFlagsAndFollowTheFolderFields)
     EXPECT_EQ(IniText(s.folder, L"MAIN", L"EncPath"), L"c:\\stored");
 }
 
-// Chooses a folder in the open folder picker and presses OK.
-void ChooseInFolderPicker(App& app, const std::wstring& folder)
-{
-    HWND picker = app.WaitForTopWindow(L"#32770");
-    ASSERT_NE(picker, nullptr);
-    RemoteBuffer path(app.Process(), (folder.size() + 1) * sizeof(wchar_t));
-    ASSERT_TRUE(path.Write(folder.c_str(), (folder.size() + 1) * sizeof(wchar_t)));
-    SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.Address()));
-    PostMessageW(picker, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
-}
-
 // Every field that takes a path scrolls sideways: a path typed key by key
 // far past the field's width is taken whole.
 TEST(MainWindow, PathFieldsTakeATypedPathLongerThanTheirWidth)

@@ -24,8 +24,6 @@ using quenzel::IDC_SHRED_PROGRESS;
 using quenzel::IDC_SHRED_REMOVE;
 using quenzel::IDC_SHRED_START;
 
-// The file name box of the open-file dialog (an edit inside two combo boxes).
-constexpr int OpenDialogNameField = 0x47c;
 const std::vector<int> ListButtons{IDC_SHRED_ADD_FILE, IDC_SHRED_ADD_FOLDER, IDC_SHRED_CLEAR, IDC_SHRED_REMOVE,
                                    IDC_SHRED_START};
 
@@ -63,14 +61,7 @@ std::wstring CountText(int rows)
 void AddFile(Started& s, const std::wstring& path)
 {
     PostCommand(s.window, IDC_SHRED_ADD_FILE);
-    HWND dialog = WaitForDialogWith(s.app, OpenDialogNameField);
-    ASSERT_NE(dialog, nullptr);
-    HWND name = GetDlgItem(dialog, OpenDialogNameField);
-    for (const wchar_t* inner : {L"ComboBox", L"Edit"})
-        if (HWND child = FindWindowExW(name, nullptr, inner, nullptr))
-            name = child;
-    SetFieldText(name, path);
-    ASSERT_TRUE(Press(dialog, IDOK));
+    ChooseInFileDialog(s.app, path);
 }
 
 void AddFolder(Started& s, const std::wstring& folder)
