@@ -923,6 +923,13 @@ TEST(FilePage, NewProgramFolderStartsSafe)
 
     HWND field = s.app.Control(PasswordField);
     PostMouseClick(field);
+    // The field selects its text again once it has the focus (a message it
+    // posts itself): typing is posted after that, as a user's keys come.
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto selection = static_cast<DWORD>(SendMessageW(field, EM_GETSEL, 0, 0));
+        return FocusedControl(field) == field && LOWORD(selection) == 0
+               && HIWORD(selection) == static_cast<WORD>(FieldText(field).size());
+    }));
     for (const wchar_t c : std::wstring(L"fresh pass"))
         PostMessageW(field, WM_CHAR, c, 0);
     EXPECT_TRUE(WaitUntil([&] { return FieldText(field) == L"fresh pass"; })) << Narrow(FieldText(field));
