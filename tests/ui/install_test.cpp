@@ -117,7 +117,7 @@ void StartAndClose(const std::wstring& folder)
     App app;
     ASSERT_TRUE(app.StartProgram(folder + L"\\Quenzel.exe", folder)) << Narrow(folder);
     ASSERT_NE(app.WaitForMainWindow(), nullptr) << Narrow(folder);
-    EXPECT_EQ(WindowText(app.Window()), L"Quenzel 4.3");
+    EXPECT_EQ(WindowText(app.Window()), ProgramTitle());
     EXPECT_TRUE(app.Close());
 }
 

@@ -22,7 +22,7 @@ TEST(Startup, ShowsTheMainWindowCentredAndEndsWithExitCodeZero)
     ASSERT_TRUE(app.Start(folder));
     HWND window = app.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(WindowText(window), L"Quenzel 4.3");
+    EXPECT_EQ(WindowText(window), ProgramTitle());
     EXPECT_EQ(ClassNameOf(window), L"QUENZEL");
 
     const LONG style = GetWindowLongW(window, GWL_STYLE);

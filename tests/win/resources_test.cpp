@@ -45,7 +45,7 @@ TEST_F(ProgramResources, StringsMenuAcceleratorsManifestAndVersion)
 {
     ASSERT_NE(module_, nullptr);
     EXPECT_EQ(ResourceString(module_, IDS_CLASSNAME), L"QUENZEL");
-    EXPECT_EQ(ResourceString(module_, IDS_TITLE), L"Quenzel 4.3");
+    EXPECT_EQ(ResourceString(module_, IDS_TITLE), uitest::ProgramTitle());
     EXPECT_NE(FindResourceW(module_, MAKEINTRESOURCEW(IDR_MAINMENU), MAKEINTRESOURCEW(4) /* RT_MENU */), nullptr);
     EXPECT_NE(FindResourceW(module_, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24) /* RT_MANIFEST */), nullptr);
     EXPECT_NE(FindResourceW(module_, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16) /* RT_VERSION */), nullptr);
