@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/menu.h"
 #include "base/fonts.h"
+#include "base/high_contrast.h"
 #include "base/list_sort.h"
 #include "base/process.h"
 #include "base/tabs.h"
@@ -13,8 +14,10 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -245,6 +248,56 @@ TEST(OwnerMenu, DrawsSideBarCheckMarkShortcutAndSeparator)
     Draw(menu, canvas, 2, ODS_SELECTED);
     EXPECT_TRUE(AnyPixel(canvas, checkedBand, Same, GetSysColor(COLOR_ACTIVECAPTION)));
     EXPECT_TRUE(AnyPixel(canvas, checkedBand, Differs, GetSysColor(COLOR_ACTIVECAPTION)));
+    DestroyMenu(menu.popup);
+}
+
+// Screen readers read an owner-drawn item's text from the MSAAMENUINFO that
+// opens its item data.
+TEST(OwnerMenu, ItemsCarryTheirTextForScreenReaders)
+{
+    DrawnMenu menu = MakeMenu();
+    ASSERT_EQ(ConvertMenuToOwnerDraw(menu.popup, L"Test"), 1);
+    const wchar_t* texts[] = {L"&Open\tCtrl+O", L"", L"&Checked", L"&Grey"};
+    for (int i = 0; i < 4; ++i) {
+        const auto* info = reinterpret_cast<const MSAAMENUINFO*>(ItemData(menu.popup, i));
+        ASSERT_NE(info, nullptr) << i;
+        EXPECT_EQ(info->dwMSAASignature, static_cast<DWORD>(MSAA_MENU_SIG)) << i;
+        EXPECT_EQ(info->cchWText, static_cast<DWORD>(lstrlenW(texts[i]))) << i;
+        EXPECT_STREQ(info->pszWText, texts[i]) << i;
+    }
+    DestroyMenu(menu.popup);
+}
+
+// In high contrast the items take the theme's button, highlight and grey
+// text colours, and the side bar its highlight.
+TEST(OwnerMenu, HighContrastDrawsInTheSystemColours)
+{
+    const INT indices[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_HIGHLIGHT, COLOR_GRAYTEXT};
+    const COLORREF theme[] = {RGB(0, 0, 0), RGB(255, 255, 0), RGB(0, 128, 255), RGB(0, 255, 0)};
+    COLORREF saved[std::size(indices)];
+    for (size_t i = 0; i < std::size(indices); ++i)
+        saved[i] = GetSysColor(indices[i]);
+    ASSERT_TRUE(SetSysColors(static_cast<int>(std::size(indices)), indices, theme));
+    HoldHighContrast(true);
+    DrawnMenu menu = MakeMenu();
+    ASSERT_EQ(ConvertMenuToOwnerDraw(menu.popup, L"Test"), 1);
+    Measure(menu);
+    Canvas canvas(menu.width, menu.height);
+    ASSERT_TRUE(canvas.Ready());
+    canvas.Fill(Unpainted);
+    Draw(menu, canvas, 0, ODS_SELECTED);
+    Draw(menu, canvas, 2, 0);
+    Draw(menu, canvas, 3, ODS_GRAYED);
+    const int bar = SideBarWidth();
+    const int right = menu.width - 1;
+    EXPECT_EQ(canvas.At(bar - 1, 0), GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(canvas.At(right, menu.tops[0]), GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(canvas.At(right, menu.tops[2]), GetSysColor(COLOR_BTNFACE));
+    const RECT greyText{bar, menu.tops[3], menu.width, menu.height};
+    EXPECT_TRUE(AnyPixel(canvas, greyText, Same, GetSysColor(COLOR_GRAYTEXT)));
+    EXPECT_FALSE(AnyPixel(canvas, greyText, Same, GetSysColor(COLOR_BTNHIGHLIGHT))); // not embossed
+    HoldHighContrast(false);
+    SetSysColors(static_cast<int>(std::size(indices)), indices, saved);
     DestroyMenu(menu.popup);
 }
 
