@@ -1,6 +1,7 @@
 // The program as a screen reader meets it, from another process: every
 // program button through MSAA (name, role, state, default action) in both
-// languages, and its default action.
+// languages, and its default action; the status line announced when the
+// page changes.
 #include "tests/support/ui_driver.h"
 
 #include "app/command_ids.h"
@@ -201,6 +202,48 @@ TEST(ScreenReader, DefaultActionClicksWithoutWaitingForTheDialogItOpens)
     ASSERT_NE(chooser, nullptr);
     PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(chooser); }));
+    EXPECT_TRUE(s.app.Close());
+}
+
+// Name changes of windows of the program, as a screen reader hears of them.
+std::vector<HWND>& NamesChanged()
+{
+    static std::vector<HWND> windows;
+    return windows;
+}
+
+void CALLBACK HearNameChange(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD)
+{
+    if (object == OBJID_CLIENT && child == CHILDID_SELF)
+        NamesChanged().push_back(window);
+}
+
+bool Heard(HWND window)
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
+    for (HWND changed : NamesChanged())
+        if (changed == window)
+            return true;
+    return false;
+}
+
+TEST(ScreenReader, EachPageChangeAnnouncesTheStatusLine)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, L"english.lng"));
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, HearNameChange,
+                                         s.app.ProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    HWND statusBar = s.app.Control(quenzel::IDC_STATUSBAR);
+    for (int page : {quenzel::FilePageIndex, quenzel::ShredderPageIndex, quenzel::OptionsPageIndex}) {
+        SCOPED_TRACE(page);
+        NamesChanged().clear();
+        PostCommand(s.window, quenzel::CMD_FIRST_PAGE + page);
+        EXPECT_TRUE(WaitUntil([&] { return Heard(statusBar); }));
+    }
+    UnhookWinEvent(hook);
     EXPECT_TRUE(s.app.Close());
 }
 
