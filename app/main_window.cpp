@@ -131,10 +131,13 @@ BOOL CALLBACK ForwardColourChange(HWND child, LPARAM)
 // switched on or off also changes the menus' side bars and the pictures.
 void OnThemeChange(HWND window)
 {
-    if (ReadHighContrast()) {
+    const bool switched = ReadHighContrast();
+    if (switched)
         RefreshPageArt(window);
+    // The side bars are drawn once per menu: one high-contrast theme
+    // replacing another needs them drawn again as well.
+    if (switched || HighContrastOn())
         BuildMainMenu();
-    }
     EnumChildWindows(window, ForwardColourChange, 0);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }

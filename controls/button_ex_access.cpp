@@ -14,11 +14,15 @@ namespace quenzel {
 
 namespace {
 // Incoming calls of a screen reader arrive through COM on the button's
-// thread, which needs an apartment; it stays for the thread's life.
+// thread, which needs an apartment; it is entered once and kept for the
+// thread's life.
 bool EnsureApartment()
 {
-    const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    return SUCCEEDED(result) || result == RPC_E_CHANGED_MODE;
+    thread_local const bool entered = [] {
+        const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        return SUCCEEDED(result) || result == RPC_E_CHANGED_MODE;
+    }();
+    return entered;
 }
 
 bool IsSelf(const VARIANT& child)

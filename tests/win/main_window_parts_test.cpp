@@ -11,6 +11,7 @@
 #include "base/process.h"
 #include "base/tabs.h"
 #include "controls/owner_menu.h"
+#include "controls/page_table.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -412,7 +413,7 @@ LRESULT CALLBACK CountColourChanges(HWND window, UINT message, WPARAM wParam, LP
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-TEST(MainWindowProc, PassesASystemColourChangeToEveryControl)
+TEST(MainWindowProc, PassesAColourOrThemeChangeToEveryControl)
 {
     WNDCLASSW main{};
     main.lpfnWndProc = MainWindowProc;
@@ -430,9 +431,60 @@ TEST(MainWindowProc, PassesASystemColourChangeToEveryControl)
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
     SendMessageW(window, WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_EQ(ColourChanges, 3);
+    // A new theme (high contrast on or off) reaches them the same way.
+    SendMessageW(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    EXPECT_EQ(ColourChanges, 6);
     // Destroyed without the main window's own ending, which quits the thread.
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcW));
     DestroyWindow(window);
+}
+
+// The page pictures in and out of high contrast: a plain frame drawn in
+// the theme's colours, then the picture again. The system's own check
+// bitmap stands in for the program's pictures.
+TEST(PageArt, HighContrastReplacesPicturesByAPlainFrame)
+{
+    constexpr int StripId = 7001;
+    constexpr int OwnSizeId = 7002;
+    static const ControlSpec rows[] = {Bitmap(StripId, OBM_CHECK, {0, 0, 120, 30}),
+                                       Bitmap(OwnSizeId, OBM_CHECK, {0, 40, 0, 0})};
+    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 400, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(parent, nullptr);
+    ASSERT_TRUE(CreatePageControls(parent, MakePageTable(rows)));
+    const auto type = [&](int id) { return GetWindowLongW(GetDlgItem(parent, id), GWL_STYLE) & SS_TYPEMASK; };
+    const auto image = [&](int id) { return SendMessageW(GetDlgItem(parent, id), STM_GETIMAGE, IMAGE_BITMAP, 0); };
+    ASSERT_NE(image(OwnSizeId), 0);
+    RECT own{};
+    GetClientRect(GetDlgItem(parent, OwnSizeId), &own);
+
+    HoldHighContrast(true);
+    RefreshPageArt(parent);
+    for (int id : {StripId, OwnSizeId}) {
+        EXPECT_EQ(type(id), SS_OWNERDRAW) << id;
+        EXPECT_EQ(image(id), 0) << id;
+    }
+    RECT frame{};
+    GetClientRect(GetDlgItem(parent, OwnSizeId), &frame);
+    EXPECT_TRUE(EqualRect(&frame, &own)); // the frame keeps the picture's size
+    Canvas canvas(20, 10);
+    ASSERT_TRUE(canvas.Ready());
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_STATIC;
+    draw.hDC = canvas.Dc();
+    draw.rcItem = RECT{0, 0, 20, 10};
+    ASSERT_EQ(DrawPageArt(&draw), 1);
+    EXPECT_EQ(canvas.At(0, 0), GetSysColor(COLOR_BTNTEXT));
+    EXPECT_EQ(canvas.At(10, 5), GetSysColor(COLOR_BTNFACE));
+    draw.CtlType = ODT_MENU;
+    EXPECT_EQ(DrawPageArt(&draw), 0);
+
+    HoldHighContrast(false);
+    RefreshPageArt(parent);
+    for (int id : {StripId, OwnSizeId}) {
+        EXPECT_EQ(type(id), SS_BITMAP) << id;
+        EXPECT_NE(image(id), 0) << id;
+    }
+    DestroyWindow(parent);
 }
 
 // Two report lists in a hidden window, as the pages hold them.
