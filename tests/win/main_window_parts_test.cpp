@@ -6,19 +6,16 @@
 #include "app/main_window.h"
 #include "app/menu.h"
 #include "base/fonts.h"
-#include "base/high_contrast.h"
 #include "base/list_sort.h"
 #include "base/process.h"
 #include "base/tabs.h"
 #include "controls/owner_menu.h"
-#include "controls/page_table.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
 #include <algorithm>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -269,39 +266,6 @@ TEST(OwnerMenu, ItemsCarryTheirTextForScreenReaders)
     DestroyMenu(menu.popup);
 }
 
-// In high contrast the items take the theme's button, highlight and grey
-// text colours, and the side bar its highlight.
-TEST(OwnerMenu, HighContrastDrawsInTheSystemColours)
-{
-    const INT indices[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_HIGHLIGHT, COLOR_GRAYTEXT};
-    const COLORREF theme[] = {RGB(0, 0, 0), RGB(255, 255, 0), RGB(0, 128, 255), RGB(0, 255, 0)};
-    COLORREF saved[std::size(indices)];
-    for (size_t i = 0; i < std::size(indices); ++i)
-        saved[i] = GetSysColor(indices[i]);
-    ASSERT_TRUE(SetSysColors(static_cast<int>(std::size(indices)), indices, theme));
-    HoldHighContrast(true);
-    DrawnMenu menu = MakeMenu();
-    ASSERT_EQ(ConvertMenuToOwnerDraw(menu.popup, L"Test"), 1);
-    Measure(menu);
-    Canvas canvas(menu.width, menu.height);
-    ASSERT_TRUE(canvas.Ready());
-    canvas.Fill(Unpainted);
-    Draw(menu, canvas, 0, ODS_SELECTED);
-    Draw(menu, canvas, 2, 0);
-    Draw(menu, canvas, 3, ODS_GRAYED);
-    const int bar = SideBarWidth();
-    const int right = menu.width - 1;
-    EXPECT_EQ(canvas.At(bar - 1, 0), GetSysColor(COLOR_HIGHLIGHT));
-    EXPECT_EQ(canvas.At(right, menu.tops[0]), GetSysColor(COLOR_HIGHLIGHT));
-    EXPECT_EQ(canvas.At(right, menu.tops[2]), GetSysColor(COLOR_BTNFACE));
-    const RECT greyText{bar, menu.tops[3], menu.width, menu.height};
-    EXPECT_TRUE(AnyPixel(canvas, greyText, Same, GetSysColor(COLOR_GRAYTEXT)));
-    EXPECT_FALSE(AnyPixel(canvas, greyText, Same, GetSysColor(COLOR_BTNHIGHLIGHT))); // not embossed
-    HoldHighContrast(false);
-    SetSysColors(static_cast<int>(std::size(indices)), indices, saved);
-    DestroyMenu(menu.popup);
-}
-
 int TextWidthIn(const LOGFONTW& face, const wchar_t* text)
 {
     HDC screen = GetDC(nullptr);
@@ -437,54 +401,6 @@ TEST(MainWindowProc, PassesAColourOrThemeChangeToEveryControl)
     // Destroyed without the main window's own ending, which quits the thread.
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcW));
     DestroyWindow(window);
-}
-
-// The page pictures in and out of high contrast: a plain frame drawn in
-// the theme's colours, then the picture again. The system's own check
-// bitmap stands in for the program's pictures.
-TEST(PageArt, HighContrastReplacesPicturesByAPlainFrame)
-{
-    constexpr int StripId = 7001;
-    constexpr int OwnSizeId = 7002;
-    static const ControlSpec rows[] = {Bitmap(StripId, OBM_CHECK, {0, 0, 120, 30}),
-                                       Bitmap(OwnSizeId, OBM_CHECK, {0, 40, 0, 0})};
-    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 400, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(parent, nullptr);
-    ASSERT_TRUE(CreatePageControls(parent, MakePageTable(rows)));
-    const auto type = [&](int id) { return GetWindowLongW(GetDlgItem(parent, id), GWL_STYLE) & SS_TYPEMASK; };
-    const auto image = [&](int id) { return SendMessageW(GetDlgItem(parent, id), STM_GETIMAGE, IMAGE_BITMAP, 0); };
-    ASSERT_NE(image(OwnSizeId), 0);
-    RECT own{};
-    GetClientRect(GetDlgItem(parent, OwnSizeId), &own);
-
-    HoldHighContrast(true);
-    RefreshPageArt(parent);
-    for (int id : {StripId, OwnSizeId}) {
-        EXPECT_EQ(type(id), SS_OWNERDRAW) << id;
-        EXPECT_EQ(image(id), 0) << id;
-    }
-    RECT frame{};
-    GetClientRect(GetDlgItem(parent, OwnSizeId), &frame);
-    EXPECT_TRUE(EqualRect(&frame, &own)); // the frame keeps the picture's size
-    Canvas canvas(20, 10);
-    ASSERT_TRUE(canvas.Ready());
-    DRAWITEMSTRUCT draw{};
-    draw.CtlType = ODT_STATIC;
-    draw.hDC = canvas.Dc();
-    draw.rcItem = RECT{0, 0, 20, 10};
-    ASSERT_EQ(DrawPageArt(&draw), 1);
-    EXPECT_EQ(canvas.At(0, 0), GetSysColor(COLOR_BTNTEXT));
-    EXPECT_EQ(canvas.At(10, 5), GetSysColor(COLOR_BTNFACE));
-    draw.CtlType = ODT_MENU;
-    EXPECT_EQ(DrawPageArt(&draw), 0);
-
-    HoldHighContrast(false);
-    RefreshPageArt(parent);
-    for (int id : {StripId, OwnSizeId}) {
-        EXPECT_EQ(type(id), SS_BITMAP) << id;
-        EXPECT_NE(image(id), 0) << id;
-    }
-    DestroyWindow(parent);
 }
 
 // Two report lists in a hidden window, as the pages hold them.
