@@ -153,7 +153,6 @@ LRESULT OnGetTextLength(const ButtonExData& data)
     return data.text ? lstrlenW(data.text.get()) : 0;
 }
 
-
 void OnSetImage(ButtonExData& data, WPARAM type, HANDLE image)
 {
     if (type == IMAGE_BITMAP) {

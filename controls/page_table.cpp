@@ -119,8 +119,6 @@ void ShowArtAs(HWND control, DWORD type)
         SetWindowLongW(control, GWL_STYLE, wanted);
 }
 
-// In high contrast the decorative pictures (the strips, the banner) give
-// way to a plain frame in the theme's colours.
 // A picture of its own size keeps that size as a frame.
 void SizeLikeBitmap(HWND control, const wchar_t* resource, int dpi)
 {
@@ -134,6 +132,8 @@ void SizeLikeBitmap(HWND control, const wchar_t* resource, int dpi)
         SetWindowPos(control, nullptr, 0, 0, size.bmWidth, size.bmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// In high contrast the decorative pictures (the strips, the banner) give
+// way to a plain frame in the theme's colours.
 void ReplaceArtByFrame(HWND control)
 {
     if (HGDIOBJ old = reinterpret_cast<HGDIOBJ>(SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, 0)))
