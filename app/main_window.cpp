@@ -10,6 +10,7 @@
 #include "base/dpi.h"
 #include "base/fonts.h"
 #include "base/handles.h"
+#include "base/high_contrast.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
@@ -124,12 +125,21 @@ BOOL CALLBACK ForwardColourChange(HWND child, LPARAM)
     return TRUE;
 }
 
-// Only top-level windows hear of a system colour change; the page controls
-// (the program's own buttons above all) repaint in the new colours when
-// the main window passes it on.
-void OnSysColorChange(HWND window)
+// Only top-level windows hear of a system colour change or a new theme;
+// the page controls (the program's own buttons above all) repaint in the
+// new colours when the main window passes it on. A high-contrast theme
+// switched on or off also changes the menus' side bars and the pictures.
+void OnThemeChange(HWND window)
 {
+    const bool switched = ReadHighContrast();
+    if (switched)
+        RefreshPageArt(window);
+    // The side bars are drawn once per menu: one high-contrast theme
+    // replacing another needs them drawn again as well.
+    if (switched || HighContrastOn())
+        BuildMainMenu();
     EnumChildWindows(window, ForwardColourChange, 0);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 void OnDropFiles(HDROP drop)
@@ -259,7 +269,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MEASUREITEM:
         return MeasureMenuItem(wParam, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
     case WM_DRAWITEM:
-        return DrawMenuItem(wParam, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return DrawMenuItem(wParam, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))
+               || DrawPageArt(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_NOTIFY:
         OnNotify(reinterpret_cast<const NMHDR*>(lParam));
         return 0;
@@ -278,7 +289,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnDpiChanged(window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_SYSCOLORCHANGE:
-        OnSysColorChange(window);
+    case WM_SETTINGCHANGE:
+        OnThemeChange(window);
         return 0;
     case WM_COMMAND:
         if (OnCommand(window, GET_WM_COMMAND_ID(wParam, lParam)))

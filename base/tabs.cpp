@@ -93,6 +93,8 @@ void SwitchPage(int showCommand)
     CurrentPage = index;
     if (Pages[CurrentPage].show)
         Pages[CurrentPage].show(showCommand);
+    // Screen readers read the new page's information line out.
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, StatusBar(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void SelectTab(int index)

@@ -1,5 +1,6 @@
 #include "controls/button_ex.h"
 
+#include "controls/button_ex_access.h"
 #include "controls/button_ex_data.h"
 #include "controls/button_ex_paint.h"
 #include "controls/button_logic.h"
@@ -37,6 +38,12 @@ void Repaint(HWND button)
 {
     Invalidate(button);
     UpdateWindow(button);
+}
+
+// Tells screen readers that what they read of the button changed.
+void AnnounceChange(HWND button, DWORD event)
+{
+    NotifyWinEvent(event, button, OBJID_CLIENT, CHILDID_SELF);
 }
 
 std::unique_ptr<wchar_t[]> CopyText(const wchar_t* text)
@@ -126,15 +133,24 @@ LRESULT OnSetText(HWND button, ButtonExData& data, const wchar_t* text)
     if (text)
         data.text = CopyText(text);
     Repaint(button);
+    AnnounceChange(button, EVENT_OBJECT_NAMECHANGE);
     // Win32's convention: TRUE when the caption was stored.
     return (data.text || !text) ? TRUE : FALSE;
 }
 
+// Answered as every window answers, with the length copied, so screen
+// readers and GetWindowText see the caption.
 LRESULT OnGetText(const ButtonExData& data, WPARAM size, wchar_t* buffer)
 {
-    if (buffer && size > 0)
-        StrCpyNW(buffer, data.text ? data.text.get() : L"", static_cast<int>(size));
-    return 0;
+    if (!buffer || size == 0)
+        return 0;
+    StrCpyNW(buffer, data.text ? data.text.get() : L"", static_cast<int>(size));
+    return lstrlenW(buffer);
+}
+
+LRESULT OnGetTextLength(const ButtonExData& data)
+{
+    return data.text ? lstrlenW(data.text.get()) : 0;
 }
 
 void OnSetImage(ButtonExData& data, WPARAM type, HANDLE image)
@@ -200,6 +216,7 @@ void OnLButtonDown(HWND button, ButtonExData& data)
     if (!data.latched)
         Invalidate(button);
     UpdateWindow(button);
+    AnnounceChange(button, EVENT_OBJECT_STATECHANGE);
 }
 
 void OnFlatMouseMove(HWND button, ButtonExData& data)
@@ -288,8 +305,10 @@ void OnLButtonUp(HWND button, ButtonExData& data)
         SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                      reinterpret_cast<LPARAM>(button));
     // The parent may have destroyed the button while it handled the click.
-    if (ButtonExData* after = ButtonExRecord(button))
+    if (ButtonExData* after = ButtonExRecord(button)) {
         after->pressed = false;
+        AnnounceChange(button, EVENT_OBJECT_STATECHANGE);
+    }
 }
 
 // --- keyboard ---
@@ -361,11 +380,21 @@ LRESULT HandleRecordMessage(HWND button, ButtonExData& data, UINT message, WPARA
     case WM_ENABLE:
         data.disabled = wParam == 0;
         Invalidate(button);
+        AnnounceChange(button, EVENT_OBJECT_STATECHANGE);
         return 0;
     case WM_SETTEXT:
         return OnSetText(button, data, reinterpret_cast<const wchar_t*>(lParam));
     case WM_GETTEXT:
         return OnGetText(data, wParam, reinterpret_cast<wchar_t*>(lParam));
+    case WM_GETTEXTLENGTH:
+        return OnGetTextLength(data);
+    case WM_GETOBJECT:
+        return AnswerButtonExObject(button, wParam, lParam);
+    case BM_CLICK:
+        // A screen reader's default action: the click Space gives.
+        if (!data.disabled)
+            SyntheticClick(button);
+        return 0;
     case WM_SETFONT:
         data.font = reinterpret_cast<HFONT>(wParam);
         Invalidate(button);

@@ -1,7 +1,9 @@
 #include "controls/button_ex_paint.h"
 
 #include "base/dpi.h"
+#include "base/high_contrast.h"
 #include "controls/button_ex.h"
+#include "controls/button_ex_contrast.h"
 #include "controls/button_ex_data.h"
 #include "controls/button_layout.h"
 #include "controls/button_logic.h"
@@ -212,8 +214,25 @@ ButtonImage ChooseImage(const ButtonExData& data, bool pressedLook)
     return image;
 }
 
-void DrawContent(HDC dc, const ButtonExData& data, int offset, const RECT& client, const RECT& paintRect, int dpi)
+// The caption's colours: the button's own, or in high contrast the system's.
+struct CaptionColours {
+    COLORREF text;
+    COLORREF back;
+    UINT state; // DSS_DISABLED embosses in fixed 3D colours: not in high contrast
+};
+
+CaptionColours CaptionColoursOf(const ButtonExData& data, ButtonLook look)
 {
+    if (HighContrastOn())
+        return {ContrastTextColour(data, look), GetSysColor(ContrastFaceIndex(look)), DSS_NORMAL};
+    return {data.disabled ? DisabledCaption : data.textColor, data.bkColor,
+            static_cast<UINT>(data.disabled ? DSS_DISABLED : DSS_NORMAL)};
+}
+
+void DrawContent(HDC dc, const ButtonExData& data, ButtonLook look, const RECT& client, const RECT& paintRect,
+                 int dpi)
+{
+    const int offset = ContentOffset(look);
     SelectedObject font(dc, data.font);
     const wchar_t* caption = data.text ? data.text.get() : nullptr;
     const bool hasCaption = caption && *caption;
@@ -243,15 +262,17 @@ void DrawContent(HDC dc, const ButtonExData& data, int offset, const RECT& clien
                    layout.image.y + offset, image.kind == DST_ICON ? image.size.cx : 0,
                    image.kind == DST_ICON ? image.size.cy : 0, image.kind | state);
     if (hasCaption) {
-        const COLORREF oldBk = SetBkColor(dc, data.bkColor);
-        const COLORREF oldText = SetTextColor(dc, data.disabled ? DisabledCaption : data.textColor);
+        const CaptionColours colours = CaptionColoursOf(data, look);
+        const COLORREF oldBk = SetBkColor(dc, colours.back);
+        const COLORREF oldText = SetTextColor(dc, colours.text);
         // Prefix text: the "&" underlines the mnemonic instead of showing.
         DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(caption), static_cast<WPARAM>(lstrlenW(caption)),
-                   layout.text.x + offset, layout.text.y + offset, text.cx, text.cy, DST_PREFIXTEXT | state);
+                   layout.text.x + offset, layout.text.y + offset, text.cx, text.cy,
+                   DST_PREFIXTEXT | colours.state);
         SetTextColor(dc, oldText);
         SetBkColor(dc, oldBk);
     }
-    if ((data.style & BXS_FOCUSCUE) && !(data.style & BXS_ROUNDED) && data.focused) {
+    if ((data.style & BXS_FOCUSCUE) && !(data.style & BXS_ROUNDED) && data.focused && !HighContrastOn()) {
         RECT focus = paintRect;
         const int inset = ScaleToDpi(FocusInset, dpi);
         InflateRect(&focus, -inset, -inset);
@@ -278,6 +299,10 @@ LRESULT PaintButtonExBackground(HWND button, const ButtonExData& data, HDC dc)
 {
     RECT rc{};
     GetClientRect(button, &rc);
+    if (HighContrastOn()) {
+        FillRect(dc, &rc, GetSysColorBrush(ContrastFaceIndex(LookOf(data))));
+        return 1;
+    }
     SelectedObject brush(dc, data.Brush());
     if (data.style & BXS_ROUNDED) {
         const int corner = Scaled(button, BackgroundCorner);
@@ -297,8 +322,11 @@ void PaintButtonEx(HWND button, const ButtonExData& data, HDC dc, const RECT& pa
     GetClientRect(button, &client);
     const ButtonLook look = LookOf(data);
     const int dpi = WindowDpi(button);
-    DrawFrame(dc, data, look, client, dpi);
-    DrawContent(dc, data, ContentOffset(look), client, paintRect, dpi);
+    if (HighContrastOn())
+        DrawContrastFrame(dc, data, look, client);
+    else
+        DrawFrame(dc, data, look, client, dpi);
+    DrawContent(dc, data, look, client, paintRect, dpi);
 }
 
 void ReplaceBitmapColor(HBITMAP bitmap, COLORREF oldColor, COLORREF newColor)

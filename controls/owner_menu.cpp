@@ -2,6 +2,9 @@
 
 #include "base/dpi.h"
 #include "base/handles.h"
+#include "base/high_contrast.h"
+
+#include <oleacc.h>
 
 #include <cstring>
 #include <cwchar>
@@ -27,6 +30,9 @@ constexpr int TextIndentExtra = 3;
 constexpr wchar_t SideBarFace[] = L"Microsoft Sans Serif";
 
 struct MenuItemRecord {
+    // Screen readers find an owner-drawn item's text here: it must open the
+    // item data.
+    MSAAMENUINFO msaa;
     unsigned char tag[sizeof MenuItemTag];
     HBITMAP sideBar;
     UINT type;
@@ -158,11 +164,11 @@ bool FillSideBarGradient(HDC dc, int width, int height)
 }
 
 // Without the gradient the bar gets the caption colour rather than the
-// screen pixels it was copied from.
+// screen pixels it was copied from; in high contrast, the highlight.
 void FillSideBarPlain(HDC dc, int width, int height)
 {
     RECT all{0, 0, width, height};
-    FillRect(dc, &all, GetSysColorBrush(COLOR_ACTIVECAPTION));
+    FillRect(dc, &all, GetSysColorBrush(HighContrastOn() ? COLOR_HIGHLIGHT : COLOR_ACTIVECAPTION));
 }
 
 HFONT CreateRotatedFont(int height)
@@ -202,20 +208,28 @@ HBITMAP MakeSideBar(HDC screen, const wchar_t* name, int totalHeight, int& width
     if (bitmap && memory.Get()) {
         SelectedObject selected(memory.Get(), bitmap);
         BitBlt(memory.Get(), 0, 0, width, totalHeight, screen, 0, 0, SRCCOPY);
-        gradient = FillSideBarGradient(memory.Get(), width, totalHeight);
+        gradient = !HighContrastOn() && FillSideBarGradient(memory.Get(), width, totalHeight);
         if (!gradient)
             FillSideBarPlain(memory.Get(), width, totalHeight);
         caption = DrawSideBarCaption(memory.Get(), font, name, totalHeight);
     }
     if (font)
         DeleteObject(font);
-    if (bitmap && !gradient && !caption) {
+    if (bitmap && !gradient && !caption && !HighContrastOn()) {
         DeleteObject(bitmap);
         bitmap = nullptr;
     }
     if (!bitmap)
         width = 0;
     return bitmap;
+}
+
+// The item's text for screen readers: the record's own copy.
+void DescribeForScreenReaders(MenuItemRecord& record)
+{
+    record.msaa.dwMSAASignature = static_cast<DWORD>(MSAA_MENU_SIG);
+    record.msaa.cchWText = static_cast<DWORD>(lstrlenW(record.text));
+    record.msaa.pszWText = record.text;
 }
 
 const MenuItemRecord* RecordOf(ULONG_PTR itemData)
@@ -247,11 +261,27 @@ void DrawSideBarStrip(HDC dc, const RECT& item, const MenuItemRecord& record)
 void DrawSeparator(HDC dc, RECT rect)
 {
     rect.top += (rect.bottom - rect.top) / 2 - 1;
+    if (HighContrastOn()) {
+        rect.bottom = rect.top + 1;
+        FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNTEXT));
+        return;
+    }
     DrawEdge(dc, &rect, EDGE_ETCHED, BF_TOP);
+}
+
+// In high contrast the items take the button colours the theme chose, and
+// grey items its grey text instead of the embossed look.
+int BackgroundIndex(bool selected)
+{
+    if (HighContrastOn())
+        return selected ? COLOR_HIGHLIGHT : COLOR_BTNFACE;
+    return selected ? COLOR_ACTIVECAPTION : COLOR_MENU;
 }
 
 COLORREF TextColour(bool selected, bool grey)
 {
+    if (HighContrastOn())
+        return GetSysColor(grey ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
     if (selected)
         return GetSysColor(grey ? COLOR_MENU : COLOR_HIGHLIGHTTEXT);
     return GetSysColor(grey ? COLOR_BTNHIGHLIGHT : COLOR_MENUTEXT);
@@ -360,6 +390,7 @@ int ConvertMenuToOwnerDraw(HMENU popup, const wchar_t* name)
             item.cch = MenuTextLength;
             GetMenuItemInfoW(popup, static_cast<UINT>(i), TRUE, &item);
             record.text[MenuTextLength - 1] = L'\0';
+            DescribeForScreenReaders(record);
             record.type = item.fType;
             record.height = static_cast<UINT>((item.fType & MFT_SEPARATOR) ? separatorHeight : itemHeight);
             totalHeight += static_cast<int>(record.height);
@@ -423,14 +454,14 @@ int DrawMenuItem(WPARAM wParam, const DRAWITEMSTRUCT* draw)
         return 1;
     }
 
-    const COLORREF background = GetSysColor(selected ? COLOR_ACTIVECAPTION : COLOR_MENU);
+    const COLORREF background = GetSysColor(BackgroundIndex(selected));
     SetBkColor(dc, background);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
 
     rect.left += MenuMetric(SM_CXMENUCHECK) + Px(TextIndentExtra);
     rect.top += 1;
     SelectedObject font(dc, MenuFont.Get());
-    if (grey && !selected) {
+    if (grey && !selected && !HighContrastOn()) {
         DrawEmbossedText(dc, rect, record->text, background);
     } else {
         SetBkMode(dc, TRANSPARENT);

@@ -2,6 +2,8 @@
 
 #include "base/dpi.h"
 #include "base/fonts.h"
+#include "base/handles.h"
+#include "base/high_contrast.h"
 #include "base/language.h"
 #include "base/process.h"
 
@@ -107,6 +109,44 @@ void RescaleListColumns(HWND control, int previousDpi, int dpi)
     }
 }
 
+// The static's kind from now on: its picture, or the plain frame drawn by
+// DrawPageArt.
+void ShowArtAs(HWND control, DWORD type)
+{
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    const LONG wanted = static_cast<LONG>((static_cast<DWORD>(style) & ~static_cast<DWORD>(SS_TYPEMASK)) | type);
+    if (style != wanted)
+        SetWindowLongW(control, GWL_STYLE, wanted);
+}
+
+// A picture of its own size keeps that size as a frame.
+void SizeLikeBitmap(HWND control, const wchar_t* resource, int dpi)
+{
+    RECT r{};
+    GetClientRect(control, &r);
+    if (r.right > 0 && r.bottom > 0)
+        return;
+    UniqueGdiObject bitmap(static_cast<HGDIOBJ>(LoadBitmapForDpi(resource, dpi)));
+    BITMAP size{};
+    if (bitmap && GetObjectW(bitmap.Get(), sizeof size, &size))
+        SetWindowPos(control, nullptr, 0, 0, size.bmWidth, size.bmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// In high contrast the decorative pictures (the strips, the banner) give
+// way to a plain frame in the theme's colours.
+void ReplaceArtByFrame(HWND control)
+{
+    if (HGDIOBJ old = reinterpret_cast<HGDIOBJ>(SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, 0)))
+        DeleteObject(old);
+    ShowArtAs(control, SS_OWNERDRAW);
+    InvalidateRect(control, nullptr, TRUE);
+}
+
+bool IsArt(const ControlSpec& row)
+{
+    return row.kind == ControlKind::Window && row.imageId != 0 && (row.style & SS_TYPEMASK) == SS_BITMAP;
+}
+
 // Pictures of statics (bitmap or icon) and ButtonEx icons; the handles
 // live as long as the controls, that is, as long as the process. An icon
 // of the system's size (0) is already the size for the DPI.
@@ -114,6 +154,11 @@ void SetControlImage(HWND control, const ControlSpec& row, int dpi)
 {
     if (row.imageId == 0)
         return;
+    if (IsArt(row) && HighContrastOn()) {
+        SizeLikeBitmap(control, MAKEINTRESOURCEW(row.imageId), dpi);
+        ReplaceArtByFrame(control);
+        return;
+    }
     const wchar_t* resource = MAKEINTRESOURCEW(row.imageId);
     const int iconSize = ScaleToDpi(row.imageSize, dpi);
     if (row.kind == ControlKind::ButtonEx) {
@@ -130,6 +175,7 @@ void SetControlImage(HWND control, const ControlSpec& row, int dpi)
     }
     const DWORD imageType = row.style & SS_TYPEMASK;
     if (imageType == SS_BITMAP) {
+        ShowArtAs(control, SS_BITMAP);
         HANDLE bitmap = LoadBitmapForDpi(resource, dpi);
         if (bitmap)
             if (HGDIOBJ old = reinterpret_cast<HGDIOBJ>(
@@ -202,6 +248,28 @@ void ShowPageControls(HWND parent, const PageTable& table, int showCommand)
         if (HWND control = GetDlgItem(parent, row.id))
             ShowWindow(control, showCommand);
     }
+}
+
+void RefreshPageArt(HWND parent)
+{
+    const int dpi = WindowDpi(parent);
+    for (const PageTable& table : MadeTables)
+        for (std::size_t i = 0; i < table.count; ++i)
+            if (IsArt(table.rows[i]))
+                if (HWND control = GetDlgItem(parent, table.rows[i].id)) {
+                    SetControlImage(control, table.rows[i], dpi);
+                    InvalidateRect(control, nullptr, TRUE);
+                }
+}
+
+int DrawPageArt(const DRAWITEMSTRUCT* draw)
+{
+    if (!draw || draw->CtlType != ODT_STATIC)
+        return 0;
+    RECT area = draw->rcItem;
+    FillRect(draw->hDC, &area, GetSysColorBrush(COLOR_BTNFACE));
+    FrameRect(draw->hDC, &area, GetSysColorBrush(COLOR_BTNTEXT));
+    return 1;
 }
 
 } // namespace quenzel

@@ -185,6 +185,14 @@ bool CreatePageControls(HWND parent, const PageTable& table);
 // (they were set for `previousDpi`).
 void LayOutPageControls(HWND parent, int previousDpi, int dpi);
 
+// Shows every page picture again as the theme asks: the picture, or in
+// high contrast a plain frame (after the system's settings changed).
+void RefreshPageArt(HWND parent);
+
+// WM_DRAWITEM of the parent for a picture shown as a plain frame: 1 when
+// drawn, else 0.
+int DrawPageArt(const DRAWITEMSTRUCT* draw);
+
 // Applies a ShowWindow command to every control of the table (rows whose
 // `shownWhen` does not hold are left as they are).
 void ShowPageControls(HWND parent, const PageTable& table, int showCommand);

@@ -28,7 +28,6 @@ namespace {
 
 constexpr int ListImageCount = 7;
 constexpr int PathColumnWidth = 452;
-constexpr wchar_t PathColumnText[] = L"Path";
 
 bool FolderJobRunning()
 {
@@ -71,7 +70,9 @@ void SetUpFolderList()
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
     column.cx = Scaled(list, PathColumnWidth);
-    column.pszText = const_cast<wchar_t*>(PathColumnText);
+    // The header is hidden, but screen readers read its text out.
+    const std::wstring header = LangString(keys::FolderListColumn);
+    column.pszText = const_cast<wchar_t*>(header.c_str());
     SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 }
 

@@ -109,10 +109,13 @@ TEST_F(ButtonTest, TextMessages)
 {
     HWND button = Make(L"Caption", 0);
     wchar_t buffer[32] = L"";
-    EXPECT_EQ(SendMessageW(button, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(buffer)), 0);
+    // Answered like any window's text, so screen readers read the caption.
+    EXPECT_EQ(SendMessageW(button, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(buffer)), 7);
     EXPECT_STREQ(buffer, L"Caption");
-    EXPECT_EQ(SendMessageW(button, WM_GETTEXT, 4, reinterpret_cast<LPARAM>(buffer)), 0);
+    EXPECT_EQ(SendMessageW(button, WM_GETTEXT, 4, reinterpret_cast<LPARAM>(buffer)), 3);
     EXPECT_STREQ(buffer, L"Cap");
+    EXPECT_EQ(SendMessageW(button, WM_GETTEXTLENGTH, 0, 0), 7);
+    EXPECT_EQ(GetWindowTextLengthW(button), 7);
     EXPECT_TRUE(SetWindowTextW(button, L"New"));
     SendMessageW(button, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(buffer));
     EXPECT_STREQ(buffer, L"New");

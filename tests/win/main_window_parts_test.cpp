@@ -13,6 +13,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <string>
@@ -248,6 +249,23 @@ TEST(OwnerMenu, DrawsSideBarCheckMarkShortcutAndSeparator)
     DestroyMenu(menu.popup);
 }
 
+// Screen readers read an owner-drawn item's text from the MSAAMENUINFO that
+// opens its item data.
+TEST(OwnerMenu, ItemsCarryTheirTextForScreenReaders)
+{
+    DrawnMenu menu = MakeMenu();
+    ASSERT_EQ(ConvertMenuToOwnerDraw(menu.popup, L"Test"), 1);
+    const wchar_t* texts[] = {L"&Open\tCtrl+O", L"", L"&Checked", L"&Grey"};
+    for (int i = 0; i < 4; ++i) {
+        const auto* info = reinterpret_cast<const MSAAMENUINFO*>(ItemData(menu.popup, i));
+        ASSERT_NE(info, nullptr) << i;
+        EXPECT_EQ(info->dwMSAASignature, static_cast<DWORD>(MSAA_MENU_SIG)) << i;
+        EXPECT_EQ(info->cchWText, static_cast<DWORD>(lstrlenW(texts[i]))) << i;
+        EXPECT_STREQ(info->pszWText, texts[i]) << i;
+    }
+    DestroyMenu(menu.popup);
+}
+
 int TextWidthIn(const LOGFONTW& face, const wchar_t* text)
 {
     HDC screen = GetDC(nullptr);
@@ -359,7 +377,7 @@ LRESULT CALLBACK CountColourChanges(HWND window, UINT message, WPARAM wParam, LP
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-TEST(MainWindowProc, PassesASystemColourChangeToEveryControl)
+TEST(MainWindowProc, PassesAColourOrThemeChangeToEveryControl)
 {
     WNDCLASSW main{};
     main.lpfnWndProc = MainWindowProc;
@@ -377,6 +395,9 @@ TEST(MainWindowProc, PassesASystemColourChangeToEveryControl)
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
     SendMessageW(window, WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_EQ(ColourChanges, 3);
+    // A new theme (high contrast on or off) reaches them the same way.
+    SendMessageW(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    EXPECT_EQ(ColourChanges, 6);
     // Destroyed without the main window's own ending, which quits the thread.
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcW));
     DestroyWindow(window);
