@@ -1,5 +1,6 @@
 #include "shredder/shredder_page.h"
 
+#include "base/courier.h"
 #include "base/dpi.h"
 #include "base/choosers.h"
 #include "base/control_lock.h"
@@ -252,7 +253,9 @@ void EndListWork() noexcept
 
 void ShowRowCount()
 {
-    ShredderPageState.SetPageInfoText(FormatLangText(keys::ShredRowCount, MaxTextLength, RowCount()));
+    int rows = 0;
+    OnWindowThread([&rows] { rows = RowCount(); });
+    ShredderPageState.SetPageInfoText(FormatLangText(keys::ShredRowCount, MaxTextLength, rows));
 }
 
 void ShredderPage_Create(HWND parent)
