@@ -141,7 +141,8 @@ bool RunPosted(const std::shared_ptr<PendingCall>& pending)
     auto message = std::make_unique<CallMessage>(CallMessage{pending});
     if (!PostMessageW(CourierWindow, RunCallMessage, 0, reinterpret_cast<LPARAM>(message.get())))
         return false;
-    // The window's thread owns the message now, or drops it with the window.
+    // The window's thread owns the message now; one left when the window goes
+    // is lost with it.
     message.release();
     while (WaitForSingleObject(pending->done.Get(), WindowCheckMs) == WAIT_TIMEOUT) {
         if (IsWindow(CourierWindow))
