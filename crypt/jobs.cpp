@@ -18,7 +18,6 @@
 #include "crypt/key_controls.h"
 #include "crypt/running_jobs.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
