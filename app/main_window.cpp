@@ -7,6 +7,7 @@
 #include "app/menu.h"
 #include "app/pages.h"
 #include "app/window_size.h"
+#include "base/courier.h"
 #include "base/dpi.h"
 #include "base/fonts.h"
 #include "base/handles.h"
@@ -206,6 +207,7 @@ HWND MakeMainWindow(HINSTANCE instance)
     Instance = instance;
     MainWindow = CreateWindowExW(0, ClassName, WindowTitle, MainWindowStyle, 0, 0, 0, 0, nullptr, nullptr,
                                  instance, nullptr);
+    SetCourierWindow(MainWindow);
     return MainWindow;
 }
 } // namespace
@@ -242,6 +244,8 @@ bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showC
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (IsCourierMessage(message))
+        return HandleCourierMessage(message, wParam, lParam);
     switch (message) {
     case WM_DESTROY:
         PostQuitMessage(0);

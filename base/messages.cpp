@@ -1,7 +1,7 @@
 #include "base/messages.h"
 
+#include "base/courier.h"
 #include "base/language.h"
-#include "base/process.h"
 
 #include <atomic>
 
@@ -28,7 +28,7 @@ void ShowWarning(const std::wstring& text, const std::wstring& caption)
         HeldBack = true;
         return;
     }
-    MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
+    ReportOnWindow(text, caption, ReportKind::Warning);
 }
 
 void ReportSettingNotSaved()

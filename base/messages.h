@@ -17,7 +17,8 @@ void SilenceWarnings();
 // True when a warning was held back since SilenceWarnings.
 bool WarningHeldBack();
 
-// A warning box owned by MainWindow, or only counted while silenced.
+// A warning box owned by MainWindow, shown by the window's thread whichever
+// thread calls, or only counted while silenced.
 void ShowWarning(const std::wstring& text, const std::wstring& caption);
 
 // Tells the user that a setting could not be written to the settings file.

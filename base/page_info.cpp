@@ -1,5 +1,6 @@
 #include "base/page_info.h"
 
+#include "base/courier.h"
 #include "base/language.h"
 #include "base/status.h"
 
@@ -22,8 +23,8 @@ void PageInfo::SetPageInfoText(const std::wstring& text)
         info_ = text;
         infoSet_ = true;
     }
-    // Shown outside the lock: the status bar's thread may be asking for it.
-    SetStatusText(text.c_str(), 0, StatusInfoPart);
+    // Shown outside the lock, in order with the worker's other notes.
+    PostStatusText(StatusInfoPart, text);
 }
 
 void PageInfo::ShowPageInfoText()

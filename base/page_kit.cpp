@@ -1,5 +1,6 @@
 #include "base/page_kit.h"
 
+#include "base/courier.h"
 #include "base/handles.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
@@ -114,8 +115,7 @@ void ShowWarningBox(const std::wstring& text, int captionKey)
 
 void ShowInfoBox(const std::wstring& text, int captionKey)
 {
-    const std::wstring caption = LangString(captionKey);
-    MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_ICONINFORMATION | MB_OK);
+    ReportOnWindow(text, LangString(captionKey), ReportKind::Information);
 }
 
 void WarnUser(int key)
@@ -143,19 +143,18 @@ bool StartWorker(LPTHREAD_START_ROUTINE routine, void* parameter)
 
 void ProgressBarMover::SetPosition(uint32_t position) const
 {
-    SendMessageW(bar_, PBM_SETPOS, position, 0);
+    PostBarPosition(bar_, static_cast<int>(position));
 }
 
 void ProgressBarMover::Step() const
 {
-    SendMessageW(bar_, PBM_STEPIT, 0, 0);
+    PostBarStep(bar_);
 }
 
 void ProgressBarMover::Prepare(int maximum) const
 {
-    SendMessageW(bar_, PBM_SETRANGE32, 0, maximum);
-    SendMessageW(bar_, PBM_SETSTEP, 1, 0);
-    ShowWindow(bar_, SW_SHOW);
+    PostBarRange(bar_, maximum);
+    PostBarShown(bar_, true);
 }
 
 HWND CreateMessageWindow(const wchar_t* className, WNDPROC procedure)

@@ -37,17 +37,18 @@ void WarnUserText(const std::wstring& text);
 // thread could be made. Nothing waits for a worker: its handle is not kept.
 bool StartWorker(LPTHREAD_START_ROUTINE routine, void* parameter = nullptr);
 
-// Moves a progress bar of the main window's page from a worker thread.
+// Moves a progress bar of the main window's page from a worker thread,
+// through the courier.
 class ProgressBarMover {
 public:
-    explicit ProgressBarMover(HWND bar) : bar_(bar) {}
+    explicit ProgressBarMover(int barId) : bar_(barId) {}
     void SetPosition(uint32_t position) const;
     void Step() const;
     // Sets the range 0 to `maximum` with steps of 1, and shows the bar.
     void Prepare(int maximum) const;
 
 private:
-    HWND bar_;
+    int bar_;
 };
 
 // A message-only window of a class of its own, on the calling thread: the

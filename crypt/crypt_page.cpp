@@ -10,6 +10,8 @@
 #include "crypt/key_controls.h"
 #include "crypt/running_jobs.h"
 
+#include <memory>
+
 namespace quenzel {
 
 namespace {
@@ -28,7 +30,13 @@ void StartPageJob(const CryptPage& page, JobKind job)
     page.state.jobMode = job;
     // The job takes the options as the options page shows them now.
     RefreshOptions();
-    if (!StartWorker(page.job))
+    auto request = std::make_unique<JobRequest>();
+    request->job = job;
+    request->options = CurrentOptions();
+    request->source = TextOf(MainControl(page.sourceId));
+    if (StartWorker(page.job, request.get()))
+        request.release();
+    else
         page.state.jobMode = NoJob;
 }
 

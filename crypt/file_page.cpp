@@ -83,7 +83,6 @@ void FilePage_Create(HWND parent)
     CreatePageControls(parent, ThisPage.controls);
     PlaceProgressBar(ThisPage);
     InitKeyControls();
-    CreateJobCourier();
     RegisterCryptPage(ThisPage, FilePageIndex, PageRoutines{FilePage_Show, FilePage_OnCommand, nullptr, nullptr,
                                                             FilePage_OnDrop, FilePage_SetSource});
 }

@@ -2,6 +2,7 @@
 
 #include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/courier.h"
 #include "base/messages.h"
 #include "base/page_kit.h"
 #include "base/process.h"
@@ -84,7 +85,7 @@ bool TellFolderFailure(FolderTally& tally, const std::wstring& path, int message
     }
     text += LineBreak + LangString(keys::GoOnQuestion);
     const std::wstring caption = LangString(ErrorCaptionKey);
-    return MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return AskOnWindow(text, caption, false);
 }
 
 std::wstring FolderReportText(const FolderTally& tally, bool stopped, const FolderReportNames& names)

@@ -1,5 +1,6 @@
 #include "crypt/folder_page.h"
 
+#include "base/courier.h"
 #include "base/dpi.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
@@ -174,19 +175,24 @@ bool ListFolderAlone(const std::wstring& root)
 
 void ListFolder(const std::wstring& root)
 {
-    HWND list = MainControl(IDC_FOLDER_LIST);
-    FolderPage_SetSource(root);
-    ClearListRows(list);
+    // The listing runs on a worker or, after "...", on the window's thread.
+    OnWindowThread([&root] {
+        FolderPage_SetSource(root);
+        ClearListRows(MainControl(IDC_FOLDER_LIST));
+    });
     SetGatheredRoot(root);
     FolderPageState.SetPageInfoText(LangString(keys::GatheringInfo));
-    SetStatusText(LangText(keys::GatheringState), 0, StatusStatePart);
+    PostStatusText(StatusStatePart, LangString(keys::GatheringState));
     {
         RunningJob running(CryptPageKind::Folder);
         ListFiller filler(IDC_FOLDER_LIST);
         WalkFolder(root, [&filler](FileBatch& batch) { filler.Add(batch); });
         filler.Finish();
     }
-    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    int count = 0;
+    OnWindowThread([&count] {
+        count = static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0));
+    });
     FolderPageState.SetPageInfoText(
         FormatLangText(keys::GatheredInfo, MaxTextLength, count, PathTitle(root).c_str()));
 }

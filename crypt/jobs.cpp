@@ -1,5 +1,6 @@
 #include "crypt/jobs.h"
 
+#include "base/courier.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
@@ -17,11 +18,11 @@
 #include "crypt/key_controls.h"
 #include "crypt/running_jobs.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -49,13 +50,41 @@ std::wstring CurrentGatheredRoot()
 
 void SetState(int key)
 {
-    SetStatusText(LangText(key), 0, StatusStatePart);
+    PostStatusText(StatusStatePart, LangString(key));
 }
 
-// The progress bars: shown only while a job runs.
-void ShowBar(HWND bar, bool show)
+// What a job took on the window's thread once its confirmation was
+// answered: the destination (a file, or the output folder), and for a
+// folder job the listed files.
+struct JobConfirmation {
+    std::wstring destination;
+    std::vector<std::wstring> items;
+};
+
+// The confirmation, on the window's thread: true on OK, with what the job
+// needs of the page then.
+bool ConfirmJob(CryptPageKind kind, const Options& options, JobConfirmation& confirmation)
 {
-    ShowWindow(bar, show ? SW_SHOW : SW_HIDE);
+    bool confirmed = false;
+    OnWindowThread([&] {
+        confirmed = ShowConfirmDialog(kind, options) == ConfirmOk;
+        if (!confirmed)
+            return;
+        const CryptPageState& state = kind == CryptPageKind::File ? FilePageState : FolderPageState;
+        confirmation.destination = state.outputPath;
+        // The paths in one visit to the window's thread; the list cannot change while the job runs.
+        if (kind == CryptPageKind::Folder)
+            confirmation.items = ListTexts(MainControl(IDC_FOLDER_LIST));
+    });
+    return confirmed;
+}
+
+// The key controls as they are now, on the window's thread.
+KeySnapshot KeySnapshotOnWindow()
+{
+    KeySnapshot snapshot;
+    OnWindowThread([&snapshot] { snapshot = TakeKeySnapshot(); });
+    return snapshot;
 }
 
 void WarnStrayTemporary(const TransformOutcome& outcome)
@@ -84,9 +113,7 @@ void WarnNamingFile(int key, const std::wstring& path)
 // is the default, so an Enter pressed by habit changes nothing. True on Yes.
 bool AskUser(const std::wstring& question)
 {
-    const std::wstring caption = LangString(keys::ReplaceCaption);
-    return MessageBoxW(MainWindow, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
-           == IDYES;
+    return AskOnWindow(question, LangString(keys::ReplaceCaption), true);
 }
 
 // The job's message for a failed transform (and for attributes that a
@@ -162,8 +189,13 @@ void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output
     // it is given the extended form unless the classic one is exact.
     const std::wstring path = ClassicFormIsExact(source) ? source : ExtendedPath(source);
     bool declined = false;
+    bool recycled = false;
+    // The shell's question (delete for good?) is owned by the main window.
+    OnWindowThread([&] {
+        recycled = ShellFileOperation(path.c_str(), RecycleFlags, nullptr, FO_DELETE, MainWindow, &declined);
+    });
     // A source the user chose to keep rather than delete for good is no failure.
-    if (!ShellFileOperation(path.c_str(), RecycleFlags, nullptr, FO_DELETE, MainWindow, &declined) && !declined)
+    if (!recycled && !declined)
         WarnUser(keys::NotRecycled);
 }
 
@@ -198,9 +230,8 @@ bool FileJobMayStart(const std::wstring& source, const std::wstring& output, con
 
 // The checks of a folder job before anything is written; false, after
 // telling the user, when it must not start.
-bool FolderJobMayStart(const FolderJobCheck& check, const JobSettings& settings)
+bool FolderJobMayStart(const FolderJobCheck& check, const std::wstring& output, const JobSettings& settings)
 {
-    const std::wstring& output = FolderPageState.outputPath;
     switch (check.verdict) {
     case FolderJobCheck::Verdict::OutputOverList:
         WarnUserText(FormatLangText(keys::OutputOverList, MaxTextLength, output.c_str()));
@@ -245,6 +276,7 @@ bool PrepareTransformer(JobKind job, JobSettings& settings, JobTransformer& tran
 // because they do not authenticate, and those it decrypted in the original
 // format, which cannot tell (both by their paths below the root).
 struct FolderWork {
+    const std::wstring& outputRoot;
     const JobKey& key;
     const FileIdentity& keyFile;
     JobTransformer& transformer;
@@ -280,7 +312,7 @@ std::wstring BelowRoot(const std::wstring& root, const std::wstring& item)
 // names it.
 bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, FolderWork& work, FolderTally& tally)
 {
-    const FolderItemOutcome outcome = TransformFolderItem(root, item, FolderPageState.outputPath, work.key,
+    const FolderItemOutcome outcome = TransformFolderItem(root, item, work.outputRoot, work.key,
                                                           work.transformer, work.keyFile, &JobsStopFlag());
     // `JobMode` is cleared after each file's transform.
     FolderPageState.jobMode = NoJob;
@@ -295,7 +327,7 @@ bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, Folde
         if (outcome.transform.originalFormat)
             work.originalFormat.push_back(BelowRoot(root, item));
         std::wstring destination;
-        FolderJobOutputFile(root, item, FolderPageState.outputPath, destination);
+        FolderJobOutputFile(root, item, work.outputRoot, destination);
         if (outcome.transform.attributesLost)
             WarnUserText(FormatLangText(keys::AttributesNotKept, MaxTextLength, destination.c_str()));
         if (outcome.transform.permissionsLost)
@@ -320,13 +352,9 @@ void SkipSameOutput(FolderTally& tally, const std::wstring& item)
 bool ProcessFolderList(const std::wstring& root, const std::vector<std::wstring>& items, const FolderJobCheck& check,
                        FolderWork& work, FolderTally& tally)
 {
-    HWND bar = MainControl(IDC_FOLDER_PROGRESS);
     const int count = static_cast<int>(items.size());
-    // A 32-bit range: lists of more than 65,536 files move the bar too.
-    SendMessageW(bar, PBM_SETPOS, 0, 0);
-    SendMessageW(bar, PBM_SETRANGE32, 0, count > 0 ? count - 1 : 0);
-    SendMessageW(bar, PBM_SETSTEP, 1, 0);
-    ShowBar(bar, true);
+    PostBarRange(IDC_FOLDER_PROGRESS, count > 0 ? count - 1 : 0);
+    PostBarShown(IDC_FOLDER_PROGRESS, true);
     bool whole = true;
     auto lastMove = std::chrono::steady_clock::now();
     for (int i = 0; i < count && whole; ++i) {
@@ -337,11 +365,11 @@ bool ProcessFolderList(const std::wstring& root, const std::vector<std::wstring>
             whole = !JobsStopRequested() && ProcessFolderItem(root, item, work, tally) && !JobsStopRequested();
         const auto now = std::chrono::steady_clock::now();
         if (now - lastMove >= FolderProgressInterval || i == count - 1) {
-            SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
+            PostBarPosition(IDC_FOLDER_PROGRESS, i);
             lastMove = now;
         }
     }
-    ShowBar(bar, false);
+    PostBarShown(IDC_FOLDER_PROGRESS, false);
     return whole;
 }
 
@@ -362,34 +390,36 @@ bool ListTypedFolder(const std::wstring& typed)
 
 // A file job's transform, once confirmed: false when the job ended before
 // it (cancelled, refused, told why).
-bool RunFileTransform(const Options& options, const std::wstring& source, JobKind job, std::wstring& output,
-                      JobSettings& settings, TransformOutcome& outcome)
+bool RunFileTransform(const JobRequest& request, std::wstring& output, JobSettings& settings,
+                      TransformOutcome& outcome)
 {
     PageJobScope scope(FilePageState, CryptPageKind::File);
-    if (ShowConfirmDialog(CryptPageKind::File, options) != ConfirmOk)
-        return false;
+    JobConfirmation confirmation;
     // The program is closing: a job confirmed meanwhile does not start.
-    if (JobsStopRequested())
+    if (!ConfirmJob(CryptPageKind::File, request.options, confirmation) || JobsStopRequested())
         return false;
-    output = FilePageState.outputPath;
+    output = confirmation.destination;
     scope.Run();
+    const JobKind job = request.job;
+    const std::wstring& source = request.source;
     bool replaceReadOnly = false;
-    if (!TakeJobSettings(job, options, settings) || !FileJobMayStart(source, output, settings, replaceReadOnly))
+    if (!TakeJobSettings(job, request.options, KeySnapshotOnWindow(), settings)
+        || !FileJobMayStart(source, output, settings, replaceReadOnly))
         return false;
     JobTransformer transformer;
     if (!PrepareTransformer(job, settings, transformer))
         return false;
-    HWND bar = MainControl(IDC_FILE_PROGRESS);
     SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
-    SendMessageW(bar, PBM_SETPOS, 0, 0);
-    outcome = ApplyCipherWithProgress(source, output, settings.key, transformer, bar, settings.keyFile,
+    PostBarPosition(IDC_FILE_PROGRESS, 0);
+    outcome = ApplyCipherWithProgress(source, output, settings.key, transformer, IDC_FILE_PROGRESS, settings.keyFile,
                                       replaceReadOnly);
-    ShowBar(bar, false);
+    PostBarShown(IDC_FILE_PROGRESS, false);
     return true;
 }
 
 // What a folder job did, for its report.
 struct FolderRun {
+    std::wstring outputRoot;
     FolderTally tally{0};
     bool whole = true;
     std::vector<std::wstring> refused;
@@ -398,27 +428,29 @@ struct FolderRun {
 
 // A folder job up to its report: false when it ended before working
 // through its list (cancelled, refused, told why).
-bool RunFolderList(const Options& options, const std::wstring& typedRoot, JobKind job, FolderRun& run)
+bool RunFolderList(const JobRequest& request, FolderRun& run)
 {
     PageJobScope scope(FolderPageState, CryptPageKind::Folder);
-    if (!ListTypedFolder(typedRoot))
+    if (!ListTypedFolder(request.source))
         return false;
     const std::wstring root = CurrentGatheredRoot();
-    if (ShowConfirmDialog(CryptPageKind::Folder, options) != ConfirmOk || JobsStopRequested())
+    JobConfirmation confirmation;
+    if (!ConfirmJob(CryptPageKind::Folder, request.options, confirmation) || JobsStopRequested())
         return false;
-    run.tally = FolderTally(static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0)));
+    const std::vector<std::wstring>& items = confirmation.items;
+    run.outputRoot = confirmation.destination;
+    run.tally = FolderTally(static_cast<int>(items.size()));
     scope.Run();
+    const JobKind job = request.job;
     JobSettings settings;
     JobTransformer transformer;
-    if (!TakeJobSettings(job, options, settings))
+    if (!TakeJobSettings(job, request.options, KeySnapshotOnWindow(), settings))
         return false;
-    // The paths in one visit to the window's thread; the list cannot change while the job runs.
-    const std::vector<std::wstring> items = ListTexts(MainControl(IDC_FOLDER_LIST));
-    const FolderJobCheck check = CheckFolderJob(root, items, FolderPageState.outputPath, settings.keyFilePath);
-    if (!FolderJobMayStart(check, settings) || !PrepareTransformer(job, settings, transformer))
+    const FolderJobCheck check = CheckFolderJob(root, items, run.outputRoot, settings.keyFilePath);
+    if (!FolderJobMayStart(check, run.outputRoot, settings) || !PrepareTransformer(job, settings, transformer))
         return false;
     SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
-    FolderWork work{settings.key, settings.keyFile, transformer, {}, {}};
+    FolderWork work{run.outputRoot, settings.key, settings.keyFile, transformer, {}, {}};
     run.whole = ProcessFolderList(root, items, check, work, run.tally);
     run.refused = std::move(work.refused);
     run.originalFormat = std::move(work.originalFormat);
@@ -433,16 +465,16 @@ void SetGatheredRoot(const std::wstring& root)
     GatheredRoot = root;
 }
 
-DWORD WINAPI FileJob(void*)
+DWORD WINAPI FileJob(void* parameter)
 {
+    const std::unique_ptr<const JobRequest> request(static_cast<const JobRequest*>(parameter));
     const JobWorker worker;
-    const Options options = CurrentOptions();
-    const std::wstring source = TextOf(MainControl(IDC_FILE_SOURCE));
-    const JobKind job = FilePageState.Job();
+    const std::wstring& source = request->source;
+    const JobKind job = request->job;
     std::wstring output;
     JobSettings settings;
     TransformOutcome outcome;
-    if (!RunFileTransform(options, source, job, output, settings, outcome))
+    if (!RunFileTransform(*request, output, settings, outcome))
         return 0;
     if (outcome.status == TransformStatus::Stopped) {
         WarnUserText(FormatLangText(keys::FileJobStopped, MaxTextLength, PathTitle(source).c_str()));
@@ -453,27 +485,27 @@ DWORD WINAPI FileJob(void*)
     if (outcome.status != TransformStatus::Ok)
         return 0;
     RecycleSourceIfAsked(source, output, settings);
-    ShowResultDialog(job != DecryptJob ? keys::ResultText
-                     : outcome.originalFormat ? keys::ResultDecryptedClassic
-                                              : keys::ResultDecrypted);
+    const int resultKey = job != DecryptJob          ? keys::ResultText
+                          : outcome.originalFormat ? keys::ResultDecryptedClassic
+                                                   : keys::ResultDecrypted;
+    OnWindowThread([resultKey] { ShowResultDialog(resultKey); });
     return 0;
 }
 
-DWORD WINAPI FolderJob(void*)
+DWORD WINAPI FolderJob(void* parameter)
 {
+    const std::unique_ptr<const JobRequest> request(static_cast<const JobRequest*>(parameter));
     const JobWorker worker;
-    const Options options = CurrentOptions();
-    const std::wstring typedRoot = TextOf(MainControl(IDC_FOLDER_SOURCE));
-    const JobKind job = FolderPageState.Job();
+    const JobKind job = request->job;
     FolderRun run;
-    if (!RunFolderList(options, typedRoot, job, run))
+    if (!RunFolderList(*request, run))
         return 0;
-    const std::wstring title = PathTitle(typedRoot);
+    const std::wstring title = PathTitle(request->source);
     const FolderTally& tally = run.tally;
     FolderPageState.SetPageInfoText(
         FormatLangText(keys::FolderDoneInfo, MaxTextLength, tally.Processed(), title.c_str()));
     std::wstring report =
-        FolderReportText(tally, !run.whole, {job == DecryptJob, title, FolderPageState.outputPath});
+        FolderReportText(tally, !run.whole, {job == DecryptJob, title, run.outputRoot});
     if (!run.refused.empty())
         report += L"\n\n" + NamesReport(keys::FolderStrongSkipped, run.refused);
     if (!run.originalFormat.empty())

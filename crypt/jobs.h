@@ -2,6 +2,7 @@
 // encrypted or decrypted, each on a worker thread of its own.
 #pragma once
 
+#include "base/options.h"
 #include "crypt/crypt_dialogs.h"
 
 #include <windows.h>
@@ -10,9 +11,21 @@
 
 namespace quenzel {
 
-// The jobs; the page's command handler has set its `JobMode`.
-DWORD WINAPI FileJob(void*);
-DWORD WINAPI FolderJob(void*);
+// What a job is asked to do, taken on the window's thread when it starts:
+// the job, the options as the options page shows them, and the source
+// field's text (the file, or the folder as typed). The destination, the
+// folder list's rows and the key follow on the window's thread once the
+// confirmation is answered; the worker reads no control.
+struct JobRequest {
+    JobKind job = NoJob;
+    Options options;
+    std::wstring source;
+};
+
+// The jobs, each given a `JobRequest` made with new, which it owns; the
+// page's command handler has set its `JobMode`.
+DWORD WINAPI FileJob(void* request);
+DWORD WINAPI FolderJob(void* request);
 
 // The root the folder list was gathered from; set by `GatherFolder` with
 // the list, read by the folder job to cut each listed path.

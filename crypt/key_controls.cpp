@@ -50,9 +50,8 @@ bool PasswordMode()
 // The password field's text as the ANSI code page spells it, cut to the
 // longest password the format takes. A typed password never falls back to
 // the default: false (after a message) when it cannot be converted.
-bool PasswordBytes(SecretBytes& key)
+bool PasswordBytes(const SecretBytes& text, SecretBytes& key)
 {
-    const SecretBytes text = SecretFieldText(MainControl(IDC_KEY_PASSWORD));
     const int textLength = static_cast<int>(text.size() / sizeof(wchar_t));
     if (textLength == 0) {
         key = PasswordKeyBytes(nullptr, 0);
@@ -99,9 +98,8 @@ bool KeyFileUsable(KeyFileResult result)
 }
 
 // The password field's UTF-16 text as the strong format's UTF-8 key input.
-SecretBytes StrongPasswordInput()
+SecretBytes StrongPasswordInput(const SecretBytes& text)
 {
-    const SecretBytes text = SecretFieldText(MainControl(IDC_KEY_PASSWORD));
     static_assert(sizeof(wchar_t) == sizeof(char16_t), "a Windows string is UTF-16");
     return PasswordKeyInput(reinterpret_cast<const char16_t*>(text.data()), text.size() / sizeof(char16_t));
 }
@@ -110,11 +108,11 @@ SecretBytes StrongPasswordInput()
 // the key file kept open, when it is too long to hold). A decryption takes
 // a key file too large for the original format: its strong files need only
 // the hash, and each file of the original format is refused on its own.
-bool TakeLegacyKey(const std::wstring& keyFilePath, JobKind job, JobKey& key, FileIdentity& identity)
+bool TakeLegacyKey(const KeySnapshot& snapshot, JobKind job, JobKey& key, FileIdentity& identity)
 {
-    if (PasswordMode())
-        return PasswordBytes(key.bytes) && key.Usable();
-    const KeyFileResult result = TakeKeyFile(keyFilePath, key, identity);
+    if (snapshot.passwordMode)
+        return PasswordBytes(snapshot.password, key.bytes) && key.Usable();
+    const KeyFileResult result = TakeKeyFile(snapshot.keyFilePath, key, identity);
     if (result == KeyFileResult::TooLarge && job == DecryptJob) {
         key.legacyTooLarge = true;
         return true;
@@ -125,23 +123,38 @@ bool TakeLegacyKey(const std::wstring& keyFilePath, JobKind job, JobKey& key, Fi
 // The strong format's key input: the password field's text as UTF-8,
 // whatever the code page (empty when the field is), or the BLAKE2b hash of
 // the key file's content. The level does not count.
-bool TakeStrongKeyInput(const std::wstring& keyFilePath, JobSettings& settings)
+bool TakeStrongKeyInput(const KeySnapshot& snapshot, JobSettings& settings)
 {
-    if (PasswordMode()) {
-        settings.strongKeyInput = StrongPasswordInput();
+    if (snapshot.passwordMode) {
+        settings.strongKeyInput = StrongPasswordInput(snapshot.password);
         return true;
     }
-    return KeyFileUsable(HashKeyFile(keyFilePath, settings.strongKeyInput));
+    return KeyFileUsable(HashKeyFile(snapshot.keyFilePath, settings.strongKeyInput));
 }
 
-// The password field's text is one the strong format refuses: empty, or
+// A password's UTF-16 text is one the strong format refuses: empty, or
 // the sample text every copy of the program starts with.
-int RefusedStrongPasswordKey()
+int RefusedStrongPasswordKey(const SecretBytes& text)
 {
-    const std::wstring text = TextOf(MainControl(IDC_KEY_PASSWORD));
     if (text.empty())
         return keys::StrongPasswordEmpty;
-    return text == DefaultPasswordText ? keys::StrongPasswordSample : 0;
+    const size_t sampleBytes = (sizeof DefaultPasswordText) - sizeof(wchar_t);
+    const bool sample = text.size() == sampleBytes
+                        && std::equal(text.data(), text.data() + text.size(),
+                                      reinterpret_cast<const unsigned char*>(DefaultPasswordText));
+    return sample ? keys::StrongPasswordSample : 0;
+}
+
+// A strong encryption with a password takes neither an empty password nor
+// the sample text: false, after telling the user, for either.
+bool SnapshotPasswordAcceptable(JobKind job, bool strongFormat, const KeySnapshot& snapshot)
+{
+    if (job != EncryptJob || !snapshot.passwordMode || !strongFormat)
+        return true;
+    const int refusal = RefusedStrongPasswordKey(snapshot.password);
+    if (refusal != 0)
+        WarnUser(refusal);
+    return refusal == 0;
 }
 
 // The password field selects its whole text whenever it gets the focus,
@@ -180,7 +193,7 @@ LRESULT CALLBACK PasswordFieldProc(HWND field, UINT message, WPARAM wParam, LPAR
 // The transform's progress on a progress bar of the main window's page.
 class CipherProgressBar : public CipherProgress {
 public:
-    explicit CipherProgressBar(HWND bar) : bar_(bar) {}
+    explicit CipherProgressBar(int barId) : bar_(barId) {}
     void SetPosition(uint32_t position) override { bar_.SetPosition(position); }
     void Step() override { bar_.Step(); }
 
@@ -286,12 +299,7 @@ void EnableKeyControls(bool enable)
 
 bool StrongPasswordAcceptable(JobKind job, bool strongFormat)
 {
-    if (job != EncryptJob || !PasswordMode() || !strongFormat)
-        return true;
-    const int refusal = RefusedStrongPasswordKey();
-    if (refusal != 0)
-        WarnUser(refusal);
-    return refusal == 0;
+    return SnapshotPasswordAcceptable(job, strongFormat, TakeKeySnapshot());
 }
 
 SecretBytes SecretFieldText(HWND field)
@@ -303,27 +311,38 @@ SecretBytes SecretFieldText(HWND field)
     return SecretBytes(text.data(), static_cast<size_t>(std::max<LRESULT>(got, 0)) * sizeof(wchar_t));
 }
 
-bool TakeJobSettings(JobKind job, const Options& options, JobSettings& settings)
+KeySnapshot TakeKeySnapshot()
+{
+    KeySnapshot snapshot;
+    snapshot.passwordMode = PasswordMode();
+    if (snapshot.passwordMode)
+        snapshot.password = SecretFieldText(MainControl(IDC_KEY_PASSWORD));
+    else
+        snapshot.keyFilePath = TextOf(MainControl(IDC_KEY_FILE));
+    const LRESULT position = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
+    snapshot.level = static_cast<uint8_t>(position & 0xFF);
+    return snapshot;
+}
+
+bool TakeJobSettings(JobKind job, const Options& options, const KeySnapshot& snapshot, JobSettings& settings)
 {
     settings = JobSettings();
     settings.strongFormat = job == EncryptJob && options.strongFormat;
-    if (!PasswordMode())
-        settings.keyFilePath = TextOf(MainControl(IDC_KEY_FILE));
+    settings.keyFilePath = snapshot.keyFilePath;
     // The password is looked at again here: the field may have changed
     // since the confirmation, before the controls were disabled.
-    if (settings.strongFormat && !StrongPasswordAcceptable(job, settings.strongFormat))
+    if (settings.strongFormat && !SnapshotPasswordAcceptable(job, settings.strongFormat, snapshot))
         return false;
     // A strong encryption needs no legacy key; a decryption needs both keys.
     // The key file is hashed (opened without sharing) before a long legacy
     // key keeps it open.
-    if ((settings.strongFormat || job == DecryptJob) && !TakeStrongKeyInput(settings.keyFilePath, settings))
+    if ((settings.strongFormat || job == DecryptJob) && !TakeStrongKeyInput(snapshot, settings))
         return false;
-    if (!settings.strongFormat && !TakeLegacyKey(settings.keyFilePath, job, settings.key, settings.keyFile))
+    if (!settings.strongFormat && !TakeLegacyKey(snapshot, job, settings.key, settings.keyFile))
         return false;
-    if (!PasswordMode() && !settings.keyFile.known)
+    if (!snapshot.passwordMode && !settings.keyFile.known)
         settings.keyFile = IdentityOfFile(settings.keyFilePath);
-    const LRESULT position = SendMessageW(MainControl(IDC_KEY_LEVEL_SLIDER), TBM_GETPOS, 0, 0);
-    settings.key.level = static_cast<uint8_t>(position & 0xFF);
+    settings.key.level = snapshot.level;
     settings.recycleSource = SourceRecycleAsked(job, options);
     return true;
 }
@@ -334,10 +353,10 @@ bool SourceRecycleAsked(JobKind job, const Options& options)
 }
 
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
-                                         const JobKey& key, JobTransformer& transformer, HWND progressBar,
+                                         const JobKey& key, JobTransformer& transformer, int progressBarId,
                                          const FileIdentity& keyFile, bool replaceReadOnly)
 {
-    CipherProgressBar mover(progressBar);
+    CipherProgressBar mover(progressBarId);
     TransformRequest request;
     request.source = source;
     request.destination = destination;

@@ -42,14 +42,26 @@ void EnableKeyControls(bool enable);
 // either. Any other job, and key-file mode, pass.
 bool StrongPasswordAcceptable(JobKind job, bool strongFormat);
 
-// Takes a job's settings once, on its worker, while the controls are
-// disabled: the password field's text in the ANSI code page ("WELK" when
-// empty) or the key file's content, the level slider, the key file's
-// identity, and what the job's options ask of it; for a strong encryption (then
-// without the legacy key) and for every decryption, the strong format's key
-// input: the password field's text as UTF-8 or the key file's hash. False,
-// after telling the user why, when no key can be had.
-bool TakeJobSettings(JobKind job, const Options& options, JobSettings& settings);
+// What the key controls hold, read on the window's thread once a job's
+// confirmation is answered and its controls are disabled: the key mode,
+// the password field's UTF-16 text (password mode) or the key file's path
+// (key-file mode), and the level slider.
+struct KeySnapshot {
+    bool passwordMode = true;
+    SecretBytes password;
+    std::wstring keyFilePath;
+    uint8_t level = 0;
+};
+KeySnapshot TakeKeySnapshot();
+
+// Takes a job's settings once, on its worker, from the key controls'
+// snapshot: the password in the ANSI code page ("WELK" when empty) or the
+// key file's content, the level, the key file's identity, and what the
+// job's options ask of it; for a strong encryption (then without the
+// legacy key) and for every decryption, the strong format's key input: the
+// password as UTF-8 or the key file's hash. False, after telling the user
+// why, when no key can be had.
+bool TakeJobSettings(JobKind job, const Options& options, const KeySnapshot& snapshot, JobSettings& settings);
 
 // A password field's UTF-16 text (no terminator) in secret bytes: locked
 // while they live and wiped when they go, so the program's own copies of a
@@ -60,13 +72,14 @@ SecretBytes SecretFieldText(HWND field);
 // apart from its output (".enc" added when encrypting, ".dec" when decrypting).
 bool SourceRecycleAsked(JobKind job, const Options& options);
 
-// One file transformed by the job's transformer with the job's key, moving a progress bar as the
+// One file transformed by the job's transformer with the job's key, moving a progress bar (by its
+// id, through the courier) as the
 // bytes go through: the bar's range is set from the file's size (0 to 101,
 // or 0 to size + 1 below 100 bytes) and the bar is shown before the first
 // byte. The job's key file is never replaced by the output, a read-only
 // destination only with `replaceReadOnly`.
 TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
-                                         const JobKey& key, JobTransformer& transformer, HWND progressBar,
+                                         const JobKey& key, JobTransformer& transformer, int progressBarId,
                                          const FileIdentity& keyFile = FileIdentity(), bool replaceReadOnly = false);
 
 } // namespace quenzel

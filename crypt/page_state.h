@@ -18,8 +18,8 @@ public:
     // starts, cleared however the job ends (`PageJobScope`) and after each
     // file of a folder job.
     std::atomic<int> jobMode{NoJob};
-    // `OutputPath`: written by the confirmation dialog and read by the job,
-    // both on the job's worker.
+    // `OutputPath`: written by the confirmation dialog on the window's
+    // thread, where the job takes it with its confirmation.
     std::wstring outputPath;
 
     JobKind Job() const { return static_cast<JobKind>(jobMode.load()); }

@@ -2,6 +2,7 @@
 
 #include "base/control_ids.h"
 #include "base/control_lock.h"
+#include "base/courier.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/options.h"
@@ -18,10 +19,6 @@ namespace quenzel {
 
 namespace {
 
-// Sent to the courier: a job of page wParam started (lParam 1) or ended (0).
-constexpr UINT JobChangedMessage = WM_APP + 1;
-constexpr wchar_t JobCourierClass[] = L"QuenzelJobs";
-
 constexpr int FilePageJobControls[] = {IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT, IDC_FILE_CHOOSE, IDC_FILE_SOURCE};
 constexpr int FolderPageJobControls[] = {IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT, IDC_FOLDER_GATHER,
                                          IDC_FOLDER_SOURCE};
@@ -29,7 +26,6 @@ constexpr int FolderPageJobControls[] = {IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT,
 constexpr int SharedJobControls[] = {IDC_TABS};
 
 std::atomic<int> RunningCount{0};
-HWND JobCourier = nullptr;
 
 // On the window's thread: the page's own controls follow its job, the
 // shared ones the count as it is now, so the last change always wins.
@@ -47,21 +43,11 @@ void ApplyJobChange(CryptPageKind page, bool started)
         SetStatusText(LangText(keys::IdleStatus), 0, StatusStatePart);
 }
 
-LRESULT CALLBACK JobCourierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == JobChangedMessage) {
-        ApplyJobChange(static_cast<CryptPageKind>(wParam), lParam != 0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
+// On the window's thread, after the job's notes so far, so the idle state
+// text comes last. The call holds two small values: making it allocates nothing.
 void AnnounceJobChange(CryptPageKind page, bool started)
 {
-    if (JobCourier)
-        SendMessageW(JobCourier, JobChangedMessage, static_cast<WPARAM>(page), started ? 1 : 0);
-    else
-        ApplyJobChange(page, started);
+    OnWindowThread([page, started] { ApplyJobChange(page, started); });
 }
 
 } // namespace
@@ -87,13 +73,6 @@ PageJobScope::~PageJobScope()
 void PageJobScope::Run()
 {
     running_.emplace(page_);
-}
-
-void CreateJobCourier()
-{
-    if (JobCourier)
-        return;
-    JobCourier = CreateMessageWindow(JobCourierClass, JobCourierProc);
 }
 
 bool AnyJobRunning()

@@ -48,10 +48,6 @@ private:
     std::optional<RunningJob> running_;
 };
 
-// Made once on the window's thread, with the first encryption page: the
-// controls change there, in the order in which the jobs start and end.
-void CreateJobCourier();
-
 // True while any job of the encryption pages runs.
 bool AnyJobRunning();
 

@@ -1,5 +1,6 @@
 #include "drives/drive_engine.h"
 
+#include "base/courier.h"
 #include "base/handles.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
@@ -217,33 +218,35 @@ bool UnmapFolderDrive(wchar_t letter)
 
 void AnimateDriveProgress()
 {
-    HWND bar = GetDlgItem(MainWindow, IDC_DRIVES_PROGRESS);
-    SendMessageW(bar, PBM_SETPOS, 0, 0);
-    SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, ProgressSteps));
-    SendMessageW(bar, PBM_SETSTEP, 1, 0);
+    PostBarRange(IDC_DRIVES_PROGRESS, ProgressSteps);
     for (int position = 0; position <= ProgressSteps; ++position)
-        SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+        PostBarPosition(IDC_DRIVES_PROGRESS, position);
 }
 
 void ReloadFolderDrives()
 {
-    SendMessageW(DriveList(), LVM_DELETEALLITEMS, 0, 0);
     const auto drives = ReadFolderDrives([](const std::wstring& key) {
         return ReadTextSetting(FolderDrivesSection, key.c_str());
     });
-    for (const FolderDrive& drive : drives)
-        AppendRow(drive);
-    ShowInfoText(DriveRowCount());
+    OnWindowThread([&drives] {
+        SendMessageW(DriveList(), LVM_DELETEALLITEMS, 0, 0);
+        for (const FolderDrive& drive : drives)
+            AppendRow(drive);
+        ShowInfoText(DriveRowCount());
+    });
 }
 
 bool SaveFolderDrives()
 {
+    // The rows in one visit to the window's thread.
     std::vector<std::wstring> values;
-    for (int row = 0; row < DriveRowCount(); ++row) {
-        FolderDrive drive;
-        if (DriveOfRow(row, drive))
-            values.push_back(FolderDriveValue(drive));
-    }
+    OnWindowThread([&values] {
+        for (int row = 0; row < DriveRowCount(); ++row) {
+            FolderDrive drive;
+            if (DriveOfRow(row, drive))
+                values.push_back(FolderDriveValue(drive));
+        }
+    });
     if (values.empty())
         return EnsureUnicodeProfile(SettingsPath)
                && (WritePrivateProfileSectionW(FolderDrivesSection, nullptr, SettingsPath.c_str())
@@ -261,12 +264,16 @@ bool SaveFolderDrives()
 
 int DriveRowCount()
 {
-    return static_cast<int>(SendMessageW(DriveList(), LVM_GETITEMCOUNT, 0, 0));
+    return FromWindowThread<int>(
+        [] { return static_cast<int>(SendMessageW(DriveList(), LVM_GETITEMCOUNT, 0, 0)); });
 }
 
 int SelectedDriveRow()
 {
-    return static_cast<int>(SendMessageW(DriveList(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return FromWindowThread<int>([] {
+        return static_cast<int>(
+            SendMessageW(DriveList(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    });
 }
 
 std::wstring DriveRowText(int row, int column)
@@ -276,14 +283,18 @@ std::wstring DriveRowText(int row, int column)
     item.iSubItem = column;
     item.pszText = text.data();
     item.cchTextMax = static_cast<int>(MaxTextLength);
-    SendMessageW(DriveList(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    OnWindowThread([&item, row] {
+        SendMessageW(DriveList(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    });
     return text.data();
 }
 
 bool DriveRowTicked(int row)
 {
-    const auto state = static_cast<UINT>(
-        SendMessageW(DriveList(), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+    const auto state = FromWindowThread<UINT>([row] {
+        return static_cast<UINT>(
+            SendMessageW(DriveList(), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+    });
     return (state & LVIS_STATEIMAGEMASK) == TickedState;
 }
 

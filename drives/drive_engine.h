@@ -1,7 +1,7 @@
 // The drive mapping engine: the free-letter test, the system's subst run
 // by its full path, and the list of folder drives (list 1156) loaded from
 // and saved to section FOLDERDRIVES of the settings file. Callable from any
-// thread: the list and the progress bar are reached through messages.
+// thread: the list and the progress bar are reached through the courier.
 #pragma once
 
 #include "drives/folder_drive_value.h"

@@ -2,6 +2,7 @@
 
 #include "base/dpi.h"
 #include "base/control_lock.h"
+#include "base/courier.h"
 #include "base/job_workers.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
@@ -90,22 +91,15 @@ void EndCommand() noexcept
     Commands.Release();
 }
 
-bool AskWith(const std::wstring& question, UINT defaultButton)
-{
-    const std::wstring caption = LangString(keys::QuestionCaption);
-    return MessageBoxW(MainWindow, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | defaultButton) ==
-           IDYES;
-}
-
 bool Ask(const std::wstring& question)
 {
-    return AskWith(question, MB_DEFBUTTON1);
+    return AskOnWindow(question, LangString(keys::QuestionCaption), false);
 }
 
 // A question whose Yes destroys something: Enter pressed by habit says No.
 bool AskDefaultNo(const std::wstring& question)
 {
-    return AskWith(question, MB_DEFBUTTON2);
+    return AskOnWindow(question, LangString(keys::QuestionCaption), true);
 }
 
 void Report(int key, int captionKey)
@@ -234,7 +228,7 @@ void RemoveSelectedDrive()
     if (!AskDefaultNo(LangString(keys::RemoveDriveQuestion) + DriveRowText(row, DriveColumn)
                       + LangString(keys::RemoveDriveQuestionEnd)))
         return;
-    SendMessageW(MainControl(IDC_DRIVES_LIST), LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    OnWindowThread([row] { SendMessageW(MainControl(IDC_DRIVES_LIST), LVM_DELETEITEM, static_cast<WPARAM>(row), 0); });
     if (!SaveFolderDrives()) {
         ReloadFolderDrives();
         WarnUser(keys::DrivesNotSaved);

@@ -5,6 +5,7 @@
 #include "shredder/shredder_page.h"
 #include "shredder/shredder_page_ids.h"
 
+#include "base/courier.h"
 #include "base/job_workers.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
@@ -12,8 +13,6 @@
 #include "base/page_kit.h"
 #include "base/process.h"
 #include "base/status.h"
-
-#include <commctrl.h>
 
 #include <chrono>
 #include <optional>
@@ -37,10 +36,10 @@ public:
     }
     // Each row goes: the row at its index, or, when the list was sorted
     // meanwhile, a row of the same path.
-    void RemoveFrom(HWND list)
+    void RemoveFromList()
     {
         if (!rows_.empty())
-            RemoveListRowsOfTexts(list, rows_, paths_);
+            OnWindowThread([this] { RemoveListRowsOfTexts(MainControl(IDC_SHRED_LIST), rows_, paths_); });
         rows_.clear();
         paths_.clear();
     }
@@ -50,20 +49,31 @@ private:
     std::vector<std::wstring> paths_;
 };
 
-// The question names the number of files and whether they will be deleted.
-bool UserConfirms(int count)
+// What the job works on, taken on the window's thread when it starts: the
+// listed paths (the list cannot change while the job runs) and the delete
+// option.
+struct ShredRequest {
+    std::vector<std::wstring> paths;
+    bool deleteAfter = false;
+};
+
+ShredRequest TakeShredRequest()
 {
-    const int key = Checked(IDC_SHRED_DELETE) ? keys::ShredConfirm : keys::ShredConfirmKeep;
-    const std::wstring text = FormatLangText(key, MaxTextLength, count);
-    const std::wstring caption = LangString(keys::QuestionCaption);
-    // No is the default: an Enter pressed by habit destroys nothing.
-    return MessageBoxW(MainWindow, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
-           == IDYES;
+    ShredRequest request;
+    OnWindowThread([&request] {
+        request.paths = ListTexts(MainControl(IDC_SHRED_LIST));
+        request.deleteAfter = Checked(IDC_SHRED_DELETE);
+    });
+    return request;
 }
 
-int RowCount(HWND list)
+// The question names the number of files and whether they will be deleted.
+bool UserConfirms(const ShredRequest& request)
 {
-    return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    const int key = request.deleteAfter ? keys::ShredConfirm : keys::ShredConfirmKeep;
+    const std::wstring text = FormatLangText(key, MaxTextLength, static_cast<int>(request.paths.size()));
+    // No is the default: an Enter pressed by habit destroys nothing.
+    return AskOnWindow(text, LangString(keys::QuestionCaption), true);
 }
 
 // A file was opened but not completely overwritten, flushed or deleted.
@@ -73,16 +83,11 @@ bool IsDamagingFailure(ShredResult result)
            || result == ShredResult::DeleteFailed;
 }
 
-void ShredListedFiles(HWND list, int count)
+void ShredListedFiles(const ShredRequest& request)
 {
-    HWND bar = MainControl(IDC_SHRED_PROGRESS);
-    SendMessageW(bar, PBM_SETPOS, 0, 0);
-    SendMessageW(bar, PBM_SETRANGE32, 0, count);
-    SendMessageW(bar, PBM_SETSTEP, 1, 0);
-    const bool deleteAfter = Checked(IDC_SHRED_DELETE);
-    // The paths in one visit to the window's thread (the list cannot change meanwhile).
-    const std::vector<std::wstring> paths = ListTexts(list);
-    count = static_cast<int>(paths.size());
+    const std::vector<std::wstring>& paths = request.paths;
+    const int count = static_cast<int>(paths.size());
+    PostBarRange(IDC_SHRED_PROGRESS, count);
     int handled = 0;
     int damaged = 0;
     int links = 0;
@@ -100,12 +105,12 @@ void ShredListedFiles(HWND list, int count)
         const std::wstring& path = paths[static_cast<size_t>(i)];
         const auto now = std::chrono::steady_clock::now();
         if (now - lastShown >= ShredProgressInterval) {
-            SetStatusText(path.c_str(), 0, StatusInfoPart);
-            SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(handled), 0);
-            gone.RemoveFrom(list);
+            PostStatusText(StatusInfoPart, path);
+            PostBarPosition(IDC_SHRED_PROGRESS, handled);
+            gone.RemoveFromList();
             lastShown = now;
         }
-        const ShredResult result = ShredFile(path, deleteAfter);
+        const ShredResult result = ShredFile(path, request.deleteAfter);
         if (result == ShredResult::Shredded) {
             ++shredded;
             gone.Add(i, path);
@@ -115,8 +120,8 @@ void ShredListedFiles(HWND list, int count)
             ++links;
         }
     }
-    gone.RemoveFrom(list);
-    SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(count), 0);
+    gone.RemoveFromList();
+    PostBarPosition(IDC_SHRED_PROGRESS, count);
     ShowRowCount();
     atWork.reset();
     if (stopped)
@@ -129,15 +134,15 @@ void ShredListedFiles(HWND list, int count)
 
 void RunShredJob()
 {
-    HWND list = MainControl(IDC_SHRED_LIST);
-    if (RowCount(list) == 0) {
+    const ShredRequest request = TakeShredRequest();
+    if (request.paths.empty()) {
         ShowWarningBox(LangString(keys::ShredListEmpty), keys::ShredListEmptyCaption);
         return;
     }
     // The program may have been asked to close while the question was open.
-    if (!UserConfirms(RowCount(list)) || JobsStopRequested())
+    if (!UserConfirms(request) || JobsStopRequested())
         return;
-    ShredListedFiles(list, RowCount(list));
+    ShredListedFiles(request);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "shredder/shredder_page.h"
 
+#include "base/courier.h"
 #include "base/dpi.h"
 #include "base/choosers.h"
 #include "base/control_lock.h"
@@ -165,26 +166,35 @@ void AddShredFolder()
     if (!BrowseForFolder(title.c_str(), chosen.data()))
         return;
     const std::wstring root = chosen.data();
-    SetPageSource(FolderPageIndex, root);
+    OnWindowThread([&root] { SetPageSource(FolderPageIndex, root); });
     ListFiller filler(IDC_SHRED_LIST);
     AddFolderRows(filler, root);
     filler.Finish();
     ShowRowCount();
 }
 
+// The selected rows, read on the window's thread.
+std::vector<int> SelectedShredRows()
+{
+    std::vector<int> selected;
+    OnWindowThread([&selected] {
+        HWND list = ShredList();
+        for (int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+             row >= 0;
+             row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED)))
+            selected.push_back(row);
+    });
+    return selected;
+}
+
 void RemoveShredRows()
 {
-    HWND list = ShredList();
-    const int first = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-    if (first < 0) {
+    const std::vector<int> selected = SelectedShredRows();
+    if (selected.empty()) {
         ShowWarningBox(LangString(keys::NoRowSelected), keys::NoRowSelectedCaption);
         return;
     }
-    std::vector<int> selected;
-    for (int row = first; row >= 0;
-         row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED)))
-        selected.push_back(row);
-    RemoveListRows(list, selected);
+    OnWindowThread([&selected] { RemoveListRows(ShredList(), selected); });
     ShowRowCount();
 }
 
@@ -252,7 +262,9 @@ void EndListWork() noexcept
 
 void ShowRowCount()
 {
-    ShredderPageState.SetPageInfoText(FormatLangText(keys::ShredRowCount, MaxTextLength, RowCount()));
+    int rows = 0;
+    OnWindowThread([&rows] { rows = RowCount(); });
+    ShredderPageState.SetPageInfoText(FormatLangText(keys::ShredRowCount, MaxTextLength, rows));
 }
 
 void ShredderPage_Create(HWND parent)
