@@ -3,6 +3,7 @@
 #include "base/dpi.h"
 #include "base/fonts.h"
 #include "base/language.h"
+#include "base/pictures.h"
 #include "base/process.h"
 
 #include "controls/button_ex.h"
@@ -69,18 +70,6 @@ HWND CreateButtonExControl(HWND parent, const ControlSpec& row, const std::wstri
     return button;
 }
 
-// A bitmap at the DPI: drawn for 96 dpi, so enlarged above it.
-HANDLE LoadBitmapForDpi(const wchar_t* resource, int dpi)
-{
-    HANDLE bitmap = LoadImageW(Instance, resource, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
-    BITMAP size{};
-    if (!bitmap || dpi == DesignDpi || !GetObjectW(bitmap, sizeof size, &size))
-        return bitmap;
-    HANDLE scaled = CopyImage(bitmap, IMAGE_BITMAP, ScaleToDpi(size.bmWidth, dpi), ScaleToDpi(size.bmHeight, dpi),
-                              LR_COPYDELETEORG);
-    return scaled ? scaled : bitmap;
-}
-
 // A control's place in the parent's client area, from one DPI to another.
 DesignRect RescaledPlace(HWND parent, HWND control, int previousDpi, int dpi)
 {
@@ -107,17 +96,17 @@ void RescaleListColumns(HWND control, int previousDpi, int dpi)
     }
 }
 
-// Pictures of statics (bitmap or icon) and ButtonEx icons; the handles
-// live as long as the controls, that is, as long as the process. An icon
-// of the system's size (0) is already the size for the DPI.
+// Pictures of statics (bitmap or icon) and ButtonEx icons, made for the
+// DPI from the drawing for its scale; the handles live as long as the
+// controls, that is, as long as the process. A row without an icon size
+// takes the icon's own size at 96 dpi.
 void SetControlImage(HWND control, const ControlSpec& row, int dpi)
 {
     if (row.imageId == 0)
         return;
-    const wchar_t* resource = MAKEINTRESOURCEW(row.imageId);
-    const int iconSize = ScaleToDpi(row.imageSize, dpi);
+    const int iconSize = ScaleToDpi(row.imageSize != 0 ? row.imageSize : DesignIconSize(row.imageId), dpi);
     if (row.kind == ControlKind::ButtonEx) {
-        HANDLE icon = LoadImageW(Instance, resource, IMAGE_ICON, iconSize, iconSize, LR_LOADMAP3DCOLORS);
+        HICON icon = LoadIconAtSize(row.imageId, iconSize);
         if (!icon)
             return;
         // The first icon given is the normal one: the one for the old DPI goes first.
@@ -130,13 +119,13 @@ void SetControlImage(HWND control, const ControlSpec& row, int dpi)
     }
     const DWORD imageType = row.style & SS_TYPEMASK;
     if (imageType == SS_BITMAP) {
-        HANDLE bitmap = LoadBitmapForDpi(resource, dpi);
+        HBITMAP bitmap = LoadBitmapAtDpi(row.imageId, dpi);
         if (bitmap)
             if (HGDIOBJ old = reinterpret_cast<HGDIOBJ>(
                     SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap))))
                 DeleteObject(old);
     } else if (imageType == SS_ICON) {
-        HANDLE icon = LoadImageW(Instance, resource, IMAGE_ICON, iconSize, iconSize, LR_LOADMAP3DCOLORS);
+        HICON icon = LoadIconAtSize(row.imageId, iconSize);
         if (icon)
             if (HICON old = reinterpret_cast<HICON>(
                     SendMessageW(control, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon))))
@@ -189,6 +178,7 @@ void LayOutPageControls(HWND parent, int previousDpi, int dpi)
                 SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
             SetControlImage(control, row, dpi);
             RescaleListColumns(control, previousDpi, dpi);
+            RemakeListIcons(control, dpi);
         }
     }
 }

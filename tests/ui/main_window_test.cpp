@@ -10,6 +10,7 @@
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
 #include "drives/drives_page_ids.h"
+#include "base/dpi_scale.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -18,6 +19,8 @@
 #include <tlhelp32.h>
 
 #include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <iterator>
 #include <set>
 #include <string>
@@ -389,6 +392,123 @@ const DesignPlace ScaledPlaces[] = {
     {quenzel::IDC_OPTIONS_BROWSE_ENC, {726, 338, 756, 360}}, {quenzel::IDC_HELPBUTTON, {8, 348, 108, 445}},
 };
 
+// Pixels as 0xRRGGBB, the top row first.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> rgb;
+};
+
+Pixels BitmapPixels(HDC dc, HBITMAP bitmap, int width, int height)
+{
+    Pixels pixels{width, height, std::vector<std::uint32_t>(static_cast<size_t>(width) * height)};
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB};
+    if (GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.rgb.data(), &info, DIB_RGB_COLORS) != height)
+        pixels.rgb.clear();
+    for (std::uint32_t& pixel : pixels.rgb)
+        pixel &= 0xFFFFFF;
+    return pixels;
+}
+
+// A bitmap of the built program's resources.
+Pixels ProgramBitmap(int id)
+{
+    const std::wstring exe = BuiltProgramDir() + L"\\Quenzel.exe";
+    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HBITMAP bitmap = module ? static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
+                                                               LR_CREATEDIBSECTION))
+                            : nullptr;
+    BITMAP info{};
+    Pixels pixels;
+    HDC screen = GetDC(nullptr);
+    if (bitmap && GetObjectW(bitmap, sizeof info, &info))
+        pixels = BitmapPixels(screen, bitmap, info.bmWidth, info.bmHeight);
+    ReleaseDC(nullptr, screen);
+    if (bitmap)
+        DeleteObject(bitmap);
+    if (module)
+        FreeLibrary(module);
+    return pixels;
+}
+
+// What the screen shows in a rectangle of screen coordinates.
+Pixels ScreenPixels(const RECT& r)
+{
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right - r.left, r.bottom - r.top);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    Pixels pixels = BitmapPixels(screen, bitmap, r.right - r.left, r.bottom - r.top);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+bool Near(std::uint32_t a, std::uint32_t b)
+{
+    constexpr int Tolerance = 24;
+    for (int shift : {0, 8, 16})
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > Tolerance)
+            return false;
+    return true;
+}
+
+// A page picture shows the drawing for the window's scale pixel for pixel,
+// not the 96-dpi one enlarged: the control is the drawing's size, and the
+// part of it on the screen (the window is moved so that its top is) matches
+// the drawing but for a few pixels.
+void ExpectShowsDrawing(HWND window, int controlId, int bitmapId, int dpi)
+{
+    SCOPED_TRACE(dpi);
+    const Pixels drawing = ProgramBitmap(quenzel::BitmapIdAtScale(bitmapId, quenzel::ArtScaleForDpi(dpi)));
+    ASSERT_FALSE(drawing.rgb.empty());
+    RECT shown{};
+    ASSERT_TRUE(GetWindowRect(GetDlgItem(window, controlId), &shown));
+    EXPECT_EQ(shown.right - shown.left, drawing.width);
+    EXPECT_EQ(shown.bottom - shown.top, drawing.height);
+    RECT frame{};
+    ASSERT_TRUE(GetWindowRect(window, &frame));
+    const int up = shown.top - 8;
+    ASSERT_TRUE(SetWindowPos(window, nullptr, frame.left, frame.top - up, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ASSERT_TRUE(GetWindowRect(GetDlgItem(window, controlId), &shown));
+    RECT onScreen{std::max(0L, shown.left), shown.top, std::min<LONG>(shown.right, GetSystemMetrics(SM_CXSCREEN)),
+                  std::min<LONG>(shown.bottom, GetSystemMetrics(SM_CYSCREEN))};
+    const int fromLeft = onScreen.left - shown.left;
+    const Pixels screen = ScreenPixels(onScreen);
+    ASSERT_GE(screen.width, 300);
+    ASSERT_EQ(screen.height, drawing.height);
+    int differ = 0;
+    for (int y = 0; y < screen.height; ++y)
+        for (int x = 0; x < screen.width; ++x)
+            if (!Near(screen.rgb[static_cast<size_t>(y * screen.width + x)],
+                      drawing.rgb[static_cast<size_t>(y * drawing.width + fromLeft + x)]))
+                ++differ;
+    EXPECT_LT(differ * 100, screen.width * screen.height) << differ << " pixels differ";
+}
+
+// The page pictures at 150 % and 200 %: each drawn for its scale.
+TEST(MainWindow, PagePicturesAreDrawnForTheScale)
+{
+    for (const int dpi : {144, 192}) {
+        const DisplayDpi display(static_cast<DWORD>(dpi));
+        ASSERT_TRUE(display.Set());
+        Started s;
+        ASSERT_NO_FATAL_FAILURE(Start(s));
+        const int iconSize = MulDiv(96, dpi, 96);
+        RECT picture{};
+        ASSERT_TRUE(GetWindowRect(s.app.Control(quenzel::IDC_FILE_PICTURE), &picture));
+        EXPECT_EQ(picture.right - picture.left, iconSize) << dpi;
+        ASSERT_NO_FATAL_FAILURE(ExpectShowsDrawing(s.window, quenzel::IDC_OPTIONS_STRIP, IDB_STRIP_OPTIONS, dpi));
+        EXPECT_TRUE(s.app.Close());
+    }
+}
+
 // At 150 % the window and its pages are the design scaled, and the texts
 // still fit their controls in their fonts (made for 144 dpi).
 TEST(MainWindow, At150PercentEveryPageIsTheDesignScaled)
@@ -435,6 +555,11 @@ TEST(MainWindow, AChangeOfDpiLaysEveryPageOutAgain)
     EXPECT_GE(client.right, 1188);
     for (const DesignPlace& place : ScaledPlaces)
         ASSERT_NO_FATAL_FAILURE(ExpectScaledPlace(s.window, place.id, place.design, Dpi));
+    // The pictures are made again for the new scale.
+    RECT picture{};
+    ASSERT_TRUE(GetWindowRect(s.app.Control(quenzel::IDC_FILE_PICTURE), &picture));
+    EXPECT_EQ(picture.right - picture.left, 144);
+    ASSERT_NO_FATAL_FAILURE(ExpectShowsDrawing(s.window, quenzel::IDC_OPTIONS_STRIP, IDB_STRIP_OPTIONS, Dpi));
     EXPECT_TRUE(s.app.Close());
 }
 
