@@ -89,6 +89,25 @@ struct ListIcons {
     int designSize;
 };
 
+struct KeptIcon {
+    int iconId;
+    int size;
+    HICON icon;
+};
+
+std::vector<KeptIcon> DialogIcons;
+
+HICON KeptIconAtSize(int iconId, int size)
+{
+    for (const KeptIcon& kept : DialogIcons)
+        if (kept.iconId == iconId && kept.size == size)
+            return kept.icon;
+    HICON icon = LoadIconAtSize(iconId, size);
+    if (icon)
+        DialogIcons.push_back(KeptIcon{iconId, size, icon});
+    return icon;
+}
+
 // Every list given icons, so a change of DPI can make them again.
 std::vector<ListIcons> IconLists;
 
@@ -163,6 +182,12 @@ HBITMAP LoadBitmapAtDpi(int bitmapId, int dpi)
     if (drawn.cx == wanted.cx && drawn.cy == wanted.cy)
         return bitmap;
     return Resized(bitmap, drawn, wanted);
+}
+
+void SetDialogIcon(HWND dialog, int controlId, int iconId)
+{
+    if (HICON icon = KeptIconAtSize(iconId, Scaled(dialog, DesignIconSize(iconId))))
+        SendDlgItemMessageW(dialog, controlId, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
 }
 
 void SetListIcons(HWND list, std::initializer_list<int> iconIds, int designSize)

@@ -22,6 +22,11 @@ int DesignIconSize(int iconId);
 // the DPI, shrunk to the design size scaled to the DPI where the two differ.
 HBITMAP LoadBitmapAtDpi(int bitmapId, int dpi);
 
+// A resource dialog's icon control shows the icon at its size at 96 dpi
+// scaled to the dialog's DPI. The icons are kept for the process, one per
+// size, as the dialogs come and go.
+void SetDialogIcon(HWND dialog, int controlId, int iconId);
+
 // A list's small images: the icons, at `designSize` scaled to the list's
 // DPI. RemakeListIcons makes them again for a new DPI; a list that was never
 // given icons is left alone.

@@ -20,6 +20,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <set>
@@ -57,6 +58,25 @@ std::wstring ScreenshotDir()
 void SaveScreenshot(HWND window, const std::wstring& name)
 {
     EXPECT_TRUE(SaveWindowPicture(window, ScreenshotDir(), name)) << Narrow(name);
+}
+
+// The program paints in its own time: a picture of the main window waits
+// until the window and its children have nothing left to paint.
+bool NothingLeftToPaint(HWND window)
+{
+    if (GetUpdateRect(window, nullptr, FALSE))
+        return false;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE))
+            return false;
+    return true;
+}
+
+void SavePaintedWindow(HWND window, const std::wstring& name)
+{
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_TRUE(WaitUntil([&] { return NothingLeftToPaint(window); })) << Narrow(name);
+    SaveScreenshot(window, name);
 }
 
 std::wstring IniText(const ProgramFolder& folder, const wchar_t* section, const wchar_t* key)
@@ -98,6 +118,14 @@ void Start(Started& s, const char* ini = nullptr, const wchar_t* args = L"")
 constexpr char GalleryDrives[] = "[FOLDERDRIVES]\n0=1|P: C:\\users\\Public\\Documents\n"
                                  "1=0|M: C:\\users\\Public\\Music\n2=1|Y: C:\\users\\Public\\Old projects\n";
 
+// A few slots filled for the picture of tab 3, three folder drives for tab 5.
+std::string GalleryIni()
+{
+    return std::string("[OFTENRADIO]\n1=1\n3=1\n[OFTENPATHS]\n0=C:\\users\\Public\\Documents\\report.txt\n"
+                       "1=C:\\users\\Public\\Pictures\n2=C:\\users\\Public\\notes.txt\n3=D:\\Backup\n")
+           + GalleryDrives;
+}
+
 void SaveNewDriveDialog(Started& s)
 {
     PostCommand(s.window, quenzel::IDC_DRIVES_NEW);
@@ -111,11 +139,7 @@ void SaveNewDriveDialog(Started& s)
 TEST(MainWindow, EachTabShowsItsPageAndStatusText)
 {
     Started s;
-    // A few slots filled for the picture of tab 3, three folder drives for tab 5.
-    const std::string ini = std::string("[OFTENRADIO]\n1=1\n3=1\n[OFTENPATHS]\n0=C:\\users\\Public\\Documents\\report.txt\n"
-                                        "1=C:\\users\\Public\\Pictures\n2=C:\\users\\Public\\notes.txt\n3=D:\\Backup\n")
-                            + GalleryDrives;
-    Start(s, ini.c_str());
+    Start(s, GalleryIni().c_str());
     App& app = s.app;
     // Every control id is unique among the main window's children.
     std::multiset<int> ids;
@@ -146,8 +170,7 @@ TEST(MainWindow, EachTabShowsItsPageAndStatusText)
         if (tab == 5) {
             EXPECT_EQ(StatusInfo(app), L"3 folder drive(s) defined");
         }
-        RedrawWindow(s.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        SaveScreenshot(s.window, L"main-tab-" + std::to_wstring(tab));
+        SavePaintedWindow(s.window, L"main-tab-" + std::to_wstring(tab));
         if (tab == 5) {
             ASSERT_NO_FATAL_FAILURE(SaveNewDriveDialog(s));
         }
@@ -492,6 +515,27 @@ void ExpectShowsDrawing(HWND window, int controlId, int bitmapId, int dpi)
     EXPECT_LT(differ * 100, screen.width * screen.height) << differ << " pixels differ";
 }
 
+// Pictures of every tab at a scale ("main-150-tab-N"), for the guide. The
+// test screen (1024 x 768) cannot hold the window above 100 %, so they are
+// taken only on a screen that can (scripts/guide-pictures starts one).
+void SaveScaledGallery(Started& s, int dpi)
+{
+    RECT frame{};
+    ASSERT_TRUE(GetWindowRect(s.window, &frame));
+    if (frame.right - frame.left > GetSystemMetrics(SM_CXSCREEN)
+        || frame.bottom - frame.top > GetSystemMetrics(SM_CYSCREEN)) {
+        std::printf("No pictures at %d dpi: the screen is smaller than the window\n", dpi);
+        return;
+    }
+    ASSERT_TRUE(SetWindowPos(s.window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+    const std::wstring prefix = L"main-" + std::to_wstring(MulDiv(100, dpi, 96)) + L"-tab-";
+    for (int tab = 0; tab < 6; ++tab) {
+        PostCommand(s.window, FirstPageCommand + tab);
+        ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == tab; })) << tab;
+        SavePaintedWindow(s.window, prefix + std::to_wstring(tab));
+    }
+}
+
 // The page pictures at 150 % and 200 %: each drawn for its scale.
 TEST(MainWindow, PagePicturesAreDrawnForTheScale)
 {
@@ -505,6 +549,17 @@ TEST(MainWindow, PagePicturesAreDrawnForTheScale)
         ASSERT_TRUE(GetWindowRect(s.app.Control(quenzel::IDC_FILE_PICTURE), &picture));
         EXPECT_EQ(picture.right - picture.left, iconSize) << dpi;
         ASSERT_NO_FATAL_FAILURE(ExpectShowsDrawing(s.window, quenzel::IDC_OPTIONS_STRIP, IDB_STRIP_OPTIONS, dpi));
+        // A resource dialog's icon too is the size for the scale.
+        PostCommand(s.window, FirstPageCommand + 5);
+        ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == 5; }));
+        PostCommand(s.window, quenzel::IDC_DRIVES_NEW);
+        HWND dialog = WaitForDialogWith(s.app, IDC_NEWDRIVE_LETTER);
+        ASSERT_NE(dialog, nullptr);
+        RECT icon{};
+        ASSERT_TRUE(GetWindowRect(GetDlgItem(dialog, IDC_NEWDRIVE_ICON), &icon));
+        EXPECT_EQ(icon.right - icon.left, MulDiv(32, dpi, 96)) << dpi;
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
         EXPECT_TRUE(s.app.Close());
     }
 }
@@ -517,7 +572,7 @@ TEST(MainWindow, At150PercentEveryPageIsTheDesignScaled)
     const DisplayDpi display(Dpi);
     ASSERT_TRUE(display.Set());
     Started s;
-    Start(s);
+    Start(s, GalleryIni().c_str());
     RECT client{};
     RECT bar{};
     ASSERT_TRUE(GetClientRect(s.window, &client));
@@ -534,6 +589,7 @@ TEST(MainWindow, At150PercentEveryPageIsTheDesignScaled)
     int measured = 0;
     ASSERT_NO_FATAL_FAILURE(ExpectPageTextsFit(s.app, fonts, Dpi, measured));
     EXPECT_GT(measured, 20);
+    ASSERT_NO_FATAL_FAILURE(SaveScaledGallery(s, Dpi));
     EXPECT_TRUE(s.app.Close());
 }
 

@@ -79,7 +79,6 @@ std::vector<BitmapSpec> MakeBitmapSpecs() {
 const std::vector<BitmapSpec> kBitmaps = MakeBitmapSpecs();
 
 std::vector<IconSpec> MakeIconSpecs() {
-    const auto single = [](int id, int size) { return IconSpec{id, {{size, 32}}}; };
     // A page's icon holds its design size and the sizes for 150 % and 200 %.
     const auto scaled = [](int id, int size) {
         return IconSpec{id, {{size, 32}, {size * 3 / 2, 32}, {size * 2, 32}}};
@@ -95,11 +94,9 @@ std::vector<IconSpec> MakeIconSpecs() {
         specs.push_back(scaled(id, 16));
     }
     for (int id : {1014, 1015, 1040, 1041, 1142, 1153, 1169}) specs.push_back(scaled(id, 48));
-    for (int id : {1001, 1053, 1159}) specs.push_back(scaled(id, 64));
+    for (int id : {1001, 1035, 1053, 1159}) specs.push_back(scaled(id, 64));
+    for (int id : {1166, 1170}) specs.push_back(scaled(id, 32));
     for (int id : {1157, 1158}) specs.push_back(scaled(id, 96));
-    // The dialogs' icons: Windows sizes a dialog's icon itself.
-    specs.push_back(single(1035, 64));
-    for (int id : {1166, 1170}) specs.push_back(single(id, 32));
     return specs;
 }
 

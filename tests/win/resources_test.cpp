@@ -132,16 +132,14 @@ std::set<std::pair<int, int>> IconGroupEntries(HMODULE module, int id)
     return entries;
 }
 
-// The pages' icons hold their design size and the sizes for 150 % and
-// 200 %; the program icon and the dialogs' icons have sizes of their own.
+// The pages' and dialogs' icons hold their design size and the sizes for
+// 150 % and 200 %; the program icon has sizes of its own.
 TEST_F(ProgramResources, EveryIconHasItsSizes)
 {
     ASSERT_NE(module_, nullptr);
     const std::set<std::pair<int, int>> programIcon = {{64, 8}, {48, 8}, {32, 8}, {24, 8}, {16, 8},
                                                        {64, 32}, {48, 32}, {32, 32}, {24, 32}, {16, 32}};
     EXPECT_EQ(IconGroupEntries(module_, IDI_PROGRAM), programIcon);
-    for (const auto& [id, size] : std::map<int, int>{{IDI_RESULT, 64}, {IDI_FOLDER_DRIVE, 32}, {IDI_CONFIRM, 32}})
-        EXPECT_EQ(IconGroupEntries(module_, id), (std::set<std::pair<int, int>>{{size, 32}})) << id;
     const std::map<int, int> sizes = {
         {IDI_SMALL, 16},          {IDI_TAB, 16},           {IDI_FILE_SMALL, 16},     {IDI_FOLDER_SMALL, 16},
         {IDI_USE_SLOT, 16},       {IDI_LIST_REMOVE, 16},   {IDI_LIST_CLEAR, 16},     {IDI_DRIVE_MOUNT, 16},
@@ -149,6 +147,7 @@ TEST_F(ProgramResources, EveryIconHasItsSizes)
         {IDI_ENCRYPT_FILE, 48},   {IDI_DECRYPT_FILE, 48},  {IDI_ENCRYPT_FOLDER, 48}, {IDI_DECRYPT_FOLDER, 48},
         {IDI_SHRED, 48},          {IDI_DRIVE_NEW, 48},     {IDI_BUILD_UNLOCKER, 48}, {IDI_HELPBUTTON, 64},
         {IDI_OPTIONS, 64},        {IDI_UNLOCKER, 64},      {IDI_FILE_PICTURE, 96},   {IDI_FOLDER_PICTURE, 96},
+        {IDI_RESULT, 64},         {IDI_FOLDER_DRIVE, 32},  {IDI_CONFIRM, 32},
     };
     for (const auto& [id, size] : sizes) {
         const std::set<std::pair<int, int>> scaled = {{size, 32}, {MulDiv(size, 144, 96), 32}, {size * 2, 32}};
