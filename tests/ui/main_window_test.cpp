@@ -518,7 +518,7 @@ void ExpectShowsDrawing(HWND window, int controlId, int bitmapId, int dpi)
 // Pictures of every tab at a scale ("main-150-tab-N"), for the guide. The
 // test screen (1024 x 768) cannot hold the window above 100 %, so they are
 // taken only on a screen that can (scripts/guide-pictures starts one).
-void SaveScaledGallery(Started& s, int dpi)
+void SaveScaledGallery(Started& s, int dpi, const std::wstring& name = L"main")
 {
     RECT frame{};
     ASSERT_TRUE(GetWindowRect(s.window, &frame));
@@ -528,7 +528,7 @@ void SaveScaledGallery(Started& s, int dpi)
         return;
     }
     ASSERT_TRUE(SetWindowPos(s.window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
-    const std::wstring prefix = L"main-" + std::to_wstring(MulDiv(100, dpi, 96)) + L"-tab-";
+    const std::wstring prefix = name + L"-" + std::to_wstring(MulDiv(100, dpi, 96)) + L"-tab-";
     for (int tab = 0; tab < 6; ++tab) {
         PostCommand(s.window, FirstPageCommand + tab);
         ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == tab; })) << tab;
@@ -600,7 +600,8 @@ TEST(MainWindow, AChangeOfDpiLaysEveryPageOutAgain)
 {
     constexpr int Dpi = 144;
     Started s;
-    Start(s, "[MAIN]\n8=1\n9=1\n");
+    // Folder drives, so the pictures show the list's icons made anew.
+    Start(s, (std::string("[MAIN]\n8=1\n9=1\n") + GalleryDrives).c_str());
     RECT suggested{};
     ASSERT_TRUE(GetWindowRect(s.window, &suggested));
     RemoteBuffer rect(s.app.Process(), sizeof suggested);
@@ -616,6 +617,7 @@ TEST(MainWindow, AChangeOfDpiLaysEveryPageOutAgain)
     ASSERT_TRUE(GetWindowRect(s.app.Control(quenzel::IDC_FILE_PICTURE), &picture));
     EXPECT_EQ(picture.right - picture.left, 144);
     ASSERT_NO_FATAL_FAILURE(ExpectShowsDrawing(s.window, quenzel::IDC_OPTIONS_STRIP, IDB_STRIP_OPTIONS, Dpi));
+    ASSERT_NO_FATAL_FAILURE(SaveScaledGallery(s, Dpi, L"dpi-changed"));
     EXPECT_TRUE(s.app.Close());
 }
 
