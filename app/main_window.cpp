@@ -17,6 +17,7 @@
 #include "base/list_filler.h"
 #include "base/list_sort.h"
 #include "base/messages.h"
+#include "base/pictures.h"
 #include "base/process.h"
 #include "base/settings.h"
 #include "base/status.h"
@@ -152,6 +153,25 @@ void OnDropFiles(HDROP drop)
 // changed: it goes to the system's suggested place, at its fixed size for
 // the new DPI, and lays out every page again, in fonts and pictures made
 // for the DPI.
+// The title bar's and the task switcher's icons at the sizes for the DPI;
+// the ones set before go.
+void SetWindowIcons(HWND window, int dpi)
+{
+    const struct {
+        WPARAM which;
+        int iconId;
+        int metric;
+    } icons[] = {{ICON_SMALL, IDI_SMALL, SM_CXSMICON}, {ICON_BIG, IDI_PROGRAM, SM_CXICON}};
+    for (const auto& icon : icons) {
+        HICON made = LoadIconAtSize(icon.iconId, SystemMetricForDpi(icon.metric, dpi));
+        if (!made)
+            continue;
+        if (auto old = reinterpret_cast<HICON>(
+                SendMessageW(window, WM_SETICON, icon.which, reinterpret_cast<LPARAM>(made))))
+            DestroyIcon(old);
+    }
+}
+
 void OnDpiChanged(HWND window, int dpi, const RECT& suggested)
 {
     const int previousDpi = LaidOutDpi;
@@ -166,6 +186,7 @@ void OnDpiChanged(HWND window, int dpi, const RECT& suggested)
     LayOutPageControls(window, previousDpi, dpi);
     SetOwnerMenuDpi(dpi);
     BuildMainMenu();
+    SetWindowIcons(window, dpi);
     const WindowPlacement fixed = MainWindowPlacement(MetricsForDpi(dpi));
     WindowWidth = fixed.width;
     WindowHeight = fixed.height;

@@ -5,6 +5,7 @@
 #include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/pictures.h"
 #include "base/process.h"
 #include "base/status.h"
 #include "res/base_resources.h"
@@ -25,7 +26,7 @@ HIMAGELIST CreateTabImages(int dpi)
 {
     const int size = ScaleToDpi(TabImageSize, dpi);
     HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0);
-    HICON icon = static_cast<HICON>(LoadImageW(Instance, MAKEINTRESOURCEW(IDI_TAB), IMAGE_ICON, size, size, 0));
+    HICON icon = LoadIconAtSize(IDI_TAB, size);
     if (images && icon)
         ImageList_AddIcon(images, icon);
     if (icon)

@@ -5,6 +5,7 @@
 #include "base/handles.h"
 #include "base/high_contrast.h"
 #include "base/language.h"
+#include "base/pictures.h"
 #include "base/process.h"
 
 #include "controls/button_ex.h"
@@ -71,18 +72,6 @@ HWND CreateButtonExControl(HWND parent, const ControlSpec& row, const std::wstri
     return button;
 }
 
-// A bitmap at the DPI: drawn for 96 dpi, so enlarged above it.
-HANDLE LoadBitmapForDpi(const wchar_t* resource, int dpi)
-{
-    HANDLE bitmap = LoadImageW(Instance, resource, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
-    BITMAP size{};
-    if (!bitmap || dpi == DesignDpi || !GetObjectW(bitmap, sizeof size, &size))
-        return bitmap;
-    HANDLE scaled = CopyImage(bitmap, IMAGE_BITMAP, ScaleToDpi(size.bmWidth, dpi), ScaleToDpi(size.bmHeight, dpi),
-                              LR_COPYDELETEORG);
-    return scaled ? scaled : bitmap;
-}
-
 // A control's place in the parent's client area, from one DPI to another.
 DesignRect RescaledPlace(HWND parent, HWND control, int previousDpi, int dpi)
 {
@@ -120,13 +109,13 @@ void ShowArtAs(HWND control, DWORD type)
 }
 
 // A picture of its own size keeps that size as a frame.
-void SizeLikeBitmap(HWND control, const wchar_t* resource, int dpi)
+void SizeLikeBitmap(HWND control, int bitmapId, int dpi)
 {
     RECT r{};
     GetClientRect(control, &r);
     if (r.right > 0 && r.bottom > 0)
         return;
-    UniqueGdiObject bitmap(static_cast<HGDIOBJ>(LoadBitmapForDpi(resource, dpi)));
+    UniqueGdiObject bitmap(static_cast<HGDIOBJ>(LoadBitmapAtDpi(bitmapId, dpi)));
     BITMAP size{};
     if (bitmap && GetObjectW(bitmap.Get(), sizeof size, &size))
         SetWindowPos(control, nullptr, 0, 0, size.bmWidth, size.bmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -147,22 +136,22 @@ bool IsArt(const ControlSpec& row)
     return row.kind == ControlKind::Window && row.imageId != 0 && (row.style & SS_TYPEMASK) == SS_BITMAP;
 }
 
-// Pictures of statics (bitmap or icon) and ButtonEx icons; the handles
-// live as long as the controls, that is, as long as the process. An icon
-// of the system's size (0) is already the size for the DPI.
+// Pictures of statics (bitmap or icon) and ButtonEx icons, made for the
+// DPI from the drawing for its scale; the handles live as long as the
+// controls, that is, as long as the process. A row without an icon size
+// takes the icon's own size at 96 dpi.
 void SetControlImage(HWND control, const ControlSpec& row, int dpi)
 {
     if (row.imageId == 0)
         return;
     if (IsArt(row) && HighContrastOn()) {
-        SizeLikeBitmap(control, MAKEINTRESOURCEW(row.imageId), dpi);
+        SizeLikeBitmap(control, row.imageId, dpi);
         ReplaceArtByFrame(control);
         return;
     }
-    const wchar_t* resource = MAKEINTRESOURCEW(row.imageId);
-    const int iconSize = ScaleToDpi(row.imageSize, dpi);
+    const int iconSize = ScaleToDpi(row.imageSize != 0 ? row.imageSize : DesignIconSize(row.imageId), dpi);
     if (row.kind == ControlKind::ButtonEx) {
-        HANDLE icon = LoadImageW(Instance, resource, IMAGE_ICON, iconSize, iconSize, LR_LOADMAP3DCOLORS);
+        HICON icon = LoadIconAtSize(row.imageId, iconSize);
         if (!icon)
             return;
         // The first icon given is the normal one: the one for the old DPI goes first.
@@ -176,13 +165,13 @@ void SetControlImage(HWND control, const ControlSpec& row, int dpi)
     const DWORD imageType = row.style & SS_TYPEMASK;
     if (imageType == SS_BITMAP) {
         ShowArtAs(control, SS_BITMAP);
-        HANDLE bitmap = LoadBitmapForDpi(resource, dpi);
+        HBITMAP bitmap = LoadBitmapAtDpi(row.imageId, dpi);
         if (bitmap)
             if (HGDIOBJ old = reinterpret_cast<HGDIOBJ>(
                     SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap))))
                 DeleteObject(old);
     } else if (imageType == SS_ICON) {
-        HANDLE icon = LoadImageW(Instance, resource, IMAGE_ICON, iconSize, iconSize, LR_LOADMAP3DCOLORS);
+        HICON icon = LoadIconAtSize(row.imageId, iconSize);
         if (icon)
             if (HICON old = reinterpret_cast<HICON>(
                     SendMessageW(control, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon))))
@@ -235,6 +224,7 @@ void LayOutPageControls(HWND parent, int previousDpi, int dpi)
                 SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
             SetControlImage(control, row, dpi);
             RescaleListColumns(control, previousDpi, dpi);
+            RemakeListIcons(control, dpi);
         }
     }
 }

@@ -34,7 +34,7 @@ struct ControlSpec {
     bool visible = false;          // created visible
     ControlKind kind = ControlKind::Window;
     int imageId = 0;               // bitmap (SS_BITMAP) or icon (SS_ICON, ButtonEx) resource
-    int imageSize = 0;             // icon size in design pixels; 0 = the system's default
+    int imageSize = 0;             // icon size in design pixels; 0 = the icon's own size at 96 dpi
     int tooltipKey = 0;            // ButtonEx tooltip, language key
     // Shown only while this holds (e.g. while a job runs); null = always.
     bool (*shownWhen)() = nullptr;
@@ -112,7 +112,7 @@ constexpr ControlSpec Strip(int id, int bitmapId)
     return Bitmap(id, bitmapId, StripPlace);
 }
 
-// An icon of the resources at `size` pixels (0: the system's size).
+// An icon of the resources at `size` design pixels (0: its own size at 96 dpi).
 constexpr ControlSpec Icon(int id, int iconId, ControlRect place, int size = 0)
 {
     ControlSpec row{id, L"static", SS_ICON, 0, place};

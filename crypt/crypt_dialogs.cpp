@@ -4,6 +4,7 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/long_path.h"
+#include "base/pictures.h"
 #include "base/process.h"
 #include "crypt/confirm_outcome.h"
 #include "crypt/crypt_page.h"
@@ -123,6 +124,7 @@ int SourceFieldOf(CryptPageKind kind)
 void OnConfirmInit(HWND dialog, const ConfirmRequest& request)
 {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&request));
+    SetDialogIcon(dialog, IDC_CONFIRM_ICON, IDI_CONFIRM);
     SetConfirmTexts(dialog, request.kind);
     CryptPageState& state = StateOf(request.kind);
     const std::wstring source = TextOf(MainControl(SourceFieldOf(request.kind)));
@@ -188,6 +190,7 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 void OnResultInit(HWND dialog, int textKey)
 {
     SetWindowTextW(dialog, LangText(keys::ResultTitle));
+    SetDialogIcon(dialog, IDC_RESULT_ICON, IDI_RESULT);
     SetItemText(dialog, IDC_RESULT_SOURCE_GROUP, keys::ResultSourceGroup);
     SetItemText(dialog, IDC_RESULT_OUTPUT_GROUP, keys::ResultOutputGroup);
     SetDlgItemTextW(dialog, IDC_RESULT_SOURCE, TextOf(MainControl(IDC_FILE_PREVIEW)).c_str());

@@ -5,6 +5,7 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
+#include "base/pictures.h"
 #include "base/process.h"
 #include "base/shell_helpers.h"
 #include "base/status.h"
@@ -27,7 +28,6 @@ namespace quenzel {
 
 namespace {
 
-constexpr int ListImageCount = 7;
 constexpr int PathColumnWidth = 452;
 
 bool FolderJobRunning()
@@ -58,15 +58,7 @@ void SetUpFolderList()
 {
     HWND list = MainControl(IDC_FOLDER_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    const int iconSize = Scaled(list, SmallIconSize);
-    HIMAGELIST images = ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, ListImageCount, 0);
-    HICON icon = static_cast<HICON>(
-        LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FILE_SMALL), IMAGE_ICON, iconSize, iconSize, 0));
-    if (images && icon)
-        ImageList_AddIcon(images, icon);
-    if (icon)
-        DestroyIcon(icon);
-    SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    SetListIcons(list, {IDI_FILE_SMALL}, SmallIconSize);
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;

@@ -8,6 +8,7 @@
 #include "base/language.h"
 #include "base/messages.h"
 #include "base/page_kit.h"
+#include "base/pictures.h"
 #include "base/process.h"
 #include "base/settings.h"
 #include "base/status.h"
@@ -33,7 +34,6 @@ constexpr DWORD CommandButtonStyle = BXS_ROUNDED | BS_ICON;
 constexpr DWORD ListStyle = LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
 constexpr DWORD ListExStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
 constexpr int RowIconSize = 16;
-constexpr int RowIconCount = 7;
 
 // The four command buttons: their icon beside the caption.
 constexpr ControlSpec CommandButton(int id, int iconId, int y, int textKey, int tooltipKey)
@@ -273,17 +273,7 @@ void SetUpList()
 {
     HWND list = MainControl(IDC_DRIVES_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, ListExStyle);
-    const int iconSize = Scaled(list, RowIconSize);
-    HIMAGELIST images = ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, RowIconCount, 0);
-    if (images) {
-        HICON icon = static_cast<HICON>(
-            LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FOLDER_DRIVE_SMALL), IMAGE_ICON, iconSize, iconSize, 0));
-        if (icon) {
-            ImageList_AddIcon(images, icon);
-            DestroyIcon(icon);
-        }
-        SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
-    }
+    SetListIcons(list, {IDI_FOLDER_DRIVE_SMALL}, RowIconSize);
     for (int i = 0; i < static_cast<int>(std::size(ListColumns)); ++i) {
         const std::wstring header = LangString(ListColumns[i].headerKey);
         LVCOLUMNW column{};

@@ -5,6 +5,7 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/page_kit.h"
+#include "base/pictures.h"
 #include "base/process.h"
 #include "base/settings.h"
 #include "drives/drive_engine.h"
@@ -50,6 +51,7 @@ std::wstring FirstFreeKey()
 void OnInitDialog(HWND dialog)
 {
     SetWindowTextW(dialog, LangText(keys::NewDriveTitle));
+    SetDialogIcon(dialog, IDC_NEWDRIVE_ICON, IDI_FOLDER_DRIVE);
     SetDlgItemTextW(dialog, IDOK, LangText(keys::NewDriveOk));
     SetDlgItemTextW(dialog, IDCANCEL, LangText(keys::NewDriveCancel));
     SetDlgItemTextW(dialog, IDC_NEWDRIVE_GROUP, LangText(keys::NewDriveGroup));

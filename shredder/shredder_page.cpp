@@ -14,6 +14,7 @@
 #include "base/long_path.h"
 #include "base/messages.h"
 #include "base/page_kit.h"
+#include "base/pictures.h"
 #include "base/process.h"
 #include "base/settings.h"
 #include "base/shell_helpers.h"
@@ -37,7 +38,6 @@ namespace {
 
 constexpr int PathColumnWidth = 380;
 constexpr int SizeColumnWidth = 80;
-constexpr int ListImageCount = 7;
 constexpr int ListIconSize = 16;
 constexpr size_t SizeTextLength = 260;
 constexpr wchar_t OptionsSection[] = L"OPTIONS";
@@ -99,15 +99,7 @@ void SetUpShredList()
 {
     HWND list = ShredList();
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    const int iconSize = Scaled(list, ListIconSize);
-    HIMAGELIST images = ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, ListImageCount, 0);
-    HICON icon = static_cast<HICON>(LoadImageW(Instance, MAKEINTRESOURCEW(IDI_FILE_SMALL), IMAGE_ICON, iconSize,
-                                               iconSize, LR_LOADMAP3DCOLORS));
-    if (images && icon)
-        ImageList_AddIcon(images, icon);
-    if (icon)
-        DestroyIcon(icon);
-    SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    SetListIcons(list, {IDI_FILE_SMALL}, ListIconSize);
     InsertColumn(list, 0, PathColumnWidth, keys::ShredPathColumn);
     InsertColumn(list, 1, SizeColumnWidth, keys::ShredSizeColumn);
 }

@@ -50,7 +50,9 @@ wine_env_init() {
 }
 
 # Starts Xvfb on a free display unless one is given; sets DISPLAY. Several
-# test runs may start at once, so a display that is taken is skipped.
+# test runs may start at once, so a display that is taken is skipped. The
+# screen is 1024x768x24 unless QUENZEL_XVFB_SCREEN names another (the
+# gallery's pictures at 150 % need a larger one).
 start_xvfb() {
     local n candidates
     if [ -n "${QUENZEL_DISPLAY:-}" ]; then
@@ -60,7 +62,7 @@ start_xvfb() {
     fi
     for n in $candidates; do
         [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 "${QUENZEL_XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
         QZ_XVFB_PID=$!
         local i
         for i in $(seq 1 50); do

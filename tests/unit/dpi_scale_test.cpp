@@ -37,5 +37,22 @@ TEST(DpiScale, RectanglesKeepTheirNeighboursEdges)
     EXPECT_EQ(strip.height, 668 - 621);
 }
 
+// A window takes the smallest drawing not smaller than its scale, so a
+// picture is shrunk at most from the next drawing, never enlarged from 96 dpi.
+TEST(DpiScale, PicturesComeFromTheNextDrawingUp)
+{
+    struct Row {
+        int dpi, percent, bitmapId;
+    };
+    constexpr Row rows[] = {
+        {72, 100, 1003},   {96, 100, 1003},   {97, 150, 11003},  {120, 150, 11003},
+        {144, 150, 11003}, {168, 200, 21003}, {192, 200, 21003}, {288, 200, 21003},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(ArtScaleForDpi(row.dpi), row.percent) << row.dpi;
+        EXPECT_EQ(BitmapIdAtScale(1003, ArtScaleForDpi(row.dpi)), row.bitmapId) << row.dpi;
+    }
+}
+
 } // namespace
 } // namespace quenzel

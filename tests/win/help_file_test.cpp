@@ -165,6 +165,7 @@ TEST_P(HelpFile, CompiledFileHoldsTheContextMapAndItsTopics)
         EXPECT_GT(topic->second, 0u) << entry.second;
     }
     EXPECT_EQ(dir.lengths.count("/security.html"), 1u);
+    EXPECT_EQ(dir.lengths.count("/main-150.png"), 1u) << "the picture of the questions page";
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, HelpFile,

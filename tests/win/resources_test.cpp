@@ -3,6 +3,7 @@
 #include "app/command_ids.h"
 #include "app/options_page_ids.h"
 #include "base/control_ids.h"
+#include "base/dpi_scale.h"
 #include "base/lang_keys.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
@@ -87,7 +88,9 @@ TEST_F(ProgramResources, ManifestDeclaresPerMonitorDpiAwareness)
               std::string::npos);
 }
 
-TEST_F(ProgramResources, EveryBitmapHasItsSize)
+// Each bitmap is there drawn for 100 %, 150 % and 200 %, under the id the
+// program asks for at each scale, at the design size scaled.
+TEST_F(ProgramResources, EveryBitmapHasItsSizeAtEachScale)
 {
     ASSERT_NE(module_, nullptr);
     const std::map<int, SIZE> sizes = {
@@ -96,15 +99,18 @@ TEST_F(ProgramResources, EveryBitmapHasItsSize)
         {IDB_STRIP_UNLOCKER, {670, 31}}, {IDB_STRIP_OPTIONS, {670, 31}}, {IDB_OPTIONS_PICTURE, {186, 101}},
     };
     for (const auto& [id, size] : sizes) {
-        HBITMAP bitmap = static_cast<HBITMAP>(
-            LoadImageW(module_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-        ASSERT_NE(bitmap, nullptr) << id;
-        BITMAP info{};
-        GetObjectW(bitmap, sizeof info, &info);
-        EXPECT_EQ(info.bmWidth, size.cx) << id;
-        EXPECT_EQ(info.bmHeight, size.cy) << id;
-        EXPECT_EQ(info.bmBitsPixel, 24) << id;
-        DeleteObject(bitmap);
+        for (const int dpi : {96, 144, 192}) {
+            const int scaledId = quenzel::BitmapIdAtScale(id, quenzel::ArtScaleForDpi(dpi));
+            HBITMAP bitmap = static_cast<HBITMAP>(
+                LoadImageW(module_, MAKEINTRESOURCEW(scaledId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+            ASSERT_NE(bitmap, nullptr) << id << " at " << dpi << " dpi";
+            BITMAP info{};
+            GetObjectW(bitmap, sizeof info, &info);
+            EXPECT_EQ(info.bmWidth, MulDiv(size.cx, dpi, 96)) << id << " at " << dpi << " dpi";
+            EXPECT_EQ(info.bmHeight, MulDiv(size.cy, dpi, 96)) << id << " at " << dpi << " dpi";
+            EXPECT_EQ(info.bmBitsPixel, 24) << id;
+            DeleteObject(bitmap);
+        }
     }
 }
 
@@ -126,6 +132,8 @@ std::set<std::pair<int, int>> IconGroupEntries(HMODULE module, int id)
     return entries;
 }
 
+// The pages' and dialogs' icons hold their design size and the sizes for
+// 150 % and 200 %; the program icon has sizes of its own.
 TEST_F(ProgramResources, EveryIconHasItsSizes)
 {
     ASSERT_NE(module_, nullptr);
@@ -138,18 +146,18 @@ TEST_F(ProgramResources, EveryIconHasItsSizes)
         {IDI_DRIVE_UNMOUNT, 16},  {IDI_DRIVE_APPLY, 16},   {IDI_DRIVE_REMOVE, 16},   {IDI_FOLDER_DRIVE_SMALL, 16},
         {IDI_ENCRYPT_FILE, 48},   {IDI_DECRYPT_FILE, 48},  {IDI_ENCRYPT_FOLDER, 48}, {IDI_DECRYPT_FOLDER, 48},
         {IDI_SHRED, 48},          {IDI_DRIVE_NEW, 48},     {IDI_BUILD_UNLOCKER, 48}, {IDI_HELPBUTTON, 64},
-        {IDI_RESULT, 64},         {IDI_OPTIONS, 64},       {IDI_UNLOCKER, 64},       {IDI_FOLDER_DRIVE, 32},
-        {IDI_CONFIRM, 32},        {IDI_FILE_PICTURE, 96},  {IDI_FOLDER_PICTURE, 96},
+        {IDI_OPTIONS, 64},        {IDI_UNLOCKER, 64},      {IDI_FILE_PICTURE, 96},   {IDI_FOLDER_PICTURE, 96},
+        {IDI_RESULT, 64},         {IDI_FOLDER_DRIVE, 32},  {IDI_CONFIRM, 32},
     };
     for (const auto& [id, size] : sizes) {
-        const auto entries = IconGroupEntries(module_, id);
-        ASSERT_FALSE(entries.empty()) << id;
-        for (const auto& [width, bits] : entries)
-            EXPECT_EQ(width, size) << id << " holds a " << width << " px image of " << bits << " bits";
-        HICON icon = static_cast<HICON>(LoadImageW(module_, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
-        EXPECT_NE(icon, nullptr) << id;
-        if (icon)
-            DestroyIcon(icon);
+        const std::set<std::pair<int, int>> scaled = {{size, 32}, {MulDiv(size, 144, 96), 32}, {size * 2, 32}};
+        EXPECT_EQ(IconGroupEntries(module_, id), scaled) << id;
+        for (const auto& [width, bits] : scaled) {
+            HICON icon = static_cast<HICON>(LoadImageW(module_, MAKEINTRESOURCEW(id), IMAGE_ICON, width, width, 0));
+            EXPECT_NE(icon, nullptr) << id << " at " << width << " px";
+            if (icon)
+                DestroyIcon(icon);
+        }
     }
 }
 
