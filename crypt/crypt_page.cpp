@@ -10,6 +10,8 @@
 #include "crypt/key_controls.h"
 #include "crypt/running_jobs.h"
 
+#include <vector>
+
 namespace quenzel {
 
 namespace {
@@ -30,6 +32,19 @@ void StartPageJob(const CryptPage& page, JobKind job)
     RefreshOptions();
     if (!StartWorker(page.job))
         page.state.jobMode = NoJob;
+}
+
+// Tab walks the source and its view, the key controls, then the page's
+// buttons: the left column first, as the page reads.
+void OrderPageTabStops(const CryptPage& page)
+{
+    const PageTable keyRows = KeyControlsTable();
+    std::vector<int> ids{page.sourceId, page.chooseId, page.viewId};
+    for (std::size_t i = 0; i < keyRows.count; ++i)
+        ids.push_back(keyRows.rows[i].id);
+    ids.push_back(page.encryptId);
+    ids.push_back(page.decryptId);
+    OrderTabStops(MainWindow, ids.data(), ids.size());
 }
 
 } // namespace
@@ -60,6 +75,8 @@ void RegisterCryptPage(const CryptPage& page, int index, const PageRoutines& rou
 
 void ShowCryptPage(const CryptPage& page, int showCommand)
 {
+    if (showCommand != SW_HIDE)
+        OrderPageTabStops(page);
     ShowPageControls(MainWindow, page.controls, showCommand);
     ShowPageControls(MainWindow, KeyControlsTable(), showCommand);
     if (showCommand == SW_HIDE)

@@ -13,6 +13,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <vector>
 
 namespace quenzel {
 namespace {
@@ -201,6 +202,84 @@ TEST_P(LanguageFile, TextsFitTheirBuffers)
         EXPECT_LT(wcslen(LangText(entry.first)), LangTextLimit) << "key " << entry.first << " would be cut";
 }
 
+// The texts of one menu or one page, each with an Alt+letter of its own. A
+// page shares Alt with the menu bar, so the bar's letters count on every page.
+struct MnemonicGroup {
+    const char* name;
+    std::vector<int> keys;
+};
+
+const std::vector<int> MenuBarKeys = {keys::MenuFile,    keys::MenuEdit,    keys::MenuPageList,
+                                      keys::MenuMsTools, keys::MenuOptions, keys::MenuHelp};
+
+std::vector<int> OnPage(std::vector<int> labels)
+{
+    labels.insert(labels.end(), MenuBarKeys.begin(), MenuBarKeys.end());
+    return labels;
+}
+
+const std::vector<int> KeyLabelKeys = {keys::PasswordMode, keys::KeyFileMode, keys::LevelLabel};
+
+std::vector<int> WithKeyLabels(std::vector<int> labels)
+{
+    labels.insert(labels.end(), KeyLabelKeys.begin(), KeyLabelKeys.end());
+    return OnPage(labels);
+}
+
+const MnemonicGroup MnemonicGroups[] = {
+    {"menu bar", MenuBarKeys},
+    {"File menu", {keys::MenuNewText, keys::MenuOpenInNotepad, keys::MenuExit}},
+    {"page menu",
+     {keys::MenuOptionsPage, keys::MenuFilePage, keys::MenuFolderPage, keys::MenuSlotPage, keys::MenuShredderPage,
+      keys::MenuDrivesPage}},
+    {"tools menu",
+     {keys::MenuMsInfo, keys::MenuMsConfig, keys::MenuCleanMgr, keys::MenuDefrag, keys::MenuRegedit, keys::MenuRestore}},
+    {"Options menu", {keys::MenuLanguage, keys::MenuOnTop, keys::MenuMagnet, keys::MenuTransparency, keys::MenuClearFont}},
+    {"Help menu",
+     {keys::MenuHelpContents, keys::MenuHelpFaq, keys::MenuHelpTips, keys::MenuWebSite, keys::MenuReportMail,
+      keys::MenuAbout}},
+    {"options page",
+     OnPage({keys::RecycleSource, keys::AddEnc, keys::RemoveEnc, keys::AddDec, keys::StrongFormatOption,
+             keys::AddEncryptedFolder, keys::RemoveEncryptedFolder, keys::AddDecryptedFolder, keys::EncryptIntoFolder,
+             keys::DecryptIntoFolder})},
+    {"file page", WithKeyLabels({keys::FileGroup})},
+    {"folder page", WithKeyLabels({keys::FolderGroup})},
+    {"slot page", OnPage({keys::SlotGroup})},
+    {"shredder page", OnPage({keys::ShredGroup, keys::DeleteShreddedOption})},
+    {"folder-drives page", OnPage({keys::DrivesGroup, keys::LogonOption})},
+};
+
+// The letter after the first single "&", upper case; 0 when there is none.
+wchar_t Mnemonic(const std::wstring& text)
+{
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != L'&')
+            continue;
+        if (text[i + 1] != L'&')
+            return static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(
+                CharUpperW(reinterpret_cast<wchar_t*>(static_cast<ULONG_PTR>(text[i + 1])))));
+        ++i;
+    }
+    return 0;
+}
+
+TEST_P(LanguageFile, EveryMenuAndPageHasDistinctMnemonics)
+{
+    for (const MnemonicGroup& group : MnemonicGroups) {
+        std::map<wchar_t, int> owner;
+        for (int key : group.keys) {
+            const std::wstring text = LangString(key);
+            const wchar_t letter = Mnemonic(text);
+            EXPECT_NE(letter, 0) << group.name << ": key " << key << " has no mnemonic: " << Narrow(text);
+            if (letter == 0)
+                continue;
+            const auto [at, fresh] = owner.emplace(letter, key);
+            EXPECT_TRUE(fresh) << group.name << ": keys " << at->second << " and " << key << " share "
+                               << Narrow(std::wstring(1, letter));
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Built, LanguageFile, ::testing::Values(L"default.lng", L"english.lng", L"german.lng"),
                          [](const auto& test) { const std::string name = Narrow(test.param); return name.substr(0, name.find('.')); });
 
@@ -234,7 +313,7 @@ TEST(Translations, GermanHasTheKeysAndConversionsOfEnglish)
 // words both languages share.
 constexpr int SameInGerman[] = {
     keys::MainGroup,               // "Quenzel", the program's name
-    keys::MenuPageList,            // "&Brannock Tools", the name of the page list
+    keys::MenuPageList,            // "Brannock &Tools", the name of the page list
     keys::Ok,                      // "OK"
     keys::DriveStatusColumnHeader, // "Status", German too
     keys::NewDriveOk,              // "OK"
