@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <initializer_list>
 #include <vector>
 
@@ -188,6 +190,98 @@ TEST(Keyboard, TabWalksEveryPageInReadingOrder)
     }
     PressKey(VK_TAB, {VK_CONTROL, VK_SHIFT});
     EXPECT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == 4; }, KeyTimeout)) << "Ctrl+Shift+Tab goes back";
+    EXPECT_TRUE(s.app.Close());
+}
+
+// A dialog of the program, once it has the keyboard focus.
+HWND WaitForFocusedDialog(App& app, int controlId)
+{
+    HWND dialog = WaitForDialogWith(app, controlId);
+    if (!dialog || !WaitUntil([&] { return GetForegroundWindow() == dialog && FocusOf(dialog); }, KeyTimeout))
+        return nullptr;
+    return dialog;
+}
+
+bool Gone(HWND dialog)
+{
+    return WaitUntil([&] { return !IsWindow(dialog); });
+}
+
+// One file job by keyboard on the file page: the source typed into its
+// field, the password into its own, the button pressed with `pressKey`, the
+// confirmation answered (the password again where asked) with Return and the
+// result closed with Escape.
+void RunFileJobByKeys(Started& s, const std::wstring& source, int button, WORD pressKey)
+{
+    const std::wstring password = L"Kl\u00E9e 42";
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_FILE_SOURCE)));
+    ASSERT_TRUE(TypeInto(s.app.Control(IDC_FILE_SOURCE), source));
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_KEY_PASSWORD)));
+    ASSERT_TRUE(TypeInto(s.app.Control(IDC_KEY_PASSWORD), password));
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(button)));
+    PressKey(pressKey);
+    HWND confirmation = WaitForFocusedDialog(s.app, ConfirmDestinationId);
+    ASSERT_NE(confirmation, nullptr);
+    if (HWND retype = GetDlgItem(confirmation, RetypeId)) {
+        ASSERT_TRUE(TabTo(confirmation, retype));
+        ASSERT_TRUE(TypeInto(retype, password));
+    }
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(Gone(confirmation));
+    HWND result = WaitForFocusedDialog(s.app, ResultOutputId);
+    ASSERT_NE(result, nullptr);
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(Gone(result));
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(s.window) != nullptr; }, KeyTimeout));
+}
+
+// From start to result with the keyboard alone: a file encrypted (Space on
+// Encrypt) and decrypted again (Return on Decrypt), then, on the shredder
+// page reached by Ctrl+Tab, another added by Add file and shredded.
+TEST(Keyboard, EncryptDecryptAndShredByKeysAlone)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, "[MAIN]\n1=1\n2=1\n3=1\n[OPTIONS]\nDeleteShredded=1\n", FilePageCommand));
+    ASSERT_TRUE(BringToFront(s.window));
+    const std::wstring plain = s.Work() + L"\\letter.txt";
+    const std::string text = RandomText(3000, 26);
+    ASSERT_TRUE(WriteFileBytes(plain, text));
+
+    ASSERT_NO_FATAL_FAILURE(RunFileJobByKeys(s, plain, IDC_FILE_ENCRYPT, VK_SPACE));
+    std::string sealed;
+    ASSERT_TRUE(ReadFileBytes(plain + L".enc", sealed));
+    EXPECT_EQ(sealed.size(), text.size());
+    EXPECT_NE(sealed, text);
+    ASSERT_NO_FATAL_FAILURE(RunFileJobByKeys(s, plain + L".enc", IDC_FILE_DECRYPT, VK_RETURN));
+    std::string opened;
+    ASSERT_TRUE(ReadFileBytes(plain + L".dec", opened));
+    EXPECT_TRUE(opened == text);
+
+    for (int tab = 2; tab <= 4; ++tab)
+        PressKey(VK_TAB, {VK_CONTROL});
+    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == 4; }, KeyTimeout));
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_SHRED_ADD_FILE)));
+    PressKey(VK_SPACE);
+    constexpr int NameField = 0x47C; // the open-file dialog's name box, which has the focus
+    HWND chooser = WaitForFocusedDialog(s.app, NameField);
+    ASSERT_NE(chooser, nullptr);
+    ASSERT_TRUE(TypeInto(GetDlgItem(chooser, NameField), plain));
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(Gone(chooser));
+    ASSERT_TRUE(WaitUntil([&] { return ListViewText(s.app.Process(), s.app.Control(IDC_SHRED_LIST), 0, 0) != L""; }));
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_SHRED_START)));
+    PressKey(VK_SPACE);
+    HWND question = WaitForFocusedDialog(s.app, MessageTextId);
+    ASSERT_NE(question, nullptr);
+    PressKey('Y'); // the question's default is No: Yes by its letter
+    ASSERT_TRUE(Gone(question));
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(plain); })) << "shredded and deleted";
+    EXPECT_TRUE(FileExists(plain + L".dec"));
+    // The job has ended once its row is gone and the page's buttons are back.
+    EXPECT_TRUE(WaitUntil([&] {
+        return SendMessageW(s.app.Control(IDC_SHRED_LIST), LVM_GETITEMCOUNT, 0, 0) == 0
+               && IsWindowEnabled(s.app.Control(IDC_SHRED_ADD_FILE));
+    }));
     EXPECT_TRUE(s.app.Close());
 }
 
