@@ -9,8 +9,6 @@
 namespace quenzel {
 
 namespace {
-// The control that had the focus when the main window went inactive.
-HWND KeptFocus = nullptr;
 // The window that had the focus when the last Tab, Return or Space went
 // down in the main window; null once that key is up again.
 HWND KeyDownFocus = nullptr;
@@ -127,19 +125,6 @@ void MoveFocusOnRequest(HWND window, WPARAM wParam, LPARAM lParam)
                                : GetNextDlgTabItem(window, GetFocus(), wParam != 0 ? TRUE : FALSE);
     if (next)
         SetFocus(next);
-}
-
-bool KeepFocusOnActivate(HWND window, WPARAM wParam)
-{
-    if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        KeptFocus = focus && IsChild(window, focus) ? focus : nullptr;
-        return false;
-    }
-    if (!KeptFocus || !IsWindow(KeptFocus) || !IsChild(window, KeptFocus) || !IsWindowVisible(KeptFocus))
-        return false;
-    SetFocus(KeptFocus);
-    return true;
 }
 
 void HideFocusCuesAtStart(HWND window)

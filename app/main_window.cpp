@@ -285,10 +285,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_NEXTDLGCTL:
         MoveFocusOnRequest(window, wParam, lParam);
         return 0;
-    case WM_ACTIVATE:
-        if (KeepFocusOnActivate(window, wParam))
-            return 0;
-        break;
     case WM_MENUCHAR:
         if (const LRESULT answer = AnswerMenuChar(static_cast<wchar_t>(LOWORD(wParam)), HIWORD(wParam),
                                                   reinterpret_cast<HMENU>(lParam)))

@@ -341,12 +341,15 @@ LRESULT OnGetDlgCode(const MSG* message)
 
 // --- painting ---
 
-// The dotted focus rectangle, once the keyboard has been used in the
-// window (the parent's UI state no longer hides focus cues).
+// A button without a focus cue of its own (BXS_FOCUSCUE) shows the
+// keyboard focus as a dotted rectangle, once the keyboard has been used in
+// the window. The top-level window's UI state is asked: Wine does not pass
+// a change of it on to the controls.
 void DrawKeyboardFocus(HWND button, const ButtonExData& data, HDC dc)
 {
-    constexpr int FocusRectInset = 3;
-    if (!data.focused || (SendMessageW(button, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS))
+    constexpr int FocusRectInset = 4;
+    if (!data.focused || (data.style & BXS_FOCUSCUE)
+        || (SendMessageW(GetAncestor(button, GA_ROOT), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS))
         return;
     RECT rect{};
     GetClientRect(button, &rect);

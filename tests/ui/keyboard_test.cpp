@@ -237,7 +237,7 @@ void RunFileJobByKeys(Started& s, const std::wstring& source, int button, WORD p
 
 // From start to result with the keyboard alone: a file encrypted (Space on
 // Encrypt) and decrypted again (Return on Decrypt), then, on the shredder
-// page reached by Ctrl+Tab, another added by Add file and shredded.
+// page reached through the menus, the file added by Add file and shredded.
 TEST(Keyboard, EncryptDecryptAndShredByKeysAlone)
 {
     Started s;
@@ -247,18 +247,26 @@ TEST(Keyboard, EncryptDecryptAndShredByKeysAlone)
     const std::string text = RandomText(3000, 26);
     ASSERT_TRUE(WriteFileBytes(plain, text));
 
+    // Alt and the level label's letter reach the slider; an arrow key moves it.
+    ASSERT_TRUE(WaitUntil([&] { return FocusIdOf(s.window) == IDC_FILE_SOURCE; }, KeyTimeout));
+    PressKey('V', {VK_MENU});
+    ASSERT_TRUE(WaitUntil([&] { return FocusIdOf(s.window) == IDC_KEY_LEVEL_SLIDER; }, KeyTimeout));
+    PressKey(VK_RIGHT);
+    ASSERT_TRUE(WaitUntil([&] { return FieldText(s.app.Control(IDC_KEY_LEVEL_TEXT)) == L"8"; }, KeyTimeout));
+
     ASSERT_NO_FATAL_FAILURE(RunFileJobByKeys(s, plain, IDC_FILE_ENCRYPT, VK_SPACE));
     std::string sealed;
     ASSERT_TRUE(ReadFileBytes(plain + L".enc", sealed));
-    EXPECT_EQ(sealed.size(), text.size());
-    EXPECT_NE(sealed, text);
+    EXPECT_TRUE(sealed == Transformed(text, "Kl\xE9" "e 42", 8)) << "the typed password at level 8";
     ASSERT_NO_FATAL_FAILURE(RunFileJobByKeys(s, plain + L".enc", IDC_FILE_DECRYPT, VK_RETURN));
     std::string opened;
     ASSERT_TRUE(ReadFileBytes(plain + L".dec", opened));
     EXPECT_TRUE(opened == text);
 
-    for (int tab = 2; tab <= 4; ++tab)
-        PressKey(VK_TAB, {VK_CONTROL});
+    // The page list by its letter on the menu bar, the shredder by its letter
+    // in the owner-drawn popup.
+    PressKey('T', {VK_MENU});
+    PressKey('H');
     ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == 4; }, KeyTimeout));
     ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_SHRED_ADD_FILE)));
     PressKey(VK_SPACE);
