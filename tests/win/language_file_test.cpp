@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <iterator>
 #include <map>
 #include <set>
@@ -202,80 +203,45 @@ TEST_P(LanguageFile, TextsFitTheirBuffers)
         EXPECT_LT(wcslen(LangText(entry.first)), LangTextLimit) << "key " << entry.first << " would be cut";
 }
 
-// The texts of one menu or one page, each with an Alt+letter of its own. A
-// page shares Alt with the menu bar, so the bar's letters count on every page.
-struct MnemonicGroup {
-    const char* name;
-    std::vector<int> keys;
-};
-
-const std::vector<int> MenuBarKeys = {keys::MenuFile,    keys::MenuEdit,    keys::MenuPageList,
-                                      keys::MenuMsTools, keys::MenuOptions, keys::MenuHelp};
-
-std::vector<int> OnPage(std::vector<int> labels)
+// The texts of each menu and each page, every one with an Alt+letter of its
+// own; a page shares Alt with the menu bar, so the bar's letters count there.
+std::vector<std::vector<int>> MnemonicGroups()
 {
-    labels.insert(labels.end(), MenuBarKeys.begin(), MenuBarKeys.end());
-    return labels;
-}
-
-const std::vector<int> KeyLabelKeys = {keys::PasswordMode, keys::KeyFileMode, keys::LevelLabel};
-
-std::vector<int> WithKeyLabels(std::vector<int> labels)
-{
-    labels.insert(labels.end(), KeyLabelKeys.begin(), KeyLabelKeys.end());
-    return OnPage(labels);
-}
-
-const MnemonicGroup MnemonicGroups[] = {
-    {"menu bar", MenuBarKeys},
-    {"File menu", {keys::MenuNewText, keys::MenuOpenInNotepad, keys::MenuExit}},
-    {"page menu",
-     {keys::MenuOptionsPage, keys::MenuFilePage, keys::MenuFolderPage, keys::MenuSlotPage, keys::MenuShredderPage,
-      keys::MenuDrivesPage}},
-    {"tools menu",
-     {keys::MenuMsInfo, keys::MenuMsConfig, keys::MenuCleanMgr, keys::MenuDefrag, keys::MenuRegedit, keys::MenuRestore}},
-    {"Options menu", {keys::MenuLanguage, keys::MenuOnTop, keys::MenuMagnet, keys::MenuTransparency, keys::MenuClearFont}},
-    {"Help menu",
-     {keys::MenuHelpContents, keys::MenuHelpFaq, keys::MenuHelpTips, keys::MenuWebSite, keys::MenuReportMail,
-      keys::MenuAbout}},
-    {"options page",
-     OnPage({keys::RecycleSource, keys::AddEnc, keys::RemoveEnc, keys::AddDec, keys::StrongFormatOption,
-             keys::AddEncryptedFolder, keys::RemoveEncryptedFolder, keys::AddDecryptedFolder, keys::EncryptIntoFolder,
-             keys::DecryptIntoFolder})},
-    {"file page", WithKeyLabels({keys::FileGroup})},
-    {"folder page", WithKeyLabels({keys::FolderGroup})},
-    {"slot page", OnPage({keys::SlotGroup})},
-    {"shredder page", OnPage({keys::ShredGroup, keys::DeleteShreddedOption})},
-    {"folder-drives page", OnPage({keys::DrivesGroup, keys::LogonOption})},
-};
-
-// The letter after the first single "&", upper case; 0 when there is none.
-wchar_t Mnemonic(const std::wstring& text)
-{
-    for (size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != L'&')
-            continue;
-        if (text[i + 1] != L'&')
-            return static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(
-                CharUpperW(reinterpret_cast<wchar_t*>(static_cast<ULONG_PTR>(text[i + 1])))));
-        ++i;
-    }
-    return 0;
+    const std::vector<int> bar = {keys::MenuFile,    keys::MenuEdit,    keys::MenuPageList,
+                                  keys::MenuMsTools, keys::MenuOptions, keys::MenuHelp};
+    const auto page = [&](std::vector<int> labels) {
+        labels.insert(labels.end(), bar.begin(), bar.end());
+        return labels;
+    };
+    return {bar,
+            {keys::MenuNewText, keys::MenuOpenInNotepad, keys::MenuExit},
+            {keys::MenuOptionsPage, keys::MenuFilePage, keys::MenuFolderPage, keys::MenuSlotPage,
+             keys::MenuShredderPage, keys::MenuDrivesPage},
+            {keys::MenuMsInfo, keys::MenuMsConfig, keys::MenuCleanMgr, keys::MenuDefrag, keys::MenuRegedit,
+             keys::MenuRestore},
+            {keys::MenuLanguage, keys::MenuOnTop, keys::MenuMagnet, keys::MenuTransparency, keys::MenuClearFont},
+            {keys::MenuHelpContents, keys::MenuHelpFaq, keys::MenuHelpTips, keys::MenuWebSite, keys::MenuReportMail,
+             keys::MenuAbout},
+            page({keys::RecycleSource, keys::AddEnc, keys::RemoveEnc, keys::AddDec, keys::StrongFormatOption,
+                  keys::AddEncryptedFolder, keys::RemoveEncryptedFolder, keys::AddDecryptedFolder,
+                  keys::EncryptIntoFolder, keys::DecryptIntoFolder}),
+            page({keys::FileGroup, keys::PasswordMode, keys::KeyFileMode, keys::LevelLabel}),
+            page({keys::FolderGroup, keys::PasswordMode, keys::KeyFileMode, keys::LevelLabel}),
+            page({keys::SlotGroup}),
+            page({keys::ShredGroup, keys::DeleteShreddedOption}),
+            page({keys::DrivesGroup, keys::LogonOption})};
 }
 
 TEST_P(LanguageFile, EveryMenuAndPageHasDistinctMnemonics)
 {
-    for (const MnemonicGroup& group : MnemonicGroups) {
+    for (const std::vector<int>& group : MnemonicGroups()) {
         std::map<wchar_t, int> owner;
-        for (int key : group.keys) {
+        for (int key : group) {
             const std::wstring text = LangString(key);
-            const wchar_t letter = Mnemonic(text);
-            EXPECT_NE(letter, 0) << group.name << ": key " << key << " has no mnemonic: " << Narrow(text);
-            if (letter == 0)
-                continue;
-            const auto [at, fresh] = owner.emplace(letter, key);
-            EXPECT_TRUE(fresh) << group.name << ": keys " << at->second << " and " << key << " share "
-                               << Narrow(std::wstring(1, letter));
+            const size_t mark = text.find(L'&');
+            ASSERT_TRUE(mark != std::wstring::npos && mark + 1 < text.size()) << "key " << key << ": " << Narrow(text);
+            const auto [at, fresh] = owner.emplace(towupper(text[mark + 1]), key);
+            EXPECT_TRUE(fresh) << "keys " << at->second << " and " << key << " share a mnemonic";
         }
     }
 }
