@@ -1,5 +1,6 @@
 // Quenzel's entry routine: paths, window class, main window, message loop.
 #include "app/command_line.h"
+#include "app/keyboard.h"
 #include "app/main_window.h"
 #include "app/safe_start.h"
 #include "base/messages.h"
@@ -27,7 +28,10 @@ int RunMessageLoop(HINSTANCE instance)
     MSG msg{};
     BOOL got;
     while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
-        if (!TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) {
+        if (TranslateAcceleratorW(msg.hwnd, accelerators, &msg))
+            continue;
+        // The dialog manager walks the main window's controls by keyboard.
+        if (!quenzel::HandleMainWindowKey(msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

@@ -4,6 +4,7 @@
 #include "app/closing.h"
 #include "app/commands.h"
 #include "app/dropped_paths.h"
+#include "app/keyboard.h"
 #include "app/menu.h"
 #include "app/pages.h"
 #include "app/window_size.h"
@@ -257,6 +258,7 @@ bool CreateMainWindow(HINSTANCE instance, const StartRequest& request, int showC
     if (request.startTab >= 0)
         SelectTab(request.startTab);
     DragAcceptFiles(MainWindow, TRUE);
+    HideFocusCuesAtStart(MainWindow);
     ShowWindow(MainWindow, showCommand);
     UpdateWindow(MainWindow);
     PlaceStartPaths(request);
@@ -317,6 +319,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SETTINGCHANGE:
         OnThemeChange(window);
         return 0;
+    case WM_NEXTDLGCTL:
+        MoveFocusOnRequest(window, wParam, lParam);
+        return 0;
+    case WM_MENUCHAR:
+        if (const LRESULT answer = AnswerMenuChar(static_cast<wchar_t>(LOWORD(wParam)), HIWORD(wParam),
+                                                  reinterpret_cast<HMENU>(lParam)))
+            return answer;
+        break;
     case WM_COMMAND:
         if (OnCommand(window, GET_WM_COMMAND_ID(wParam, lParam)))
             return 0;

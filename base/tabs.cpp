@@ -45,8 +45,9 @@ bool CreateTabControl(HWND parent)
 {
     const int dpi = WindowDpi(parent);
     const DesignRect place = ScaleRectToDpi(TabPlace, dpi);
-    TabWindow = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, place.x, place.y,
-                                place.width, place.height, parent,
+    // A tab stop: Tab reaches the tab strip after the page, and the arrow keys change tabs there.
+    constexpr DWORD TabStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | WS_GROUP;
+    TabWindow = CreateWindowExW(0, WC_TABCONTROLW, L"", TabStyle, place.x, place.y, place.width, place.height, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TABS)), Instance, nullptr);
     if (!TabWindow)
         return false;

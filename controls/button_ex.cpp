@@ -1,6 +1,7 @@
 #include "controls/button_ex.h"
 
 #include "controls/button_ex_access.h"
+#include "base/dpi.h"
 #include "controls/button_ex_data.h"
 #include "controls/button_ex_paint.h"
 #include "controls/button_logic.h"
@@ -336,6 +337,9 @@ BOOL CALLBACK ClickIfMnemonic(HWND child, LPARAM param)
 {
     auto* search = reinterpret_cast<MnemonicSearch*>(param);
     const ButtonExData* data = ButtonExRecord(child);
+    // A button of a hidden page, or a disabled one, is not there to press.
+    if (!IsWindowVisible(child) || !IsWindowEnabled(child))
+        return TRUE;
     if (data && data->text && MnemonicOf(data->text.get()) != 0
         && static_cast<UINT>(MnemonicOf(data->text.get())) == search->key) {
         SetFocus(child);
@@ -345,14 +349,42 @@ BOOL CALLBACK ClickIfMnemonic(HWND child, LPARAM param)
     return TRUE;
 }
 
+// The dialog manager sends Return to the focused control's parent as a
+// command unless the control asks for it: the button presses on key-up
+// itself, so it asks.
+LRESULT OnGetDlgCode(const MSG* message)
+{
+    const bool returnKey = message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN;
+    return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON | (returnKey ? DLGC_WANTMESSAGE : 0);
+}
+
 // --- painting ---
+
+// A button without a focus cue of its own (BXS_FOCUSCUE) shows the
+// keyboard focus as a dotted rectangle, once the keyboard has been used in
+// the window. The top-level window's UI state is asked: Wine does not pass
+// a change of it on to the controls.
+void DrawKeyboardFocus(HWND button, const ButtonExData& data, HDC dc)
+{
+    constexpr int FocusRectInset = 4;
+    if (!data.focused || (data.style & BXS_FOCUSCUE)
+        || (SendMessageW(GetAncestor(button, GA_ROOT), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS))
+        return;
+    RECT rect{};
+    GetClientRect(button, &rect);
+    const int inset = ScaleToDpi(FocusRectInset, WindowDpi(button));
+    InflateRect(&rect, -inset, -inset);
+    DrawFocusRect(dc, &rect);
+}
 
 void OnPaint(HWND button, const ButtonExData& data)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(button, &paint);
-    if (dc)
+    if (dc) {
         PaintButtonEx(button, data, dc, paint.rcPaint);
+        DrawKeyboardFocus(button, data, dc);
+    }
     EndPaint(button, &paint);
 }
 
@@ -361,6 +393,7 @@ void OnPrintClient(HWND button, const ButtonExData& data, HDC dc)
     RECT client{};
     GetClientRect(button, &client);
     PaintButtonEx(button, data, dc, client);
+    DrawKeyboardFocus(button, data, dc);
 }
 
 LRESULT HandleRecordMessage(HWND button, ButtonExData& data, UINT message, WPARAM wParam, LPARAM lParam)
@@ -447,6 +480,12 @@ LRESULT HandleRecordMessage(HWND button, ButtonExData& data, UINT message, WPARA
         return 0;
     case WM_SYSKEYUP:
         ClickByMnemonic(GetParent(button), static_cast<UINT>(wParam));
+        return 0;
+    case WM_GETDLGCODE:
+        return OnGetDlgCode(reinterpret_cast<const MSG*>(lParam));
+    case WM_UPDATEUISTATE:
+        DefWindowProcW(button, message, wParam, lParam);
+        Invalidate(button);
         return 0;
     default:
         return DefWindowProcW(button, message, wParam, lParam);

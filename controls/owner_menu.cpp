@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 namespace quenzel {
 
@@ -473,6 +474,65 @@ int DrawMenuItem(WPARAM wParam, const DRAWITEMSTRUCT* draw)
     if (state != static_cast<UINT>(-1) && (state & MF_CHECKED))
         DrawMenuCheck(dc, item, static_cast<int>(record->sideBarWidth), background);
     return 1;
+}
+
+namespace {
+// The letter after the first single "&" ("&&" is a plain "&"), upper case;
+// 0 when there is none.
+wchar_t UpperMnemonic(const wchar_t* text)
+{
+    for (const wchar_t* p = text; *p; ++p) {
+        if (*p != L'&')
+            continue;
+        if (p[1] != L'&')
+            return static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(CharUpperW(
+                reinterpret_cast<wchar_t*>(static_cast<ULONG_PTR>(p[1])))));
+        ++p;
+    }
+    return 0;
+}
+
+struct MenuCharMatches {
+    int first = -1;
+    int afterHighlight = -1;
+    int count = 0;
+};
+
+MenuCharMatches FindMenuChar(HMENU menu, wchar_t upperKey)
+{
+    MenuCharMatches matches;
+    bool highlightSeen = false;
+    const int items = GetMenuItemCount(menu);
+    for (int i = 0; i < items; ++i) {
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_DATA | MIIM_STATE;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item))
+            continue;
+        const MenuItemRecord* record = RecordOf(item.dwItemData);
+        if (record && UpperMnemonic(record->text) == upperKey) {
+            matches.first = matches.count++ == 0 ? i : matches.first;
+            if (highlightSeen && matches.afterHighlight < 0)
+                matches.afterHighlight = i;
+        }
+        if (item.fState & MFS_HILITE)
+            highlightSeen = true;
+    }
+    return matches;
+}
+} // namespace
+
+LRESULT AnswerMenuChar(wchar_t key, UINT menuFlags, HMENU menu)
+{
+    if (!menu || (menuFlags & MF_SYSMENU) || key == 0)
+        return 0;
+    const wchar_t upperKey = UpperMnemonic((std::wstring(L"&") + key).c_str());
+    const MenuCharMatches matches = FindMenuChar(menu, upperKey);
+    if (matches.count == 0)
+        return 0;
+    if (matches.count == 1)
+        return MAKELRESULT(matches.first, MNC_EXECUTE);
+    return MAKELRESULT(matches.afterHighlight >= 0 ? matches.afterHighlight : matches.first, MNC_SELECT);
 }
 
 } // namespace quenzel

@@ -24,4 +24,11 @@ void ReleaseOwnerDrawMenu(HMENU popup);
 int MeasureMenuItem(WPARAM wParam, MEASUREITEMSTRUCT* measure);
 int DrawMenuItem(WPARAM wParam, const DRAWITEMSTRUCT* draw);
 
+// WM_MENUCHAR of the owner window: the system cannot see the underlined
+// letters of owner-drawn items, so a key is matched here (any case). One
+// item with that letter is chosen (MNC_EXECUTE); of several, the next after
+// the highlighted one is highlighted (MNC_SELECT). 0 when no item of ours
+// has it, for DefWindowProc to answer.
+LRESULT AnswerMenuChar(wchar_t key, UINT menuFlags, HMENU menu);
+
 } // namespace quenzel

@@ -56,16 +56,48 @@ DesignRect DevicePlace(const ControlRect& place, int dpi)
     return device;
 }
 
-HWND CreatePlainControl(HWND parent, const ControlSpec& row, const std::wstring& text, const DesignRect& place)
+bool IsRadioRow(const ControlSpec* row)
 {
-    const DWORD style = WS_CHILD | row.style | (row.visible ? WS_VISIBLE : 0);
+    if (!row || row->kind != ControlKind::Window || lstrcmpiW(row->className, L"BUTTON") != 0)
+        return false;
+    const DWORD type = row->style & BS_TYPEMASK;
+    return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+}
+
+// Whether the keyboard reaches the row's control with Tab: fields, lists,
+// sliders and every button but a group box.
+bool IsTabStopRow(const ControlSpec& row)
+{
+    if (row.kind == ControlKind::ButtonEx)
+        return true;
+    if (lstrcmpiW(row.className, L"EDIT") == 0 || lstrcmpiW(row.className, WC_LISTVIEWW) == 0
+        || lstrcmpiW(row.className, TRACKBAR_CLASSW) == 0)
+        return true;
+    return lstrcmpiW(row.className, L"BUTTON") == 0 && (row.style & BS_TYPEMASK) != BS_GROUPBOX;
+}
+
+// The keyboard's styles: a tab stop where the user acts, and a new group
+// at every control but a radio button that follows one, so the arrow keys
+// move only between the radio buttons made one after the other.
+DWORD KeyboardStyle(const ControlSpec& row, const ControlSpec* previous)
+{
+    const DWORD tabStop = IsTabStopRow(row) ? WS_TABSTOP : 0;
+    const bool continuesGroup = IsRadioRow(&row) && IsRadioRow(previous);
+    return tabStop | (continuesGroup ? 0 : WS_GROUP);
+}
+
+HWND CreatePlainControl(HWND parent, const ControlSpec& row, const ControlSpec* previous, const std::wstring& text,
+                        const DesignRect& place)
+{
+    const DWORD style = WS_CHILD | row.style | KeyboardStyle(row, previous) | (row.visible ? WS_VISIBLE : 0);
     return CreateWindowExW(row.exStyle, row.className, text.c_str(), style, place.x, place.y, place.width,
                            place.height, parent, ControlIdHandle(row.id), Instance, nullptr);
 }
 
 HWND CreateButtonExControl(HWND parent, const ControlSpec& row, const std::wstring& text, const DesignRect& place)
 {
-    const DWORD style = row.style | (row.visible ? WS_VISIBLE : 0);
+    // No WS_GROUP: the button's style word uses that bit for its own look.
+    const DWORD style = row.style | WS_TABSTOP | (row.visible ? WS_VISIBLE : 0);
     HWND button = CreateButtonEx(text.c_str(), style, place.x, place.y, place.width, place.height, parent, row.id);
     if (button && row.tooltipKey != 0)
         AddButtonExTooltip(button, LangString(row.tooltipKey).c_str());
@@ -189,8 +221,9 @@ bool CreatePageControls(HWND parent, const PageTable& table)
         const ControlSpec& row = table.rows[i];
         const std::wstring text = ControlText(row);
         const DesignRect place = DevicePlace(row.place, dpi);
+        const ControlSpec* previous = i > 0 ? &table.rows[i - 1] : nullptr;
         HWND control = row.kind == ControlKind::ButtonEx ? CreateButtonExControl(parent, row, text, place)
-                                                          : CreatePlainControl(parent, row, text, place);
+                                                          : CreatePlainControl(parent, row, previous, text, place);
         if (!control) {
             allMade = false;
             continue;
@@ -260,6 +293,18 @@ int DrawPageArt(const DRAWITEMSTRUCT* draw)
     FillRect(draw->hDC, &area, GetSysColorBrush(COLOR_BTNFACE));
     FrameRect(draw->hDC, &area, GetSysColorBrush(COLOR_BTNTEXT));
     return 1;
+}
+
+void OrderTabStops(HWND parent, const int* ids, std::size_t count)
+{
+    HWND previous = count > 0 ? GetDlgItem(parent, ids[0]) : nullptr;
+    for (std::size_t i = 1; i < count && previous; ++i) {
+        HWND control = GetDlgItem(parent, ids[i]);
+        if (!control)
+            continue;
+        SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+        previous = control;
+    }
 }
 
 } // namespace quenzel

@@ -197,4 +197,15 @@ int DrawPageArt(const DRAWITEMSTRUCT* draw);
 // `shownWhen` does not hold are left as they are).
 void ShowPageControls(HWND parent, const PageTable& table, int showCommand);
 
+// Tab and Shift+Tab follow the controls' z-order. Places the controls of
+// `ids` in this order in it, each right below the one before (the first
+// keeps its place), so a page whose controls were made in another order,
+// or shares some with another page, is walked in reading order.
+void OrderTabStops(HWND parent, const int* ids, std::size_t count);
+template <std::size_t N>
+void OrderTabStops(HWND parent, const int (&ids)[N])
+{
+    OrderTabStops(parent, ids, N);
+}
+
 } // namespace quenzel

@@ -11,6 +11,7 @@
 #include "crypt/running_jobs.h"
 
 #include <memory>
+#include <vector>
 
 namespace quenzel {
 
@@ -38,6 +39,19 @@ void StartPageJob(const CryptPage& page, JobKind job)
         request.release();
     else
         page.state.jobMode = NoJob;
+}
+
+// Tab walks the source and its view, the key controls, then the page's
+// buttons: the left column first, as the page reads.
+void OrderPageTabStops(const CryptPage& page)
+{
+    const PageTable keyRows = KeyControlsTable();
+    std::vector<int> ids{page.sourceId, page.chooseId, page.viewId};
+    for (std::size_t i = 0; i < keyRows.count; ++i)
+        ids.push_back(keyRows.rows[i].id);
+    ids.push_back(page.encryptId);
+    ids.push_back(page.decryptId);
+    OrderTabStops(MainWindow, ids.data(), ids.size());
 }
 
 } // namespace
@@ -68,6 +82,8 @@ void RegisterCryptPage(const CryptPage& page, int index, const PageRoutines& rou
 
 void ShowCryptPage(const CryptPage& page, int showCommand)
 {
+    if (showCommand != SW_HIDE)
+        OrderPageTabStops(page);
     ShowPageControls(MainWindow, page.controls, showCommand);
     ShowPageControls(MainWindow, KeyControlsTable(), showCommand);
     if (showCommand == SW_HIDE)

@@ -20,6 +20,7 @@ struct CryptPage {
     PageTable controls;
     int sourceId;   // the source field
     int chooseId;   // its "..." button
+    int viewId;     // the preview or list below it
     int encryptId;
     int decryptId;
     int progressId;
@@ -39,7 +40,8 @@ void PlaceProgressBar(const CryptPage& page);
 void RegisterCryptPage(const CryptPage& page, int index, const PageRoutines& routines);
 
 // Shows or hides the page with the key controls; a shown page shows its
-// text and gives the source field the focus.
+// text, orders its controls for Tab (the source, the key controls, then
+// the page's buttons) and gives the source field the focus.
 void ShowCryptPage(const CryptPage& page, int showCommand);
 
 // The page's buttons: encrypt, decrypt (asking for a source first when the

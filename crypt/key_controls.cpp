@@ -31,9 +31,10 @@ constexpr int PasswordBufferBytes = 32767;
 
 constexpr ControlSpec KeyControls[] = {
     Frame(IDC_CRYPT_FRAME, {125, 42, 648, 356}),
+    // The two radio buttons one after the other: one group for the arrow keys.
     RadioButton(IDC_KEY_PASSWORD_RADIO, keys::PasswordMode, {144, 222, 300, 22}),
-    Field(IDC_KEY_PASSWORD, {142, 246, 494, 22}, ES_PASSWORD, DefaultPasswordText),
     RadioButton(IDC_KEY_FILE_RADIO, keys::KeyFileMode, {144, 276, 300, 22}),
+    Field(IDC_KEY_PASSWORD, {142, 246, 494, 22}, ES_PASSWORD, DefaultPasswordText),
     Field(IDC_KEY_FILE, {142, 300, 456, 22}),
     BrowseButton(IDC_KEY_FILE_BUTTON, {606, 300, 30, 22}, keys::ChooseKeyFileTip),
     Label(IDC_KEY_LEVEL_LABEL, keys::LevelLabel, {144, 330, 300, 22}),

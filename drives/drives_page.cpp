@@ -46,14 +46,15 @@ constexpr ControlSpec DrivesControls[] = {
     Strip(IDC_DRIVES_BANNER, IDB_STRIP_DRIVES),
     Frame(IDC_DRIVES_FRAME, {125, 42, 648, 356}),
     GroupBox(IDC_DRIVES_GROUP, keys::DrivesGroup, {132, 48, 634, 342}),
+    // The left column (list, check box), then the buttons on the right: the Tab order.
+    {IDC_DRIVES_LIST, WC_LISTVIEWW, ListStyle, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
+    CheckBox(IDC_DRIVES_LOGON, keys::LogonOption, {143, 332, 494, 26}),
+    {IDC_DRIVES_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
     CommandButton(IDC_DRIVES_MOUNT, IDI_DRIVE_MOUNT, 70, keys::MountCaption, keys::MountTip),
     CommandButton(IDC_DRIVES_UNMOUNT, IDI_DRIVE_UNMOUNT, 120, keys::UnmountCaption, keys::UnmountTip),
     CommandButton(IDC_DRIVES_APPLY, IDI_DRIVE_APPLY, 180, keys::ApplyCaption, keys::ApplyTip),
     CommandButton(IDC_DRIVES_REMOVE, IDI_DRIVE_REMOVE, 230, keys::RemoveDriveCaption, keys::RemoveDriveTip),
     LargeButton(IDC_DRIVES_NEW, keys::NewDriveCaption, IDI_DRIVE_NEW, {646, 290, 110, 90}, keys::NewDriveTip),
-    CheckBox(IDC_DRIVES_LOGON, keys::LogonOption, {143, 332, 494, 26}),
-    {IDC_DRIVES_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
-    {IDC_DRIVES_LIST, WC_LISTVIEWW, ListStyle, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
 };
 static_assert(ControlIdsUnique(DrivesControls), "folder drives page ids must be unique");
 

@@ -46,6 +46,10 @@ constexpr ControlSpec ShredderControls[] = {
     Strip(IDC_SHRED_STRIP, IDB_STRIP_SHREDDER),
     Frame(IDC_SHRED_FRAME, {125, 42, 648, 356}),
     GroupBox(IDC_SHRED_GROUP, keys::ShredGroup, {132, 48, 634, 342}),
+    // The left column (list, check box), then the buttons on the right: the Tab order.
+    ControlSpec{IDC_SHRED_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
+    CheckBox(IDC_SHRED_DELETE, keys::DeleteShreddedOption, {143, 332, 494, 26}),
+    ControlSpec{IDC_SHRED_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
     ButtonEx(IDC_SHRED_ADD_FILE, BrowseButtonStyle, keys::AddFileCaption, nullptr, IDI_FILE_SMALL,
              {646, 70, 110, 40}, keys::AddFileTip),
     ButtonEx(IDC_SHRED_ADD_FOLDER, BrowseButtonStyle, keys::AddFolderCaption, nullptr, IDI_FOLDER_SMALL,
@@ -55,9 +59,6 @@ constexpr ControlSpec ShredderControls[] = {
     ButtonEx(IDC_SHRED_REMOVE, BrowseButtonStyle, keys::RemoveRowsCaption, nullptr, IDI_LIST_REMOVE,
              {646, 230, 110, 40}, keys::RemoveRowsTip),
     LargeButton(IDC_SHRED_START, keys::ShredCaption, IDI_SHRED, {646, 290, 110, 90}, keys::ShredTip),
-    CheckBox(IDC_SHRED_DELETE, keys::DeleteShreddedOption, {143, 332, 494, 26}),
-    ControlSpec{IDC_SHRED_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
-    ControlSpec{IDC_SHRED_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
 };
 static_assert(ControlIdsUnique(ShredderControls), "shredder page ids must be unique");
 

@@ -896,7 +896,7 @@ TEST(OwnerMenu, EveryPopupOpensOwnerDrawn)
     Started s;
     Start(s, "[OPTIONS]\nOnTop=0\nClearFont=1\n");
     struct Popup { wchar_t key; const wchar_t* name; };
-    for (const Popup p : {Popup{L'f', L"file"}, Popup{L'e', L"edit"}, Popup{L'b', L"brannock-tools"},
+    for (const Popup p : {Popup{L'f', L"file"}, Popup{L'e', L"edit"}, Popup{L't', L"brannock-tools"},
                           Popup{L'm', L"ms-tools"}, Popup{L'o', L"options"}, Popup{L'h', L"help"}}) {
         PostMessageW(s.window, WM_SYSCOMMAND, SC_KEYMENU, p.key);
         HWND popup = s.app.WaitForTopWindow(L"#32768");

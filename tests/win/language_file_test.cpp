@@ -9,10 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
+#include <vector>
 
 namespace quenzel {
 namespace {
@@ -201,6 +203,49 @@ TEST_P(LanguageFile, TextsFitTheirBuffers)
         EXPECT_LT(wcslen(LangText(entry.first)), LangTextLimit) << "key " << entry.first << " would be cut";
 }
 
+// The texts of each menu and each page, every one with an Alt+letter of its
+// own; a page shares Alt with the menu bar, so the bar's letters count there.
+std::vector<std::vector<int>> MnemonicGroups()
+{
+    const std::vector<int> bar = {keys::MenuFile,    keys::MenuEdit,    keys::MenuPageList,
+                                  keys::MenuMsTools, keys::MenuOptions, keys::MenuHelp};
+    const auto page = [&](std::vector<int> labels) {
+        labels.insert(labels.end(), bar.begin(), bar.end());
+        return labels;
+    };
+    return {bar,
+            {keys::MenuNewText, keys::MenuOpenInNotepad, keys::MenuExit},
+            {keys::MenuOptionsPage, keys::MenuFilePage, keys::MenuFolderPage, keys::MenuSlotPage,
+             keys::MenuShredderPage, keys::MenuDrivesPage},
+            {keys::MenuMsInfo, keys::MenuMsConfig, keys::MenuCleanMgr, keys::MenuDefrag, keys::MenuRegedit,
+             keys::MenuRestore},
+            {keys::MenuLanguage, keys::MenuOnTop, keys::MenuMagnet, keys::MenuTransparency, keys::MenuClearFont},
+            {keys::MenuHelpContents, keys::MenuHelpFaq, keys::MenuHelpTips, keys::MenuWebSite, keys::MenuReportMail,
+             keys::MenuAbout},
+            page({keys::RecycleSource, keys::AddEnc, keys::RemoveEnc, keys::AddDec, keys::StrongFormatOption,
+                  keys::AddEncryptedFolder, keys::RemoveEncryptedFolder, keys::AddDecryptedFolder,
+                  keys::EncryptIntoFolder, keys::DecryptIntoFolder}),
+            page({keys::FileGroup, keys::PasswordMode, keys::KeyFileMode, keys::LevelLabel}),
+            page({keys::FolderGroup, keys::PasswordMode, keys::KeyFileMode, keys::LevelLabel}),
+            page({keys::SlotGroup}),
+            page({keys::ShredGroup, keys::DeleteShreddedOption}),
+            page({keys::DrivesGroup, keys::LogonOption})};
+}
+
+TEST_P(LanguageFile, EveryMenuAndPageHasDistinctMnemonics)
+{
+    for (const std::vector<int>& group : MnemonicGroups()) {
+        std::map<wchar_t, int> owner;
+        for (int key : group) {
+            const std::wstring text = LangString(key);
+            const size_t mark = text.find(L'&');
+            ASSERT_TRUE(mark != std::wstring::npos && mark + 1 < text.size()) << "key " << key << ": " << Narrow(text);
+            const auto [at, fresh] = owner.emplace(towupper(text[mark + 1]), key);
+            EXPECT_TRUE(fresh) << "keys " << at->second << " and " << key << " share a mnemonic";
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Built, LanguageFile, ::testing::Values(L"default.lng", L"english.lng", L"german.lng"),
                          [](const auto& test) { const std::string name = Narrow(test.param); return name.substr(0, name.find('.')); });
 
@@ -234,7 +279,7 @@ TEST(Translations, GermanHasTheKeysAndConversionsOfEnglish)
 // words both languages share.
 constexpr int SameInGerman[] = {
     keys::MainGroup,               // "Quenzel", the program's name
-    keys::MenuPageList,            // "&Brannock Tools", the name of the page list
+    keys::MenuPageList,            // "Brannock &Tools", the name of the page list
     keys::Ok,                      // "OK"
     keys::DriveStatusColumnHeader, // "Status", German too
     keys::NewDriveOk,              // "OK"

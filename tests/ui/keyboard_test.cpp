@@ -1,0 +1,221 @@
+// The program by keyboard alone: keys typed into its foreground window
+// (SendInput), the focus read from outside, files checked on disk.
+#include "tests/ui/crypt_ui_support.h"
+
+#include "app/options_page_ids.h"
+#include "base/tabs.h"
+#include "crypt/folder_page_ids.h"
+#include "drives/drives_page_ids.h"
+#include "shredder/shredder_page_ids.h"
+#include "slots/slot_page_ids.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <initializer_list>
+#include <vector>
+
+namespace {
+
+using namespace cryptui;
+using namespace quenzel;
+
+constexpr Millis KeyTimeout{5000};
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{sizeof info};
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+void Send(std::vector<INPUT> inputs)
+{
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+INPUT Key(WORD key, bool up, wchar_t unicode = 0)
+{
+    INPUT input{INPUT_KEYBOARD};
+    input.ki.wVk = key;
+    input.ki.wScan = unicode;
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (unicode ? KEYEVENTF_UNICODE : 0);
+    return input;
+}
+
+// A key pressed and released while the modifiers are held.
+void PressKey(WORD key, std::initializer_list<WORD> modifiers = {})
+{
+    std::vector<INPUT> inputs;
+    for (WORD modifier : modifiers)
+        inputs.push_back(Key(modifier, false));
+    inputs.push_back(Key(key, false));
+    inputs.push_back(Key(key, true));
+    for (WORD modifier : modifiers)
+        inputs.push_back(Key(modifier, true));
+    Send(inputs);
+}
+
+// Types into the focused field; true once `field` holds the text.
+bool TypeInto(HWND field, const std::wstring& text)
+{
+    std::vector<INPUT> inputs;
+    for (wchar_t c : text)
+        inputs.insert(inputs.end(), {Key(0, false, c), Key(0, true, c)});
+    Send(inputs);
+    return WaitUntil([&] { return FieldText(field) == text; }, KeyTimeout);
+}
+
+// One Tab (or Shift+Tab); false when the focus did not move.
+bool Tab(HWND window, bool backwards = false)
+{
+    HWND before = FocusOf(window);
+    backwards ? PressKey(VK_TAB, {VK_SHIFT}) : PressKey(VK_TAB);
+    return WaitUntil([&] { return FocusOf(window) != before; }, KeyTimeout);
+}
+
+// Tab until `target` has the focus, as a user does.
+bool TabTo(HWND window, HWND target)
+{
+    for (int step = 0; step < 60 && FocusOf(window) != target; ++step)
+        if (!Tab(window))
+            return false;
+    return FocusOf(window) == target;
+}
+
+// The ids Tab visits from the focused control until it is back there.
+std::vector<int> WalkFocus(HWND window)
+{
+    std::vector<int> visited{GetDlgCtrlID(FocusOf(window))};
+    while (visited.size() < 60 && Tab(window) && GetDlgCtrlID(FocusOf(window)) != visited.front())
+        visited.push_back(GetDlgCtrlID(FocusOf(window)));
+    return visited;
+}
+
+// Each slot: its ticked radio button (one stop for both), field, "..." and use button.
+std::vector<int> SlotOrder()
+{
+    std::vector<int> order;
+    for (int slot = 0; slot < SlotCount; ++slot)
+        for (int first : {IDC_SLOT_FILE_RADIO_0, IDC_SLOT_PATH_0, IDC_SLOT_BROWSE_0, IDC_SLOT_USE_0})
+            order.push_back(SlotControlId(first, slot));
+    return order;
+}
+
+// Each tab's page from its first control, in reading order.
+const std::vector<int> PageOrders[] = {
+    {IDC_OPTIONS_RECYCLE, IDC_OPTIONS_ADD_ENC, IDC_OPTIONS_REMOVE_ENC, IDC_OPTIONS_ADD_DEC, IDC_OPTIONS_STRONG_FORMAT,
+     IDC_OPTIONS_ADD_ENCRYPTED, IDC_OPTIONS_REMOVE_ENCRYPTED, IDC_OPTIONS_ADD_DECRYPTED, IDC_OPTIONS_ENCRYPT_TO,
+     IDC_OPTIONS_ENC_PATH, IDC_OPTIONS_BROWSE_ENC, IDC_OPTIONS_DECRYPT_TO, IDC_OPTIONS_DEC_PATH, IDC_OPTIONS_BROWSE_DEC},
+    {IDC_FILE_SOURCE, IDC_FILE_CHOOSE, IDC_FILE_PREVIEW, IDC_KEY_PASSWORD_RADIO, IDC_KEY_PASSWORD,
+     IDC_KEY_LEVEL_SLIDER, IDC_KEY_LEVEL_TEXT, IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT},
+    {IDC_FOLDER_SOURCE, IDC_FOLDER_GATHER, IDC_FOLDER_LIST, IDC_KEY_PASSWORD_RADIO, IDC_KEY_PASSWORD,
+     IDC_KEY_LEVEL_SLIDER, IDC_KEY_LEVEL_TEXT, IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT},
+    SlotOrder(),
+    {IDC_SHRED_LIST, IDC_SHRED_DELETE, IDC_SHRED_ADD_FILE, IDC_SHRED_ADD_FOLDER, IDC_SHRED_CLEAR, IDC_SHRED_REMOVE,
+     IDC_SHRED_START},
+    {IDC_DRIVES_LIST, IDC_DRIVES_LOGON, IDC_DRIVES_MOUNT, IDC_DRIVES_UNMOUNT, IDC_DRIVES_APPLY, IDC_DRIVES_REMOVE,
+     IDC_DRIVES_NEW},
+};
+
+// Every page, reached by Ctrl+Tab, is walked by Tab in reading order, then
+// the help button and the tab strip; Shift+Tab goes back.
+TEST(Keyboard, TabWalksEveryPageInReadingOrder)
+{
+    Started s;
+    // Both output folders ticked: their fields and buttons are enabled.
+    ASSERT_NO_FATAL_FAILURE(Start(s, "[MAIN]\n8=1\n9=1\n", FilePageCommand));
+    PostCommand(s.window, CMD_FIRST_PAGE);
+    SetForegroundWindow(s.window);
+    for (int tab = 0; tab < TabCount; ++tab) {
+        if (tab > 0)
+            PressKey(VK_TAB, {VK_CONTROL});
+        ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == tab; }, KeyTimeout)) << tab;
+        std::vector<int> expected = PageOrders[tab];
+        ASSERT_TRUE(TabTo(s.window, s.app.Control(expected.front()))) << "tab " << tab;
+        expected.insert(expected.end(), {IDC_HELPBUTTON, IDC_TABS});
+        EXPECT_EQ(WalkFocus(s.window), expected) << "tab " << tab;
+        ASSERT_TRUE(Tab(s.window, true));
+        EXPECT_EQ(GetDlgCtrlID(FocusOf(s.window)), IDC_TABS) << "Shift+Tab on tab " << tab;
+    }
+    PressKey(VK_TAB, {VK_CONTROL, VK_SHIFT});
+    EXPECT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == TabCount - 2; }, KeyTimeout));
+    EXPECT_TRUE(s.app.Close());
+}
+
+// A dialog of the program once it has the keyboard focus.
+HWND FocusedDialog(App& app, int controlId)
+{
+    HWND dialog = WaitForDialogWith(app, controlId);
+    return dialog && WaitUntil([&] { return GetForegroundWindow() == dialog && FocusOf(dialog); }) ? dialog : nullptr;
+}
+
+// A file job on the file page: source and password typed, the button pressed
+// with `pressKey`, the password typed again where asked, Return for OK and
+// Escape to close the result.
+void RunFileJobByKeys(Started& s, const std::wstring& source, int button, WORD pressKey)
+{
+    const std::wstring password = L"Kl\u00E9e 42";
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_FILE_SOURCE)) && TypeInto(s.app.Control(IDC_FILE_SOURCE), source));
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_KEY_PASSWORD)) && TypeInto(s.app.Control(IDC_KEY_PASSWORD), password));
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(button)));
+    PressKey(pressKey);
+    HWND confirmation = FocusedDialog(s.app, ConfirmDestinationId);
+    ASSERT_NE(confirmation, nullptr);
+    if (HWND retype = GetDlgItem(confirmation, RetypeId)) {
+        ASSERT_TRUE(TabTo(confirmation, retype) && TypeInto(retype, password));
+    }
+    PressKey(VK_RETURN);
+    HWND result = FocusedDialog(s.app, ResultOutputId);
+    ASSERT_NE(result, nullptr);
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(result) && FocusOf(s.window); }));
+}
+
+// From start to result by keys alone: a file encrypted at level 8 (Alt and
+// the level's letter, an arrow key), decrypted, then shredded on the
+// shredder page chosen in the owner-drawn page menu by its letter.
+TEST(Keyboard, EncryptDecryptAndShredByKeysAlone)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, "[MAIN]\n1=1\n2=1\n3=1\n[OPTIONS]\nDeleteShredded=1\n", FilePageCommand));
+    SetForegroundWindow(s.window);
+    const std::wstring plain = s.Work() + L"\\letter.txt";
+    const std::string text = RandomText(3000, 26);
+    ASSERT_TRUE(WriteFileBytes(plain, text));
+    ASSERT_TRUE(WaitUntil([&] { return GetDlgCtrlID(FocusOf(s.window)) == IDC_FILE_SOURCE; }, KeyTimeout));
+    PressKey('V', {VK_MENU});
+    ASSERT_TRUE(WaitUntil([&] { return GetDlgCtrlID(FocusOf(s.window)) == IDC_KEY_LEVEL_SLIDER; }, KeyTimeout));
+    PressKey(VK_RIGHT);
+    ASSERT_TRUE(WaitUntil([&] { return FieldText(s.app.Control(IDC_KEY_LEVEL_TEXT)) == L"8"; }, KeyTimeout));
+
+    ASSERT_NO_FATAL_FAILURE(RunFileJobByKeys(s, plain, IDC_FILE_ENCRYPT, VK_SPACE));
+    std::string sealed, opened;
+    ASSERT_TRUE(ReadFileBytes(plain + L".enc", sealed));
+    EXPECT_TRUE(sealed == Transformed(text, "Kl\xE9" "e 42", 8));
+    ASSERT_NO_FATAL_FAILURE(RunFileJobByKeys(s, plain + L".enc", IDC_FILE_DECRYPT, VK_RETURN));
+    ASSERT_TRUE(ReadFileBytes(plain + L".dec", opened));
+    EXPECT_TRUE(opened == text);
+
+    PressKey('T', {VK_MENU}); // "Brannock &Tools"
+    PressKey('H');            // "S&hredder"
+    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == 4; }, KeyTimeout));
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_SHRED_ADD_FILE)));
+    PressKey(VK_SPACE);
+    constexpr int NameField = 0x47C; // the open-file dialog's name box, focused
+    HWND chooser = FocusedDialog(s.app, NameField);
+    ASSERT_TRUE(chooser && TypeInto(GetDlgItem(chooser, NameField), plain));
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageW(s.app.Control(IDC_SHRED_LIST), LVM_GETITEMCOUNT, 0, 0) == 1; }));
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_SHRED_START)));
+    PressKey(VK_SPACE);
+    ASSERT_NE(FocusedDialog(s.app, MessageTextId), nullptr);
+    PressKey('Y'); // the question's default is No
+    EXPECT_TRUE(WaitUntil([&] {
+        return !FileExists(plain) && SendMessageW(s.app.Control(IDC_SHRED_LIST), LVM_GETITEMCOUNT, 0, 0) == 0
+               && IsWindowEnabled(s.app.Control(IDC_SHRED_ADD_FILE));
+    }));
+    EXPECT_TRUE(s.app.Close());
+}
+
+} // namespace
