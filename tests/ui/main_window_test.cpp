@@ -155,6 +155,9 @@ TEST(MainWindow, EachTabShowsItsPageAndStatusText)
         PostCommand(s.window, FirstPageCommand + tab);
         ASSERT_TRUE(WaitUntil([&] { return SelectedTab(app) == tab; })) << tab;
         ASSERT_TRUE(WaitUntil([&] { return Visible(app, quenzel::IDC_OPTIONS_FRAME) == (tab == 0); })) << tab;
+        // The page switch shows and hides its controls in one message: a
+        // message sent afterwards returns once that one is done.
+        SendMessageW(s.window, WM_NULL, 0, 0);
         for (int id : OptionsControlIds)
             EXPECT_EQ(Visible(app, id), tab == 0) << "tab " << tab << " control " << id;
         for (int id : WindowControlIds)
