@@ -76,15 +76,10 @@ namespace {
 // Reads a piece whole; a file that ends early counts as a failed read.
 bool ReadPiece(HANDLE source, uint8_t* data, DWORD length, DWORD& error)
 {
-    DWORD got = 0;
-    if (length == 0)
+    if (ReadExactly(source, data, length))
         return true;
-    if (!ReadFile(source, data, length, &got, nullptr)) {
-        error = GetLastError();
-        return false;
-    }
-    error = ERROR_HANDLE_EOF;
-    return got == length;
+    error = GetLastError();
+    return false;
 }
 
 } // namespace
