@@ -116,7 +116,7 @@ TransformStatus OpenChunks(HANDLE source, HANDLE output, uint64_t size, StrongDe
             status = last ? StrongStatus::Damaged : StrongStatus::Truncated;
         if (status != StrongStatus::Ok)
             return FromStrongStatus(status);
-        // The plaintext goes to the buffer's start for the writer.
+        // The plaintext lies one byte in, where it was opened.
         pipeline.Write(static_cast<DWORD>(opened), StrongChunkPlainAt);
         done += opened;
         progress.Advanced(done);
