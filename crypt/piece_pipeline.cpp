@@ -8,6 +8,31 @@
 
 namespace quenzel {
 
+namespace {
+
+// Holds an SRW lock exclusively for its scope.
+class Hold {
+public:
+    explicit Hold(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~Hold() { ReleaseSRWLockExclusive(&lock_); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
+// Reads a piece whole; a file that ends early counts as a failed read.
+bool ReadPiece(HANDLE source, uint8_t* data, DWORD length, DWORD& error)
+{
+    if (ReadExactly(source, data, length))
+        return true;
+    error = GetLastError();
+    return false;
+}
+
+} // namespace
+
 PiecePipeline::PiecePipeline(HANDLE source, HANDLE output, size_t bufferBytes, size_t readAt)
     : source_(source), output_(output), bufferBytes_(bufferBytes), readAt_(readAt)
 {
@@ -16,10 +41,11 @@ PiecePipeline::PiecePipeline(HANDLE source, HANDLE output, size_t bufferBytes, s
 PiecePipeline::~PiecePipeline()
 {
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        Hold hold(lock_);
         stop_ = true;
     }
-    changed_.notify_all();
+    WakeAllConditionVariable(&pieceHanded_);
+    WakeAllConditionVariable(&pieceWritten_);
     if (reader_.joinable())
         reader_.join();
     if (writer_.joinable())
@@ -59,30 +85,24 @@ DWORD PiecePipeline::LengthOf(uint64_t piece) const
     return at >= total_ ? 0 : static_cast<DWORD>(std::min<uint64_t>(pieceBytes_, total_ - at));
 }
 
+template <class Ready> void PiecePipeline::WaitFor(CONDITION_VARIABLE& change, Ready ready)
+{
+    while (!ready())
+        SleepConditionVariableSRW(&change, &lock_, INFINITE, 0);
+}
+
 void PiecePipeline::Fail(Failure failure, DWORD error)
 {
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        Hold hold(lock_);
         if (failure_ == Failure::None) {
             failure_ = failure;
             error_ = error;
         }
     }
-    changed_.notify_all();
+    WakeAllConditionVariable(&pieceRead_);
+    WakeAllConditionVariable(&pieceWritten_);
 }
-
-namespace {
-
-// Reads a piece whole; a file that ends early counts as a failed read.
-bool ReadPiece(HANDLE source, uint8_t* data, DWORD length, DWORD& error)
-{
-    if (ReadExactly(source, data, length))
-        return true;
-    error = GetLastError();
-    return false;
-}
-
-} // namespace
 
 uint8_t* PiecePipeline::Next(DWORD& length)
 {
@@ -95,8 +115,8 @@ uint8_t* PiecePipeline::Next(DWORD& length)
         }
         return Buffer(taken_++);
     }
-    std::unique_lock<std::mutex> hold(lock_);
-    changed_.wait(hold, [this] { return read_ > taken_ || failure_ != Failure::None; });
+    Hold hold(lock_);
+    WaitFor(pieceRead_, [this] { return read_ > taken_ || failure_ != Failure::None; });
     // The pieces read before a failed read are still given out.
     if (failure_ == Failure::Write || read_ == taken_)
         return nullptr;
@@ -113,21 +133,20 @@ void PiecePipeline::Write(DWORD length, size_t from)
         return;
     }
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        Hold hold(lock_);
         writeLengths_[handed_ % Slots] = length;
         writeFrom_[handed_ % Slots] = from;
         ++handed_;
     }
-    changed_.notify_all();
+    WakeConditionVariable(&pieceHanded_);
 }
 
 bool PiecePipeline::Finish()
 {
-    std::unique_lock<std::mutex> hold(lock_, std::defer_lock);
-    if (threaded_) {
-        hold.lock();
-        changed_.wait(hold, [this] { return written_ == handed_ || failure_ == Failure::Write; });
-    }
+    if (!threaded_)
+        return failure_ == Failure::None;
+    Hold hold(lock_);
+    WaitFor(pieceWritten_, [this] { return written_ == handed_ || failure_ == Failure::Write; });
     return failure_ == Failure::None;
 }
 
@@ -135,9 +154,9 @@ void PiecePipeline::ReadAll()
 {
     for (uint64_t piece = 0; piece < pieces_; ++piece) {
         {
-            std::unique_lock<std::mutex> hold(lock_);
+            Hold hold(lock_);
             // A slot is free again once the piece it held is written.
-            changed_.wait(hold, [this] { return stop_ || failure_ != Failure::None || read_ - written_ < Slots; });
+            WaitFor(pieceWritten_, [this] { return stop_ || failure_ != Failure::None || read_ - written_ < Slots; });
             if (stop_ || failure_ != Failure::None)
                 return;
         }
@@ -147,10 +166,10 @@ void PiecePipeline::ReadAll()
             return;
         }
         {
-            std::lock_guard<std::mutex> hold(lock_);
+            Hold hold(lock_);
             ++read_;
         }
-        changed_.notify_all();
+        WakeConditionVariable(&pieceRead_);
     }
 }
 
@@ -160,8 +179,8 @@ void PiecePipeline::WriteAll()
         DWORD length = 0;
         size_t from = 0;
         {
-            std::unique_lock<std::mutex> hold(lock_);
-            changed_.wait(hold, [this] { return stop_ || handed_ > written_; });
+            Hold hold(lock_);
+            WaitFor(pieceHanded_, [this] { return stop_ || handed_ > written_; });
             if (stop_)
                 return;
             length = writeLengths_[piece % Slots];
@@ -172,10 +191,11 @@ void PiecePipeline::WriteAll()
             return;
         }
         {
-            std::lock_guard<std::mutex> hold(lock_);
+            Hold hold(lock_);
             ++written_;
         }
-        changed_.notify_all();
+        // The reader waits for a free slot, Finish for the last piece.
+        WakeAllConditionVariable(&pieceWritten_);
     }
 }
 

@@ -9,10 +9,8 @@
 
 #include <windows.h>
 
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 namespace quenzel {
@@ -51,6 +49,8 @@ private:
     DWORD LengthOf(uint64_t piece) const;
     uint8_t* Buffer(uint64_t piece) { return buffers_[piece % Slots].get(); }
     void Fail(Failure failure, DWORD error);
+    // Waits, holding lock_, until `ready` says so.
+    template <class Ready> void WaitFor(CONDITION_VARIABLE& change, Ready ready);
     void ReadAll();
     void WriteAll();
 
@@ -67,8 +67,15 @@ private:
     DWORD writeLengths_[Slots] = {};
     size_t writeFrom_[Slots] = {};
 
-    std::mutex lock_;
-    std::condition_variable changed_;
+    // Under Wine a contended std::mutex or condition_variable (winpthreads'
+    // events and semaphores) waits through the wineserver, a round trip per
+    // piece that a loaded machine makes slow; SRW locks and condition
+    // variables wait in the process. One condition each for the three
+    // counts below that threads wait on, so each change wakes only its waiter.
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE pieceRead_ = CONDITION_VARIABLE_INIT;
+    CONDITION_VARIABLE pieceHanded_ = CONDITION_VARIABLE_INIT;
+    CONDITION_VARIABLE pieceWritten_ = CONDITION_VARIABLE_INIT;
     // Pieces read, taken by Next, handed on by Write and written so far.
     uint64_t read_ = 0;
     uint64_t taken_ = 0;
