@@ -9,6 +9,9 @@
 //                                              also printed on its own)
 //   crypt_bench strong SOURCE DESTINATION      one strong file job's encryption,
 //                                              its Argon2id run printed on its own
+//   crypt_bench strongopen SOURCE DESTINATION  one strong file job's decryption,
+//                                              its Argon2id run (made before it)
+//                                              printed on its own
 // and Wine's own floor for the same work, with nothing of the program's:
 //   crypt_bench copy SOURCE DESTINATION        a bare read/write copy, 8 MiB pieces
 //   crypt_bench copytree ROOT OUTPUT           the walk, then a bare copy of each file
@@ -120,6 +123,55 @@ int StrongTransform(const std::wstring& source, const std::wstring& destination)
         return 1;
     }
     std::printf("strong %.3f %llu %.3f\n", seconds, static_cast<unsigned long long>(outcome.size), derivation);
+    return 0;
+}
+
+// The decryptor of the benchmarks' password with the key of `source`
+// derived already; the seconds that took.
+bool DeriveFor(const std::wstring& source, StrongDecryptor& decryptor, double& seconds)
+{
+    HANDLE file = CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    StrongHeader header{};
+    DWORD got = 0;
+    const bool read = file != INVALID_HANDLE_VALUE
+                      && ReadFile(file, header.data(), static_cast<DWORD>(header.size()), &got, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (!read) {
+        std::fprintf(stderr, "cannot read the header of the strong file\n");
+        return false;
+    }
+    StrongChunkStream stream;
+    const auto start = Clock::now();
+    const StrongStatus status = decryptor.Start(header.data(), got, stream);
+    seconds = Since(start);
+    if (status != StrongStatus::Ok) {
+        std::fprintf(stderr, "not a strong file of the benchmarks' password: %d\n", static_cast<int>(status));
+        return false;
+    }
+    return true;
+}
+
+int StrongOpen(const std::wstring& source, const std::wstring& destination)
+{
+    StrongDecryptor decryptor(StrongPassword());
+    double derivation = 0;
+    if (!DeriveFor(source, decryptor, derivation))
+        return 1;
+    NoProgress progress;
+    TransformRequest request;
+    request.source = source;
+    request.destination = destination;
+    request.progress = &progress;
+    const auto start = Clock::now();
+    const TransformOutcome outcome = DecryptFileByFormat(request, decryptor);
+    const double seconds = Since(start);
+    if (outcome.status != TransformStatus::Ok || outcome.originalFormat) {
+        std::fprintf(stderr, "strong decryption failed: %d (error %lu)\n", static_cast<int>(outcome.status),
+                     outcome.systemError);
+        return 1;
+    }
+    std::printf("strongopen %.3f %llu %.3f\n", seconds, static_cast<unsigned long long>(outcome.size), derivation);
     return 0;
 }
 
@@ -260,6 +312,8 @@ int main(int argc, char** argv)
         return FolderJob(Wide(argv[2]), Wide(argv[3]), argc == 5);
     if (what == "strong" && argc == 4)
         return StrongTransform(Wide(argv[2]), Wide(argv[3]));
+    if (what == "strongopen" && argc == 4)
+        return StrongOpen(Wide(argv[2]), Wide(argv[3]));
     if (what == "copy" && argc == 4)
         return Copy(Wide(argv[2]), Wide(argv[3]));
     if (what == "copytree" && argc == 4)
@@ -267,7 +321,7 @@ int main(int argc, char** argv)
     if (what == "findtree" && argc == 3)
         return FindTree(Wide(argv[2]));
     std::fprintf(stderr, "usage: crypt_bench transform SOURCE DESTINATION | gather ROOT | folder ROOT OUTPUT [strong]"
-                         " | strong SOURCE DESTINATION | copy SOURCE DESTINATION | copytree ROOT OUTPUT"
+                         " | strong SOURCE DESTINATION | strongopen SOURCE DESTINATION | copy SOURCE DESTINATION | copytree ROOT OUTPUT"
                          " | findtree ROOT\n");
     return 2;
 }

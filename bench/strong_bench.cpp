@@ -1,7 +1,13 @@
 // The strong format's speed: one Argon2id run with the default cost, and
 // encryption and decryption of a large buffer beside memcpy of it.
 // Usage: strong_bench [MiB]   (default 256)
+//        strong_bench bare MiB
+//   the library's bare secretstream over MiB of data in memory, in the
+//   format's chunks, with nothing of the program's: prints
+//   "bare <seal seconds> <open seconds> <MiB>"
 #include "crypt/strong_format.h"
+
+#include <sodium.h>
 
 #include <algorithm>
 #include <chrono>
@@ -50,10 +56,56 @@ private:
     size_t at_ = 0;
 };
 
+// Seals `mib` MiB from a 64 MiB buffer (larger than any cache, as a file's
+// data is) into a ring of sealed chunks, then opens them again, the stream
+// started anew for each pass over the ring.
+int Bare(size_t mib) {
+    using namespace quenzel;
+    using State = crypto_secretstream_xchacha20poly1305_state;
+    constexpr size_t RingChunks = 64;
+    std::vector<uint8_t> plain(RingChunks * StrongChunkBytes), sealed(RingChunks * StrongSealedChunkBytes);
+    randombytes_buf(plain.data(), plain.size());
+    uint8_t key[crypto_secretstream_xchacha20poly1305_KEYBYTES];
+    uint8_t header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
+    crypto_secretstream_xchacha20poly1305_keygen(key);
+
+    State state;
+    auto start = Clock::now();
+    for (size_t chunk = 0; chunk < mib; ++chunk) {
+        const size_t slot = chunk % RingChunks;
+        if (slot == 0)
+            crypto_secretstream_xchacha20poly1305_init_push(&state, header, key);
+        crypto_secretstream_xchacha20poly1305_push(&state, &sealed[slot * StrongSealedChunkBytes], nullptr,
+                                                   &plain[slot * StrongChunkBytes], StrongChunkBytes, nullptr, 0,
+                                                   crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
+    }
+    const double seal = Seconds(start);
+    // Opening needs the stream the last pass sealed: the ring is sealed once more under one header.
+    crypto_secretstream_xchacha20poly1305_init_push(&state, header, key);
+    for (size_t slot = 0; slot < RingChunks; ++slot)
+        crypto_secretstream_xchacha20poly1305_push(&state, &sealed[slot * StrongSealedChunkBytes], nullptr,
+                                                   &plain[slot * StrongChunkBytes], StrongChunkBytes, nullptr, 0,
+                                                   crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
+    start = Clock::now();
+    for (size_t chunk = 0; chunk < mib; ++chunk) {
+        const size_t slot = chunk % RingChunks;
+        if (slot == 0 && crypto_secretstream_xchacha20poly1305_init_pull(&state, header, key) != 0)
+            return 1;
+        if (crypto_secretstream_xchacha20poly1305_pull(&state, &plain[slot * StrongChunkBytes], nullptr, nullptr,
+                                                       &sealed[slot * StrongSealedChunkBytes],
+                                                       StrongSealedChunkBytes, nullptr, 0) != 0)
+            return 1;
+    }
+    std::printf("bare %.3f %.3f %zu\n", seal, Seconds(start), mib);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace quenzel;
+    if (argc == 3 && std::strcmp(argv[1], "bare") == 0)
+        return SodiumReady() ? Bare(std::strtoul(argv[2], nullptr, 10)) : 1;
     const size_t mib = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 256;
     if (!SodiumReady())
         return 1;

@@ -290,14 +290,36 @@ TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, Cip
 
 bool ReadExactly(HANDLE file, uint8_t* data, DWORD length)
 {
-    DWORD got = 0;
-    return ReadFile(file, data, length, &got, nullptr) && got == length;
+    // A pipe or a network file may give less than asked before its end.
+    while (length > 0) {
+        DWORD got = 0;
+        if (!ReadFile(file, data, length, &got, nullptr))
+            return false;
+        if (got == 0) {
+            SetLastError(ERROR_HANDLE_EOF); // the file ended early: its error, not a stale one
+            return false;
+        }
+        data += got;
+        length -= got;
+    }
+    return true;
 }
 
 bool WriteExactly(HANDLE file, const uint8_t* data, DWORD length)
 {
-    DWORD written = 0;
-    return WriteFile(file, data, length, &written, nullptr) && written == length;
+    // A volume that fills takes part of a write; the next one tells why.
+    while (length > 0) {
+        DWORD written = 0;
+        if (!WriteFile(file, data, length, &written, nullptr))
+            return false;
+        if (written == 0) {
+            SetLastError(ERROR_WRITE_FAULT);
+            return false;
+        }
+        data += written;
+        length -= written;
+    }
+    return true;
 }
 
 bool IsSameFile(const std::wstring& first, const std::wstring& second)

@@ -122,7 +122,9 @@ private:
     const TransformRequest& request_;
 };
 
-// A read of exactly `length` bytes, or false; a write of all `length` bytes, or false.
+// A read of exactly `length` bytes, or false; a write of all `length` bytes,
+// or false. Either takes as many calls as needed; a failure leaves the
+// system's error for GetLastError (ERROR_HANDLE_EOF for a file that ended).
 bool ReadExactly(HANDLE file, uint8_t* data, DWORD length);
 bool WriteExactly(HANDLE file, const uint8_t* data, DWORD length);
 

@@ -22,7 +22,7 @@ static_assert(StrongLeastParams.opsLimit == crypto_pwhash_argon2id_OPSLIMIT_INTE
 static_assert(StrongLeastParams.memKiB * 1024ull == crypto_pwhash_argon2id_MEMLIMIT_INTERACTIVE);
 
 constexpr size_t KeyBytes = crypto_secretstream_xchacha20poly1305_KEYBYTES;
-constexpr size_t SealedChunkBytes = StrongChunkBytes + StrongChunkOverhead;
+constexpr size_t SealedChunkBytes = StrongSealedChunkBytes;
 // Keys kept by a decryption job: a folder mixes files of a few jobs at most.
 constexpr size_t CachedKeysMax = 64;
 
@@ -33,7 +33,7 @@ constexpr size_t SaltAt = MemAt + 4;
 constexpr size_t StreamHeaderAt = SaltAt + StrongSaltBytes;
 static_assert(StreamHeaderAt + StrongStreamHeaderBytes == StrongHeaderBytes);
 
-using HeaderBytes = std::array<uint8_t, StrongHeaderBytes>;
+using HeaderBytes = StrongHeader;
 
 void PutLittleEndian32(uint8_t* at, uint32_t value) {
     for (int i = 0; i < 4; ++i)
@@ -87,11 +87,10 @@ bool ReadFull(ByteReader& reader, uint8_t* data, size_t length, size_t& got) {
     return true;
 }
 
-// Sizes a job's chunk buffers once; false when the memory is not there.
-bool ChunkBuffers(std::vector<uint8_t>& plain, std::vector<uint8_t>& cipher) {
+// Sizes a job's chunk buffer once; false when the memory is not there.
+bool ChunkBuffer(std::vector<uint8_t>& chunk) {
     try {
-        plain.resize(StrongChunkBytes);
-        cipher.resize(SealedChunkBytes);
+        chunk.resize(SealedChunkBytes);
         return true;
     } catch (const std::bad_alloc&) {
         return false;
@@ -103,13 +102,44 @@ void WipeBuffer(std::vector<uint8_t>& buffer) {
         sodium_memzero(buffer.data(), buffer.size());
 }
 
-// Wipes a secretstream state when it goes.
-struct StreamStateOwner {
-    StreamState state;
-    ~StreamStateOwner() { sodium_memzero(&state, sizeof state); }
-};
+StreamState* StateOf(uint8_t* storage) { return reinterpret_cast<StreamState*>(storage); }
 
 } // namespace
+
+// ---- one file's stream ----
+
+StrongChunkStream::~StrongChunkStream() { sodium_memzero(state_, sizeof state_); }
+
+size_t StrongChunkStream::Seal(uint8_t* buffer, size_t length, bool last) {
+    static_assert(sizeof(StreamState) <= sizeof state_ && alignof(StreamState) <= 16);
+    const unsigned char tag = last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
+                                   : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE;
+    unsigned long long sealed = 0;
+    // In place: the library writes the tag byte first and then encrypts the
+    // message into the bytes it is read from.
+    crypto_secretstream_xchacha20poly1305_push(StateOf(state_), buffer, &sealed, buffer + StrongChunkPlainAt, length,
+                                               first_ ? header_.data() : nullptr, first_ ? header_.size() : 0, tag);
+    first_ = false;
+    return static_cast<size_t>(sealed);
+}
+
+StrongStatus StrongChunkStream::Open(uint8_t* buffer, size_t length, size_t& opened, bool& last) {
+    const StrongStatus refused = first_ ? StrongStatus::WrongKeyOrDamaged : StrongStatus::Damaged;
+    unsigned long long plain = 0;
+    unsigned char tag = 0;
+    // In place: the library authenticates the whole chunk before it decrypts.
+    if (length < StrongChunkOverhead ||
+        crypto_secretstream_xchacha20poly1305_pull(StateOf(state_), buffer + StrongChunkPlainAt, &plain, &tag, buffer,
+                                                   length, first_ ? header_.data() : nullptr,
+                                                   first_ ? header_.size() : 0) != 0)
+        return refused;
+    first_ = false;
+    last = tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL;
+    if (!last && (tag != crypto_secretstream_xchacha20poly1305_TAG_MESSAGE || length < SealedChunkBytes))
+        return StrongStatus::Damaged;
+    opened = static_cast<size_t>(plain);
+    return StrongStatus::Ok;
+}
 
 // ---- secrets and key input ----
 
@@ -276,7 +306,7 @@ uint64_t StrongEncryptedSize(uint64_t plaintextBytes) {
 // ---- encryption ----
 
 StrongEncryptor::~StrongEncryptor() {
-    WipeBuffer(plain_);
+    WipeBuffer(chunk_);
     sodium_memzero(salt_.data(), salt_.size());
 }
 
@@ -308,42 +338,45 @@ void StrongEncryptor::StartStream(void* state, StrongStreamHeader& streamHeader,
     crypto_secretstream_xchacha20poly1305_init_push(static_cast<StreamState*>(state), streamHeader.data(), key);
 }
 
-StrongStatus StrongEncryptor::Run(ByteReader& source, ByteWriter& destination, StrongProgress* progress) {
+StrongStatus StrongEncryptor::Start(StrongChunkStream& stream, StrongHeader& header) {
     if (!prepared_)
         return StrongStatus::LibraryFailed;
-    if (!ChunkBuffers(plain_, cipher_))
-        return StrongStatus::OutOfMemory;
-
-    StreamStateOwner stream;
     StrongStreamHeader streamHeader;
-    StartStream(&stream.state, streamHeader, key_.data());
-    const HeaderBytes header = MakeHeader(params_, salt_, streamHeader.data());
+    StartStream(stream.state_, streamHeader, key_.data());
+    header = MakeHeader(params_, salt_, streamHeader.data());
+    stream.header_ = header;
+    stream.first_ = true;
+    return StrongStatus::Ok;
+}
+
+StrongStatus StrongEncryptor::Run(ByteReader& source, ByteWriter& destination, StrongProgress* progress) {
+    StrongChunkStream stream;
+    HeaderBytes header;
+    const StrongStatus started = Start(stream, header);
+    if (started != StrongStatus::Ok)
+        return started;
+    if (!ChunkBuffer(chunk_))
+        return StrongStatus::OutOfMemory;
     if (!destination.Write(header.data(), header.size()))
         return StrongStatus::WriteFailed;
 
     uint64_t done = 0;
-    bool first = true;
     for (;;) {
         if (progress && progress->StopAsked())
             return StrongStatus::Stopped;
         size_t got = 0;
-        if (!ReadFull(source, plain_.data(), plain_.size(), got))
+        if (!ReadFull(source, chunk_.data() + StrongChunkPlainAt, StrongChunkBytes, got))
             return StrongStatus::ReadFailed;
         // A short chunk is the last one; a file of whole chunks ends with an empty one.
-        const bool last = got < plain_.size();
-        const unsigned char tag = last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
-                                       : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE;
-        unsigned long long sealed = 0;
-        crypto_secretstream_xchacha20poly1305_push(&stream.state, cipher_.data(), &sealed, plain_.data(), got,
-                                                   first ? header.data() : nullptr, first ? header.size() : 0, tag);
-        if (!destination.Write(cipher_.data(), static_cast<size_t>(sealed)))
+        const bool last = got < StrongChunkBytes;
+        const size_t sealed = stream.Seal(chunk_.data(), got, last);
+        if (!destination.Write(chunk_.data(), sealed))
             return StrongStatus::WriteFailed;
         done += got;
         if (progress)
             progress->Advanced(done);
         if (last)
             return StrongStatus::Ok;
-        first = false;
     }
 }
 
@@ -352,7 +385,7 @@ StrongStatus StrongEncryptor::Run(ByteReader& source, ByteWriter& destination, S
 StrongDecryptor::StrongDecryptor(SecretBytes keyInput, const KdfBounds& bounds)
     : keyInput_(std::move(keyInput)), bounds_(bounds) {}
 
-StrongDecryptor::~StrongDecryptor() { WipeBuffer(plain_); }
+StrongDecryptor::~StrongDecryptor() { WipeBuffer(chunk_); }
 
 StrongStatus StrongDecryptor::KeyFor(const KdfParams& params, const StrongSalt& salt, const SecretBytes*& key) {
     for (const CachedKey& cached : cache_) {
@@ -373,12 +406,8 @@ StrongStatus StrongDecryptor::KeyFor(const KdfParams& params, const StrongSalt& 
     return StrongStatus::Ok;
 }
 
-StrongStatus StrongDecryptor::Decrypt(ByteReader& source, ByteWriter& destination, StrongProgress* progress) {
-    HeaderBytes header;
-    size_t got = 0;
-    if (!ReadFull(source, header.data(), header.size(), got))
-        return StrongStatus::ReadFailed;
-    switch (ClassifyStart(header.data(), got)) {
+StrongStatus StrongDecryptor::Start(const uint8_t* header, size_t length, StrongChunkStream& stream) {
+    switch (ClassifyStart(header, length)) {
     case StrongStart::Other:
         return StrongStatus::NotStrongFormat;
     case StrongStart::Damaged:
@@ -386,7 +415,7 @@ StrongStatus StrongDecryptor::Decrypt(ByteReader& source, ByteWriter& destinatio
     case StrongStart::Strong:
         break;
     }
-    if (got < header.size())
+    if (length < StrongHeaderBytes)
         return StrongStatus::Truncated;
     if (header[VersionAt] != StrongVersion)
         return StrongStatus::UnsupportedVersion;
@@ -400,33 +429,39 @@ StrongStatus StrongDecryptor::Decrypt(ByteReader& source, ByteWriter& destinatio
     const StrongStatus keyStatus = KeyFor(params, salt, key);
     if (keyStatus != StrongStatus::Ok)
         return keyStatus;
-    if (!ChunkBuffers(plain_, cipher_))
+    if (crypto_secretstream_xchacha20poly1305_init_pull(StateOf(stream.state_), &header[StreamHeaderAt],
+                                                        key->data()) != 0)
+        return StrongStatus::WrongKeyOrDamaged;
+    std::memcpy(stream.header_.data(), header, StrongHeaderBytes);
+    stream.first_ = true;
+    return StrongStatus::Ok;
+}
+
+StrongStatus StrongDecryptor::Decrypt(ByteReader& source, ByteWriter& destination, StrongProgress* progress) {
+    HeaderBytes header;
+    size_t got = 0;
+    if (!ReadFull(source, header.data(), header.size(), got))
+        return StrongStatus::ReadFailed;
+    StrongChunkStream stream;
+    const StrongStatus started = Start(header.data(), got, stream);
+    if (started != StrongStatus::Ok)
+        return started;
+    if (!ChunkBuffer(chunk_))
         return StrongStatus::OutOfMemory;
 
-    StreamStateOwner stream;
-    if (crypto_secretstream_xchacha20poly1305_init_pull(&stream.state, &header[StreamHeaderAt], key->data()) != 0)
-        return StrongStatus::WrongKeyOrDamaged;
-
     uint64_t done = 0;
-    bool first = true;
     for (;;) {
         if (progress && progress->StopAsked())
             return StrongStatus::Stopped;
-        if (!ReadFull(source, cipher_.data(), cipher_.size(), got))
+        if (!ReadFull(source, chunk_.data(), chunk_.size(), got))
             return StrongStatus::ReadFailed;
         if (got == 0)
             return StrongStatus::Truncated;
-        unsigned long long opened = 0;
-        unsigned char tag = 0;
-        if (got < StrongChunkOverhead ||
-            crypto_secretstream_xchacha20poly1305_pull(&stream.state, plain_.data(), &opened, &tag, cipher_.data(),
-                                                       got, first ? header.data() : nullptr,
-                                                       first ? header.size() : 0) != 0)
-            return first ? StrongStatus::WrongKeyOrDamaged : StrongStatus::Damaged;
-        const bool last = tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL;
-        // Only the last chunk may be short, and only plain messages come before it.
-        if (!last && (tag != crypto_secretstream_xchacha20poly1305_TAG_MESSAGE || got < cipher_.size()))
-            return StrongStatus::Damaged;
+        size_t opened = 0;
+        bool last = false;
+        const StrongStatus status = stream.Open(chunk_.data(), got, opened, last);
+        if (status != StrongStatus::Ok)
+            return status;
         if (last) {
             uint8_t extra = 0;
             size_t more = 0;
@@ -435,14 +470,13 @@ StrongStatus StrongDecryptor::Decrypt(ByteReader& source, ByteWriter& destinatio
             if (more != 0)
                 return StrongStatus::Damaged;
         }
-        if (!destination.Write(plain_.data(), static_cast<size_t>(opened)))
+        if (!destination.Write(chunk_.data() + StrongChunkPlainAt, opened))
             return StrongStatus::WriteFailed;
         done += opened;
         if (progress)
             progress->Advanced(done);
         if (last)
             return StrongStatus::Ok;
-        first = false;
     }
 }
 

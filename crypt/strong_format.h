@@ -23,9 +23,16 @@ inline constexpr size_t StrongHeaderBytes = 8 + 1 + 4 + 4 + StrongSaltBytes + St
 // Plaintext bytes per chunk; each chunk grows by StrongChunkOverhead bytes.
 inline constexpr size_t StrongChunkBytes = 1u << 20;
 inline constexpr size_t StrongChunkOverhead = 17;
+inline constexpr size_t StrongSealedChunkBytes = StrongChunkBytes + StrongChunkOverhead;
+// A chunk is sealed and opened in place, in one buffer of
+// StrongSealedChunkBytes: the sealed chunk fills it from its start, its
+// plaintext lies one byte in (after the tag byte), so no second buffer and
+// no copy is needed.
+inline constexpr size_t StrongChunkPlainAt = 1;
 
 using StrongSalt = std::array<uint8_t, StrongSaltBytes>;
 using StrongStreamHeader = std::array<uint8_t, StrongStreamHeaderBytes>;
+using StrongHeader = std::array<uint8_t, StrongHeaderBytes>;
 
 // Argon2id's cost: passes over the memory, and the memory in KiB.
 struct KdfParams {
@@ -168,6 +175,34 @@ StrongStart ClassifyStart(const uint8_t* start, size_t length);
 // The size of a strong file holding `plaintextBytes`.
 uint64_t StrongEncryptedSize(uint64_t plaintextBytes);
 
+// One file's stream, a chunk at a time, each sealed or opened in its own
+// buffer in place (StrongChunkPlainAt); started by StrongEncryptor::Start or
+// StrongDecryptor::Start. Its state is wiped when it goes.
+class StrongChunkStream {
+public:
+    StrongChunkStream() = default;
+    ~StrongChunkStream();
+    StrongChunkStream(const StrongChunkStream&) = delete;
+    StrongChunkStream& operator=(const StrongChunkStream&) = delete;
+
+    // Seals the `length` plaintext bytes at buffer + StrongChunkPlainAt (a
+    // whole chunk but in the last one) into `buffer`; the sealed length.
+    size_t Seal(uint8_t* buffer, size_t length, bool last);
+    // Opens the sealed chunk of `length` bytes in `buffer`: `opened`
+    // plaintext bytes at buffer + StrongChunkPlainAt; `last` for the final
+    // chunk. Only full message chunks may come before it: anything else, or
+    // a chunk that does not authenticate, is Damaged (WrongKeyOrDamaged for
+    // the first). Whether data follows the final chunk the caller checks.
+    StrongStatus Open(uint8_t* buffer, size_t length, size_t& opened, bool& last);
+
+private:
+    friend class StrongEncryptor;
+    friend class StrongDecryptor;
+    alignas(16) uint8_t state_[64]; // crypto_secretstream_xchacha20poly1305_state
+    StrongHeader header_{};         // the first chunk's additional data
+    bool first_ = true;
+};
+
 // Encrypts the files of one job: one Argon2id run (a new salt, the default
 // parameters) for all of them, each file with its own stream header.
 class StrongEncryptor {
@@ -180,6 +215,9 @@ public:
     StrongStatus Prepare(const SecretBytes& keyInput);
     // The same with a given salt and parameters (test vectors, tests).
     StrongStatus PrepareWith(const SecretBytes& keyInput, const KdfParams& params, const StrongSalt& salt);
+
+    // Starts one file: `header` is to be written before its chunks.
+    StrongStatus Start(StrongChunkStream& stream, StrongHeader& header);
 
     // Writes the whole strong file. A failure may leave part of it written:
     // the caller writes into a temporary file that it then removes.
@@ -198,8 +236,7 @@ private:
     KdfParams params_;
     StrongSalt salt_{};
     SecretBytes key_;
-    std::vector<uint8_t> plain_;  // one chunk's buffers, kept across the job's files
-    std::vector<uint8_t> cipher_;
+    std::vector<uint8_t> chunk_; // one chunk's buffer, kept across the job's files
 };
 
 // Decrypts the files of one job. Keeps each key it derived by (salt,
@@ -211,6 +248,10 @@ public:
     ~StrongDecryptor();
     StrongDecryptor(const StrongDecryptor&) = delete;
     StrongDecryptor& operator=(const StrongDecryptor&) = delete;
+
+    // Starts one file from its first `length` bytes (the header, shorter only
+    // when the file is): checks the header, derives the key unless known.
+    StrongStatus Start(const uint8_t* header, size_t length, StrongChunkStream& stream);
 
     // Writes the plaintext chunk by chunk as each authenticates; on a
     // failure what was written must be thrown away (the caller writes into
@@ -232,8 +273,7 @@ private:
     KdfBounds bounds_;
     std::vector<CachedKey> cache_;
     size_t derivations_ = 0;
-    std::vector<uint8_t> plain_;
-    std::vector<uint8_t> cipher_;
+    std::vector<uint8_t> chunk_;
 };
 
 } // namespace quenzel

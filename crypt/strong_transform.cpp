@@ -1,56 +1,12 @@
 #include "crypt/strong_transform.h"
 
+#include "crypt/piece_pipeline.h"
+
 #include <algorithm>
 
 namespace quenzel {
 
 namespace {
-
-// The open source as the engine reads it; remembers the system's error.
-class HandleReader : public ByteReader {
-public:
-    explicit HandleReader(HANDLE file) : file_(file) {}
-    bool Read(uint8_t* data, size_t length, size_t& got) override
-    {
-        DWORD read = 0;
-        const DWORD piece = static_cast<DWORD>(std::min<size_t>(length, TransformChunkBytes));
-        if (!ReadFile(file_, data, piece, &read, nullptr)) {
-            error_ = GetLastError();
-            return false;
-        }
-        got = read;
-        return true;
-    }
-    DWORD Error() const { return error_; }
-
-private:
-    HANDLE file_;
-    DWORD error_ = 0;
-};
-
-// The temporary output as the engine writes it.
-class HandleWriter : public ByteWriter {
-public:
-    explicit HandleWriter(HANDLE file) : file_(file) {}
-    bool Write(const uint8_t* data, size_t length) override
-    {
-        while (length > 0) {
-            const DWORD piece = static_cast<DWORD>(std::min<size_t>(length, TransformChunkBytes));
-            if (!WriteExactly(file_, data, piece)) {
-                error_ = GetLastError();
-                return false;
-            }
-            data += piece;
-            length -= piece;
-        }
-        return true;
-    }
-    DWORD Error() const { return error_; }
-
-private:
-    HANDLE file_;
-    DWORD error_ = 0;
-};
 
 // The engine's progress on the legacy transform's bar: for files of 100
 // bytes and more the percentage of `size`, below that one step per byte;
@@ -81,15 +37,91 @@ private:
     uint64_t stepped_ = 0;
 };
 
-// The status of a failed run, with the error of the side that failed.
-TransformStatus Finished(StrongStatus status, const HandleReader& reader, const HandleWriter& writer,
-                         DWORD& error)
+// The status of a pipeline that gave up, with the system's error.
+TransformStatus PipelineFailure(const PiecePipeline& pipeline, DWORD& error)
 {
-    if (status == StrongStatus::ReadFailed)
-        error = reader.Error();
-    else if (status == StrongStatus::WriteFailed)
-        error = writer.Error();
-    return FromStrongStatus(status);
+    error = pipeline.Error();
+    return pipeline.Failed() == PiecePipeline::Failure::Read ? TransformStatus::SourceReadFailed
+                                                             : TransformStatus::WriteFailed;
+}
+
+// Seals the source's chunks in the pipeline's buffers, in place, while the
+// chunks after them are read and those before written.
+TransformStatus SealChunks(HANDLE source, HANDLE output, uint64_t size, StrongEncryptor& encryptor,
+                           ProgressInPercent& progress, DWORD& error)
+{
+    StrongChunkStream stream;
+    StrongHeader header;
+    const StrongStatus started = encryptor.Start(stream, header);
+    if (started != StrongStatus::Ok)
+        return FromStrongStatus(started);
+    if (!WriteExactly(output, header.data(), static_cast<DWORD>(header.size()))) {
+        error = GetLastError();
+        return TransformStatus::WriteFailed;
+    }
+    // A file of whole chunks (the empty one too) ends with an empty chunk.
+    const uint64_t chunks = size / StrongChunkBytes + 1;
+    PiecePipeline pipeline(source, output, StrongSealedChunkBytes, StrongChunkPlainAt);
+    if (!pipeline.Start(size, StrongChunkBytes, chunks))
+        return TransformStatus::OutOfMemory;
+    uint64_t done = 0;
+    for (uint64_t chunk = 0; chunk < chunks; ++chunk) {
+        if (progress.StopAsked())
+            return TransformStatus::Stopped;
+        DWORD length = 0;
+        uint8_t* buffer = pipeline.Next(length);
+        if (!buffer)
+            return PipelineFailure(pipeline, error);
+        pipeline.Write(static_cast<DWORD>(stream.Seal(buffer, length, chunk + 1 == chunks)));
+        done += length;
+        progress.Advanced(done);
+    }
+    return pipeline.Finish() ? TransformStatus::Ok : PipelineFailure(pipeline, error);
+}
+
+// Opens a strong file's chunks in the pipeline's buffers, in place, each
+// written once it authenticates. The chunks are cut by the file's size: the
+// final one must end it, and the file must not end before it.
+TransformStatus OpenChunks(HANDLE source, HANDLE output, uint64_t size, StrongDecryptor& decryptor,
+                           ProgressInPercent& progress, DWORD& error)
+{
+    StrongHeader header;
+    if (!ReadExactly(source, header.data(), static_cast<DWORD>(header.size()))) {
+        error = GetLastError();
+        return TransformStatus::SourceReadFailed;
+    }
+    StrongChunkStream stream;
+    const StrongStatus started = decryptor.Start(header.data(), header.size(), stream);
+    if (started != StrongStatus::Ok)
+        return FromStrongStatus(started);
+    const uint64_t body = size - StrongHeaderBytes;
+    if (body == 0)
+        return FromStrongStatus(StrongStatus::Truncated);
+    const uint64_t chunks = (body + StrongSealedChunkBytes - 1) / StrongSealedChunkBytes;
+    PiecePipeline pipeline(source, output, StrongSealedChunkBytes, 0);
+    if (!pipeline.Start(body, StrongSealedChunkBytes, chunks))
+        return TransformStatus::OutOfMemory;
+    uint64_t done = 0;
+    for (uint64_t chunk = 0; chunk < chunks; ++chunk) {
+        if (progress.StopAsked())
+            return TransformStatus::Stopped;
+        DWORD length = 0;
+        uint8_t* buffer = pipeline.Next(length);
+        if (!buffer)
+            return PipelineFailure(pipeline, error);
+        size_t opened = 0;
+        bool last = false;
+        StrongStatus status = stream.Open(buffer, length, opened, last);
+        if (status == StrongStatus::Ok && last != (chunk + 1 == chunks))
+            status = last ? StrongStatus::Damaged : StrongStatus::Truncated;
+        if (status != StrongStatus::Ok)
+            return FromStrongStatus(status);
+        // The plaintext lies one byte in, where it was opened.
+        pipeline.Write(static_cast<DWORD>(opened), StrongChunkPlainAt);
+        done += opened;
+        progress.Advanced(done);
+    }
+    return pipeline.Finish() ? TransformStatus::Ok : PipelineFailure(pipeline, error);
 }
 
 class StrongEncryptSteps : public TransformSteps {
@@ -103,10 +135,8 @@ public:
     {
         if (request_.sourceSized)
             request_.sourceSized(size);
-        HandleReader reader(source);
-        HandleWriter writer(output);
         ProgressInPercent progress(request_, size);
-        return Finished(encryptor_.Encrypt(reader, writer, &progress), reader, writer, error);
+        return SealChunks(source, output, size, encryptor_, progress, error);
     }
 
 private:
@@ -150,10 +180,8 @@ public:
             return legacy_.Fill(source, output, size, error);
         if (request_.sourceSized)
             request_.sourceSized(size);
-        HandleReader reader(source);
-        HandleWriter writer(output);
         ProgressInPercent progress(request_, size);
-        return Finished(decryptor_.Decrypt(reader, writer, &progress), reader, writer, error);
+        return OpenChunks(source, output, size, decryptor_, progress, error);
     }
 
 private:

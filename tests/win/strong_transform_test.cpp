@@ -1,6 +1,7 @@
 // The strong format on the shared temporary-file path: a round trip, the
 // format told by the file's first bytes, and refusals that write nothing.
 #include "crypt/strong_transform.h"
+#include "crypt/piece_pipeline.h"
 #include "tests/support/reference_cipher.h"
 #include "tests/support/ui_driver.h"
 
@@ -163,6 +164,63 @@ TEST_F(StrongTransformTest, AStopEndsAStrongFileAndRemovesItsOutput)
     EXPECT_EQ(StrongEncryptFile(encrypt, encryptor_).status, TransformStatus::Stopped);
     EXPECT_EQ(DecryptFileByFormat(decrypt, decryptor).status, TransformStatus::Stopped);
     EXPECT_EQ(FileCount(), 2u) << "no output and no temporary file is left";
+}
+
+// A read that fails in the middle of the source (here a pipe whose writer
+// goes) fails the reading thread: the pieces read before it are still
+// worked on and written in order, then the caller learns the system's error.
+TEST(PiecePipelineTest, AReadFailingMidStreamEndsThePiecesWithItsError)
+{
+    constexpr size_t Piece = 4096;
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 20));
+    const std::string sent = RandomBytes<std::string>(Piece * 2 + 100, 6);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(writeEnd, sent.data(), static_cast<DWORD>(sent.size()), &written, nullptr));
+    CloseHandle(writeEnd);
+    wchar_t temp[MAX_PATH];
+    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring outPath = std::wstring(temp) + L"quenzel-pipeline-" + std::to_wstring(GetCurrentProcessId());
+    HANDLE output = CreateFileW(outPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(output, INVALID_HANDLE_VALUE);
+    {
+        PiecePipeline pipeline(readEnd, output, Piece + 2, 1);
+        ASSERT_TRUE(pipeline.Start(Piece * 4, Piece, 4));
+        std::string worked;
+        DWORD length = 0;
+        while (uint8_t* buffer = pipeline.Next(length)) {
+            buffer[0] = '>';
+            worked.append(reinterpret_cast<char*>(buffer) + 1, length);
+            pipeline.Write(length + 1);
+        }
+        EXPECT_EQ(pipeline.Failed(), PiecePipeline::Failure::Read);
+        EXPECT_EQ(pipeline.Error(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
+        EXPECT_TRUE(worked == sent.substr(0, Piece * 2));
+        EXPECT_TRUE(pipeline.Finish() == false);
+    }
+    CloseHandle(readEnd);
+    ASSERT_TRUE(CloseHandle(output));
+    std::string out;
+    EXPECT_TRUE(ReadFileBytes(outPath, out));
+    EXPECT_TRUE(out == ">" + sent.substr(0, Piece) + ">" + sent.substr(Piece, Piece)) << out.size();
+    EXPECT_TRUE(DeleteFileW(outPath.c_str()));
+}
+
+// A volume that fills in the middle of a file fails the writing thread: the
+// job reports the full volume and leaves nothing on it.
+TEST_F(StrongTransformTest, AWriteFailingMidStreamIsReportedAndLeavesNoOutput)
+{
+    wchar_t drive[8] = {};
+    if (!GetEnvironmentVariableW(L"QUENZEL_SMALL_DRIVE", drive, 8))
+        GTEST_SKIP() << "the test run has no small volume to fill";
+    ASSERT_TRUE(WriteFileBytes(Path(L"plain"), RandomBytes<std::string>(StrongChunkBytes * 3, 5)));
+    TransformRequest request = Request(L"plain", L"");
+    request.destination = std::wstring(drive) + L"\\full.enc";
+    const TransformOutcome outcome = StrongEncryptFile(request, encryptor_);
+    EXPECT_EQ(outcome.status, TransformStatus::WriteFailed);
+    EXPECT_EQ(outcome.systemError, static_cast<unsigned long>(ERROR_DISK_FULL));
+    EXPECT_TRUE(outcome.strayTemporary.empty());
+    EXPECT_EQ(GetFileAttributesW(request.destination.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // A decryption whose key file is too large for the original format still

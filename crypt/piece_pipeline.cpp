@@ -1,0 +1,202 @@
+#include "crypt/piece_pipeline.h"
+
+#include "crypt/file_transform.h"
+
+#include <algorithm>
+#include <new>
+#include <system_error>
+
+namespace quenzel {
+
+namespace {
+
+// Holds an SRW lock exclusively for its scope.
+class Hold {
+public:
+    explicit Hold(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~Hold() { ReleaseSRWLockExclusive(&lock_); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
+// Reads a piece whole; a file that ends early counts as a failed read.
+bool ReadPiece(HANDLE source, uint8_t* data, DWORD length, DWORD& error)
+{
+    if (ReadExactly(source, data, length))
+        return true;
+    error = GetLastError();
+    return false;
+}
+
+} // namespace
+
+PiecePipeline::PiecePipeline(HANDLE source, HANDLE output, size_t bufferBytes, size_t readAt)
+    : source_(source), output_(output), bufferBytes_(bufferBytes), readAt_(readAt)
+{
+}
+
+PiecePipeline::~PiecePipeline()
+{
+    {
+        Hold hold(lock_);
+        stop_ = true;
+    }
+    WakeAllConditionVariable(&pieceHanded_);
+    WakeAllConditionVariable(&pieceWritten_);
+    if (reader_.joinable())
+        reader_.join();
+    if (writer_.joinable())
+        writer_.join();
+    for (auto& buffer : buffers_)
+        if (buffer)
+            SecureZeroMemory(buffer.get(), allocated_);
+}
+
+bool PiecePipeline::Start(uint64_t total, size_t pieceBytes, uint64_t pieces)
+{
+    total_ = total;
+    pieceBytes_ = pieceBytes;
+    pieces_ = pieces;
+    threaded_ = pieces > 1;
+    // A single piece needs only its own bytes and the room the work adds.
+    allocated_ = threaded_ || pieces == 0 ? bufferBytes_ : bufferBytes_ - pieceBytes_ + LengthOf(0);
+    for (size_t slot = 0; slot < (threaded_ ? Slots : 1); ++slot) {
+        buffers_[slot].reset(new (std::nothrow) uint8_t[allocated_]);
+        if (!buffers_[slot])
+            return false;
+    }
+    if (!threaded_)
+        return true;
+    try {
+        reader_ = std::thread(&PiecePipeline::ReadAll, this);
+        writer_ = std::thread(&PiecePipeline::WriteAll, this);
+    } catch (const std::system_error&) {
+        return false; // the destructor ends a reader already started
+    }
+    return true;
+}
+
+DWORD PiecePipeline::LengthOf(uint64_t piece) const
+{
+    const uint64_t at = piece * pieceBytes_;
+    return at >= total_ ? 0 : static_cast<DWORD>(std::min<uint64_t>(pieceBytes_, total_ - at));
+}
+
+template <class Ready> void PiecePipeline::WaitFor(CONDITION_VARIABLE& change, Ready ready)
+{
+    while (!ready())
+        SleepConditionVariableSRW(&change, &lock_, INFINITE, 0);
+}
+
+void PiecePipeline::Fail(Failure failure, DWORD error)
+{
+    {
+        Hold hold(lock_);
+        if (failure_ == Failure::None) {
+            failure_ = failure;
+            error_ = error;
+        }
+    }
+    WakeAllConditionVariable(&pieceRead_);
+    WakeAllConditionVariable(&pieceWritten_);
+}
+
+uint8_t* PiecePipeline::Next(DWORD& length)
+{
+    if (!threaded_) {
+        length = LengthOf(taken_);
+        DWORD error = 0;
+        if (!ReadPiece(source_, Buffer(taken_) + readAt_, length, error)) {
+            Fail(Failure::Read, error);
+            return nullptr;
+        }
+        return Buffer(taken_++);
+    }
+    Hold hold(lock_);
+    WaitFor(pieceRead_, [this] { return read_ > taken_ || failure_ != Failure::None; });
+    // The pieces read before a failed read are still given out.
+    if (failure_ == Failure::Write || read_ == taken_)
+        return nullptr;
+    length = LengthOf(taken_);
+    return Buffer(taken_++);
+}
+
+void PiecePipeline::Write(DWORD length, size_t from)
+{
+    if (!threaded_) {
+        if (!WriteExactly(output_, Buffer(handed_) + from, length))
+            Fail(Failure::Write, GetLastError());
+        ++handed_;
+        return;
+    }
+    {
+        Hold hold(lock_);
+        writeLengths_[handed_ % Slots] = length;
+        writeFrom_[handed_ % Slots] = from;
+        ++handed_;
+    }
+    WakeConditionVariable(&pieceHanded_);
+}
+
+bool PiecePipeline::Finish()
+{
+    if (!threaded_)
+        return failure_ == Failure::None;
+    Hold hold(lock_);
+    WaitFor(pieceWritten_, [this] { return written_ == handed_ || failure_ == Failure::Write; });
+    return failure_ == Failure::None;
+}
+
+void PiecePipeline::ReadAll()
+{
+    for (uint64_t piece = 0; piece < pieces_; ++piece) {
+        {
+            Hold hold(lock_);
+            // A slot is free again once the piece it held is written.
+            WaitFor(pieceWritten_, [this] { return stop_ || failure_ != Failure::None || read_ - written_ < Slots; });
+            if (stop_ || failure_ != Failure::None)
+                return;
+        }
+        DWORD error = 0;
+        if (!ReadPiece(source_, Buffer(piece) + readAt_, LengthOf(piece), error)) {
+            Fail(Failure::Read, error);
+            return;
+        }
+        {
+            Hold hold(lock_);
+            ++read_;
+        }
+        WakeConditionVariable(&pieceRead_);
+    }
+}
+
+void PiecePipeline::WriteAll()
+{
+    for (uint64_t piece = 0; piece < pieces_; ++piece) {
+        DWORD length = 0;
+        size_t from = 0;
+        {
+            Hold hold(lock_);
+            WaitFor(pieceHanded_, [this] { return stop_ || handed_ > written_; });
+            if (stop_)
+                return;
+            length = writeLengths_[piece % Slots];
+            from = writeFrom_[piece % Slots];
+        }
+        if (!WriteExactly(output_, Buffer(piece) + from, length)) {
+            Fail(Failure::Write, GetLastError());
+            return;
+        }
+        {
+            Hold hold(lock_);
+            ++written_;
+        }
+        // The reader waits for a free slot, Finish for the last piece.
+        WakeAllConditionVariable(&pieceWritten_);
+    }
+}
+
+} // namespace quenzel
