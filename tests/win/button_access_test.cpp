@@ -1,7 +1,6 @@
 // ButtonEx in a high-contrast theme: face, frame and caption in the colours
 // the user chose (set here as the system colours), never the rounded look's.
 #include "base/high_contrast.h"
-#include "controls/button_ex.h"
 #include "tests/win/button_fixture.h"
 
 #include <iterator>
@@ -41,8 +40,8 @@ TEST_F(ButtonTest, HighContrastPaintsInTheSystemColoursOnly)
         EXPECT_EQ(capture.At(capture.Width() / 2, capture.Height() - 3), face);
         EXPECT_TRUE(capture.Has(GetSysColor(row.caption)));
         EXPECT_NE(capture.At(0, capture.Height() / 2), face); // a frame at the edge
-        EXPECT_FALSE(capture.Has(RGB(0x28, 0x32, 0x5A)));   // the rounded look's caption
-        EXPECT_FALSE(capture.Has(RGB(0xF3, 0xF3, 0xEF)));   // and face
+        // The rounded look's caption or face.
+        EXPECT_FALSE(capture.Has(RGB(0x28, 0x32, 0x5A)) || capture.Has(RGB(0xF3, 0xF3, 0xEF)));
         if (row.pressed)
             SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(500, 500));
     }
