@@ -85,16 +85,6 @@ std::vector<int> WalkFocus(HWND window)
     return visited;
 }
 
-// Each slot: its ticked radio button (one stop for both), field, "..." and use button.
-std::vector<int> SlotOrder()
-{
-    std::vector<int> order;
-    for (int slot = 0; slot < SlotCount; ++slot)
-        for (int first : {IDC_SLOT_FILE_RADIO_0, IDC_SLOT_PATH_0, IDC_SLOT_BROWSE_0, IDC_SLOT_USE_0})
-            order.push_back(SlotControlId(first, slot));
-    return order;
-}
-
 // Each tab's page from its first control, in reading order.
 const std::vector<int> PageOrders[] = {
     {IDC_OPTIONS_RECYCLE, IDC_OPTIONS_ADD_ENC, IDC_OPTIONS_REMOVE_ENC, IDC_OPTIONS_ADD_DEC, IDC_OPTIONS_STRONG_FORMAT,
@@ -104,7 +94,13 @@ const std::vector<int> PageOrders[] = {
      IDC_KEY_LEVEL_SLIDER, IDC_KEY_LEVEL_TEXT, IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT},
     {IDC_FOLDER_SOURCE, IDC_FOLDER_GATHER, IDC_FOLDER_LIST, IDC_KEY_PASSWORD_RADIO, IDC_KEY_PASSWORD,
      IDC_KEY_LEVEL_SLIDER, IDC_KEY_LEVEL_TEXT, IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT},
-    SlotOrder(),
+    [] { // each slot: its ticked radio button (one stop for both), field, "..." and use button
+        std::vector<int> order;
+        for (int slot = 0; slot < SlotCount; ++slot)
+            for (int first : {IDC_SLOT_FILE_RADIO_0, IDC_SLOT_PATH_0, IDC_SLOT_BROWSE_0, IDC_SLOT_USE_0})
+                order.push_back(SlotControlId(first, slot));
+        return order;
+    }(),
     {IDC_SHRED_LIST, IDC_SHRED_DELETE, IDC_SHRED_ADD_FILE, IDC_SHRED_ADD_FOLDER, IDC_SHRED_CLEAR, IDC_SHRED_REMOVE,
      IDC_SHRED_START},
     {IDC_DRIVES_LIST, IDC_DRIVES_LOGON, IDC_DRIVES_MOUNT, IDC_DRIVES_UNMOUNT, IDC_DRIVES_APPLY, IDC_DRIVES_REMOVE,
@@ -143,10 +139,8 @@ HWND FocusedDialog(App& app, int controlId)
     return dialog && WaitUntil([&] { return GetForegroundWindow() == dialog && FocusedControl(dialog); }) ? dialog : nullptr;
 }
 
-// From start to result by keys alone: a file encrypted at level 8 (Alt and
-// the level's letter, an arrow key), the buttons pressed by Return and by
-// Space, then shredded on the shredder page chosen in the owner-drawn page
-// menu by its letter.
+// From start to result by keys alone: a file encrypted at level 8 (Alt and the level's letter,
+// an arrow key) and shredded on the page chosen in the owner-drawn page menu by its letter.
 TEST(Keyboard, EncryptAndShredByKeysAlone)
 {
     Started s;
