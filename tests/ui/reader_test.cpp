@@ -1,11 +1,7 @@
 // The program as a screen reader meets it, from another process: every
 // program button through MSAA in both languages, and its default action.
-#include "tests/support/ui_driver.h"
+#include "tests/ui/crypt_ui_support.h"
 
-#include "app/command_ids.h"
-#include "base/control_ids.h"
-#include "base/tabs.h"
-#include "crypt/file_page_ids.h"
 #include "drives/drives_page_ids.h"
 #include "shredder/shredder_page_ids.h"
 
@@ -17,7 +13,7 @@
 
 namespace {
 
-using namespace uitest;
+using namespace cryptui;
 
 struct Reading {
     std::wstring name, description, action;
@@ -31,10 +27,8 @@ Reading Read(HWND control, bool doDefaultAction = false)
     if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
                                           reinterpret_cast<void**>(&o))))
         return r;
-    VARIANT self, value;
-    VariantInit(&self);
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
+    VARIANT self{}, role{}, state{};
+    self.vt = VT_I4; // CHILDID_SELF
     BSTR texts[3] = {};
     o->get_accName(self, &texts[0]);
     o->get_accDescription(self, &texts[1]);
@@ -44,40 +38,22 @@ Reading Read(HWND control, bool doDefaultAction = false)
         *out[i] = texts[i] ? texts[i] : L"";
         SysFreeString(texts[i]);
     }
-    VariantInit(&value);
-    r.role = SUCCEEDED(o->get_accRole(self, &value)) ? value.lVal : -1;
-    VariantInit(&value);
-    r.state = SUCCEEDED(o->get_accState(self, &value)) ? value.lVal : -1;
+    r.role = SUCCEEDED(o->get_accRole(self, &role)) ? role.lVal : -1;
+    r.state = SUCCEEDED(o->get_accState(self, &state)) ? state.lVal : -1;
     if (doDefaultAction && o->accDoDefaultAction(self) != S_OK)
         r.action.clear();
     o->Release();
     return r;
 }
 
-std::wstring CaptionShown(HWND button)
-{
-    std::wstring caption(256, L'\0');
-    caption.resize(static_cast<size_t>(SendMessageW(button, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(caption.data()))));
-    caption.erase(std::remove(caption.begin(), caption.end(), L'&'), caption.end());
-    return caption;
-}
-
-struct Started {
-    ProgramFolder folder;
-    App app;
-    HWND window = nullptr;
-};
-
-void Start(Started& s, const wchar_t* language)
+// The program started on the file page with `language` as its default.lng.
+void StartIn(Started& s, const wchar_t* language)
 {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    ASSERT_TRUE(s.folder.Ready());
-    ASSERT_TRUE(s.folder.CopyFromBuild(std::wstring(L"lang\\") + language));
-    ASSERT_TRUE(CopyFileW((s.folder.Path() + L"\\lang\\" + language).c_str(),
-                          (s.folder.Path() + L"\\lang\\default.lng").c_str(), FALSE));
-    ASSERT_TRUE(s.app.Start(s.folder));
-    s.window = s.app.WaitForMainWindow();
-    ASSERT_NE(s.window, nullptr);
+    const std::wstring folder = s.folder.Path() + L"\\lang\\";
+    ASSERT_TRUE(s.folder.CopyFromBuild(L"lang\\" + std::wstring(language)));
+    ASSERT_TRUE(CopyFileW((folder + language).c_str(), (folder + L"default.lng").c_str(), FALSE));
+    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FilePageCommand));
 }
 
 struct Language {
@@ -97,14 +73,15 @@ TEST(ScreenReader, EveryProgramButtonIsANamedPushButtonInBothLanguages)
     for (const Language& language : Languages) {
         SCOPED_TRACE(Narrow(language.file));
         Started s;
-        ASSERT_NO_FATAL_FAILURE(Start(s, language.file));
+        ASSERT_NO_FATAL_FAILURE(StartIn(s, language.file));
         int buttons = 0;
         for (HWND b = GetWindow(s.window, GW_CHILD); b; b = GetWindow(b, GW_HWNDNEXT)) {
             if (ClassNameOf(b) != L"ButtonExClass")
                 continue;
             ++buttons;
             const Reading r = Read(b);
-            const std::wstring caption = CaptionShown(b);
+            std::wstring caption = FieldText(b);
+            caption.erase(std::remove(caption.begin(), caption.end(), L'&'), caption.end());
             EXPECT_TRUE(caption.empty() ? !r.name.empty() : r.name == caption) << GetDlgCtrlID(b);
             EXPECT_EQ(r.role, ROLE_SYSTEM_PUSHBUTTON) << GetDlgCtrlID(b);
             EXPECT_EQ(r.action, language.press) << GetDlgCtrlID(b);
@@ -118,20 +95,15 @@ TEST(ScreenReader, EveryProgramButtonIsANamedPushButtonInBothLanguages)
     }
 }
 
+// The "..." button says what it chooses; its file chooser is modal, yet the call returns.
 TEST(ScreenReader, DefaultActionClicksWithoutWaitingForTheDialogItOpens)
 {
     Started s;
-    ASSERT_NO_FATAL_FAILURE(Start(s, L"english.lng"));
-    PostCommand(s.window, quenzel::CMD_FIRST_PAGE + quenzel::FilePageIndex);
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(quenzel::IDC_FILE_CHOOSE)) != FALSE; }));
-    // The "..." button says what it chooses; its file chooser is modal, yet the call returns.
+    ASSERT_NO_FATAL_FAILURE(StartIn(s, L"english.lng"));
     const Reading r = Read(s.app.Control(quenzel::IDC_FILE_CHOOSE), true);
     EXPECT_FALSE(r.description.empty());
     EXPECT_FALSE(r.action.empty());
-    HWND chooser = s.app.WaitForTopWindow(L"#32770");
-    ASSERT_NE(chooser, nullptr);
-    PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(chooser); }));
+    ASSERT_NO_FATAL_FAILURE(ChooseInFileDialog(s.app, L""));
     EXPECT_TRUE(s.app.Close());
 }
 
