@@ -25,9 +25,9 @@ namespace fs = std::filesystem;
 
 struct BitmapSpec {
     int id;
-    int percent;  // the display scaling it is drawn for
     int width;
     int height;
+    int percent = 100;  // the display scaling it is drawn for
 };
 
 struct IconImageSpec {
@@ -46,43 +46,34 @@ struct IconSpec {
     std::vector<IconImageSpec> images;
 };
 
-struct BitmapSizes {
-    int id;
-    int sizes[3][2];  // width and height at 100 %, 150 % and 200 %
+// The pictures of the resource script, by resource id, at their design size.
+const std::vector<BitmapSpec> kDesignBitmaps = {
+    {1002, 100, 332},  // banner at the left edge
+    {1003, 670, 31},   // strips below the tab control, one per page
+    {1004, 670, 31},
+    {1005, 670, 31},
+    {1006, 670, 31},
+    {1007, 670, 31},
+    {1008, 670, 31},
+    {1011, 670, 31},
+    {1071, 186, 101},  // picture of the options page
 };
 
-// The pictures of the resource script, by resource id, each drawn for every
-// scaling: the design size times 1.5 and 2, halves rounded up.
-const BitmapSizes kBitmapSizes[] = {
-    {1002, {{100, 332}, {150, 498}, {200, 664}}},    // banner at the left edge
-    {1003, {{670, 31}, {1005, 47}, {1340, 62}}},     // strips below the tab control, one per page
-    {1004, {{670, 31}, {1005, 47}, {1340, 62}}},
-    {1005, {{670, 31}, {1005, 47}, {1340, 62}}},
-    {1006, {{670, 31}, {1005, 47}, {1340, 62}}},
-    {1007, {{670, 31}, {1005, 47}, {1340, 62}}},
-    {1008, {{670, 31}, {1005, 47}, {1340, 62}}},
-    {1011, {{670, 31}, {1005, 47}, {1340, 62}}},
-    {1071, {{186, 101}, {279, 152}, {372, 202}}},    // picture of the options page
-};
-constexpr int kPercents[] = {100, 150, 200};
-
+// Each is drawn for 150 % and 200 % too: the design size scaled, halves rounded up.
 std::vector<BitmapSpec> MakeBitmapSpecs() {
     std::vector<BitmapSpec> specs;
-    for (const auto& bitmap : kBitmapSizes) {
-        for (int i = 0; i < 3; ++i) {
-            specs.push_back({bitmap.id, kPercents[i], bitmap.sizes[i][0], bitmap.sizes[i][1]});
-        }
-    }
+    for (const auto& bitmap : kDesignBitmaps)
+        for (int percent : {100, 150, 200})
+            specs.push_back({bitmap.id, (bitmap.width * percent + 99) / 100,
+                             (bitmap.height * percent + 99) / 100, percent});
     return specs;
 }
 
 const std::vector<BitmapSpec> kBitmaps = MakeBitmapSpecs();
 
 std::vector<IconSpec> MakeIconSpecs() {
-    // A page's icon holds its design size and the sizes for 150 % and 200 %.
-    const auto scaled = [](int id, int size) {
-        return IconSpec{id, {{size, 32}, {size * 3 / 2, 32}, {size * 2, 32}}};
-    };
+    // A page's icon: a single design size, drawn for 150 % and 200 % too.
+    const auto single = [](int id, int size) { return IconSpec{id, {{size, 32}, {size * 3 / 2, 32}, {size * 2, 32}}}; };
     std::vector<IconSpec> specs;
     IconSpec program{10, {}};
     for (int size : {64, 48, 32, 24, 16}) {
@@ -91,12 +82,12 @@ std::vector<IconSpec> MakeIconSpecs() {
     }
     specs.push_back(program);
     for (int id : {20, 1013, 1034, 1045, 1136, 1139, 1145, 1149, 1150, 1151, 1152, 1167}) {
-        specs.push_back(scaled(id, 16));
+        specs.push_back(single(id, 16));
     }
-    for (int id : {1014, 1015, 1040, 1041, 1142, 1153, 1169}) specs.push_back(scaled(id, 48));
-    for (int id : {1001, 1035, 1053, 1159}) specs.push_back(scaled(id, 64));
-    for (int id : {1166, 1170}) specs.push_back(scaled(id, 32));
-    for (int id : {1157, 1158}) specs.push_back(scaled(id, 96));
+    for (int id : {1014, 1015, 1040, 1041, 1142, 1153, 1169}) specs.push_back(single(id, 48));
+    for (int id : {1001, 1035, 1053, 1159}) specs.push_back(single(id, 64));
+    for (int id : {1166, 1170}) specs.push_back(single(id, 32));
+    for (int id : {1157, 1158}) specs.push_back(single(id, 96));
     return specs;
 }
 
@@ -119,9 +110,8 @@ constexpr int kMinimumDrawnShareDivisor = 8;
 
 fs::path ArtDir() { return fs::path(QUENZEL_ART_DIR); }
 
-std::string BitmapName(const BitmapSpec& bitmap) {
-    const std::string scale = bitmap.percent == 100 ? "" : "-" + std::to_string(bitmap.percent);
-    return "bmp" + std::to_string(bitmap.id) + scale + ".bmp";
+std::string BitmapName(const BitmapSpec& b) {
+    return "bmp" + std::to_string(b.id) + (b.percent == 100 ? "" : "-" + std::to_string(b.percent)) + ".bmp";
 }
 std::string IconName(int id) { return "icon" + std::to_string(id) + ".ico"; }
 

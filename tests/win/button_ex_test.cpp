@@ -105,31 +105,26 @@ TEST_F(ButtonTest, SpaceReturnAndTab)
     EXPECT_EQ(GetFocus(), second);
 }
 
-// A button without a focus cue of its own shows a dotted focus rectangle
-// while focused, unless the window's UI state hides focus cues (the
-// keyboard was not used yet). Wine 8 keeps no UI state: there the cues show.
+// A focused button shows a dotted focus rectangle (its top edge 4 pixels in)
+// unless the UI state hides focus cues; Wine 8 keeps no UI state.
 TEST_F(ButtonTest, FocusRectangleFollowsTheUiState)
 {
     HWND button = Make(L"", WS_TABSTOP);
     const Capture unfocused(button);
+    const auto edgeChanges = [&] {
+        const Capture now(button);
+        int changed = 0;
+        for (int x = 0; x < unfocused.Width(); ++x)
+            changed += unfocused.At(x, 4) != now.At(x, 4) ? 1 : 0;
+        return changed;
+    };
     SendMessageW(parent_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     SetFocus(button);
     ASSERT_EQ(GetFocus(), button);
-    constexpr int EdgeRow = 4; // the rectangle's top edge, 4 pixels in at 96 dpi
-    const auto edgeChanges = [&](const Capture& other) {
-        int changed = 0;
-        for (int x = 0; x < unfocused.Width(); ++x)
-            changed += unfocused.At(x, EdgeRow) != other.At(x, EdgeRow) ? 1 : 0;
-        return changed;
-    };
-    const Capture shown(button);
-    EXPECT_GT(edgeChanges(shown), unfocused.Width() / 4) << "the rectangle's dotted top edge";
-    EXPECT_EQ(unfocused.At(unfocused.Width() / 2, unfocused.Height() / 2),
-              shown.At(shown.Width() / 2, shown.Height() / 2));
+    EXPECT_GT(edgeChanges(), unfocused.Width() / 4);
     SendMessageW(parent_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
     if (SendMessageW(parent_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) {
-        const Capture hidden(button);
-        EXPECT_EQ(edgeChanges(hidden), 0) << "focus cues hidden";
+        EXPECT_EQ(edgeChanges(), 0) << "focus cues hidden";
     }
 }
 
@@ -142,7 +137,6 @@ TEST_F(ButtonTest, TextMessages)
     EXPECT_STREQ(buffer, L"Caption");
     EXPECT_EQ(SendMessageW(button, WM_GETTEXT, 4, reinterpret_cast<LPARAM>(buffer)), 3);
     EXPECT_STREQ(buffer, L"Cap");
-    EXPECT_EQ(SendMessageW(button, WM_GETTEXTLENGTH, 0, 0), 7);
     EXPECT_EQ(GetWindowTextLengthW(button), 7);
     EXPECT_TRUE(SetWindowTextW(button, L"New"));
     SendMessageW(button, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(buffer));

@@ -203,38 +203,28 @@ TEST_P(LanguageFile, TextsFitTheirBuffers)
         EXPECT_LT(wcslen(LangText(entry.first)), LangTextLimit) << "key " << entry.first << " would be cut";
 }
 
-// The texts of each menu and each page, every one with an Alt+letter of its
-// own; a page shares Alt with the menu bar, so the bar's letters count there.
-std::vector<std::vector<int>> MnemonicGroups()
-{
-    const std::vector<int> bar = {keys::MenuFile,    keys::MenuEdit,    keys::MenuPageList,
-                                  keys::MenuMsTools, keys::MenuOptions, keys::MenuHelp};
-    const auto page = [&](std::vector<int> labels) {
-        labels.insert(labels.end(), bar.begin(), bar.end());
-        return labels;
-    };
-    return {bar,
-            {keys::MenuNewText, keys::MenuOpenInNotepad, keys::MenuExit},
-            {keys::MenuOptionsPage, keys::MenuFilePage, keys::MenuFolderPage, keys::MenuSlotPage,
-             keys::MenuShredderPage, keys::MenuDrivesPage},
-            {keys::MenuMsInfo, keys::MenuMsConfig, keys::MenuCleanMgr, keys::MenuDefrag, keys::MenuRegedit,
-             keys::MenuRestore},
-            {keys::MenuLanguage, keys::MenuOnTop, keys::MenuMagnet, keys::MenuTransparency, keys::MenuClearFont},
-            {keys::MenuHelpContents, keys::MenuHelpFaq, keys::MenuHelpTips, keys::MenuWebSite, keys::MenuReportMail,
-             keys::MenuAbout},
-            page({keys::RecycleSource, keys::AddEnc, keys::RemoveEnc, keys::AddDec, keys::StrongFormatOption,
-                  keys::AddEncryptedFolder, keys::RemoveEncryptedFolder, keys::AddDecryptedFolder,
-                  keys::EncryptIntoFolder, keys::DecryptIntoFolder}),
-            page({keys::FileGroup, keys::PasswordMode, keys::KeyFileMode, keys::LevelLabel}),
-            page({keys::FolderGroup, keys::PasswordMode, keys::KeyFileMode, keys::LevelLabel}),
-            page({keys::SlotGroup}),
-            page({keys::ShredGroup, keys::DeleteShreddedOption}),
-            page({keys::DrivesGroup, keys::LogonOption})};
-}
-
+// Each menu's texts, and each page's with the menu bar's (they share Alt),
+// have Alt+letters of their own.
 TEST_P(LanguageFile, EveryMenuAndPageHasDistinctMnemonics)
 {
-    for (const std::vector<int>& group : MnemonicGroups()) {
+    using namespace keys;
+    const std::vector<int> bar = {MenuFile, MenuEdit, MenuPageList, MenuMsTools, MenuOptions, MenuHelp};
+    std::vector<std::vector<int>> groups = {
+        {MenuNewText, MenuOpenInNotepad, MenuExit},
+        {MenuOptionsPage, MenuFilePage, MenuFolderPage, MenuSlotPage, MenuShredderPage, MenuDrivesPage},
+        {MenuMsInfo, MenuMsConfig, MenuCleanMgr, MenuDefrag, MenuRegedit, MenuRestore},
+        {MenuLanguage, MenuOnTop, MenuMagnet, MenuTransparency, MenuClearFont},
+        {MenuHelpContents, MenuHelpFaq, MenuHelpTips, MenuWebSite, MenuReportMail, MenuAbout}};
+    for (std::vector<int> page : std::vector<std::vector<int>>{
+             {RecycleSource, AddEnc, RemoveEnc, AddDec, StrongFormatOption, AddEncryptedFolder, RemoveEncryptedFolder,
+              AddDecryptedFolder, EncryptIntoFolder, DecryptIntoFolder},
+             {FileGroup, PasswordMode, KeyFileMode, LevelLabel},
+             {FolderGroup, PasswordMode, KeyFileMode, LevelLabel},
+             {SlotGroup}, {ShredGroup, DeleteShreddedOption}, {DrivesGroup, LogonOption}}) {
+        page.insert(page.end(), bar.begin(), bar.end());
+        groups.push_back(page);
+    }
+    for (const std::vector<int>& group : groups) {
         std::map<wchar_t, int> owner;
         for (int key : group) {
             const std::wstring text = LangString(key);

@@ -249,8 +249,7 @@ TEST(OwnerMenu, DrawsSideBarCheckMarkShortcutAndSeparator)
     DestroyMenu(menu.popup);
 }
 
-// Screen readers read an owner-drawn item's text from the MSAAMENUINFO that
-// opens its item data.
+// Screen readers read an owner-drawn item's text from its item data's MSAAMENUINFO.
 TEST(OwnerMenu, ItemsCarryTheirTextForScreenReaders)
 {
     DrawnMenu menu = MakeMenu();
@@ -258,8 +257,7 @@ TEST(OwnerMenu, ItemsCarryTheirTextForScreenReaders)
     const wchar_t* texts[] = {L"&Open\tCtrl+O", L"", L"&Checked", L"&Grey"};
     for (int i = 0; i < 4; ++i) {
         const auto* info = reinterpret_cast<const MSAAMENUINFO*>(ItemData(menu.popup, i));
-        ASSERT_NE(info, nullptr) << i;
-        EXPECT_EQ(info->dwMSAASignature, static_cast<DWORD>(MSAA_MENU_SIG)) << i;
+        ASSERT_TRUE(info && info->dwMSAASignature == static_cast<DWORD>(MSAA_MENU_SIG)) << i;
         EXPECT_EQ(info->cchWText, static_cast<DWORD>(lstrlenW(texts[i]))) << i;
         EXPECT_STREQ(info->pszWText, texts[i]) << i;
     }
