@@ -16,8 +16,7 @@ bool IsBlank(wchar_t c)
 // A whole argument only: a file named "tax-xmas.txt" is no switch.
 bool IsLogonSwitch(const std::wstring& argument)
 {
-    return argument.size() == 2 && argument[0] == LogonSwitch[0]
-           && std::towlower(argument[1]) == LogonSwitch[1];
+    return argument.size() == 2 && argument[0] == LogonSwitch[0] && std::towlower(argument[1]) == LogonSwitch[1];
 }
 } // namespace
 

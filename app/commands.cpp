@@ -20,7 +20,7 @@
 namespace quenzel {
 
 namespace {
-constexpr INT_PTR ShellFailureLimit = 32; // ShellExecuteW results up to this mean failure
+constexpr INT_PTR ShellFailureLimit = 32;   // ShellExecuteW results up to this mean failure
 constexpr UINT HelpContextCommand = 0x000F; // HH_HELP_CONTEXT
 constexpr int HelpContextContents = 1;
 constexpr int HelpContextTips = 2;
@@ -38,8 +38,8 @@ void ShowHelpContext(int context)
 
 bool Open(const wchar_t* file, const wchar_t* parameters = nullptr)
 {
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(MainWindow, L"open", file, parameters, nullptr, SW_SHOW));
+    const auto result =
+        reinterpret_cast<INT_PTR>(ShellExecuteW(MainWindow, L"open", file, parameters, nullptr, SW_SHOW));
     return result > ShellFailureLimit;
 }
 

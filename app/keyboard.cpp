@@ -31,7 +31,7 @@ bool IsPressKey(WPARAM key)
 bool IsVisibleControl(HWND control)
 {
     return control && control != MainWindow && IsChild(MainWindow, control) && IsWindowVisible(control)
-           && IsWindowEnabled(control);
+        && IsWindowEnabled(control);
 }
 
 // After a change of tabs the focus stays where it was when that control is

@@ -167,8 +167,8 @@ void SetWindowIcons(HWND window, int dpi)
         HICON made = LoadIconAtSize(icon.iconId, SystemMetricForDpi(icon.metric, dpi));
         if (!made)
             continue;
-        if (auto old = reinterpret_cast<HICON>(
-                SendMessageW(window, WM_SETICON, icon.which, reinterpret_cast<LPARAM>(made))))
+        if (auto old =
+                reinterpret_cast<HICON>(SendMessageW(window, WM_SETICON, icon.which, reinterpret_cast<LPARAM>(made))))
             DestroyIcon(old);
     }
 }
@@ -227,8 +227,8 @@ namespace {
 HWND MakeMainWindow(HINSTANCE instance)
 {
     Instance = instance;
-    MainWindow = CreateWindowExW(0, ClassName, WindowTitle, MainWindowStyle, 0, 0, 0, 0, nullptr, nullptr,
-                                 instance, nullptr);
+    MainWindow =
+        CreateWindowExW(0, ClassName, WindowTitle, MainWindowStyle, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     SetCourierWindow(MainWindow);
     return MainWindow;
 }
@@ -297,7 +297,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return MeasureMenuItem(wParam, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
     case WM_DRAWITEM:
         return DrawMenuItem(wParam, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))
-               || DrawPageArt(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            || DrawPageArt(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_NOTIFY:
         OnNotify(reinterpret_cast<const NMHDR*>(lParam));
         return 0;
@@ -323,8 +323,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         MoveFocusOnRequest(window, wParam, lParam);
         return 0;
     case WM_MENUCHAR:
-        if (const LRESULT answer = AnswerMenuChar(static_cast<wchar_t>(LOWORD(wParam)), HIWORD(wParam),
-                                                  reinterpret_cast<HMENU>(lParam)))
+        if (const LRESULT answer =
+                AnswerMenuChar(static_cast<wchar_t>(LOWORD(wParam)), HIWORD(wParam), reinterpret_cast<HMENU>(lParam)))
             return answer;
         break;
     case WM_COMMAND:

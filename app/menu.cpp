@@ -26,49 +26,39 @@ struct MenuEntry {
 };
 constexpr MenuEntry Separator{0, 0, nullptr};
 
-constexpr MenuEntry FileItems[] = {
-    {CMD_NEW_TEXT, keys::MenuNewText, nullptr},
-    {CMD_OPEN_IN_NOTEPAD, keys::MenuOpenInNotepad, nullptr},
-    Separator,
-    {IDM_EXIT, keys::MenuExit, nullptr}};
-constexpr MenuEntry EditItems[] = {
-    {CMD_EDIT_WIN_INI, 0, L"&Win.ini"},         {CMD_EDIT_SYSTEM_INI, 0, L"&System.ini"},
-    {CMD_EDIT_AUTOEXEC_BAT, 0, L"&Autoexec.bat"}, {CMD_EDIT_CONFIG_SYS, 0, L"&Config.sys"},
-    Separator,
-    {CMD_EDIT_AUTOEXEC_NT, 0, L"A&utoexec.nt"}, {CMD_EDIT_CONFIG_NT, 0, L"C&onfig.nt"}};
+constexpr MenuEntry FileItems[] = {{CMD_NEW_TEXT, keys::MenuNewText, nullptr},
+                                   {CMD_OPEN_IN_NOTEPAD, keys::MenuOpenInNotepad, nullptr},
+                                   Separator,
+                                   {IDM_EXIT, keys::MenuExit, nullptr}};
+constexpr MenuEntry EditItems[] = {{CMD_EDIT_WIN_INI, 0, L"&Win.ini"},
+                                   {CMD_EDIT_SYSTEM_INI, 0, L"&System.ini"},
+                                   {CMD_EDIT_AUTOEXEC_BAT, 0, L"&Autoexec.bat"},
+                                   {CMD_EDIT_CONFIG_SYS, 0, L"&Config.sys"},
+                                   Separator,
+                                   {CMD_EDIT_AUTOEXEC_NT, 0, L"A&utoexec.nt"},
+                                   {CMD_EDIT_CONFIG_NT, 0, L"C&onfig.nt"}};
 constexpr MenuEntry PageItems[] = {
-    {CMD_FIRST_PAGE, keys::MenuOptionsPage, nullptr},
-    Separator,
-    {CMD_FIRST_PAGE + 1, keys::MenuFilePage, nullptr},
-    {CMD_FIRST_PAGE + 2, keys::MenuFolderPage, nullptr},
-    {CMD_FIRST_PAGE + 3, keys::MenuSlotPage, nullptr},
-    {CMD_FIRST_PAGE + 4, keys::MenuShredderPage, nullptr},
+    {CMD_FIRST_PAGE, keys::MenuOptionsPage, nullptr},   Separator,
+    {CMD_FIRST_PAGE + 1, keys::MenuFilePage, nullptr},  {CMD_FIRST_PAGE + 2, keys::MenuFolderPage, nullptr},
+    {CMD_FIRST_PAGE + 3, keys::MenuSlotPage, nullptr},  {CMD_FIRST_PAGE + 4, keys::MenuShredderPage, nullptr},
     {CMD_FIRST_PAGE + 5, keys::MenuDrivesPage, nullptr}};
 constexpr MenuEntry ToolItems[] = {
-    {CMD_MSINFO, keys::MenuMsInfo, nullptr},
-    {CMD_MSCONFIG, keys::MenuMsConfig, nullptr},
-    {CMD_CLEANMGR, keys::MenuCleanMgr, nullptr},
-    {CMD_DEFRAG, keys::MenuDefrag, nullptr},
-    {CMD_REGEDIT, keys::MenuRegedit, nullptr},
-    Separator,
+    {CMD_MSINFO, keys::MenuMsInfo, nullptr},     {CMD_MSCONFIG, keys::MenuMsConfig, nullptr},
+    {CMD_CLEANMGR, keys::MenuCleanMgr, nullptr}, {CMD_DEFRAG, keys::MenuDefrag, nullptr},
+    {CMD_REGEDIT, keys::MenuRegedit, nullptr},   Separator,
     {CMD_RESTORE, keys::MenuRestore, nullptr}};
 constexpr MenuEntry OptionItems[] = {
-    {CMD_LANGUAGE, keys::MenuLanguage, nullptr},
-    Separator,
-    {CMD_ON_TOP, keys::MenuOnTop, nullptr},
-    {CMD_MAGNET, keys::MenuMagnet, nullptr},
-    Separator,
-    {CMD_TRANSPARENCY, keys::MenuTransparency, nullptr},
+    {CMD_LANGUAGE, keys::MenuLanguage, nullptr},   Separator, {CMD_ON_TOP, keys::MenuOnTop, nullptr},
+    {CMD_MAGNET, keys::MenuMagnet, nullptr},       Separator, {CMD_TRANSPARENCY, keys::MenuTransparency, nullptr},
     {CMD_CLEAR_FONT, keys::MenuClearFont, nullptr}};
-constexpr MenuEntry HelpItems[] = {
-    {CMD_HELP_CONTENTS, keys::MenuHelpContents, nullptr},
-    {CMD_HELP_FAQ, keys::MenuHelpFaq, nullptr},
-    {CMD_HELP_TIPS, keys::MenuHelpTips, nullptr},
-    Separator,
-    {CMD_WEB_SITE, keys::MenuWebSite, nullptr},
-    {CMD_REPORT_MAIL, keys::MenuReportMail, nullptr},
-    Separator,
-    {IDM_ABOUT, keys::MenuAbout, nullptr}};
+constexpr MenuEntry HelpItems[] = {{CMD_HELP_CONTENTS, keys::MenuHelpContents, nullptr},
+                                   {CMD_HELP_FAQ, keys::MenuHelpFaq, nullptr},
+                                   {CMD_HELP_TIPS, keys::MenuHelpTips, nullptr},
+                                   Separator,
+                                   {CMD_WEB_SITE, keys::MenuWebSite, nullptr},
+                                   {CMD_REPORT_MAIL, keys::MenuReportMail, nullptr},
+                                   Separator,
+                                   {IDM_ABOUT, keys::MenuAbout, nullptr}};
 
 // The side bar of each popup shows the popup's caption without its mnemonic.
 struct PopupSpec {
@@ -85,12 +75,9 @@ constexpr PopupSpec Popup(int captionKey, const MenuEntry (&items)[N], UINT extr
 }
 
 constexpr PopupSpec Popups[] = {
-    Popup(keys::MenuFile, FileItems),
-    Popup(keys::MenuEdit, EditItems),
-    Popup(keys::MenuPageList, PageItems),
-    Popup(keys::MenuMsTools, ToolItems),
-    Popup(keys::MenuOptions, OptionItems),
-    Popup(keys::MenuHelp, HelpItems, MF_RIGHTJUSTIFY)};
+    Popup(keys::MenuFile, FileItems),      Popup(keys::MenuEdit, EditItems),
+    Popup(keys::MenuPageList, PageItems),  Popup(keys::MenuMsTools, ToolItems),
+    Popup(keys::MenuOptions, OptionItems), Popup(keys::MenuHelp, HelpItems, MF_RIGHTJUSTIFY)};
 
 bool OptionSet(const wchar_t* key)
 {

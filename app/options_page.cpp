@@ -57,8 +57,8 @@ static_assert(ControlIdsUnique(OptionsControls), "options page ids must be uniqu
 // The main window's own controls: never shown or hidden with a page.
 constexpr ControlSpec WindowControls[] = {
     Shown(Bitmap(IDC_BANNER, IDB_BANNER, {8, 8, 100, 332})),
-    Shown(ButtonEx(IDC_HELPBUTTON, IconButtonStyle, 0, nullptr, IDI_HELPBUTTON, {8, 348, 100, 97},
-                   keys::HelpButtonTip)),
+    Shown(
+        ButtonEx(IDC_HELPBUTTON, IconButtonStyle, 0, nullptr, IDI_HELPBUTTON, {8, 348, 100, 97}, keys::HelpButtonTip)),
 };
 static_assert(ControlIdsUnique(WindowControls), "window control ids must be unique");
 

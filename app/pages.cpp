@@ -27,12 +27,9 @@ struct PageEntry {
 // which lies beneath every page's controls. The file page creates the key
 // controls that it shares with the folder page. A new page is one line here.
 constexpr PageEntry PageList[] = {
-    {FilePageIndex, FilePage_Create},
-    {FolderPageIndex, FolderPage_Create},
-    {SlotPageIndex, SlotPage_Create},
-    {ShredderPageIndex, ShredderPage_Create},
-    {DrivesPageIndex, DrivesPage_Create},
-    {UnlockerPageIndex, UnlockerPage_Create},
+    {FilePageIndex, FilePage_Create},       {FolderPageIndex, FolderPage_Create},
+    {SlotPageIndex, SlotPage_Create},       {ShredderPageIndex, ShredderPage_Create},
+    {DrivesPageIndex, DrivesPage_Create},   {UnlockerPageIndex, UnlockerPage_Create},
     {OptionsPageIndex, OptionsPage_Create},
 };
 

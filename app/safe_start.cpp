@@ -21,7 +21,7 @@ constexpr wchar_t ByteOrderMark = 0xFEFF;
 bool SettingsFileMissing()
 {
     return GetFileAttributesW(ExtendedLengthPath(SettingsPath).c_str()) == INVALID_FILE_ATTRIBUTES
-           && GetLastError() == ERROR_FILE_NOT_FOUND;
+        && GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 enum class NewSettings { Written, Existed, NotMade, PartLeft };

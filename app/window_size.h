@@ -4,15 +4,15 @@
 namespace quenzel {
 
 struct WindowMetrics {
-    int edgeWidth;        // SM_CXEDGE
-    int focusBorderWidth; // SM_CXFOCUSBORDER
-    int focusBorderHeight;// SM_CYFOCUSBORDER
-    int captionHeight;    // SM_CYCAPTION
-    int menuHeight;       // SM_CYMENU
-    int statusBarHeight;  // the status bar's window rectangle
-    int screenWidth;      // SM_CXSCREEN
-    int screenHeight;     // SM_CYSCREEN
-    int dpi = 96;         // the window's DPI: the client area is scaled to it
+    int edgeWidth;         // SM_CXEDGE
+    int focusBorderWidth;  // SM_CXFOCUSBORDER
+    int focusBorderHeight; // SM_CYFOCUSBORDER
+    int captionHeight;     // SM_CYCAPTION
+    int menuHeight;        // SM_CYMENU
+    int statusBarHeight;   // the status bar's window rectangle
+    int screenWidth;       // SM_CXSCREEN
+    int screenHeight;      // SM_CYSCREEN
+    int dpi = 96;          // the window's DPI: the client area is scaled to it
 };
 
 struct WindowPlacement {

@@ -22,9 +22,10 @@ void EnableControls(const int (&ids)[N], bool enable) noexcept
 class ControlLock {
 public:
     template <size_t N>
-    constexpr explicit ControlLock(const int (&ids)[N]) noexcept : ids_(ids), count_(N)
-    {
-    }
+    constexpr explicit ControlLock(const int (&ids)[N]) noexcept
+        : ids_(ids)
+        , count_(N)
+    { }
     ControlLock(const ControlLock&) = delete;
     ControlLock& operator=(const ControlLock&) = delete;
 

@@ -72,7 +72,9 @@ public:
 enum class CallState { Waiting, Taken, Abandoned };
 
 struct PendingCall {
-    explicit PendingCall(const std::function<void()>& work) : call(work) {}
+    explicit PendingCall(const std::function<void()>& work)
+        : call(work)
+    { }
     const std::function<void()>& call;
     std::exception_ptr failure;
     std::atomic<CallState> state{CallState::Waiting};

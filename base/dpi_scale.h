@@ -37,9 +37,7 @@ constexpr int ArtScaleForDpi(int dpi)
 inline constexpr int BitmapScaleIdStep = 10000;
 constexpr int BitmapIdAtScale(int bitmapId, int percent)
 {
-    return percent >= 200 ? bitmapId + 2 * BitmapScaleIdStep
-           : percent >= 150 ? bitmapId + BitmapScaleIdStep
-                            : bitmapId;
+    return percent >= 200 ? bitmapId + 2 * BitmapScaleIdStep : percent >= 150 ? bitmapId + BitmapScaleIdStep : bitmapId;
 }
 
 } // namespace quenzel

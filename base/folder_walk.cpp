@@ -26,13 +26,15 @@ bool IsDotEntry(const wchar_t* name)
 bool IsLinkedFolder(const WIN32_FIND_DATAW& entry)
 {
     // The listing carries a reparse point's tag in dwReserved0.
-    return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0
-           && !WalkEntersReparseFolder(entry.dwReserved0);
+    return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && !WalkEntersReparseFolder(entry.dwReserved0);
 }
 
 class Walk {
 public:
-    Walk(const SizedFileBatchSink& sink, size_t batchSize) : sink_(sink), batchSize_(batchSize ? batchSize : 1) {}
+    Walk(const SizedFileBatchSink& sink, size_t batchSize)
+        : sink_(sink)
+        , batchSize_(batchSize ? batchSize : 1)
+    { }
 
     uint64_t Run(const std::wstring& root)
     {
@@ -50,8 +52,8 @@ private:
     void ReadFolder(const std::wstring& folder)
     {
         WIN32_FIND_DATAW entry;
-        UniqueFind search(FindFirstFileExW(ExtendedPath(JoinPath(folder, L"*")).c_str(), FindExInfoBasic,
-                                           &entry, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        UniqueFind search(FindFirstFileExW(ExtendedPath(JoinPath(folder, L"*")).c_str(), FindExInfoBasic, &entry,
+                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
         if (!search)
             return;
         do {
@@ -113,7 +115,8 @@ std::wstring JoinPath(const std::wstring& folder, std::wstring_view name)
 
 uint64_t WalkFolder(const std::wstring& root, const FileBatchSink& sink, size_t batchSize)
 {
-    return WalkFolderWithSizes(root, [&sink](FileBatch& files, FileSizes&) { sink(files); }, batchSize);
+    return WalkFolderWithSizes(
+        root, [&sink](FileBatch& files, FileSizes&) { sink(files); }, batchSize);
 }
 
 uint64_t WalkFolderWithSizes(const std::wstring& root, const SizedFileBatchSink& sink, size_t batchSize)

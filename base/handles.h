@@ -12,11 +12,15 @@ template <typename Handle, typename Policy>
 class UniqueHandle {
 public:
     UniqueHandle() = default;
-    explicit UniqueHandle(Handle handle) : handle_(handle) {}
+    explicit UniqueHandle(Handle handle)
+        : handle_(handle)
+    { }
     ~UniqueHandle() { Reset(); }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
+    UniqueHandle(UniqueHandle&& other) noexcept
+        : handle_(other.Release())
+    { }
     UniqueHandle& operator=(UniqueHandle&& other) noexcept
     {
         if (this != &other)
@@ -75,7 +79,7 @@ struct ModulePolicy {
     static void Close(HMODULE h) { FreeLibrary(h); }
 };
 
-using UniqueFile = UniqueHandle<HANDLE, FileHandlePolicy>;     // CreateFileW
+using UniqueFile = UniqueHandle<HANDLE, FileHandlePolicy>;           // CreateFileW
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandlePolicy>; // threads, processes, events
 using UniqueFind = UniqueHandle<HANDLE, FindHandlePolicy>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, GdiObjectPolicy>;
@@ -86,7 +90,10 @@ using UniqueModule = UniqueHandle<HMODULE, ModulePolicy>;
 // A window's device context from GetDC, released with ReleaseDC.
 class WindowDC {
 public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    explicit WindowDC(HWND window)
+        : window_(window)
+        , dc_(GetDC(window))
+    { }
     ~WindowDC()
     {
         if (dc_)
@@ -104,7 +111,10 @@ private:
 // Selects a GDI object into a device context for the owner's lifetime.
 class SelectedObject {
 public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    SelectedObject(HDC dc, HGDIOBJ object)
+        : dc_(dc)
+        , old_(SelectObject(dc, object))
+    { }
     ~SelectedObject()
     {
         if (old_ && old_ != HGDI_ERROR)

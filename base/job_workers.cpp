@@ -31,7 +31,8 @@ LRESULT CALLBACK WorkerCourierProc(HWND window, UINT message, WPARAM wParam, LPA
 
 } // namespace
 
-JobWorker::JobWorker(WorkerKind kind) : kind_(kind)
+JobWorker::JobWorker(WorkerKind kind)
+    : kind_(kind)
 {
     ++WorkerCount;
     if (kind_ == WorkerKind::Job)

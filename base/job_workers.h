@@ -45,7 +45,9 @@ public:
 // must not throw.
 class WorkEnd {
 public:
-    explicit WorkEnd(void (*end)() noexcept) noexcept : end_(end) {}
+    explicit WorkEnd(void (*end)() noexcept) noexcept
+        : end_(end)
+    { }
     ~WorkEnd() { end_(); }
     WorkEnd(const WorkEnd&) = delete;
     WorkEnd& operator=(const WorkEnd&) = delete;

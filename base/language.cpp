@@ -28,8 +28,8 @@ thread_local TextBuffer ThreadText;
 const wchar_t* LangText(const wchar_t* key)
 {
     wchar_t* text = ThreadText.text;
-    const DWORD length = GetPrivateProfileStringW(InterfaceSection, key, L"", text,
-                                                  LangTextLimit + 1, LanguagePath.c_str());
+    const DWORD length =
+        GetPrivateProfileStringW(InterfaceSection, key, L"", text, LangTextLimit + 1, LanguagePath.c_str());
     for (DWORD i = 0; i < length; ++i)
         if (text[i] == LineBreakMark)
             text[i] = L'\n';

@@ -231,8 +231,7 @@ LRESULT CALLBACK RowCourierProc(HWND window, UINT message, WPARAM wParam, LPARAM
 void SendRemoval(HWND list, const RowRemoval& removal)
 {
     if (RowCourier)
-        SendMessageW(RowCourier, RemoveRowsMessage, reinterpret_cast<WPARAM>(list),
-                     reinterpret_cast<LPARAM>(&removal));
+        SendMessageW(RowCourier, RemoveRowsMessage, reinterpret_cast<WPARAM>(list), reinterpret_cast<LPARAM>(&removal));
     else
         Remove(list, removal);
 }
@@ -332,7 +331,9 @@ void CreateRowCourier()
     RowCourier = CreateMessageWindow(RowCourierClass, RowCourierProc);
 }
 
-ListFiller::ListFiller(int listId) : listId_(listId) {}
+ListFiller::ListFiller(int listId)
+    : listId_(listId)
+{ }
 
 void ListFiller::Add(FileBatch& batch)
 {
@@ -353,8 +354,7 @@ void ListFiller::Finish()
     // Sent even with nothing pending: when it returns, every posted batch
     // is in the list.
     if (RowCourier)
-        SendMessageW(RowCourier, AppendRowsMessage, static_cast<WPARAM>(listId_),
-                     reinterpret_cast<LPARAM>(&pending_));
+        SendMessageW(RowCourier, AppendRowsMessage, static_cast<WPARAM>(listId_), reinterpret_cast<LPARAM>(&pending_));
     else
         AppendRows(GetDlgItem(MainWindow, listId_), pending_);
     pending_.clear();

@@ -23,7 +23,7 @@ bool IsSeparator(wchar_t c)
 bool IsDriveAbsolute(const std::wstring& path)
 {
     return path.size() >= 3 && path[1] == L':' && IsSeparator(path[2])
-           && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+        && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
 }
 
 bool IsUnc(const std::wstring& path)

@@ -9,7 +9,9 @@ namespace quenzel {
 
 class PageInfo {
 public:
-    explicit PageInfo(int infoKey) : infoKey_(infoKey) {}
+    explicit PageInfo(int infoKey)
+        : infoKey_(infoKey)
+    { }
 
     // `PageInfoText`: the language text `infoKey` until something else was set.
     std::wstring PageInfoText();

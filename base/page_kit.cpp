@@ -75,16 +75,16 @@ std::wstring ListItemText(HWND list, int index)
     LVITEMW item{};
     item.pszText = text.data();
     item.cchTextMax = static_cast<int>(text.size());
-    const LRESULT length = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
-                                        reinterpret_cast<LPARAM>(&item));
+    const LRESULT length =
+        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     text.resize(length > 0 ? static_cast<size_t>(length) : 0);
     return text;
 }
 
 bool ReadableFileSize(const std::wstring& path, uint64_t& size)
 {
-    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER bytes{};
     if (!file || !GetFileSizeEx(file.Get(), &bytes))
         return false;
@@ -131,8 +131,7 @@ void WarnUserText(const std::wstring& text)
 bool StartWorker(LPTHREAD_START_ROUTINE routine, void* parameter)
 {
     std::unique_ptr<WorkerStart> start(new (std::nothrow) WorkerStart{routine, parameter});
-    const UniqueKernelHandle thread(
-        start ? CreateThread(nullptr, 0, GuardedWorker, start.get(), 0, nullptr) : nullptr);
+    const UniqueKernelHandle thread(start ? CreateThread(nullptr, 0, GuardedWorker, start.get(), 0, nullptr) : nullptr);
     if (!thread) {
         WarnUser(keys::WorkerNotStarted);
         return false;

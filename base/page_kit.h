@@ -41,7 +41,9 @@ bool StartWorker(LPTHREAD_START_ROUTINE routine, void* parameter = nullptr);
 // through the courier.
 class ProgressBarMover {
 public:
-    explicit ProgressBarMover(int barId) : bar_(barId) {}
+    explicit ProgressBarMover(int barId)
+        : bar_(barId)
+    { }
     void SetPosition(uint32_t position) const;
     void Step() const;
     // Sets the range 0 to `maximum` with steps of 1, and shows the bar.

@@ -114,8 +114,7 @@ std::vector<ListIcons> IconLists;
 HIMAGELIST MakeImageList(const ListIcons& icons, int dpi)
 {
     const int size = ScaleToDpi(icons.designSize, dpi);
-    HIMAGELIST images =
-        ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, static_cast<int>(icons.iconIds.size()), 0);
+    HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, static_cast<int>(icons.iconIds.size()), 0);
     if (!images)
         return nullptr;
     for (int id : icons.iconIds) {
@@ -144,7 +143,7 @@ HICON LoadIconAtSize(int iconId, int size)
     static const auto scaleDown = [] {
         HMODULE comctl32 = GetModuleHandleW(L"comctl32.dll");
         return comctl32 ? reinterpret_cast<LoadIconWithScaleDownFn>(
-                              reinterpret_cast<void*>(GetProcAddress(comctl32, "LoadIconWithScaleDown")))
+                   reinterpret_cast<void*>(GetProcAddress(comctl32, "LoadIconWithScaleDown")))
                         : nullptr;
     }();
     HICON icon = nullptr;
@@ -172,8 +171,8 @@ HBITMAP LoadBitmapAtDpi(int bitmapId, int dpi)
 {
     const SIZE design = BitmapResourceSize(bitmapId);
     const SIZE wanted{ScaleToDpi(design.cx, dpi), ScaleToDpi(design.cy, dpi)};
-    auto bitmap = static_cast<HBITMAP>(LoadImageW(
-        Instance, MAKEINTRESOURCEW(BitmapIdAtScale(bitmapId, ArtScaleForDpi(dpi))), IMAGE_BITMAP, 0, 0, 0));
+    auto bitmap = static_cast<HBITMAP>(
+        LoadImageW(Instance, MAKEINTRESOURCEW(BitmapIdAtScale(bitmapId, ArtScaleForDpi(dpi))), IMAGE_BITMAP, 0, 0, 0));
     if (!bitmap)
         bitmap = static_cast<HBITMAP>(LoadImageW(Instance, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, 0));
     if (!bitmap)
@@ -192,7 +191,8 @@ void SetDialogIcon(HWND dialog, int controlId, int iconId)
 
 void SetListIcons(HWND list, std::initializer_list<int> iconIds, int designSize)
 {
-    auto known = std::find_if(IconLists.begin(), IconLists.end(), [list](const ListIcons& l) { return l.list == list; });
+    auto known =
+        std::find_if(IconLists.begin(), IconLists.end(), [list](const ListIcons& l) { return l.list == list; });
     if (known == IconLists.end())
         known = IconLists.insert(IconLists.end(), ListIcons{list, {}, 0});
     known->iconIds.assign(iconIds);

@@ -2,7 +2,6 @@
 
 #include "base/settings.h"
 
-
 namespace quenzel {
 
 HINSTANCE Instance = nullptr;
@@ -29,7 +28,7 @@ void ResolvePaths(const std::wstring& programDir)
     LanguagePath = ProgramDir + LanguageFileName;
     // The help file is named by the language file, so it comes last.
     HelpFilePath = ProgramDir + HelpFolderName
-                   + ReadProfileText(LanguagePath, LanguageSection, HelpFileKey, L"", HelpFileNameLimit);
+        + ReadProfileText(LanguagePath, LanguageSection, HelpFileKey, L"", HelpFileNameLimit);
 }
 
 } // namespace quenzel

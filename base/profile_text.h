@@ -8,9 +8,9 @@
 namespace quenzel {
 
 enum class ProfileTextForm {
-    Readable,      // UTF-16 with a byte-order mark, or single-byte text the ANSI code page reads as meant
-    Utf16NoMark,   // UTF-16LE without a byte-order mark: read as ANSI, every setting would be lost
-    Utf8,          // UTF-8 with text beyond ASCII, or with a byte-order mark: its names would be garbled
+    Readable,    // UTF-16 with a byte-order mark, or single-byte text the ANSI code page reads as meant
+    Utf16NoMark, // UTF-16LE without a byte-order mark: read as ANSI, every setting would be lost
+    Utf8,        // UTF-8 with text beyond ASCII, or with a byte-order mark: its names would be garbled
 };
 
 ProfileTextForm DetectProfileTextForm(const std::string& bytes);

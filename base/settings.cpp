@@ -24,8 +24,8 @@ constexpr int BackupNameAttempts = 100;
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes, bool& tooLarge)
 {
-    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.Get(), &size))
         return false;
@@ -35,7 +35,7 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes, bool& tooLarge)
     bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
     DWORD got = 0;
     return bytes.empty()
-           || (ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
+        || (ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
 }
 
 bool WriteNewFile(const std::wstring& path, const std::string& bytes)
@@ -44,7 +44,7 @@ bool WriteNewFile(const std::wstring& path, const std::string& bytes)
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
-           && written == bytes.size() && FlushFileBuffers(file.Get());
+        && written == bytes.size() && FlushFileBuffers(file.Get());
 }
 
 // Copies the original to the first free name of "<name>.bak", "<name>.1.bak", ...
@@ -82,8 +82,8 @@ bool AnsiToUtf16Profile(const std::string& bytes, std::string& utf16le)
 bool ConvertedText(const std::string& bytes, ConvertedForms forms, std::string& converted, bool& needed)
 {
     const ProfileTextForm form = DetectProfileTextForm(bytes);
-    needed = form != ProfileTextForm::Readable
-             || (forms == ConvertedForms::MisreadAndAnsi && !HasUtf16ByteOrderMark(bytes));
+    needed =
+        form != ProfileTextForm::Readable || (forms == ConvertedForms::MisreadAndAnsi && !HasUtf16ByteOrderMark(bytes));
     if (!needed)
         return false;
     if (form == ProfileTextForm::Readable)
@@ -146,8 +146,8 @@ void ConvertSettingsFileAtStart()
     }
 }
 
-std::wstring ReadProfileText(const std::wstring& file, const wchar_t* section, const wchar_t* key,
-                             const wchar_t* def, unsigned limit)
+std::wstring ReadProfileText(const std::wstring& file, const wchar_t* section, const wchar_t* key, const wchar_t* def,
+                             unsigned limit)
 {
     std::vector<wchar_t> buffer(limit + 1, L'\0');
     const DWORD length = GetPrivateProfileStringW(section, key, def, buffer.data(), limit, file.c_str());
@@ -166,8 +166,7 @@ std::wstring ReadTextSetting(const wchar_t* section, const wchar_t* key, const w
 
 bool EnsureUnicodeProfile(const std::wstring& file)
 {
-    UniqueFile handle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile handle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle)
         return GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS;
     DWORD written = 0;

@@ -7,8 +7,8 @@
 namespace quenzel {
 
 // Reads a text of at most limit - 1 characters; def when the key is missing.
-std::wstring ReadProfileText(const std::wstring& file, const wchar_t* section, const wchar_t* key,
-                             const wchar_t* def, unsigned limit);
+std::wstring ReadProfileText(const std::wstring& file, const wchar_t* section, const wchar_t* key, const wchar_t* def,
+                             unsigned limit);
 
 // Settings file (SettingsPath) reads.
 int ReadIntSetting(const wchar_t* section, const wchar_t* key, int def);

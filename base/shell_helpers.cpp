@@ -96,8 +96,8 @@ int BrowseForFolder(const wchar_t* title, wchar_t* path)
     return path[0] ? 1 : 0;
 }
 
-bool ShellFileOperation(const wchar_t* path, FILEOP_FLAGS flags, const wchar_t* destination, UINT operation,
-                        HWND owner, bool* declined)
+bool ShellFileOperation(const wchar_t* path, FILEOP_FLAGS flags, const wchar_t* destination, UINT operation, HWND owner,
+                        bool* declined)
 {
     if (declined)
         *declined = false;

@@ -26,8 +26,7 @@ void SetStatusParts(int dpi)
 
 bool CreateStatusBar(HWND parent, const wchar_t* initialText, int parts)
 {
-    StatusBarWindow = CreateStatusWindowW(WS_CHILD | WS_VISIBLE | WS_BORDER, initialText, parent,
-                                          IDC_STATUSBAR);
+    StatusBarWindow = CreateStatusWindowW(WS_CHILD | WS_VISIBLE | WS_BORDER, initialText, parent, IDC_STATUSBAR);
     if (!StatusBarWindow)
         return false;
     StatusPartCount = parts < MaxStatusParts ? parts : MaxStatusParts;

@@ -10,8 +10,16 @@ namespace quenzel {
 
 inline constexpr int TabCount = 6;
 // Page indexes: the six tabs, and the unlocker page, which has no tab.
-enum PageIndex { OptionsPageIndex, FilePageIndex, FolderPageIndex, SlotPageIndex,
-                 ShredderPageIndex, DrivesPageIndex, UnlockerPageIndex, PageCount };
+enum PageIndex {
+    OptionsPageIndex,
+    FilePageIndex,
+    FolderPageIndex,
+    SlotPageIndex,
+    ShredderPageIndex,
+    DrivesPageIndex,
+    UnlockerPageIndex,
+    PageCount
+};
 
 // What the shell needs of a page: its show-and-hide routine, its command
 // handler, the handler of its controls' notifications (WM_NOTIFY: a list's

@@ -77,8 +77,9 @@ int main(int argc, char** argv)
         for (int r = 0; r < rounds; ++r) {
             copyRates.push_back(mib / Seconds([&] { std::memcpy(copy.data(), data.data(), data.size()); }));
             cipherRates.push_back(mib / Seconds([&] {
-                quenzel::TransformBuffer(key.data(), key.size(), 7, data.data(), data.size(), nullptr);
-            }));
+                                      quenzel::TransformBuffer(key.data(), key.size(), 7, data.data(), data.size(),
+                                                               nullptr);
+                                  }));
         }
         const Spread c = SpreadOf(copyRates), t = SpreadOf(cipherRates);
         std::printf("key %7zu bytes: transform %6.0f / %6.0f / %6.0f, memcpy %6.0f / %6.0f / %6.0f, ratio %.2f\n",

@@ -24,7 +24,6 @@
 
 #include <windows.h>
 
-
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -46,7 +45,7 @@ JobKey PasswordKey()
 struct NoProgress : CipherProgress {
     uint32_t last = 0;
     void SetPosition(uint32_t position) override { last = position; }
-    void Step() override {}
+    void Step() override { }
 };
 
 double Since(Clock::time_point start)
@@ -133,8 +132,8 @@ bool DeriveFor(const std::wstring& source, StrongDecryptor& decryptor, double& s
     HANDLE file = CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     StrongHeader header{};
     DWORD got = 0;
-    const bool read = file != INVALID_HANDLE_VALUE
-                      && ReadFile(file, header.data(), static_cast<DWORD>(header.size()), &got, nullptr);
+    const bool read =
+        file != INVALID_HANDLE_VALUE && ReadFile(file, header.data(), static_cast<DWORD>(header.size()), &got, nullptr);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
     if (!read) {
@@ -227,7 +226,7 @@ bool BareCopy(const std::wstring& source, const std::wstring& destination, std::
     for (DWORD got = 1; ok && got > 0;) {
         DWORD written = 0;
         ok = ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)
-             && WriteFile(out, buffer.data(), got, &written, nullptr) && written == got;
+            && WriteFile(out, buffer.data(), got, &written, nullptr) && written == got;
     }
     CloseHandle(in);
     if (out != INVALID_HANDLE_VALUE && !CloseHandle(out))
@@ -320,8 +319,10 @@ int main(int argc, char** argv)
         return CopyTree(Wide(argv[2]), Wide(argv[3]));
     if (what == "findtree" && argc == 3)
         return FindTree(Wide(argv[2]));
-    std::fprintf(stderr, "usage: crypt_bench transform SOURCE DESTINATION | gather ROOT | folder ROOT OUTPUT [strong]"
-                         " | strong SOURCE DESTINATION | strongopen SOURCE DESTINATION | copy SOURCE DESTINATION | copytree ROOT OUTPUT"
-                         " | findtree ROOT\n");
+    std::fprintf(
+        stderr,
+        "usage: crypt_bench transform SOURCE DESTINATION | gather ROOT | folder ROOT OUTPUT [strong]"
+        " | strong SOURCE DESTINATION | strongopen SOURCE DESTINATION | copy SOURCE DESTINATION | copytree ROOT OUTPUT"
+        " | findtree ROOT\n");
     return 2;
 }

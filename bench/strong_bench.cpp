@@ -22,13 +22,19 @@ using Clock = std::chrono::steady_clock;
 constexpr size_t MiB = 1024 * 1024;
 constexpr int Rounds = 3;
 
-double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double Seconds(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 // Reads from and writes into memory, so only the engine is timed.
 class BufferReader : public quenzel::ByteReader {
 public:
-    explicit BufferReader(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-    bool Read(uint8_t* data, size_t length, size_t& got) override {
+    explicit BufferReader(const std::vector<uint8_t>& bytes)
+        : bytes_(bytes)
+    { }
+    bool Read(uint8_t* data, size_t length, size_t& got) override
+    {
         got = length < bytes_.size() - at_ ? length : bytes_.size() - at_;
         std::memcpy(data, bytes_.data() + at_, got);
         at_ += got;
@@ -42,8 +48,11 @@ private:
 
 class BufferWriter : public quenzel::ByteWriter {
 public:
-    explicit BufferWriter(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-    bool Write(const uint8_t* data, size_t length) override {
+    explicit BufferWriter(std::vector<uint8_t>& bytes)
+        : bytes_(bytes)
+    { }
+    bool Write(const uint8_t* data, size_t length) override
+    {
         if (length > bytes_.size() - at_)
             return false;
         std::memcpy(bytes_.data() + at_, data, length);
@@ -59,7 +68,8 @@ private:
 // Seals `mib` MiB from a 64 MiB buffer (larger than any cache, as a file's
 // data is) into a ring of sealed chunks, then opens them again, the stream
 // started anew for each pass over the ring.
-int Bare(size_t mib) {
+int Bare(size_t mib)
+{
     using namespace quenzel;
     using State = crypto_secretstream_xchacha20poly1305_state;
     constexpr size_t RingChunks = 64;
@@ -92,8 +102,9 @@ int Bare(size_t mib) {
         if (slot == 0 && crypto_secretstream_xchacha20poly1305_init_pull(&state, header, key) != 0)
             return 1;
         if (crypto_secretstream_xchacha20poly1305_pull(&state, &plain[slot * StrongChunkBytes], nullptr, nullptr,
-                                                       &sealed[slot * StrongSealedChunkBytes],
-                                                       StrongSealedChunkBytes, nullptr, 0) != 0)
+                                                       &sealed[slot * StrongSealedChunkBytes], StrongSealedChunkBytes,
+                                                       nullptr, 0)
+            != 0)
             return 1;
     }
     std::printf("bare %.3f %.3f %zu\n", seal, Seconds(start), mib);
@@ -102,7 +113,8 @@ int Bare(size_t mib) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     using namespace quenzel;
     if (argc == 3 && std::strcmp(argv[1], "bare") == 0)
         return SodiumReady() ? Bare(std::strtoul(argv[2], nullptr, 10)) : 1;

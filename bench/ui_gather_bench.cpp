@@ -31,14 +31,16 @@ double TimeUntil(HWND window, const std::function<bool()>& done, double& slowest
 {
     const auto start = Clock::now();
     slowestMs = 0;
-    finished = WaitUntil([&] {
-        const auto asked = Clock::now();
-        DWORD_PTR answer = 0;
-        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, AnswerTimeoutMs, &answer);
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
-        slowestMs = ms > slowestMs ? ms : slowestMs;
-        return done();
-    }, LongestRun);
+    finished = WaitUntil(
+        [&] {
+            const auto asked = Clock::now();
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, AnswerTimeoutMs, &answer);
+            const double ms = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
+            slowestMs = ms > slowestMs ? ms : slowestMs;
+            return done();
+        },
+        LongestRun);
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
@@ -50,10 +52,13 @@ bool TimeFolderJob(Started& s, const std::wstring& output, long files)
     HWND report = nullptr;
     double slowest = 0;
     bool finished = false;
-    const double seconds = TimeUntil(s.window, [&] {
-        report = WaitForDialogWith(s.app, MessageTextId, std::chrono::milliseconds(0));
-        return report != nullptr;
-    }, slowest, finished);
+    const double seconds = TimeUntil(
+        s.window,
+        [&] {
+            report = WaitForDialogWith(s.app, MessageTextId, std::chrono::milliseconds(0));
+            return report != nullptr;
+        },
+        slowest, finished);
     const std::wstring text = finished ? FieldText(GetDlgItem(report, MessageTextId)) : L"";
     std::printf("ui-job %.3f %ld %.0f\n", seconds, files, slowest);
     if (report)
@@ -76,8 +81,8 @@ bool TimeShredJob(Started& s, long files)
         return false;
     double slowest = 0;
     bool finished = false;
-    const double seconds = TimeUntil(s.window, [&] { return StatusText(s, 1) == L"0 file(s) in the list"; },
-                                     slowest, finished);
+    const double seconds = TimeUntil(
+        s.window, [&] { return StatusText(s, 1) == L"0 file(s) in the list"; }, slowest, finished);
     std::printf("ui-shred %.3f %ld %.0f\n", seconds, files, slowest);
     return finished;
 }
@@ -111,8 +116,8 @@ int wmain(int argc, wchar_t** argv)
     }
     double slowest = 0;
     bool done = false;
-    const double seconds = TimeUntil(s.window, [&] { return StatusText(s, 1).find(listed) != std::wstring::npos; },
-                                     slowest, done);
+    const double seconds = TimeUntil(
+        s.window, [&] { return StatusText(s, 1).find(listed) != std::wstring::npos; }, slowest, done);
     const long files = static_cast<long>(SendMessageW(s.app.Control(list), LVM_GETITEMCOUNT, 0, 0));
     std::printf("ui-gather %.3f %ld %.0f\n", seconds, files, slowest);
     if (done && job)

@@ -241,8 +241,8 @@ void OnPlainMouseMove(HWND button, const ButtonExData& data, LPARAM point)
 {
     if (!Shared.tracking)
         return;
-    Shared.pressedInside = PressedInsideAfterMove(LOWORD(point), HIWORD(point), data.width, data.height,
-                                                  Shared.pressedInside);
+    Shared.pressedInside =
+        PressedInsideAfterMove(LOWORD(point), HIWORD(point), data.width, data.height, Shared.pressedInside);
     if (Shared.pressedInside != Shared.lastPainted) {
         Invalidate(button);
         Shared.lastPainted = Shared.pressedInside;
@@ -606,9 +606,9 @@ int AddButtonExTooltip(HWND button, const wchar_t* text)
         return 0;
     }
     HWND previousFocus = GetFocus();
-    HWND tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, button, nullptr,
-                                   ModuleInstance(), nullptr);
+    HWND tooltip =
+        CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, button, nullptr, ModuleInstance(), nullptr);
     if (!tooltip)
         return -1;
     tool.uFlags = TTF_SUBCLASS;

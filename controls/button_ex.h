@@ -8,17 +8,17 @@
 namespace quenzel {
 
 // Layout of image and caption (none of these: image left, caption right).
-constexpr DWORD BXS_IMAGERIGHT = 0x0001;  // caption left, image right
-constexpr DWORD BXS_IMAGEBOTTOM = 0x0004; // caption at the top, image at the bottom
-constexpr DWORD BXS_IMAGETOP = 0x0008;    // image at the top, caption at the bottom
+constexpr DWORD BXS_IMAGERIGHT = 0x0001;      // caption left, image right
+constexpr DWORD BXS_IMAGEBOTTOM = 0x0004;     // caption at the top, image at the bottom
+constexpr DWORD BXS_IMAGETOP = 0x0008;        // image at the top, caption at the bottom
 constexpr DWORD BXS_KEEPIMAGECOLORS = 0x0010; // bitmaps keep their colours on a system colour change
-constexpr DWORD BXS_FOCUSCUE = 0x0020;    // show the keyboard focus
+constexpr DWORD BXS_FOCUSCUE = 0x0020;        // show the keyboard focus
 // BS_ICON (0x0040) and BS_BITMAP (0x0080) select the image set with BM_SETIMAGE.
-constexpr DWORD BXS_ROUNDED = 0x0100;     // rounded look with fixed colours; drops WS_BORDER
-constexpr DWORD BXS_IMAGEONLY = 0x1400;   // either bit: no caption kept, image centred
-constexpr DWORD BXS_HARDEDGES = 0x0800;   // black and white frame lines
-constexpr DWORD BXS_LATCH = 0x2000;       // stays down until a latching sibling is clicked; implies BXS_FLAT
-constexpr DWORD BXS_FLAT = 0x4000;        // no frame at rest, thin raised frame while hovered
+constexpr DWORD BXS_ROUNDED = 0x0100;      // rounded look with fixed colours; drops WS_BORDER
+constexpr DWORD BXS_IMAGEONLY = 0x1400;    // either bit: no caption kept, image centred
+constexpr DWORD BXS_HARDEDGES = 0x0800;    // black and white frame lines
+constexpr DWORD BXS_LATCH = 0x2000;        // stays down until a latching sibling is clicked; implies BXS_FLAT
+constexpr DWORD BXS_FLAT = 0x4000;         // no frame at rest, thin raised frame while hovered
 constexpr DWORD BXS_SYSTEMFRAME = 0x20000; // raised and sunken frames by DrawFrameControl
 
 // Messages of the control beside the system's button and window messages.

@@ -45,7 +45,10 @@ HRESULT ReturnText(const wchar_t* text, BSTR* out)
 // the system's standard object for the window.
 class ButtonExAccessible final : public IAccessible {
 public:
-    ButtonExAccessible(HWND button, IAccessible* standard) : button_(button), standard_(standard) {}
+    ButtonExAccessible(HWND button, IAccessible* standard)
+        : button_(button)
+        , standard_(standard)
+    { }
     ButtonExAccessible(const ButtonExAccessible&) = delete;
     ButtonExAccessible& operator=(const ButtonExAccessible&) = delete;
 
@@ -161,7 +164,10 @@ public:
     {
         return standard_->get_accValue(child, value);
     }
-    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override { return standard_->get_accHelp(child, help); }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override
+    {
+        return standard_->get_accHelp(child, help);
+    }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override
     {
         return standard_->get_accHelpTopic(file, child, topic);
@@ -171,7 +177,10 @@ public:
     {
         return standard_->get_accSelection(selection);
     }
-    HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override { return standard_->accSelect(flags, child); }
+    HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override
+    {
+        return standard_->accSelect(flags, child);
+    }
     HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) override
     {
         return standard_->accLocation(left, top, width, height, child);
@@ -191,14 +200,8 @@ private:
     ~ButtonExAccessible() { standard_->Release(); }
 
     // The record while the button lives and the call asks for the button itself.
-    const ButtonExData* Record(const VARIANT& child) const
-    {
-        return IsSelf(child) ? ButtonExRecord(button_) : nullptr;
-    }
-    HRESULT Refusal(const VARIANT& child) const
-    {
-        return IsSelf(child) ? CO_E_OBJNOTCONNECTED : E_INVALIDARG;
-    }
+    const ButtonExData* Record(const VARIANT& child) const { return IsSelf(child) ? ButtonExRecord(button_) : nullptr; }
+    HRESULT Refusal(const VARIANT& child) const { return IsSelf(child) ? CO_E_OBJNOTCONNECTED : E_INVALIDARG; }
 
     LONG references_ = 1;
     HWND button_;

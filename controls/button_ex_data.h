@@ -21,7 +21,7 @@ struct ButtonExData {
     UniqueGdiObject bkBrush;
     bool customBk = false; // chosen explicitly; system colour changes keep it
     HCURSOR cursor = nullptr;
-    HFONT font = nullptr; // not owned
+    HFONT font = nullptr;     // not owned
     HBITMAP bitmap = nullptr; // images are the caller's
     HBITMAP bitmapPressed = nullptr;
     HICON icon = nullptr;
@@ -32,8 +32,8 @@ struct ButtonExData {
     bool pressed = false;
     bool focused = false;
     bool disabled = false;
-    HWND tooltip = nullptr;        // owned by the button, goes with it
-    COLORREF imageFaceColor = 0;   // the face colour the bitmaps carry now
+    HWND tooltip = nullptr;      // owned by the button, goes with it
+    COLORREF imageFaceColor = 0; // the face colour the bitmaps carry now
 
     HBRUSH Brush() const { return static_cast<HBRUSH>(bkBrush.Get()); }
 };

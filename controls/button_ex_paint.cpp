@@ -60,7 +60,10 @@ HPEN DarkPen(const ButtonExData& data, const ButtonExShared& shared)
 
 class BevelPen {
 public:
-    BevelPen(HDC dc, COLORREF color) : pen_(CreatePen(PS_SOLID, 1, color)), selected_(dc, pen_.Get()) {}
+    BevelPen(HDC dc, COLORREF color)
+        : pen_(CreatePen(PS_SOLID, 1, color))
+        , selected_(dc, pen_.Get())
+    { }
 
 private:
     UniqueGdiObject pen_;
@@ -116,7 +119,7 @@ void DrawRaisedBevel(HDC dc, const RECT& rc, bool focused)
 void DrawCornerPixels(HDC dc, const RECT& rc, bool sunken)
 {
     const int l = rc.left, t = rc.top, r = rc.right, b = rc.bottom;
-    const POINT corners[] = {{l + 1, b - 1}, {l, b - 2}, {l, t + 1}, {l + 1, t},
+    const POINT corners[] = {{l + 1, b - 1}, {l, b - 2},     {l, t + 1},     {l + 1, t},
                              {r - 2, t},     {r - 1, t + 1}, {r - 1, b - 2}, {r - 2, b - 1}};
     for (const POINT& p : corners)
         SetPixelV(dc, p.x, p.y, CornerColor);
@@ -229,8 +232,7 @@ CaptionColours CaptionColoursOf(const ButtonExData& data, ButtonLook look)
             static_cast<UINT>(data.disabled ? DSS_DISABLED : DSS_NORMAL)};
 }
 
-void DrawContent(HDC dc, const ButtonExData& data, ButtonLook look, const RECT& client, const RECT& paintRect,
-                 int dpi)
+void DrawContent(HDC dc, const ButtonExData& data, ButtonLook look, const RECT& client, const RECT& paintRect, int dpi)
 {
     const int offset = ContentOffset(look);
     SelectedObject font(dc, data.font);
@@ -267,8 +269,7 @@ void DrawContent(HDC dc, const ButtonExData& data, ButtonLook look, const RECT& 
         const COLORREF oldText = SetTextColor(dc, colours.text);
         // Prefix text: the "&" underlines the mnemonic instead of showing.
         DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(caption), static_cast<WPARAM>(lstrlenW(caption)),
-                   layout.text.x + offset, layout.text.y + offset, text.cx, text.cy,
-                   DST_PREFIXTEXT | colours.state);
+                   layout.text.x + offset, layout.text.y + offset, text.cx, text.cy, DST_PREFIXTEXT | colours.state);
         SetTextColor(dc, oldText);
         SetBkColor(dc, oldBk);
     }

@@ -151,8 +151,8 @@ bool FillSideBarGradient(HDC dc, int width, int height)
     HMODULE library = LoadLibraryExW(L"msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!library)
         return false;
-    auto gradientFill = reinterpret_cast<GradientFillFn>(
-        reinterpret_cast<void*>(GetProcAddress(library, "GradientFill")));
+    auto gradientFill =
+        reinterpret_cast<GradientFillFn>(reinterpret_cast<void*>(GetProcAddress(library, "GradientFill")));
     bool filled = false;
     if (gradientFill) {
         TRIVERTEX vertices[2] = {Vertex(0, 0, GetSysColor(COLOR_GRADIENTACTIVECAPTION)),
@@ -485,8 +485,8 @@ wchar_t UpperMnemonic(const wchar_t* text)
         if (*p != L'&')
             continue;
         if (p[1] != L'&')
-            return static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(CharUpperW(
-                reinterpret_cast<wchar_t*>(static_cast<ULONG_PTR>(p[1])))));
+            return static_cast<wchar_t>(
+                reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<wchar_t*>(static_cast<ULONG_PTR>(p[1])))));
         ++p;
     }
     return 0;

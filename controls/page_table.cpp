@@ -90,8 +90,8 @@ HWND CreatePlainControl(HWND parent, const ControlSpec& row, const ControlSpec* 
                         const DesignRect& place)
 {
     const DWORD style = WS_CHILD | row.style | KeyboardStyle(row, previous) | (row.visible ? WS_VISIBLE : 0);
-    return CreateWindowExW(row.exStyle, row.className, text.c_str(), style, place.x, place.y, place.width,
-                           place.height, parent, ControlIdHandle(row.id), Instance, nullptr);
+    return CreateWindowExW(row.exStyle, row.className, text.c_str(), style, place.x, place.y, place.width, place.height,
+                           parent, ControlIdHandle(row.id), Instance, nullptr);
 }
 
 HWND CreateButtonExControl(HWND parent, const ControlSpec& row, const std::wstring& text, const DesignRect& place)
@@ -223,7 +223,7 @@ bool CreatePageControls(HWND parent, const PageTable& table)
         const DesignRect place = DevicePlace(row.place, dpi);
         const ControlSpec* previous = i > 0 ? &table.rows[i - 1] : nullptr;
         HWND control = row.kind == ControlKind::ButtonEx ? CreateButtonExControl(parent, row, text, place)
-                                                          : CreatePlainControl(parent, row, previous, text, place);
+                                                         : CreatePlainControl(parent, row, previous, text, place);
         if (!control) {
             allMade = false;
             continue;
@@ -244,15 +244,15 @@ void LayOutPageControls(HWND parent, int previousDpi, int dpi)
             if (!control)
                 continue;
             // A row without a place is placed by its page: it keeps its place, scaled.
-            const bool placedByPage = row.place.width == 0 && row.place.height == 0 && row.place.x == 0
-                                      && row.place.y == 0;
-            const DesignRect place = placedByPage ? RescaledPlace(parent, control, previousDpi, dpi)
-                                                  : DevicePlace(row.place, dpi);
+            const bool placedByPage =
+                row.place.width == 0 && row.place.height == 0 && row.place.x == 0 && row.place.y == 0;
+            const DesignRect place =
+                placedByPage ? RescaledPlace(parent, control, previousDpi, dpi) : DevicePlace(row.place, dpi);
             SetWindowPos(control, nullptr, place.x, place.y, place.width, place.height,
                          SWP_NOZORDER | SWP_NOACTIVATE | (place.width == 0 ? SWP_NOSIZE : 0));
             // The program's buttons take the pages' font unless their row names one.
-            HFONT font = row.kind == ControlKind::ButtonEx && row.font == ControlFont::None ? NormalFont
-                                                                                            : FontOf(row.font);
+            HFONT font =
+                row.kind == ControlKind::ButtonEx && row.font == ControlFont::None ? NormalFont : FontOf(row.font);
             if (font)
                 SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
             SetControlImage(control, row, dpi);

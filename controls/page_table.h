@@ -25,17 +25,17 @@ struct ControlRect {
 struct ControlSpec {
     int id;
     const wchar_t* className;
-    DWORD style;   // WS_CHILD is always added; WS_VISIBLE only through `visible`
+    DWORD style; // WS_CHILD is always added; WS_VISIBLE only through `visible`
     DWORD exStyle;
     ControlRect place;
     int textKey = 0;               // language key of the text, or 0 ...
     const wchar_t* text = nullptr; // ... for this literal text (may be null)
     ControlFont font = ControlFont::None;
-    bool visible = false;          // created visible
+    bool visible = false; // created visible
     ControlKind kind = ControlKind::Window;
-    int imageId = 0;               // bitmap (SS_BITMAP) or icon (SS_ICON, ButtonEx) resource
-    int imageSize = 0;             // icon size in design pixels; 0 = the icon's own size at 96 dpi
-    int tooltipKey = 0;            // ButtonEx tooltip, language key
+    int imageId = 0;    // bitmap (SS_BITMAP) or icon (SS_ICON, ButtonEx) resource
+    int imageSize = 0;  // icon size in design pixels; 0 = the icon's own size at 96 dpi
+    int tooltipKey = 0; // ButtonEx tooltip, language key
     // Shown only while this holds (e.g. while a job runs); null = always.
     bool (*shownWhen)() = nullptr;
 };

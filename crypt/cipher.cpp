@@ -57,8 +57,7 @@ size_t HeadBytes(const uint8_t* data, size_t length, size_t alignment)
 
 // Stores go to aligned data; the pattern is read wherever the key position
 // puts it.
-__attribute__((target("sse2"))) QUENZEL_ALIGN_STACK void XorSse2(uint8_t* data, const uint8_t* pattern,
-                                                                   size_t length)
+__attribute__((target("sse2"))) QUENZEL_ALIGN_STACK void XorSse2(uint8_t* data, const uint8_t* pattern, size_t length)
 {
     const size_t head = HeadBytes(data, length, 16);
     XorPortable(data, pattern, head);
@@ -78,8 +77,7 @@ __attribute__((target("sse2"))) QUENZEL_ALIGN_STACK void XorSse2(uint8_t* data, 
     XorPortable(data + i, pattern + i, length - i);
 }
 
-__attribute__((target("avx2"))) QUENZEL_ALIGN_STACK void XorAvx2(uint8_t* data, const uint8_t* pattern,
-                                                                   size_t length)
+__attribute__((target("avx2"))) QUENZEL_ALIGN_STACK void XorAvx2(uint8_t* data, const uint8_t* pattern, size_t length)
 {
     const size_t head = HeadBytes(data, length, 32);
     XorPortable(data, pattern, head);
@@ -190,7 +188,11 @@ CipherStream::CipherStream(const uint8_t* key, size_t keyLength, uint8_t level)
             pattern_[r * keyLength + k] = static_cast<uint8_t>(key[k] ^ level);
 }
 
-CipherStream::CipherStream(KeyReader& reader, uint8_t level) : keyLength_(0), reader_(&reader), level_(level) {}
+CipherStream::CipherStream(KeyReader& reader, uint8_t level)
+    : keyLength_(0)
+    , reader_(&reader)
+    , level_(level)
+{ }
 
 CipherStream::~CipherStream()
 {
@@ -243,8 +245,7 @@ void CipherStream::Apply(uint8_t* data, size_t length)
     XorRun(data, length);
 }
 
-void CipherStream::ApplyWithProgress(uint8_t* data, size_t length, uint64_t fileLength,
-                                     CipherProgress& progress)
+void CipherStream::ApplyWithProgress(uint8_t* data, size_t length, uint64_t fileLength, CipherProgress& progress)
 {
     if (fileLength < StepwiseProgressLimit) {
         for (size_t i = 0; i < length; ++i) {
@@ -273,8 +274,8 @@ void CipherStream::ApplyWithProgress(uint8_t* data, size_t length, uint64_t file
     }
 }
 
-bool TransformBuffer(const uint8_t* key, size_t keyLength, uint8_t level,
-                     uint8_t* data, size_t length, CipherProgress* progress)
+bool TransformBuffer(const uint8_t* key, size_t keyLength, uint8_t level, uint8_t* data, size_t length,
+                     CipherProgress* progress)
 {
     if (keyLength == 0)
         return false;

@@ -61,8 +61,7 @@ public:
     // the per-byte definition does: for files of 100 bytes and more the
     // position index/(fileLength/100) each time it changes; below 100 bytes
     // one step per byte. Chunks must come in order.
-    void ApplyWithProgress(uint8_t* data, size_t length, uint64_t fileLength,
-                           CipherProgress& progress);
+    void ApplyWithProgress(uint8_t* data, size_t length, uint64_t fileLength, CipherProgress& progress);
 
     uint64_t BytesDone() const { return done_; }
     // The key reader failed: the data from that point on is not transformed.
@@ -79,9 +78,9 @@ private:
     KeyReader* reader_ = nullptr;
     uint8_t level_ = 0;
     bool failed_ = false;
-    size_t keyPosition_ = 0;       // always below keyLength_
-    uint64_t done_ = 0;            // bytes of the file transformed so far
-    uint64_t lastPosition_ = 0;    // last progress position reported
+    size_t keyPosition_ = 0;    // always below keyLength_
+    uint64_t done_ = 0;         // bytes of the file transformed so far
+    uint64_t lastPosition_ = 0; // last progress position reported
 };
 
 // The instruction sets the transform's inner loop can use; the best one the
@@ -96,7 +95,7 @@ void UseBestXorPath();
 
 // The transform of a whole buffer in one call: (key, level, buffer, length,
 // progress). Returns false, leaving the buffer alone, when there is no key byte.
-bool TransformBuffer(const uint8_t* key, size_t keyLength, uint8_t level,
-                     uint8_t* data, size_t length, CipherProgress* progress);
+bool TransformBuffer(const uint8_t* key, size_t keyLength, uint8_t level, uint8_t* data, size_t length,
+                     CipherProgress* progress);
 
 } // namespace quenzel

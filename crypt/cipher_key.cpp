@@ -16,12 +16,14 @@ namespace {
 constexpr DWORD KeyReadPiece = 16u * 1024u * 1024u;
 constexpr uint64_t FourGiB = uint64_t(1) << 32;
 
-
 // Reads at an offset of its own, so the readers of one open key file do not
 // move each other's place.
 class KeyFileReader : public KeyReader {
 public:
-    KeyFileReader(HANDLE file, uint64_t size) : file_(file), size_(size) {}
+    KeyFileReader(HANDLE file, uint64_t size)
+        : file_(file)
+        , size_(size)
+    { }
 
     bool Next(uint8_t* out, size_t length) override
     {
@@ -53,8 +55,8 @@ namespace {
 // No sharing: a key file another program holds open is refused.
 UniqueFile OpenKeyFileUnshared(const std::wstring& path)
 {
-    return UniqueFile(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+    return UniqueFile(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 } // namespace
 
@@ -98,8 +100,8 @@ KeyFileResult OpenKeyFile::Open(const std::wstring& path, std::shared_ptr<const 
     auto keyFile = std::make_shared<OpenKeyFile>();
     // Shared for reading only: a program that writes to it makes the open
     // fail, and while it is open no one can change it.
-    keyFile->file_.Reset(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    keyFile->file_.Reset(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!keyFile->file_)
         return KeyFileResult::CannotOpen;
     LARGE_INTEGER size{};

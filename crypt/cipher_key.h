@@ -17,11 +17,11 @@ namespace quenzel {
 
 enum class KeyFileResult {
     Ok,
-    CannotOpen,   // missing, locked by another program, no access
-    Empty,        // no key byte: the transform needs at least one
-    TooLarge,     // 4 GiB or more
-    ReadFailed,   // the file could not be read whole
-    OutOfMemory,  // no memory for a key that is held
+    CannotOpen,  // missing, locked by another program, no access
+    Empty,       // no key byte: the transform needs at least one
+    TooLarge,    // 4 GiB or more
+    ReadFailed,  // the file could not be read whole
+    OutOfMemory, // no memory for a key that is held
 };
 
 // Key files up to this size are held in memory for a job; longer ones are

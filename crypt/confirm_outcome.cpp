@@ -25,8 +25,8 @@ bool ReplacesSource(const JobOutcomeFacts& facts)
 // classic; one that cannot be read is too, so the warning errs on the safe side.
 bool ClassicFile(const std::wstring& path)
 {
-    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     uint8_t magic[sizeof StrongMagic] = {};
     DWORD got = 0;
     if (!file || !ReadFile(file.Get(), magic, sizeof magic, &got, nullptr))

@@ -13,8 +13,8 @@ namespace quenzel {
 struct JobOutcomeFacts {
     CryptPageKind kind = CryptPageKind::File;
     JobKind job = EncryptJob;
-    std::wstring source;      // the file, or the listed folder
-    std::wstring destination; // the output file, or the output folder
+    std::wstring source;       // the file, or the listed folder
+    std::wstring destination;  // the output file, or the output folder
     bool strongFormat = false; // an encryption writes the strong format
 };
 

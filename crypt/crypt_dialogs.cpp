@@ -259,8 +259,8 @@ void ShowResultDialog(int textKey)
 
 void LoadTextPreview(const std::wstring& path, HWND edit)
 {
-    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return;
     LARGE_INTEGER size{};

@@ -13,14 +13,13 @@
 
 namespace quenzel {
 
-
 // What sets one encryption page apart from the other.
 struct CryptPage {
     CryptPageState& state;
     PageTable controls;
-    int sourceId;   // the source field
-    int chooseId;   // its "..." button
-    int viewId;     // the preview or list below it
+    int sourceId; // the source field
+    int chooseId; // its "..." button
+    int viewId;   // the preview or list below it
     int encryptId;
     int decryptId;
     int progressId;

@@ -84,8 +84,9 @@ void FilePage_Create(HWND parent)
     CreatePageControls(parent, ThisPage.controls);
     PlaceProgressBar(ThisPage);
     InitKeyControls();
-    RegisterCryptPage(ThisPage, FilePageIndex, PageRoutines{FilePage_Show, FilePage_OnCommand, nullptr, nullptr,
-                                                            FilePage_OnDrop, FilePage_SetSource});
+    RegisterCryptPage(
+        ThisPage, FilePageIndex,
+        PageRoutines{FilePage_Show, FilePage_OnCommand, nullptr, nullptr, FilePage_OnDrop, FilePage_SetSource});
 }
 
 void FilePage_Show(int showCommand)

@@ -27,8 +27,8 @@ constexpr DWORD KeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
 
 UniqueFile OpenSource(const std::wstring& path)
 {
-    return UniqueFile(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    return UniqueFile(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
 // The folder part of a path, with its separator ("" for a bare name).
@@ -61,7 +61,6 @@ bool MakeFolder(const std::wstring& extended)
     return CreateDirectoryW(extended.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-
 // The destination as it was before the job: what the new file keeps of it.
 struct Destination {
     bool exists = false;
@@ -90,8 +89,7 @@ bool ReadPermissions(const std::wstring& path, std::vector<BYTE>& security)
     if (needed == 0)
         return false;
     security.assign(needed, 0);
-    return GetKernelObjectSecurity(file.Get(), DACL_SECURITY_INFORMATION, security.data(), needed, &needed)
-           != FALSE;
+    return GetKernelObjectSecurity(file.Get(), DACL_SECURITY_INFORMATION, security.data(), needed, &needed) != FALSE;
 }
 
 // Looks at the destination before any work is done: a folder, the key file
@@ -122,8 +120,7 @@ void KeepTimeAndPermissions(HANDLE output, const Destination& old, TransformOutc
         outcome.attributesLost = true;
     if (old.securityUnread
         || (!old.security.empty()
-            && !SetKernelObjectSecurity(output, DACL_SECURITY_INFORMATION,
-                                        const_cast<BYTE*>(old.security.data()))))
+            && !SetKernelObjectSecurity(output, DACL_SECURITY_INFORMATION, const_cast<BYTE*>(old.security.data()))))
         outcome.permissionsLost = true;
 }
 
@@ -166,8 +163,8 @@ UniqueFile CreateTemporaryBeside(const std::wstring& destination, std::wstring& 
     for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
         temporary = prefix + Hex(TemporaryCounter.fetch_add(1)) + L".tmp";
         // WRITE_DAC: the file takes the access control list of the one it replaces.
-        UniqueFile file(CreateFileW(ExtendedPath(temporary).c_str(), GENERIC_WRITE | WRITE_DAC, 0, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        UniqueFile file(CreateFileW(ExtendedPath(temporary).c_str(), GENERIC_WRITE | WRITE_DAC, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (file)
             return file;
         error = GetLastError();
@@ -227,8 +224,8 @@ bool TransformPiece(uint8_t* data, DWORD length, uint64_t size, CipherStream& st
 }
 
 // Transforms and writes one piece; the status of a failed write or key read.
-TransformStatus TransformAndWrite(HANDLE output, uint8_t* data, DWORD length, uint64_t size,
-                                  CipherStream& stream, CipherProgress* progress, DWORD& error)
+TransformStatus TransformAndWrite(HANDLE output, uint8_t* data, DWORD length, uint64_t size, CipherStream& stream,
+                                  CipherProgress* progress, DWORD& error)
 {
     if (!TransformPiece(data, length, size, stream, progress))
         return TransformStatus::KeyReadFailed;
@@ -363,7 +360,7 @@ TransformOutcome TransformFile(const TransformRequest& request)
 }
 
 TransformOutcome TransformThroughTemporary(const std::wstring& sourcePath, const std::wstring& destination,
-                                          TransformSteps& steps)
+                                           TransformSteps& steps)
 {
     TransformRequest request;
     request.source = sourcePath;

@@ -21,22 +21,22 @@ namespace quenzel {
 // What went wrong with a file; the pages turn it into their own message.
 enum class TransformStatus {
     Ok,
-    SourceOpenFailed,   // missing, locked, no access
-    SourceReadFailed,   // a short or failed read: treated like an unopenable source
-    KeyUnavailable,     // the job's key has no key byte
-    OutputCreateFailed, // the output or its folder could not be made, or the destination is a folder
+    SourceOpenFailed,    // missing, locked, no access
+    SourceReadFailed,    // a short or failed read: treated like an unopenable source
+    KeyUnavailable,      // the job's key has no key byte
+    OutputCreateFailed,  // the output or its folder could not be made, or the destination is a folder
     DestinationReadOnly, // the destination, the source itself included, is read-only and was not to be replaced
-    KeyFileTarget,      // the destination is the key file, which no output may replace
-    WriteFailed,        // a write failed (full volume, I/O error)
-    ReplaceFailed,      // the finished output could not take the destination's place
+    KeyFileTarget,       // the destination is the key file, which no output may replace
+    WriteFailed,         // a write failed (full volume, I/O error)
+    ReplaceFailed,       // the finished output could not take the destination's place
     OutOfMemory,
-    NoHashingMemory,    // the strong format's password hashing found too little memory
-    WrongKeyOrDamaged,  // a strong file that does not authenticate: wrong password or key file, or damaged
-    LaterVersion,       // a strong file of a later version of the format
-    StrongUnavailable,  // the strong format's library cannot start
-    KeyReadFailed,      // a key file read in step with the data could not be read
-    KeyFileTooLarge,    // a file of the original format met by a decryption whose key file is 4 GiB or more
-    Stopped,            // the job was asked to stop before this file was done
+    NoHashingMemory,   // the strong format's password hashing found too little memory
+    WrongKeyOrDamaged, // a strong file that does not authenticate: wrong password or key file, or damaged
+    LaterVersion,      // a strong file of a later version of the format
+    StrongUnavailable, // the strong format's library cannot start
+    KeyReadFailed,     // a key file read in step with the data could not be read
+    KeyFileTooLarge,   // a file of the original format met by a decryption whose key file is 4 GiB or more
+    Stopped,           // the job was asked to stop before this file was done
 };
 
 struct TransformRequest {
@@ -108,13 +108,15 @@ public:
 // a space is the file named.
 TransformOutcome TransformThroughTemporary(const TransformRequest& request, TransformSteps& steps);
 TransformOutcome TransformThroughTemporary(const std::wstring& source, const std::wstring& destination,
-                                          TransformSteps& steps);
+                                           TransformSteps& steps);
 
 // The legacy format's steps: the job's key, the bytes transformed in
 // bounded chunks.
 class LegacyTransformSteps : public TransformSteps {
 public:
-    explicit LegacyTransformSteps(const TransformRequest& request) : request_(request) {}
+    explicit LegacyTransformSteps(const TransformRequest& request)
+        : request_(request)
+    { }
     TransformStatus Prepare(HANDLE source, uint64_t size) override;
     TransformStatus Fill(HANDLE source, HANDLE output, uint64_t size, DWORD& error) override;
 

@@ -59,8 +59,7 @@ bool Below(const std::wstring& folder, const std::wstring& path, std::wstring& r
 
 bool StartsWithFolder(const std::wstring& path, const std::wstring& folder)
 {
-    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0
-           && path[folder.size()] == L'\\';
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == L'\\';
 }
 
 bool IsFolderPath(const std::wstring& path)
@@ -104,9 +103,8 @@ bool SameFolderPath(const std::wstring& first, const std::wstring& second)
 }
 
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
-                                      const std::wstring& outputRoot, const JobKey& key,
-                                      JobTransformer& transformer, const FileIdentity& keyFile,
-                                      const std::atomic<bool>* stop)
+                                      const std::wstring& outputRoot, const JobKey& key, JobTransformer& transformer,
+                                      const FileIdentity& keyFile, const std::atomic<bool>* stop)
 {
     FolderItemOutcome outcome;
     TransformRequest request;

@@ -26,8 +26,8 @@ struct FolderItemOutcome {
 // the job's key and transformer; the job's key file is never replaced;
 // `stop` as for TransformFile.
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
-                                      const std::wstring& outputRoot, const JobKey& key,
-                                      JobTransformer& transformer, const FileIdentity& keyFile = FileIdentity(),
+                                      const std::wstring& outputRoot, const JobKey& key, JobTransformer& transformer,
+                                      const FileIdentity& keyFile = FileIdentity(),
                                       const std::atomic<bool>* stop = nullptr);
 
 // What a folder job would do with its list, found before anything is done.

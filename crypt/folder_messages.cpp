@@ -20,8 +20,8 @@ constexpr wchar_t LineBreak[] = L"\n";
 bool FailureOfTheFileAlone(int messageKey)
 {
     return messageKey == keys::FolderItemCannotOpen || messageKey == keys::ItemOutsideRoot
-           || messageKey == keys::StrongWrongKeyOrDamaged || messageKey == keys::StrongLaterVersion
-           || messageKey == keys::LegacyKeyFileTooLarge || messageKey == keys::FolderOutputReadOnly;
+        || messageKey == keys::StrongWrongKeyOrDamaged || messageKey == keys::StrongLaterVersion
+        || messageKey == keys::LegacyKeyFileTooLarge || messageKey == keys::FolderOutputReadOnly;
 }
 
 } // namespace
@@ -77,8 +77,8 @@ bool TellFolderFailure(FolderTally& tally, const std::wstring& path, int message
     if (!tally.Failed(path, messageKey))
         return true;
     std::wstring text = LangString(messageKey) + LineBreak
-                        + FormatLangText(keys::FailureFirstFile, MaxTextLength, path.c_str()) + LineBreak
-                        + LangString(keys::FailureNotRepeated);
+        + FormatLangText(keys::FailureFirstFile, MaxTextLength, path.c_str()) + LineBreak
+        + LangString(keys::FailureNotRepeated);
     if (FailureOfTheFileAlone(messageKey)) {
         WarnUserText(text);
         return true;
@@ -96,8 +96,8 @@ std::wstring FolderReportText(const FolderTally& tally, bool stopped, const Fold
     if (stopped)
         text = FormatLangText(keys::FolderJobStopped, MaxTextLength, tally.Processed(), tally.Listed(), title);
     else if (tally.Processed() < tally.Listed())
-        text = FormatLangText(names.decryption ? keys::FolderDecryptPartReport : keys::FolderPartReport,
-                              MaxTextLength, tally.Processed(), tally.Listed(), title, output);
+        text = FormatLangText(names.decryption ? keys::FolderDecryptPartReport : keys::FolderPartReport, MaxTextLength,
+                              tally.Processed(), tally.Listed(), title, output);
     else
         text = FormatLangText(names.decryption ? keys::FolderDecryptReport : keys::FolderReport, MaxTextLength,
                               tally.Listed(), title, output);

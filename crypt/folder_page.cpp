@@ -42,7 +42,9 @@ constexpr ControlSpec FolderControls[] = {
     Field(IDC_FOLDER_SOURCE, {166, 70, 432, 22}),
     BrowseButton(IDC_FOLDER_GATHER, {606, 70, 30, 22}, keys::GatherFolderTip),
     // Virtual: the list filler keeps the rows, which may run to hundreds of thousands.
-    {IDC_FOLDER_LIST, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER | LVS_OWNERDATA,
+    {IDC_FOLDER_LIST,
+     WC_LISTVIEWW,
+     LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER | LVS_OWNERDATA,
      WS_EX_CLIENTEDGE,
      {142, 104, 494, 100}},
     LargeButton(IDC_FOLDER_ENCRYPT, keys::EncryptCaption, IDI_ENCRYPT_FOLDER, {654, 56, 110, 90},
@@ -111,8 +113,9 @@ void FolderPage_Create(HWND parent)
     SetUpFolderList();
     CreateRowCourier();
     PlaceProgressBar(ThisPage);
-    RegisterCryptPage(ThisPage, FolderPageIndex, PageRoutines{FolderPage_Show, FolderPage_OnCommand, nullptr,
-                                                              nullptr, FolderPage_OnDrop, FolderPage_SetSource});
+    RegisterCryptPage(
+        ThisPage, FolderPageIndex,
+        PageRoutines{FolderPage_Show, FolderPage_OnCommand, nullptr, nullptr, FolderPage_OnDrop, FolderPage_SetSource});
 }
 
 void FolderPage_Show(int showCommand)
@@ -183,11 +186,9 @@ void ListFolder(const std::wstring& root)
         filler.Finish();
     }
     int count = 0;
-    OnWindowThread([&count] {
-        count = static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0));
-    });
-    FolderPageState.SetPageInfoText(
-        FormatLangText(keys::GatheredInfo, MaxTextLength, count, PathTitle(root).c_str()));
+    OnWindowThread(
+        [&count] { count = static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0)); });
+    FolderPageState.SetPageInfoText(FormatLangText(keys::GatheredInfo, MaxTextLength, count, PathTitle(root).c_str()));
 }
 
 } // namespace quenzel

@@ -15,7 +15,9 @@ inline constexpr size_t ReportedNamesLimit = 10;
 
 class FolderTally {
 public:
-    explicit FolderTally(int listed) : listed_(listed) {}
+    explicit FolderTally(int listed)
+        : listed_(listed)
+    { }
 
     void Done() { ++processed_; }
     // A file that failed; `kind` tells failures apart (the job uses the

@@ -108,7 +108,6 @@ void WarnNamingFile(int key, const std::wstring& path)
     WarnUserText(FormatLangText(key, MaxTextLength, path.c_str()));
 }
 
-
 // A job's question whose Yes replaces data, owned by the main window; No
 // is the default, so an Enter pressed by habit changes nothing. True on Yes.
 bool AskUser(const std::wstring& question)
@@ -119,8 +118,8 @@ bool AskUser(const std::wstring& question)
 // The job's message for a failed transform (and for attributes that a
 // replaced file could not hand on); the key step has told the user already
 // when there was no key.
-void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& failureKeys,
-                            const std::wstring& source, const std::wstring& destination)
+void ReportTransformFailure(const TransformOutcome& outcome, const FailureKeys& failureKeys, const std::wstring& source,
+                            const std::wstring& destination)
 {
     switch (outcome.status) {
     case TransformStatus::Ok:
@@ -191,9 +190,8 @@ void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output
     bool declined = false;
     bool recycled = false;
     // The shell's question (delete for good?) is owned by the main window.
-    OnWindowThread([&] {
-        recycled = ShellFileOperation(path.c_str(), RecycleFlags, nullptr, FO_DELETE, MainWindow, &declined);
-    });
+    OnWindowThread(
+        [&] { recycled = ShellFileOperation(path.c_str(), RecycleFlags, nullptr, FO_DELETE, MainWindow, &declined); });
     // A source the user chose to keep rather than delete for good is no failure.
     if (!recycled && !declined)
         WarnUser(keys::NotRecycled);
@@ -212,7 +210,7 @@ bool MayReplaceDestination(const std::wstring& source, const std::wstring& outpu
         return replaceReadOnly;
     }
     return IsSameFile(source, output)
-           || AskUser(FormatLangText(keys::ReplaceFileQuestion, MaxTextLength, output.c_str()));
+        || AskUser(FormatLangText(keys::ReplaceFileQuestion, MaxTextLength, output.c_str()));
 }
 
 // The checks of a file job before anything is written: the key file is
@@ -244,7 +242,7 @@ bool FolderJobMayStart(const FolderJobCheck& check, const std::wstring& output, 
     }
     const int existing = static_cast<int>(check.existingOutputs);
     return existing == 0
-           || AskUser(FormatLangText(keys::ReplaceFilesQuestion, MaxTextLength, existing, output.c_str()));
+        || AskUser(FormatLangText(keys::ReplaceFilesQuestion, MaxTextLength, existing, output.c_str()));
 }
 
 // The job's transformer: a strong encryption derives its key now, with the
@@ -296,8 +294,8 @@ std::wstring NamesReport(int key, const std::vector<std::wstring>& files)
     for (size_t i = 0; i < shown; ++i)
         names += (i ? L"\n" : L"") + files[i];
     if (files.size() > shown)
-        names += L"\n" + FormatLangText(keys::FolderStrongSkippedMore, MaxTextLength,
-                                         static_cast<int>(files.size() - shown));
+        names += L"\n"
+            + FormatLangText(keys::FolderStrongSkippedMore, MaxTextLength, static_cast<int>(files.size() - shown));
     return FormatLangText(key, MaxTextLength, names.c_str());
 }
 
@@ -312,8 +310,8 @@ std::wstring BelowRoot(const std::wstring& root, const std::wstring& item)
 // names it.
 bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, FolderWork& work, FolderTally& tally)
 {
-    const FolderItemOutcome outcome = TransformFolderItem(root, item, work.outputRoot, work.key,
-                                                          work.transformer, work.keyFile, &JobsStopFlag());
+    const FolderItemOutcome outcome =
+        TransformFolderItem(root, item, work.outputRoot, work.key, work.transformer, work.keyFile, &JobsStopFlag());
     // `JobMode` is cleared after each file's transform.
     FolderPageState.jobMode = NoJob;
     if (outcome.transform.status == TransformStatus::WrongKeyOrDamaged) {
@@ -390,8 +388,7 @@ bool ListTypedFolder(const std::wstring& typed)
 
 // A file job's transform, once confirmed: false when the job ended before
 // it (cancelled, refused, told why).
-bool RunFileTransform(const JobRequest& request, std::wstring& output, JobSettings& settings,
-                      TransformOutcome& outcome)
+bool RunFileTransform(const JobRequest& request, std::wstring& output, JobSettings& settings, TransformOutcome& outcome)
 {
     PageJobScope scope(FilePageState, CryptPageKind::File);
     JobConfirmation confirmation;
@@ -485,9 +482,9 @@ DWORD WINAPI FileJob(void* parameter)
     if (outcome.status != TransformStatus::Ok)
         return 0;
     RecycleSourceIfAsked(source, output, settings);
-    const int resultKey = job != DecryptJob          ? keys::ResultText
-                          : outcome.originalFormat ? keys::ResultDecryptedClassic
-                                                   : keys::ResultDecrypted;
+    const int resultKey = job != DecryptJob ? keys::ResultText
+        : outcome.originalFormat            ? keys::ResultDecryptedClassic
+                                            : keys::ResultDecrypted;
     OnWindowThread([resultKey] { ShowResultDialog(resultKey); });
     return 0;
 }
@@ -504,8 +501,7 @@ DWORD WINAPI FolderJob(void* parameter)
     const FolderTally& tally = run.tally;
     FolderPageState.SetPageInfoText(
         FormatLangText(keys::FolderDoneInfo, MaxTextLength, tally.Processed(), title.c_str()));
-    std::wstring report =
-        FolderReportText(tally, !run.whole, {job == DecryptJob, title, run.outputRoot});
+    std::wstring report = FolderReportText(tally, !run.whole, {job == DecryptJob, title, run.outputRoot});
     if (!run.refused.empty())
         report += L"\n\n" + NamesReport(keys::FolderStrongSkipped, run.refused);
     if (!run.originalFormat.empty())

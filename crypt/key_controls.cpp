@@ -62,8 +62,8 @@ bool PasswordBytes(const SecretBytes& text, SecretBytes& key)
     const int needed = WideCharToMultiByte(CP_ACP, 0, wide, textLength, nullptr, 0, nullptr, nullptr);
     SecretBytes ansi(needed > 0 ? static_cast<size_t>(needed) : 0);
     char* ansiText = reinterpret_cast<char*>(ansi.data());
-    const int length = needed > 0 ? WideCharToMultiByte(CP_ACP, 0, wide, textLength, ansiText, needed, nullptr, nullptr)
-                                  : 0;
+    const int length =
+        needed > 0 ? WideCharToMultiByte(CP_ACP, 0, wide, textLength, ansiText, needed, nullptr, nullptr) : 0;
     if (length <= 0) {
         WarnUser(keys::PasswordUnreadable);
         return false;
@@ -141,8 +141,8 @@ int RefusedStrongPasswordKey(const SecretBytes& text)
         return keys::StrongPasswordEmpty;
     const size_t sampleBytes = (sizeof DefaultPasswordText) - sizeof(wchar_t);
     const bool sample = text.size() == sampleBytes
-                        && std::equal(text.data(), text.data() + text.size(),
-                                      reinterpret_cast<const unsigned char*>(DefaultPasswordText));
+        && std::equal(text.data(), text.data() + text.size(),
+                      reinterpret_cast<const unsigned char*>(DefaultPasswordText));
     return sample ? keys::StrongPasswordSample : 0;
 }
 
@@ -194,7 +194,9 @@ LRESULT CALLBACK PasswordFieldProc(HWND field, UINT message, WPARAM wParam, LPAR
 // The transform's progress on a progress bar of the main window's page.
 class CipherProgressBar : public CipherProgress {
 public:
-    explicit CipherProgressBar(int barId) : bar_(barId) {}
+    explicit CipherProgressBar(int barId)
+        : bar_(barId)
+    { }
     void SetPosition(uint32_t position) override { bar_.SetPosition(position); }
     void Step() override { bar_.Step(); }
 
@@ -307,8 +309,8 @@ SecretBytes SecretFieldText(HWND field)
 {
     const LRESULT length = SendMessageW(field, WM_GETTEXTLENGTH, 0, 0);
     SecretBytes text((static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1) * sizeof(wchar_t));
-    const LRESULT got = SendMessageW(field, WM_GETTEXT, text.size() / sizeof(wchar_t),
-                                     reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT got =
+        SendMessageW(field, WM_GETTEXT, text.size() / sizeof(wchar_t), reinterpret_cast<LPARAM>(text.data()));
     return SecretBytes(text.data(), static_cast<size_t>(std::max<LRESULT>(got, 0)) * sizeof(wchar_t));
 }
 
@@ -353,9 +355,9 @@ bool SourceRecycleAsked(JobKind job, const Options& options)
     return options.recycleSource && (job == DecryptJob ? options.addDec : options.addEnc);
 }
 
-TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
-                                         const JobKey& key, JobTransformer& transformer, int progressBarId,
-                                         const FileIdentity& keyFile, bool replaceReadOnly)
+TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination, const JobKey& key,
+                                         JobTransformer& transformer, int progressBarId, const FileIdentity& keyFile,
+                                         bool replaceReadOnly)
 {
     CipherProgressBar mover(progressBarId);
     TransformRequest request;

@@ -78,8 +78,8 @@ bool SourceRecycleAsked(JobKind job, const Options& options);
 // or 0 to size + 1 below 100 bytes) and the bar is shown before the first
 // byte. The job's key file is never replaced by the output, a read-only
 // destination only with `replaceReadOnly`.
-TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination,
-                                         const JobKey& key, JobTransformer& transformer, int progressBarId,
+TransformOutcome ApplyCipherWithProgress(const std::wstring& source, const std::wstring& destination, const JobKey& key,
+                                         JobTransformer& transformer, int progressBarId,
                                          const FileIdentity& keyFile = FileIdentity(), bool replaceReadOnly = false);
 
 } // namespace quenzel

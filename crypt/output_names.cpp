@@ -11,8 +11,7 @@ constexpr wchar_t DecryptedFolder[] = L"\\Decrypted";
 
 bool EndsWith(const std::wstring& text, const std::wstring& suffix)
 {
-    return text.size() >= suffix.size()
-           && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 void RemoveSuffix(std::wstring& text, const std::wstring& suffix)
@@ -43,8 +42,7 @@ std::wstring ProposeFileOutput(const std::wstring& source, JobKind kind, const F
     return out;
 }
 
-std::wstring ProposeFolderOutput(const std::wstring& sourceFolder, JobKind kind,
-                                 const FolderNameOptions& options)
+std::wstring ProposeFolderOutput(const std::wstring& sourceFolder, JobKind kind, const FolderNameOptions& options)
 {
     std::wstring out = sourceFolder;
     if (kind == EncryptJob) {
@@ -84,8 +82,8 @@ bool ItemBelowRoot(const std::wstring& gatheredRoot, const std::wstring& item, s
     return true;
 }
 
-bool FolderJobOutputFile(const std::wstring& gatheredRoot, const std::wstring& item,
-                         const std::wstring& outputFolder, std::wstring& outputFile)
+bool FolderJobOutputFile(const std::wstring& gatheredRoot, const std::wstring& item, const std::wstring& outputFolder,
+                         std::wstring& outputFile)
 {
     outputFile.clear();
     std::wstring relative;

@@ -35,8 +35,7 @@ inline constexpr wchar_t DefaultDecryptedFolder[] = L"c:\\My Decrypted";
 std::wstring ProposeFileOutput(const std::wstring& source, JobKind kind, const FileNameOptions& options);
 
 // The output folder the folder page proposes for a source folder.
-std::wstring ProposeFolderOutput(const std::wstring& sourceFolder, JobKind kind,
-                                 const FolderNameOptions& options);
+std::wstring ProposeFolderOutput(const std::wstring& sourceFolder, JobKind kind, const FolderNameOptions& options);
 
 // A listed file's path below the root that was gathered, without the
 // separators that join them; false when the item does not lie below it.
@@ -46,8 +45,8 @@ bool ItemBelowRoot(const std::wstring& gatheredRoot, const std::wstring& item, s
 // file's path below the root that was gathered. False when the item does not
 // lie below that root (nothing may then be written for it), or nothing is
 // left of it after the root.
-bool FolderJobOutputFile(const std::wstring& gatheredRoot, const std::wstring& item,
-                         const std::wstring& outputFolder, std::wstring& outputFile);
+bool FolderJobOutputFile(const std::wstring& gatheredRoot, const std::wstring& item, const std::wstring& outputFolder,
+                         std::wstring& outputFile);
 
 // The last component of a path, as the dialogs and reports show it.
 std::wstring PathTitle(const std::wstring& path);

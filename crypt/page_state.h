@@ -12,7 +12,9 @@ namespace quenzel {
 
 class CryptPageState : public PageInfo {
 public:
-    explicit CryptPageState(int infoKey) : PageInfo(infoKey) {}
+    explicit CryptPageState(int infoKey)
+        : PageInfo(infoKey)
+    { }
 
     // `JobMode`: set by the page's command handler before the worker
     // starts, cleared however the job ends (`PageJobScope`) and after each

@@ -13,7 +13,11 @@ namespace {
 // Holds an SRW lock exclusively for its scope.
 class Hold {
 public:
-    explicit Hold(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    explicit Hold(SRWLOCK& lock)
+        : lock_(lock)
+    {
+        AcquireSRWLockExclusive(&lock_);
+    }
     ~Hold() { ReleaseSRWLockExclusive(&lock_); }
     Hold(const Hold&) = delete;
     Hold& operator=(const Hold&) = delete;
@@ -34,9 +38,11 @@ bool ReadPiece(HANDLE source, uint8_t* data, DWORD length, DWORD& error)
 } // namespace
 
 PiecePipeline::PiecePipeline(HANDLE source, HANDLE output, size_t bufferBytes, size_t readAt)
-    : source_(source), output_(output), bufferBytes_(bufferBytes), readAt_(readAt)
-{
-}
+    : source_(source)
+    , output_(output)
+    , bufferBytes_(bufferBytes)
+    , readAt_(readAt)
+{ }
 
 PiecePipeline::~PiecePipeline()
 {
@@ -85,7 +91,8 @@ DWORD PiecePipeline::LengthOf(uint64_t piece) const
     return at >= total_ ? 0 : static_cast<DWORD>(std::min<uint64_t>(pieceBytes_, total_ - at));
 }
 
-template <class Ready> void PiecePipeline::WaitFor(CONDITION_VARIABLE& change, Ready ready)
+template <class Ready>
+void PiecePipeline::WaitFor(CONDITION_VARIABLE& change, Ready ready)
 {
     while (!ready())
         SleepConditionVariableSRW(&change, &lock_, INFINITE, 0);

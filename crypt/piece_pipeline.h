@@ -50,7 +50,8 @@ private:
     uint8_t* Buffer(uint64_t piece) { return buffers_[piece % Slots].get(); }
     void Fail(Failure failure, DWORD error);
     // Waits, holding lock_, until `ready` says so.
-    template <class Ready> void WaitFor(CONDITION_VARIABLE& change, Ready ready);
+    template <class Ready>
+    void WaitFor(CONDITION_VARIABLE& change, Ready ready);
     void ReadAll();
     void WriteAll();
 

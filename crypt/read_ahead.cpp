@@ -9,10 +9,10 @@
 namespace quenzel {
 
 ReadAhead::ReadAhead(HANDLE source, uint64_t size, size_t ringBytes)
-    : source_(source), size_(size),
-      pieceBytes_(static_cast<size_t>(std::min<uint64_t>(size, std::max<size_t>(ringBytes / Pieces, 1))))
-{
-}
+    : source_(source)
+    , size_(size)
+    , pieceBytes_(static_cast<size_t>(std::min<uint64_t>(size, std::max<size_t>(ringBytes / Pieces, 1))))
+{ }
 
 ReadAhead::~ReadAhead()
 {

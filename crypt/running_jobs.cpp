@@ -20,8 +20,7 @@ namespace quenzel {
 namespace {
 
 constexpr int FilePageJobControls[] = {IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT, IDC_FILE_CHOOSE, IDC_FILE_SOURCE};
-constexpr int FolderPageJobControls[] = {IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT, IDC_FOLDER_GATHER,
-                                         IDC_FOLDER_SOURCE};
+constexpr int FolderPageJobControls[] = {IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT, IDC_FOLDER_GATHER, IDC_FOLDER_SOURCE};
 // Besides the key controls and the options a running job reads: the tabs.
 constexpr int SharedJobControls[] = {IDC_TABS};
 
@@ -52,7 +51,8 @@ void AnnounceJobChange(CryptPageKind page, bool started)
 
 } // namespace
 
-RunningJob::RunningJob(CryptPageKind page) : page_(page)
+RunningJob::RunningJob(CryptPageKind page)
+    : page_(page)
 {
     ++RunningCount;
     AnnounceJobChange(page_, true);

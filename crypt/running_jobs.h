@@ -33,7 +33,10 @@ private:
 // started at once keeps its mode.
 class PageJobScope {
 public:
-    PageJobScope(CryptPageState& state, CryptPageKind page) noexcept : state_(state), page_(page) {}
+    PageJobScope(CryptPageState& state, CryptPageKind page) noexcept
+        : state_(state)
+        , page_(page)
+    { }
     ~PageJobScope();
     PageJobScope(const PageJobScope&) = delete;
     PageJobScope& operator=(const PageJobScope&) = delete;

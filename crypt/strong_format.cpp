@@ -35,19 +35,22 @@ static_assert(StreamHeaderAt + StrongStreamHeaderBytes == StrongHeaderBytes);
 
 using HeaderBytes = StrongHeader;
 
-void PutLittleEndian32(uint8_t* at, uint32_t value) {
+void PutLittleEndian32(uint8_t* at, uint32_t value)
+{
     for (int i = 0; i < 4; ++i)
         at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-uint32_t GetLittleEndian32(const uint8_t* at) {
+uint32_t GetLittleEndian32(const uint8_t* at)
+{
     uint32_t value = 0;
     for (int i = 3; i >= 0; --i)
         value = (value << 8) | at[i];
     return value;
 }
 
-HeaderBytes MakeHeader(const KdfParams& params, const StrongSalt& salt, const uint8_t* streamHeader) {
+HeaderBytes MakeHeader(const KdfParams& params, const StrongSalt& salt, const uint8_t* streamHeader)
+{
     HeaderBytes header{};
     std::memcpy(header.data(), StrongMagic, sizeof StrongMagic);
     header[VersionAt] = StrongVersion;
@@ -65,7 +68,8 @@ constexpr KdfBounds RunnableBounds{
 
 // Bytes of the magic that a file's first bytes do not match; a byte the
 // file lacks counts as not matching.
-size_t MagicMismatches(const uint8_t* start, size_t length) {
+size_t MagicMismatches(const uint8_t* start, size_t length)
+{
     size_t mismatches = 0;
     for (size_t i = 0; i < sizeof StrongMagic; ++i)
         if (i >= length || start[i] != StrongMagic[i])
@@ -74,7 +78,8 @@ size_t MagicMismatches(const uint8_t* start, size_t length) {
 }
 
 // Fills `data` as far as the reader gives; `got` falls short only at the end.
-bool ReadFull(ByteReader& reader, uint8_t* data, size_t length, size_t& got) {
+bool ReadFull(ByteReader& reader, uint8_t* data, size_t length, size_t& got)
+{
     got = 0;
     while (got < length) {
         size_t part = 0;
@@ -88,7 +93,8 @@ bool ReadFull(ByteReader& reader, uint8_t* data, size_t length, size_t& got) {
 }
 
 // Sizes a job's chunk buffer once; false when the memory is not there.
-bool ChunkBuffer(std::vector<uint8_t>& chunk) {
+bool ChunkBuffer(std::vector<uint8_t>& chunk)
+{
     try {
         chunk.resize(SealedChunkBytes);
         return true;
@@ -97,23 +103,31 @@ bool ChunkBuffer(std::vector<uint8_t>& chunk) {
     }
 }
 
-void WipeBuffer(std::vector<uint8_t>& buffer) {
+void WipeBuffer(std::vector<uint8_t>& buffer)
+{
     if (!buffer.empty())
         sodium_memzero(buffer.data(), buffer.size());
 }
 
-StreamState* StateOf(uint8_t* storage) { return reinterpret_cast<StreamState*>(storage); }
+StreamState* StateOf(uint8_t* storage)
+{
+    return reinterpret_cast<StreamState*>(storage);
+}
 
 } // namespace
 
 // ---- one file's stream ----
 
-StrongChunkStream::~StrongChunkStream() { sodium_memzero(state_, sizeof state_); }
+StrongChunkStream::~StrongChunkStream()
+{
+    sodium_memzero(state_, sizeof state_);
+}
 
-size_t StrongChunkStream::Seal(uint8_t* buffer, size_t length, bool last) {
+size_t StrongChunkStream::Seal(uint8_t* buffer, size_t length, bool last)
+{
     static_assert(sizeof(StreamState) <= sizeof state_ && alignof(StreamState) <= 16);
-    const unsigned char tag = last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
-                                   : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE;
+    const unsigned char tag =
+        last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE;
     unsigned long long sealed = 0;
     // In place: the library writes the tag byte first and then encrypts the
     // message into the bytes it is read from.
@@ -123,15 +137,17 @@ size_t StrongChunkStream::Seal(uint8_t* buffer, size_t length, bool last) {
     return static_cast<size_t>(sealed);
 }
 
-StrongStatus StrongChunkStream::Open(uint8_t* buffer, size_t length, size_t& opened, bool& last) {
+StrongStatus StrongChunkStream::Open(uint8_t* buffer, size_t length, size_t& opened, bool& last)
+{
     const StrongStatus refused = first_ ? StrongStatus::WrongKeyOrDamaged : StrongStatus::Damaged;
     unsigned long long plain = 0;
     unsigned char tag = 0;
     // In place: the library authenticates the whole chunk before it decrypts.
-    if (length < StrongChunkOverhead ||
-        crypto_secretstream_xchacha20poly1305_pull(StateOf(state_), buffer + StrongChunkPlainAt, &plain, &tag, buffer,
-                                                   length, first_ ? header_.data() : nullptr,
-                                                   first_ ? header_.size() : 0) != 0)
+    if (length < StrongChunkOverhead
+        || crypto_secretstream_xchacha20poly1305_pull(StateOf(state_), buffer + StrongChunkPlainAt, &plain, &tag,
+                                                      buffer, length, first_ ? header_.data() : nullptr,
+                                                      first_ ? header_.size() : 0)
+            != 0)
         return refused;
     first_ = false;
     last = tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL;
@@ -146,7 +162,8 @@ StrongStatus StrongChunkStream::Open(uint8_t* buffer, size_t length, size_t& ope
 // libsodium's guarded allocation: pages of their own, locked where the
 // system allows (a lock that fails is no reason to refuse the job), wiped
 // and unlocked by sodium_free.
-SecretBytes::SecretBytes(size_t size) {
+SecretBytes::SecretBytes(size_t size)
+{
     if (size == 0)
         return;
     if (!SodiumReady())
@@ -158,19 +175,28 @@ SecretBytes::SecretBytes(size_t size) {
     std::memset(bytes_, 0, size);
 }
 
-SecretBytes::SecretBytes(const void* data, size_t size) : SecretBytes(size) {
+SecretBytes::SecretBytes(const void* data, size_t size)
+    : SecretBytes(size)
+{
     if (size != 0)
         std::memcpy(bytes_, data, size);
 }
 
-SecretBytes::~SecretBytes() { Release(); }
+SecretBytes::~SecretBytes()
+{
+    Release();
+}
 
-SecretBytes::SecretBytes(SecretBytes&& other) noexcept : bytes_(other.bytes_), size_(other.size_) {
+SecretBytes::SecretBytes(SecretBytes&& other) noexcept
+    : bytes_(other.bytes_)
+    , size_(other.size_)
+{
     other.bytes_ = nullptr;
     other.size_ = 0;
 }
 
-SecretBytes& SecretBytes::operator=(SecretBytes&& other) noexcept {
+SecretBytes& SecretBytes::operator=(SecretBytes&& other) noexcept
+{
     if (this != &other) {
         Release();
         bytes_ = other.bytes_;
@@ -181,34 +207,42 @@ SecretBytes& SecretBytes::operator=(SecretBytes&& other) noexcept {
     return *this;
 }
 
-void SecretBytes::Release() {
+void SecretBytes::Release()
+{
     if (bytes_)
         sodium_free(bytes_);
     bytes_ = nullptr;
     size_ = 0;
 }
 
-void WipeSecret(void* data, size_t size) {
+void WipeSecret(void* data, size_t size)
+{
     if (size != 0)
         sodium_memzero(data, size);
 }
 
-bool StrongParamsAccepted(const KdfParams& params, const KdfBounds& bounds) {
-    return params.opsLimit >= bounds.least.opsLimit && params.memKiB >= bounds.least.memKiB &&
-           params.memKiB <= bounds.mostMemKiB && uint64_t{params.opsLimit} * params.memKiB <= bounds.mostCost;
+bool StrongParamsAccepted(const KdfParams& params, const KdfBounds& bounds)
+{
+    return params.opsLimit >= bounds.least.opsLimit && params.memKiB >= bounds.least.memKiB
+        && params.memKiB <= bounds.mostMemKiB && uint64_t{params.opsLimit} * params.memKiB <= bounds.mostCost;
 }
 
-bool SodiumReady() {
+bool SodiumReady()
+{
     static const bool ready = sodium_init() >= 0;
     return ready;
 }
 
-SecretBytes PasswordKeyInput(const std::string& utf8) { return SecretBytes(utf8.data(), utf8.size()); }
+SecretBytes PasswordKeyInput(const std::string& utf8)
+{
+    return SecretBytes(utf8.data(), utf8.size());
+}
 
 namespace {
 
 // The code point at text[at], moving `at` past it.
-uint32_t NextCodePoint(const char16_t* text, size_t length, size_t& at) {
+uint32_t NextCodePoint(const char16_t* text, size_t length, size_t& at)
+{
     constexpr uint32_t Replacement = 0xFFFD;
     const uint32_t unit = text[at++];
     if (unit < 0xD800 || unit > 0xDFFF)
@@ -218,11 +252,13 @@ uint32_t NextCodePoint(const char16_t* text, size_t length, size_t& at) {
     return 0x10000 + ((unit - 0xD800) << 10) + (text[at++] - 0xDC00u);
 }
 
-size_t Utf8Length(uint32_t codePoint) {
+size_t Utf8Length(uint32_t codePoint)
+{
     return codePoint < 0x80 ? 1 : codePoint < 0x800 ? 2 : codePoint < 0x10000 ? 3 : 4;
 }
 
-void PutUtf8(uint32_t codePoint, uint8_t* out) {
+void PutUtf8(uint32_t codePoint, uint8_t* out)
+{
     static const uint8_t leads[] = {0, 0, 0xC0, 0xE0, 0xF0};
     const size_t count = Utf8Length(codePoint);
     for (size_t i = count - 1; i > 0; --i, codePoint >>= 6)
@@ -232,7 +268,8 @@ void PutUtf8(uint32_t codePoint, uint8_t* out) {
 
 } // namespace
 
-SecretBytes PasswordKeyInput(const char16_t* utf16, size_t length) {
+SecretBytes PasswordKeyInput(const char16_t* utf16, size_t length)
+{
     size_t bytes = 0;
     for (size_t at = 0; at < length;)
         bytes += Utf8Length(NextCodePoint(utf16, length, at));
@@ -248,26 +285,32 @@ SecretBytes PasswordKeyInput(const char16_t* utf16, size_t length) {
 
 static_assert(sizeof(crypto_generichash_state) <= 384 && alignof(crypto_generichash_state) <= 64);
 
-KeyFileHasher::KeyFileHasher() {
+KeyFileHasher::KeyFileHasher()
+{
     SodiumReady();
-    crypto_generichash_init(reinterpret_cast<crypto_generichash_state*>(state_), nullptr, 0,
-                            crypto_generichash_BYTES);
+    crypto_generichash_init(reinterpret_cast<crypto_generichash_state*>(state_), nullptr, 0, crypto_generichash_BYTES);
 }
 
-KeyFileHasher::~KeyFileHasher() { sodium_memzero(state_, sizeof state_); }
+KeyFileHasher::~KeyFileHasher()
+{
+    sodium_memzero(state_, sizeof state_);
+}
 
-void KeyFileHasher::Update(const uint8_t* data, size_t length) {
+void KeyFileHasher::Update(const uint8_t* data, size_t length)
+{
     crypto_generichash_update(reinterpret_cast<crypto_generichash_state*>(state_), data, length);
 }
 
-SecretBytes KeyFileHasher::Finish() {
+SecretBytes KeyFileHasher::Finish()
+{
     SecretBytes digest(crypto_generichash_BYTES);
     crypto_generichash_final(reinterpret_cast<crypto_generichash_state*>(state_), digest.data(), digest.size());
     return digest;
 }
 
 StrongStatus DeriveStrongKey(const SecretBytes& keyInput, const KdfParams& params, const StrongSalt& salt,
-                             SecretBytes& key) {
+                             SecretBytes& key)
+{
     if (!SodiumReady())
         return StrongStatus::LibraryFailed;
     if (!StrongParamsAccepted(params, RunnableBounds))
@@ -277,17 +320,20 @@ StrongStatus DeriveStrongKey(const SecretBytes& keyInput, const KdfParams& param
     static const uint8_t none = 0;
     const char* password = reinterpret_cast<const char*>(keyInput.size() != 0 ? keyInput.data() : &none);
     if (crypto_pwhash(derived.data(), derived.size(), password, keyInput.size(), salt.data(), params.opsLimit,
-                      static_cast<size_t>(params.memKiB) * 1024u, crypto_pwhash_ALG_ARGON2ID13) != 0)
+                      static_cast<size_t>(params.memKiB) * 1024u, crypto_pwhash_ALG_ARGON2ID13)
+        != 0)
         return StrongStatus::NoHashingMemory; // the parameters are valid, so only the memory can be missing
     key = std::move(derived);
     return StrongStatus::Ok;
 }
 
-bool IsStrongFormat(const uint8_t* start, size_t length) {
+bool IsStrongFormat(const uint8_t* start, size_t length)
+{
     return length >= sizeof StrongMagic && std::memcmp(start, StrongMagic, sizeof StrongMagic) == 0;
 }
 
-StrongStart ClassifyStart(const uint8_t* start, size_t length) {
+StrongStart ClassifyStart(const uint8_t* start, size_t length)
+{
     // Random bytes match six of the eight by chance about once in 10^13 files.
     constexpr size_t DamagedMismatchesMost = 2;
     const size_t mismatches = MagicMismatches(start, length);
@@ -296,21 +342,23 @@ StrongStart ClassifyStart(const uint8_t* start, size_t length) {
     return mismatches <= DamagedMismatchesMost ? StrongStart::Damaged : StrongStart::Other;
 }
 
-uint64_t StrongEncryptedSize(uint64_t plaintextBytes) {
+uint64_t StrongEncryptedSize(uint64_t plaintextBytes)
+{
     // Every full chunk, then the final chunk with the rest (possibly nothing).
     const uint64_t fullChunks = plaintextBytes / StrongChunkBytes;
-    return StrongHeaderBytes + fullChunks * SealedChunkBytes + plaintextBytes % StrongChunkBytes +
-           StrongChunkOverhead;
+    return StrongHeaderBytes + fullChunks * SealedChunkBytes + plaintextBytes % StrongChunkBytes + StrongChunkOverhead;
 }
 
 // ---- encryption ----
 
-StrongEncryptor::~StrongEncryptor() {
+StrongEncryptor::~StrongEncryptor()
+{
     WipeBuffer(chunk_);
     sodium_memzero(salt_.data(), salt_.size());
 }
 
-StrongStatus StrongEncryptor::Prepare(const SecretBytes& keyInput) {
+StrongStatus StrongEncryptor::Prepare(const SecretBytes& keyInput)
+{
     if (!SodiumReady())
         return StrongStatus::LibraryFailed;
     StrongSalt salt;
@@ -318,8 +366,8 @@ StrongStatus StrongEncryptor::Prepare(const SecretBytes& keyInput) {
     return PrepareWith(keyInput, StrongDefaultParams, salt);
 }
 
-StrongStatus StrongEncryptor::PrepareWith(const SecretBytes& keyInput, const KdfParams& params,
-                                          const StrongSalt& salt) {
+StrongStatus StrongEncryptor::PrepareWith(const SecretBytes& keyInput, const KdfParams& params, const StrongSalt& salt)
+{
     prepared_ = false;
     const StrongStatus status = DeriveStrongKey(keyInput, params, salt, key_);
     if (status != StrongStatus::Ok)
@@ -330,15 +378,18 @@ StrongStatus StrongEncryptor::PrepareWith(const SecretBytes& keyInput, const Kdf
     return StrongStatus::Ok;
 }
 
-StrongStatus StrongEncryptor::Encrypt(ByteReader& source, ByteWriter& destination, StrongProgress* progress) {
+StrongStatus StrongEncryptor::Encrypt(ByteReader& source, ByteWriter& destination, StrongProgress* progress)
+{
     return Run(source, destination, progress);
 }
 
-void StrongEncryptor::StartStream(void* state, StrongStreamHeader& streamHeader, const uint8_t* key) {
+void StrongEncryptor::StartStream(void* state, StrongStreamHeader& streamHeader, const uint8_t* key)
+{
     crypto_secretstream_xchacha20poly1305_init_push(static_cast<StreamState*>(state), streamHeader.data(), key);
 }
 
-StrongStatus StrongEncryptor::Start(StrongChunkStream& stream, StrongHeader& header) {
+StrongStatus StrongEncryptor::Start(StrongChunkStream& stream, StrongHeader& header)
+{
     if (!prepared_)
         return StrongStatus::LibraryFailed;
     StrongStreamHeader streamHeader;
@@ -349,7 +400,8 @@ StrongStatus StrongEncryptor::Start(StrongChunkStream& stream, StrongHeader& hea
     return StrongStatus::Ok;
 }
 
-StrongStatus StrongEncryptor::Run(ByteReader& source, ByteWriter& destination, StrongProgress* progress) {
+StrongStatus StrongEncryptor::Run(ByteReader& source, ByteWriter& destination, StrongProgress* progress)
+{
     StrongChunkStream stream;
     HeaderBytes header;
     const StrongStatus started = Start(stream, header);
@@ -383,11 +435,17 @@ StrongStatus StrongEncryptor::Run(ByteReader& source, ByteWriter& destination, S
 // ---- decryption ----
 
 StrongDecryptor::StrongDecryptor(SecretBytes keyInput, const KdfBounds& bounds)
-    : keyInput_(std::move(keyInput)), bounds_(bounds) {}
+    : keyInput_(std::move(keyInput))
+    , bounds_(bounds)
+{ }
 
-StrongDecryptor::~StrongDecryptor() { WipeBuffer(chunk_); }
+StrongDecryptor::~StrongDecryptor()
+{
+    WipeBuffer(chunk_);
+}
 
-StrongStatus StrongDecryptor::KeyFor(const KdfParams& params, const StrongSalt& salt, const SecretBytes*& key) {
+StrongStatus StrongDecryptor::KeyFor(const KdfParams& params, const StrongSalt& salt, const SecretBytes*& key)
+{
     for (const CachedKey& cached : cache_) {
         if (cached.params == params && cached.salt == salt) {
             key = &cached.key;
@@ -406,7 +464,8 @@ StrongStatus StrongDecryptor::KeyFor(const KdfParams& params, const StrongSalt& 
     return StrongStatus::Ok;
 }
 
-StrongStatus StrongDecryptor::Start(const uint8_t* header, size_t length, StrongChunkStream& stream) {
+StrongStatus StrongDecryptor::Start(const uint8_t* header, size_t length, StrongChunkStream& stream)
+{
     switch (ClassifyStart(header, length)) {
     case StrongStart::Other:
         return StrongStatus::NotStrongFormat;
@@ -429,15 +488,16 @@ StrongStatus StrongDecryptor::Start(const uint8_t* header, size_t length, Strong
     const StrongStatus keyStatus = KeyFor(params, salt, key);
     if (keyStatus != StrongStatus::Ok)
         return keyStatus;
-    if (crypto_secretstream_xchacha20poly1305_init_pull(StateOf(stream.state_), &header[StreamHeaderAt],
-                                                        key->data()) != 0)
+    if (crypto_secretstream_xchacha20poly1305_init_pull(StateOf(stream.state_), &header[StreamHeaderAt], key->data())
+        != 0)
         return StrongStatus::WrongKeyOrDamaged;
     std::memcpy(stream.header_.data(), header, StrongHeaderBytes);
     stream.first_ = true;
     return StrongStatus::Ok;
 }
 
-StrongStatus StrongDecryptor::Decrypt(ByteReader& source, ByteWriter& destination, StrongProgress* progress) {
+StrongStatus StrongDecryptor::Decrypt(ByteReader& source, ByteWriter& destination, StrongProgress* progress)
+{
     HeaderBytes header;
     size_t got = 0;
     if (!ReadFull(source, header.data(), header.size(), got))

@@ -38,9 +38,7 @@ using StrongHeader = std::array<uint8_t, StrongHeaderBytes>;
 struct KdfParams {
     uint32_t opsLimit = 0;
     uint32_t memKiB = 0;
-    bool operator==(const KdfParams& other) const {
-        return opsLimit == other.opsLimit && memKiB == other.memKiB;
-    }
+    bool operator==(const KdfParams& other) const { return opsLimit == other.opsLimit && memKiB == other.memKiB; }
 };
 // What encryption uses: the library's moderate limits (3 passes, 256 MiB).
 inline constexpr KdfParams StrongDefaultParams{3, 256u * 1024u};
@@ -55,8 +53,8 @@ inline constexpr uint32_t StrongMostMemKiB = 1024u * 1024u;
 
 // The Argon2id costs a decryption takes from a header.
 struct KdfBounds {
-    KdfParams least;     // passes and memory, each at least
-    uint64_t mostCost;   // passes × KiB at most
+    KdfParams least;   // passes and memory, each at least
+    uint64_t mostCost; // passes × KiB at most
     uint32_t mostMemKiB;
 };
 inline constexpr KdfBounds StrongAcceptedBounds{StrongLeastParams, StrongMostCost, StrongMostMemKiB};
@@ -74,9 +72,9 @@ enum class StrongStatus {
     Stopped,            // the job was asked to stop: the output is unfinished
     ReadFailed,
     WriteFailed,
-    OutOfMemory,        // a chunk buffer could not be had
-    NoHashingMemory,    // Argon2id's memory could not be had
-    LibraryFailed,      // libsodium could not start
+    OutOfMemory,     // a chunk buffer could not be had
+    NoHashingMemory, // Argon2id's memory could not be had
+    LibraryFailed,   // libsodium could not start
 };
 
 // Bytes of a secret (a password, a key file's content or hash, a derived

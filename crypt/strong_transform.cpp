@@ -14,9 +14,10 @@ namespace {
 class ProgressInPercent : public StrongProgress {
 public:
     ProgressInPercent(const TransformRequest& request, uint64_t size)
-        : progress_(request.progress), stop_(request.stop), size_(size)
-    {
-    }
+        : progress_(request.progress)
+        , stop_(request.stop)
+        , size_(size)
+    { }
     bool StopAsked() const override { return stop_ && stop_->load(); }
     void Advanced(uint64_t bytes) override
     {
@@ -127,9 +128,9 @@ TransformStatus OpenChunks(HANDLE source, HANDLE output, uint64_t size, StrongDe
 class StrongEncryptSteps : public TransformSteps {
 public:
     StrongEncryptSteps(const TransformRequest& request, StrongEncryptor& encryptor)
-        : request_(request), encryptor_(encryptor)
-    {
-    }
+        : request_(request)
+        , encryptor_(encryptor)
+    { }
     TransformStatus Prepare(HANDLE, uint64_t) override { return TransformStatus::Ok; }
     TransformStatus Fill(HANDLE source, HANDLE output, uint64_t size, DWORD& error) override
     {
@@ -152,9 +153,10 @@ private:
 class DecryptByFormatSteps : public TransformSteps {
 public:
     DecryptByFormatSteps(const TransformRequest& request, StrongDecryptor& decryptor)
-        : request_(request), decryptor_(decryptor), legacy_(request)
-    {
-    }
+        : request_(request)
+        , decryptor_(decryptor)
+        , legacy_(request)
+    { }
     TransformStatus Prepare(HANDLE source, uint64_t size) override
     {
         uint8_t start[sizeof StrongMagic] = {};

@@ -58,14 +58,14 @@ bool RunSubst(const std::wstring& commandLine, const std::wstring& substPath)
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(substPath.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process))
+    if (!CreateProcessW(substPath.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process))
         return false;
     UniqueKernelHandle thread(process.hThread);
     UniqueKernelHandle running(process.hProcess);
     DWORD exitCode = 1;
-    return WaitForSingleObject(running.Get(), SubstTimeoutMs) == WAIT_OBJECT_0 &&
-           GetExitCodeProcess(running.Get(), &exitCode) && exitCode == 0;
+    return WaitForSingleObject(running.Get(), SubstTimeoutMs) == WAIT_OBJECT_0
+        && GetExitCodeProcess(running.Get(), &exitCode) && exitCode == 0;
 }
 
 // The folder as GetShortPathNameW or GetLongPathNameW gives it; the folder
@@ -116,7 +116,8 @@ bool SameFolder(const std::wstring& a, const std::wstring& b)
     const std::wstring first = WithoutEndSlash(LongFolder(a));
     const std::wstring second = WithoutEndSlash(LongFolder(b));
     return CompareStringOrdinal(first.c_str(), static_cast<int>(first.size()), second.c_str(),
-                                static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;
+                                static_cast<int>(second.size()), TRUE)
+        == CSTR_EQUAL;
 }
 
 // The folder substituted onto the letter; empty for any other drive.
@@ -155,8 +156,7 @@ void AppendRow(const FolderDrive& drive)
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
     item.iItem = DriveRowCount();
     item.pszText = const_cast<wchar_t*>(driveText.c_str());
-    const int row = static_cast<int>(
-        SendMessageW(DriveList(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    const int row = static_cast<int>(SendMessageW(DriveList(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0)
         return;
     SetRowText(row, FolderColumn, drive.folder);
@@ -225,9 +225,8 @@ void AnimateDriveProgress()
 
 void ReloadFolderDrives()
 {
-    const auto drives = ReadFolderDrives([](const std::wstring& key) {
-        return ReadTextSetting(FolderDrivesSection, key.c_str());
-    });
+    const auto drives =
+        ReadFolderDrives([](const std::wstring& key) { return ReadTextSetting(FolderDrivesSection, key.c_str()); });
     OnWindowThread([&drives] {
         SendMessageW(DriveList(), LVM_DELETEALLITEMS, 0, 0);
         for (const FolderDrive& drive : drives)
@@ -249,8 +248,8 @@ bool SaveFolderDrives()
     });
     if (values.empty())
         return EnsureUnicodeProfile(SettingsPath)
-               && (WritePrivateProfileSectionW(FolderDrivesSection, nullptr, SettingsPath.c_str())
-                   || GetLastError() == ERROR_FILE_NOT_FOUND);
+            && (WritePrivateProfileSectionW(FolderDrivesSection, nullptr, SettingsPath.c_str())
+                || GetLastError() == ERROR_FILE_NOT_FOUND);
     // The whole section in one write: the file never holds a part of it.
     std::wstring section;
     for (std::size_t i = 0; i < values.size(); ++i)
@@ -264,15 +263,13 @@ bool SaveFolderDrives()
 
 int DriveRowCount()
 {
-    return FromWindowThread<int>(
-        [] { return static_cast<int>(SendMessageW(DriveList(), LVM_GETITEMCOUNT, 0, 0)); });
+    return FromWindowThread<int>([] { return static_cast<int>(SendMessageW(DriveList(), LVM_GETITEMCOUNT, 0, 0)); });
 }
 
 int SelectedDriveRow()
 {
     return FromWindowThread<int>([] {
-        return static_cast<int>(
-            SendMessageW(DriveList(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        return static_cast<int>(SendMessageW(DriveList(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     });
 }
 

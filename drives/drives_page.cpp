@@ -66,7 +66,9 @@ struct Column {
 // view without scrolling.
 constexpr int RestOfWidth = -1;
 constexpr int MinFolderWidth = 80;
-constexpr Column ListColumns[] = {{80, keys::DriveColumnHeader}, {RestOfWidth, keys::DriveFolderColumnHeader}, {0, keys::MappingColumnHeader},
+constexpr Column ListColumns[] = {{80, keys::DriveColumnHeader},
+                                  {RestOfWidth, keys::DriveFolderColumnHeader},
+                                  {0, keys::MappingColumnHeader},
                                   {180, keys::DriveStatusColumnHeader}};
 
 int FolderColumnWidth(HWND list)

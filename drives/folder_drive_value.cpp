@@ -52,8 +52,8 @@ std::wstring MappingArgument(const FolderDrive& drive)
 bool ParseMappingArgument(const std::wstring& argument, FolderDrive& drive)
 {
     constexpr std::size_t folderStart = FolderPosition - LetterPosition;
-    if (argument.size() <= folderStart || !UpperLetter(argument[0]) || argument[1] != L':' || argument[2] != L' ' ||
-        !HoldsFolder(argument.substr(folderStart)))
+    if (argument.size() <= folderStart || !UpperLetter(argument[0]) || argument[1] != L':' || argument[2] != L' '
+        || !HoldsFolder(argument.substr(folderStart)))
         return false;
     drive.letter = UpperLetter(argument[0]);
     drive.folder = argument.substr(folderStart);
@@ -67,9 +67,8 @@ std::wstring DriveColumnText(wchar_t letter)
 
 wchar_t LetterOfDriveColumn(const std::wstring& text)
 {
-    return text.size() == 5 && text.compare(0, 2, L" [") == 0 && text.compare(3, 2, L":]") == 0
-               ? UpperLetter(text[2])
-               : 0;
+    return text.size() == 5 && text.compare(0, 2, L" [") == 0 && text.compare(3, 2, L":]") == 0 ? UpperLetter(text[2])
+                                                                                                : 0;
 }
 
 wchar_t LetterFromChoice(const std::wstring& text)

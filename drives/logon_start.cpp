@@ -23,8 +23,8 @@ bool MapAndFind(const FolderDrive& drive)
 bool SetLogonRunValue(bool on)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, RunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, RunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)
+        != ERROR_SUCCESS)
         return false;
     LSTATUS result;
     if (on) {
@@ -42,9 +42,8 @@ bool SetLogonRunValue(bool on)
 
 bool RunLogonStart()
 {
-    const auto drives = ReadFolderDrives([](const std::wstring& key) {
-        return ReadTextSetting(FolderDrivesSection, key.c_str());
-    });
+    const auto drives =
+        ReadFolderDrives([](const std::wstring& key) { return ReadTextSetting(FolderDrivesSection, key.c_str()); });
     bool allMapped = true;
     for (auto drive = drives.rbegin(); drive != drives.rend(); ++drive)
         if (drive->ticked && !MapAndFind(*drive))

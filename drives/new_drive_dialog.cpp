@@ -96,7 +96,9 @@ struct MappingWork {
 // included, so the dialog never stays disabled.
 class OutcomeNotice {
 public:
-    explicit OutcomeNotice(HWND dialog) : dialog_(dialog) {}
+    explicit OutcomeNotice(HWND dialog)
+        : dialog_(dialog)
+    { }
     ~OutcomeNotice() { PostMessageW(dialog_, DriveMappedMessage, static_cast<WPARAM>(outcome), 0); }
     OutcomeNotice(const OutcomeNotice&) = delete;
     OutcomeNotice& operator=(const OutcomeNotice&) = delete;
@@ -118,9 +120,9 @@ DWORD WINAPI MappingWorker(void* parameter)
     AnimateDriveProgress();
     const bool stored = WriteSetting(FolderDrivesSection, FirstFreeKey().c_str(), FolderDriveValue(drive).c_str());
     ReloadFolderDrives();
-    notice.outcome = !stored                                                          ? Outcome::NotStored
-                     : mapped && HolderOfLetter(drive) == LetterHolder::ThisFolder ? Outcome::Mounted
-                                                                                   : Outcome::NotMounted;
+    notice.outcome = !stored                                          ? Outcome::NotStored
+        : mapped && HolderOfLetter(drive) == LetterHolder::ThisFolder ? Outcome::Mounted
+                                                                      : Outcome::NotMounted;
     return 0;
 }
 
@@ -144,8 +146,8 @@ bool ReadChoice(HWND dialog, FolderDrive& drive)
     // A typed letter may be taken: subst would fail, and the taken letter
     // would then look like a mounted drive.
     const int letterProblem = drive.letter == 0 ? keys::InvalidLetter
-                              : IsDriveLetterFree(drive.letter) ? 0
-                                                                : keys::LetterInUse;
+        : IsDriveLetterFree(drive.letter)       ? 0
+                                                : keys::LetterInUse;
     if (letterProblem != 0) {
         WarnInDialog(dialog, letterProblem, keys::InvalidLetterCaption);
         SetFocus(GetDlgItem(dialog, IDC_NEWDRIVE_LETTER));

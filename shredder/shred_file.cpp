@@ -41,8 +41,8 @@ ShredResult OverwriteWithZeros(const std::wstring& path)
     // A link is opened itself, so the file it leads to, which may lie
     // anywhere, is never reached; the attribute is read from this very
     // handle, so nothing can swap the file between the test and the writes.
-    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file)
         return ShredResult::OpenFailed;
     BY_HANDLE_FILE_INFORMATION information{};

@@ -80,7 +80,7 @@ bool UserConfirms(const ShredRequest& request)
 bool IsDamagingFailure(ShredResult result)
 {
     return result == ShredResult::WriteFailed || result == ShredResult::FlushFailed
-           || result == ShredResult::DeleteFailed;
+        || result == ShredResult::DeleteFailed;
 }
 
 void ShredListedFiles(const ShredRequest& request)

@@ -45,16 +45,16 @@ constexpr void AddSlotRows(SlotRows& table, int& next, int slot)
     const int y = FirstRowY + RowStep * slot;
     const int iconY = slot == 0 ? FirstRowIconY : y;
     const auto id = [slot](int firstSlotId) { return SlotControlId(firstSlotId, slot); };
-    table.rows[next++] = {id(IDC_SLOT_FILE_RADIO_0), L"button", BS_RADIOBUTTON, 0, {150, y, 20, 24}, 0, nullptr,
-                          ControlFont::Normal};
+    table.rows[next++] = {id(IDC_SLOT_FILE_RADIO_0), L"button", BS_RADIOBUTTON, 0,
+                          {150, y, 20, 24},          0,         nullptr,        ControlFont::Normal};
     table.rows[next++] = {id(IDC_SLOT_FOLDER_RADIO_0), L"button", BS_RADIOBUTTON, 0, {192, y, 20, 24}, 0, nullptr,
                           ControlFont::Normal};
     table.rows[next++] = Icon(id(IDC_SLOT_FILE_ICON_0), IDI_FILE_SMALL, {170, iconY, 0, 0}, SmallIconSize);
     table.rows[next++] = Icon(id(IDC_SLOT_FOLDER_ICON_0), IDI_FOLDER_SMALL, {212, iconY, 0, 0}, SmallIconSize);
     table.rows[next++] = Field(id(IDC_SLOT_PATH_0), {236, y, 446, 22});
     table.rows[next++] = BrowseButton(id(IDC_SLOT_BROWSE_0), {690, y, 30, 22}, keys::SlotBrowseTip);
-    table.rows[next++] = ButtonEx(id(IDC_SLOT_USE_0), IconButtonStyle, 0, L"+", IDI_USE_SLOT, {726, y, 30, 22},
-                                  keys::SlotUseTip);
+    table.rows[next++] =
+        ButtonEx(id(IDC_SLOT_USE_0), IconButtonStyle, 0, L"+", IDI_USE_SLOT, {726, y, 30, 22}, keys::SlotUseTip);
 }
 
 constexpr SlotRows MakeSlotRows()

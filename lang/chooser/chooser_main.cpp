@@ -97,9 +97,12 @@ void ShowMessage(HWND owner, const std::wstring& text, UINT icon, const std::wst
 ChooserText CopyFailureText(CopyResult result)
 {
     switch (result) {
-    case CopyResult::FolderNotWritable: return NotWritableText;
-    case CopyResult::WriteFailed: return WriteFailedText;
-    default: return ReplaceFailedText;
+    case CopyResult::FolderNotWritable:
+        return NotWritableText;
+    case CopyResult::WriteFailed:
+        return WriteFailedText;
+    default:
+        return ReplaceFailedText;
     }
 }
 
@@ -143,9 +146,8 @@ void OnOk(HWND dialog, const ChooserState& state)
     }
     const CopyResult result = MakeDefaultLanguage(state.langDir, chosen.content);
     if (result != CopyResult::Ok) {
-        const std::wstring detail = result == CopyResult::ReplaceFailed
-                                        ? state.langDir + L"\\" + DefaultLanguageName
-                                        : state.langDir;
+        const std::wstring detail =
+            result == CopyResult::ReplaceFailed ? state.langDir + L"\\" + DefaultLanguageName : state.langDir;
         ShowMessage(dialog, Text(CopyFailureText(result), detail), MB_ICONWARNING);
         return;
     }

@@ -115,8 +115,7 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes)
     DWORD got = 0;
     if (bytes.empty())
         return true;
-    return ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)
-           && got == bytes.size();
+    return ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size();
 }
 
 CopyResult MakeDefaultLanguage(const std::wstring& langDir, const std::string& content)

@@ -8,9 +8,9 @@
 namespace chooser {
 
 struct LanguageFile {
-    std::wstring path;    // full path of the .lng file
-    std::wstring name;    // the language's own name, or the file name when it has none
-    std::string content;  // the file's bytes
+    std::wstring path;   // full path of the .lng file
+    std::wstring name;   // the language's own name, or the file name when it has none
+    std::string content; // the file's bytes
 };
 
 enum class ListResult { Ok, FolderMissing, NoFiles };

@@ -346,10 +346,13 @@ void RunRecycleCase(Started& s, const RecycleCase& c)
     EXPECT_EQ(question.find(L"recycle bin") != std::wstring::npos, c.binPromised) << Narrow(question);
     // Where the source cannot go to a bin, Windows asks before deleting it
     // for good (the answer here is No); Wine's shell declines by itself.
-    if (HWND ask = WaitForDialogWith(s.app, IDNO, Millis(500)))
-        Press(ask, IDNO);
-    HWND result = WaitForDialogWith(s.app, ResultOutputId);
-    ASSERT_NE(result, nullptr) << Narrow(c.name);
+    HWND result = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        if (HWND ask = WaitForDialogWith(s.app, IDNO, Millis(0)))
+            Press(ask, IDNO);
+        result = WaitForDialogWith(s.app, ResultOutputId, Millis(0));
+        return result != nullptr;
+    })) << Narrow(c.name);
     ASSERT_TRUE(Press(result, IDOK));
     ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     EXPECT_TRUE(ReadAll(s.Work() + L"\\" + c.output) == Transformed(content, "MORVANTE", 7)) << Narrow(c.name);
