@@ -87,8 +87,8 @@ std::string Narrow(const std::wstring& text)
 {
     if (text.empty())
         return "";
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(n, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
@@ -110,8 +110,8 @@ std::wstring BuiltProgramDir()
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
 {
-    HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
@@ -122,8 +122,8 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
 
 bool ReadFileBytes(const std::wstring& path, std::string& bytes)
 {
-    HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     LARGE_INTEGER size{};
@@ -191,7 +191,7 @@ ProgramFolder::ProgramFolder(size_t minimumPathLength)
     GetTempPathW(MAX_PATH, temp);
     static unsigned counter = 0;
     root_ = std::wstring(temp) + L"quenzel-ui-" + std::to_wstring(GetCurrentProcessId()) + L"-"
-            + std::to_wstring(++counter);
+        + std::to_wstring(++counter);
     path_ = root_;
     if (!CreateDirectoryW(Extended(path_).c_str(), nullptr))
         return;
@@ -205,7 +205,7 @@ ProgramFolder::ProgramFolder(size_t minimumPathLength)
         return;
     const std::wstring built = BuiltProgramDir();
     ready_ = CopyInto(built + L"\\Quenzel.exe", ExePath())
-             && CopyInto(built + L"\\lang\\default.lng", path_ + L"\\lang\\default.lng");
+        && CopyInto(built + L"\\lang\\default.lng", path_ + L"\\lang\\default.lng");
 }
 
 ProgramFolder::~ProgramFolder()
@@ -241,8 +241,8 @@ bool App::StartProgram(const std::wstring& exePath, const std::wstring& workingD
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir.c_str(),
-                        &startup, &info))
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir.c_str(), &startup,
+                        &info))
         return false;
     CloseHandle(info.hThread);
     process_ = info.hProcess;
@@ -252,30 +252,36 @@ bool App::StartProgram(const std::wstring& exePath, const std::wstring& workingD
 
 HWND App::WaitForMainWindow(Millis timeout)
 {
-    WaitUntil([&] {
-        window_ = FindProcessWindow(processId_, MainClassName, true);
-        return window_ != nullptr || WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
-    }, timeout);
+    WaitUntil(
+        [&] {
+            window_ = FindProcessWindow(processId_, MainClassName, true);
+            return window_ != nullptr || WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+        },
+        timeout);
     return window_;
 }
 
 HWND App::WaitForTopWindow(const wchar_t* className, Millis timeout) const
 {
     HWND found = nullptr;
-    WaitUntil([&] {
-        found = FindProcessWindow(processId_, className, true);
-        return found != nullptr;
-    }, timeout);
+    WaitUntil(
+        [&] {
+            found = FindProcessWindow(processId_, className, true);
+            return found != nullptr;
+        },
+        timeout);
     return found;
 }
 
 HWND WaitForDialogWith(const App& app, int controlId, Millis timeout)
 {
     HWND found = nullptr;
-    WaitUntil([&] {
-        found = FindProcessWindow(app.ProcessId(), L"#32770", true, controlId);
-        return found != nullptr;
-    }, timeout);
+    WaitUntil(
+        [&] {
+            found = FindProcessWindow(app.ProcessId(), L"#32770", true, controlId);
+            return found != nullptr;
+        },
+        timeout);
     return found;
 }
 
@@ -307,10 +313,9 @@ void App::Kill()
 }
 
 RemoteBuffer::RemoteBuffer(HANDLE process, size_t size)
-    : process_(process),
-      address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
-{
-}
+    : process_(process)
+    , address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
+{ }
 
 RemoteBuffer::~RemoteBuffer()
 {
@@ -322,14 +327,14 @@ bool RemoteBuffer::Write(const void* data, size_t size, size_t offset)
 {
     SIZE_T done = 0;
     return address_ && WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done)
-           && done == size;
+        && done == size;
 }
 
 bool RemoteBuffer::Read(void* data, size_t size, size_t offset) const
 {
     SIZE_T done = 0;
     return address_ && ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done)
-           && done == size;
+        && done == size;
 }
 
 HWND FocusedControl(HWND window)
@@ -509,7 +514,8 @@ std::wstring PickerSelection(App& app, HWND picker)
     item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.Address()) + sizeof(TVITEMW));
     item.cchTextMax = static_cast<int>(TextUnits);
     std::vector<wchar_t> text(TextUnits, L'\0');
-    if (!remote.Write(&item, sizeof item) || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.Address()))
+    if (!remote.Write(&item, sizeof item)
+        || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.Address()))
         || !remote.Read(text.data(), (TextUnits - 1) * sizeof(wchar_t), sizeof(TVITEMW)))
         return {};
     return text.data();

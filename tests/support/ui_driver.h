@@ -75,8 +75,7 @@ public:
     // Starts the program with the given command-line arguments.
     bool Start(const ProgramFolder& folder, const std::wstring& arguments = L"");
     // Starts any program of the folder (e.g. language.exe) in `workingDir`.
-    bool StartProgram(const std::wstring& exePath, const std::wstring& workingDir,
-                      const std::wstring& arguments = L"");
+    bool StartProgram(const std::wstring& exePath, const std::wstring& workingDir, const std::wstring& arguments = L"");
     DWORD ProcessId() const { return processId_; }
     HANDLE Process() const { return process_; }
 

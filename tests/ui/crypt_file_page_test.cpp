@@ -225,8 +225,8 @@ TEST(FilePage, ProposedNamesFollowTheOptionsAndCancelChangesNothing)
         HWND dialog = OpenConfirmation(s, c.command);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(FieldText(GetDlgItem(dialog, ConfirmDestinationId)), c.proposed) << Narrow(c.source);
-        EXPECT_EQ(WindowText(dialog), c.command == EncryptButton ? L"Confirm encryption with password"
-                                                                 : L"Confirm source and destination");
+        EXPECT_EQ(WindowText(dialog),
+                  c.command == EncryptButton ? L"Confirm encryption with password" : L"Confirm source and destination");
         ASSERT_TRUE(Press(dialog, IDCANCEL));
         EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
         EXPECT_FALSE(IsWindowVisible(s.app.Control(ProgressBar)));
@@ -309,7 +309,9 @@ TEST(FilePage, ResultPreviewsOfUtf16AndAnsiText)
     EXPECT_EQ(RunFileJob(s, DecryptButton).resultOutput, wide.substr(0, 499)) << "the first 1000 bytes";
 
     const std::wstring ansi = s.Work() + L"\\ansi.txt";
-    ASSERT_TRUE(WriteFileBytes(ansi, "Gr\xFC\xDF" "e \x80"));
+    ASSERT_TRUE(WriteFileBytes(ansi,
+                               "Gr\xFC\xDF"
+                               "e \x80"));
     SetFieldText(s.app.Control(SourceField), ansi);
     RunFileJob(s, EncryptButton);
     SetFieldText(s.app.Control(SourceField), ansi + L".enc");
@@ -341,8 +343,8 @@ void RunRecycleCase(Started& s, const RecycleCase& c)
     ASSERT_TRUE(WriteFileBytes(source, content));
     SetFieldText(s.app.Control(SourceField), source);
     std::wstring question;
-    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, c.command, nullptr,
-                                       c.destination.empty() ? L"" : s.Work() + L"\\" + c.destination, &question));
+    ASSERT_NO_FATAL_FAILURE(
+        ConfirmJob(s, c.command, nullptr, c.destination.empty() ? L"" : s.Work() + L"\\" + c.destination, &question));
     EXPECT_EQ(question.find(L"recycle bin") != std::wstring::npos, c.binPromised) << Narrow(question);
     // Where the source cannot go to a bin, Windows asks before deleting it
     // for good (the answer here is No); Wine's shell declines by itself.
@@ -372,13 +374,34 @@ TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
 {
     const std::wstring tag = std::to_wstring(GetCurrentProcessId());
     const RecycleCase cases[] = {
-        {{RecycleBox, AddEncBox}, EncryptButton, L"enc-" + tag + L".txt", L"", L"enc-" + tag + L".txt.enc", SourceFate::Recycled,
+        {{RecycleBox, AddEncBox},
+         EncryptButton,
+         L"enc-" + tag + L".txt",
+         L"",
+         L"enc-" + tag + L".txt.enc",
+         SourceFate::Recycled,
          true},
-        {{RecycleBox, AddDecBox}, DecryptButton, L"dec-" + tag + L".enc", L"", L"dec-" + tag + L".enc.dec", SourceFate::Recycled,
+        {{RecycleBox, AddDecBox},
+         DecryptButton,
+         L"dec-" + tag + L".enc",
+         L"",
+         L"dec-" + tag + L".enc.dec",
+         SourceFate::Recycled,
          true},
-        {{RecycleBox}, EncryptButton, L"other-" + tag + L".txt", L"other-output.bin", L"other-output.bin", SourceFate::Kept,
+        {{RecycleBox},
+         EncryptButton,
+         L"other-" + tag + L".txt",
+         L"other-output.bin",
+         L"other-output.bin",
+         SourceFate::Kept,
          false},
-        {{RecycleBox, RemoveEncBox}, DecryptButton, L"strip-" + tag + L".enc", L"", L"strip-" + tag, SourceFate::Kept, false},
+        {{RecycleBox, RemoveEncBox},
+         DecryptButton,
+         L"strip-" + tag + L".enc",
+         L"",
+         L"strip-" + tag,
+         SourceFate::Kept,
+         false},
         // The destination typed as the source in other letters is the source:
         // it is replaced in place and never sent to the bin.
         {{RecycleBox, AddEncBox}, EncryptButton, L"same.txt", L".\\SAME.TXT", L"same.txt", SourceFate::Kept, true},
@@ -397,8 +420,14 @@ TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "", FilePageCommand));
     SetEnvironmentVariableW(L"XDG_DATA_HOME", hadDataHome ? saved : nullptr);
-    RunRecycleCase(s, {{RecycleBox, AddEncBox}, EncryptButton, L"kept-" + tag + L".txt", L"", L"kept-" + tag + L".txt.enc",
-                       SourceFate::Kept, true});
+    RunRecycleCase(s,
+                   {{RecycleBox, AddEncBox},
+                    EncryptButton,
+                    L"kept-" + tag + L".txt",
+                    L"",
+                    L"kept-" + tag + L".txt.enc",
+                    SourceFate::Kept,
+                    true});
     EXPECT_EQ(WaitForDialogWith(s.app, MessageTextId, Millis(500)), nullptr) << "a kept source is no failure";
     EXPECT_TRUE(s.app.Close());
 }
@@ -437,7 +466,8 @@ TEST(FilePage, ReadOnlyDestinationIsAskedAboutAndStays)
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     ConfirmJob(s, EncryptButton);
     EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos);
-    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The file\n" + plain + L"\ncannot be read. Nothing has been written", 0), 0u);
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The file\n" + plain + L"\ncannot be read. Nothing has been written", 0),
+              0u);
     CloseHandle(held);
     EXPECT_TRUE(ReadAll(plain + L".enc") == "older output");
     EXPECT_TRUE(s.app.Close());
@@ -458,9 +488,7 @@ TEST(KeyControls, ModeKeyFileAndLevelAcrossARestart)
         EXPECT_EQ(IsWindowEnabled(s.app.Control(KeyFileField)) != FALSE, keyFile) << line;
         EXPECT_EQ(IsWindowEnabled(s.app.Control(KeyFileButton)) != FALSE, keyFile) << line;
     };
-    const auto storedMode = [&] {
-        return GetPrivateProfileIntW(L"PASSWORD", L"Path", -1, s.folder.IniPath().c_str());
-    };
+    const auto storedMode = [&] { return GetPrivateProfileIntW(L"PASSWORD", L"Path", -1, s.folder.IniPath().c_str()); };
     expectMode(false, __LINE__);
     PostClick(s.app.Control(KeyFileRadio));
     ASSERT_TRUE(WaitUntil([&] { return storedMode() == 1; }));
@@ -507,7 +535,8 @@ TEST(FilePage, SourceChooserShowsSizeAndPreviewAndReportsAFileItCannotOpen)
     }
     PostCommand(s.window, ChooseButton);
     ChooseInFileDialog(s.app, large);
-    EXPECT_TRUE(WaitUntil([&] { return StatusText(s, 1) == L"Size: 5 GB, file: five-gib"; })) << Narrow(StatusText(s, 1));
+    EXPECT_TRUE(WaitUntil([&] { return StatusText(s, 1) == L"Size: 5 GB, file: five-gib"; }))
+        << Narrow(StatusText(s, 1));
     EXPECT_EQ(FieldText(s.app.Control(SourceField)), large);
     EXPECT_EQ(FieldText(s.app.Control(PreviewField)), L"Large file begins here.");
 
@@ -551,7 +580,9 @@ TEST(FilePage, FullVolumeKeepsTheEarlierOutputAndReports)
     SetFieldText(s.app.Control(SourceField), plain);
     ConfirmJob(s, EncryptButton, nullptr, output);
     EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos);
-    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The encrypted file\n" + output + L"\ncould not be written completely.", 0), 0u);
+    EXPECT_EQ(
+        DismissMessageBox(s.app).rfind(L"The encrypted file\n" + output + L"\ncould not be written completely.", 0),
+        0u);
     EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     EXPECT_TRUE(ReadAll(output) == "earlier output");
     EXPECT_TRUE(ReadAll(plain) == data);
@@ -618,8 +649,9 @@ TEST(FilePage, ClosedDuringAJobStopsItAndPutsTheFileBack)
     ASSERT_TRUE(WaitUntil([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) >= 3; }));
     PostMessageW(s.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(AnswerQuestion(s.app, IDYES).rfind(L"A task is still running.", 0), 0u);
-    EXPECT_EQ(DismissMessageBox(s.app), L"The task was stopped: \"large.bin\" was not processed. It is unchanged, and no "
-                                        L"output has been written for it.");
+    EXPECT_EQ(DismissMessageBox(s.app),
+              L"The task was stopped: \"large.bin\" was not processed. It is unchanged, and no "
+              L"output has been written for it.");
     DWORD code = 0;
     ASSERT_TRUE(s.app.WaitForExit(code)) << "the window goes once the job has ended";
     EXPECT_TRUE(ReadAll(plain + L".enc") == "earlier output");
@@ -931,7 +963,7 @@ TEST(FilePage, NewProgramFolderStartsSafe)
     ASSERT_TRUE(WaitUntil([&] {
         const auto selection = static_cast<DWORD>(SendMessageW(field, EM_GETSEL, 0, 0));
         return FocusedControl(field) == field && LOWORD(selection) == 0
-               && HIWORD(selection) == static_cast<WORD>(FieldText(field).size());
+            && HIWORD(selection) == static_cast<WORD>(FieldText(field).size());
     }));
     for (const wchar_t c : std::wstring(L"fresh pass"))
         PostMessageW(field, WM_CHAR, c, 0);

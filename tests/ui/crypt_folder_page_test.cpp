@@ -94,7 +94,8 @@ TEST(FolderPage, EncryptsIntoEncryptedKeepingSubFoldersAndDecryptsBack)
     std::wstring proposed;
     const std::wstring report = RunFolderJob(s, EncryptButton, &proposed);
     EXPECT_EQ(proposed, root + L"\\Encrypted");
-    EXPECT_EQ(report, L"All 4 file(s) listed from \"Docs\" have been encrypted into the folder\n" + root + L"\\Encrypted");
+    EXPECT_EQ(report,
+              L"All 4 file(s) listed from \"Docs\" have been encrypted into the folder\n" + root + L"\\Encrypted");
     EXPECT_EQ(StatusText(s, 1), L"4 file(s) processed from \"Docs\"");
     ExpectTree(root + L"\\Encrypted", SampleTree, "MORVANTE", 7);
 
@@ -121,7 +122,10 @@ TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
     const std::wstring report = DismissMessageBox(s.app);
     EXPECT_EQ(report.rfind(L"3 of 4 file(s) listed from \"Locked\" have been encrypted into the folder\n" + out
                                + L"\nThe others were not: their source files and earlier outputs are unchanged."
-                                 L"\n1 file(s) were not processed:\n" + root + L"\\a\\b\\c.txt", 0), 0u)
+                                 L"\n1 file(s) were not processed:\n"
+                               + root + L"\\a\\b\\c.txt",
+                           0),
+              0u)
         << Narrow(report);
     CloseHandle(held);
     EXPECT_FALSE(FileExists(out + L"\\a\\b")) << "no folder for a file that could not be read";
@@ -178,10 +182,11 @@ TEST(FolderPage, ProposedFoldersAndCancel)
     HWND dialog = OpenConfirmation(s, EncryptButton);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(FieldText(GetDlgItem(dialog, ConfirmDestinationId)), L"c:\\My Encrypted");
-    EXPECT_EQ(FieldText(GetDlgItem(dialog, JobTextId)).rfind(L"Process 0 file(s) from the folder \"Encrypted\" now?\n"
-                                                             L"The files are encrypted into the folder "
-                                                             L"\"c:\\My Encrypted\"; the source files stay",
-                                                             0),
+    EXPECT_EQ(FieldText(GetDlgItem(dialog, JobTextId))
+                  .rfind(L"Process 0 file(s) from the folder \"Encrypted\" now?\n"
+                         L"The files are encrypted into the folder "
+                         L"\"c:\\My Encrypted\"; the source files stay",
+                         0),
               0u);
     ASSERT_TRUE(Press(dialog, IDCANCEL));
     SetFieldText(s.app.Control(quenzel::IDC_OPTIONS_DEC_PATH), L"E:\\Plain");
@@ -247,7 +252,8 @@ TEST(FolderPage, AJobThatWouldDestroyDataIsRefused)
     const std::wstring key = root + L"\\keys\\my.key";
     const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(key) + "\n";
     Start(s, ini.c_str(), FolderPageCommand);
-    const Tree tree = {{L"\\x.txt", "x"}, {L"\\sub\\y.txt", "y"}, {L"\\Tree\\z.txt", "z"}, {L"\\keys\\my.key", "key bytes"}};
+    const Tree tree = {
+        {L"\\x.txt", "x"}, {L"\\sub\\y.txt", "y"}, {L"\\Tree\\z.txt", "z"}, {L"\\keys\\my.key", "key bytes"}};
     MakeTree(root, tree);
     Gather(s, root);
     const struct {
@@ -287,7 +293,9 @@ TEST(FolderPage, ExistingOutputsAreCountedAndReplacedOnlyAfterAYes)
 
     ConfirmJob(s, EncryptButton, nullptr, out);
     int defaultButton = 0;
-    EXPECT_EQ(AnswerQuestion(s.app, IDNO, defaultButton).rfind(L"2 file(s) in the output folder\n" + out + L"\nexist already", 0), 0u);
+    EXPECT_EQ(AnswerQuestion(s.app, IDNO, defaultButton)
+                  .rfind(L"2 file(s) in the output folder\n" + out + L"\nexist already", 0),
+              0u);
     EXPECT_EQ(defaultButton, IDNO);
     EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     ExpectTree(out, older, std::string(1, '\0'), 0);
@@ -298,7 +306,11 @@ TEST(FolderPage, ExistingOutputsAreCountedAndReplacedOnlyAfterAYes)
     const std::wstring report = DismissMessageBox(s.app);
     EXPECT_EQ(report.rfind(L"2 of 3 file(s) listed from \"Src\" have been encrypted into the folder\n" + out
                                + L"\nThe others were not: their source files and earlier outputs are unchanged."
-                                 L"\n1 file(s) were not processed:\n" + root + L"\\c.txt", 0), 0u) << Narrow(report);
+                                 L"\n1 file(s) were not processed:\n"
+                               + root + L"\\c.txt",
+                           0),
+              0u)
+        << Narrow(report);
     ExpectTree(out, {{L"\\a.txt", "a"}, {L"\\b.txt", "b"}}, "MORVANTE", 7);
     ExpectTree(out, {{L"\\c.txt", "older c"}}, std::string(1, '\0'), 0);
     EXPECT_NE(GetFileAttributesW((out + L"\\a.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
@@ -335,7 +347,9 @@ TEST(FolderPage, FullVolumeSkipsWhatDoesNotFitAndLeavesNoPartialFile)
     EXPECT_EQ(AnswerQuestion(s.app, IDYES).rfind(L"An output file could not be written completely", 0), 0u);
     const std::wstring report = DismissMessageBox(s.app);
     ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
-    EXPECT_NE(report.find(L"file(s) listed from \"Big\" have been encrypted into the folder\n" + output), std::wstring::npos) << Narrow(report);
+    EXPECT_NE(report.find(L"file(s) listed from \"Big\" have been encrypted into the folder\n" + output),
+              std::wstring::npos)
+        << Narrow(report);
     const size_t listed = report.find(L" file(s) were not processed:");
     ASSERT_NE(listed, std::wstring::npos) << Narrow(report);
     const size_t failures = std::stoul(report.substr(report.rfind(L'\n', listed) + 1));
@@ -373,12 +387,12 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
     const std::wstring root = s.Work() + L"\\Held";
-    const Tree tree = {{L"\\a.txt", "first, held open"}, {L"\\sub\\b.txt", RandomText(5000, 3)},
-                       {L"\\sub\\c.txt", "third"}};
+    const Tree tree = {
+        {L"\\a.txt", "first, held open"}, {L"\\sub\\b.txt", RandomText(5000, 3)}, {L"\\sub\\c.txt", "third"}};
     ASSERT_NO_FATAL_FAILURE(MakeTree(root, tree));
     ASSERT_NO_FATAL_FAILURE(Gather(s, root));
-    HANDLE held = CreateFileW((root + L"\\a.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE held =
+        CreateFileW((root + L"\\a.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::wstring out = s.Work() + L"\\Out";
     ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, IDC_FOLDER_ENCRYPT, nullptr, out));
@@ -477,8 +491,7 @@ TEST(FolderPage, AFailureOfEveryFileIsShownOnce)
         EXPECT_EQ(AnswerQuestion(s.app, row.answer).rfind(L"An output file cannot be created", 0), 0u);
         const std::wstring report = DismissMessageBox(s.app);
         EXPECT_EQ(report.rfind(row.reportStart, 0), 0u) << Narrow(report);
-        EXPECT_NE(report.find(std::wstring(row.listed) + L"\n" + root + L"\\"), std::wstring::npos)
-            << Narrow(report);
+        EXPECT_NE(report.find(std::wstring(row.listed) + L"\n" + root + L"\\"), std::wstring::npos) << Narrow(report);
         EXPECT_EQ(report.find(L"... and 2 more.") != std::wstring::npos, row.answer == IDYES) << Narrow(report);
         ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     }

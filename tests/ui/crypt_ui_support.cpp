@@ -43,7 +43,9 @@ namespace {
 struct StringReader : quenzel::ByteReader {
     const std::string& bytes;
     size_t at = 0;
-    explicit StringReader(const std::string& b) : bytes(b) {}
+    explicit StringReader(const std::string& b)
+        : bytes(b)
+    { }
     bool Read(uint8_t* data, size_t length, size_t& got) override
     {
         got = std::min(length, bytes.size() - at);
@@ -96,10 +98,10 @@ void Start(Started& s, const char* ini, int pageCommand)
     s.window = s.app.WaitForMainWindow();
     ASSERT_NE(s.window, nullptr);
     PostCommand(s.window, pageCommand);
-    const int pathField = pageCommand == FilePageCommand     ? quenzel::IDC_FILE_SOURCE
-                          : pageCommand == FolderPageCommand ? quenzel::IDC_FOLDER_SOURCE
-                          : pageCommand == SlotPageCommand   ? quenzel::IDC_SLOT_PATH_0
-                                                             : quenzel::IDC_SHRED_LIST;
+    const int pathField = pageCommand == FilePageCommand ? quenzel::IDC_FILE_SOURCE
+        : pageCommand == FolderPageCommand               ? quenzel::IDC_FOLDER_SOURCE
+        : pageCommand == SlotPageCommand                 ? quenzel::IDC_SLOT_PATH_0
+                                                         : quenzel::IDC_SHRED_LIST;
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(pathField)) != FALSE; }));
 }
 

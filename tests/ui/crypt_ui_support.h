@@ -84,7 +84,6 @@ HWND OpenConfirmation(Started& s, int command);
 void ConfirmJob(Started& s, int command, std::wstring* proposed = nullptr, const std::wstring& destination = L"",
                 std::wstring* question = nullptr);
 
-
 // Controls a page disables while its job runs: its buttons and source
 // field, and, while any job runs, the key controls (here the password
 // radio button, which comes back in either key mode) and the tabs.

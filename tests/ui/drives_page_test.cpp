@@ -57,7 +57,8 @@ bool RunSubst(const std::wstring& arguments)
 // A program folder with a work folder inside, the subst log of this test,
 // and every letter the test may map removed again at the end.
 struct Started {
-    explicit Started(std::wstring testLetters) : letters(std::move(testLetters))
+    explicit Started(std::wstring testLetters)
+        : letters(std::move(testLetters))
     {
         work = folder.Path() + L"\\Work";
         CreateDirectoryW(work.c_str(), nullptr);
@@ -163,8 +164,8 @@ std::wstring Cell(Started& s, int row, int column)
 
 bool Ticked(Started& s, int row)
 {
-    return SendMessageW(List(s), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) ==
-           INDEXTOSTATEIMAGEMASK(2);
+    return SendMessageW(List(s), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK)
+        == INDEXTOSTATEIMAGEMASK(2);
 }
 
 void SetRowState(Started& s, int row, UINT state, UINT mask)
@@ -252,8 +253,9 @@ TEST(DrivesPage, ListShowsEachStateSortedAndSkipsMalformedEntries)
 {
     Started s(L"");
     const std::wstring present = s.MakeFolder(L"Present");
-    WriteIni(s, L"0=1|Y: " + s.work + L"\\Missing\n1=0|K: " + present + L"\n2=1|\n3=1|C: " + present +
-                    L"\n4=0|K:\n5=x\n7=1|A: " + present + L"\n");
+    WriteIni(s,
+             L"0=1|Y: " + s.work + L"\\Missing\n1=0|K: " + present + L"\n2=1|\n3=1|C: " + present
+                 + L"\n4=0|K:\n5=x\n7=1|A: " + present + L"\n");
     StartOnPage(s);
     ASSERT_EQ(RowCount(s), 3);
     const wchar_t* expected[3][4] = {{L" [C:]", L"", L"C: ", L"Letter used by another drive"},

@@ -37,9 +37,9 @@ bool PostDrop(App& app, const std::vector<std::wstring>& paths)
     void* block = VirtualAllocEx(app.Process(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     SIZE_T written = 0;
     return block && WriteProcessMemory(app.Process(), block, &header, sizeof header, &written)
-           && WriteProcessMemory(app.Process(), static_cast<char*>(block) + sizeof header, names.data(),
-                                 names.size() * sizeof(wchar_t), &written)
-           && PostMessageW(app.Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+        && WriteProcessMemory(app.Process(), static_cast<char*>(block) + sizeof header, names.data(),
+                              names.size() * sizeof(wchar_t), &written)
+        && PostMessageW(app.Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
 }
 
 int Rows(Started& s, int list)
@@ -95,8 +95,7 @@ TEST(Drop, EachPageTakesWhatItCanAndNamesWhatItCannot)
 
     PostCommand(s.window, ShredderPageCommand);
     ASSERT_TRUE(PostDrop(s.app, {w.a, w.sub, s.Work() + L"\\gone.txt"}));
-    EXPECT_EQ(DismissMessageBox(s.app),
-              L"1 dropped file(s) cannot be opened and were not added to the list.");
+    EXPECT_EQ(DismissMessageBox(s.app), L"1 dropped file(s) cannot be opened and were not added to the list.");
     EXPECT_TRUE(InfoBecomes(s, L"2 file(s) in the list"));
     EXPECT_EQ(ListViewText(s.app.Process(), s.app.Control(IDC_SHRED_LIST), 1, 0), w.c);
 

@@ -16,11 +16,11 @@ namespace {
 using namespace uitest;
 
 constexpr int HelpButtonId = quenzel::IDC_HELPBUTTON;
-constexpr int FirstPageCommand = quenzel::CMD_FIRST_PAGE;  // Brannock Tools: tab 0
+constexpr int FirstPageCommand = quenzel::CMD_FIRST_PAGE; // Brannock Tools: tab 0
 constexpr int HelpContentsCommand = quenzel::CMD_HELP_CONTENTS;
 constexpr int HelpFaqCommand = quenzel::CMD_HELP_FAQ;
 constexpr int HelpTipsCommand = quenzel::CMD_HELP_TIPS;
-constexpr unsigned HelpContextCommand = 15;  // HH_HELP_CONTEXT
+constexpr unsigned HelpContextCommand = 15; // HH_HELP_CONTEXT
 constexpr wchar_t HelpViewerKey[] = L"CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
 
 // Registers the recording viewer for the test's lifetime, then puts the
@@ -32,11 +32,13 @@ public:
         RegCreateKeyExW(HKEY_CLASSES_ROOT, HelpViewerKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
         wchar_t old[MAX_PATH] = L"";
         DWORD size = sizeof old;
-        hadValue_ = RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS;
+        hadValue_ =
+            RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS;
         old_ = old;
         const std::wstring viewer = HostToWindowsPath(QUENZEL_FAKE_HELP_VIEWER);
         registered_ = RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(viewer.c_str()),
-                                     static_cast<DWORD>((viewer.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+                                     static_cast<DWORD>((viewer.size() + 1) * sizeof(wchar_t)))
+            == ERROR_SUCCESS;
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         log_ = std::wstring(temp) + L"quenzel-help-" + std::to_wstring(GetCurrentProcessId()) + L".log";
@@ -96,17 +98,16 @@ TEST(Help, ButtonOnEachTabAndHelpMenuOpenTheirTopics)
         ASSERT_TRUE(WaitUntil([&] { return viewer.Calls().size() >= count; })) << what;
         const std::vector<std::wstring> calls = viewer.Calls();
         ASSERT_EQ(calls.size(), count) << what;
-        EXPECT_EQ(calls.back(), helpFile + L"|" + std::to_wstring(HelpContextCommand) + L"|"
-                                    + std::to_wstring(context)) << what;
+        EXPECT_EQ(calls.back(), helpFile + L"|" + std::to_wstring(HelpContextCommand) + L"|" + std::to_wstring(context))
+            << what;
     };
 
     const int tabContexts[] = {1, 7, 8, 9, 10, 11};
     size_t calls = 0;
     for (int tab = 0; tab < 6; ++tab) {
         PostCommand(window, FirstPageCommand + tab);
-        ASSERT_TRUE(WaitUntil([&] {
-            return SendMessageW(app.Control(quenzel::IDC_TABS), TCM_GETCURSEL, 0, 0) == tab;
-        }));
+        ASSERT_TRUE(
+            WaitUntil([&] { return SendMessageW(app.Control(quenzel::IDC_TABS), TCM_GETCURSEL, 0, 0) == tab; }));
         PostMouseClick(app.Control(HelpButtonId));
         expectCall(++calls, tabContexts[tab], "help button");
     }

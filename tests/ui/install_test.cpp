@@ -22,8 +22,9 @@ constexpr Millis SetupTimeout{90000};
 constexpr wchar_t UninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quenzel";
 constexpr wchar_t RunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t Missing[] = L"<missing>";
-const wchar_t* const ProgramFiles[] = {L"Quenzel.exe", L"language.exe", L"lang\\default.lng", L"lang\\english.lng",
-                                       L"lang\\german.lng", L"help\\quenzel.chm", L"help\\quenzel-de.chm"};
+const wchar_t* const ProgramFiles[] = {L"Quenzel.exe",         L"language.exe",     L"lang\\default.lng",
+                                       L"lang\\english.lng",   L"lang\\german.lng", L"help\\quenzel.chm",
+                                       L"help\\quenzel-de.chm"};
 
 // The directory page's folder field and the components page's tree, in
 // the page's own dialog.
@@ -77,8 +78,7 @@ std::wstring ShortcutCommand(const std::wstring& link)
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void**>(&shellLink)))
         && SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))
-        && SUCCEEDED(file->Load(link.c_str(), STGM_READ))
-        && SUCCEEDED(shellLink->GetPath(target, MAX_PATH, nullptr, 0))
+        && SUCCEEDED(file->Load(link.c_str(), STGM_READ)) && SUCCEEDED(shellLink->GetPath(target, MAX_PATH, nullptr, 0))
         && SUCCEEDED(shellLink->GetArguments(arguments, MAX_PATH)))
         command = std::wstring(target) + L" " + arguments;
     if (file)
@@ -144,7 +144,8 @@ WORD ProgramMachine(const std::wstring& exe)
 void SetRegText(const wchar_t* key, const wchar_t* name, const std::wstring& text)
 {
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, text.c_str(),
-                              static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))), ERROR_SUCCESS);
+                              static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
 }
 
 // On 64-bit Windows the installed copy is made what 32-bit Windows gets (the
@@ -173,8 +174,8 @@ void ExpectTheBuildOfThisWindows(const std::wstring& dir)
 void EndProcessOf(HWND window)
 {
     DWORD id = 0;
-    HANDLE process = IsWindow(window) && GetWindowThreadProcessId(window, &id) ? OpenProcess(PROCESS_TERMINATE, FALSE, id)
-                                                                               : nullptr;
+    HANDLE process =
+        IsWindow(window) && GetWindowThreadProcessId(window, &id) ? OpenProcess(PROCESS_TERMINATE, FALSE, id) : nullptr;
     if (process) {
         TerminateProcess(process, 1);
         CloseHandle(process);
@@ -201,8 +202,9 @@ TEST(Install, PerUserInstallStartsUpdatesKeepingSettingsAndUninstallsCleanly)
     EXPECT_EQ(RegText(UninstallKey, L"UninstallString"), L"\"" + dir + L"\\Uninstall.exe\"");
     DWORD size = 0;
     DWORD sizeBytes = sizeof size;
-    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, UninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size,
-                           &sizeBytes), ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegGetValueW(HKEY_CURRENT_USER, UninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size, &sizeBytes),
+        ERROR_SUCCESS);
     EXPECT_GT(size, 1000u);
     ASSERT_NO_FATAL_FAILURE(StartAndClose(dir));
 
@@ -297,8 +299,8 @@ TEST(Install, DirectoryPageRefusesAFolderThatCannotBeWritten)
     PostClick(GetDlgItem(wizard, IDOK));
     HWND box = WaitForDialogWith(setup, MessageTextId);
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(WindowText(GetDlgItem(box, MessageTextId)).rfind(L"Quenzel cannot write to this folder:\r\n" + refused, 0),
-              0u);
+    EXPECT_EQ(
+        WindowText(GetDlgItem(box, MessageTextId)).rfind(L"Quenzel cannot write to this folder:\r\n" + refused, 0), 0u);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
     EXPECT_TRUE(IsWindowVisible(field)) << "the directory page stays";

@@ -89,9 +89,10 @@ std::vector<int> WalkFocus(HWND window)
 const std::vector<int> PageOrders[] = {
     {IDC_OPTIONS_RECYCLE, IDC_OPTIONS_ADD_ENC, IDC_OPTIONS_REMOVE_ENC, IDC_OPTIONS_ADD_DEC, IDC_OPTIONS_STRONG_FORMAT,
      IDC_OPTIONS_ADD_ENCRYPTED, IDC_OPTIONS_REMOVE_ENCRYPTED, IDC_OPTIONS_ADD_DECRYPTED, IDC_OPTIONS_ENCRYPT_TO,
-     IDC_OPTIONS_ENC_PATH, IDC_OPTIONS_BROWSE_ENC, IDC_OPTIONS_DECRYPT_TO, IDC_OPTIONS_DEC_PATH, IDC_OPTIONS_BROWSE_DEC},
-    {IDC_FILE_SOURCE, IDC_FILE_CHOOSE, IDC_FILE_PREVIEW, IDC_KEY_PASSWORD_RADIO, IDC_KEY_PASSWORD,
-     IDC_KEY_LEVEL_SLIDER, IDC_KEY_LEVEL_TEXT, IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT},
+     IDC_OPTIONS_ENC_PATH, IDC_OPTIONS_BROWSE_ENC, IDC_OPTIONS_DECRYPT_TO, IDC_OPTIONS_DEC_PATH,
+     IDC_OPTIONS_BROWSE_DEC},
+    {IDC_FILE_SOURCE, IDC_FILE_CHOOSE, IDC_FILE_PREVIEW, IDC_KEY_PASSWORD_RADIO, IDC_KEY_PASSWORD, IDC_KEY_LEVEL_SLIDER,
+     IDC_KEY_LEVEL_TEXT, IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT},
     {IDC_FOLDER_SOURCE, IDC_FOLDER_GATHER, IDC_FOLDER_LIST, IDC_KEY_PASSWORD_RADIO, IDC_KEY_PASSWORD,
      IDC_KEY_LEVEL_SLIDER, IDC_KEY_LEVEL_TEXT, IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT},
     [] { // each slot: its ticked radio button (one stop for both), field, "..." and use button
@@ -136,7 +137,8 @@ TEST(Keyboard, TabWalksEveryPageInReadingOrder)
 HWND FocusedDialog(App& app, int controlId)
 {
     HWND dialog = WaitForDialogWith(app, controlId);
-    return dialog && WaitUntil([&] { return GetForegroundWindow() == dialog && FocusedControl(dialog); }) ? dialog : nullptr;
+    return dialog && WaitUntil([&] { return GetForegroundWindow() == dialog && FocusedControl(dialog); }) ? dialog
+                                                                                                          : nullptr;
 }
 
 // From start to result by keys alone: a file encrypted at level 8 (Alt and the level's letter,
@@ -156,7 +158,8 @@ TEST(Keyboard, EncryptAndShredByKeysAlone)
     ASSERT_TRUE(WaitUntil([&] { return FieldText(s.app.Control(IDC_KEY_LEVEL_TEXT)) == L"8"; }, KeyTimeout));
 
     ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_FILE_SOURCE)) && TypeInto(s.app.Control(IDC_FILE_SOURCE), plain));
-    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_KEY_PASSWORD)) && TypeInto(s.app.Control(IDC_KEY_PASSWORD), password));
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_KEY_PASSWORD))
+                && TypeInto(s.app.Control(IDC_KEY_PASSWORD), password));
     ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_FILE_ENCRYPT)));
     PressKey(VK_RETURN);
     HWND confirmation = FocusedDialog(s.app, ConfirmDestinationId), retype = GetDlgItem(confirmation, RetypeId);
@@ -167,7 +170,12 @@ TEST(Keyboard, EncryptAndShredByKeysAlone)
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(result) && FocusedControl(s.window); }));
     std::string sealed;
-    EXPECT_TRUE(ReadFileBytes(plain + L".enc", sealed) && sealed == Transformed(text, "Kl\xE9" "e 42", 8));
+    EXPECT_TRUE(ReadFileBytes(plain + L".enc", sealed)
+                && sealed
+                    == Transformed(text,
+                                   "Kl\xE9"
+                                   "e 42",
+                                   8));
 
     PressKey('T', {VK_MENU}); // "Brannock &Tools"
     PressKey('H');            // "S&hredder"

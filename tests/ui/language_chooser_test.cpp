@@ -29,7 +29,7 @@ struct ChooserFolder {
     bool Ready() const
     {
         return folder.Ready() && folder.CopyFromBuild(L"language.exe") && folder.CopyFromBuild(L"lang\\english.lng")
-               && folder.CopyFromBuild(L"lang\\german.lng");
+            && folder.CopyFromBuild(L"lang\\german.lng");
     }
     std::wstring Lang(const wchar_t* name) const { return folder.Path() + L"\\lang\\" + name; }
     std::wstring Chooser() const { return folder.Path() + L"\\language.exe"; }
@@ -68,7 +68,7 @@ std::wstring ListEntry(HWND list, LRESULT index)
 struct Shown {
     std::wstring current; // the selected entry
     std::wstring title;
-    std::wstring cancel;  // the Cancel button's text
+    std::wstring cancel; // the Cancel button's text
 };
 
 // Runs language.exe, picks the entry that starts with `language` and presses OK.
@@ -85,8 +85,8 @@ std::wstring Choose(const ChooserFolder& setup, const wchar_t* language, Shown* 
     if (shown)
         *shown = {ListEntry(list, SendMessageW(list, LB_GETCURSEL, 0, 0)), WindowText(dialog),
                   WindowText(GetDlgItem(dialog, IDCANCEL))};
-    const LRESULT index = SendMessageW(list, LB_FINDSTRING, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(language));
+    const LRESULT index =
+        SendMessageW(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(language));
     if (index < 0)
         return L"<not listed>";
     SendMessageW(list, LB_SETCURSEL, index, 0);

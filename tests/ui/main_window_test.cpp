@@ -33,13 +33,13 @@ using namespace uitest;
 constexpr int StatusBarId = quenzel::IDC_STATUSBAR;
 constexpr int FirstPageCommand = quenzel::CMD_FIRST_PAGE;
 constexpr int OptionsControlIds[] = {
-    quenzel::IDC_OPTIONS_STRIP,           quenzel::IDC_OPTIONS_FRAME,          quenzel::IDC_OPTIONS_GROUP_MAIN,
-    quenzel::IDC_OPTIONS_ICON,            quenzel::IDC_OPTIONS_GROUP_FILE,     quenzel::IDC_OPTIONS_GROUP_FOLDER,
-    quenzel::IDC_OPTIONS_RECYCLE,         quenzel::IDC_OPTIONS_ADD_ENC,        quenzel::IDC_OPTIONS_REMOVE_ENC,
-    quenzel::IDC_OPTIONS_ADD_DEC,         quenzel::IDC_OPTIONS_STRONG_FORMAT,  quenzel::IDC_OPTIONS_REMOVE_ENCRYPTED,
-    quenzel::IDC_OPTIONS_ADD_ENCRYPTED,   quenzel::IDC_OPTIONS_ADD_DECRYPTED,  quenzel::IDC_OPTIONS_ENCRYPT_TO,
-    quenzel::IDC_OPTIONS_DECRYPT_TO,      quenzel::IDC_OPTIONS_ENC_PATH,       quenzel::IDC_OPTIONS_DEC_PATH,
-    quenzel::IDC_OPTIONS_BROWSE_ENC,      quenzel::IDC_OPTIONS_BROWSE_DEC,     quenzel::IDC_OPTIONS_TEXT,
+    quenzel::IDC_OPTIONS_STRIP,         quenzel::IDC_OPTIONS_FRAME,         quenzel::IDC_OPTIONS_GROUP_MAIN,
+    quenzel::IDC_OPTIONS_ICON,          quenzel::IDC_OPTIONS_GROUP_FILE,    quenzel::IDC_OPTIONS_GROUP_FOLDER,
+    quenzel::IDC_OPTIONS_RECYCLE,       quenzel::IDC_OPTIONS_ADD_ENC,       quenzel::IDC_OPTIONS_REMOVE_ENC,
+    quenzel::IDC_OPTIONS_ADD_DEC,       quenzel::IDC_OPTIONS_STRONG_FORMAT, quenzel::IDC_OPTIONS_REMOVE_ENCRYPTED,
+    quenzel::IDC_OPTIONS_ADD_ENCRYPTED, quenzel::IDC_OPTIONS_ADD_DECRYPTED, quenzel::IDC_OPTIONS_ENCRYPT_TO,
+    quenzel::IDC_OPTIONS_DECRYPT_TO,    quenzel::IDC_OPTIONS_ENC_PATH,      quenzel::IDC_OPTIONS_DEC_PATH,
+    quenzel::IDC_OPTIONS_BROWSE_ENC,    quenzel::IDC_OPTIONS_BROWSE_DEC,    quenzel::IDC_OPTIONS_TEXT,
     quenzel::IDC_OPTIONS_PICTURE};
 constexpr int WindowControlIds[] = {quenzel::IDC_STATUSBAR, quenzel::IDC_HELPBUTTON, quenzel::IDC_BANNER,
                                     quenzel::IDC_TABS};
@@ -112,7 +112,7 @@ constexpr char GalleryDrives[] = "[FOLDERDRIVES]\n0=1|P: C:\\users\\Public\\Docu
 const std::string GalleryIni = std::string("[OFTENRADIO]\n1=1\n3=1\n[OFTENPATHS]\n"
                                            "0=C:\\users\\Public\\Documents\\report.txt\n1=C:\\users\\Public\\Pictures\n"
                                            "2=C:\\users\\Public\\notes.txt\n3=D:\\Backup\n")
-                               + GalleryDrives;
+    + GalleryDrives;
 
 void SaveNewDriveDialog(Started& s)
 {
@@ -197,7 +197,7 @@ bool RoomOf(HWND control, TextRoom& room, int dpi = 96)
         if (type == BS_GROUPBOX || type == BS_OWNERDRAW)
             return false;
         const bool glyph = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON
-                           || type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE;
+            || type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE;
         room.width -= glyph ? MulDiv(GetSystemMetrics(SM_CXMENUCHECK) + GlyphGap, dpi, 96) : 2 * ButtonFrame;
         room.wraps = (style & BS_MULTILINE) != 0;
         return true;
@@ -226,7 +226,8 @@ bool RoomOf(HWND control, TextRoom& room, int dpi = 96)
 class PageFonts {
 public:
     PageFonts(HWND normalControl, HWND boldControl, int dpi = 96)
-        : normalHandle_(FontHandle(normalControl)), boldHandle_(FontHandle(boldControl))
+        : normalHandle_(FontHandle(normalControl))
+        , boldHandle_(FontHandle(boldControl))
     {
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof metrics;
@@ -311,11 +312,11 @@ void ExpectPageTextsFit(App& app, const PageFonts& fonts, int dpi, int& measured
                 continue;
             }
             const SIZE size = MeasuredText(control, font, text, room);
-            EXPECT_LE(size.cx, room.width) << "tab " << tab << " control " << GetDlgCtrlID(control) << ": "
-                                           << Narrow(text);
+            EXPECT_LE(size.cx, room.width)
+                << "tab " << tab << " control " << GetDlgCtrlID(control) << ": " << Narrow(text);
             if (room.wraps) {
-                EXPECT_LE(size.cy, room.height) << "tab " << tab << " control " << GetDlgCtrlID(control) << ": "
-                                                << Narrow(text);
+                EXPECT_LE(size.cy, room.height)
+                    << "tab " << tab << " control " << GetDlgCtrlID(control) << ": " << Narrow(text);
             }
         }
     }
@@ -331,8 +332,8 @@ TEST(MainWindow, EveryPageTextFitsItsControlInEachLanguage)
         ASSERT_TRUE(folder.Ready());
         const std::wstring file = std::wstring(L"lang\\") + language;
         ASSERT_TRUE(folder.CopyFromBuild(file));
-        ASSERT_TRUE(CopyFileW((folder.Path() + L"\\" + file).c_str(), (folder.Path() + L"\\lang\\default.lng").c_str(),
-                              FALSE));
+        ASSERT_TRUE(
+            CopyFileW((folder.Path() + L"\\" + file).c_str(), (folder.Path() + L"\\lang\\default.lng").c_str(), FALSE));
         App app;
         ASSERT_TRUE(app.Start(folder));
         HWND window = app.WaitForMainWindow();
@@ -356,15 +357,15 @@ public:
     explicit DisplayDpi(DWORD dpi)
     {
         DWORD size = sizeof old_;
-        had_ = RegGetValueW(HKEY_CURRENT_USER, DesktopKey, Name, RRF_RT_REG_DWORD, nullptr, &old_, &size)
-               == ERROR_SUCCESS;
+        had_ =
+            RegGetValueW(HKEY_CURRENT_USER, DesktopKey, Name, RRF_RT_REG_DWORD, nullptr, &old_, &size) == ERROR_SUCCESS;
         set_ = RegSetKeyValueW(HKEY_CURRENT_USER, DesktopKey, Name, REG_DWORD, &dpi, sizeof dpi) == ERROR_SUCCESS;
     }
     ~DisplayDpi()
     {
-        const LSTATUS restored = had_ ? RegSetKeyValueW(HKEY_CURRENT_USER, DesktopKey, Name, REG_DWORD, &old_,
-                                                        sizeof old_)
-                                      : RegDeleteKeyValueW(HKEY_CURRENT_USER, DesktopKey, Name);
+        const LSTATUS restored = had_
+            ? RegSetKeyValueW(HKEY_CURRENT_USER, DesktopKey, Name, REG_DWORD, &old_, sizeof old_)
+            : RegDeleteKeyValueW(HKEY_CURRENT_USER, DesktopKey, Name);
         EXPECT_EQ(restored, ERROR_SUCCESS) << "LogPixels not restored";
     }
     DisplayDpi(const DisplayDpi&) = delete;
@@ -400,9 +401,12 @@ struct DesignPlace {
     RECT design;
 };
 const DesignPlace ScaledPlaces[] = {
-    {quenzel::IDC_TABS, {115, 8, 785, 410}},          {quenzel::IDC_OPTIONS_GROUP_FILE, {452, 48, 766, 216}},
-    {quenzel::IDC_OPTIONS_RECYCLE, {468, 69, 758, 95}}, {quenzel::IDC_OPTIONS_ENC_PATH, {320, 338, 720, 360}},
-    {quenzel::IDC_OPTIONS_BROWSE_ENC, {726, 338, 756, 360}}, {quenzel::IDC_HELPBUTTON, {8, 348, 108, 445}},
+    {quenzel::IDC_TABS, {115, 8, 785, 410}},
+    {quenzel::IDC_OPTIONS_GROUP_FILE, {452, 48, 766, 216}},
+    {quenzel::IDC_OPTIONS_RECYCLE, {468, 69, 758, 95}},
+    {quenzel::IDC_OPTIONS_ENC_PATH, {320, 338, 720, 360}},
+    {quenzel::IDC_OPTIONS_BROWSE_ENC, {726, 338, 756, 360}},
+    {quenzel::IDC_HELPBUTTON, {8, 348, 108, 445}},
 };
 
 // The page pictures are drawn for the window's scale: the file page's
@@ -515,7 +519,8 @@ TEST(MainWindow, At150PercentEveryPageIsTheDesignScaled)
     EXPECT_GE(client.bottom - (bar.bottom - bar.top), 668);
     for (const DesignPlace& place : ScaledPlaces)
         ASSERT_NO_FATAL_FAILURE(ExpectScaledPlace(s.window, place.id, place.design, Dpi));
-    const PageFonts fonts(s.app.Control(quenzel::IDC_OPTIONS_RECYCLE), s.app.Control(quenzel::IDC_OPTIONS_GROUP_FILE), Dpi);
+    const PageFonts fonts(s.app.Control(quenzel::IDC_OPTIONS_RECYCLE), s.app.Control(quenzel::IDC_OPTIONS_GROUP_FILE),
+                          Dpi);
     int measured = 0;
     ASSERT_NO_FATAL_FAILURE(ExpectPageTextsFit(s.app, fonts, Dpi, measured));
     EXPECT_GT(measured, 20);
@@ -594,8 +599,11 @@ TEST(MainWindow, PathFieldsTakeATypedPathLongerThanTheirWidth)
     while (path.size() < 240)
         path += L"a rather long folder name\\";
     path += L"file.txt";
-    const int fields[] = {quenzel::IDC_FILE_SOURCE, quenzel::IDC_FOLDER_SOURCE, quenzel::IDC_KEY_FILE,
-                          quenzel::IDC_OPTIONS_ENC_PATH, quenzel::IDC_OPTIONS_DEC_PATH,
+    const int fields[] = {quenzel::IDC_FILE_SOURCE,
+                          quenzel::IDC_FOLDER_SOURCE,
+                          quenzel::IDC_KEY_FILE,
+                          quenzel::IDC_OPTIONS_ENC_PATH,
+                          quenzel::IDC_OPTIONS_DEC_PATH,
                           quenzel::SlotControlId(quenzel::IDC_SLOT_PATH_0, 0),
                           quenzel::SlotControlId(quenzel::IDC_SLOT_PATH_0, quenzel::SlotCount - 1)};
     for (const int id : fields) {
@@ -617,8 +625,8 @@ TEST(OptionsPage, BrowseButtonsStoreTheChosenFolders)
     PostCommand(s.window, quenzel::IDC_OPTIONS_BROWSE_ENC);
     ChooseInFolderPicker(s.app, folder);
     ASSERT_TRUE(WaitUntil([&] { return IniText(s.folder, L"MAIN", L"EncPath") == folder; }))
-        << Narrow(IniText(s.folder, L"MAIN", L"EncPath")) << " / " << Narrow(FieldText(s.app.Control(quenzel::IDC_OPTIONS_ENC_PATH)))
-        << " / " << Narrow(folder);
+        << Narrow(IniText(s.folder, L"MAIN", L"EncPath")) << " / "
+        << Narrow(FieldText(s.app.Control(quenzel::IDC_OPTIONS_ENC_PATH))) << " / " << Narrow(folder);
     EXPECT_EQ(FieldText(s.app.Control(quenzel::IDC_OPTIONS_ENC_PATH)), folder);
     PostCommand(s.window, quenzel::IDC_OPTIONS_BROWSE_DEC);
     const std::wstring other = L"C:\\windows\\system32";
@@ -797,9 +805,12 @@ TEST(Launchers, StartNotepadAndTheRegistryEditor)
     Started s;
     Start(s);
     std::set<DWORD> ended;
-    struct Case { int command; const wchar_t* exe; };
+    struct Case {
+        int command;
+        const wchar_t* exe;
+    };
     for (const Case c : {Case{quenzel::CMD_NEW_TEXT, L"notepad.exe"}, Case{quenzel::CMD_EDIT_WIN_INI, L"notepad.exe"},
-                              Case{quenzel::CMD_REGEDIT, L"regedit.exe"}}) {
+                         Case{quenzel::CMD_REGEDIT, L"regedit.exe"}}) {
         PostCommand(s.window, c.command);
         std::vector<DWORD> children;
         EXPECT_TRUE(WaitUntil([&] {
@@ -819,7 +830,10 @@ TEST(OwnerMenu, EveryPopupOpensOwnerDrawn)
 {
     Started s;
     Start(s, "[OPTIONS]\nOnTop=0\nClearFont=1\n");
-    struct Popup { wchar_t key; const wchar_t* name; };
+    struct Popup {
+        wchar_t key;
+        const wchar_t* name;
+    };
     for (const Popup p : {Popup{L'f', L"file"}, Popup{L'e', L"edit"}, Popup{L't', L"brannock-tools"},
                           Popup{L'm', L"ms-tools"}, Popup{L'o', L"options"}, Popup{L'h', L"help"}}) {
         PostMessageW(s.window, WM_SYSCOMMAND, SC_KEYMENU, p.key);

@@ -88,8 +88,9 @@ void ClickColumn(Started& s, int column)
     HWND header = reinterpret_cast<HWND>(SendMessageW(s.app.Control(IDC_SHRED_LIST), LVM_GETHEADER, 0, 0));
     RECT box{};
     RemoteBuffer remote(s.app.Process(), sizeof box);
-    ASSERT_TRUE(header && SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
-                                       reinterpret_cast<LPARAM>(remote.Address())));
+    ASSERT_TRUE(header
+                && SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
+                                reinterpret_cast<LPARAM>(remote.Address())));
     ASSERT_TRUE(remote.Read(&box, sizeof box));
     const LPARAM inside = MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
     PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, inside);
@@ -106,7 +107,7 @@ void StartShredding(Started& s, int answer)
     const LRESULT rows = SendMessageW(s.app.Control(IDC_SHRED_LIST), LVM_GETITEMCOUNT, 0, 0);
     const bool deletes = SendMessageW(s.app.Control(IDC_SHRED_DELETE), BM_GETCHECK, 0, 0) == BST_CHECKED;
     const std::wstring question = L"Overwrite the " + std::to_wstring(rows) + L" listed file(s) with zeros"
-                                  + (deletes ? L" and then delete them?" : L"? They are not deleted");
+        + (deletes ? L" and then delete them?" : L"? They are not deleted");
     PostCommand(s.window, IDC_SHRED_START);
     HWND box = WaitForDialogWith(s.app, MessageTextId);
     ASSERT_NE(box, nullptr);
@@ -204,8 +205,8 @@ TEST(ShredderPage, ZeroesWhatItCanAndKeepsLockedAndReadOnlyFiles)
     Start(s, nullptr, ShredderPageCommand);
     const std::wstring root = s.Work() + L"\\Mixed";
     const std::string secret = RandomBytes(2 * 1024 * 1024 + 5, 3);
-    MakeFiles(root, {{L"secret.bin", secret}, {L"empty.txt", ""}, {L"locked.txt", "locked"},
-                     {L"readonly.txt", "read-only"}});
+    MakeFiles(root,
+              {{L"secret.bin", secret}, {L"empty.txt", ""}, {L"locked.txt", "locked"}, {L"readonly.txt", "read-only"}});
     ASSERT_TRUE(SetFileAttributesW((root + L"\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY));
     AddFolder(s, root);
     ASSERT_TRUE(Settled(s, 4));
@@ -243,7 +244,8 @@ TEST(ShredderPage, DeleteOptionSurvivesARestartAndDeletesOnlyWhatWasOverwritten)
     Start(s, nullptr, ShredderPageCommand);
     EXPECT_NE(SendMessageW(s.app.Control(IDC_SHRED_DELETE), BM_GETCHECK, 0, 0), BST_CHECKED);
     PostClick(s.app.Control(IDC_SHRED_DELETE));
-    ASSERT_TRUE(WaitUntil([&] { return SendMessageW(s.app.Control(IDC_SHRED_DELETE), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return SendMessageW(s.app.Control(IDC_SHRED_DELETE), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
     ASSERT_TRUE(s.app.Close());
     EXPECT_EQ(GetPrivateProfileIntW(L"OPTIONS", L"DeleteShredded", -1, s.folder.IniPath().c_str()), 1);
 
@@ -276,8 +278,11 @@ TEST(ShredderPage, DeleteOptionSurvivesARestartAndDeletesOnlyWhatWasOverwritten)
     if (smallDrive) {
         if (HWND box = WaitForDialogWith(s.app, MessageTextId))
             SavePicture(box, L"shredder-not-shredded");
-        EXPECT_EQ(DismissMessageBox(s.app).rfind(L"1 file(s) could not be overwritten, written through to the disk or deleted "
-                                                 L"completely. They may already be partly overwritten", 0), 0u);
+        EXPECT_EQ(DismissMessageBox(s.app).rfind(
+                      L"1 file(s) could not be overwritten, written through to the disk or deleted "
+                      L"completely. They may already be partly overwritten",
+                      0),
+                  0u);
         ASSERT_TRUE(Settled(s, 1));
         EXPECT_EQ(Cell(s, 0, 0), full);
         EXPECT_TRUE(FileExists(full)) << "a file not fully overwritten is never deleted";

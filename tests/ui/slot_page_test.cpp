@@ -22,8 +22,7 @@ HWND SlotControl(Started& s, int firstSlotId, int slot)
 std::wstring StoredSlot(Started& s, const wchar_t* section, int slot)
 {
     wchar_t text[512] = L"";
-    GetPrivateProfileStringW(section, std::to_wstring(slot).c_str(), L"<none>", text, 512,
-                             s.folder.IniPath().c_str());
+    GetPrivateProfileStringW(section, std::to_wstring(slot).c_str(), L"<none>", text, 512, s.folder.IniPath().c_str());
     return text;
 }
 
@@ -130,7 +129,8 @@ TEST(SlotPage, TypedPathsSurviveARestart)
     for (int slot = 0; slot < quenzel::SlotCount; ++slot)
         ExpectKind(s, slot, false);
     const std::wstring typed = L"C:\\typed\\plain.txt";
-    const std::wstring greek = L"C:\\\u03a6\u03ac\u03ba\u03b5\u03bb\u03bf\u03c2\\\u03b1\u03c1\u03c7\u03b5\u03af\u03bf.txt";
+    const std::wstring greek =
+        L"C:\\\u03a6\u03ac\u03ba\u03b5\u03bb\u03bf\u03c2\\\u03b1\u03c1\u03c7\u03b5\u03af\u03bf.txt";
     PostMouseClick(SlotControl(s, quenzel::IDC_SLOT_PATH_0, 1));
     SetFieldText(SlotControl(s, quenzel::IDC_SLOT_PATH_0, 1), typed);
     PostMouseClick(SlotControl(s, quenzel::IDC_SLOT_PATH_0, 3));

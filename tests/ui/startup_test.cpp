@@ -54,7 +54,10 @@ TEST(Startup, LeadingDigitSelectsThatTab)
 {
     ProgramFolder folder;
     ASSERT_TRUE(folder.Ready());
-    struct Case { const wchar_t* args; int tab; };
+    struct Case {
+        const wchar_t* args;
+        int tab;
+    };
     for (const Case c : {Case{L"3", 3}, Case{L"5", 5}, Case{L"6", 0}, Case{L"9", 0}}) {
         App app;
         ASSERT_TRUE(app.Start(folder, c.args));
@@ -70,11 +73,16 @@ TEST(Startup, LeadingDigitSelectsThatTab)
 // window and says so only by its exit code.
 TEST(Startup, LogonSwitchEndsWithoutAWindowOrMessage)
 {
-    struct Case { const wchar_t* args; const char* ini; bool settingsFolder; DWORD code; };
-    for (const Case c : {Case{L"-x", nullptr, false, 0}, Case{L"-X", nullptr, false, 0},
-                         Case{L"some words -x", nullptr, false, 0}, Case{L"2 -X", nullptr, false, 0},
-                         Case{L"-x", nullptr, true, 1},
-                         Case{L"-x", "[FOLDERDRIVES]\n0=1|W: C:\\no such folder\n", false, 1}}) {
+    struct Case {
+        const wchar_t* args;
+        const char* ini;
+        bool settingsFolder;
+        DWORD code;
+    };
+    for (const Case c :
+         {Case{L"-x", nullptr, false, 0}, Case{L"-X", nullptr, false, 0}, Case{L"some words -x", nullptr, false, 0},
+          Case{L"2 -X", nullptr, false, 0}, Case{L"-x", nullptr, true, 1},
+          Case{L"-x", "[FOLDERDRIVES]\n0=1|W: C:\\no such folder\n", false, 1}}) {
         ProgramFolder folder;
         ASSERT_TRUE(folder.Ready());
         if (c.settingsFolder) {
@@ -133,7 +141,11 @@ TEST(Startup, StoredOpacityIsAppliedAtStart)
 {
     ProgramFolder folder;
     ASSERT_TRUE(folder.Ready());
-    struct Case { const char* ini; bool layered; int alpha; };
+    struct Case {
+        const char* ini;
+        bool layered;
+        int alpha;
+    };
     for (const Case c : {Case{"", true, 242}, Case{"[OPTIONS]\nTransparent=100\n", true, 255},
                          Case{"[OPTIONS]\nTransparent=0\n", false, 0}, Case{"[OPTIONS]\nTransparent=256\n", false, 0},
                          Case{"[OPTIONS]\nTransparent=30\n", true, 76}}) {
@@ -188,4 +200,3 @@ TEST(Startup, SettingsFileInAnotherTextFormIsConvertedOnce)
 }
 
 } // namespace
-

@@ -22,8 +22,8 @@ TEST(Cipher, MatchesPerByteDefinitionForEveryKeyLengthAndOffset)
 {
     for (size_t keyLength : {size_t(1), size_t(4), size_t(13), size_t(32), size_t(1000), size_t(1) << 20}) {
         const Bytes key = RandomBytes(keyLength, static_cast<unsigned>(keyLength));
-        for (size_t length : {size_t(0), size_t(1), size_t(7), size_t(99), size_t(100), size_t(4097),
-                              size_t(70001), size_t(3 << 20)}) {
+        for (size_t length :
+             {size_t(0), size_t(1), size_t(7), size_t(99), size_t(100), size_t(4097), size_t(70001), size_t(3 << 20)}) {
             const Bytes data = RandomBytes(length, static_cast<unsigned>(length + 1));
             // Unaligned buffers: the data starts at every offset within a word.
             for (size_t offset : {size_t(0), size_t(3)}) {
@@ -92,7 +92,11 @@ TEST(Cipher, ChunksGiveTheSameBytesAndProgressAsOnePiece)
 TEST(Cipher, ProgressPositionsFollowTheFileLength)
 {
     const Bytes key = {'W', 'E', 'L', 'K'};
-    struct Case { size_t length; uint32_t first, last; size_t count; };
+    struct Case {
+        size_t length;
+        uint32_t first, last;
+        size_t count;
+    };
     // 100 bytes: positions 1..99; 250 bytes (q = 2): 1..124.
     for (const Case c : {Case{100, 1, 99, 99}, Case{250, 1, 124, 124}, Case{101, 1, 100, 100}}) {
         Bytes data(c.length, 0);

@@ -38,9 +38,8 @@ TEST(FolderDriveValue, DriveColumnAndDialogChoice)
     EXPECT_EQ(L'M', LetterOfDriveColumn(L" [M:]"));
     EXPECT_EQ(0, LetterOfDriveColumn(L""));
     const std::map<std::wstring, wchar_t> choices = {
-        {L" [E:]", L'E'}, {L"[e:]", L'E'}, {L"x:", L'X'}, {L"Z", L'Z'}, {L" b ", L'B'},
-        {L"", 0},         {L" [", 0},      {L"XY", 0},    {L"1:", 0},   {L"Ä", 0},
-        {L"[E]", 0},      {L"E:\\", 0},    {L"E: ", L'E'}};
+        {L" [E:]", L'E'}, {L"[e:]", L'E'}, {L"x:", L'X'}, {L"Z", L'Z'}, {L" b ", L'B'}, {L"", 0},      {L" [", 0},
+        {L"XY", 0},       {L"1:", 0},      {L"Ä", 0},     {L"[E]", 0},  {L"E:\\", 0},   {L"E: ", L'E'}};
     for (const auto& [text, letter] : choices)
         EXPECT_EQ(letter, LetterFromChoice(text)) << "choice of length " << text.size();
 }
@@ -67,7 +66,8 @@ TEST(FolderDriveValue, CommandLinesQuoteWhatTheReceiverSplits)
     FolderDrive drive{true, L'X', L"C:\\Program Files"};
     EXPECT_EQ(L"\"C:\\windows\\system32\\subst.exe\" X: \"C:\\Program Files\"",
               MapCommandLine(L"C:\\windows\\system32\\subst.exe", drive));
-    EXPECT_EQ(L"\"C:\\windows\\system32\\subst.exe\" Q: /D", UnmapCommandLine(L"C:\\windows\\system32\\subst.exe", L'Q'));
+    EXPECT_EQ(L"\"C:\\windows\\system32\\subst.exe\" Q: /D",
+              UnmapCommandLine(L"C:\\windows\\system32\\subst.exe", L'Q'));
     EXPECT_EQ(L"\"C:\\Program Files\\Quenzel\\Quenzel.exe\" -x", LogonRunCommand(L"C:\\Program Files\\Quenzel"));
 }
 

@@ -59,16 +59,28 @@ namespace {
 
 TEST(FormatCheck, OnlyTheDocumentedArgumentsInTheirOrder)
 {
-    struct Case { const wchar_t* text; const char* arguments; bool safe; };
+    struct Case {
+        const wchar_t* text;
+        const char* arguments;
+        bool safe;
+    };
     const Case cases[] = {
-        {L"%i file(s) in \"%s\"", "int,str", true}, {L"Size: %s, file: %s", "str,str", true},
-        {L"100%% done, %d left", "int", true},      {L"%5i and %-8s", "int,str", true},
-        {L"No conversion", "", true},               {L"No conversion", "int", false},
-        {L"%s", "int", false},                      {L"%i %s %s", "int,str", false},
-        {L"%n", "int", false},                      {L"%08x", "int", false},
-        {L"%ls", "str", false},                     {L"%*i", "int", false},
-        {L"%s then %i", "int,str", false},          {L"trailing %", "", false},
-        {L"%i", "", false},                         {L"%p", "str", false},
+        {L"%i file(s) in \"%s\"", "int,str", true},
+        {L"Size: %s, file: %s", "str,str", true},
+        {L"100%% done, %d left", "int", true},
+        {L"%5i and %-8s", "int,str", true},
+        {L"No conversion", "", true},
+        {L"No conversion", "int", false},
+        {L"%s", "int", false},
+        {L"%i %s %s", "int,str", false},
+        {L"%n", "int", false},
+        {L"%08x", "int", false},
+        {L"%ls", "str", false},
+        {L"%*i", "int", false},
+        {L"%s then %i", "int,str", false},
+        {L"trailing %", "", false},
+        {L"%i", "", false},
+        {L"%p", "str", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(FormatTakes(c.text, c.arguments), c.safe) << static_cast<const void*>(c.text) << " " << c.arguments;

@@ -9,14 +9,30 @@ namespace {
 
 TEST(CommandLine, LeadingDigitSelectsTabAndDashXMeansLogon)
 {
-    struct Case { const wchar_t* line; bool logon; int tab; };
+    struct Case {
+        const wchar_t* line;
+        bool logon;
+        int tab;
+    };
     const Case cases[] = {
-        {L"", false, -1},        {L"3", false, 3},          {L"0", false, 0},
-        {L"5 more", false, 5},   {L"6", false, -1},         {L"9", false, -1},
-        {L"a3", false, -1},      {L" 3", false, -1},        {L"-x", true, -1},
-        {L"-X", true, -1},       {L"foo bar -x", true, -1}, {L"2 -X", true, 2},
-        {L"abc-xyz", false, -1}, {L"x-", false, -1},        {L"-", false, -1},
-        {L"-xy", false, -1},     {L"\"-x\"", true, -1},     {L"4\t-x", true, 4},
+        {L"", false, -1},
+        {L"3", false, 3},
+        {L"0", false, 0},
+        {L"5 more", false, 5},
+        {L"6", false, -1},
+        {L"9", false, -1},
+        {L"a3", false, -1},
+        {L" 3", false, -1},
+        {L"-x", true, -1},
+        {L"-X", true, -1},
+        {L"foo bar -x", true, -1},
+        {L"2 -X", true, 2},
+        {L"abc-xyz", false, -1},
+        {L"x-", false, -1},
+        {L"-", false, -1},
+        {L"-xy", false, -1},
+        {L"\"-x\"", true, -1},
+        {L"4\t-x", true, 4},
         {L"\"C:\\docs\\tax-xmas.txt\"", false, -1},
     };
     for (const Case& c : cases) {
@@ -30,7 +46,10 @@ TEST(CommandLine, LeadingDigitSelectsTabAndDashXMeansLogon)
 TEST(CommandLine, ArgumentsSplitByTheWindowsRules)
 {
     using Args = std::vector<std::wstring>;
-    struct Case { const wchar_t* line; Args args; };
+    struct Case {
+        const wchar_t* line;
+        Args args;
+    };
     const Case cases[] = {
         {L"", {}},
         {L"  a  b\tc ", {L"a", L"b", L"c"}},
@@ -47,7 +66,11 @@ TEST(CommandLine, ArgumentsSplitByTheWindowsRules)
 TEST(CommandLine, PathsFollowTheTabArgumentAndSkipTheLogonSwitch)
 {
     using Paths = std::vector<std::wstring>;
-    struct Case { const wchar_t* line; int tab; Paths paths; };
+    struct Case {
+        const wchar_t* line;
+        int tab;
+        Paths paths;
+    };
     const Case cases[] = {
         {L"4 \"C:\\My Files\\a.txt\" C:\\dir", 4, {L"C:\\My Files\\a.txt", L"C:\\dir"}},
         {L"\"C:\\a b.txt\"", -1, {L"C:\\a b.txt"}},
@@ -66,7 +89,7 @@ TEST(CommandLine, PathsFollowTheTabArgumentAndSkipTheLogonSwitch)
 
 TEST(Opacity, StoredValuesTheDialogCannotMakeComeIntoItsRange)
 {
-    const int cases[][2] = {{95, 95}, {100, 100}, {30, 30}, {0, 0},  {256, 0},
+    const int cases[][2] = {{95, 95}, {100, 100}, {30, 30},  {0, 0},     {256, 0},
                             {1, 30},  {29, 30},   {257, 30}, {150, 100}, {-1, 100}};
     for (const auto& c : cases)
         EXPECT_EQ(EffectiveOpacity(c[0]), c[1]) << c[0];
@@ -180,9 +203,9 @@ TEST(ProfileText, FormsAndTheirUtf16Text)
         {"[\0M\0]\0=\0\xE4\0"s, ProfileTextForm::Utf16NoMark, "[\0M\0]\0=\0\xE4\0"s},
         {"\xFF\xFE[\0M\0]\0"s, ProfileTextForm::Readable, ""},
         {"[M]\r\nA=plain", ProfileTextForm::Readable, ""},
-        {"[M]\r\nA=\xE4rger", ProfileTextForm::Readable, ""},   // Windows-1252, not UTF-8
-        {"A=\xC0\xAF", ProfileTextForm::Readable, ""},          // an overlong form
-        {"A=\xED\xA0\x80", ProfileTextForm::Readable, ""},      // a surrogate
+        {"[M]\r\nA=\xE4rger", ProfileTextForm::Readable, ""}, // Windows-1252, not UTF-8
+        {"A=\xC0\xAF", ProfileTextForm::Readable, ""},        // an overlong form
+        {"A=\xED\xA0\x80", ProfileTextForm::Readable, ""},    // a surrogate
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DetectProfileTextForm(c.bytes), c.form) << ::testing::PrintToString(c.bytes);

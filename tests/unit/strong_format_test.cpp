@@ -30,8 +30,12 @@ constexpr size_t Sealed = StrongChunkBytes + StrongChunkOverhead;
 
 class MemoryReader : public ByteReader {
 public:
-    explicit MemoryReader(const Bytes& bytes, size_t piece = SIZE_MAX) : bytes_(bytes), piece_(piece) {}
-    bool Read(uint8_t* data, size_t length, size_t& got) override {
+    explicit MemoryReader(const Bytes& bytes, size_t piece = SIZE_MAX)
+        : bytes_(bytes)
+        , piece_(piece)
+    { }
+    bool Read(uint8_t* data, size_t length, size_t& got) override
+    {
         got = std::min({length, piece_, bytes_.size() - at_});
         if (got != 0)
             std::memcpy(data, bytes_.data() + at_, got);
@@ -47,14 +51,16 @@ private:
 
 class MemoryWriter : public ByteWriter {
 public:
-    bool Write(const uint8_t* data, size_t length) override {
+    bool Write(const uint8_t* data, size_t length) override
+    {
         bytes.insert(bytes.end(), data, data + length);
         return true;
     }
     Bytes bytes;
 };
 
-Bytes Pattern(size_t size) {
+Bytes Pattern(size_t size)
+{
     Bytes bytes(size);
     for (size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<uint8_t>(i % 251);
@@ -62,7 +68,8 @@ Bytes Pattern(size_t size) {
 }
 
 // The pieces [from, to) of `bytes`, one after another.
-Bytes Splice(const Bytes& bytes, std::initializer_list<std::pair<size_t, size_t>> pieces) {
+Bytes Splice(const Bytes& bytes, std::initializer_list<std::pair<size_t, size_t>> pieces)
+{
     Bytes spliced;
     for (const auto& piece : pieces) {
         const size_t at = spliced.size();
@@ -72,14 +79,16 @@ Bytes Splice(const Bytes& bytes, std::initializer_list<std::pair<size_t, size_t>
     return spliced;
 }
 
-Bytes Encrypt(StrongEncryptor& encryptor, const Bytes& plain, size_t piece = SIZE_MAX) {
+Bytes Encrypt(StrongEncryptor& encryptor, const Bytes& plain, size_t piece = SIZE_MAX)
+{
     MemoryReader reader(plain, piece);
     MemoryWriter writer;
     EXPECT_EQ(encryptor.Encrypt(reader, writer), StrongStatus::Ok);
     return writer.bytes;
 }
 
-StrongStatus Decrypt(StrongDecryptor& decryptor, const Bytes& sealed, Bytes* plain = nullptr) {
+StrongStatus Decrypt(StrongDecryptor& decryptor, const Bytes& sealed, Bytes* plain = nullptr)
+{
     MemoryReader reader(sealed);
     MemoryWriter writer;
     const StrongStatus status = decryptor.Decrypt(reader, writer);
@@ -88,7 +97,8 @@ StrongStatus Decrypt(StrongDecryptor& decryptor, const Bytes& sealed, Bytes* pla
     return status;
 }
 
-std::string Hex(const uint8_t* data, size_t size) {
+std::string Hex(const uint8_t* data, size_t size)
+{
     static const char digits[] = "0123456789abcdef";
     std::string hex;
     for (size_t i = 0; i < size; ++i) {
@@ -100,7 +110,8 @@ std::string Hex(const uint8_t* data, size_t size) {
 
 class StrongFormatTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(SodiumReady());
         ASSERT_EQ(encryptor_.PrepareWith(PasswordKeyInput("secret"), FastParams, FixedSalt), StrongStatus::Ok);
     }
@@ -108,9 +119,10 @@ protected:
     StrongDecryptor decryptor_{PasswordKeyInput("secret"), FastBounds};
 };
 
-TEST_F(StrongFormatTest, RoundTripsEverySizeAroundChunkBoundaries) {
-    const size_t sizes[] = {0, 1, StrongChunkBytes - 1, StrongChunkBytes, StrongChunkBytes + 1,
-                            2 * StrongChunkBytes + 5};
+TEST_F(StrongFormatTest, RoundTripsEverySizeAroundChunkBoundaries)
+{
+    const size_t sizes[] = {
+        0, 1, StrongChunkBytes - 1, StrongChunkBytes, StrongChunkBytes + 1, 2 * StrongChunkBytes + 5};
     for (size_t size : sizes) {
         SCOPED_TRACE(size);
         const Bytes plain = Pattern(size);
@@ -124,16 +136,17 @@ TEST_F(StrongFormatTest, RoundTripsEverySizeAroundChunkBoundaries) {
     EXPECT_EQ(decryptor_.Derivations(), 1u); // one job's files share one derivation
 }
 
-TEST_F(StrongFormatTest, EachFileOfAJobHasItsOwnStreamHeader) {
+TEST_F(StrongFormatTest, EachFileOfAJobHasItsOwnStreamHeader)
+{
     const Bytes plain = Pattern(64);
     const Bytes first = Encrypt(encryptor_, plain);
     const Bytes second = Encrypt(encryptor_, plain);
-    EXPECT_TRUE(std::equal(first.begin(), first.begin() + StrongHeaderBytes - StrongStreamHeaderBytes,
-                           second.begin()));
+    EXPECT_TRUE(std::equal(first.begin(), first.begin() + StrongHeaderBytes - StrongStreamHeaderBytes, second.begin()));
     EXPECT_FALSE(first == second);
 }
 
-TEST_F(StrongFormatTest, WrongPasswordWritesNothing) {
+TEST_F(StrongFormatTest, WrongPasswordWritesNothing)
+{
     const Bytes sealed = Encrypt(encryptor_, Pattern(100));
     StrongDecryptor wrong(PasswordKeyInput("Secret"), FastBounds);
     Bytes opened;
@@ -141,7 +154,8 @@ TEST_F(StrongFormatTest, WrongPasswordWritesNothing) {
     EXPECT_TRUE(opened.empty());
 }
 
-TEST_F(StrongFormatTest, EveryBitFlipOfASmallFileIsRefusedBeforeAnythingIsWritten) {
+TEST_F(StrongFormatTest, EveryBitFlipOfASmallFileIsRefusedBeforeAnythingIsWritten)
+{
     const Bytes sealed = Encrypt(encryptor_, Pattern(100));
     for (size_t bit = 0; bit < sealed.size() * 8; ++bit) {
         Bytes changed = sealed;
@@ -153,10 +167,14 @@ TEST_F(StrongFormatTest, EveryBitFlipOfASmallFileIsRefusedBeforeAnythingIsWritte
     }
 }
 
-TEST_F(StrongFormatTest, FlipsInEveryChunkOfALargerFileAreRefused) {
+TEST_F(StrongFormatTest, FlipsInEveryChunkOfALargerFileAreRefused)
+{
     const Bytes sealed = Encrypt(encryptor_, Pattern(2 * StrongChunkBytes + 3));
-    const size_t positions[] = {StrongHeaderBytes, StrongHeaderBytes + Sealed - 1, StrongHeaderBytes + Sealed,
-                                StrongHeaderBytes + Sealed + Sealed / 2, StrongHeaderBytes + 2 * Sealed,
+    const size_t positions[] = {StrongHeaderBytes,
+                                StrongHeaderBytes + Sealed - 1,
+                                StrongHeaderBytes + Sealed,
+                                StrongHeaderBytes + Sealed + Sealed / 2,
+                                StrongHeaderBytes + 2 * Sealed,
                                 sealed.size() - 1};
     for (size_t at : positions) {
         Bytes changed = sealed;
@@ -165,7 +183,8 @@ TEST_F(StrongFormatTest, FlipsInEveryChunkOfALargerFileAreRefused) {
     }
 }
 
-TEST_F(StrongFormatTest, CutsAtAndBetweenChunkBoundariesAreRefused) {
+TEST_F(StrongFormatTest, CutsAtAndBetweenChunkBoundariesAreRefused)
+{
     const Bytes sealed = Encrypt(encryptor_, Pattern(StrongChunkBytes + 10));
     const struct {
         size_t length;
@@ -191,7 +210,8 @@ TEST_F(StrongFormatTest, CutsAtAndBetweenChunkBoundariesAreRefused) {
     EXPECT_EQ(Decrypt(decryptor_, longer), StrongStatus::Damaged);
 }
 
-TEST_F(StrongFormatTest, SwappedOrDroppedChunksAreRefused) {
+TEST_F(StrongFormatTest, SwappedOrDroppedChunksAreRefused)
+{
     const Bytes sealed = Encrypt(encryptor_, Pattern(2 * StrongChunkBytes + 10));
     const auto at = [](size_t index) { return StrongHeaderBytes + index * Sealed; };
     const Bytes swapped = Splice(sealed, {{0, at(0)}, {at(1), at(2)}, {at(0), at(1)}, {at(2), sealed.size()}});
@@ -202,10 +222,10 @@ TEST_F(StrongFormatTest, SwappedOrDroppedChunksAreRefused) {
     EXPECT_EQ(Decrypt(decryptor_, dropped), StrongStatus::Damaged);
 }
 
-TEST_F(StrongFormatTest, APasswordIsItsUtf8BytesWhateverTheCodePage) {
+TEST_F(StrongFormatTest, APasswordIsItsUtf8BytesWhateverTheCodePage)
+{
     StrongEncryptor encryptor;
-    ASSERT_EQ(encryptor.PrepareWith(PasswordKeyInput(u8"M\u00fcller\u20ac"), FastParams, FixedSalt),
-              StrongStatus::Ok);
+    ASSERT_EQ(encryptor.PrepareWith(PasswordKeyInput(u8"M\u00fcller\u20ac"), FastParams, FixedSalt), StrongStatus::Ok);
     const Bytes sealed = Encrypt(encryptor, Pattern(10));
     StrongDecryptor utf8(PasswordKeyInput("M\xc3\xbcller\xe2\x82\xac"), FastBounds);
     EXPECT_EQ(Decrypt(utf8, sealed), StrongStatus::Ok);
@@ -213,13 +233,14 @@ TEST_F(StrongFormatTest, APasswordIsItsUtf8BytesWhateverTheCodePage) {
     EXPECT_EQ(Decrypt(windows1252, sealed), StrongStatus::WrongKeyOrDamaged);
 }
 
-TEST(StrongPasswordInput, Utf16BecomesUtf8) {
+TEST(StrongPasswordInput, Utf16BecomesUtf8)
+{
     const struct {
         std::u16string text;
         const char* utf8;
     } rows[] = {
         {u"M\u00fcller\u20ac", "4dc3bc6c6c6572e282ac"},
-        {u"\U0001F511", "f09f9491"},           // a pair of surrogates: one 4-byte letter
+        {u"\U0001F511", "f09f9491"},              // a pair of surrogates: one 4-byte letter
         {std::u16string(1, u'\xDC00'), "efbfbd"}, // a lone surrogate: U+FFFD
         {u"\xD800x", "efbfbd78"},
         {u"", ""},
@@ -230,7 +251,8 @@ TEST(StrongPasswordInput, Utf16BecomesUtf8) {
     }
 }
 
-TEST_F(StrongFormatTest, FailedWritesAndForeignDataAreReported) {
+TEST_F(StrongFormatTest, FailedWritesAndForeignDataAreReported)
+{
     struct FailingWriter : ByteWriter {
         bool Write(const uint8_t*, size_t) override { return false; }
     } failing;
@@ -246,16 +268,17 @@ TEST_F(StrongFormatTest, FailedWritesAndForeignDataAreReported) {
 // The cost a header may ask: no less than libsodium's interactive limits, at
 // most four times the cost written and 1 GiB. Anything else is refused
 // before any derivation.
-TEST_F(StrongFormatTest, HeadersOutsideTheCostBoundsAreRefusedBeforeDeriving) {
+TEST_F(StrongFormatTest, HeadersOutsideTheCostBoundsAreRefusedBeforeDeriving)
+{
     constexpr uint32_t MiB = 1024;
     const struct {
         KdfParams params;
         bool accepted;
     } rows[] = {
-        {StrongLeastParams, true},       {StrongDefaultParams, true},   {{12, 256 * MiB}, true},
-        {{3, 1024 * MiB}, true},         {{48, 64 * MiB}, true},        {{13, 256 * MiB}, false},
-        {{4, 1024 * MiB}, false},        {{16, 1024 * MiB}, false},     {{49, 64 * MiB}, false},
-        {{1, 256 * MiB}, false},         {{3, 64 * MiB - 1}, false},    {{2, 1024 * MiB + 1}, false},
+        {StrongLeastParams, true},         {StrongDefaultParams, true}, {{12, 256 * MiB}, true},
+        {{3, 1024 * MiB}, true},           {{48, 64 * MiB}, true},      {{13, 256 * MiB}, false},
+        {{4, 1024 * MiB}, false},          {{16, 1024 * MiB}, false},   {{49, 64 * MiB}, false},
+        {{1, 256 * MiB}, false},           {{3, 64 * MiB - 1}, false},  {{2, 1024 * MiB + 1}, false},
         {{0xFFFFFFFF, 0xFFFFFFFF}, false},
     };
     const Bytes sealed = Encrypt(encryptor_, Pattern(10));
@@ -277,14 +300,16 @@ TEST_F(StrongFormatTest, HeadersOutsideTheCostBoundsAreRefusedBeforeDeriving) {
 
 // Chunks sealed here with the tags given, under the fixture's key and a
 // header the engine wrote: what another writer could make.
-Bytes SealedWithTags(StrongEncryptor& encryptor, std::initializer_list<std::pair<size_t, unsigned char>> chunks) {
+Bytes SealedWithTags(StrongEncryptor& encryptor, std::initializer_list<std::pair<size_t, unsigned char>> chunks)
+{
     SecretBytes key;
     EXPECT_EQ(DeriveStrongKey(PasswordKeyInput("secret"), FastParams, FixedSalt, key), StrongStatus::Ok);
     Bytes file = Encrypt(encryptor, Bytes());
     file.resize(StrongHeaderBytes);
     const Bytes header = file;
     crypto_secretstream_xchacha20poly1305_state state;
-    crypto_secretstream_xchacha20poly1305_init_pull(&state, &header[StrongHeaderBytes - StrongStreamHeaderBytes], key.data());
+    crypto_secretstream_xchacha20poly1305_init_pull(&state, &header[StrongHeaderBytes - StrongStreamHeaderBytes],
+                                                    key.data());
     for (const auto& chunk : chunks) {
         const Bytes plain = Pattern(chunk.first);
         const bool first = file.size() == header.size();
@@ -296,13 +321,14 @@ Bytes SealedWithTags(StrongEncryptor& encryptor, std::initializer_list<std::pair
     return file;
 }
 
-TEST_F(StrongFormatTest, OnlyFullMessageChunksComeBeforeTheFinalOne) {
+TEST_F(StrongFormatTest, OnlyFullMessageChunksComeBeforeTheFinalOne)
+{
     constexpr unsigned char Message = crypto_secretstream_xchacha20poly1305_TAG_MESSAGE;
     constexpr unsigned char Final = crypto_secretstream_xchacha20poly1305_TAG_FINAL;
     constexpr size_t Full = StrongChunkBytes;
     EXPECT_EQ(Decrypt(decryptor_, SealedWithTags(encryptor_, {{Full, Message}, {5, Final}})), StrongStatus::Ok);
-    for (const unsigned char tag : {crypto_secretstream_xchacha20poly1305_TAG_PUSH,
-                                    crypto_secretstream_xchacha20poly1305_TAG_REKEY}) {
+    for (const unsigned char tag :
+         {crypto_secretstream_xchacha20poly1305_TAG_PUSH, crypto_secretstream_xchacha20poly1305_TAG_REKEY}) {
         EXPECT_EQ(Decrypt(decryptor_, SealedWithTags(encryptor_, {{Full, tag}, {5, Final}})), StrongStatus::Damaged);
         EXPECT_EQ(Decrypt(decryptor_, SealedWithTags(encryptor_, {{5, tag}})), StrongStatus::Damaged);
     }
@@ -313,19 +339,22 @@ TEST_F(StrongFormatTest, OnlyFullMessageChunksComeBeforeTheFinalOne) {
 // chunks, so memory stays bounded and nothing is stored.
 class Pipe : public ByteWriter, public ByteReader {
 public:
-    bool Write(const uint8_t* data, size_t length) override {
+    bool Write(const uint8_t* data, size_t length) override
+    {
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [&] { return parts_.size() < 4; });
         parts_.emplace_back(data, data + length);
         changed_.notify_all();
         return true;
     }
-    void Close() {
+    void Close()
+    {
         std::lock_guard<std::mutex> lock(mutex_);
         closed_ = true;
         changed_.notify_all();
     }
-    bool Read(uint8_t* data, size_t length, size_t& got) override {
+    bool Read(uint8_t* data, size_t length, size_t& got) override
+    {
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [&] { return !parts_.empty() || closed_; });
         got = 0;
@@ -351,11 +380,13 @@ private:
     bool closed_ = false;
 };
 
-TEST_F(StrongFormatTest, MoreThanFourGibibytesRoundTripInBoundedMemory) {
+TEST_F(StrongFormatTest, MoreThanFourGibibytesRoundTripInBoundedMemory)
+{
     constexpr uint64_t size = (4ull << 30) + 3;
     struct Source : ByteReader {
         uint64_t left = size;
-        bool Read(uint8_t* data, size_t length, size_t& got) override {
+        bool Read(uint8_t* data, size_t length, size_t& got) override
+        {
             got = static_cast<size_t>(std::min<uint64_t>(length, left));
             std::memset(data, static_cast<int>(left & 0xFF), got);
             left -= got;
@@ -364,7 +395,8 @@ TEST_F(StrongFormatTest, MoreThanFourGibibytesRoundTripInBoundedMemory) {
     } source;
     struct Check : ByteWriter {
         uint64_t bytes = 0;
-        bool Write(const uint8_t*, size_t length) override {
+        bool Write(const uint8_t*, size_t length) override
+        {
             bytes += length;
             return true;
         }
@@ -390,10 +422,13 @@ TEST_F(StrongFormatTest, MoreThanFourGibibytesRoundTripInBoundedMemory) {
 // data away.
 class FixedHeaderEncryptor : public StrongEncryptor {
 public:
-    explicit FixedHeaderEncryptor(const StrongStreamHeader& header) : header_(header) {}
+    explicit FixedHeaderEncryptor(const StrongStreamHeader& header)
+        : header_(header)
+    { }
 
 protected:
-    void StartStream(void* state, StrongStreamHeader& streamHeader, const uint8_t* key) override {
+    void StartStream(void* state, StrongStreamHeader& streamHeader, const uint8_t* key) override
+    {
         streamHeader = header_;
         crypto_secretstream_xchacha20poly1305_init_pull(
             static_cast<crypto_secretstream_xchacha20poly1305_state*>(state), header_.data(), key);
@@ -405,7 +440,7 @@ private:
 
 struct Vector {
     const char* name;
-    Bytes keyInput;        // password bytes, or the key file's content
+    Bytes keyInput; // password bytes, or the key file's content
     bool keyFile;
     const char* keyFileHash; // hex; "" for a password
     KdfParams params;
@@ -417,23 +452,29 @@ struct Vector {
     bool fileIsHash;
 };
 
-StrongSalt CountingSalt(uint8_t from) {
+StrongSalt CountingSalt(uint8_t from)
+{
     StrongSalt salt;
     for (size_t i = 0; i < salt.size(); ++i)
         salt[i] = static_cast<uint8_t>(from + i);
     return salt;
 }
 
-StrongStreamHeader CountingStreamHeader(uint8_t from) {
+StrongStreamHeader CountingStreamHeader(uint8_t from)
+{
     StrongStreamHeader header;
     for (size_t i = 0; i < header.size(); ++i)
         header[i] = static_cast<uint8_t>(from + i);
     return header;
 }
 
-Bytes Text(const char* text) { return Bytes(text, text + std::strlen(text)); }
+Bytes Text(const char* text)
+{
+    return Bytes(text, text + std::strlen(text));
+}
 
-std::vector<Vector> Vectors() {
+std::vector<Vector> Vectors()
+{
     Bytes keyFile(256);
     for (size_t i = 0; i < keyFile.size(); ++i)
         keyFile[i] = static_cast<uint8_t>(i);
@@ -441,23 +482,26 @@ std::vector<Vector> Vectors() {
         {"1", Text("M\xc3\xbcller\xe2\x82\xac"), false, "", StrongDefaultParams, CountingSalt(0x00),
          CountingStreamHeader(0x10), Text("Quenzel strong format\n"),
          "8c029ed3a8878bbce813bd7d99ea2e6ee44f91569da4b1f4ffd6446c99de6e54",
-         "89515a530d0a1a0a010300000000000400000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f2021222324252627d74e43"
+         "89515a530d0a1a0a010300000000000400000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f20212223242"
+         "52627d74e43"
          "573e10e7bee6aea0da9cb230793dab6d28564aaf9cf3fea94efe8f2ee670e50ca31e121d",
          false},
-        {"2", keyFile, true, "39a7eb9fedc19aabc83425c6755dd90e6f9d0c804964a1f4aaeea3b9fb599835", KdfParams{2, 64 * 1024},
-         CountingSalt(0x40), CountingStreamHeader(0x50), Bytes(),
+        {"2", keyFile, true, "39a7eb9fedc19aabc83425c6755dd90e6f9d0c804964a1f4aaeea3b9fb599835",
+         KdfParams{2, 64 * 1024}, CountingSalt(0x40), CountingStreamHeader(0x50), Bytes(),
          "69b7c3742e32b11b06390d82abf2024a743b1f22005413dcc8419c895370c8e4",
-         "89515a530d0a1a0a010200000000000100404142434445464748494a4b4c4d4e4f505152535455565758595a5b5c5d5e5f6061626364656667db3261"
+         "89515a530d0a1a0a010200000000000100404142434445464748494a4b4c4d4e4f505152535455565758595a5b5c5d5e5f60616263646"
+         "56667db3261"
          "21509c7e01a41a1c5b395112450e",
          false},
-        {"3", keyFile, true, "39a7eb9fedc19aabc83425c6755dd90e6f9d0c804964a1f4aaeea3b9fb599835", KdfParams{2, 64 * 1024},
-         CountingSalt(0x40), CountingStreamHeader(0x50), Pattern(StrongChunkBytes + 5),
+        {"3", keyFile, true, "39a7eb9fedc19aabc83425c6755dd90e6f9d0c804964a1f4aaeea3b9fb599835",
+         KdfParams{2, 64 * 1024}, CountingSalt(0x40), CountingStreamHeader(0x50), Pattern(StrongChunkBytes + 5),
          "69b7c3742e32b11b06390d82abf2024a743b1f22005413dcc8419c895370c8e4",
          "10bda7a8d94d426ccc7eb0cf2c5bd923a09922a8cd4988c99ae583fe32c3ffed", true},
     };
 }
 
-SecretBytes VectorKeyInput(const Vector& vector) {
+SecretBytes VectorKeyInput(const Vector& vector)
+{
     if (!vector.keyFile)
         return SecretBytes(vector.keyInput.data(), vector.keyInput.size());
     KeyFileHasher hasher;
@@ -466,7 +510,8 @@ SecretBytes VectorKeyInput(const Vector& vector) {
     return hasher.Finish();
 }
 
-std::string FileHex(const Vector& vector, const Bytes& file) {
+std::string FileHex(const Vector& vector, const Bytes& file)
+{
     if (!vector.fileIsHash)
         return Hex(file.data(), file.size());
     KeyFileHasher hasher; // BLAKE2b-256, as for key files
@@ -475,14 +520,16 @@ std::string FileHex(const Vector& vector, const Bytes& file) {
     return Hex(digest.data(), digest.size());
 }
 
-Bytes FromHex(const std::string& hex) {
+Bytes FromHex(const std::string& hex)
+{
     Bytes bytes;
     for (size_t i = 0; i + 1 < hex.size(); i += 2)
         bytes.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
     return bytes;
 }
 
-TEST(StrongFormatVectors, EncryptAndDecryptAsDocumented) {
+TEST(StrongFormatVectors, EncryptAndDecryptAsDocumented)
+{
     ASSERT_TRUE(SodiumReady());
     for (const Vector& vector : Vectors()) {
         SCOPED_TRACE(vector.name);
@@ -518,16 +565,19 @@ struct NegativeVector {
     StrongStatus expected;
 };
 
-std::vector<NegativeVector> NegativeVectors() {
+std::vector<NegativeVector> NegativeVectors()
+{
     const Bytes file = FromHex(Vectors()[0].file);
     Bytes flipped = file;
     flipped[40] ^= 1;
-    return {{"4", "6dc3bc6c6c6572e282ac", file, StrongStatus::WrongKeyOrDamaged},
-            {"5", "4dc3bc6c6c6572e282ac", flipped, StrongStatus::WrongKeyOrDamaged},
-            {"6", "4dc3bc6c6c6572e282ac", Bytes(file.begin(), file.begin() + StrongHeaderBytes), StrongStatus::Truncated}};
+    return {
+        {"4", "6dc3bc6c6c6572e282ac", file, StrongStatus::WrongKeyOrDamaged},
+        {"5", "4dc3bc6c6c6572e282ac", flipped, StrongStatus::WrongKeyOrDamaged},
+        {"6", "4dc3bc6c6c6572e282ac", Bytes(file.begin(), file.begin() + StrongHeaderBytes), StrongStatus::Truncated}};
 }
 
-TEST(StrongFormatVectors, NegativeOnesAreRefusedAsDocumented) {
+TEST(StrongFormatVectors, NegativeOnesAreRefusedAsDocumented)
+{
     ASSERT_TRUE(SodiumReady());
     for (const NegativeVector& vector : NegativeVectors()) {
         SCOPED_TRACE(vector.name);
@@ -540,7 +590,8 @@ TEST(StrongFormatVectors, NegativeOnesAreRefusedAsDocumented) {
 }
 
 #ifdef QUENZEL_FORMAT_DOC
-TEST(StrongFormatVectors, AreTheOnesTheFormatDocumentShows) {
+TEST(StrongFormatVectors, AreTheOnesTheFormatDocumentShows)
+{
     std::ifstream doc(QUENZEL_FORMAT_DOC);
     ASSERT_TRUE(doc) << QUENZEL_FORMAT_DOC;
     std::stringstream text;
@@ -556,7 +607,8 @@ TEST(StrongFormatVectors, AreTheOnesTheFormatDocumentShows) {
     }
     for (const NegativeVector& vector : NegativeVectors()) {
         EXPECT_NE(joined.find(vector.password), std::string::npos) << "vector " << vector.name;
-        EXPECT_NE(joined.find(Hex(vector.file.data(), vector.file.size())), std::string::npos) << "vector " << vector.name;
+        EXPECT_NE(joined.find(Hex(vector.file.data(), vector.file.size())), std::string::npos)
+            << "vector " << vector.name;
     }
 }
 #endif

@@ -104,8 +104,8 @@ void ButtonTest::SetUp()
 {
     RegisterParent();
     Commands().clear();
-    parent_ = CreateWindowExW(0, ParentClass, L"ButtonEx tests", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                              ParentWidth, ParentHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    parent_ = CreateWindowExW(0, ParentClass, L"ButtonEx tests", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, ParentWidth,
+                              ParentHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(parent_, nullptr);
 }
 

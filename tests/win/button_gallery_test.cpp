@@ -106,20 +106,26 @@ struct Hooks {
     bool Install()
     {
         return HookImport("gdi32.dll", "CreatePen", &CountCreatePen, RealCreatePen)
-               && HookImport("gdi32.dll", "CreateSolidBrush", &CountCreateSolidBrush, RealCreateSolidBrush)
-               && HookImport("gdi32.dll", "CreateCompatibleDC", &CountCreateCompatibleDC, RealCreateCompatibleDC)
-               && HookImport("gdi32.dll", "DeleteObject", &CountDeleteObject, RealDeleteObject)
-               && HookImport("gdi32.dll", "DeleteDC", &CountDeleteDC, RealDeleteDC)
-               && HookImport("user32.dll", "GetIconInfo", &CountGetIconInfo, RealGetIconInfo);
+            && HookImport("gdi32.dll", "CreateSolidBrush", &CountCreateSolidBrush, RealCreateSolidBrush)
+            && HookImport("gdi32.dll", "CreateCompatibleDC", &CountCreateCompatibleDC, RealCreateCompatibleDC)
+            && HookImport("gdi32.dll", "DeleteObject", &CountDeleteObject, RealDeleteObject)
+            && HookImport("gdi32.dll", "DeleteDC", &CountDeleteDC, RealDeleteDC)
+            && HookImport("user32.dll", "GetIconInfo", &CountGetIconInfo, RealGetIconInfo);
     }
     ~Hooks()
     {
-        if (RealCreatePen) Unhook("gdi32.dll", "CreatePen", RealCreatePen);
-        if (RealCreateSolidBrush) Unhook("gdi32.dll", "CreateSolidBrush", RealCreateSolidBrush);
-        if (RealCreateCompatibleDC) Unhook("gdi32.dll", "CreateCompatibleDC", RealCreateCompatibleDC);
-        if (RealDeleteObject) Unhook("gdi32.dll", "DeleteObject", RealDeleteObject);
-        if (RealDeleteDC) Unhook("gdi32.dll", "DeleteDC", RealDeleteDC);
-        if (RealGetIconInfo) Unhook("user32.dll", "GetIconInfo", RealGetIconInfo);
+        if (RealCreatePen)
+            Unhook("gdi32.dll", "CreatePen", RealCreatePen);
+        if (RealCreateSolidBrush)
+            Unhook("gdi32.dll", "CreateSolidBrush", RealCreateSolidBrush);
+        if (RealCreateCompatibleDC)
+            Unhook("gdi32.dll", "CreateCompatibleDC", RealCreateCompatibleDC);
+        if (RealDeleteObject)
+            Unhook("gdi32.dll", "DeleteObject", RealDeleteObject);
+        if (RealDeleteDC)
+            Unhook("gdi32.dll", "DeleteDC", RealDeleteDC);
+        if (RealGetIconInfo)
+            Unhook("user32.dll", "GetIconInfo", RealGetIconInfo);
     }
 };
 
@@ -266,12 +272,23 @@ TEST_F(ButtonTest, GalleryOfEveryLookAndState)
             if (row.bitmap)
                 SendMessageW(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
             switch (States[s]) {
-            case State::Rest: break;
-            case State::Hot: Hover(button, true); break;
-            case State::Pressed: SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)); break;
-            case State::Latched: Click(button); break;
-            case State::Focused: SetFocus(button); break;
-            case State::Disabled: EnableWindow(button, FALSE); break;
+            case State::Rest:
+                break;
+            case State::Hot:
+                Hover(button, true);
+                break;
+            case State::Pressed:
+                SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+                break;
+            case State::Latched:
+                Click(button);
+                break;
+            case State::Focused:
+                SetFocus(button);
+                break;
+            case State::Disabled:
+                EnableWindow(button, FALSE);
+                break;
             }
             POINT origin{};
             SetViewportOrgEx(memory, LabelWidth + static_cast<int>(s) * CellWidth + CellMargin, y + CellMargin,

@@ -147,7 +147,7 @@ TEST_F(ButtonTest, FocusRectangleFourPixelsInside)
             if (focused.At(x, y) != unfocused.At(x, y)) {
                 ++changed;
                 const bool onRect = ((x == 4 || x == w - 5) && y >= 4 && y <= h - 5)
-                                    || ((y == 4 || y == h - 5) && x >= 4 && x <= w - 5);
+                    || ((y == 4 || y == h - 5) && x >= 4 && x <= w - 5);
                 EXPECT_TRUE(onRect) << x << "," << y;
             }
     EXPECT_GT(changed, w / 2);
@@ -226,7 +226,7 @@ TEST_F(ButtonTest, AmpersandUnderlinesInsteadOfShowing)
     const RECT without = Capture(plain).BoundsOf(RGB(0, 0, 0));
     EXPECT_NEAR(withMark.left, without.left, 1);
     EXPECT_NEAR(withMark.right, without.right, 1); // an "&" shown would be several pixels wide
-    EXPECT_GT(withMark.bottom, without.bottom); // the underline below the first W
+    EXPECT_GT(withMark.bottom, without.bottom);    // the underline below the first W
 }
 
 TEST_F(ButtonTest, DisabledCaptionIsGrey)

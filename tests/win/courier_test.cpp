@@ -107,8 +107,9 @@ TEST_F(CourierTest, AWorkerIsHeardInOrderAndGetsItsAnswers)
     std::vector<std::wstring> expected = {L"note 0 7 40 "};
     for (int position = 0; position < 50; ++position)
         expected.push_back(L"note 1 7 " + std::to_wstring(position) + L" ");
-    expected.insert(expected.end(), {L"note 4 1 0 file.txt", L"ask replace? c no", L"note 2 7 0 ", L"note 3 7 0 ",
-                                     L"ask go on? c yes", L"report done c info", L"note 4 0 0 last"});
+    expected.insert(expected.end(),
+                    {L"note 4 1 0 file.txt", L"ask replace? c no", L"note 2 7 0 ", L"note 3 7 0 ", L"ask go on? c yes",
+                     L"report done c info", L"note 4 0 0 last"});
     EXPECT_EQ(desk_.log, expected);
 }
 

@@ -23,7 +23,8 @@ using uitest::WriteFileBytes;
 
 struct FixedKey : JobKey {
     std::vector<uint8_t> key;
-    FixedKey(std::string text, uint8_t lvl) : key(text.begin(), text.end())
+    FixedKey(std::string text, uint8_t lvl)
+        : key(text.begin(), text.end())
     {
         bytes = SecretBytes(key.data(), key.size());
         level = lvl;
@@ -81,8 +82,8 @@ protected:
 TEST_F(TransformTest, OutputMatchesPerByteDefinitionAcrossChunks)
 {
     FixedKey key("MORVANTE", 7);
-    for (size_t size : {size_t(0), size_t(1), size_t(99), size_t(250), TransformChunkBytes - 1,
-                        2 * TransformChunkBytes + 3}) {
+    for (size_t size :
+         {size_t(0), size_t(1), size_t(99), size_t(250), TransformChunkBytes - 1, 2 * TransformChunkBytes + 3}) {
         const std::string plain = RandomBytes<std::string>(size, static_cast<unsigned>(size));
         ASSERT_TRUE(WriteFileBytes(Path(L"plain.bin"), plain));
         RecordedProgress progress;
@@ -140,8 +141,8 @@ TEST_F(TransformTest, FailuresLeaveSourceAndDestinationIntact)
 
     {
         // A source another program holds open for writing cannot be opened.
-        HANDLE held = CreateFileW(Path(L"a.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  0, nullptr);
+        HANDLE held =
+            CreateFileW(Path(L"a.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         EXPECT_EQ(Run(Path(L"a.txt"), Path(L"x.enc"), key).status, TransformStatus::SourceOpenFailed);
         CloseHandle(held);
@@ -260,8 +261,9 @@ struct HalfWritten : TransformSteps {
     {
         DWORD written = 0;
         WriteFile(output, "half", 4, &written, nullptr);
-        HANDLE other = CreateFileW(destination.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE
-                                   | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE other =
+            CreateFileW(destination.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, 0, nullptr);
         othersLockedOut = other == INVALID_HANDLE_VALUE;
         if (other != INVALID_HANDLE_VALUE)
             CloseHandle(other);
@@ -319,8 +321,8 @@ bool WriteAt(HANDLE file, uint64_t offset, const std::string& bytes)
     at.QuadPart = static_cast<LONGLONG>(offset);
     DWORD written = 0;
     return SetFilePointerEx(file, at, nullptr, FILE_BEGIN)
-           && WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
-           && written == bytes.size();
+        && WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
+        && written == bytes.size();
 }
 
 std::string ReadAt(const std::wstring& path, uint64_t offset, size_t length)
@@ -331,7 +333,7 @@ std::string ReadAt(const std::wstring& path, uint64_t offset, size_t length)
     at.QuadPart = static_cast<LONGLONG>(offset);
     DWORD got = 0;
     const bool ok = file != INVALID_HANDLE_VALUE && SetFilePointerEx(file, at, nullptr, FILE_BEGIN)
-                    && ReadFile(file, bytes.data(), static_cast<DWORD>(length), &got, nullptr) && got == length;
+        && ReadFile(file, bytes.data(), static_cast<DWORD>(length), &got, nullptr) && got == length;
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
     return ok ? bytes : std::string();

@@ -66,21 +66,26 @@ protected:
     // The host removes the tree: it never follows the links a test made.
     bool RemoveRoot()
     {
-        return RunHostShell("rm -rf " + Quoted(root_))
-               && GetFileAttributesW(root_.c_str()) == INVALID_FILE_ATTRIBUTES;
+        return RunHostShell("rm -rf " + Quoted(root_)) && GetFileAttributesW(root_.c_str()) == INVALID_FILE_ATTRIBUTES;
     }
 
-    void MakeFolder(const std::wstring& relative) { ASSERT_TRUE(CreateDirectoryW((root_ + relative).c_str(), nullptr)); }
+    void MakeFolder(const std::wstring& relative)
+    {
+        ASSERT_TRUE(CreateDirectoryW((root_ + relative).c_str(), nullptr));
+    }
     void MakeFile(const std::wstring& relative) { ASSERT_TRUE(uitest::WriteFileBytes(root_ + relative, "x")); }
 
     std::vector<std::wstring> Walk(size_t batchSize = DefaultWalkBatch)
     {
         std::vector<std::wstring> files;
         batches_.clear();
-        const uint64_t count = WalkFolder(root_, [&](FileBatch& batch) {
-            batches_.push_back(batch.size());
-            files.insert(files.end(), batch.begin(), batch.end());
-        }, batchSize);
+        const uint64_t count = WalkFolder(
+            root_,
+            [&](FileBatch& batch) {
+                batches_.push_back(batch.size());
+                files.insert(files.end(), batch.begin(), batch.end());
+            },
+            batchSize);
         EXPECT_EQ(count, files.size());
         return files;
     }
@@ -135,8 +140,9 @@ TEST_F(WalkTest, SizesComeWithTheirFiles)
         for (size_t i = 0; i < files.size(); ++i)
             listed.emplace_back(files[i], sizes[i]);
     });
-    EXPECT_EQ(listed, (std::vector<std::pair<std::wstring, uint64_t>>{{root_ + L"\\big.bin", 70000},
-                                                                      {root_ + L"\\sub\\empty.bin", 0}}));
+    EXPECT_EQ(listed,
+              (std::vector<std::pair<std::wstring, uint64_t>>{{root_ + L"\\big.bin", 70000},
+                                                              {root_ + L"\\sub\\empty.bin", 0}}));
 }
 
 TEST_F(WalkTest, DriveRootStyleRootJoinsWithOneBackslash)
@@ -162,8 +168,9 @@ TEST_F(WalkTest, LinkedFoldersAreNeitherListedNorEntered)
     ASSERT_NE(GetFileAttributesW((root_ + L"\\tree\\sibling").c_str()), INVALID_FILE_ATTRIBUTES);
     auto files = Walk();
     std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, (std::vector<std::wstring>{root_ + L"\\other\\b.txt", root_ + L"\\tree\\a.txt",
-                                                root_ + L"\\tree\\file-link.txt"}));
+    EXPECT_EQ(files,
+              (std::vector<std::wstring>{root_ + L"\\other\\b.txt", root_ + L"\\tree\\a.txt",
+                                         root_ + L"\\tree\\file-link.txt"}));
 }
 
 TEST_F(WalkTest, PathsLongerThanTheClassicLimit)

@@ -32,8 +32,8 @@ struct ChmDirectory {
 unsigned Le32(const std::string& b, size_t at)
 {
     return at + 4 <= b.size() ? static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8
-                                    | static_cast<unsigned char>(b[at + 2]) << 16
-                                    | static_cast<unsigned>(static_cast<unsigned char>(b[at + 3])) << 24
+            | static_cast<unsigned char>(b[at + 2]) << 16
+            | static_cast<unsigned>(static_cast<unsigned char>(b[at + 3])) << 24
                               : 0;
 }
 
@@ -138,7 +138,8 @@ protected:
         ASSERT_NE(name[0], L'\0') << "no help file named in " << Narrow(language);
         const std::wstring path = HostToWindowsPath(QUENZEL_HELP_DIR) + L"\\" + name;
         ASSERT_TRUE(uitest::ReadFileBytes(path, chm_)) << Narrow(path) << " is missing";
-        const std::wstring project = HostToWindowsPath(QUENZEL_HELP_SOURCE_DIR) + L"\\" + uitest::Widen(GetParam().project);
+        const std::wstring project =
+            HostToWindowsPath(QUENZEL_HELP_SOURCE_DIR) + L"\\" + uitest::Widen(GetParam().project);
         ASSERT_TRUE(uitest::ReadFileBytes(project, project_)) << Narrow(project);
     }
     std::string chm_;

@@ -48,8 +48,8 @@ TEST(KeyFile, ReadWholeAndRefusedWhenMissingEmptyOrLocked)
     const SecretBytes expected = whole.Finish();
     SecretBytes hashed;
     ASSERT_EQ(HashKeyFile(path, hashed), KeyFileResult::Ok);
-    EXPECT_TRUE(std::equal(hashed.data(), hashed.data() + hashed.size(), expected.data(),
-                           expected.data() + expected.size()));
+    EXPECT_TRUE(
+        std::equal(hashed.data(), hashed.data() + hashed.size(), expected.data(), expected.data() + expected.size()));
 
     {
         // Another program holds the key file open: no sharing, so refused.
@@ -74,7 +74,7 @@ TEST(KeyFile, FourGiBOrMoreIsRefused)
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     LARGE_INTEGER size;
-    size.QuadPart = (int64_t(1) << 32) + 3;  // only the low 32 bits would say 3 bytes
+    size.QuadPart = (int64_t(1) << 32) + 3; // only the low 32 bits would say 3 bytes
     ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
     ASSERT_TRUE(SetEndOfFile(file));
     ASSERT_TRUE(CloseHandle(file));
@@ -105,8 +105,8 @@ TEST(KeyFile, LongKeyIsReadInStepWithTheDataAndCannotChangeMeanwhile)
     EXPECT_TRUE(identity.known);
     EXPECT_TRUE(identity.SameFile(IdentityOfFile(path)));
 
-    HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr);
     EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << "no one may write the key file while a job holds it";
     if (writer != INVALID_HANDLE_VALUE)
         CloseHandle(writer);

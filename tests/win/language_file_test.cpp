@@ -31,7 +31,7 @@ constexpr wchar_t SampleFirstName[] = L"Ζωή-Übersicht.txt";
 constexpr wchar_t SampleSecondName[] = L"報告 2024";
 constexpr unsigned FormatLimit = 32767;
 constexpr unsigned MenuTextLimit = 63;
-constexpr unsigned StatusColumnLimit = 99;   // the status column's buffer holds 100
+constexpr unsigned StatusColumnLimit = 99;      // the status column's buffer holds 100
 constexpr unsigned TransparencyTitleLimit = 49; // the dialog title's buffer holds 50
 constexpr int FirstMenuKey = keys::MenuFile;
 constexpr int LastMenuKey = keys::MenuAbout;
@@ -86,8 +86,8 @@ std::string Conversions(const std::wstring& text)
 std::set<int> InterfaceKeys()
 {
     std::vector<wchar_t> names(KeyListUnits, L'\0');
-    const DWORD length = GetPrivateProfileStringW(L"INTERFACE", nullptr, L"", names.data(), KeyListUnits,
-                                                  LanguagePath.c_str());
+    const DWORD length =
+        GetPrivateProfileStringW(L"INTERFACE", nullptr, L"", names.data(), KeyListUnits, LanguagePath.c_str());
     std::set<int> keys;
     for (const wchar_t* name = names.data(); name < names.data() + length && *name; name += wcslen(name) + 1)
         keys.insert(_wtoi(name));
@@ -171,8 +171,8 @@ TEST_P(LanguageFile, FormatTextsTakeTheDocumentedArguments)
             formatted = FormatLangText(key, FormatLimit, SampleCount, SampleFirstName, SampleSecondName);
             expected = {SampleCountText, SampleFirstName, SampleSecondName};
         } else if (info.arguments == "int,int,str,str") {
-            formatted = FormatLangText(key, FormatLimit, SampleSecondCount, SampleCount, SampleFirstName,
-                                       SampleSecondName);
+            formatted =
+                FormatLangText(key, FormatLimit, SampleSecondCount, SampleCount, SampleFirstName, SampleSecondName);
             expected = {SampleSecondCountText, SampleCountText, SampleFirstName, SampleSecondName};
         } else if (info.arguments == "str,str") {
             formatted = FormatLangText(key, FormatLimit, SampleFirstName, SampleSecondName);
@@ -220,7 +220,9 @@ TEST_P(LanguageFile, EveryMenuAndPageHasDistinctMnemonics)
               AddDecryptedFolder, EncryptIntoFolder, DecryptIntoFolder},
              {FileGroup, PasswordMode, KeyFileMode, LevelLabel},
              {FolderGroup, PasswordMode, KeyFileMode, LevelLabel},
-             {SlotGroup}, {ShredGroup, DeleteShreddedOption}, {DrivesGroup, LogonOption}}) {
+             {SlotGroup},
+             {ShredGroup, DeleteShreddedOption},
+             {DrivesGroup, LogonOption}}) {
         page.insert(page.end(), bar.begin(), bar.end());
         groups.push_back(page);
     }
@@ -237,7 +239,10 @@ TEST_P(LanguageFile, EveryMenuAndPageHasDistinctMnemonics)
 }
 
 INSTANTIATE_TEST_SUITE_P(Built, LanguageFile, ::testing::Values(L"default.lng", L"english.lng", L"german.lng"),
-                         [](const auto& test) { const std::string name = Narrow(test.param); return name.substr(0, name.find('.')); });
+                         [](const auto& test) {
+                             const std::string name = Narrow(test.param);
+                             return name.substr(0, name.find('.'));
+                         });
 
 // The conversions of every key of one file, through the program's lookup.
 std::map<int, std::string> ConversionsOf(const wchar_t* fileName)

@@ -25,17 +25,14 @@ protected:
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         dir_ = std::wstring(temp) + L"quenzel-profile-" + std::to_wstring(GetCurrentProcessId()) + L"-"
-               + Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
+            + Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
         ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryW((dir_ + L"\\lang").c_str(), nullptr));
         ResolvePaths(dir_);
     }
     void TearDown() override { uitest::RemoveTree(dir_); }
 
-    void WriteLanguage(const std::wstring& content)
-    {
-        ASSERT_TRUE(WriteFileBytes(LanguagePath, Utf16File(content)));
-    }
+    void WriteLanguage(const std::wstring& content) { ASSERT_TRUE(WriteFileBytes(LanguagePath, Utf16File(content))); }
 
     std::wstring dir_;
 };
@@ -43,8 +40,9 @@ protected:
 TEST_F(ProfileFiles, LanguageTextsTurnTildesIntoLineFeedsAndAreCut)
 {
     const std::wstring longText(1500, L'x');
-    WriteLanguage(L"[INTERFACE]\r\n1=A~B\r\n2=" + longText + L"\r\n3=Müller€ Ζωή 文件\r\n"
-                  L"[LANGUAGE]\r\n4=quenzel.chm\r\n");
+    WriteLanguage(L"[INTERFACE]\r\n1=A~B\r\n2=" + longText
+                  + L"\r\n3=Müller€ Ζωή 文件\r\n"
+                    L"[LANGUAGE]\r\n4=quenzel.chm\r\n");
     EXPECT_STREQ(LangText(1), L"A\nB");
     EXPECT_EQ(std::wstring(LangText(2)), longText.substr(0, 1023));
     EXPECT_STREQ(LangText(3), L"Müller€ Ζωή 文件");
@@ -96,7 +94,8 @@ TEST_F(ProfileFiles, NewSettingsFileIsUnicodeAndKeepsAnyFolderName)
 
 TEST_F(ProfileFiles, ExistingAnsiSettingsFileIsStillRead)
 {
-    ASSERT_TRUE(WriteFileBytes(SettingsPath, "[OPTIONS]\r\nOnTop=1\r\nTransparent=abc\r\n[MAIN]\r\nEncPath=D:\\Daten\r\n"));
+    ASSERT_TRUE(
+        WriteFileBytes(SettingsPath, "[OPTIONS]\r\nOnTop=1\r\nTransparent=abc\r\n[MAIN]\r\nEncPath=D:\\Daten\r\n"));
     // Section and key names match without regard to case.
     EXPECT_EQ(ReadIntSetting(L"OPTIONS", L"Ontop", 0), 1);
     EXPECT_EQ(ReadIntSetting(L"OPTIONS", L"Transparent", 95), 0);
@@ -133,7 +132,10 @@ TEST_F(ProfileFiles, AnsiSettingsFileTurnsUnicodeBeforeAValueItCannotHold)
 // The stored font smoothing chooses the quality of both page fonts.
 TEST_F(ProfileFiles, FontSmoothingSettingChoosesTheFontsQuality)
 {
-    struct Row { const wchar_t* stored; BYTE quality; };
+    struct Row {
+        const wchar_t* stored;
+        BYTE quality;
+    };
     for (const Row row : {Row{nullptr, DEFAULT_QUALITY}, Row{L"0", DEFAULT_QUALITY}, Row{L"1", CLEARTYPE_QUALITY},
                           Row{L"2", CLEARTYPE_QUALITY}}) {
         if (row.stored) {

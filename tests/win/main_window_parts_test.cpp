@@ -26,7 +26,9 @@ using namespace quenzel;
 // A 32-bit top-down bitmap to draw into.
 class Canvas {
 public:
-    Canvas(int width, int height) : width_(width), height_(height)
+    Canvas(int width, int height)
+        : width_(width)
+        , height_(height)
     {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -75,7 +77,7 @@ private:
 bool Near(COLORREF a, COLORREF b, int tolerance)
 {
     return abs(GetRValue(a) - GetRValue(b)) <= tolerance && abs(GetGValue(a) - GetGValue(b)) <= tolerance
-           && abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+        && abs(GetBValue(a) - GetBValue(b)) <= tolerance;
 }
 
 constexpr COLORREF Unpainted = RGB(255, 0, 255);
@@ -178,7 +180,8 @@ TEST(OwnerMenu, MeasuresItemsAndHalfHighSeparators)
     EXPECT_EQ(menu.measured[1].itemHeight, itemHeight >> 1);
     EXPECT_EQ(menu.measured[1].itemWidth, 0u);
     EXPECT_EQ(menu.measured[0].itemWidth, menu.measured[2].itemWidth);
-    EXPECT_GT(static_cast<int>(menu.measured[0].itemWidth), SideBarWidth() + 2 * (GetSystemMetrics(SM_CXMENUCHECK) + 4));
+    EXPECT_GT(static_cast<int>(menu.measured[0].itemWidth),
+              SideBarWidth() + 2 * (GetSystemMetrics(SM_CXMENUCHECK) + 4));
 
     // Not ours: another control type, or item data without the tag.
     MEASUREITEMSTRUCT other = menu.measured[0];
@@ -212,8 +215,9 @@ TEST(OwnerMenu, DrawsSideBarCheckMarkShortcutAndSeparator)
     EXPECT_TRUE(Near(canvas.At(bar - 1, menu.height - 1), GetSysColor(COLOR_ACTIVECAPTION), 8));
     EXPECT_NE(canvas.At(bar - 1, menu.tops[1]), Unpainted);
     // The name is written in the bar.
-    EXPECT_TRUE(AnyPixel(canvas, RECT{0, 0, bar, menu.height},
-                         [](COLORREF a, COLORREF b) { return Near(a, b, 40); }, GetSysColor(COLOR_HIGHLIGHTTEXT)));
+    EXPECT_TRUE(AnyPixel(
+        canvas, RECT{0, 0, bar, menu.height}, [](COLORREF a, COLORREF b) { return Near(a, b, 40); },
+        GetSysColor(COLOR_HIGHLIGHTTEXT)));
 
     // The separator: an etched line half-way down its own short row, nothing else.
     const int line = menu.tops[1] + static_cast<int>(menu.measured[1].itemHeight) / 2 - 1;
@@ -315,8 +319,8 @@ TEST(OwnerMenu, MeasuresAndDrawsInTheSystemMenuFont)
     const LOGFONTW& face = large.lfMenuFont;
     const int check = GetSystemMetrics(SM_CXMENUCHECK);
     // Widest label (before a tab, or the whole text) plus widest shortcut.
-    const int label = std::max({TextWidthIn(face, L"&Open"), TextWidthIn(face, L"&Checked"),
-                                TextWidthIn(face, L"&Grey")});
+    const int label =
+        std::max({TextWidthIn(face, L"&Open"), TextWidthIn(face, L"&Checked"), TextWidthIn(face, L"&Grey")});
     const int textWidth = std::max(TextWidthIn(face, L"&Open\tCtrl+O"), label + TextWidthIn(face, L"Ctrl+O"));
     EXPECT_EQ(static_cast<int>(menu.measured[0].itemWidth), SideBarWidth() + 2 * (check + 4) + 1 + textWidth);
 
@@ -332,8 +336,8 @@ TEST(OwnerMenu, MeasuresAndDrawsInTheSystemMenuFont)
     const int guiEnd = textLeft + TextWidthIn(gui, L"Checked");
     const int menuEnd = textLeft + TextWidthIn(face, L"Checked");
     ASSERT_GT(menuEnd, guiEnd + 10);
-    EXPECT_TRUE(AnyPixel(canvas, RECT{guiEnd + 5, menu.tops[2], menuEnd, menu.tops[3]}, Same,
-                         GetSysColor(COLOR_MENUTEXT)));
+    EXPECT_TRUE(
+        AnyPixel(canvas, RECT{guiEnd + 5, menu.tops[2], menuEnd, menu.tops[3]}, Same, GetSysColor(COLOR_MENUTEXT)));
     DestroyMenu(menu.popup);
 }
 
@@ -346,12 +350,16 @@ TEST(OptionsMenu, CheckMarksShowTheStoredFlagsAndFollowEachToggle)
     SettingsPath = std::wstring(folder) + L"quenzel-menu-" + std::to_wstring(GetCurrentProcessId()) + L".ini";
     ASSERT_TRUE(WritePrivateProfileStringW(L"OPTIONS", L"OnTop", L"1", SettingsPath.c_str()));
     ASSERT_TRUE(WritePrivateProfileStringW(L"OPTIONS", L"ClearFont", L"1", SettingsPath.c_str()));
-    MainWindow = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr, nullptr,
-                                 nullptr);
+    MainWindow =
+        CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(MainWindow, nullptr);
     BuildMainMenu();
     ASSERT_NE(MainMenu(), nullptr);
-    struct Row { int command; const wchar_t* key; bool storedAtStart; };
+    struct Row {
+        int command;
+        const wchar_t* key;
+        bool storedAtStart;
+    };
     for (const Row row : {Row{CMD_ON_TOP, L"OnTop", true}, Row{CMD_MAGNET, L"Magnet", false},
                           Row{CMD_CLEAR_FONT, L"ClearFont", true}}) {
         const auto checked = [&] { return (GetMenuState(MainMenu(), row.command, MF_BYCOMMAND) & MF_CHECKED) != 0; };
@@ -385,8 +393,8 @@ TEST(MainWindowProc, PassesAColourOrThemeChangeToEveryControl)
     child.lpszClassName = L"QuenzelTestControl";
     ASSERT_TRUE(RegisterClassW(&main));
     ASSERT_TRUE(RegisterClassW(&child));
-    HWND window = CreateWindowExW(0, main.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 300, 200, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND window =
+        CreateWindowExW(0, main.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     for (int id = 1; id <= 3; ++id)
         CreateWindowExW(0, child.lpszClassName, L"", WS_CHILD, 0, 0, 10, 10, window,

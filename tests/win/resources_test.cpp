@@ -93,9 +93,9 @@ TEST_F(ProgramResources, EveryBitmapHasItsSize)
 {
     ASSERT_NE(module_, nullptr);
     const std::map<int, SIZE> sizes = {
-        {IDB_BANNER, {100, 332}},       {IDB_STRIP_FILE, {670, 31}},     {IDB_STRIP_FOLDER, {670, 31}},
-        {IDB_STRIP_SLOTS, {670, 31}},   {IDB_STRIP_SHREDDER, {670, 31}}, {IDB_STRIP_DRIVES, {670, 31}},
-        {IDB_STRIP_UNLOCKER, {670, 31}}, {IDB_STRIP_OPTIONS, {670, 31}}, {IDB_OPTIONS_PICTURE, {186, 101}},
+        {IDB_BANNER, {100, 332}},        {IDB_STRIP_FILE, {670, 31}},     {IDB_STRIP_FOLDER, {670, 31}},
+        {IDB_STRIP_SLOTS, {670, 31}},    {IDB_STRIP_SHREDDER, {670, 31}}, {IDB_STRIP_DRIVES, {670, 31}},
+        {IDB_STRIP_UNLOCKER, {670, 31}}, {IDB_STRIP_OPTIONS, {670, 31}},  {IDB_OPTIONS_PICTURE, {186, 101}},
     };
     for (const auto& [id, size] : sizes) {
         for (const int dpi : {96, 144, 192}) {
@@ -117,8 +117,15 @@ TEST_F(ProgramResources, EveryBitmapHasItsSize)
 std::set<std::pair<int, int>> IconGroupEntries(HMODULE module, int id)
 {
 #pragma pack(push, 2)
-    struct GroupEntry { BYTE width, height, colors, reserved; WORD planes, bitCount; DWORD bytes; WORD id; };
-    struct GroupHeader { WORD reserved, type, count; };
+    struct GroupEntry {
+        BYTE width, height, colors, reserved;
+        WORD planes, bitCount;
+        DWORD bytes;
+        WORD id;
+    };
+    struct GroupHeader {
+        WORD reserved, type, count;
+    };
 #pragma pack(pop)
     std::set<std::pair<int, int>> entries;
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
@@ -135,17 +142,17 @@ std::set<std::pair<int, int>> IconGroupEntries(HMODULE module, int id)
 TEST_F(ProgramResources, EveryIconHasItsSizes)
 {
     ASSERT_NE(module_, nullptr);
-    const std::set<std::pair<int, int>> programIcon = {{64, 8}, {48, 8}, {32, 8}, {24, 8}, {16, 8},
+    const std::set<std::pair<int, int>> programIcon = {{64, 8},  {48, 8},  {32, 8},  {24, 8},  {16, 8},
                                                        {64, 32}, {48, 32}, {32, 32}, {24, 32}, {16, 32}};
     EXPECT_EQ(IconGroupEntries(module_, IDI_PROGRAM), programIcon);
     const std::map<int, int> sizes = {
-        {IDI_SMALL, 16},          {IDI_TAB, 16},           {IDI_FILE_SMALL, 16},     {IDI_FOLDER_SMALL, 16},
-        {IDI_USE_SLOT, 16},       {IDI_LIST_REMOVE, 16},   {IDI_LIST_CLEAR, 16},     {IDI_DRIVE_MOUNT, 16},
-        {IDI_DRIVE_UNMOUNT, 16},  {IDI_DRIVE_APPLY, 16},   {IDI_DRIVE_REMOVE, 16},   {IDI_FOLDER_DRIVE_SMALL, 16},
-        {IDI_ENCRYPT_FILE, 48},   {IDI_DECRYPT_FILE, 48},  {IDI_ENCRYPT_FOLDER, 48}, {IDI_DECRYPT_FOLDER, 48},
-        {IDI_SHRED, 48},          {IDI_DRIVE_NEW, 48},     {IDI_BUILD_UNLOCKER, 48}, {IDI_HELPBUTTON, 64},
-        {IDI_RESULT, 64},         {IDI_OPTIONS, 64},       {IDI_UNLOCKER, 64},       {IDI_FOLDER_DRIVE, 32},
-        {IDI_CONFIRM, 32},        {IDI_FILE_PICTURE, 96},  {IDI_FOLDER_PICTURE, 96},
+        {IDI_SMALL, 16},         {IDI_TAB, 16},          {IDI_FILE_SMALL, 16},     {IDI_FOLDER_SMALL, 16},
+        {IDI_USE_SLOT, 16},      {IDI_LIST_REMOVE, 16},  {IDI_LIST_CLEAR, 16},     {IDI_DRIVE_MOUNT, 16},
+        {IDI_DRIVE_UNMOUNT, 16}, {IDI_DRIVE_APPLY, 16},  {IDI_DRIVE_REMOVE, 16},   {IDI_FOLDER_DRIVE_SMALL, 16},
+        {IDI_ENCRYPT_FILE, 48},  {IDI_DECRYPT_FILE, 48}, {IDI_ENCRYPT_FOLDER, 48}, {IDI_DECRYPT_FOLDER, 48},
+        {IDI_SHRED, 48},         {IDI_DRIVE_NEW, 48},    {IDI_BUILD_UNLOCKER, 48}, {IDI_HELPBUTTON, 64},
+        {IDI_RESULT, 64},        {IDI_OPTIONS, 64},      {IDI_UNLOCKER, 64},       {IDI_FOLDER_DRIVE, 32},
+        {IDI_CONFIRM, 32},       {IDI_FILE_PICTURE, 96}, {IDI_FOLDER_PICTURE, 96},
     };
     for (const auto& [id, size] : sizes) {
         const std::set<std::pair<int, int>> scaled = {{size, 32}, {MulDiv(size, 144, 96), 32}, {size * 2, 32}};
@@ -168,6 +175,8 @@ TEST(DesignNumbers, StayAsDesigned)
         int value;
         int number;
     };
+    // Two pins a line, for reading.
+    // clang-format off
 #define QUENZEL_PIN(name, number) Pin{#name, name, number}
     const Pin pins[] = {
         // The main window's own controls and the options page.
@@ -225,6 +234,7 @@ TEST(DesignNumbers, StayAsDesigned)
         QUENZEL_PIN(quenzel::keys::DriveStatusColumnHeader, 160), QUENZEL_PIN(quenzel::keys::NewDriveOk, 162),
         QUENZEL_PIN(quenzel::keys::DriveNotMounted, 172), QUENZEL_PIN(quenzel::keys::DriveMounted, 174),
     };
+    // clang-format on
 #undef QUENZEL_PIN
     for (const Pin& pin : pins)
         EXPECT_EQ(pin.value, pin.number) << pin.name;

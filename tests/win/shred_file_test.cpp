@@ -126,7 +126,7 @@ bool MakeSparseFile(const std::wstring& path, uint64_t size, const std::string& 
     bool ok = WriteFile(file, head.data(), static_cast<DWORD>(head.size()), &done, nullptr) != FALSE;
     at.QuadPart = static_cast<LONGLONG>(size - tail.size());
     ok = ok && SetFilePointerEx(file, at, nullptr, FILE_BEGIN)
-         && WriteFile(file, tail.data(), static_cast<DWORD>(tail.size()), &done, nullptr);
+        && WriteFile(file, tail.data(), static_cast<DWORD>(tail.size()), &done, nullptr);
     return CloseHandle(file) && ok;
 }
 

@@ -66,8 +66,8 @@ bool AppendToLog(int argc, wchar_t** argv)
             continue;
         }
         DWORD written = 0;
-        const bool ok = WriteFile(log, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                        written == bytes.size();
+        const bool ok = WriteFile(log, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
+            && written == bytes.size();
         CloseHandle(log);
         return ok;
     }
@@ -133,8 +133,8 @@ std::wstring DeviceName(wchar_t letter)
 bool IsSubstitutedDrive(wchar_t letter)
 {
     wchar_t target[MAX_PATH * 4] = L"";
-    return QueryDosDeviceW(DeviceName(letter).c_str(), target, MAX_PATH * 4) != 0 &&
-           std::wstring(target).rfind(L"\\??\\", 0) == 0;
+    return QueryDosDeviceW(DeviceName(letter).c_str(), target, MAX_PATH * 4) != 0
+        && std::wstring(target).rfind(L"\\??\\", 0) == 0;
 }
 
 // The mount manager's device link of the letter is replaced by one to the
@@ -159,16 +159,16 @@ bool LetterInUse(wchar_t letter)
 
 bool IsDriveArgument(const wchar_t* text)
 {
-    return std::iswalpha(text[0]) && std::towupper(text[0]) >= L'A' && std::towupper(text[0]) <= L'Z' &&
-           text[1] == L':' && text[2] == 0;
+    return std::iswalpha(text[0]) && std::towupper(text[0]) >= L'A' && std::towupper(text[0]) <= L'Z' && text[1] == L':'
+        && text[2] == 0;
 }
 
 int Map(wchar_t letter, const std::wstring& folder)
 {
     const DWORD attributes = GetFileAttributesW(folder.c_str());
     std::string unixPath;
-    if (LetterInUse(letter) || attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        !UnixPathOf(folder, unixPath))
+    if (LetterInUse(letter) || attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)
+        || !UnixPathOf(folder, unixPath))
         return ExitFailed;
     if (!SendDriveRequest(letter, DRIVE_FIXED, unixPath))
         return ExitFailed;
@@ -180,8 +180,8 @@ int Map(wchar_t letter, const std::wstring& folder)
 
 int Unmap(wchar_t letter)
 {
-    if (!LetterInUse(letter) || !IsSubstitutedDrive(letter) ||
-        !DefineDosDeviceW(DDD_REMOVE_DEFINITION, DeviceName(letter).c_str(), nullptr))
+    if (!LetterInUse(letter) || !IsSubstitutedDrive(letter)
+        || !DefineDosDeviceW(DDD_REMOVE_DEFINITION, DeviceName(letter).c_str(), nullptr))
         return ExitFailed;
     return SendDriveRequest(letter, DRIVE_NO_ROOT_DIR, "") ? ExitOk : ExitFailed;
 }
