@@ -46,6 +46,31 @@ TransformStatus PipelineFailure(const PiecePipeline& pipeline, DWORD& error)
                                                              : TransformStatus::WriteFailed;
 }
 
+// Takes each chunk from the pipeline, lets `process` seal or open it in its
+// buffer and hand it to the writer (it returns the bytes of the source done
+// with, or a failure), and ends the pipeline; stops when asked.
+template <typename ProcessChunk>
+TransformStatus RunChunks(PiecePipeline& pipeline, uint64_t chunks, ProgressInPercent& progress, DWORD& error,
+                          ProcessChunk process)
+{
+    uint64_t done = 0;
+    for (uint64_t chunk = 0; chunk < chunks; ++chunk) {
+        if (progress.StopAsked())
+            return TransformStatus::Stopped;
+        DWORD length = 0;
+        uint8_t* buffer = pipeline.Next(length);
+        if (!buffer)
+            return PipelineFailure(pipeline, error);
+        uint64_t advanced = 0;
+        const TransformStatus status = process(buffer, length, chunk + 1 == chunks, advanced);
+        if (status != TransformStatus::Ok)
+            return status;
+        done += advanced;
+        progress.Advanced(done);
+    }
+    return pipeline.Finish() ? TransformStatus::Ok : PipelineFailure(pipeline, error);
+}
+
 // Seals the source's chunks in the pipeline's buffers, in place, while the
 // chunks after them are read and those before written.
 TransformStatus SealChunks(HANDLE source, HANDLE output, uint64_t size, StrongEncryptor& encryptor,
@@ -65,19 +90,12 @@ TransformStatus SealChunks(HANDLE source, HANDLE output, uint64_t size, StrongEn
     PiecePipeline pipeline(source, output, StrongSealedChunkBytes, StrongChunkPlainAt);
     if (!pipeline.Start(size, StrongChunkBytes, chunks))
         return TransformStatus::OutOfMemory;
-    uint64_t done = 0;
-    for (uint64_t chunk = 0; chunk < chunks; ++chunk) {
-        if (progress.StopAsked())
-            return TransformStatus::Stopped;
-        DWORD length = 0;
-        uint8_t* buffer = pipeline.Next(length);
-        if (!buffer)
-            return PipelineFailure(pipeline, error);
-        pipeline.Write(static_cast<DWORD>(stream.Seal(buffer, length, chunk + 1 == chunks)));
-        done += length;
-        progress.Advanced(done);
-    }
-    return pipeline.Finish() ? TransformStatus::Ok : PipelineFailure(pipeline, error);
+    return RunChunks(pipeline, chunks, progress, error,
+                     [&](uint8_t* buffer, DWORD length, bool final, uint64_t& advanced) {
+                         pipeline.Write(static_cast<DWORD>(stream.Seal(buffer, length, final)));
+                         advanced = length;
+                         return TransformStatus::Ok;
+                     });
 }
 
 // Opens a strong file's chunks in the pipeline's buffers, in place, each
@@ -102,27 +120,20 @@ TransformStatus OpenChunks(HANDLE source, HANDLE output, uint64_t size, StrongDe
     PiecePipeline pipeline(source, output, StrongSealedChunkBytes, 0);
     if (!pipeline.Start(body, StrongSealedChunkBytes, chunks))
         return TransformStatus::OutOfMemory;
-    uint64_t done = 0;
-    for (uint64_t chunk = 0; chunk < chunks; ++chunk) {
-        if (progress.StopAsked())
-            return TransformStatus::Stopped;
-        DWORD length = 0;
-        uint8_t* buffer = pipeline.Next(length);
-        if (!buffer)
-            return PipelineFailure(pipeline, error);
-        size_t opened = 0;
-        bool last = false;
-        StrongStatus status = stream.Open(buffer, length, opened, last);
-        if (status == StrongStatus::Ok && last != (chunk + 1 == chunks))
-            status = last ? StrongStatus::Damaged : StrongStatus::Truncated;
-        if (status != StrongStatus::Ok)
-            return FromStrongStatus(status);
-        // The plaintext lies one byte in, where it was opened.
-        pipeline.Write(static_cast<DWORD>(opened), StrongChunkPlainAt);
-        done += opened;
-        progress.Advanced(done);
-    }
-    return pipeline.Finish() ? TransformStatus::Ok : PipelineFailure(pipeline, error);
+    return RunChunks(pipeline, chunks, progress, error,
+                     [&](uint8_t* buffer, DWORD length, bool final, uint64_t& advanced) {
+                         size_t opened = 0;
+                         bool last = false;
+                         StrongStatus status = stream.Open(buffer, length, opened, last);
+                         if (status == StrongStatus::Ok && last != final)
+                             status = last ? StrongStatus::Damaged : StrongStatus::Truncated;
+                         if (status != StrongStatus::Ok)
+                             return FromStrongStatus(status);
+                         // The plaintext lies one byte in, where it was opened.
+                         pipeline.Write(static_cast<DWORD>(opened), StrongChunkPlainAt);
+                         advanced = opened;
+                         return TransformStatus::Ok;
+                     });
 }
 
 class StrongEncryptSteps : public TransformSteps {
