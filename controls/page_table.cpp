@@ -11,6 +11,7 @@
 #include "controls/button_ex.h"
 
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -115,12 +116,37 @@ DesignRect RescaledPlace(HWND parent, HWND control, int previousDpi, int dpi)
     return DesignRect{left, top, MulDiv(r.right, dpi, previousDpi) - left, MulDiv(r.bottom, dpi, previousDpi) - top};
 }
 
+bool IsListView(HWND control)
+{
+    wchar_t className[sizeof WC_LISTVIEWW / sizeof(wchar_t)] = L"";
+    return GetClassNameW(control, className, static_cast<int>(std::size(className)))
+        && lstrcmpiW(className, WC_LISTVIEWW) == 0;
+}
+
+// The fonts made for lists at a new DPI, one per list; a list does not
+// delete a font it was given.
+std::map<HWND, UniqueGdiObject> ListFonts;
+
+// A list without a font of its row keeps the system's font it started
+// with: at a new DPI it gets that font scaled, for its rows and its header.
+void RescaleListFont(HWND control, int previousDpi, int dpi)
+{
+    LOGFONTW font{};
+    const auto current = reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0));
+    if (!current || !GetObjectW(current, sizeof font, &font))
+        return;
+    font.lfHeight = MulDiv(font.lfHeight, dpi, previousDpi);
+    UniqueGdiObject scaled(CreateFontIndirectW(&font));
+    if (!scaled)
+        return;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(scaled.Get()), TRUE);
+    ListFonts[control] = std::move(scaled);
+}
+
 // A list's columns keep their share of the list at a new DPI.
 void RescaleListColumns(HWND control, int previousDpi, int dpi)
 {
-    wchar_t className[sizeof WC_LISTVIEWW / sizeof(wchar_t)] = L"";
-    if (previousDpi == dpi || !GetClassNameW(control, className, static_cast<int>(std::size(className)))
-        || lstrcmpiW(className, WC_LISTVIEWW) != 0)
+    if (previousDpi == dpi || !IsListView(control))
         return;
     HWND header = reinterpret_cast<HWND>(SendMessageW(control, LVM_GETHEADER, 0, 0));
     const int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
@@ -255,6 +281,8 @@ void LayOutPageControls(HWND parent, int previousDpi, int dpi)
                 row.kind == ControlKind::ButtonEx && row.font == ControlFont::None ? NormalFont : FontOf(row.font);
             if (font)
                 SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            else if (previousDpi != dpi && IsListView(control))
+                RescaleListFont(control, previousDpi, dpi);
             SetControlImage(control, row, dpi);
             RescaleListColumns(control, previousDpi, dpi);
             RemakeListIcons(control, dpi);

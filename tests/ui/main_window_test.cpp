@@ -531,6 +531,16 @@ TEST(MainWindow, At150PercentEveryPageIsTheDesignScaled)
 // Moved to a monitor at 150 %, the running window lays its pages out again
 // at once. (Wine has no second monitor: the message is sent as Windows
 // sends it, with the suggested rectangle in the program's memory.)
+// The width of a text in a list's font, measured by the list.
+int ListTextWidth(const App& app, HWND list)
+{
+    const std::wstring text = L"C:\\Folder\\file name.txt";
+    RemoteBuffer remote(app.Process(), (text.size() + 1) * sizeof(wchar_t));
+    if (!remote.Write(text.c_str(), (text.size() + 1) * sizeof(wchar_t)))
+        return 0;
+    return static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(remote.Address())));
+}
+
 TEST(MainWindow, AChangeOfDpiLaysEveryPageOutAgain)
 {
     constexpr int Dpi = 144;
@@ -540,7 +550,12 @@ TEST(MainWindow, AChangeOfDpiLaysEveryPageOutAgain)
     ASSERT_TRUE(GetWindowRect(s.window, &suggested));
     RemoteBuffer rect(s.app.Process(), sizeof suggested);
     ASSERT_TRUE(rect.Write(&suggested, sizeof suggested));
+    HWND list = s.app.Control(quenzel::IDC_DRIVES_LIST);
+    const int textWidth = ListTextWidth(s.app, list);
+    ASSERT_GT(textWidth, 0);
     SendMessageW(s.window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(Dpi, Dpi), reinterpret_cast<LPARAM>(rect.Address()));
+    // A list's text follows the DPI too.
+    EXPECT_NEAR(ListTextWidth(s.app, list), MulDiv(textWidth, Dpi, 96), textWidth / 10);
     RECT client{};
     ASSERT_TRUE(GetClientRect(s.window, &client));
     EXPECT_GE(client.right, 1188);
