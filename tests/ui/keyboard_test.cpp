@@ -142,8 +142,8 @@ HWND FocusedDialog(App& app, int controlId)
 }
 
 // From start to result by keys alone: a file encrypted at level 8 (Alt and the level's letter,
-// an arrow key) and shredded on the page chosen in the owner-drawn page menu by its letter.
-TEST(Keyboard, EncryptAndShredByKeysAlone)
+// an arrow key), decrypted, and shredded on the page chosen in the owner-drawn page menu by its letter.
+TEST(Keyboard, EncryptDecryptAndShredByKeysAlone)
 {
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "[MAIN]\n1=1\n2=1\n3=1\n[OPTIONS]\nDeleteShredded=1\n", FilePageCommand));
@@ -176,6 +176,23 @@ TEST(Keyboard, EncryptAndShredByKeysAlone)
                                    "Kl\xE9"
                                    "e 42",
                                    8));
+
+    // Decrypted by keys into a file named in the confirmation.
+    const std::wstring back = s.Work() + L"\\back.txt";
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_FILE_SOURCE))
+                && TypeInto(s.app.Control(IDC_FILE_SOURCE), plain + L".enc"));
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_FILE_DECRYPT)));
+    PressKey(VK_SPACE);
+    confirmation = FocusedDialog(s.app, ConfirmDestinationId);
+    HWND destination = GetDlgItem(confirmation, ConfirmDestinationId);
+    ASSERT_TRUE(destination && TabTo(confirmation, destination) && TypeInto(destination, back));
+    PressKey(VK_RETURN);
+    result = FocusedDialog(s.app, ResultOutputId);
+    ASSERT_NE(result, nullptr);
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(result) && FocusedControl(s.window); }));
+    std::string opened;
+    EXPECT_TRUE(ReadFileBytes(back, opened) && opened == text);
 
     PressKey('T', {VK_MENU}); // "Brannock &Tools"
     PressKey('H');            // "S&hredder"
