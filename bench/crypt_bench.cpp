@@ -89,17 +89,48 @@ SecretBytes StrongPassword()
     return PasswordKeyInput(std::string("MORVANTE"));
 }
 
-// A strong encryption's transformer; the seconds its Argon2id run took.
-bool PrepareStrong(JobTransformer& transformer, double& seconds)
+// Runs one Argon2id derivation, timing it; false after saying so when it failed.
+template <typename Derive>
+bool TimedDerivation(Derive derive, double& seconds, const char* failure)
 {
     const auto start = Clock::now();
-    const StrongStatus status = transformer.PrepareStrongEncryption(StrongPassword());
+    const StrongStatus status = derive();
     seconds = Since(start);
     if (status != StrongStatus::Ok) {
-        std::fprintf(stderr, "Argon2id failed: %d\n", static_cast<int>(status));
+        std::fprintf(stderr, "%s: %d\n", failure, static_cast<int>(status));
         return false;
     }
     return true;
+}
+
+// A strong encryption's transformer; the seconds its Argon2id run took.
+bool PrepareStrong(JobTransformer& transformer, double& seconds)
+{
+    return TimedDerivation([&] { return transformer.PrepareStrongEncryption(StrongPassword()); }, seconds,
+                           "Argon2id failed");
+}
+
+// Times one strong file job from `source` to `destination` (its key derived
+// already) and prints "<name> seconds size derivation".
+template <typename Job>
+int TimedStrongJob(const char* name, double derivation, const std::wstring& source, const std::wstring& destination,
+                   Job job)
+{
+    NoProgress progress;
+    TransformRequest request;
+    request.source = source;
+    request.destination = destination;
+    request.progress = &progress;
+    const auto start = Clock::now();
+    const TransformOutcome outcome = job(request);
+    const double seconds = Since(start);
+    if (outcome.status != TransformStatus::Ok || outcome.originalFormat) {
+        std::fprintf(stderr, "%s failed: %d (error %lu)\n", name, static_cast<int>(outcome.status),
+                     outcome.systemError);
+        return 1;
+    }
+    std::printf("%s %.3f %llu %.3f\n", name, seconds, static_cast<unsigned long long>(outcome.size), derivation);
+    return 0;
 }
 
 int StrongTransform(const std::wstring& source, const std::wstring& destination)
@@ -108,21 +139,8 @@ int StrongTransform(const std::wstring& source, const std::wstring& destination)
     double derivation = 0;
     if (!PrepareStrong(transformer, derivation))
         return 1;
-    NoProgress progress;
-    TransformRequest request;
-    request.source = source;
-    request.destination = destination;
-    request.progress = &progress;
-    const auto start = Clock::now();
-    const TransformOutcome outcome = transformer.Transform(request);
-    const double seconds = Since(start);
-    if (outcome.status != TransformStatus::Ok) {
-        std::fprintf(stderr, "strong transform failed: %d (error %lu)\n", static_cast<int>(outcome.status),
-                     outcome.systemError);
-        return 1;
-    }
-    std::printf("strong %.3f %llu %.3f\n", seconds, static_cast<unsigned long long>(outcome.size), derivation);
-    return 0;
+    return TimedStrongJob("strong", derivation, source, destination,
+                          [&](const TransformRequest& request) { return transformer.Transform(request); });
 }
 
 // The decryptor of the benchmarks' password with the key of `source`
@@ -141,14 +159,8 @@ bool DeriveFor(const std::wstring& source, StrongDecryptor& decryptor, double& s
         return false;
     }
     StrongChunkStream stream;
-    const auto start = Clock::now();
-    const StrongStatus status = decryptor.Start(header.data(), got, stream);
-    seconds = Since(start);
-    if (status != StrongStatus::Ok) {
-        std::fprintf(stderr, "not a strong file of the benchmarks' password: %d\n", static_cast<int>(status));
-        return false;
-    }
-    return true;
+    return TimedDerivation([&] { return decryptor.Start(header.data(), got, stream); }, seconds,
+                           "not a strong file of the benchmarks' password");
 }
 
 int StrongOpen(const std::wstring& source, const std::wstring& destination)
@@ -157,21 +169,8 @@ int StrongOpen(const std::wstring& source, const std::wstring& destination)
     double derivation = 0;
     if (!DeriveFor(source, decryptor, derivation))
         return 1;
-    NoProgress progress;
-    TransformRequest request;
-    request.source = source;
-    request.destination = destination;
-    request.progress = &progress;
-    const auto start = Clock::now();
-    const TransformOutcome outcome = DecryptFileByFormat(request, decryptor);
-    const double seconds = Since(start);
-    if (outcome.status != TransformStatus::Ok || outcome.originalFormat) {
-        std::fprintf(stderr, "strong decryption failed: %d (error %lu)\n", static_cast<int>(outcome.status),
-                     outcome.systemError);
-        return 1;
-    }
-    std::printf("strongopen %.3f %llu %.3f\n", seconds, static_cast<unsigned long long>(outcome.size), derivation);
-    return 0;
+    return TimedStrongJob("strongopen", derivation, source, destination,
+                          [&](const TransformRequest& request) { return DecryptFileByFormat(request, decryptor); });
 }
 
 std::vector<std::wstring> Gather(const std::wstring& root)
