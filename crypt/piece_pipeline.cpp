@@ -51,11 +51,8 @@ PiecePipeline::~PiecePipeline()
         stop_ = true;
     }
     WakeAllConditionVariable(&pieceHanded_);
-    WakeAllConditionVariable(&pieceWritten_);
-    if (reader_.joinable())
-        reader_.join();
-    if (writer_.joinable())
-        writer_.join();
+    if (mover_.joinable())
+        mover_.join();
     for (auto& buffer : buffers_)
         if (buffer)
             SecureZeroMemory(buffer.get(), allocated_);
@@ -69,7 +66,9 @@ bool PiecePipeline::Start(uint64_t total, size_t pieceBytes, uint64_t pieces)
     threaded_ = pieces > 1;
     // A single piece needs only its own bytes and the room the work adds.
     allocated_ = threaded_ || pieces == 0 ? bufferBytes_ : bufferBytes_ - pieceBytes_ + LengthOf(0);
-    for (size_t slot = 0; slot < (threaded_ ? Slots : 1); ++slot) {
+    // A file of few pieces needs no more slots than it has pieces.
+    slots_ = static_cast<size_t>(std::min<uint64_t>(std::max<uint64_t>(pieces, 1), Slots));
+    for (size_t slot = 0; slot < slots_; ++slot) {
         buffers_[slot].reset(new (std::nothrow) uint8_t[allocated_]);
         if (!buffers_[slot])
             return false;
@@ -77,10 +76,9 @@ bool PiecePipeline::Start(uint64_t total, size_t pieceBytes, uint64_t pieces)
     if (!threaded_)
         return true;
     try {
-        reader_ = std::thread(&PiecePipeline::ReadAll, this);
-        writer_ = std::thread(&PiecePipeline::WriteAll, this);
+        mover_ = std::thread(&PiecePipeline::MoveAll, this);
     } catch (const std::system_error&) {
-        return false; // the destructor ends a reader already started
+        return false;
     }
     return true;
 }
@@ -141,8 +139,8 @@ void PiecePipeline::Write(DWORD length, size_t from)
     }
     {
         Hold hold(lock_);
-        writeLengths_[handed_ % Slots] = length;
-        writeFrom_[handed_ % Slots] = from;
+        writeLengths_[handed_ % slots_] = length;
+        writeFrom_[handed_ % slots_] = from;
         ++handed_;
     }
     WakeConditionVariable(&pieceHanded_);
@@ -157,53 +155,62 @@ bool PiecePipeline::Finish()
     return failure_ == Failure::None;
 }
 
-void PiecePipeline::ReadAll()
+// Reads and writes on one thread, a write first when one waits: a piece
+// written frees a slot to read into. After a failed read the pieces handed
+// on before it are still written.
+void PiecePipeline::MoveAll()
 {
-    for (uint64_t piece = 0; piece < pieces_; ++piece) {
+    uint64_t toRead = 0, toWrite = 0;
+    bool reading = true;
+    while (toWrite < pieces_) {
+        DWORD length = 0;
+        size_t from = 0;
+        bool write = false;
         {
             Hold hold(lock_);
-            // A slot is free again once the piece it held is written.
-            WaitFor(pieceWritten_, [this] { return stop_ || failure_ != Failure::None || read_ - written_ < Slots; });
-            if (stop_ || failure_ != Failure::None)
+            WaitFor(pieceHanded_, [&] {
+                return stop_ || handed_ > toWrite || (reading && toRead < pieces_ && toRead - toWrite < slots_);
+            });
+            if (stop_)
                 return;
+            write = handed_ > toWrite;
+            length = writeLengths_[toWrite % slots_];
+            from = writeFrom_[toWrite % slots_];
         }
-        DWORD error = 0;
-        if (!ReadPiece(source_, Buffer(piece) + readAt_, LengthOf(piece), error)) {
-            Fail(Failure::Read, error);
+        if (write && !WritePiece(toWrite++, length, from))
             return;
-        }
-        {
-            Hold hold(lock_);
-            ++read_;
-        }
-        WakeConditionVariable(&pieceRead_);
+        if (!write && !ReadNextPiece(toRead++))
+            reading = false;
     }
 }
 
-void PiecePipeline::WriteAll()
+bool PiecePipeline::WritePiece(uint64_t piece, DWORD length, size_t from)
 {
-    for (uint64_t piece = 0; piece < pieces_; ++piece) {
-        DWORD length = 0;
-        size_t from = 0;
-        {
-            Hold hold(lock_);
-            WaitFor(pieceHanded_, [this] { return stop_ || handed_ > written_; });
-            if (stop_)
-                return;
-            length = writeLengths_[piece % Slots];
-            from = writeFrom_[piece % Slots];
-        }
-        if (!WriteExactly(output_, Buffer(piece) + from, length)) {
-            Fail(Failure::Write, GetLastError());
-            return;
-        }
-        {
-            Hold hold(lock_);
-            ++written_;
-        }
-        // The reader waits for a free slot, Finish for the last piece.
-        WakeAllConditionVariable(&pieceWritten_);
+    if (!WriteExactly(output_, Buffer(piece) + from, length)) {
+        Fail(Failure::Write, GetLastError());
+        return false;
     }
+    {
+        Hold hold(lock_);
+        written_ = piece + 1;
+    }
+    WakeConditionVariable(&pieceWritten_);
+    return true;
+}
+
+bool PiecePipeline::ReadNextPiece(uint64_t piece)
+{
+    DWORD error = 0;
+    if (!ReadPiece(source_, Buffer(piece) + readAt_, LengthOf(piece), error)) {
+        Fail(Failure::Read, error);
+        return false;
+    }
+    {
+        Hold hold(lock_);
+        read_ = piece + 1;
+    }
+    WakeConditionVariable(&pieceRead_);
+    return true;
 }
 
 } // namespace quenzel

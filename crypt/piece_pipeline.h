@@ -1,10 +1,12 @@
 // A file's pieces read, worked on and written at once: a thread of its own
-// reads the source ahead into a small ring of buffers, the caller works on
-// each piece in its buffer, and another thread writes the pieces worked on,
-// so the system's two copies run beside the work on a second processor.
-// Memory stays at the ring's buffers for any file size. A file of one piece
-// is read, worked on and written on the caller's thread alone: two threads
-// per small file would cost more than they save.
+// reads the source ahead into a small ring of buffers and writes the pieces
+// the caller has worked on in theirs, so the system's two copies run beside
+// the work on a second processor. One thread does both: the copies take a
+// fraction of the work's time, and a third busy thread on a machine of two
+// processors would take turns with the work. Memory stays at the ring's
+// buffers for any file size. A file of one piece is read, worked on and
+// written on the caller's thread alone: a thread per small file would cost
+// more than it saves.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +19,7 @@ namespace quenzel {
 
 class PiecePipeline {
 public:
-    static constexpr size_t Slots = 4;
+    static constexpr size_t Slots = 8;
 
     // Each piece is read `readAt` bytes into a buffer of `bufferBytes`
     // (readAt + pieceBytes at least), where the caller's work may grow it.
@@ -47,13 +49,15 @@ public:
 
 private:
     DWORD LengthOf(uint64_t piece) const;
-    uint8_t* Buffer(uint64_t piece) { return buffers_[piece % Slots].get(); }
+    uint8_t* Buffer(uint64_t piece) { return buffers_[piece % slots_].get(); }
     void Fail(Failure failure, DWORD error);
     // Waits, holding lock_, until `ready` says so.
     template <class Ready>
     void WaitFor(CONDITION_VARIABLE& change, Ready ready);
-    void ReadAll();
-    void WriteAll();
+    // The thread's loop, and its two steps: each false once it failed.
+    void MoveAll();
+    bool WritePiece(uint64_t piece, DWORD length, size_t from);
+    bool ReadNextPiece(uint64_t piece);
 
     HANDLE source_;
     HANDLE output_;
@@ -63,6 +67,7 @@ private:
     size_t pieceBytes_ = 0;
     uint64_t pieces_ = 0;
     bool threaded_ = false;
+    size_t slots_ = 1;
     std::unique_ptr<uint8_t[]> buffers_[Slots];
     size_t allocated_ = 0;
     DWORD writeLengths_[Slots] = {};
@@ -85,8 +90,7 @@ private:
     Failure failure_ = Failure::None;
     DWORD error_ = 0;
     bool stop_ = false;
-    std::thread reader_;
-    std::thread writer_;
+    std::thread mover_;
 };
 
 } // namespace quenzel
