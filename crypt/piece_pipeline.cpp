@@ -1,5 +1,6 @@
 #include "crypt/piece_pipeline.h"
 
+#include "base/srw_hold.h"
 #include "crypt/file_transform.h"
 
 #include <algorithm>
@@ -9,22 +10,6 @@
 namespace quenzel {
 
 namespace {
-
-// Holds an SRW lock exclusively for its scope.
-class Hold {
-public:
-    explicit Hold(SRWLOCK& lock)
-        : lock_(lock)
-    {
-        AcquireSRWLockExclusive(&lock_);
-    }
-    ~Hold() { ReleaseSRWLockExclusive(&lock_); }
-    Hold(const Hold&) = delete;
-    Hold& operator=(const Hold&) = delete;
-
-private:
-    SRWLOCK& lock_;
-};
 
 // Reads a piece whole; a file that ends early counts as a failed read.
 bool ReadPiece(HANDLE source, uint8_t* data, DWORD length, DWORD& error)
@@ -47,7 +32,7 @@ PiecePipeline::PiecePipeline(HANDLE source, HANDLE output, size_t bufferBytes, s
 PiecePipeline::~PiecePipeline()
 {
     {
-        Hold hold(lock_);
+        SrwHold hold(lock_);
         stop_ = true;
     }
     WakeAllConditionVariable(&pieceHanded_);
@@ -89,17 +74,10 @@ DWORD PiecePipeline::LengthOf(uint64_t piece) const
     return at >= total_ ? 0 : static_cast<DWORD>(std::min<uint64_t>(pieceBytes_, total_ - at));
 }
 
-template <class Ready>
-void PiecePipeline::WaitFor(CONDITION_VARIABLE& change, Ready ready)
-{
-    while (!ready())
-        SleepConditionVariableSRW(&change, &lock_, INFINITE, 0);
-}
-
 void PiecePipeline::Fail(Failure failure, DWORD error)
 {
     {
-        Hold hold(lock_);
+        SrwHold hold(lock_);
         if (failure_ == Failure::None) {
             failure_ = failure;
             error_ = error;
@@ -120,8 +98,8 @@ uint8_t* PiecePipeline::Next(DWORD& length)
         }
         return Buffer(taken_++);
     }
-    Hold hold(lock_);
-    WaitFor(pieceRead_, [this] { return read_ > taken_ || failure_ != Failure::None; });
+    SrwHold hold(lock_);
+    SleepUntil(pieceRead_, lock_, [this] { return read_ > taken_ || failure_ != Failure::None; });
     // The pieces read before a failed read are still given out.
     if (failure_ == Failure::Write || read_ == taken_)
         return nullptr;
@@ -138,7 +116,7 @@ void PiecePipeline::Write(DWORD length, size_t from)
         return;
     }
     {
-        Hold hold(lock_);
+        SrwHold hold(lock_);
         writeLengths_[handed_ % slots_] = length;
         writeFrom_[handed_ % slots_] = from;
         ++handed_;
@@ -150,8 +128,8 @@ bool PiecePipeline::Finish()
 {
     if (!threaded_)
         return failure_ == Failure::None;
-    Hold hold(lock_);
-    WaitFor(pieceWritten_, [this] { return written_ == handed_ || failure_ == Failure::Write; });
+    SrwHold hold(lock_);
+    SleepUntil(pieceWritten_, lock_, [this] { return written_ == handed_ || failure_ == Failure::Write; });
     return failure_ == Failure::None;
 }
 
@@ -167,8 +145,8 @@ void PiecePipeline::MoveAll()
         size_t from = 0;
         bool write = false;
         {
-            Hold hold(lock_);
-            WaitFor(pieceHanded_, [&] {
+            SrwHold hold(lock_);
+            SleepUntil(pieceHanded_, lock_, [&] {
                 return stop_ || handed_ > toWrite || (reading && toRead < pieces_ && toRead - toWrite < slots_);
             });
             if (stop_)
@@ -191,7 +169,7 @@ bool PiecePipeline::WritePiece(uint64_t piece, DWORD length, size_t from)
         return false;
     }
     {
-        Hold hold(lock_);
+        SrwHold hold(lock_);
         written_ = piece + 1;
     }
     WakeConditionVariable(&pieceWritten_);
@@ -206,7 +184,7 @@ bool PiecePipeline::ReadNextPiece(uint64_t piece)
         return false;
     }
     {
-        Hold hold(lock_);
+        SrwHold hold(lock_);
         read_ = piece + 1;
     }
     WakeConditionVariable(&pieceRead_);

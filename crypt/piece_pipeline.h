@@ -51,9 +51,6 @@ private:
     DWORD LengthOf(uint64_t piece) const;
     uint8_t* Buffer(uint64_t piece) { return buffers_[piece % slots_].get(); }
     void Fail(Failure failure, DWORD error);
-    // Waits, holding lock_, until `ready` says so.
-    template <class Ready>
-    void WaitFor(CONDITION_VARIABLE& change, Ready ready);
     // The thread's loop, and its two steps: each false once it failed.
     void MoveAll();
     bool WritePiece(uint64_t piece, DWORD length, size_t from);
@@ -73,11 +70,9 @@ private:
     DWORD writeLengths_[Slots] = {};
     size_t writeFrom_[Slots] = {};
 
-    // Under Wine a contended std::mutex or condition_variable (winpthreads'
-    // events and semaphores) waits through the wineserver, a round trip per
-    // piece that a loaded machine makes slow; SRW locks and condition
-    // variables wait in the process. One condition each for the three
-    // counts below that threads wait on, so each change wakes only its waiter.
+    // SRW, not std::mutex (see base/srw_hold.h). One condition each for the
+    // three counts below that threads wait on, so each change wakes only its
+    // waiter.
     SRWLOCK lock_ = SRWLOCK_INIT;
     CONDITION_VARIABLE pieceRead_ = CONDITION_VARIABLE_INIT;
     CONDITION_VARIABLE pieceHanded_ = CONDITION_VARIABLE_INIT;

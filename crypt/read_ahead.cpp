@@ -1,5 +1,6 @@
 #include "crypt/read_ahead.h"
 
+#include "base/srw_hold.h"
 #include "crypt/file_transform.h"
 
 #include <algorithm>
@@ -17,10 +18,10 @@ ReadAhead::ReadAhead(HANDLE source, uint64_t size, size_t ringBytes)
 ReadAhead::~ReadAhead()
 {
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        SrwHold hold(lock_);
         stop_ = true;
     }
-    changed_.notify_all();
+    WakeAllConditionVariable(&changed_);
     if (reader_.joinable())
         reader_.join();
 }
@@ -45,8 +46,8 @@ void ReadAhead::Run()
     for (uint64_t done = 0; done < size_;) {
         size_t slot = 0;
         {
-            std::unique_lock<std::mutex> hold(lock_);
-            changed_.wait(hold, [this] { return stop_ || filled_ < Pieces; });
+            SrwHold hold(lock_);
+            SleepUntil(changed_, lock_, [this] { return stop_ || filled_ < Pieces; });
             if (stop_)
                 return;
             slot = (first_ + filled_) % Pieces;
@@ -56,14 +57,14 @@ void ReadAhead::Run()
         const DWORD error = read ? 0 : GetLastError();
         const bool worked = read && (!work_ || work_(buffers_[slot].get(), length));
         {
-            std::lock_guard<std::mutex> hold(lock_);
+            SrwHold hold(lock_);
             lengths_[slot] = length;
             failed_ = !worked;
             workFailed_ = read && !worked;
             error_ = error;
             ++filled_;
         }
-        changed_.notify_all();
+        WakeAllConditionVariable(&changed_);
         if (!worked)
             return;
         done += length;
@@ -72,8 +73,8 @@ void ReadAhead::Run()
 
 uint8_t* ReadAhead::Next(DWORD& length, DWORD& error)
 {
-    std::unique_lock<std::mutex> hold(lock_);
-    changed_.wait(hold, [this] { return filled_ > 0; });
+    SrwHold hold(lock_);
+    SleepUntil(changed_, lock_, [this] { return filled_ > 0; });
     // A failed read is the last piece the reader hands over.
     if (failed_ && filled_ == 1) {
         error = error_;
@@ -86,11 +87,11 @@ uint8_t* ReadAhead::Next(DWORD& length, DWORD& error)
 void ReadAhead::Release()
 {
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        SrwHold hold(lock_);
         first_ = (first_ + 1) % Pieces;
         --filled_;
     }
-    changed_.notify_all();
+    WakeAllConditionVariable(&changed_);
 }
 
 } // namespace quenzel

@@ -6,11 +6,9 @@
 
 #include <windows.h>
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 namespace quenzel {
@@ -50,8 +48,9 @@ private:
     size_t pieceBytes_;
     std::unique_ptr<uint8_t[]> buffers_[Pieces];
     DWORD lengths_[Pieces] = {};
-    std::mutex lock_;
-    std::condition_variable changed_;
+    // SRW, not std::mutex (see base/srw_hold.h).
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;
     size_t first_ = 0;  // the ring slot Next gives next
     size_t filled_ = 0; // slots read and not yet released
     bool failed_ = false;
