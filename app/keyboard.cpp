@@ -94,13 +94,16 @@ bool IsStrayKeyUp(const MSG& msg)
 }
 
 // The program's buttons keep Alt and F10 to themselves; the menu bar
-// should open whichever control has the focus.
+// should open whichever control has the focus. Alt+letter is the dialog
+// manager's alone: it presses the button with that letter from anywhere on
+// the page, so the focused button's own search on the key-up would press it
+// a second time.
 void SendMenuKeysToWindow(MSG& msg)
 {
     if (msg.hwnd == MainWindow || !IsButtonEx(msg.hwnd))
         return;
     const bool menuKey = msg.wParam == VK_MENU || msg.wParam == VK_F10;
-    if (msg.message == WM_SYSCHAR || ((msg.message == WM_SYSKEYDOWN || msg.message == WM_SYSKEYUP) && menuKey))
+    if (msg.message == WM_SYSCHAR || msg.message == WM_SYSKEYUP || (msg.message == WM_SYSKEYDOWN && menuKey))
         msg.hwnd = MainWindow;
 }
 } // namespace

@@ -142,7 +142,8 @@ HWND FocusedDialog(App& app, int controlId)
 }
 
 // From start to result by keys alone: a file encrypted at level 8 (Alt and the level's letter,
-// an arrow key), decrypted, and shredded on the page chosen in the owner-drawn page menu by its letter.
+// an arrow key), decrypted, and shredded on the page chosen in the owner-drawn page menu by its letter,
+// its buttons pressed by their letters.
 TEST(Keyboard, EncryptDecryptAndShredByKeysAlone)
 {
     Started s;
@@ -197,12 +198,13 @@ TEST(Keyboard, EncryptDecryptAndShredByKeysAlone)
     PressKey('T', {VK_MENU}); // "Brannock &Tools"
     PressKey('H');            // "S&hredder"
     ASSERT_TRUE(WaitUntil([&] { return SelectedTab(s.app) == 4; }, KeyTimeout));
-    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_SHRED_ADD_FILE)));
-    PressKey(VK_SPACE);
+    // The buttons answer their letters from the list and from another button.
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_SHRED_LIST)));
+    PressKey('A', {VK_MENU}); // "&Add file"
     ASSERT_NO_FATAL_FAILURE(ChooseInFileDialog(s.app, plain));
     ASSERT_TRUE(WaitUntil([&] { return SendMessageW(s.app.Control(IDC_SHRED_LIST), LVM_GETITEMCOUNT, 0, 0) == 1; }));
-    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_SHRED_START)));
-    PressKey(VK_SPACE);
+    ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_SHRED_CLEAR)));
+    PressKey('R', {VK_MENU}); // "Sh&red"
     ASSERT_NE(FocusedDialog(s.app, MessageTextId), nullptr);
     PressKey('Y'); // the question's default is No
     EXPECT_TRUE(WaitUntil([&] { return !FileExists(plain) && IsWindowEnabled(s.app.Control(IDC_SHRED_ADD_FILE)); }));

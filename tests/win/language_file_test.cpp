@@ -218,11 +218,13 @@ TEST_P(LanguageFile, EveryMenuAndPageHasDistinctMnemonics)
     for (std::vector<int> page : std::vector<std::vector<int>>{
              {RecycleSource, AddEnc, RemoveEnc, AddDec, StrongFormatOption, AddEncryptedFolder, RemoveEncryptedFolder,
               AddDecryptedFolder, EncryptIntoFolder, DecryptIntoFolder},
-             {FileGroup, PasswordMode, KeyFileMode, LevelLabel},
-             {FolderGroup, PasswordMode, KeyFileMode, LevelLabel},
+             {FileGroup, PasswordMode, KeyFileMode, LevelLabel, EncryptCaption, DecryptCaption},
+             {FolderGroup, PasswordMode, KeyFileMode, LevelLabel, EncryptCaption, DecryptCaption},
              {SlotGroup},
-             {ShredGroup, DeleteShreddedOption},
-             {DrivesGroup, LogonOption}}) {
+             {ShredGroup, DeleteShreddedOption, AddFileCaption, AddFolderCaption, ClearListCaption, RemoveRowsCaption,
+              ShredCaption},
+             {DrivesGroup, LogonOption, MountCaption, UnmountCaption, ApplyCaption, RemoveDriveCaption,
+              NewDriveCaption}}) {
         page.insert(page.end(), bar.begin(), bar.end());
         groups.push_back(page);
     }
