@@ -1,13 +1,66 @@
 #include "base/control_lock.h"
 
+#include "base/courier.h"
 #include "base/page_kit.h"
+#include "base/process.h"
 
 namespace quenzel {
 
-void EnableControls(const int* ids, size_t count, bool enable) noexcept
+namespace {
+
+// A disabled control loses the keyboard focus to nobody, and with no focus
+// the keyboard reaches no control. The control that had it when the lock
+// disabled it (and where the focus was moved meanwhile) gets it back when
+// the controls come back, unless the user has put it elsewhere.
+HWND FocusBeforeLock = nullptr;
+HWND FocusDuringLock = nullptr;
+
+bool IsAmong(HWND control, const int* ids, size_t count)
 {
     for (size_t i = 0; i < count; ++i)
-        EnableWindow(MainControl(ids[i]), enable);
+        if (control && MainControl(ids[i]) == control)
+            return true;
+    return false;
+}
+
+void DisableOnWindowThread(const int* ids, size_t count)
+{
+    const HWND focus = GetFocus();
+    for (size_t i = 0; i < count; ++i)
+        EnableWindow(MainControl(ids[i]), FALSE);
+    if (!IsAmong(focus, ids, count))
+        return;
+    // On to the next control that takes the focus, the disabled ones skipped.
+    FocusBeforeLock = focus;
+    const HWND next = GetNextDlgTabItem(MainWindow, focus, FALSE);
+    FocusDuringLock = next && IsWindowEnabled(next) ? next : MainWindow;
+    SetFocus(FocusDuringLock);
+}
+
+void EnableOnWindowThread(const int* ids, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        EnableWindow(MainControl(ids[i]), TRUE);
+    if (!IsAmong(FocusBeforeLock, ids, count))
+        return;
+    const HWND focus = GetFocus();
+    if (focus == FocusDuringLock || focus == MainWindow)
+        SetFocus(FocusBeforeLock);
+    FocusBeforeLock = FocusDuringLock = nullptr;
+}
+
+} // namespace
+
+void EnableControls(const int* ids, size_t count, bool enable) noexcept
+{
+    // The focus lives on the window's thread; a worker ending its lock
+    // hands the change there.
+    PostCall([ids, count, enable] {
+        if (enable)
+            EnableOnWindowThread(ids, count);
+        else
+            DisableOnWindowThread(ids, count);
+    });
 }
 
 bool ControlLock::Take()

@@ -50,6 +50,8 @@ public:
         case NoteKind::StatusText:
             SetStatusText(note.text.c_str(), 0, note.target);
             break;
+        case NoteKind::Call: // run by the courier itself
+            break;
         }
     }
 
@@ -96,6 +98,14 @@ std::deque<CourierNote> Notes;
 // A delivery is posted and not yet begun.
 bool DeliveryPosted = false;
 
+void Deliver(const CourierNote& note)
+{
+    if (note.kind == NoteKind::Call)
+        note.call();
+    else
+        Desk->Deliver(note);
+}
+
 bool OnCourierThread()
 {
     return !CourierWindow || GetWindowThreadProcessId(CourierWindow, nullptr) == GetCurrentThreadId();
@@ -110,7 +120,7 @@ void DeliverQueuedNotes()
         DeliveryPosted = false;
     }
     for (const CourierNote& note : waiting)
-        Desk->Deliver(note);
+        Deliver(note);
 }
 
 void RunPendingCall(PendingCall& pending)
@@ -186,7 +196,7 @@ void PostNote(CourierNote note)
 {
     if (OnCourierThread()) {
         DeliverQueuedNotes();
-        Desk->Deliver(note);
+        Deliver(note);
         return;
     }
     std::lock_guard<std::mutex> hold(NotesLock);
@@ -194,6 +204,14 @@ void PostNote(CourierNote note)
     // A post that fails leaves the notes queued for the next post or call.
     if (!DeliveryPosted)
         DeliveryPosted = PostMessageW(CourierWindow, DeliverNotesMessage, 0, 0) != FALSE;
+}
+
+void PostCall(std::function<void()> call)
+{
+    CourierNote note;
+    note.kind = NoteKind::Call;
+    note.call = std::move(call);
+    PostNote(std::move(note));
 }
 
 void PostBarRange(int barId, int maximum)

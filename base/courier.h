@@ -26,6 +26,7 @@ enum class NoteKind {
     BarStep,     // one step
     BarShown,    // `value` 1 shows the bar, 0 hides it
     StatusText,  // `target` is the status bar's part, `text` its text
+    Call,        // `call` runs on the window's thread (no desk sees it)
 };
 
 struct CourierNote {
@@ -33,6 +34,7 @@ struct CourierNote {
     int target = 0; // a bar's control id, or the status bar's part
     int value = 0;
     std::wstring text;
+    std::function<void()> call;
 };
 
 enum class ReportKind { Warning, Information };
@@ -68,6 +70,9 @@ void PostBarPosition(int barId, int position);
 void PostBarStep(int barId);
 void PostBarShown(int barId, bool shown);
 void PostStatusText(int part, std::wstring text);
+// Runs `call` on the window's thread in its turn among the notes, without
+// waiting for it.
+void PostCall(std::function<void()> call);
 // True on Yes.
 bool AskOnWindow(const std::wstring& question, const std::wstring& caption, bool defaultNo);
 void ReportOnWindow(const std::wstring& text, const std::wstring& caption, ReportKind kind);

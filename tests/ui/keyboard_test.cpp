@@ -208,6 +208,8 @@ TEST(Keyboard, EncryptDecryptAndShredByKeysAlone)
     ASSERT_NE(FocusedDialog(s.app, MessageTextId), nullptr);
     PressKey('Y'); // the question's default is No
     EXPECT_TRUE(WaitUntil([&] { return !FileExists(plain) && IsWindowEnabled(s.app.Control(IDC_SHRED_ADD_FILE)); }));
+    // The button disabled during the job gets the focus back.
+    EXPECT_TRUE(WaitUntil([&] { return FocusedId(s.window) == IDC_SHRED_CLEAR; }, KeyTimeout)) << FocusedId(s.window);
     EXPECT_TRUE(s.app.Close());
 }
 
