@@ -223,6 +223,11 @@ bool ProgramFolder::CopyFromBuild(const std::wstring& relativePath) const
     return CopyInto(BuiltProgramDir() + L"\\" + relativePath, path_ + L"\\" + relativePath);
 }
 
+bool ProgramFolder::UseLanguage(const std::wstring& fileName) const
+{
+    return CopyInto(BuiltProgramDir() + L"\\lang\\" + fileName, path_ + L"\\lang\\default.lng");
+}
+
 App::~App()
 {
     Kill();

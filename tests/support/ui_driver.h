@@ -56,6 +56,8 @@ public:
     // Copies one more file of the build's program folder (e.g. L"lang\\german.lng")
     // to the same place in this folder.
     bool CopyFromBuild(const std::wstring& relativePath) const;
+    // Makes the build's language file (e.g. L"german.lng") this folder's default.lng.
+    bool UseLanguage(const std::wstring& fileName) const;
     bool Ready() const { return ready_; }
 
 private:

@@ -372,40 +372,22 @@ void RunRecycleCase(Started& s, const RecycleCase& c)
 // without a question.
 TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
 {
-    const std::wstring tag = std::to_wstring(GetCurrentProcessId());
+    const std::wstring t = std::to_wstring(GetCurrentProcessId()); // this run's names
+    constexpr SourceFate Binned = SourceFate::Recycled, Kept = SourceFate::Kept;
+    // clang-format off
     const RecycleCase cases[] = {
-        {{RecycleBox, AddEncBox},
-         EncryptButton,
-         L"enc-" + tag + L".txt",
-         L"",
-         L"enc-" + tag + L".txt.enc",
-         SourceFate::Recycled,
-         true},
-        {{RecycleBox, AddDecBox},
-         DecryptButton,
-         L"dec-" + tag + L".enc",
-         L"",
-         L"dec-" + tag + L".enc.dec",
-         SourceFate::Recycled,
-         true},
-        {{RecycleBox},
-         EncryptButton,
-         L"other-" + tag + L".txt",
-         L"other-output.bin",
-         L"other-output.bin",
-         SourceFate::Kept,
-         false},
-        {{RecycleBox, RemoveEncBox},
-         DecryptButton,
-         L"strip-" + tag + L".enc",
-         L"",
-         L"strip-" + tag,
-         SourceFate::Kept,
-         false},
+        {{RecycleBox, AddEncBox}, EncryptButton, L"enc-" + t + L".txt", L"", L"enc-" + t + L".txt.enc", Binned, true},
+        {{RecycleBox, AddDecBox}, DecryptButton, L"dec-" + t + L".enc", L"", L"dec-" + t + L".enc.dec", Binned, true},
+        {{RecycleBox}, EncryptButton, L"other-" + t + L".txt", L"other-output.bin", L"other-output.bin", Kept, false},
+        {{RecycleBox, RemoveEncBox}, DecryptButton, L"strip-" + t + L".enc", L"", L"strip-" + t, Kept, false},
         // The destination typed as the source in other letters is the source:
         // it is replaced in place and never sent to the bin.
-        {{RecycleBox, AddEncBox}, EncryptButton, L"same.txt", L".\\SAME.TXT", L"same.txt", SourceFate::Kept, true},
+        {{RecycleBox, AddEncBox}, EncryptButton, L"same.txt", L".\\SAME.TXT", L"same.txt", Kept, true},
     };
+    // Where there is no recycle bin.
+    const RecycleCase noBin =
+        {{RecycleBox, AddEncBox}, EncryptButton, L"kept-" + t + L".txt", L"", L"kept-" + t + L".txt.enc", Kept, true};
+    // clang-format on
     {
         Started s;
         ASSERT_NO_FATAL_FAILURE(Start(s, "", FilePageCommand));
@@ -420,14 +402,7 @@ TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "", FilePageCommand));
     SetEnvironmentVariableW(L"XDG_DATA_HOME", hadDataHome ? saved : nullptr);
-    RunRecycleCase(s,
-                   {{RecycleBox, AddEncBox},
-                    EncryptButton,
-                    L"kept-" + tag + L".txt",
-                    L"",
-                    L"kept-" + tag + L".txt.enc",
-                    SourceFate::Kept,
-                    true});
+    RunRecycleCase(s, noBin);
     EXPECT_EQ(WaitForDialogWith(s.app, MessageTextId, Millis(500)), nullptr) << "a kept source is no failure";
     EXPECT_TRUE(s.app.Close());
 }

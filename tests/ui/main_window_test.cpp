@@ -329,11 +329,7 @@ TEST(MainWindow, EveryPageTextFitsItsControlInEachLanguage)
     for (const wchar_t* language : {L"english.lng", L"german.lng"}) {
         SCOPED_TRACE(Narrow(language));
         ProgramFolder folder;
-        ASSERT_TRUE(folder.Ready());
-        const std::wstring file = std::wstring(L"lang\\") + language;
-        ASSERT_TRUE(folder.CopyFromBuild(file));
-        ASSERT_TRUE(
-            CopyFileW((folder.Path() + L"\\" + file).c_str(), (folder.Path() + L"\\lang\\default.lng").c_str(), FALSE));
+        ASSERT_TRUE(folder.Ready() && folder.UseLanguage(language));
         App app;
         ASSERT_TRUE(app.Start(folder));
         HWND window = app.WaitForMainWindow();

@@ -7,38 +7,52 @@
 namespace quenzel {
 namespace {
 
-TEST(CommandLine, LeadingDigitSelectsTabAndDashXMeansLogon)
+// A leading digit selects the tab, "-x" anywhere means the log-on start, and
+// the paths follow the tab argument without the switch.
+TEST(CommandLine, TabLogonSwitchAndPaths)
 {
+    using Paths = std::vector<std::wstring>;
     struct Case {
         const wchar_t* line;
         bool logon;
         int tab;
+        Paths paths;
     };
+    // clang-format off
     const Case cases[] = {
-        {L"", false, -1},
-        {L"3", false, 3},
-        {L"0", false, 0},
-        {L"5 more", false, 5},
-        {L"6", false, -1},
-        {L"9", false, -1},
-        {L"a3", false, -1},
-        {L" 3", false, -1},
-        {L"-x", true, -1},
-        {L"-X", true, -1},
-        {L"foo bar -x", true, -1},
-        {L"2 -X", true, 2},
-        {L"abc-xyz", false, -1},
-        {L"x-", false, -1},
-        {L"-", false, -1},
-        {L"-xy", false, -1},
-        {L"\"-x\"", true, -1},
-        {L"4\t-x", true, 4},
-        {L"\"C:\\docs\\tax-xmas.txt\"", false, -1},
+        {L"", false, -1, {}},
+        {L"3", false, 3, {}},
+        {L"0", false, 0, {}},
+        {L"5 more", false, 5, {L"more"}},
+        {L"6", false, -1, {}},
+        {L"9", false, -1, {}},
+        {L"a3", false, -1, {L"a3"}},
+        {L" 3", false, -1, {L"3"}},
+        {L"-x", true, -1, {}},
+        {L"-X", true, -1, {}},
+        {L"foo bar -x", true, -1, {L"foo", L"bar"}},
+        {L"2 -X", true, 2, {}},
+        {L"abc-xyz", false, -1, {L"abc-xyz"}},
+        {L"x-", false, -1, {L"x-"}},
+        {L"-", false, -1, {L"-"}},
+        {L"-xy", false, -1, {L"-xy"}},
+        {L"\"-x\"", true, -1, {}},
+        {L"4\t-x", true, 4, {}},
+        {L"\"C:\\docs\\tax-xmas.txt\"", false, -1, {L"C:\\docs\\tax-xmas.txt"}},
+        {L"4 \"C:\\My Files\\a.txt\" C:\\dir", false, 4, {L"C:\\My Files\\a.txt", L"C:\\dir"}},
+        {L"\"C:\\a b.txt\"", false, -1, {L"C:\\a b.txt"}},
+        {L"1", false, 1, {}},
+        {L"7 C:\\x", false, -1, {L"C:\\x"}},
+        {L"2021.txt", false, 2, {}},
+        {L"x3", false, -1, {L"x3"}},
+        {L"4 -x C:\\y", true, 4, {L"C:\\y"}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const StartRequest r = ParseCommandLine(c.line);
         EXPECT_EQ(r.logonMode, c.logon) << "line: " << static_cast<const void*>(c.line);
-        EXPECT_EQ(r.startTab, c.tab);
+        EXPECT_EQ(r.startTab, c.tab) << static_cast<const void*>(c.line);
+        EXPECT_EQ(r.paths, c.paths) << static_cast<const void*>(c.line);
     }
     EXPECT_FALSE(ParseCommandLine(nullptr).logonMode);
 }
@@ -61,30 +75,6 @@ TEST(CommandLine, ArgumentsSplitByTheWindowsRules)
     };
     for (const Case& c : cases)
         EXPECT_EQ(SplitArguments(c.line), c.args) << static_cast<const void*>(c.line);
-}
-
-TEST(CommandLine, PathsFollowTheTabArgumentAndSkipTheLogonSwitch)
-{
-    using Paths = std::vector<std::wstring>;
-    struct Case {
-        const wchar_t* line;
-        int tab;
-        Paths paths;
-    };
-    const Case cases[] = {
-        {L"4 \"C:\\My Files\\a.txt\" C:\\dir", 4, {L"C:\\My Files\\a.txt", L"C:\\dir"}},
-        {L"\"C:\\a b.txt\"", -1, {L"C:\\a b.txt"}},
-        {L"1", 1, {}},
-        {L"7 C:\\x", -1, {L"C:\\x"}},
-        {L"2021.txt", 2, {}},
-        {L"x3", -1, {L"x3"}},
-        {L"4 -x C:\\y", 4, {L"C:\\y"}},
-    };
-    for (const Case& c : cases) {
-        const StartRequest r = ParseCommandLine(c.line);
-        EXPECT_EQ(r.startTab, c.tab) << static_cast<const void*>(c.line);
-        EXPECT_EQ(r.paths, c.paths) << static_cast<const void*>(c.line);
-    }
 }
 
 TEST(Opacity, StoredValuesTheDialogCannotMakeComeIntoItsRange)

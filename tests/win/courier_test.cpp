@@ -89,17 +89,30 @@ protected:
     HWND window_ = nullptr;
 };
 
+// Calls run on the window's thread after the notes before them; a call's
+// failure reaches the worker.
 TEST_F(CourierTest, AWorkerIsHeardInOrderAndGetsItsAnswers)
 {
     desk_.answers = {true, false};
-    RunOnWorker([] {
+    const DWORD windowThread = GetCurrentThreadId();
+    DWORD callThread = 0;
+    size_t heardBeforeCall = 0;
+    RunOnWorker([&] {
         PostBarRange(7, 40);
         for (int position = 0; position < 50; ++position)
             PostBarPosition(7, position);
         PostStatusText(1, L"file.txt");
         EXPECT_TRUE(AskOnWindow(L"replace?", L"c", true));
         PostBarStep(7);
+        PostCall([&] { desk_.log.push_back(GetCurrentThreadId() == windowThread ? L"posted call" : L"off thread"); });
         PostBarShown(7, false);
+        EXPECT_EQ(FromWindowThread<int>([&] {
+                      callThread = GetCurrentThreadId();
+                      heardBeforeCall = desk_.log.size();
+                      return 42;
+                  }),
+                  42);
+        EXPECT_THROW(OnWindowThread([] { throw std::runtime_error("out of luck"); }), std::runtime_error);
         EXPECT_FALSE(AskOnWindow(L"go on?", L"c", false));
         ReportOnWindow(L"done", L"c", ReportKind::Information);
         PostStatusText(0, L"last");
@@ -108,23 +121,11 @@ TEST_F(CourierTest, AWorkerIsHeardInOrderAndGetsItsAnswers)
     for (int position = 0; position < 50; ++position)
         expected.push_back(L"note 1 7 " + std::to_wstring(position) + L" ");
     expected.insert(expected.end(),
-                    {L"note 4 1 0 file.txt", L"ask replace? c no", L"note 2 7 0 ", L"note 3 7 0 ", L"ask go on? c yes",
-                     L"report done c info", L"note 4 0 0 last"});
+                    {L"note 4 1 0 file.txt", L"ask replace? c no", L"note 2 7 0 ", L"posted call", L"note 3 7 0 ",
+                     L"ask go on? c yes", L"report done c info", L"note 4 0 0 last"});
     EXPECT_EQ(desk_.log, expected);
-}
-
-TEST_F(CourierTest, ACallRunsOnTheWindowThreadAndItsFailureReachesTheWorker)
-{
-    DWORD callThread = 0;
-    RunOnWorker([&callThread] {
-        EXPECT_EQ(FromWindowThread<int>([&callThread] {
-                      callThread = GetCurrentThreadId();
-                      return 42;
-                  }),
-                  42);
-        EXPECT_THROW(OnWindowThread([] { throw std::runtime_error("out of luck"); }), std::runtime_error);
-    });
-    EXPECT_EQ(callThread, GetCurrentThreadId());
+    EXPECT_EQ(callThread, windowThread);
+    EXPECT_EQ(heardBeforeCall, expected.size() - 3) << "the notes before the call reach the desk first";
 }
 
 TEST_F(CourierTest, OnTheWindowThreadItselfEverythingHappensAtOnce)

@@ -169,10 +169,19 @@ bool Same(COLORREF a, COLORREF b)
     return a == b;
 }
 
-TEST(OwnerMenu, MeasuresItemsAndHalfHighSeparators)
+// Converted items are measured, separators half high, and screen readers
+// read each item's text from its item data's MSAAMENUINFO.
+TEST(OwnerMenu, MeasuresItemsAndHalfHighSeparatorsAndCarriesTheirTexts)
 {
     DrawnMenu menu = MakeMenu();
     ASSERT_EQ(ConvertMenuToOwnerDraw(menu.popup, L"Test"), 1);
+    const wchar_t* texts[] = {L"&Open\tCtrl+O", L"", L"&Checked", L"&Grey"};
+    for (int i = 0; i < 4; ++i) {
+        const auto* info = reinterpret_cast<const MSAAMENUINFO*>(ItemData(menu.popup, i));
+        ASSERT_TRUE(info && info->dwMSAASignature == static_cast<DWORD>(MSAA_MENU_SIG)) << i;
+        EXPECT_EQ(info->cchWText, static_cast<DWORD>(lstrlenW(texts[i]))) << i;
+        EXPECT_STREQ(info->pszWText, texts[i]) << i;
+    }
     Measure(menu);
     ASSERT_EQ(menu.measured.size(), 4u);
     const UINT itemHeight = static_cast<UINT>(GetSystemMetrics(SM_CYMENU) + 2);
@@ -250,21 +259,6 @@ TEST(OwnerMenu, DrawsSideBarCheckMarkShortcutAndSeparator)
     Draw(menu, canvas, 2, ODS_SELECTED);
     EXPECT_TRUE(AnyPixel(canvas, checkedBand, Same, GetSysColor(COLOR_ACTIVECAPTION)));
     EXPECT_TRUE(AnyPixel(canvas, checkedBand, Differs, GetSysColor(COLOR_ACTIVECAPTION)));
-    DestroyMenu(menu.popup);
-}
-
-// Screen readers read an owner-drawn item's text from its item data's MSAAMENUINFO.
-TEST(OwnerMenu, ItemsCarryTheirTextForScreenReaders)
-{
-    DrawnMenu menu = MakeMenu();
-    ASSERT_EQ(ConvertMenuToOwnerDraw(menu.popup, L"Test"), 1);
-    const wchar_t* texts[] = {L"&Open\tCtrl+O", L"", L"&Checked", L"&Grey"};
-    for (int i = 0; i < 4; ++i) {
-        const auto* info = reinterpret_cast<const MSAAMENUINFO*>(ItemData(menu.popup, i));
-        ASSERT_TRUE(info && info->dwMSAASignature == static_cast<DWORD>(MSAA_MENU_SIG)) << i;
-        EXPECT_EQ(info->cchWText, static_cast<DWORD>(lstrlenW(texts[i]))) << i;
-        EXPECT_STREQ(info->pszWText, texts[i]) << i;
-    }
     DestroyMenu(menu.popup);
 }
 
