@@ -103,6 +103,8 @@ LRESULT OnCreate(HWND button, const CREATESTRUCTW& create)
     }
     data->width = create.cx;
     data->height = create.cy;
+    // A button made disabled hears of no WM_ENABLE until it is enabled.
+    data->disabled = (style & WS_DISABLED) != 0;
     data->font = Shared.defaultFont;
     data->bkColor = GetSysColor(COLOR_BTNFACE);
     data->bkBrush.Reset(CreateSolidBrush(data->bkColor));

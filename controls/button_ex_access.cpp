@@ -13,6 +13,11 @@
 namespace quenzel {
 
 namespace {
+// IAccessible's id from the header. MinGW-w64's 64-bit oleacc import library
+// exports IID_IAccessible as a function: linked from there, it is the address
+// of a jump stub, and every call given it fails with E_NOINTERFACE.
+const IID& AccessibleId = __uuidof(IAccessible);
+
 // Incoming calls of a screen reader arrive through COM on the button's
 // thread, which needs an apartment; it is entered once and kept for the
 // thread's life.
@@ -57,7 +62,7 @@ public:
     {
         if (!object)
             return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IAccessible) {
+        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == AccessibleId) {
             *object = static_cast<IAccessible*>(this);
             AddRef();
             return S_OK;
@@ -237,14 +242,14 @@ LRESULT AnswerButtonExObject(HWND button, WPARAM flags, LPARAM objectId)
     if (static_cast<LONG>(objectId) != OBJID_CLIENT || !EnsureApartment())
         return DefWindowProcW(button, WM_GETOBJECT, flags, objectId);
     IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(button, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard))))
+    if (FAILED(CreateStdAccessibleObject(button, OBJID_CLIENT, AccessibleId, reinterpret_cast<void**>(&standard))))
         return DefWindowProcW(button, WM_GETOBJECT, flags, objectId);
     auto* object = new (std::nothrow) ButtonExAccessible(button, standard);
     if (!object) {
         standard->Release();
         return DefWindowProcW(button, WM_GETOBJECT, flags, objectId);
     }
-    const LRESULT result = LresultFromObject(IID_IAccessible, flags, object);
+    const LRESULT result = LresultFromObject(AccessibleId, flags, object);
     object->Release();
     return result;
 }

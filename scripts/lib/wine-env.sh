@@ -1,5 +1,6 @@
-# Sourced by scripts/test and scripts/run: one Xvfb, one 32-bit Wine prefix
-# and one warm wineserver for the whole run, stopped again on exit.
+# Sourced by scripts/test, scripts/run and the benchmarks: one Xvfb, one Wine
+# prefix of the build's architecture and one warm wineserver for the whole
+# run, stopped again on exit.
 
 # Some machines cannot run 32-bit Linux programs at all (the kernel's 32-bit
 # emulation is switched off), and Wine's 32-bit half is one. There the
@@ -26,9 +27,12 @@ use_wine64_commands() {
     export PATH="$bin:$PATH"
 }
 
+# wine_env_init TOP NAME [ARCH]: the prefix, home and commands for ARCH's
+# build (i686 in a 32-bit prefix, x86_64 in a 64-bit one; by default the
+# build that runs here).
 wine_env_init() {
     local top=$1 name=$2 suffix=""
-    QZ_WINE_BUILD_ARCH=$(wine_build_arch)
+    QZ_WINE_BUILD_ARCH=${3:-$(wine_build_arch)}
     if [ "$QZ_WINE_BUILD_ARCH" = i686 ]; then
         export WINEARCH=win32
     else
@@ -90,7 +94,7 @@ setup_failed() {
 # for every run, so each run starts from a fresh prefix.
 make_wine_template() {
     local stamp="$QZ_TEMPLATE/.quenzel-stamp" want
-    want="$(wine --version 2>/dev/null) $(uname -m) $WINEARCH v2"
+    want="$(wine --version 2>/dev/null) $(uname -m) $WINEARCH v3"
     if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
         return 0
     fi
@@ -101,6 +105,11 @@ make_wine_template() {
     # Without a window manager, unmanaged windows let GUI programs end at once.
     WINEPREFIX="$QZ_TEMPLATE" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
         { rm -rf "$QZ_TEMPLATE"; setup_failed "the Wine prefix's window setting could not be written"; return 1; }
+    # A crashing program must end at once, its backtrace in the log: Wine's
+    # crash dialog would hold the test's pipes until CTest's time-out.
+    WINEPREFIX="$QZ_TEMPLATE" wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        >/dev/null 2>&1 ||
+        { rm -rf "$QZ_TEMPLATE"; setup_failed "the Wine prefix's crash setting could not be written"; return 1; }
     # The server writes the registry files when it ends.
     WINEPREFIX="$QZ_TEMPLATE" wineserver -w
     [ -f "$QZ_TEMPLATE/system.reg" ] ||

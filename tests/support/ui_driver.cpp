@@ -260,7 +260,7 @@ HWND App::WaitForMainWindow(Millis timeout)
     WaitUntil(
         [&] {
             window_ = FindProcessWindow(processId_, MainClassName, true);
-            return window_ != nullptr || WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+            return window_ != nullptr || Ended();
         },
         timeout);
     return window_;
@@ -272,7 +272,7 @@ HWND App::WaitForTopWindow(const wchar_t* className, Millis timeout) const
     WaitUntil(
         [&] {
             found = FindProcessWindow(processId_, className, true);
-            return found != nullptr;
+            return found != nullptr || Ended();
         },
         timeout);
     return found;
@@ -284,10 +284,15 @@ HWND WaitForDialogWith(const App& app, int controlId, Millis timeout)
     WaitUntil(
         [&] {
             found = FindProcessWindow(app.ProcessId(), L"#32770", true, controlId);
-            return found != nullptr;
+            return found != nullptr || app.Ended();
         },
         timeout);
     return found;
+}
+
+bool App::Ended() const
+{
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
 }
 
 bool App::WaitForExit(DWORD& exitCode, Millis timeout)

@@ -86,6 +86,9 @@ public:
     HWND Window() const { return window_; }
     HWND Control(int id) const { return GetDlgItem(window_, id); }
 
+    // Whether the process has ended (a crashed program shows no more windows,
+    // so the waits for one stop at once).
+    bool Ended() const;
     // Waits for the process to end; false on timeout.
     bool WaitForExit(DWORD& exitCode, Millis timeout = DefaultTimeout);
     // Closes the main window and waits for the process to end.
