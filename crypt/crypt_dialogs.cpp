@@ -186,11 +186,23 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     }
 }
 
-// `textKey` says what was done: formatted with the source title and the output path.
-void OnResultInit(HWND dialog, int textKey)
+// What the result dialog shows: the text that says what was done
+// (formatted with the source title and the output path), and whether the
+// output was never authenticated.
+struct ResultRequest {
+    int textKey;
+    bool unauthenticated;
+};
+
+void OnResultInit(HWND dialog, const ResultRequest& request)
 {
+    const int textKey = request.textKey;
     SetWindowTextW(dialog, LangText(keys::ResultTitle));
-    SetDialogIcon(dialog, IDC_RESULT_ICON, IDI_RESULT);
+    // The finished job's tick would promise a readable result.
+    if (request.unauthenticated)
+        SetDialogSystemIcon(dialog, IDC_RESULT_ICON, IDI_INFORMATION, DesignIconSize(IDI_RESULT));
+    else
+        SetDialogIcon(dialog, IDC_RESULT_ICON, IDI_RESULT);
     SetItemText(dialog, IDC_RESULT_SOURCE_GROUP, keys::ResultSourceGroup);
     SetItemText(dialog, IDC_RESULT_OUTPUT_GROUP, keys::ResultOutputGroup);
     SetDlgItemTextW(dialog, IDC_RESULT_SOURCE, TextOf(MainControl(IDC_FILE_PREVIEW)).c_str());
@@ -204,7 +216,7 @@ INT_PTR CALLBACK ResultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 {
     switch (message) {
     case WM_INITDIALOG:
-        OnResultInit(dialog, static_cast<int>(lParam));
+        OnResultInit(dialog, *reinterpret_cast<const ResultRequest*>(lParam));
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
@@ -252,9 +264,11 @@ INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options)
     return result == ConfirmOk ? ConfirmOk : ConfirmCancel;
 }
 
-void ShowResultDialog(int textKey)
+void ShowResultDialog(int textKey, bool unauthenticated)
 {
-    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_RESULTDIALOG), MainWindow, ResultDialogProc, textKey);
+    const ResultRequest request{textKey, unauthenticated};
+    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_RESULTDIALOG), MainWindow, ResultDialogProc,
+                    reinterpret_cast<LPARAM>(&request));
 }
 
 void LoadTextPreview(const std::wstring& path, HWND edit)

@@ -485,7 +485,8 @@ DWORD WINAPI FileJob(void* parameter)
     const int resultKey = job != DecryptJob ? keys::ResultText
         : outcome.originalFormat            ? keys::ResultDecryptedClassic
                                             : keys::ResultDecrypted;
-    OnWindowThread([resultKey] { ShowResultDialog(resultKey); });
+    const bool unauthenticated = outcome.originalFormat;
+    OnWindowThread([resultKey, unauthenticated] { ShowResultDialog(resultKey, unauthenticated); });
     return 0;
 }
 
