@@ -47,8 +47,10 @@ std::wstring FolderLine(const JobOutcomeFacts& facts, bool replaces)
     const bool decrypt = facts.job == DecryptJob;
     if (replaces)
         return LangString(decrypt ? keys::ConfirmFolderDecryptReplace : keys::ConfirmFolderEncryptReplace);
-    const int key = decrypt ? keys::ConfirmFolderDecryptNew : keys::ConfirmFolderEncryptNew;
-    return FormatLangText(key, MaxTextLength, facts.destination.c_str());
+    if (!decrypt)
+        return FormatLangText(keys::ConfirmFolderEncryptNew, MaxTextLength, facts.destination.c_str());
+    return FormatLangText(keys::ConfirmFolderDecryptNew, MaxTextLength, facts.destination.c_str()) + L"\n"
+        + LangString(keys::ConfirmFolderFreeNames);
 }
 
 // A decryption that replaces its source: a classic file decrypted with a

@@ -221,8 +221,11 @@ bool DestinationIsNotKeyFile(const std::wstring& output, const JobSettings& sett
 }
 
 // The checks of a folder job before anything is written; false, after
-// telling the user, when it must not start.
-bool FolderJobMayStart(const FolderJobCheck& check, const std::wstring& output, const JobSettings& settings)
+// telling the user, when it must not start. Existing outputs are asked
+// about only for an encryption: a decryption writes beside them under free
+// names.
+bool FolderJobMayStart(JobKind job, const FolderJobCheck& check, const std::wstring& output,
+                       const JobSettings& settings)
 {
     switch (check.verdict) {
     case FolderJobCheck::Verdict::OutputOverList:
@@ -235,7 +238,7 @@ bool FolderJobMayStart(const FolderJobCheck& check, const std::wstring& output, 
         break;
     }
     const int existing = static_cast<int>(check.existingOutputs);
-    return existing == 0
+    return existing == 0 || job == DecryptJob
         || AskUser(FormatLangText(keys::ReplaceFilesQuestion, MaxTextLength, existing, output.c_str()));
 }
 
@@ -465,7 +468,7 @@ bool RunFolderList(const JobRequest& request, FolderRun& run)
     if (!TakeJobSettings(job, request.options, KeySnapshotOnWindow(), settings))
         return false;
     const FolderJobCheck check = CheckFolderJob(root, items, run.outputRoot, settings.keyFilePath);
-    if (!FolderJobMayStart(check, run.outputRoot, settings) || !PrepareTransformer(job, settings, transformer))
+    if (!FolderJobMayStart(job, check, run.outputRoot, settings) || !PrepareTransformer(job, settings, transformer))
         return false;
     SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
     FolderWork work{run.outputRoot, settings.key, settings.keyFile, transformer, {}, {}};

@@ -38,6 +38,9 @@ public:
 
     TransformOutcome Transform(const TransformRequest& request);
 
+    // A decryption (PrepareDecryption was called).
+    bool Decrypts() const { return decryptor_ != nullptr; }
+
     // A decryption's check of its key against a strong source before
     // anything is written or asked: its header and first chunk authenticate
     // (the key derived is kept for the transform). Ok for a file of the
