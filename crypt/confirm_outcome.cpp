@@ -39,7 +39,12 @@ std::wstring FileLine(const JobOutcomeFacts& facts, bool replaces)
     const bool decrypt = facts.job == DecryptJob;
     const int key = decrypt ? (replaces ? keys::ConfirmDecryptReplace : keys::ConfirmDecryptNew)
                             : (replaces ? keys::ConfirmEncryptReplace : keys::ConfirmEncryptNew);
-    return FormatLangText(key, MaxTextLength, PathTitle(facts.destination).c_str());
+    std::wstring line = FormatLangText(key, MaxTextLength, PathTitle(facts.destination).c_str());
+    if (!facts.takenOutput.empty())
+        line += L"\n"
+            + FormatLangText(keys::ConfirmFreeName, MaxTextLength, PathTitle(facts.takenOutput).c_str(),
+                             PathTitle(facts.destination).c_str());
+    return line;
 }
 
 std::wstring FolderLine(const JobOutcomeFacts& facts, bool replaces)
