@@ -90,6 +90,7 @@ struct ListIcons {
 };
 
 struct KeptIcon {
+    HINSTANCE module; // null: the system's own icons
     int iconId;
     int size;
     HICON icon;
@@ -97,14 +98,28 @@ struct KeptIcon {
 
 std::vector<KeptIcon> DialogIcons;
 
-HICON KeptIconAtSize(int iconId, int size)
+HICON LoadIconFrom(HINSTANCE module, int iconId, int size)
+{
+    static const auto scaleDown = [] {
+        HMODULE comctl32 = GetModuleHandleW(L"comctl32.dll");
+        return comctl32 ? reinterpret_cast<LoadIconWithScaleDownFn>(
+                   reinterpret_cast<void*>(GetProcAddress(comctl32, "LoadIconWithScaleDown")))
+                        : nullptr;
+    }();
+    HICON icon = nullptr;
+    if (scaleDown && SUCCEEDED(scaleDown(module, MAKEINTRESOURCEW(iconId), size, size, &icon)) && icon)
+        return icon;
+    return static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(iconId), IMAGE_ICON, size, size, 0));
+}
+
+HICON KeptIconAtSize(HINSTANCE module, int iconId, int size)
 {
     for (const KeptIcon& kept : DialogIcons)
-        if (kept.iconId == iconId && kept.size == size)
+        if (kept.module == module && kept.iconId == iconId && kept.size == size)
             return kept.icon;
-    HICON icon = LoadIconAtSize(iconId, size);
+    HICON icon = LoadIconFrom(module, iconId, size);
     if (icon)
-        DialogIcons.push_back(KeptIcon{iconId, size, icon});
+        DialogIcons.push_back(KeptIcon{module, iconId, size, icon});
     return icon;
 }
 
@@ -140,16 +155,7 @@ void SetImageList(HWND list, HIMAGELIST images)
 
 HICON LoadIconAtSize(int iconId, int size)
 {
-    static const auto scaleDown = [] {
-        HMODULE comctl32 = GetModuleHandleW(L"comctl32.dll");
-        return comctl32 ? reinterpret_cast<LoadIconWithScaleDownFn>(
-                   reinterpret_cast<void*>(GetProcAddress(comctl32, "LoadIconWithScaleDown")))
-                        : nullptr;
-    }();
-    HICON icon = nullptr;
-    if (scaleDown && SUCCEEDED(scaleDown(Instance, MAKEINTRESOURCEW(iconId), size, size, &icon)) && icon)
-        return icon;
-    return static_cast<HICON>(LoadImageW(Instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, size, size, 0));
+    return LoadIconFrom(Instance, iconId, size);
 }
 
 int DesignIconSize(int iconId)
@@ -185,7 +191,14 @@ HBITMAP LoadBitmapAtDpi(int bitmapId, int dpi)
 
 void SetDialogIcon(HWND dialog, int controlId, int iconId)
 {
-    if (HICON icon = KeptIconAtSize(iconId, Scaled(dialog, DesignIconSize(iconId))))
+    if (HICON icon = KeptIconAtSize(Instance, iconId, Scaled(dialog, DesignIconSize(iconId))))
+        SendDlgItemMessageW(dialog, controlId, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+}
+
+void SetDialogSystemIcon(HWND dialog, int controlId, LPCWSTR systemIcon, int designSize)
+{
+    const int iconId = static_cast<int>(reinterpret_cast<ULONG_PTR>(systemIcon));
+    if (HICON icon = KeptIconAtSize(nullptr, iconId, Scaled(dialog, designSize)))
         SendDlgItemMessageW(dialog, controlId, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
 }
 

@@ -26,6 +26,9 @@ HBITMAP LoadBitmapAtDpi(int bitmapId, int dpi);
 // scaled to the dialog's DPI. The icons are kept for the process, one per
 // size, as the dialogs come and go.
 void SetDialogIcon(HWND dialog, int controlId, int iconId);
+// The same with one of the system's icons (IDI_INFORMATION, say), at
+// `designSize` pixels at 96 dpi.
+void SetDialogSystemIcon(HWND dialog, int controlId, LPCWSTR systemIcon, int designSize);
 
 // A list's small images: the icons, at `designSize` scaled to the list's
 // DPI. RemakeListIcons makes them again for a new DPI; a list that was never

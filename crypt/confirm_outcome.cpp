@@ -39,7 +39,12 @@ std::wstring FileLine(const JobOutcomeFacts& facts, bool replaces)
     const bool decrypt = facts.job == DecryptJob;
     const int key = decrypt ? (replaces ? keys::ConfirmDecryptReplace : keys::ConfirmDecryptNew)
                             : (replaces ? keys::ConfirmEncryptReplace : keys::ConfirmEncryptNew);
-    return FormatLangText(key, MaxTextLength, PathTitle(facts.destination).c_str());
+    std::wstring line = FormatLangText(key, MaxTextLength, PathTitle(facts.destination).c_str());
+    if (!facts.takenOutput.empty())
+        line += L"\n"
+            + FormatLangText(keys::ConfirmFreeName, MaxTextLength, PathTitle(facts.takenOutput).c_str(),
+                             PathTitle(facts.destination).c_str());
+    return line;
 }
 
 std::wstring FolderLine(const JobOutcomeFacts& facts, bool replaces)
@@ -47,8 +52,10 @@ std::wstring FolderLine(const JobOutcomeFacts& facts, bool replaces)
     const bool decrypt = facts.job == DecryptJob;
     if (replaces)
         return LangString(decrypt ? keys::ConfirmFolderDecryptReplace : keys::ConfirmFolderEncryptReplace);
-    const int key = decrypt ? keys::ConfirmFolderDecryptNew : keys::ConfirmFolderEncryptNew;
-    return FormatLangText(key, MaxTextLength, facts.destination.c_str());
+    if (!decrypt)
+        return FormatLangText(keys::ConfirmFolderEncryptNew, MaxTextLength, facts.destination.c_str());
+    return FormatLangText(keys::ConfirmFolderDecryptNew, MaxTextLength, facts.destination.c_str()) + L"\n"
+        + LangString(keys::ConfirmFolderFreeNames);
 }
 
 // A decryption that replaces its source: a classic file decrypted with a

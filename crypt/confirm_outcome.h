@@ -16,6 +16,8 @@ struct JobOutcomeFacts {
     std::wstring source;       // the file, or the listed folder
     std::wstring destination;  // the output file, or the output folder
     bool strongFormat = false; // an encryption writes the strong format
+    // A file decryption's existing file whose name the destination avoids.
+    std::wstring takenOutput;
 };
 
 // The lines the confirmation adds below its question, one a line.

@@ -4,11 +4,13 @@
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/long_path.h"
+#include "base/page_kit.h"
 #include "base/pictures.h"
 #include "base/process.h"
 #include "crypt/confirm_outcome.h"
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
+#include "crypt/file_transform.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/key_controls.h"
 #include "crypt/output_names.h"
@@ -37,6 +39,10 @@ void SetItemText(HWND dialog, int id, int key)
 struct ConfirmRequest {
     CryptPageKind kind;
     const Options& options;
+    // A file decryption whose proposed output was another existing file:
+    // that file, and the free name proposed instead.
+    std::wstring takenOutput;
+    std::wstring freeOutput;
 };
 
 CryptPageState& StateOf(CryptPageKind kind)
@@ -79,6 +85,22 @@ std::wstring ProposedOutput(const ConfirmRequest& request, const std::wstring& s
     return ProposeFolderOutput(source, job, naming);
 }
 
+// A file decryption never proposes an existing file other than its source
+// (the original beside its ".enc" file, say), but the next free name beside
+// it; with none free, the job asks before it replaces the file.
+void AvoidTakenOutput(ConfirmRequest& request, const std::wstring& source, std::wstring& proposal)
+{
+    if (request.kind != CryptPageKind::File || StateOf(request.kind).Job() != DecryptJob || !PathExists(proposal)
+        || IsSameFile(source, proposal))
+        return;
+    const std::wstring free = FreeOutputName(proposal, PathExists);
+    if (free.empty())
+        return;
+    request.takenOutput = proposal;
+    request.freeOutput = free;
+    proposal = free;
+}
+
 std::wstring QuestionText(const ConfirmRequest& request, const std::wstring& title)
 {
     if (request.kind == CryptPageKind::Folder) {
@@ -112,6 +134,8 @@ void ShowJobText(HWND dialog, const ConfirmRequest& request, const std::wstring&
     facts.source = source;
     facts.destination = TextOf(GetDlgItem(dialog, IDC_CONFIRM_DESTINATION));
     facts.strongFormat = request.options.strongFormat;
+    if (!request.freeOutput.empty() && facts.destination == request.freeOutput)
+        facts.takenOutput = request.takenOutput;
     const std::wstring text = QuestionText(request, PathTitle(source)) + L"\n" + JobOutcomeText(facts);
     SetDlgItemTextW(dialog, IDC_JOB_TEXT, text.c_str());
 }
@@ -121,7 +145,7 @@ int SourceFieldOf(CryptPageKind kind)
     return kind == CryptPageKind::File ? IDC_FILE_SOURCE : IDC_FOLDER_SOURCE;
 }
 
-void OnConfirmInit(HWND dialog, const ConfirmRequest& request)
+void OnConfirmInit(HWND dialog, ConfirmRequest& request)
 {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&request));
     SetDialogIcon(dialog, IDC_CONFIRM_ICON, IDI_CONFIRM);
@@ -130,6 +154,7 @@ void OnConfirmInit(HWND dialog, const ConfirmRequest& request)
     const std::wstring source = TextOf(MainControl(SourceFieldOf(request.kind)));
     SetDlgItemTextW(dialog, IDC_CONFIRM_SOURCE, source.c_str());
     state.outputPath = ProposedOutput(request, source);
+    AvoidTakenOutput(request, source, state.outputPath);
     SetDlgItemTextW(dialog, IDC_CONFIRM_DESTINATION, state.outputPath.c_str());
     ShowJobText(dialog, request, source);
 }
@@ -159,7 +184,7 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 {
     switch (message) {
     case WM_INITDIALOG:
-        OnConfirmInit(dialog, *reinterpret_cast<const ConfirmRequest*>(lParam));
+        OnConfirmInit(dialog, *reinterpret_cast<ConfirmRequest*>(lParam));
         return TRUE;
     case WM_COMMAND: {
         const auto* request = reinterpret_cast<const ConfirmRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
@@ -186,11 +211,23 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     }
 }
 
-// `textKey` says what was done: formatted with the source title and the output path.
-void OnResultInit(HWND dialog, int textKey)
+// What the result dialog shows: the text that says what was done
+// (formatted with the source title and the output path), and whether the
+// output was never authenticated.
+struct ResultRequest {
+    int textKey;
+    bool unauthenticated;
+};
+
+void OnResultInit(HWND dialog, const ResultRequest& request)
 {
+    const int textKey = request.textKey;
     SetWindowTextW(dialog, LangText(keys::ResultTitle));
-    SetDialogIcon(dialog, IDC_RESULT_ICON, IDI_RESULT);
+    // The finished job's tick would promise a readable result.
+    if (request.unauthenticated)
+        SetDialogSystemIcon(dialog, IDC_RESULT_ICON, IDI_INFORMATION, DesignIconSize(IDI_RESULT));
+    else
+        SetDialogIcon(dialog, IDC_RESULT_ICON, IDI_RESULT);
     SetItemText(dialog, IDC_RESULT_SOURCE_GROUP, keys::ResultSourceGroup);
     SetItemText(dialog, IDC_RESULT_OUTPUT_GROUP, keys::ResultOutputGroup);
     SetDlgItemTextW(dialog, IDC_RESULT_SOURCE, TextOf(MainControl(IDC_FILE_PREVIEW)).c_str());
@@ -204,7 +241,7 @@ INT_PTR CALLBACK ResultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 {
     switch (message) {
     case WM_INITDIALOG:
-        OnResultInit(dialog, static_cast<int>(lParam));
+        OnResultInit(dialog, *reinterpret_cast<const ResultRequest*>(lParam));
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
@@ -245,16 +282,18 @@ INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options)
     if (!StrongPasswordAcceptable(StateOf(kind).Job(), options.strongFormat))
         return ConfirmCancel;
     const int templateId = RetypeWanted(kind) ? IDD_RETYPE : IDD_CONFIRM;
-    const ConfirmRequest request{kind, options};
+    ConfirmRequest request{kind, options, {}, {}};
     const INT_PTR result = DialogBoxParamW(Instance, MAKEINTRESOURCEW(templateId), MainWindow, ConfirmDialogProc,
                                            reinterpret_cast<LPARAM>(&request));
     // A dialog that could not be shown counts as Cancel.
     return result == ConfirmOk ? ConfirmOk : ConfirmCancel;
 }
 
-void ShowResultDialog(int textKey)
+void ShowResultDialog(int textKey, bool unauthenticated)
 {
-    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_RESULTDIALOG), MainWindow, ResultDialogProc, textKey);
+    const ResultRequest request{textKey, unauthenticated};
+    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_RESULTDIALOG), MainWindow, ResultDialogProc,
+                    reinterpret_cast<LPARAM>(&request));
 }
 
 void LoadTextPreview(const std::wstring& path, HWND edit)

@@ -25,8 +25,10 @@ inline constexpr INT_PTR ConfirmCancel = 2;
 INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options);
 
 // Shows `IDD_RESULTDIALOG` for the file page's finished job; `textKey` is the
-// text that says what was done (source title, output path).
-void ShowResultDialog(int textKey);
+// text that says what was done (source title, output path). A result that
+// was never authenticated (a decryption of the original format) shows the
+// information icon instead of the finished job's.
+void ShowResultDialog(int textKey, bool unauthenticated);
 
 // Shows the first up to 1000 bytes of a file as text in an edit control
 // (UTF-16 when they look like it, else the ANSI code page); a file that

@@ -3,6 +3,7 @@
 #include "base/handles.h"
 #include "base/long_path.h"
 #include "crypt/cipher_key.h"
+#include "crypt/output_names.h"
 #include "crypt/read_ahead.h"
 
 #include <windows.h>
@@ -200,6 +201,32 @@ UniqueFile CreateMarkedDestination(const std::wstring& destination, bool& stray)
     return UniqueFile();
 }
 
+bool PathIsThere(const std::wstring& path)
+{
+    return GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A destination that could not be made new because another file than the
+// source is there: the output is made new under the next free name instead.
+// An empty handle, with `destination` unchanged, where the destination is
+// missing (another failure) or the source itself; with OutputCreateFailed
+// when no free name can be made.
+UniqueFile CreateUnderFreeName(const std::wstring& source, std::wstring& destination, bool& stray,
+                               TransformStatus& status)
+{
+    if (!PathIsThere(destination) || IsSameFile(source, destination))
+        return UniqueFile();
+    status = TransformStatus::OutputCreateFailed;
+    const std::wstring free = FreeOutputName(destination, PathIsThere);
+    if (free.empty())
+        return UniqueFile();
+    destination = free;
+    UniqueFile file = CreateMarkedDestination(destination, stray);
+    if (file)
+        status = TransformStatus::Ok;
+    return file;
+}
+
 TransformOutcome Failure(TransformStatus status, DWORD error)
 {
     TransformOutcome outcome;
@@ -370,7 +397,7 @@ TransformOutcome TransformThroughTemporary(const std::wstring& sourcePath, const
 
 TransformOutcome TransformThroughTemporary(const TransformRequest& request, TransformSteps& steps)
 {
-    const std::wstring& destination = request.destination;
+    std::wstring destination = request.destination;
     UniqueFile source = OpenSource(request.source);
     if (!source)
         return Failure(TransformStatus::SourceOpenFailed, GetLastError());
@@ -396,6 +423,12 @@ TransformOutcome TransformThroughTemporary(const TransformRequest& request, Tran
     // A destination made new here was neither the key file nor the source
     // nor an earlier output: only one that could not be made is looked at.
     UniqueFile output = CreateMarkedDestination(destination, stray);
+    if (!output && !stray && request.freeName) {
+        TransformStatus freeStatus = TransformStatus::Ok;
+        output = CreateUnderFreeName(request.source, destination, stray, freeStatus);
+        if (freeStatus != TransformStatus::Ok && !stray)
+            return Failure(freeStatus, GetLastError());
+    }
     const bool marked = static_cast<bool>(output);
     if (stray) {
         outcome = Failure(TransformStatus::OutputCreateFailed, ERROR_ACCESS_DENIED);

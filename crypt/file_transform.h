@@ -59,6 +59,9 @@ struct TransformRequest {
     // A read-only destination may be replaced (the user said so); it stays
     // read-only. Otherwise it is refused with nothing written.
     bool replaceReadOnly = false;
+    // An existing destination other than the source is never replaced: the
+    // output takes the next free name beside it (FreeOutputName).
+    bool freeName = false;
 };
 
 struct TransformOutcome {
@@ -97,15 +100,16 @@ public:
 
 // The path every transform takes: the source opened and sized, the steps
 // prepared, a folder, the key file or (unless asked for) a read-only file
-// refused as destination, the destination's folder made when asked for, the
-// output written to a temporary file beside an existing destination, which
-// takes its place only when every byte is written and flushed to the disk,
-// or to a new destination marked for deletion on close until then; on any
-// failure the unfinished output goes again, and a job that dies leaves at
-// most a temporary file. A replaced file hands on its hidden, system and
-// read-only attributes, its creation time and its access control list.
-// Every path is used in its extended form, so a name that ends in a dot or
-// a space is the file named.
+// refused as destination (or, when asked for, any existing file other than the
+// source left alone for the next free name), the destination's folder made when
+// asked for, the output written to a temporary file beside an existing
+// destination, which takes its place only when every byte is written and
+// flushed to the disk, or to a new destination marked for deletion on close
+// until then; on any failure the unfinished output goes again, and a job that
+// dies leaves at most a temporary file. A replaced file hands on its hidden,
+// system and read-only attributes, its creation time and its access control
+// list. Every path is used in its extended form, so a name that ends in a dot
+// or a space is the file named.
 TransformOutcome TransformThroughTemporary(const TransformRequest& request, TransformSteps& steps);
 TransformOutcome TransformThroughTemporary(const std::wstring& source, const std::wstring& destination,
                                            TransformSteps& steps);

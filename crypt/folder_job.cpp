@@ -113,6 +113,9 @@ FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstri
     request.stop = stop;
     request.keyFile = keyFile;
     request.createFolder = true;
+    // A decryption never replaces a file beside its output, such as the
+    // original an encrypted folder was made from.
+    request.freeName = transformer.Decrypts();
     if (!FolderJobOutputFile(root, item, outputRoot, request.destination)) {
         outcome.status = FolderItemStatus::OutsideRoot;
         return outcome;

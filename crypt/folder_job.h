@@ -23,8 +23,9 @@ struct FolderItemOutcome {
 };
 
 // One listed file of a folder job into its place below `outputRoot`, with
-// the job's key and transformer; the job's key file is never replaced;
-// `stop` as for TransformFile.
+// the job's key and transformer; the job's key file is never replaced, and
+// a decryption replaces no file but its source (an output whose name is
+// taken gets the next free name); `stop` as for TransformFile.
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
                                       const std::wstring& outputRoot, const JobKey& key, JobTransformer& transformer,
                                       const FileIdentity& keyFile = FileIdentity(),
@@ -38,7 +39,8 @@ struct FolderJobCheck {
         KeyFileOutput,  // an output would be the key file
     };
     Verdict verdict = Verdict::Go;
-    // Outputs that exist already and are other files than their sources.
+    // Outputs that exist already and are other files than their sources
+    // (an encryption replaces them; a decryption leaves them for free names).
     size_t existingOutputs = 0;
     // Per item: another listed file writes the same output first (names
     // that differ only in case), so this one is skipped.

@@ -197,38 +197,35 @@ void RecycleSourceIfAsked(const std::wstring& source, const std::wstring& output
         WarnUser(keys::NotRecycled);
 }
 
-// The destination of a file job exists: true when it may be replaced. A
-// read-only one, the source itself included, is replaced only when the user
-// says so (`replaceReadOnly`); another file than the source likewise.
-bool MayReplaceDestination(const std::wstring& source, const std::wstring& output, bool& replaceReadOnly)
+// The question a file job asks before its output replaces the destination
+// (ReplaceReadOnlyQuestion or ReplaceFileQuestion), or 0: a read-only one,
+// the source itself included, and another file than the source are
+// replaced only when the user says so; a folder is refused by the transform.
+int ReplaceQuestionKey(const std::wstring& source, const std::wstring& output)
 {
     const DWORD attributes = GetFileAttributesW(ExtendedPath(output).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return true;
-    if (attributes & FILE_ATTRIBUTE_READONLY) {
-        replaceReadOnly = AskUser(FormatLangText(keys::ReplaceReadOnlyQuestion, MaxTextLength, output.c_str()));
-        return replaceReadOnly;
-    }
-    return IsSameFile(source, output)
-        || AskUser(FormatLangText(keys::ReplaceFileQuestion, MaxTextLength, output.c_str()));
+        return 0;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        return keys::ReplaceReadOnlyQuestion;
+    return IsSameFile(source, output) ? 0 : keys::ReplaceFileQuestion;
 }
 
-// The checks of a file job before anything is written: the key file is
-// never the destination, and an existing file other than the source, or
-// one that is read-only, is replaced only when the user says so.
-bool FileJobMayStart(const std::wstring& source, const std::wstring& output, const JobSettings& settings,
-                     bool& replaceReadOnly)
+// The key file is never the destination of a file job.
+bool DestinationIsNotKeyFile(const std::wstring& output, const JobSettings& settings)
 {
-    if (settings.keyFile.SameFile(IdentityOfFile(output))) {
-        WarnUserText(FormatLangText(keys::DestinationIsKeyFile, MaxTextLength, output.c_str()));
-        return false;
-    }
-    return MayReplaceDestination(source, output, replaceReadOnly);
+    if (!settings.keyFile.SameFile(IdentityOfFile(output)))
+        return true;
+    WarnUserText(FormatLangText(keys::DestinationIsKeyFile, MaxTextLength, output.c_str()));
+    return false;
 }
 
 // The checks of a folder job before anything is written; false, after
-// telling the user, when it must not start.
-bool FolderJobMayStart(const FolderJobCheck& check, const std::wstring& output, const JobSettings& settings)
+// telling the user, when it must not start. Existing outputs are asked
+// about only for an encryption: a decryption writes beside them under free
+// names.
+bool FolderJobMayStart(JobKind job, const FolderJobCheck& check, const std::wstring& output,
+                       const JobSettings& settings)
 {
     switch (check.verdict) {
     case FolderJobCheck::Verdict::OutputOverList:
@@ -241,7 +238,7 @@ bool FolderJobMayStart(const FolderJobCheck& check, const std::wstring& output, 
         break;
     }
     const int existing = static_cast<int>(check.existingOutputs);
-    return existing == 0
+    return existing == 0 || job == DecryptJob
         || AskUser(FormatLangText(keys::ReplaceFilesQuestion, MaxTextLength, existing, output.c_str()));
 }
 
@@ -386,8 +383,29 @@ bool ListTypedFolder(const std::wstring& typed)
     return ListFolderAlone(typed);
 }
 
+// Whether a file job may replace its existing destination: a decryption
+// first checks its key against the source, so a strong file that does not
+// open asks nothing and replaces nothing (its failure goes to `outcome`);
+// then the user is asked. True with no question where none is needed.
+bool MayReplaceDestination(const JobRequest& request, const std::wstring& output, JobTransformer& transformer,
+                           bool& replaceReadOnly, TransformOutcome& outcome)
+{
+    const int question = ReplaceQuestionKey(request.source, output);
+    if (question == 0)
+        return true;
+    if (request.job == DecryptJob) {
+        SetState(keys::FileDecrypting);
+        outcome.status = transformer.CheckKey(request.source);
+        if (outcome.status != TransformStatus::Ok)
+            return false;
+    }
+    replaceReadOnly = question == keys::ReplaceReadOnlyQuestion;
+    return AskUser(FormatLangText(question, MaxTextLength, output.c_str()));
+}
+
 // A file job's transform, once confirmed: false when the job ended before
-// it (cancelled, refused, told why).
+// it (cancelled, refused, told why). A decryption's key that fails before
+// the replace question ends the job with that failure in `outcome`.
 bool RunFileTransform(const JobRequest& request, std::wstring& output, JobSettings& settings, TransformOutcome& outcome)
 {
     PageJobScope scope(FilePageState, CryptPageKind::File);
@@ -399,12 +417,18 @@ bool RunFileTransform(const JobRequest& request, std::wstring& output, JobSettin
     scope.Run();
     const JobKind job = request.job;
     const std::wstring& source = request.source;
-    bool replaceReadOnly = false;
     if (!TakeJobSettings(job, request.options, KeySnapshotOnWindow(), settings)
-        || !FileJobMayStart(source, output, settings, replaceReadOnly))
+        || !DestinationIsNotKeyFile(output, settings))
         return false;
     JobTransformer transformer;
-    if (!PrepareTransformer(job, settings, transformer))
+    // A decryption's key is checked before a replace question; an
+    // encryption derives its key once nothing stands in its way.
+    if (job == DecryptJob && !PrepareTransformer(job, settings, transformer))
+        return false;
+    bool replaceReadOnly = false;
+    if (!MayReplaceDestination(request, output, transformer, replaceReadOnly, outcome))
+        return outcome.status != TransformStatus::Ok;
+    if (job != DecryptJob && !PrepareTransformer(job, settings, transformer))
         return false;
     SetState(job == DecryptJob ? keys::FileDecrypting : keys::FileEncrypting);
     PostBarPosition(IDC_FILE_PROGRESS, 0);
@@ -444,7 +468,7 @@ bool RunFolderList(const JobRequest& request, FolderRun& run)
     if (!TakeJobSettings(job, request.options, KeySnapshotOnWindow(), settings))
         return false;
     const FolderJobCheck check = CheckFolderJob(root, items, run.outputRoot, settings.keyFilePath);
-    if (!FolderJobMayStart(check, run.outputRoot, settings) || !PrepareTransformer(job, settings, transformer))
+    if (!FolderJobMayStart(job, check, run.outputRoot, settings) || !PrepareTransformer(job, settings, transformer))
         return false;
     SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
     FolderWork work{run.outputRoot, settings.key, settings.keyFile, transformer, {}, {}};
@@ -485,7 +509,8 @@ DWORD WINAPI FileJob(void* parameter)
     const int resultKey = job != DecryptJob ? keys::ResultText
         : outcome.originalFormat            ? keys::ResultDecryptedClassic
                                             : keys::ResultDecrypted;
-    OnWindowThread([resultKey] { ShowResultDialog(resultKey); });
+    const bool unauthenticated = outcome.originalFormat;
+    OnWindowThread([resultKey, unauthenticated] { ShowResultDialog(resultKey, unauthenticated); });
     return 0;
 }
 

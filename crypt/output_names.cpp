@@ -99,6 +99,24 @@ bool FolderJobOutputFile(const std::wstring& gatheredRoot, const std::wstring& i
     return true;
 }
 
+std::wstring FreeOutputName(const std::wstring& path, const PathExistsCheck& exists)
+{
+    if (!exists(path))
+        return path;
+    const size_t separator = path.find_last_of(L"\\/:");
+    const size_t nameStart = separator == std::wstring::npos ? 0 : separator + 1;
+    const size_t dot = path.rfind(L'.');
+    const size_t split = dot != std::wstring::npos && dot > nameStart ? dot : path.size();
+    const std::wstring stem = path.substr(0, split);
+    const std::wstring extension = path.substr(split);
+    for (int number = 2; number <= FreeNameTries; ++number) {
+        std::wstring candidate = stem + L" (" + std::to_wstring(number) + L")" + extension;
+        if (!exists(candidate))
+            return candidate;
+    }
+    return std::wstring();
+}
+
 std::wstring PathTitle(const std::wstring& path)
 {
     const size_t end = path.find_last_not_of(L"\\/");

@@ -2,6 +2,7 @@
 // each listed file. Portable: no windows.h.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace quenzel {
@@ -47,6 +48,17 @@ bool ItemBelowRoot(const std::wstring& gatheredRoot, const std::wstring& item, s
 // left of it after the root.
 bool FolderJobOutputFile(const std::wstring& gatheredRoot, const std::wstring& item, const std::wstring& outputFolder,
                          std::wstring& outputFile);
+
+// Tells whether a file or folder of that path exists.
+using PathExistsCheck = std::function<bool(const std::wstring& path)>;
+
+// The first of `path`, "name (2).ext", "name (3).ext", ... that does not
+// exist, the extension being the last component's part from its last dot
+// (none when that dot starts the name): a decryption never takes the name
+// of a file that is there, such as the original beside its ".enc" file.
+// Empty when none of the first FreeNameTries is free.
+inline constexpr int FreeNameTries = 1000;
+std::wstring FreeOutputName(const std::wstring& path, const PathExistsCheck& exists);
 
 // The last component of a path, as the dialogs and reports show it.
 std::wstring PathTitle(const std::wstring& path);

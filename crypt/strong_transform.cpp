@@ -1,8 +1,12 @@
 #include "crypt/strong_transform.h"
 
+#include "base/handles.h"
+#include "base/long_path.h"
 #include "crypt/piece_pipeline.h"
 
 #include <algorithm>
+#include <memory>
+#include <new>
 
 namespace quenzel {
 
@@ -204,6 +208,30 @@ private:
     bool strong_ = false;
 };
 
+// Opens the first chunk of a strong file whose header has been read:
+// Ok when it authenticates under the decryptor's key. Its plaintext is
+// wiped again.
+TransformStatus OpenFirstChunk(HANDLE source, uint64_t size, const StrongHeader& header, StrongDecryptor& decryptor)
+{
+    StrongChunkStream stream;
+    const StrongStatus started = decryptor.Start(header.data(), header.size(), stream);
+    if (started != StrongStatus::Ok)
+        return FromStrongStatus(started);
+    const DWORD length = static_cast<DWORD>(std::min<uint64_t>(size - StrongHeaderBytes, StrongSealedChunkBytes));
+    if (length == 0)
+        return FromStrongStatus(StrongStatus::Truncated);
+    const std::unique_ptr<uint8_t[]> chunk(new (std::nothrow) uint8_t[length]);
+    if (!chunk)
+        return TransformStatus::OutOfMemory;
+    if (!ReadExactly(source, chunk.get(), length))
+        return TransformStatus::SourceReadFailed;
+    size_t opened = 0;
+    bool last = false;
+    const StrongStatus status = stream.Open(chunk.get(), length, opened, last);
+    WipeSecret(chunk.get(), length);
+    return FromStrongStatus(status);
+}
+
 } // namespace
 
 TransformStatus FromStrongStatus(StrongStatus status)
@@ -259,6 +287,35 @@ StrongStatus JobTransformer::PrepareStrongEncryption(const SecretBytes& keyInput
 void JobTransformer::PrepareDecryption(SecretBytes keyInput)
 {
     decryptor_ = std::make_unique<StrongDecryptor>(std::move(keyInput));
+}
+
+TransformStatus JobTransformer::CheckKey(const std::wstring& source)
+{
+    if (!decryptor_)
+        return TransformStatus::Ok;
+    UniqueFile file(CreateFileW(ExtendedPath(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file)
+        return TransformStatus::SourceOpenFailed;
+    if (!GetFileSizeEx(file.Get(), &size))
+        return TransformStatus::SourceReadFailed;
+    StrongHeader header{};
+    const DWORD length = static_cast<DWORD>(std::min<uint64_t>(static_cast<uint64_t>(size.QuadPart), header.size()));
+    if (!ReadExactly(file.Get(), header.data(), length))
+        return TransformStatus::SourceReadFailed;
+    // The transform tells a damaged start from the original format the same way.
+    switch (ClassifyStart(header.data(), std::min<size_t>(length, sizeof StrongMagic))) {
+    case StrongStart::Other:
+        return TransformStatus::Ok;
+    case StrongStart::Damaged:
+        return TransformStatus::WrongKeyOrDamaged;
+    case StrongStart::Strong:
+        break;
+    }
+    if (length < header.size())
+        return TransformStatus::WrongKeyOrDamaged;
+    return OpenFirstChunk(file.Get(), static_cast<uint64_t>(size.QuadPart), header, *decryptor_);
 }
 
 TransformOutcome JobTransformer::Transform(const TransformRequest& request)

@@ -38,6 +38,16 @@ public:
 
     TransformOutcome Transform(const TransformRequest& request);
 
+    // A decryption (PrepareDecryption was called).
+    bool Decrypts() const { return decryptor_ != nullptr; }
+
+    // A decryption's check of its key against a strong source before
+    // anything is written or asked: its header and first chunk authenticate
+    // (the key derived is kept for the transform). Ok for a file of the
+    // original format, which cannot tell, and for an encryption; otherwise
+    // the status the transform would end with.
+    TransformStatus CheckKey(const std::wstring& source);
+
 private:
     StrongEncryptor encryptor_;
     bool strongEncryption_ = false;

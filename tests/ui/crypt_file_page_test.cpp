@@ -722,6 +722,47 @@ TEST(FilePage, AnExistingOtherDestinationIsAskedAboutAndKeepsItsAttributes)
     EXPECT_TRUE(s.app.Close());
 }
 
+// A decryption never takes the name of the file beside its source: a
+// classic one with a wrong password writes the next free name and says so
+// first, and its result shows the information icon, not the finished job's.
+TEST(FilePage, ADecryptionTakesTheNextFreeNameBesideTheOriginal)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, "[MAIN]\n1=1\n2=1\n", FilePageCommand));
+    const auto resultIcon = [&s] {
+        HWND result = WaitForDialogWith(s.app, ResultOutputId);
+        const LRESULT icon = result ? SendDlgItemMessageW(result, IDC_RESULT_ICON, STM_GETICON, 0, 0) : 0;
+        EXPECT_TRUE(result && Press(result, IDOK));
+        return icon;
+    };
+    // Each output here is text (see RandomText).
+    const std::wstring other = s.Work() + L"\\y.txt";
+    ASSERT_TRUE(WriteFileBytes(other, Transformed(RandomText(100, 61), "MORVANTE", 7)));
+    SetFieldText(s.app.Control(SourceField), other);
+    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton));
+    const LRESULT finishedIcon = resultIcon();
+
+    // x.txt.enc is x.txt encrypted with "secret", decrypted here with the sample password.
+    const std::string wrongResult = RandomText(400, 62);
+    const std::string encrypted = Transformed(wrongResult, "MORVANTE", 7);
+    const std::string original = Transformed(encrypted, "secret", 7);
+    const std::wstring plain = s.Work() + L"\\x.txt";
+    ASSERT_TRUE(WriteFileBytes(plain, original));
+    ASSERT_TRUE(WriteFileBytes(plain + L".enc", encrypted));
+    SetFieldText(s.app.Control(SourceField), plain + L".enc");
+    std::wstring proposed, question;
+    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, DecryptButton, &proposed, L"", &question));
+    EXPECT_EQ(proposed, s.Work() + L"\\x (2).txt");
+    EXPECT_NE(question.find(L"A file \"x.txt\" exists already and is kept: the decrypted file takes the next free "
+                            L"name, \"x (2).txt\"."),
+              std::wstring::npos)
+        << Narrow(question);
+    EXPECT_NE(resultIcon(), finishedIcon) << "a result that was never authenticated";
+    EXPECT_TRUE(ReadAll(plain) == original);
+    EXPECT_TRUE(ReadAll(s.Work() + L"\\x (2).txt") == wrongResult);
+    EXPECT_TRUE(s.app.Close());
+}
+
 // The key controls answer on the page that shows them: the key mode is
 // stored at once and enables only its own fields; the level readout follows
 // the slider.
@@ -775,7 +816,8 @@ bool NoTemporaryIn(const std::wstring& folder)
 // letters that no one ANSI code page holds, decrypted back by the program
 // and, with the password's UTF-8 bytes, by the engine here; a password that
 // differs only in such letters, and a damaged file, are refused with a
-// message and nothing written.
+// message, before any question on the existing file they were to replace,
+// and nothing written.
 TEST(FilePage, StrongFormatRoundTripAndRefusals)
 {
     Started s;
@@ -799,8 +841,7 @@ TEST(FilePage, StrongFormatRoundTripAndRefusals)
 
     const auto expectRefused = [&](const wchar_t* what) {
         ASSERT_TRUE(WriteFileBytes(plain + L".dec", "earlier output"));
-        ConfirmJob(s, DecryptButton);
-        EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos) << Narrow(what);
+        ConfirmJob(s, DecryptButton, nullptr, plain + L".dec");
         EXPECT_EQ(DismissMessageBox(s.app).rfind(L"The file cannot be decrypted: the password or the key file is "
                                                  L"wrong, or the file is damaged.",
                                                  0),

@@ -274,8 +274,9 @@ TEST(FolderPage, AJobThatWouldDestroyDataIsRefused)
     EXPECT_TRUE(s.app.Close());
 }
 
-// Outputs that exist and are other files are replaced only after one Yes
-// for all of them; a replaced file keeps its hidden attribute.
+// Outputs of an encryption that exist and are other files are replaced only
+// after one Yes for all of them; a replaced file keeps its hidden attribute.
+// A decryption replaces none of them.
 TEST(FolderPage, ExistingOutputsAreCountedAndReplacedOnlyAfterAYes)
 {
     Started s;
@@ -314,6 +315,13 @@ TEST(FolderPage, ExistingOutputsAreCountedAndReplacedOnlyAfterAYes)
     ExpectTree(out, {{L"\\a.txt", "a"}, {L"\\b.txt", "b"}}, "MORVANTE", 7);
     ExpectTree(out, {{L"\\c.txt", "older c"}}, std::string(1, '\0'), 0);
     EXPECT_NE(GetFileAttributesW((out + L"\\a.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+
+    // Decrypted back beside the originals: nothing is asked or replaced,
+    // each output takes the next free name.
+    Gather(s, out);
+    RunFolderJob(s, DecryptButton, nullptr, root);
+    ExpectTree(root, tree, std::string(1, '\0'), 0);
+    ExpectTree(root, {{L"\\a (2).txt", "a"}, {L"\\b (2).txt", "b"}}, std::string(1, '\0'), 0);
     SetFileAttributesW((out + L"\\c.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(s.app.Close());
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace quenzel {
 namespace {
 
@@ -92,6 +94,27 @@ TEST(FolderJobOutput, ItemsNotBelowTheRootAreRefused)
     EXPECT_FALSE(FolderJobOutputFile(L"D:\\Docs", L"D:\\Docs", L"E:\\Out", out));
     EXPECT_FALSE(FolderJobOutputFile(L"D:\\Docs", L"D:\\Docs\\", L"E:\\Out", out));
     EXPECT_FALSE(FolderJobOutputFile(L"", L"D:\\Docs\\x.txt", L"E:\\Out", out));
+}
+
+TEST(FreeOutputName, TheNextNumberBeforeTheLastExtension)
+{
+    const struct {
+        std::wstring path;
+        std::set<std::wstring> present;
+        std::wstring free;
+    } rows[] = {
+        {L"C:\\d\\letter.txt", {}, L"C:\\d\\letter.txt"},
+        {L"C:\\d\\letter.txt", {L"C:\\d\\letter.txt", L"C:\\d\\letter (2).txt"}, L"C:\\d\\letter (3).txt"},
+        {L"C:\\d\\a.txt.dec", {L"C:\\d\\a.txt.dec"}, L"C:\\d\\a.txt (2).dec"},
+        // A dot of a folder, or one that starts the name, begins no extension.
+        {L"C:\\my.dir\\README", {L"C:\\my.dir\\README"}, L"C:\\my.dir\\README (2)"},
+        {L"C:\\d\\.profile", {L"C:\\d\\.profile"}, L"C:\\d\\.profile (2)"},
+    };
+    for (const auto& row : rows) {
+        const auto exists = [&row](const std::wstring& path) { return row.present.count(path) != 0; };
+        EXPECT_EQ(FreeOutputName(row.path, exists), row.free);
+    }
+    EXPECT_EQ(FreeOutputName(L"x.txt", [](const std::wstring&) { return true; }), L"") << "nothing free";
 }
 
 TEST(PathTitle, LastComponent)
