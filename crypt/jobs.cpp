@@ -312,8 +312,6 @@ bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, Folde
 {
     const FolderItemOutcome outcome =
         TransformFolderItem(root, item, work.outputRoot, work.key, work.transformer, work.keyFile, &JobsStopFlag());
-    // `JobMode` is cleared after each file's transform.
-    FolderPageState.jobMode = NoJob;
     if (outcome.transform.status == TransformStatus::WrongKeyOrDamaged) {
         work.refused.push_back(BelowRoot(root, item));
         WarnStrayTemporary(outcome.transform);
