@@ -2,6 +2,8 @@
 // each listed file. Portable: no windows.h.
 #pragma once
 
+#include "base/options.h"
+
 #include <string>
 
 namespace quenzel {
@@ -27,6 +29,9 @@ struct FolderNameOptions {
     std::wstring decPath;         // empty: "c:\My Decrypted"
 };
 
+// The folder page's part of the options.
+FolderNameOptions FolderNaming(const Options& options);
+
 inline constexpr wchar_t DefaultEncryptedFolder[] = L"c:\\My Encrypted";
 inline constexpr wchar_t DefaultDecryptedFolder[] = L"c:\\My Decrypted";
 
@@ -47,6 +52,12 @@ bool ItemBelowRoot(const std::wstring& gatheredRoot, const std::wstring& item, s
 // left of it after the root.
 bool FolderJobOutputFile(const std::wstring& gatheredRoot, const std::wstring& item, const std::wstring& outputFolder,
                          std::wstring& outputFile);
+
+// The part of `path` below `folder`, both spelt alike (the same case and
+// form): either slash separates, trailing separators do not count. False
+// when `path` is the folder itself or does not lie below it (D:\Docs2 does
+// not lie below D:\Docs).
+bool PathBelowFolder(const std::wstring& folder, const std::wstring& path, std::wstring& rest);
 
 // The last component of a path, as the dialogs and reports show it.
 std::wstring PathTitle(const std::wstring& path);

@@ -94,6 +94,36 @@ TEST(FolderJobOutput, ItemsNotBelowTheRootAreRefused)
     EXPECT_FALSE(FolderJobOutputFile(L"", L"D:\\Docs\\x.txt", L"E:\\Out", out));
 }
 
+// Whether a folder (an output folder, a listed file's folder) lies below
+// another, and the part below it.
+TEST(PathBelowFolder, ThePartBelowOrNothing)
+{
+    const struct {
+        const wchar_t* folder;
+        const wchar_t* path;
+        const wchar_t* rest; // nullptr: not below
+    } rows[] = {
+        {L"D:\\Docs", L"D:\\Docs\\Encrypted", L"Encrypted"},
+        {L"D:\\Docs\\", L"D:\\Docs\\\\Encrypted\\", L"Encrypted"},
+        {L"D:\\Docs", L"D:\\Docs\\a\\b.txt", L"a\\b.txt"},
+        {L"D:/Docs", L"D:/Docs/a/b", L"a/b"},
+        {L"D:\\", L"D:\\Docs\\Encrypted", L"Docs\\Encrypted"},
+        {L"\\\\?\\D:\\", L"\\\\?\\D:\\X", L"X"},
+        {L"ENCRYPTED", L"ENCRYPTED\\A.TXT", L"A.TXT"},
+        {L"D:\\Docs", L"D:\\Docs", nullptr},
+        {L"D:\\Docs", L"D:\\Docs\\", nullptr},
+        {L"D:\\Docs", L"D:\\Docs2\\x", nullptr},
+        {L"D:\\Docs\\Encrypted", L"D:\\Docs", nullptr},
+        {L"D:\\Docs", L"E:\\Docs\\x", nullptr},
+        {L"", L"D:\\x", nullptr},
+    };
+    for (const auto& row : rows) {
+        std::wstring rest = L"stale";
+        EXPECT_EQ(PathBelowFolder(row.folder, row.path, rest), row.rest != nullptr) << row.folder << L" " << row.path;
+        EXPECT_EQ(rest, row.rest ? row.rest : L"") << row.folder << L" " << row.path;
+    }
+}
+
 TEST(PathTitle, LastComponent)
 {
     EXPECT_EQ(PathTitle(L"C:\\d\\a.txt"), L"a.txt");
