@@ -384,6 +384,20 @@ bool ListTypedFolder(const std::wstring& typed)
     return ListFolderAlone(typed);
 }
 
+// The output folder the confirmation will propose, checked against the
+// list before the password is asked: one whose outputs would land on listed
+// files is refused, with a message.
+bool ProposedOutputFits(const JobRequest& request, const std::wstring& root)
+{
+    const std::wstring proposed = ProposeFolderOutput(request.source, request.job, FolderNaming(request.options));
+    std::vector<std::wstring> items;
+    OnWindowThread([&items] { items = ListTexts(MainControl(IDC_FOLDER_LIST)); });
+    if (!OutputOverList(root, items, proposed))
+        return true;
+    WarnUserText(FormatLangText(keys::OutputOverList, MaxTextLength, proposed.c_str()));
+    return false;
+}
+
 // A file job's transform, once confirmed: false when the job ended before
 // it (cancelled, refused, told why).
 bool RunFileTransform(const JobRequest& request, std::wstring& output, JobSettings& settings, TransformOutcome& outcome)
@@ -430,7 +444,8 @@ bool RunFolderList(const JobRequest& request, FolderRun& run)
         return false;
     const std::wstring root = CurrentGatheredRoot();
     JobConfirmation confirmation;
-    if (!ConfirmJob(CryptPageKind::Folder, request.options, confirmation) || JobsStopRequested())
+    if (!ProposedOutputFits(request, root) || !ConfirmJob(CryptPageKind::Folder, request.options, confirmation)
+        || JobsStopRequested())
         return false;
     const std::vector<std::wstring>& items = confirmation.items;
     run.outputRoot = confirmation.destination;
