@@ -123,8 +123,9 @@ TEST(FolderPage, ASecondEncryptionWithTheNewSettingsListsOnlyTheSources)
         std::wstring proposed;
         ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton, &proposed));
         EXPECT_EQ(proposed, encrypted);
-        if (second)
+        if (second) {
             EXPECT_EQ(AnswerQuestion(s.app, IDYES).rfind(L"4 file(s) in the output folder\n" + encrypted, 0), 0u);
+        }
         EXPECT_EQ(DismissMessageBox(s.app).rfind(L"All 4 file(s) listed from \"Docs\" have been encrypted", 0), 0u);
         ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     }
