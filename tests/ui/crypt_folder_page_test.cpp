@@ -120,9 +120,7 @@ TEST(FolderPage, ASecondEncryptionWithTheNewSettingsListsOnlyTheSources)
     for (const bool second : {false, true}) {
         ASSERT_NO_FATAL_FAILURE(Gather(s, root));
         EXPECT_EQ(ListCount(s), 4) << "second run: " << second;
-        std::wstring proposed;
-        ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton, &proposed));
-        EXPECT_EQ(proposed, encrypted);
+        ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton));
         if (second) {
             EXPECT_EQ(AnswerQuestion(s.app, IDYES).rfind(L"4 file(s) in the output folder\n" + encrypted, 0), 0u);
         }
@@ -130,12 +128,9 @@ TEST(FolderPage, ASecondEncryptionWithTheNewSettingsListsOnlyTheSources)
         ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     }
     EXPECT_FALSE(FileExists(encrypted + L"\\Encrypted"));
-    for (const auto& [relative, content] : SampleTree) {
-        std::string sealed;
-        ASSERT_TRUE(ReadFileBytes(encrypted + relative, sealed)) << Narrow(relative);
-        EXPECT_TRUE(LooksStrong(sealed, content.size()) && StrongDecrypted(sealed, "second run") == content)
-            << Narrow(relative);
-    }
+    std::string sealed;
+    for (const auto& [relative, content] : SampleTree)
+        EXPECT_TRUE(ReadFileBytes(encrypted + relative, sealed) && StrongDecrypted(sealed, "second run") == content);
     EXPECT_TRUE(s.app.Close());
 }
 
