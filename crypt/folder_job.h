@@ -72,9 +72,8 @@ private:
 };
 
 // Checks a folder job: the output folder against the listed folder
-// (`OutputOverList`), the key file
-// (empty in password mode) against every output, outputs shared by two
-// listed files, and outputs that exist already.
+// (`OutputOverList`), the key file (empty in password mode) against every
+// output, outputs shared by two listed files, and outputs that exist already.
 FolderJobCheck CheckFolderJob(const std::wstring& root, const std::vector<std::wstring>& items,
                               const std::wstring& outputRoot, const std::wstring& keyFile);
 
