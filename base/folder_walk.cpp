@@ -31,9 +31,10 @@ bool IsLinkedFolder(const WIN32_FIND_DATAW& entry)
 
 class Walk {
 public:
-    Walk(const SizedFileBatchSink& sink, size_t batchSize)
+    Walk(const SizedFileBatchSink& sink, size_t batchSize, const FolderFilter& leaveOut)
         : sink_(sink)
         , batchSize_(batchSize ? batchSize : 1)
+        , leaveOut_(leaveOut)
     { }
 
     uint64_t Run(const std::wstring& root)
@@ -65,10 +66,10 @@ private:
             std::wstring path = JoinPath(folder, entry.cFileName);
             if (path.size() >= MaxWalkPath)
                 continue;
-            if (isFolder)
-                queue_.push_back(std::move(path));
-            else
+            if (!isFolder)
                 List(std::move(path), (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow);
+            else if (!(leaveOut_ && leaveOut_(path)))
+                queue_.push_back(std::move(path));
         } while (FindNextFileW(search.Get(), &entry));
     }
 
@@ -92,6 +93,7 @@ private:
 
     const SizedFileBatchSink& sink_;
     const size_t batchSize_;
+    const FolderFilter& leaveOut_;
     std::deque<std::wstring> queue_;
     FileBatch batch_;
     FileSizes sizes_;
@@ -113,15 +115,16 @@ std::wstring JoinPath(const std::wstring& folder, std::wstring_view name)
     return path;
 }
 
-uint64_t WalkFolder(const std::wstring& root, const FileBatchSink& sink, size_t batchSize)
+uint64_t WalkFolder(const std::wstring& root, const FileBatchSink& sink, size_t batchSize, const FolderFilter& leaveOut)
 {
     return WalkFolderWithSizes(
-        root, [&sink](FileBatch& files, FileSizes&) { sink(files); }, batchSize);
+        root, [&sink](FileBatch& files, FileSizes&) { sink(files); }, batchSize, leaveOut);
 }
 
-uint64_t WalkFolderWithSizes(const std::wstring& root, const SizedFileBatchSink& sink, size_t batchSize)
+uint64_t WalkFolderWithSizes(const std::wstring& root, const SizedFileBatchSink& sink, size_t batchSize,
+                             const FolderFilter& leaveOut)
 {
-    Walk walk(sink, batchSize);
+    Walk walk(sink, batchSize, leaveOut);
     return walk.Run(root);
 }
 

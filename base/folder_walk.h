@@ -20,6 +20,10 @@ using FileBatchSink = std::function<void(FileBatch& files)>;
 using FileSizes = std::vector<uint64_t>;
 using SizedFileBatchSink = std::function<void(FileBatch& files, FileSizes& sizes)>;
 
+// True for a folder below the root that the walk leaves out: neither its
+// files nor its sub-folders are listed.
+using FolderFilter = std::function<bool(const std::wstring& folder)>;
+
 // Files handed over at a time: few enough that the list fills visibly, many
 // enough that the hand-over costs little.
 inline constexpr size_t DefaultWalkBatch = 512;
@@ -28,11 +32,13 @@ inline constexpr size_t DefaultWalkBatch = 512;
 // Folder junctions, mount points and symbolic links to folders are neither
 // listed nor entered, so every walk ends; other reparse points, such as
 // cloud placeholders, are walked like plain folders. Paths too long for the
-// program are left out. Folders that cannot be searched are passed over.
-uint64_t WalkFolder(const std::wstring& root, const FileBatchSink& sink, size_t batchSize = DefaultWalkBatch);
+// program are left out. Folders that cannot be searched are passed over,
+// and so are those `leaveOut` names.
+uint64_t WalkFolder(const std::wstring& root, const FileBatchSink& sink, size_t batchSize = DefaultWalkBatch,
+                    const FolderFilter& leaveOut = {});
 // The same walk, each batch with its files' sizes.
 uint64_t WalkFolderWithSizes(const std::wstring& root, const SizedFileBatchSink& sink,
-                             size_t batchSize = DefaultWalkBatch);
+                             size_t batchSize = DefaultWalkBatch, const FolderFilter& leaveOut = {});
 
 // A folder and a name joined with one backslash.
 std::wstring JoinPath(const std::wstring& folder, std::wstring_view name);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <unordered_set>
 #include <vector>
 
@@ -44,22 +45,6 @@ std::wstring ComparableRelative(std::wstring relative)
         if (c == L'/')
             c = L'\\';
     return Folded(relative);
-}
-
-// The part of `path` below `folder` (both comparable); false when it does
-// not lie strictly below it.
-bool Below(const std::wstring& folder, const std::wstring& path, std::wstring& rest)
-{
-    const std::wstring prefix = !folder.empty() && folder.back() == L'\\' ? folder : folder + L'\\';
-    if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    rest = path.substr(prefix.size());
-    return true;
-}
-
-bool StartsWithFolder(const std::wstring& path, const std::wstring& folder)
-{
-    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == L'\\';
 }
 
 bool IsFolderPath(const std::wstring& path)
@@ -102,6 +87,47 @@ bool SameFolderPath(const std::wstring& first, const std::wstring& second)
     return ComparablePath(first) == ComparablePath(second);
 }
 
+bool OutputOverList(const std::wstring& root, const std::vector<std::wstring>& items, const std::wstring& outputRoot)
+{
+    const std::wstring listed = ComparablePath(root);
+    const std::wstring output = ComparablePath(outputRoot);
+    // When one folder holds the other, outputs land in the listed tree at
+    // `between` below the listed folder (the same folder, where each file
+    // replaces itself, is fine).
+    std::wstring between;
+    if (listed == output || !(PathBelowFolder(listed, output, between) || PathBelowFolder(output, listed, between)))
+        return false;
+    std::wstring relative;
+    std::wstring below;
+    for (const std::wstring& item : items)
+        if (ItemBelowRoot(root, item, relative) && PathBelowFolder(between, ComparableRelative(relative), below))
+            return true;
+    return false;
+}
+
+OutputFolders::OutputFolders(const std::wstring& root, const Options& options)
+    : root_(root)
+{
+    const std::wstring listed = ComparablePath(root);
+    const FolderNameOptions naming = FolderNaming(options);
+    for (const JobKind job : {EncryptJob, DecryptJob}) {
+        std::wstring below;
+        if (PathBelowFolder(listed, ComparablePath(ProposeFolderOutput(root, job, naming)), below))
+            below_.push_back(below);
+    }
+}
+
+bool OutputFolders::Holds(const std::wstring& folder) const
+{
+    if (below_.empty())
+        return false;
+    std::wstring relative;
+    if (!ItemBelowRoot(root_, folder, relative))
+        return false;
+    relative = ComparableRelative(relative);
+    return std::find(below_.begin(), below_.end(), relative) != below_.end();
+}
+
 FolderItemOutcome TransformFolderItem(const std::wstring& root, const std::wstring& item,
                                       const std::wstring& outputRoot, const JobKey& key, JobTransformer& transformer,
                                       const FileIdentity& keyFile, const std::atomic<bool>* stop)
@@ -131,30 +157,23 @@ FolderJobCheck CheckFolderJob(const std::wstring& root, const std::vector<std::w
 {
     FolderJobCheck check;
     check.sameOutput.assign(items.size(), false);
-    const std::wstring listed = ComparablePath(root);
+    if (OutputOverList(root, items, outputRoot)) {
+        check.verdict = FolderJobCheck::Verdict::OutputOverList;
+        return check;
+    }
     const std::wstring output = ComparablePath(outputRoot);
-    const bool inPlace = listed == output;
-    // When one folder holds the other, outputs land in the listed tree at
-    // `between` below the listed folder: listed files there would be
-    // overwritten before they are read.
-    std::wstring between;
-    const bool nested = !inPlace && (Below(listed, output, between) || Below(output, listed, between));
+    const bool inPlace = ComparablePath(root) == output;
 
     std::unordered_set<std::wstring> relatives;
     for (size_t i = 0; i < items.size(); ++i) {
         std::wstring relative;
-        if (!ItemBelowRoot(root, items[i], relative))
-            continue;
-        relative = ComparableRelative(relative);
-        if (nested && StartsWithFolder(relative, between)) {
-            check.verdict = FolderJobCheck::Verdict::OutputOverList;
-            return check;
-        }
-        check.sameOutput[i] = !relatives.insert(relative).second;
+        if (ItemBelowRoot(root, items[i], relative))
+            check.sameOutput[i] = !relatives.insert(ComparableRelative(relative)).second;
     }
 
     std::wstring keyRelative;
-    if (!keyFile.empty() && Below(output, ComparablePath(keyFile), keyRelative) && relatives.count(keyRelative)) {
+    if (!keyFile.empty() && PathBelowFolder(output, ComparablePath(keyFile), keyRelative)
+        && relatives.count(keyRelative)) {
         check.verdict = FolderJobCheck::Verdict::KeyFileOutput;
         return check;
     }

@@ -4,6 +4,7 @@
 // before it starts.
 #pragma once
 
+#include "base/options.h"
 #include "crypt/strong_transform.h"
 
 #include <string>
@@ -51,10 +52,30 @@ struct FolderJobCheck {
 // short names, a trailing separator).
 bool SameFolderPath(const std::wstring& first, const std::wstring& second);
 
-// Checks a folder job: the output folder against the listed folder (the
-// same folder, where each file replaces itself, is fine), the key file
-// (empty in password mode) against every output, outputs shared by two
-// listed files, and outputs that exist already.
+// True when outputs of a folder job would land on listed files before they
+// are read: one folder holds the other, and listed files lie where the
+// outputs go. The listed folder itself, where each file replaces itself, and
+// a sub-folder that holds no listed files are fine.
+bool OutputOverList(const std::wstring& root, const std::vector<std::wstring>& items, const std::wstring& outputRoot);
+
+// The folders below a listed folder that its folder jobs write into, by the
+// options (encrypting and decrypting alike): the listing leaves them out,
+// so a job never takes an earlier job's outputs for sources.
+class OutputFolders {
+public:
+    OutputFolders(const std::wstring& root, const Options& options);
+    // True when `folder`, a folder below the root spelt as the walk spells
+    // it, is one of them.
+    bool Holds(const std::wstring& folder) const;
+
+private:
+    std::wstring root_;
+    std::vector<std::wstring> below_; // their paths below the root, as the file system compares them
+};
+
+// Checks a folder job: the output folder against the listed folder
+// (`OutputOverList`), the key file (empty in password mode) against every
+// output, outputs shared by two listed files, and outputs that exist already.
 FolderJobCheck CheckFolderJob(const std::wstring& root, const std::vector<std::wstring>& items,
                               const std::wstring& outputRoot, const std::wstring& keyFile);
 

@@ -2,9 +2,11 @@
 
 #include "base/courier.h"
 #include "base/dpi.h"
+#include "base/folder_walk.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/list_filler.h"
+#include "base/options.h"
 #include "base/pictures.h"
 #include "base/process.h"
 #include "base/shell_helpers.h"
@@ -12,6 +14,7 @@
 #include "base/tabs.h"
 #include "controls/page_table.h"
 #include "crypt/crypt_page.h"
+#include "crypt/folder_job.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/jobs.h"
 #include "crypt/page_state.h"
@@ -175,6 +178,8 @@ void ListFolder(const std::wstring& root)
     OnWindowThread([&root] {
         FolderPage_SetSource(root);
         ClearListRows(MainControl(IDC_FOLDER_LIST));
+        // The output folders left out are those the options page shows now.
+        RefreshOptions();
     });
     SetGatheredRoot(root);
     FolderPageState.SetPageInfoText(LangString(keys::GatheringInfo));
@@ -182,7 +187,11 @@ void ListFolder(const std::wstring& root)
     {
         RunningJob running(CryptPageKind::Folder);
         ListFiller filler(IDC_FOLDER_LIST);
-        WalkFolder(root, [&filler](FileBatch& batch) { filler.Add(batch); });
+        // An earlier job's outputs are no sources.
+        const OutputFolders outputs(root, CurrentOptions());
+        WalkFolder(
+            root, [&filler](FileBatch& batch) { filler.Add(batch); }, DefaultWalkBatch,
+            [&outputs](const std::wstring& folder) { return outputs.Holds(folder); });
         filler.Finish();
     }
     int count = 0;

@@ -309,8 +309,6 @@ bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, Folde
 {
     const FolderItemOutcome outcome =
         TransformFolderItem(root, item, work.outputRoot, work.key, work.transformer, work.keyFile, &JobsStopFlag());
-    // `JobMode` is cleared after each file's transform.
-    FolderPageState.jobMode = NoJob;
     if (outcome.transform.status == TransformStatus::WrongKeyOrDamaged) {
         work.refused.push_back(BelowRoot(root, item));
         WarnStrayTemporary(outcome.transform);
@@ -403,6 +401,20 @@ bool MayReplaceDestination(const JobRequest& request, const std::wstring& output
     return AskUser(FormatLangText(question, MaxTextLength, output.c_str()));
 }
 
+// The output folder the confirmation will propose, checked against the
+// list before the password is asked: one whose outputs would land on listed
+// files is refused, with a message.
+bool ProposedOutputFits(const JobRequest& request, const std::wstring& root)
+{
+    const std::wstring proposed = ProposeFolderOutput(request.source, request.job, FolderNaming(request.options));
+    std::vector<std::wstring> items;
+    OnWindowThread([&items] { items = ListTexts(MainControl(IDC_FOLDER_LIST)); });
+    if (!OutputOverList(root, items, proposed))
+        return true;
+    WarnUserText(FormatLangText(keys::OutputOverList, MaxTextLength, proposed.c_str()));
+    return false;
+}
+
 // A file job's transform, once confirmed: false when the job ended before
 // it (cancelled, refused, told why). A decryption's key that fails before
 // the replace question ends the job with that failure in `outcome`.
@@ -456,7 +468,8 @@ bool RunFolderList(const JobRequest& request, FolderRun& run)
         return false;
     const std::wstring root = CurrentGatheredRoot();
     JobConfirmation confirmation;
-    if (!ConfirmJob(CryptPageKind::Folder, request.options, confirmation) || JobsStopRequested())
+    if (!ProposedOutputFits(request, root) || !ConfirmJob(CryptPageKind::Folder, request.options, confirmation)
+        || JobsStopRequested())
         return false;
     const std::vector<std::wstring>& items = confirmation.items;
     run.outputRoot = confirmation.destination;

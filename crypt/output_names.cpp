@@ -27,6 +27,19 @@ bool IsSeparator(wchar_t c)
 
 } // namespace
 
+FolderNameOptions FolderNaming(const Options& options)
+{
+    FolderNameOptions naming;
+    naming.addEncrypted = options.addEncrypted;
+    naming.removeEncrypted = options.removeEncrypted;
+    naming.addDecrypted = options.addDecrypted;
+    naming.useEncPath = options.encryptTo;
+    naming.useDecPath = options.decryptTo;
+    naming.encPath = options.encPath;
+    naming.decPath = options.decPath;
+    return naming;
+}
+
 std::wstring ProposeFileOutput(const std::wstring& source, JobKind kind, const FileNameOptions& options)
 {
     std::wstring out = source;
@@ -115,6 +128,26 @@ std::wstring FreeOutputName(const std::wstring& path, const PathExistsCheck& exi
             return candidate;
     }
     return std::wstring();
+}
+
+bool PathBelowFolder(const std::wstring& folder, const std::wstring& path, std::wstring& rest)
+{
+    rest.clear();
+    size_t end = folder.size();
+    while (end > 0 && IsSeparator(folder[end - 1]))
+        --end;
+    if (end == 0 || path.size() <= end || path.compare(0, end, folder, 0, end) != 0 || !IsSeparator(path[end]))
+        return false;
+    size_t start = end;
+    while (start < path.size() && IsSeparator(path[start]))
+        ++start;
+    size_t stop = path.size();
+    while (stop > start && IsSeparator(path[stop - 1]))
+        --stop;
+    if (start == stop)
+        return false;
+    rest = path.substr(start, stop - start);
+    return true;
 }
 
 std::wstring PathTitle(const std::wstring& path)

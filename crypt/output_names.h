@@ -2,6 +2,8 @@
 // each listed file. Portable: no windows.h.
 #pragma once
 
+#include "base/options.h"
+
 #include <functional>
 #include <string>
 
@@ -27,6 +29,9 @@ struct FolderNameOptions {
     std::wstring encPath;         // empty: "c:\My Encrypted"
     std::wstring decPath;         // empty: "c:\My Decrypted"
 };
+
+// The folder page's part of the options.
+FolderNameOptions FolderNaming(const Options& options);
 
 inline constexpr wchar_t DefaultEncryptedFolder[] = L"c:\\My Encrypted";
 inline constexpr wchar_t DefaultDecryptedFolder[] = L"c:\\My Decrypted";
@@ -59,6 +64,12 @@ using PathExistsCheck = std::function<bool(const std::wstring& path)>;
 // Empty when none of the first FreeNameTries is free.
 inline constexpr int FreeNameTries = 1000;
 std::wstring FreeOutputName(const std::wstring& path, const PathExistsCheck& exists);
+
+// The part of `path` below `folder`, both spelt alike (the same case and
+// form): either slash separates, trailing separators do not count. False
+// when `path` is the folder itself or does not lie below it (D:\Docs2 does
+// not lie below D:\Docs).
+bool PathBelowFolder(const std::wstring& folder, const std::wstring& path, std::wstring& rest);
 
 // The last component of a path, as the dialogs and reports show it.
 std::wstring PathTitle(const std::wstring& path);

@@ -17,8 +17,8 @@ public:
     { }
 
     // `JobMode`: set by the page's command handler before the worker
-    // starts, cleared however the job ends (`PageJobScope`) and after each
-    // file of a folder job.
+    // starts and held until the job ends, however it ends (`PageJobScope`):
+    // a drop on the page meanwhile is refused.
     std::atomic<int> jobMode{NoJob};
     // `OutputPath`: written by the confirmation dialog on the window's
     // thread, where the job takes it with its confirmation.

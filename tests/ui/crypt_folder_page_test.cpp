@@ -106,6 +106,34 @@ TEST(FolderPage, EncryptsIntoEncryptedKeepingSubFoldersAndDecryptsBack)
     EXPECT_TRUE(s.app.Close());
 }
 
+// A new installation encrypts a folder into its "\Encrypted" sub-folder.
+// Listed again, the folder shows only its sources, never the first run's
+// outputs, and a second encryption replaces them after one Yes.
+TEST(FolderPage, ASecondEncryptionWithTheNewSettingsListsOnlyTheSources)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, nullptr, FolderPageCommand));
+    SetFieldText(s.app.Control(PasswordField), L"second run");
+    const std::wstring root = s.Work() + L"\\Docs";
+    ASSERT_NO_FATAL_FAILURE(MakeTree(root, SampleTree));
+    const std::wstring encrypted = root + L"\\Encrypted";
+    for (const bool second : {false, true}) {
+        ASSERT_NO_FATAL_FAILURE(Gather(s, root));
+        EXPECT_EQ(ListCount(s), 4) << "second run: " << second;
+        ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton));
+        if (second) {
+            EXPECT_EQ(AnswerQuestion(s.app, IDYES).rfind(L"4 file(s) in the output folder\n" + encrypted, 0), 0u);
+        }
+        EXPECT_EQ(DismissMessageBox(s.app).rfind(L"All 4 file(s) listed from \"Docs\" have been encrypted", 0), 0u);
+        ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    }
+    EXPECT_FALSE(FileExists(encrypted + L"\\Encrypted"));
+    std::string sealed;
+    for (const auto& [relative, content] : SampleTree)
+        EXPECT_TRUE(ReadFileBytes(encrypted + relative, sealed) && StrongDecrypted(sealed, "second run") == content);
+    EXPECT_TRUE(s.app.Close());
+}
+
 TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
 {
     Started s;
@@ -250,7 +278,8 @@ TEST(FolderPage, AJobThatWouldDestroyDataIsRefused)
     Started s;
     const std::wstring root = s.Work() + L"\\Tree";
     const std::wstring key = root + L"\\keys\\my.key";
-    const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(key) + "\n";
+    // Decryptions go into a folder of the options (set below).
+    const std::string ini = "[MAIN]\n9=1\n[PASSWORD]\nPath=1\nPathString=" + Narrow(key) + "\n";
     Start(s, ini.c_str(), FolderPageCommand);
     const Tree tree = {
         {L"\\x.txt", "x"}, {L"\\sub\\y.txt", "y"}, {L"\\Tree\\z.txt", "z"}, {L"\\keys\\my.key", "key bytes"}};
@@ -270,6 +299,17 @@ TEST(FolderPage, AJobThatWouldDestroyDataIsRefused)
         EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
         ExpectTree(root, tree, std::string(1, '\0'), 0);
     }
+    // An output folder that the options name is refused before the
+    // confirmation asks for anything.
+    SetFieldText(s.app.Control(quenzel::IDC_OPTIONS_DEC_PATH), s.Work());
+    PostCommand(s.window, DecryptButton);
+    EXPECT_EQ(DismissMessageBox(s.app),
+              L"The output folder\n" + s.Work()
+                  + L"\noverlaps the listed folder: the job would overwrite listed files before reading them.\n"
+                    L"Choose an output folder outside the listed folder, or a sub-folder of it that holds no listed "
+                    L"files.");
+    EXPECT_EQ(WaitForDialogWith(s.app, ConfirmDestinationId, Millis{500}), nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     EXPECT_FALSE(FileExists(s.Work() + L"\\x.txt"));
     EXPECT_TRUE(s.app.Close());
 }

@@ -14,6 +14,8 @@ namespace {
 
 using namespace cryptui;
 using quenzel::IDC_FILE_SOURCE;
+using quenzel::IDC_FOLDER_DECRYPT;
+using quenzel::IDC_FOLDER_ENCRYPT;
 using quenzel::IDC_FOLDER_LIST;
 using quenzel::IDC_FOLDER_SOURCE;
 using quenzel::IDC_SHRED_LIST;
@@ -102,6 +104,41 @@ TEST(Drop, EachPageTakesWhatItCanAndNamesWhatItCannot)
     PostCommand(s.window, SlotPageCommand);
     ASSERT_TRUE(PostDrop(s.app, {w.a}));
     EXPECT_TRUE(InfoBecomes(s, L"Files can be dropped on the file, folder and shredder pages."));
+    EXPECT_TRUE(s.app.Close());
+}
+
+// A drop while a folder job runs is refused with the busy text, after the
+// job's first file too, and Encrypt and Decrypt stay disabled until the job
+// has ended (the state line is "Ready" again, before they come back).
+TEST(Drop, AFolderDroppedDuringAFolderJobIsRefused)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
+    // A small file, listed first, then one large enough to keep the job running.
+    const std::wstring root = s.Work() + L"\\Job";
+    ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr) && CreateDirectoryW((root + L"\\sub").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(root + L"\\first.txt", "first") && MakeSparseFile(root + L"\\sub\\big.bin", 1LL << 29));
+    ASSERT_TRUE(PostDrop(s.app, {root}));
+    ASSERT_TRUE(InfoBecomes(s, L"2 file(s) found in \"Job\""));
+    ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, IDC_FOLDER_ENCRYPT, nullptr, s.Work() + L"\\Out"));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(s.Work() + L"\\Out\\sub\\big.bin"); }));
+
+    ASSERT_TRUE(PostDrop(s.app, {root}));
+    bool refused = false;
+    bool buttonsBack = false;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const bool enabled = IsWindowEnabled(s.app.Control(IDC_FOLDER_ENCRYPT))
+                || IsWindowEnabled(s.app.Control(IDC_FOLDER_DECRYPT));
+            refused = refused || StatusText(s, 1) == L"Busy: drop again when the running work has ended.";
+            const bool ended = StatusText(s, 0) == L"Ready";
+            buttonsBack = buttonsBack || (enabled && !ended);
+            return ended;
+        },
+        Millis{120000}));
+    EXPECT_TRUE(refused);
+    EXPECT_FALSE(buttonsBack) << "Encrypt or Decrypt was enabled while the job ran";
+    EXPECT_EQ(DismissMessageBox(s.app).rfind(L"All 2 file(s) listed from \"Job\"", 0), 0u);
     EXPECT_TRUE(s.app.Close());
 }
 

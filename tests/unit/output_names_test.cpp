@@ -117,6 +117,30 @@ TEST(FreeOutputName, TheNextNumberBeforeTheLastExtension)
     EXPECT_EQ(FreeOutputName(L"x.txt", [](const std::wstring&) { return true; }), L"") << "nothing free";
 }
 
+// Whether a folder (an output folder, a listed file's folder) lies below
+// another, and the part below it.
+TEST(PathBelowFolder, ThePartBelowOrNothing)
+{
+    const struct {
+        const wchar_t* folder;
+        const wchar_t* path;
+        const wchar_t* rest; // nullptr: not below
+    } rows[] = {
+        {L"D:\\Docs\\", L"D:\\Docs\\\\Encrypted\\", L"Encrypted"},
+        {L"D:/Docs", L"D:/Docs/a/b", L"a/b"},
+        {L"\\\\?\\D:\\", L"\\\\?\\D:\\X\\Y", L"X\\Y"},
+        {L"D:\\Docs", L"D:\\Docs\\", nullptr},
+        {L"D:\\Docs", L"D:\\Docs2\\x", nullptr},
+        {L"D:\\Docs\\Encrypted", L"D:\\Docs", nullptr},
+        {L"", L"D:\\x", nullptr},
+    };
+    for (const auto& row : rows) {
+        std::wstring rest = L"stale";
+        EXPECT_EQ(PathBelowFolder(row.folder, row.path, rest), row.rest != nullptr) << row.folder << L" " << row.path;
+        EXPECT_EQ(rest, row.rest ? row.rest : L"") << row.folder << L" " << row.path;
+    }
+}
+
 TEST(PathTitle, LastComponent)
 {
     EXPECT_EQ(PathTitle(L"C:\\d\\a.txt"), L"a.txt");
