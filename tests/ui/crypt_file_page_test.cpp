@@ -994,11 +994,13 @@ TEST(FilePage, NewProgramFolderStartsSafe)
     EXPECT_EQ(FieldText(GetDlgItem(dialog, ConfirmDestinationId)), plain + L".enc");
     EXPECT_NE(FieldText(GetDlgItem(dialog, JobTextId)).find(L"\"new.txt.enc\"; the source file stays"),
               std::wstring::npos);
+    EXPECT_NE(GetWindowLongW(GetDlgItem(dialog, JobTextId), GWL_STYLE) & SS_NOPREFIX, 0) << "names show their \"&\"";
     ASSERT_NE(GetDlgItem(dialog, RetypeId), nullptr) << "asks for the password twice";
     SetFieldText(GetDlgItem(dialog, RetypeId), L"fresh pass");
     ASSERT_TRUE(Press(dialog, IDOK));
     HWND result = WaitForDialogWith(s.app, ResultOutputId);
     ASSERT_NE(result, nullptr);
+    EXPECT_NE(GetWindowLongW(GetDlgItem(result, JobTextId), GWL_STYLE) & SS_NOPREFIX, 0) << "names show their \"&\"";
     ASSERT_TRUE(Press(result, IDOK));
     EXPECT_TRUE(ReadAll(plain) == text);
     EXPECT_TRUE(StrongDecrypted(ReadAll(plain + L".enc"), "fresh pass") == text);

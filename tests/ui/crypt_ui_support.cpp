@@ -136,6 +136,8 @@ std::wstring AnswerBox(App& app, int button, const wchar_t* missing, int* defaul
     if (!box)
         return missing;
     const std::wstring text = FieldText(GetDlgItem(box, MessageTextId));
+    // A name with "&" ("Tom & Jerry.txt") must show as it is.
+    EXPECT_NE(GetWindowLongW(GetDlgItem(box, MessageTextId), GWL_STYLE) & SS_NOPREFIX, 0) << Narrow(text);
     if (defaultButton)
         *defaultButton = DefaultButtonOf(box);
     Press(box, button);
