@@ -3,7 +3,10 @@
 #include "app/keyboard.h"
 #include "app/main_window.h"
 #include "app/safe_start.h"
+#include "base/com_apartment.h"
+#include "base/lang_keys.h"
 #include "base/messages.h"
+#include "base/page_kit.h"
 #include "base/process.h"
 #include "base/settings.h"
 #include "base/shell_helpers.h"
@@ -45,12 +48,20 @@ int RunMessageLoop(HINSTANCE instance)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand)
 {
     quenzel::RestrictLibrarySearch();
+    // The window's thread opens the shell's choosers and runs its commands
+    // and file operations, all of which need a single-threaded apartment:
+    // its OLE session lasts until the message loop has ended.
+    const quenzel::OleSession ole;
     InitCommonControlSet();
     quenzel::ResolvePaths(quenzel::ExecutableFolder());
     const quenzel::StartRequest request = quenzel::ParseCommandLine(commandLine);
     // Nobody is there to answer a message at log-on: the exit code tells.
     if (request.logonMode)
         quenzel::SilenceWarnings();
+    // Only the shell's parts fail without it (choosers, recycle bin, the
+    // menus' programs); the rest works, so the user is told and goes on.
+    if (!ole.Started())
+        quenzel::WarnUser(quenzel::keys::ShellNotReady);
     quenzel::ConvertSettingsFileAtStart();
     // The log-on start only re-creates the folder drives: it makes no settings file.
     if (!request.logonMode)

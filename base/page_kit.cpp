@@ -1,5 +1,6 @@
 #include "base/page_kit.h"
 
+#include "base/com_apartment.h"
 #include "base/courier.h"
 #include "base/handles.h"
 #include "base/lang_keys.h"
@@ -34,10 +35,14 @@ void WarnFromWorker(int key) noexcept
 }
 
 // Every worker runs under this: an exception that reaches it is reported
-// and ends the worker, never the program.
+// and ends the worker, never the program. Each lives in a single-threaded
+// apartment, which the shell needs should a call the window's thread gave
+// up on (its window gone) run here; a thread that cannot enter one still
+// works, and the shell helpers look again before they need it.
 DWORD WINAPI GuardedWorker(void* start)
 {
     const std::unique_ptr<WorkerStart> owned(static_cast<WorkerStart*>(start));
+    const ComApartment apartment;
     try {
         return owned->routine(owned->parameter);
     } catch (const std::bad_alloc&) {

@@ -35,6 +35,7 @@ void WarnUserText(const std::wstring& text);
 
 // Starts a worker thread running `routine`; false (after a message) when no
 // thread could be made. Nothing waits for a worker: its handle is not kept.
+// The worker runs in a single-threaded COM apartment (`ComApartment`).
 bool StartWorker(LPTHREAD_START_ROUTINE routine, void* parameter = nullptr);
 
 // Moves a progress bar of the main window's page from a worker thread,

@@ -1,5 +1,6 @@
 #include "base/shell_helpers.h"
 
+#include "base/com_apartment.h"
 #include "base/handles.h"
 #include "base/process.h"
 
@@ -73,26 +74,23 @@ std::wstring SystemFolder()
     return std::wstring(folder, length);
 }
 
-int BrowseForFolder(const wchar_t* title, wchar_t* path)
+int BrowseForFolder(const wchar_t* title, wchar_t* path, DWORD capacity, HWND owner)
 {
-    IMalloc* allocator = nullptr;
-    if (FAILED(SHGetMalloc(&allocator)) || !allocator)
-        return 0;
+    // The new dialog style needs a single-threaded apartment; a thread in
+    // the multithreaded one gets the classic picker.
+    const ComApartment apartment;
     BROWSEINFOW browse{};
-    browse.hwndOwner = MainWindow;
-    browse.pszDisplayName = path;
+    browse.hwndOwner = owner;
+    browse.pszDisplayName = path; // a display name of at most MAX_PATH characters
     browse.lpszTitle = title;
-    browse.ulFlags = PickerFlags;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
-    if (!chosen) {
-        allocator->Release();
+    browse.ulFlags = apartment.SingleThreaded() ? PickerFlags : PickerFlags & ~BIF_NEWDIALOGSTYLE;
+    const PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
+    if (!chosen)
         return 0;
-    }
-    path[0] = L'\0';
-    if (!SHGetPathFromIDListW(chosen, path))
+    // Not SHGetPathFromIDListW: it stops at MAX_PATH characters.
+    if (!SHGetPathFromIDListEx(chosen, path, capacity, GPFIDL_DEFAULT))
         path[0] = L'\0';
-    allocator->Free(chosen);
-    allocator->Release();
+    CoTaskMemFree(chosen);
     return path[0] ? 1 : 0;
 }
 
@@ -111,6 +109,7 @@ bool ShellFileOperation(const wchar_t* path, FILEOP_FLAGS flags, const wchar_t* 
     operationInfo.pTo = destination ? to.c_str() : nullptr;
     operationInfo.fFlags = flags;
     operationInfo.hwnd = owner;
+    const ComApartment apartment; // the shell's copy engine and its questions need one
     const int result = SHFileOperationW(&operationInfo);
     if (declined)
         *declined = operationInfo.fAnyOperationsAborted || result == ERROR_CANCELLED;

@@ -9,13 +9,14 @@
 
 namespace quenzel {
 
-// Shows the folder picker owned by MainWindow. 1 when a file-system folder
-// was chosen and written to `path` (at least MAX_PATH characters), else 0
-// with the buffer as it was on cancel.
-int BrowseForFolder(const wchar_t* title, wchar_t* path);
+// Shows the folder picker owned by `owner`, on the calling thread, which
+// must be the owner's (`ChooseFolder` in base/choosers.h takes care of
+// that). 1 when a file-system folder was chosen and written to `path`
+// (`capacity` characters, at least MAX_PATH), else 0.
+int BrowseForFolder(const wchar_t* title, wchar_t* path, DWORD capacity, HWND owner);
 
 // Runs one SHFileOperationW on one path; `owner` (may be null) owns any
-// question the shell asks. A trailing backslash names the folder itself.
+// question the shell asks, so a call with an owner runs on its thread. A trailing backslash names the folder itself.
 // The path is copied, so the caller's buffer needs no room beyond its
 // terminator. True when the operation succeeded and nothing was aborted;
 // `declined` (may be null) tells that the user said No to the shell's question.

@@ -1,6 +1,7 @@
 #include "base/tabs.h"
 
 #include "base/control_ids.h"
+#include "base/courier.h"
 #include "base/dpi.h"
 #include "base/fonts.h"
 #include "base/lang_keys.h"
@@ -137,9 +138,10 @@ void SetPageSource(int index, const std::wstring& path)
         Pages[index].setSource(path);
 }
 
+// A listing refused on a worker says so too: the text goes by the courier.
 void RefuseDrop(int key)
 {
-    SetStatusText(LangText(key), 0, StatusInfoPart);
+    PostStatusText(StatusInfoPart, LangString(key));
 }
 
 } // namespace quenzel

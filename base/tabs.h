@@ -61,7 +61,8 @@ void DispatchPageDrop(const std::vector<std::wstring>& paths);
 // Places a path in a page's source field, shown or not; another page hands
 // a path on this way without knowing the field.
 void SetPageSource(int index, const std::wstring& path);
-// Says in the page information line why a drop was not taken; the page's
-// own text comes back when a page is shown again.
+// Says in the page information line why a drop (or a listing) was not
+// taken; the page's own text comes back when a page is shown again. Any
+// thread may call it.
 void RefuseDrop(int key);
 } // namespace quenzel

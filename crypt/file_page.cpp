@@ -1,6 +1,7 @@
 #include "crypt/file_page.h"
 
 #include "base/choosers.h"
+#include "base/courier.h"
 #include "base/format_size.h"
 #include "base/handles.h"
 #include "base/lang_keys.h"
@@ -49,16 +50,20 @@ constexpr ControlSpec FileControls[] = {
 };
 static_assert(ControlIdsUnique(FileControls), "file page ids must be unique");
 
-DWORD WINAPI ChooseSourceWorker(void*)
-{
-    ChooseSourceFile();
-    return 0;
-}
-
 bool AskForSourceFile(std::wstring& path)
 {
     return ChooseExistingFile(LangText(keys::ChooseFileTitle), nullptr, MaxTextLength,
                               OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path);
+}
+
+// The chooser opens on the window's thread; so does the chosen file's
+// placing, which fills the page's controls.
+DWORD WINAPI ChooseSourceWorker(void*)
+{
+    std::wstring path;
+    if (AskForSourceFile(path))
+        OnWindowThread([&path] { PlaceSourceFile(path); });
+    return 0;
 }
 
 // The file page as the routines both encryption pages share see it.

@@ -1,5 +1,6 @@
 #include "crypt/folder_page.h"
 
+#include "base/choosers.h"
 #include "base/courier.h"
 #include "base/dpi.h"
 #include "base/folder_walk.h"
@@ -9,7 +10,6 @@
 #include "base/options.h"
 #include "base/pictures.h"
 #include "base/process.h"
-#include "base/shell_helpers.h"
 #include "base/status.h"
 #include "base/tabs.h"
 #include "controls/page_table.h"
@@ -154,10 +154,9 @@ void FolderPage_SetSource(const std::wstring& root)
 
 void GatherFolder()
 {
-    std::vector<wchar_t> chosen(MaxTextLength + 1, L'\0');
-    const std::wstring title = LangString(keys::ChooseFolderTitle);
-    if (BrowseForFolder(title.c_str(), chosen.data()))
-        ListFolderAlone(chosen.data());
+    std::wstring chosen;
+    if (ChooseFolder(LangText(keys::ChooseFolderTitle), chosen))
+        ListFolderAlone(chosen);
 }
 
 bool ListFolderAlone(const std::wstring& root)

@@ -115,10 +115,12 @@ void ReportNothingSelected()
     Report(keys::NoDriveSelected, keys::NoDriveSelectedCaption);
 }
 
+// On the window's thread: the shell's own message about a failure is owned
+// by the main window, which must be of the calling thread.
 void ExploreDrive(wchar_t letter)
 {
     const std::wstring drive = std::wstring(1, letter) + L":";
-    ShellExecuteW(MainWindow, L"explore", drive.c_str(), nullptr, nullptr, SW_SHOW);
+    OnWindowThread([&drive] { ShellExecuteW(MainWindow, L"explore", drive.c_str(), nullptr, nullptr, SW_SHOW); });
 }
 
 // The selected row and its drive; false (after the "nothing selected"

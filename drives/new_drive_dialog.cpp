@@ -65,7 +65,8 @@ void OnInitDialog(HWND dialog)
 void OnBrowse(HWND dialog)
 {
     std::wstring folder;
-    if (ChooseFolder(LangText(keys::NewDriveFolderTitle), folder))
+    // Owned by the dialog, which the picker disables while it is open.
+    if (ChooseFolder(LangText(keys::NewDriveFolderTitle), folder, dialog))
         SetDlgItemTextW(dialog, IDC_NEWDRIVE_FOLDER, folder.c_str());
 }
 

@@ -17,7 +17,6 @@
 #include "base/pictures.h"
 #include "base/process.h"
 #include "base/settings.h"
-#include "base/shell_helpers.h"
 #include "base/tabs.h"
 #include "controls/button_ex.h"
 #include "controls/page_table.h"
@@ -158,11 +157,9 @@ void AddFolderRows(ListFiller& filler, const std::wstring& root)
 
 void AddShredFolder()
 {
-    std::vector<wchar_t> chosen(MaxTextLength + 1, L'\0');
-    const std::wstring title = LangString(keys::ShredFolderTitle);
-    if (!BrowseForFolder(title.c_str(), chosen.data()))
+    std::wstring root;
+    if (!ChooseFolder(LangText(keys::ShredFolderTitle), root))
         return;
-    const std::wstring root = chosen.data();
     OnWindowThread([&root] { SetPageSource(FolderPageIndex, root); });
     ListFiller filler(IDC_SHRED_LIST);
     AddFolderRows(filler, root);

@@ -309,6 +309,19 @@ TEST(DrivesPage, NewDriveOffersFreeLettersRefusesBadInputThenMountsAndUnmounts)
     EXPECT_EQ(offered, free);
     EXPECT_EQ(Text(combo), free.front());
 
+    // The folder picker is the dialog's own: the dialog waits behind it.
+    PostMessageW(dialog, WM_COMMAND, IDC_NEWDRIVE_BROWSE, 0);
+    HWND picker = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        picker = FindWindowExW(nullptr, nullptr, L"#32770", nullptr);
+        while (picker && GetWindow(picker, GW_OWNER) != dialog)
+            picker = FindWindowExW(nullptr, picker, L"#32770", nullptr);
+        return picker != nullptr;
+    }));
+    EXPECT_FALSE(IsWindowEnabled(dialog));
+    PostMessageW(picker, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker) && IsWindowEnabled(dialog); }));
+
     HWND folderField = GetDlgItem(dialog, IDC_NEWDRIVE_FOLDER);
     for (const wchar_t* noFolder : {L"", L"  \t "}) {
         SendMessageW(folderField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(noFolder));

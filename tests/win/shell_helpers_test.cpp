@@ -1,5 +1,7 @@
-// The shell helpers: the recycle bin, the help viewer's loading, and where
-// libraries may come from.
+// The shell helpers: the recycle bin, the help viewer's loading, where
+// libraries may come from, and the COM apartment the shell's calls need.
+#include "base/com_apartment.h"
+#include "base/page_kit.h"
 #include "base/shell_helpers.h"
 #include "tests/support/ui_driver.h"
 
@@ -8,6 +10,7 @@
 #include <shlwapi.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quenzel {
@@ -145,6 +148,82 @@ TEST_F(PlantedLibrary, IsNeverLoadedFromTheCurrentFolder)
               CSTR_EQUAL)
         << uitest::Narrow(loaded);
     FreeLibrary(system);
+}
+
+// What CoInitializeEx answers the calling thread in `mode`; balanced.
+HRESULT ApartmentAnswer(DWORD mode)
+{
+    const HRESULT answer = CoInitializeEx(nullptr, mode);
+    if (SUCCEEDED(answer))
+        CoUninitialize();
+    return answer;
+}
+
+struct ApartmentSeen {
+    HRESULT entered = E_FAIL;
+    bool singleThreaded = false;
+    HRESULT inside = E_FAIL; // a single-threaded entry within the scope
+    HRESULT after = E_FAIL;  // a multithreaded entry after it
+};
+
+// A fresh thread (already in the multithreaded apartment when `inMta`)
+// holds a ComApartment and asks again inside and after it.
+ApartmentSeen SeenOnFreshThread(bool inMta)
+{
+    ApartmentSeen seen;
+    std::thread([&seen, inMta] {
+        const HRESULT outer = inMta ? CoInitializeEx(nullptr, COINIT_MULTITHREADED) : E_FAIL;
+        {
+            const ComApartment apartment;
+            seen.entered = apartment.Result();
+            seen.singleThreaded = apartment.SingleThreaded();
+            seen.inside = ApartmentAnswer(COINIT_APARTMENTTHREADED);
+        }
+        seen.after = ApartmentAnswer(COINIT_MULTITHREADED);
+        if (SUCCEEDED(outer))
+            CoUninitialize();
+    }).join();
+    return seen;
+}
+
+TEST(ComApartment, EntersASingleThreadedApartmentAndLeavesItBalanced)
+{
+    const ApartmentSeen fresh = SeenOnFreshThread(false);
+    EXPECT_EQ(fresh.entered, S_OK);
+    EXPECT_TRUE(fresh.singleThreaded);
+    EXPECT_EQ(fresh.inside, S_FALSE);
+    EXPECT_EQ(fresh.after, S_OK); // left: the thread chooses its apartment again
+
+    // A thread in the multithreaded apartment stays there, its count untouched.
+    const ApartmentSeen multi = SeenOnFreshThread(true);
+    EXPECT_EQ(multi.entered, RPC_E_CHANGED_MODE);
+    EXPECT_FALSE(multi.singleThreaded);
+    EXPECT_EQ(multi.inside, RPC_E_CHANGED_MODE);
+    EXPECT_EQ(multi.after, S_FALSE);
+}
+
+struct WorkerApartment {
+    HANDLE done;
+    HRESULT answer;
+};
+
+DWORD WINAPI AskApartmentWorker(void* parameter)
+{
+    auto* seen = static_cast<WorkerApartment*>(parameter);
+    seen->answer = ApartmentAnswer(COINIT_APARTMENTTHREADED);
+    SetEvent(seen->done);
+    return 0;
+}
+
+TEST(ComApartment, EveryWorkerLivesInASingleThreadedApartment)
+{
+    constexpr DWORD WorkerWaitMs = 10000;
+    WorkerApartment seen{CreateEventW(nullptr, TRUE, FALSE, nullptr), E_FAIL};
+    ASSERT_NE(seen.done, nullptr);
+    ASSERT_TRUE(StartWorker(AskApartmentWorker, &seen));
+    EXPECT_EQ(WaitForSingleObject(seen.done, WorkerWaitMs), WAIT_OBJECT_0);
+    EXPECT_EQ(seen.answer, S_FALSE); // in one already
+    CloseHandle(seen.done);
 }
 
 } // namespace
