@@ -403,15 +403,19 @@ TEST(DrivesPage, ALetterAnotherDriveHoldsIsNeitherShownMountedNorTakenOver)
     StartOnPage(s);
     ASSERT_EQ(RowCount(s), 1);
     EXPECT_EQ(Cell(s, 0, 3), L"Letter used by another drive");
-    const std::pair<int, const wchar_t*> refusals[] = {
-        {IDC_DRIVES_MOUNT, L"The folder drive [V:] could not be mounted:\nIts drive letter is used by "},
-        {IDC_DRIVES_UNMOUNT, L"The drive letter of this folder drive is used by "},
+    // Both name the holder: the folder substituted onto the letter.
+    const std::wstring holder = L"another folder drive (" + other + L")";
+    const std::pair<int, std::wstring> refusals[] = {
+        {IDC_DRIVES_MOUNT,
+         L"The folder drive [V:] could not be mounted:\nIts drive letter is used by " + holder + L"."},
+        {IDC_DRIVES_UNMOUNT, L"The drive letter of this folder drive is used by " + holder + L".\n"},
         {IDC_DRIVES_APPLY, L"Not every folder drive could be mounted or unmounted."}};
     for (const auto& [command, report] : refusals) {
         Select(s, 0); // each command reloads the list
         PostCommand(s.window, command);
         Answer(s, IDYES);
-        EXPECT_EQ(Answer(s, IDOK, AfterSubst).rfind(report, 0), 0u) << command;
+        const std::wstring text = Answer(s, IDOK, AfterSubst);
+        EXPECT_EQ(text.rfind(report, 0), 0u) << command << ": " << Narrow(text);
         ASSERT_TRUE(WaitUntil([&] { return CommandsEnabled(s); }));
     }
     EXPECT_TRUE(SubstCalls(s).empty());
