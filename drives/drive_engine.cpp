@@ -45,12 +45,11 @@ std::wstring SubstPath()
     return std::wstring(folder.data(), length) + L"\\subst.exe";
 }
 
-// Starts the system's subst with a hidden window and waits for its end;
-// true when it ended with exit code 0.
-bool RunSubst(const std::wstring& commandLine, const std::wstring& substPath)
+// Starts the system's subst with a hidden window and waits for its end.
+MountOutcome RunSubst(const std::wstring& commandLine, const std::wstring& substPath)
 {
     if (substPath.empty())
-        return false;
+        return {MountProblem::SubstNotStarted};
     std::vector<wchar_t> command(commandLine.begin(), commandLine.end());
     command.push_back(L'\0');
     STARTUPINFOW startup{};
@@ -60,12 +59,16 @@ bool RunSubst(const std::wstring& commandLine, const std::wstring& substPath)
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(substPath.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
                         &startup, &process))
-        return false;
+        return {MountProblem::SubstNotStarted};
     UniqueKernelHandle thread(process.hThread);
     UniqueKernelHandle running(process.hProcess);
     DWORD exitCode = 1;
-    return WaitForSingleObject(running.Get(), SubstTimeoutMs) == WAIT_OBJECT_0
-        && GetExitCodeProcess(running.Get(), &exitCode) && exitCode == 0;
+    if (WaitForSingleObject(running.Get(), SubstTimeoutMs) != WAIT_OBJECT_0
+        || !GetExitCodeProcess(running.Get(), &exitCode))
+        return {MountProblem::SubstTimedOut};
+    if (exitCode != 0)
+        return {MountProblem::SubstRefused, exitCode};
+    return {};
 }
 
 // The folder as GetShortPathNameW or GetLongPathNameW gives it; the folder
@@ -141,6 +144,16 @@ int StatusKeyOf(const FolderDrive& drive)
     return FolderExists(drive.folder) ? keys::DriveNotMounted : keys::DriveFolderMissing;
 }
 
+// Runs "<system folder>\subst.exe X: "folder"" and waits (bounded) for it
+// to end; the outcome says only whether subst started, ended and succeeded.
+MountOutcome MapFolderDrive(const FolderDrive& drive)
+{
+    FolderDrive argument = drive;
+    argument.folder = ShortFolder(drive.folder);
+    const std::wstring subst = SubstPath();
+    return RunSubst(MapCommandLine(subst, argument), subst);
+}
+
 void SetRowText(int row, int column, const std::wstring& text)
 {
     LVITEMW item{};
@@ -200,18 +213,59 @@ LetterHolder HolderOfLetter(const FolderDrive& drive)
     return !folder.empty() && SameFolder(folder, drive.folder) ? LetterHolder::ThisFolder : LetterHolder::OtherDrive;
 }
 
-bool MapFolderDrive(const FolderDrive& drive)
+std::wstring LetterHolderText(wchar_t letter)
 {
-    FolderDrive argument = drive;
-    argument.folder = ShortFolder(drive.folder);
-    const std::wstring subst = SubstPath();
-    return RunSubst(MapCommandLine(subst, argument), subst);
+    const std::wstring folder = SubstitutedFolder(letter);
+    if (!folder.empty())
+        return FormatLangText(keys::HolderFolderDrive, MaxTextLength, folder.c_str());
+    const std::wstring root{letter, L':', L'\\'};
+    return LangString(GetDriveTypeW(root.c_str()) == DRIVE_REMOTE ? keys::HolderNetworkDrive : keys::HolderDisk);
+}
+
+MountOutcome MountFolderDrive(const FolderDrive& drive)
+{
+    if (!FolderExists(drive.folder))
+        return {MountProblem::FolderMissing};
+    if (!IsDriveLetterFree(drive.letter))
+        return {MountProblem::LetterInUse};
+    const MountOutcome mapped = MapFolderDrive(drive);
+    if (!mapped.Succeeded())
+        return mapped;
+    return HolderOfLetter(drive) == LetterHolder::ThisFolder ? mapped : MountOutcome{MountProblem::LetterNotThere};
+}
+
+std::wstring MountFailureText(const FolderDrive& drive, const MountOutcome& outcome)
+{
+    std::wstring reason;
+    switch (outcome.problem) {
+    case MountProblem::FolderMissing:
+        reason = FormatLangText(keys::MountFolderMissing, MaxTextLength, drive.folder.c_str());
+        break;
+    case MountProblem::LetterInUse:
+        reason = FormatLangText(keys::MountLetterUsedBy, MaxTextLength, LetterHolderText(drive.letter).c_str());
+        break;
+    case MountProblem::SubstNotStarted:
+        reason = LangString(keys::MountSubstNotStarted);
+        break;
+    case MountProblem::SubstTimedOut:
+        reason = LangString(keys::MountSubstTimedOut);
+        break;
+    case MountProblem::SubstRefused:
+        reason = FormatLangText(keys::MountSubstRefused, MaxTextLength, static_cast<int>(outcome.exitCode));
+        break;
+    case MountProblem::LetterNotThere:
+    case MountProblem::None:
+        reason = LangString(keys::MountLetterNotThere);
+        break;
+    }
+    const std::wstring driveName{L'[', drive.letter, L':', L']'};
+    return FormatLangText(keys::MountFailed, MaxTextLength, driveName.c_str(), reason.c_str());
 }
 
 bool UnmapFolderDrive(wchar_t letter)
 {
     const std::wstring subst = SubstPath();
-    const bool ran = RunSubst(UnmapCommandLine(subst, letter), subst);
+    const bool ran = RunSubst(UnmapCommandLine(subst, letter), subst).Succeeded();
     AnimateDriveProgress();
     return ran;
 }
@@ -221,6 +275,11 @@ void AnimateDriveProgress()
     PostBarRange(IDC_DRIVES_PROGRESS, ProgressSteps);
     for (int position = 0; position <= ProgressSteps; ++position)
         PostBarPosition(IDC_DRIVES_PROGRESS, position);
+}
+
+void ClearDriveProgress()
+{
+    PostBarPosition(IDC_DRIVES_PROGRESS, 0);
 }
 
 void ReloadFolderDrives()

@@ -21,13 +21,38 @@ bool IsDriveLetterFree(wchar_t letter);
 enum class LetterHolder { Nobody, ThisFolder, OtherDrive };
 LetterHolder HolderOfLetter(const FolderDrive& drive);
 
-// Runs "<system folder>\subst.exe X: "folder"" and waits (bounded) for it
-// to end; true only when subst ended and reported success.
-bool MapFolderDrive(const FolderDrive& drive);
+// Who holds a letter, for messages: another folder drive (and its folder),
+// a network drive, or a disk or another drive of this computer.
+std::wstring LetterHolderText(wchar_t letter);
+
+// Why a folder drive was not mounted.
+enum class MountProblem {
+    None,
+    FolderMissing,   // the folder does not exist (or cannot be reached)
+    LetterInUse,     // another drive holds the letter
+    SubstNotStarted, // the system's subst could not be started
+    SubstTimedOut,   // subst did not end in time
+    SubstRefused,    // subst ended with an exit code other than 0
+    LetterNotThere,  // subst reported success, but the letter did not appear
+};
+struct MountOutcome {
+    MountProblem problem = MountProblem::None;
+    unsigned long exitCode = 0; // subst's, when it refused
+    bool Succeeded() const { return problem == MountProblem::None; }
+};
+
+// Mounts a drive that is not mounted: the folder is checked and the letter
+// must be free before subst runs, and the drive must be there afterwards.
+MountOutcome MountFolderDrive(const FolderDrive& drive);
+// The message of a mount that failed: the drive and the reason, the
+// letter's holder named.
+std::wstring MountFailureText(const FolderDrive& drive, const MountOutcome& outcome);
 // Runs "subst X: /D" the same way, then sweeps the progress bar.
 bool UnmapFolderDrive(wchar_t letter);
 // Sweeps progress bar 1155 from 0 to 40.
 void AnimateDriveProgress();
+// Empties the progress bar, after a drive that was not mounted.
+void ClearDriveProgress();
 
 // Rebuilds list 1156 from the section, sorted by letter, with the status
 // column, and sets the page's info text.

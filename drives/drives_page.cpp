@@ -134,14 +134,14 @@ bool SelectedDrive(int& row, FolderDrive& drive)
     return false;
 }
 
-// Subst would refuse a letter another drive holds, or the letter would
-// look like this drive mounted.
+// Unmapping the letter would end another drive: it is left alone, and the
+// message names what holds it.
 bool RefuseOtherDrive(const FolderDrive& drive)
 {
     if (HolderOfLetter(drive) != LetterHolder::OtherDrive)
         return false;
     ReloadFolderDrives();
-    Report(keys::LetterHeldByOtherDrive, keys::ErrorCaption);
+    WarnUserText(FormatLangText(keys::LetterHeldByOtherDrive, MaxTextLength, LetterHolderText(drive.letter).c_str()));
     return true;
 }
 
@@ -158,12 +158,11 @@ void MountSelectedDrive()
         return;
     if (!Ask(LangString(keys::MountQuestion) + DriveRowText(row, DriveColumn) + LangString(keys::MountQuestionEnd)))
         return;
-    if (RefuseOtherDrive(drive))
-        return;
-    const bool mapped = IsMounted(drive) || MapFolderDrive(drive);
+    const MountOutcome outcome = IsMounted(drive) ? MountOutcome{} : MountFolderDrive(drive);
     ReloadFolderDrives();
-    if (!mapped || !IsMounted(drive)) {
-        Report(keys::MountFailed, keys::ErrorCaption);
+    if (!outcome.Succeeded()) {
+        ClearDriveProgress();
+        WarnUserText(MountFailureText(drive, outcome));
         return;
     }
     Report(keys::DriveMountedReport, keys::DriveMountedCaption);
@@ -198,9 +197,9 @@ bool ApplyDrive(const FolderDrive& drive)
         return holder != LetterHolder::ThisFolder || UnmapFolderDrive(drive.letter);
     if (holder != LetterHolder::Nobody)
         return holder == LetterHolder::ThisFolder;
-    const bool mapped = MapFolderDrive(drive);
+    const bool mounted = MountFolderDrive(drive).Succeeded();
     AnimateDriveProgress();
-    return mapped && IsMounted(drive);
+    return mounted;
 }
 
 void ApplyFolderDrives()
@@ -218,10 +217,12 @@ void ApplyFolderDrives()
             allApplied = false;
     }
     ReloadFolderDrives();
-    if (allApplied)
+    if (allApplied) {
         Report(keys::DrivesApplied, keys::DrivesAppliedCaption);
-    else
-        WarnUser(keys::DrivesNotAllApplied);
+        return;
+    }
+    ClearDriveProgress();
+    WarnUser(keys::DrivesNotAllApplied);
 }
 
 void RemoveSelectedDrive()
@@ -304,8 +305,14 @@ void DrivesPage_Create(HWND parent)
 void DrivesPage_Show(int showCommand)
 {
     ShowPageControls(MainWindow, MakePageTable(DrivesControls), showCommand);
-    if (showCommand != SW_HIDE)
-        SetStatusText(DrivesPageInfoText().c_str(), 0, StatusInfoPart);
+    if (showCommand == SW_HIDE)
+        return;
+    // Drives the last log-on start did not mount are told once, at the
+    // page's first showing after it.
+    const int notMounted = TakeLogonNotice();
+    const std::wstring info =
+        notMounted > 0 ? FormatLangText(keys::LogonNotMountedNotice, MaxTextLength, notMounted) : DrivesPageInfoText();
+    SetStatusText(info.c_str(), 0, StatusInfoPart);
 }
 
 void DrivesPage_OnCommand(int id)

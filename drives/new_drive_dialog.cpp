@@ -117,13 +117,13 @@ DWORD WINAPI MappingWorker(void* parameter)
     const JobWorker worker(WorkerKind::Command);
     OutcomeNotice notice(work->dialog);
     const FolderDrive& drive = work->drive;
-    const bool mapped = MapFolderDrive(drive);
+    const bool mounted = MountFolderDrive(drive).Succeeded();
     AnimateDriveProgress();
+    if (!mounted)
+        ClearDriveProgress();
     const bool stored = WriteSetting(FolderDrivesSection, FirstFreeKey().c_str(), FolderDriveValue(drive).c_str());
     ReloadFolderDrives();
-    notice.outcome = !stored                                          ? Outcome::NotStored
-        : mapped && HolderOfLetter(drive) == LetterHolder::ThisFolder ? Outcome::Mounted
-                                                                      : Outcome::NotMounted;
+    notice.outcome = !stored ? Outcome::NotStored : mounted ? Outcome::Mounted : Outcome::NotMounted;
     return 0;
 }
 

@@ -33,6 +33,20 @@ bool WriteZeros(HANDLE file, uint64_t size)
     return true;
 }
 
+// Why the file could not be opened, from the open's error and what the
+// file's attributes show.
+ShredResult OpenFailure(const std::wstring& extendedPath)
+{
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(extendedPath.c_str());
+    FileMarks marks;
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        marks.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+        marks.reparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    }
+    return ResultOfOpenFailure(error, marks);
+}
+
 } // namespace
 
 ShredResult OverwriteWithZeros(const std::wstring& path)
@@ -41,10 +55,11 @@ ShredResult OverwriteWithZeros(const std::wstring& path)
     // A link is opened itself, so the file it leads to, which may lie
     // anywhere, is never reached; the attribute is read from this very
     // handle, so nothing can swap the file between the test and the writes.
-    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    const std::wstring extended = ExtendedPath(path);
+    UniqueFile file(CreateFileW(extended.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file)
-        return ShredResult::OpenFailed;
+        return OpenFailure(extended);
     BY_HANDLE_FILE_INFORMATION information{};
     if (!GetFileInformationByHandle(file.Get(), &information))
         return ShredResult::OpenFailed;
@@ -53,7 +68,7 @@ ShredResult OverwriteWithZeros(const std::wstring& path)
     // A read-only file is the user's wish to keep it, whatever the account
     // may write.
     if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0)
-        return ShredResult::OpenFailed;
+        return ShredResult::ReadOnly;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0)
         return ShredResult::SizeFailed;

@@ -3,6 +3,8 @@
 // any thread may call it.
 #pragma once
 
+#include "shredder/shred_tally.h"
+
 #include <cstddef>
 #include <string>
 
@@ -11,16 +13,6 @@ namespace quenzel {
 // The zero block written again and again up to the file's end: memory stays
 // the same for a file of any size.
 inline constexpr size_t ShredBlockSize = 1u << 20;
-
-enum class ShredResult {
-    Shredded,     // every byte overwritten and flushed (and the file deleted, when asked)
-    OpenFailed,   // missing, in use by another program, read-only or access denied: untouched
-    Link,         // a link or another reparse point: neither it nor what it leads to is touched
-    SizeFailed,   // its size could not be read: untouched
-    WriteFailed,  // a write failed or fell short (e.g. a full disk): kept
-    FlushFailed,  // the zeros may not have reached the disk: kept
-    DeleteFailed, // overwritten and flushed, but the delete failed: kept
-};
 
 // Overwrites the whole content with zeros and flushes it, holding the file
 // open with no sharing meanwhile. Shredded when every byte was written and

@@ -76,11 +76,31 @@ bool UserConfirms(const ShredRequest& request)
     return AskOnWindow(text, LangString(keys::QuestionCaption), true);
 }
 
-// A file was opened but not completely overwritten, flushed or deleted.
-bool IsDamagingFailure(ShredResult result)
+// The lines of the report, one for each reason files were left for.
+struct ReasonLine {
+    ShredLeftReason reason;
+    int key;
+};
+constexpr ReasonLine ReasonLines[] = {{ShredLeftReason::InUse, keys::ShredLeftInUse},
+                                      {ShredLeftReason::ReadOnly, keys::ShredLeftReadOnly},
+                                      {ShredLeftReason::NoPermission, keys::ShredLeftNoPermission},
+                                      {ShredLeftReason::LinkOrCloud, keys::ShredLeftLinks},
+                                      {ShredLeftReason::NotCompleted, keys::ShredLeftNotCompleted},
+                                      {ShredLeftReason::Other, keys::ShredLeftOther}};
+
+// One message at the end: how many files were shredded, how many stay in
+// the list and why (a stopped job says so, and counts what it reached).
+void ReportShredding(const ShredTally& tally, int listed, bool stopped)
 {
-    return result == ShredResult::WriteFailed || result == ShredResult::FlushFailed
-        || result == ShredResult::DeleteFailed;
+    std::wstring text = stopped ? FormatLangText(keys::ShredStopped, MaxTextLength, tally.Shredded(), listed)
+                                : FormatLangText(keys::ShredReport, MaxTextLength, tally.Shredded(), tally.Left());
+    for (const ReasonLine& line : ReasonLines)
+        if (tally.LeftFor(line.reason) > 0)
+            text += L"\n" + FormatLangText(line.key, MaxTextLength, tally.LeftFor(line.reason));
+    if (stopped || tally.Left() > 0)
+        ShowWarningBox(text, keys::ShredReportCaption);
+    else
+        ShowInfoBox(text, keys::ShredReportCaption);
 }
 
 void ShredListedFiles(const ShredRequest& request)
@@ -89,9 +109,7 @@ void ShredListedFiles(const ShredRequest& request)
     const int count = static_cast<int>(paths.size());
     PostBarRange(IDC_SHRED_PROGRESS, count);
     int handled = 0;
-    int damaged = 0;
-    int links = 0;
-    int shredded = 0;
+    ShredTally tally;
     bool stopped = false;
     GoneRows gone;
     std::chrono::steady_clock::time_point lastShown{};
@@ -111,25 +129,15 @@ void ShredListedFiles(const ShredRequest& request)
             lastShown = now;
         }
         const ShredResult result = ShredFile(path, request.deleteAfter);
-        if (result == ShredResult::Shredded) {
-            ++shredded;
+        tally.Count(result);
+        if (result == ShredResult::Shredded)
             gone.Add(i, path);
-        } else if (IsDamagingFailure(result)) {
-            ++damaged;
-        } else if (result == ShredResult::Link) {
-            ++links;
-        }
     }
     gone.RemoveFromList();
     PostBarPosition(IDC_SHRED_PROGRESS, count);
     ShowRowCount();
     atWork.reset();
-    if (stopped)
-        WarnUserText(FormatLangText(keys::ShredStopped, MaxTextLength, shredded, count));
-    if (damaged > 0)
-        WarnUserText(FormatLangText(keys::ShredNotCompleted, MaxTextLength, damaged));
-    if (links > 0)
-        WarnUserText(FormatLangText(keys::ShredLinksKept, MaxTextLength, links));
+    ReportShredding(tally, count, stopped);
 }
 
 void RunShredJob()

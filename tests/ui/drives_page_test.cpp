@@ -277,6 +277,14 @@ TEST(DrivesPage, ListShowsEachStateSortedAndSkipsMalformedEntries)
         EXPECT_EQ(Answer(s, IDOK).rfind(L"No folder drive is selected.", 0), 0u) << command;
         ASSERT_TRUE(WaitUntil([&] { return CommandsEnabled(s); }));
     }
+    // The mount of a drive whose folder is missing names the folder; subst is not asked.
+    Select(s, 2);
+    PostCommand(s.window, IDC_DRIVES_MOUNT);
+    Answer(s, IDYES);
+    EXPECT_EQ(Answer(s, IDOK, AfterSubst),
+              L"The folder drive [Y:] could not be mounted:\nThe folder " + s.work
+                  + L"\\Missing does not exist or cannot be reached.");
+    ASSERT_TRUE(WaitUntil([&] { return CommandsEnabled(s); }));
     EXPECT_TRUE(SubstCalls(s).empty());
     EXPECT_TRUE(s.app.Close());
 }
@@ -408,15 +416,19 @@ TEST(DrivesPage, ALetterAnotherDriveHoldsIsNeitherShownMountedNorTakenOver)
     StartOnPage(s);
     ASSERT_EQ(RowCount(s), 1);
     EXPECT_EQ(Cell(s, 0, 3), L"Letter used by another drive");
-    const std::pair<int, const wchar_t*> refusals[] = {
-        {IDC_DRIVES_MOUNT, L"The drive letter of this folder drive is used by another drive."},
-        {IDC_DRIVES_UNMOUNT, L"The drive letter of this folder drive is used by another drive."},
+    // Both name the holder: the folder substituted onto the letter.
+    const std::wstring holder = L"another folder drive (" + other + L")";
+    const std::pair<int, std::wstring> refusals[] = {
+        {IDC_DRIVES_MOUNT,
+         L"The folder drive [V:] could not be mounted:\nIts drive letter is used by " + holder + L"."},
+        {IDC_DRIVES_UNMOUNT, L"The drive letter of this folder drive is used by " + holder + L".\n"},
         {IDC_DRIVES_APPLY, L"Not every folder drive could be mounted or unmounted."}};
     for (const auto& [command, report] : refusals) {
         Select(s, 0); // each command reloads the list
         PostCommand(s.window, command);
         Answer(s, IDYES);
-        EXPECT_EQ(Answer(s, IDOK, AfterSubst).rfind(report, 0), 0u) << command;
+        const std::wstring text = Answer(s, IDOK, AfterSubst);
+        EXPECT_EQ(text.rfind(report, 0), 0u) << command << ": " << Narrow(text);
         ASSERT_TRUE(WaitUntil([&] { return CommandsEnabled(s); }));
     }
     EXPECT_TRUE(SubstCalls(s).empty());
@@ -506,6 +518,38 @@ TEST(DrivesPage, LogonOptionWritesTheQuotedRunValueAndRemovesIt)
     EXPECT_EQ(IniValue(s, L"OPTIONS", L"StartUp_FD"), L"0");
     EXPECT_EQ(runValue(), L"<none>");
     RegDeleteKeyValueW(HKEY_CURRENT_USER, RunKey, L"Quenzel");
+    EXPECT_TRUE(s.app.Close());
+}
+
+// A drive the log-on start cannot mount is logged beside the settings file
+// with the reason, and the page says so at its first showing afterwards only.
+TEST(LogonStart, ADriveNotMountedIsLoggedAndThePageSaysSoOnce)
+{
+    Started s(L"W");
+    WriteIni(s, L"0=1|W: " + s.work + L"\\Missing\n");
+    ASSERT_TRUE(s.app.Start(s.folder, L"-x"));
+    DWORD exitCode = 0;
+    ASSERT_TRUE(s.app.WaitForExit(exitCode, AfterSubst));
+    EXPECT_EQ(exitCode, 1u);
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(s.folder.Path() + L"\\Quenzel.log", bytes));
+    const std::wstring log(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    EXPECT_NE(log.find(L"\r\nThe folder drive [W:] could not be mounted: The folder " + s.work
+                       + L"\\Missing does not exist or cannot be reached.\r\n"),
+              std::wstring::npos)
+        << Narrow(log);
+
+    auto infoIs = [&](const std::wstring& text) {
+        return WaitUntil([&] { return StatusBarText(s.app.Process(), s.app.Control(StatusBarId), 1) == text; });
+    };
+    ASSERT_NO_FATAL_FAILURE(StartOnPage(s));
+    EXPECT_TRUE(infoIs(L"Last log-on start: 1 folder drive(s) not mounted (see Quenzel.log)"));
+    PostCommand(s.window, DrivesPageCommand - 1);
+    PostCommand(s.window, DrivesPageCommand);
+    EXPECT_TRUE(infoIs(L"1 folder drive(s) defined"));
+    EXPECT_TRUE(s.app.Close());
+    ASSERT_NO_FATAL_FAILURE(StartOnPage(s));
+    EXPECT_TRUE(infoIs(L"1 folder drive(s) defined")) << "shown once";
     EXPECT_TRUE(s.app.Close());
 }
 

@@ -205,8 +205,12 @@ TEST(Keyboard, EncryptDecryptAndShredByKeysAlone)
     ASSERT_TRUE(WaitUntil([&] { return SendMessageW(s.app.Control(IDC_SHRED_LIST), LVM_GETITEMCOUNT, 0, 0) == 1; }));
     ASSERT_TRUE(TabTo(s.window, s.app.Control(IDC_SHRED_CLEAR)));
     PressKey('R', {VK_MENU}); // "Sh&red"
-    ASSERT_NE(FocusedDialog(s.app, MessageTextId), nullptr);
+    HWND question = FocusedDialog(s.app, MessageTextId);
+    ASSERT_NE(question, nullptr);
     PressKey('Y'); // the question's default is No
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }));
+    ASSERT_NE(FocusedDialog(s.app, MessageTextId), nullptr); // the report
+    PressKey(VK_RETURN);
     EXPECT_TRUE(WaitUntil([&] { return !FileExists(plain) && IsWindowEnabled(s.app.Control(IDC_SHRED_ADD_FILE)); }));
     // The button disabled during the job gets the focus back.
     EXPECT_TRUE(WaitUntil([&] { return FocusedId(s.window) == IDC_SHRED_CLEAR; }, KeyTimeout)) << FocusedId(s.window);

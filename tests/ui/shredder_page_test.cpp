@@ -220,6 +220,10 @@ TEST(ShredderPage, ZeroesWhatItCanAndKeepsLockedAndReadOnlyFiles)
     HANDLE held = CreateFileW((root + L"\\locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     StartShredding(s, IDYES);
+    EXPECT_EQ(DismissMessageBox(s.app),
+              L"2 file(s) shredded; 2 file(s) not shredded stay in the list.\n"
+              L"1 in use by another program: close it, then shred them again.\n"
+              L"1 read-only: remove the read-only attribute to shred them.");
     ASSERT_TRUE(Settled(s, 2));
     CloseHandle(held);
     ASSERT_TRUE(ReadFileBytes(root + L"\\secret.bin", bytes));
@@ -275,14 +279,18 @@ TEST(ShredderPage, DeleteOptionSurvivesARestartAndDeletesOnlyWhatWasOverwritten)
         ASSERT_TRUE(Settled(s, 4));
     }
     StartShredding(s, IDYES);
-    if (smallDrive) {
-        if (HWND box = WaitForDialogWith(s.app, MessageTextId))
-            SavePicture(box, L"shredder-not-shredded");
-        EXPECT_EQ(DismissMessageBox(s.app).rfind(
-                      L"1 file(s) could not be overwritten, written through to the disk or deleted "
-                      L"completely. They may already be partly overwritten",
-                      0),
-                  0u);
+    if (HWND box = WaitForDialogWith(s.app, MessageTextId))
+        SavePicture(box, L"shredder-report");
+    const std::wstring report = DismissMessageBox(s.app);
+    if (!smallDrive) {
+        EXPECT_EQ(report, L"3 file(s) shredded; 0 file(s) not shredded stay in the list.");
+    } else {
+        EXPECT_EQ(report.rfind(L"3 file(s) shredded; 1 file(s) not shredded stay in the list.\n"
+                               L"1 could not be overwritten, written through to the disk or deleted "
+                               L"completely. They may already be partly overwritten",
+                               0),
+                  0u)
+            << Narrow(report);
         ASSERT_TRUE(Settled(s, 1));
         EXPECT_EQ(Cell(s, 0, 0), full);
         EXPECT_TRUE(FileExists(full)) << "a file not fully overwritten is never deleted";

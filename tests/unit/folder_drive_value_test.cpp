@@ -1,7 +1,10 @@
 #include "drives/folder_drive_value.h"
+#include "drives/logon_log.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 
 namespace quenzel {
@@ -69,6 +72,27 @@ TEST(FolderDriveValue, CommandLinesQuoteWhatTheReceiverSplits)
     EXPECT_EQ(L"\"C:\\windows\\system32\\subst.exe\" Q: /D",
               UnmapCommandLine(L"C:\\windows\\system32\\subst.exe", L'Q'));
     EXPECT_EQ(L"\"C:\\Program Files\\Quenzel\\Quenzel.exe\" -x", LogonRunCommand(L"C:\\Program Files\\Quenzel"));
+}
+
+// The log-on start's log: its notice is due once, after drives were not
+// mounted, and a log of anything else says nothing.
+TEST(LogonLog, TheNoticeIsDueOnceAfterDrivesWereNotMounted)
+{
+    const std::wstring failed = LogonLogText(L"2026-12-08 07:58:01", {L"W: missing", L"X: refused"});
+    EXPECT_EQ(ReadLogonLog(failed).notMounted, 2);
+    EXPECT_TRUE(LogonNoticeDue(ReadLogonLog(failed)));
+    const std::wstring shown = LogonLogShown(failed);
+    EXPECT_EQ(ReadLogonLog(shown).notMounted, 2);
+    EXPECT_FALSE(LogonNoticeDue(ReadLogonLog(shown)));
+    EXPECT_FALSE(LogonNoticeDue(ReadLogonLog(LogonLogText(L"2026-12-08 07:58:01", {}))));
+    const wchar_t* foreign[] = {L"", L"Quenzel log-on start x, folder drives not mounted: 2x",
+                                L"Quenzel log-on start x, folder drives not mounted: 12345", L"2\r\n"};
+    for (size_t i = 0; i < std::size(foreign); ++i)
+        EXPECT_FALSE(LogonNoticeDue(ReadLogonLog(foreign[i]))) << i;
+    const std::vector<std::wstring> many(LogonLogMaxLines * 2, L"Y: refused");
+    const std::wstring full = LogonLogShown(LogonLogText(L"now", many));
+    EXPECT_EQ(static_cast<size_t>(std::count(full.begin(), full.end(), L'\n')), LogonLogMaxLines);
+    EXPECT_EQ(ReadLogonLog(full).notMounted, static_cast<int>(many.size())) << "the heading counts every drive";
 }
 
 } // namespace

@@ -66,14 +66,14 @@ TEST_F(ShredFileTest, LockedAndReadOnlyFilesAreNeitherChangedNorDeleted)
     ASSERT_TRUE(WriteFileBytes(path_, content));
     HANDLE held = CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(ShredFile(path_, true), ShredResult::OpenFailed);
+    EXPECT_EQ(ShredFile(path_, true), ShredResult::InUse);
     CloseHandle(held);
     std::string after;
     ASSERT_TRUE(ReadFileBytes(path_, after));
     EXPECT_TRUE(after == content) << "a locked file";
 
     ASSERT_TRUE(SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(ShredFile(path_, true), ShredResult::OpenFailed);
+    EXPECT_EQ(ShredFile(path_, true), ShredResult::ReadOnly);
     ASSERT_TRUE(ReadFileBytes(path_, after));
     EXPECT_TRUE(after == content) << "a read-only file";
 }
