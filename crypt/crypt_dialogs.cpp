@@ -74,15 +74,7 @@ std::wstring ProposedOutput(const ConfirmRequest& request, const std::wstring& s
         naming.addDec = options.addDec;
         return ProposeFileOutput(source, job, naming);
     }
-    FolderNameOptions naming;
-    naming.addEncrypted = options.addEncrypted;
-    naming.removeEncrypted = options.removeEncrypted;
-    naming.addDecrypted = options.addDecrypted;
-    naming.useEncPath = options.encryptTo;
-    naming.useDecPath = options.decryptTo;
-    naming.encPath = options.encPath;
-    naming.decPath = options.decPath;
-    return ProposeFolderOutput(source, job, naming);
+    return ProposeFolderOutput(source, job, FolderNaming(options));
 }
 
 // A file decryption never proposes an existing file other than its source
