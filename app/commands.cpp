@@ -19,6 +19,8 @@
 
 namespace quenzel {
 
+static_assert(IDM_PAGE_HELP == IDC_HELPBUTTON, "F1 presses the help button");
+
 namespace {
 constexpr INT_PTR ShellFailureLimit = 32;   // ShellExecuteW results up to this mean failure
 constexpr UINT HelpContextCommand = 0x000F; // HH_HELP_CONTEXT
@@ -28,7 +30,10 @@ constexpr int HelpContextFaq = 3;
 // Help contexts of the six tabs, for the help button.
 constexpr int TabHelpContexts[] = {1, 7, 8, 9, 10, 11};
 constexpr wchar_t Notepad[] = L"notepad.exe";
-constexpr wchar_t ReportSubject[] = L"?Subject=\"\"Report about Quenzel\"\"";
+constexpr wchar_t SubjectField[] = L"?subject=";
+constexpr wchar_t HexDigits[] = L"0123456789ABCDEF";
+constexpr unsigned HighNibbleShift = 4;
+constexpr unsigned NibbleMask = 0xF;
 
 // The help topic of a context number; a missing help file shows nothing.
 void ShowHelpContext(int context)
@@ -76,9 +81,46 @@ void OnOpenInNotepad()
         OpenInNotepad(file);
 }
 
+// The text in UTF-8; empty when it cannot be converted.
+std::string Utf8Of(const std::wstring& text)
+{
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return std::string();
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (WideCharToMultiByte(CP_UTF8, 0, text.c_str(), length, &bytes[0], size, nullptr, nullptr) != size)
+        return std::string();
+    return bytes;
+}
+
+bool UnreservedInAddress(unsigned char byte)
+{
+    return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || byte == '-'
+        || byte == '.' || byte == '_' || byte == '~';
+}
+
+// A text as a part of a mailto address: its UTF-8 bytes, every one but
+// letters, digits and "-._~" written as %XX.
+std::wstring AddressPart(const std::wstring& text)
+{
+    std::wstring part;
+    for (unsigned char byte : Utf8Of(text)) {
+        if (UnreservedInAddress(byte)) {
+            part += static_cast<wchar_t>(byte);
+            continue;
+        }
+        part += L'%';
+        part += HexDigits[byte >> HighNibbleShift];
+        part += HexDigits[byte & NibbleMask];
+    }
+    return part;
+}
+
 void OnReportMail()
 {
-    const std::wstring mail = std::wstring(L"mailto:") + MakerSupportMail + ReportSubject;
+    const std::wstring mail =
+        std::wstring(L"mailto:") + MakerSupportMail + SubjectField + AddressPart(LangString(keys::ReportMailSubject));
     Open(mail.c_str());
 }
 

@@ -108,9 +108,14 @@ void SendMenuKeysToWindow(MSG& msg)
 }
 } // namespace
 
+bool IsMainWindowMessage(const MSG& msg)
+{
+    return MainWindow && InMainWindow(msg.hwnd);
+}
+
 bool HandleMainWindowKey(MSG& msg)
 {
-    if (!MainWindow || !InMainWindow(msg.hwnd))
+    if (!IsMainWindowMessage(msg))
         return false;
     if (IsNavigationKey(msg))
         ShowFocusCues();

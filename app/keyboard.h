@@ -6,6 +6,9 @@
 
 namespace quenzel {
 
+// True when the message is meant for the main window or one of its controls.
+bool IsMainWindowMessage(const MSG& msg);
+
 // Handles a message of the message loop meant for the main window or one of
 // its controls; true when it was handled (translated and dispatched too).
 bool HandleMainWindowKey(MSG& msg);

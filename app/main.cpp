@@ -31,7 +31,9 @@ int RunMessageLoop(HINSTANCE instance)
     MSG msg{};
     BOOL got;
     while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
-        if (TranslateAcceleratorW(msg.hwnd, accelerators, &msg))
+        // The accelerators are the main window's commands, whichever of its
+        // controls has the focus.
+        if (quenzel::IsMainWindowMessage(msg) && TranslateAcceleratorW(quenzel::MainWindow, accelerators, &msg))
             continue;
         // The dialog manager walks the main window's controls by keyboard.
         if (!quenzel::HandleMainWindowKey(msg)) {

@@ -37,8 +37,9 @@ bool ClassicFile(const std::wstring& path)
 std::wstring FileLine(const JobOutcomeFacts& facts, bool replaces)
 {
     const bool decrypt = facts.job == DecryptJob;
-    const int key = decrypt ? (replaces ? keys::ConfirmDecryptReplace : keys::ConfirmDecryptNew)
-                            : (replaces ? keys::ConfirmEncryptReplace : keys::ConfirmEncryptNew);
+    const int newKey = decrypt ? (facts.recyclesSource ? keys::ConfirmDecryptNewRecycle : keys::ConfirmDecryptNew)
+                               : (facts.recyclesSource ? keys::ConfirmEncryptNewRecycle : keys::ConfirmEncryptNew);
+    const int key = replaces ? (decrypt ? keys::ConfirmDecryptReplace : keys::ConfirmEncryptReplace) : newKey;
     std::wstring line = FormatLangText(key, MaxTextLength, PathTitle(facts.destination).c_str());
     if (!facts.takenOutput.empty())
         line += L"\n"

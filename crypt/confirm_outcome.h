@@ -18,6 +18,9 @@ struct JobOutcomeFacts {
     bool strongFormat = false; // an encryption writes the strong format
     // A file decryption's existing file whose name the destination avoids.
     std::wstring takenOutput;
+    // A file job's source goes to the recycle bin once the output is written
+    // (the question above says so).
+    bool recyclesSource = false;
 };
 
 // The lines the confirmation adds below its question, one a line.

@@ -93,15 +93,14 @@ void AvoidTakenOutput(ConfirmRequest& request, const std::wstring& source, std::
     proposal = free;
 }
 
-std::wstring QuestionText(const ConfirmRequest& request, const std::wstring& title)
+std::wstring QuestionText(const ConfirmRequest& request, const std::wstring& title, bool recyclesSource)
 {
     if (request.kind == CryptPageKind::Folder) {
         const int count = static_cast<int>(SendMessageW(MainControl(IDC_FOLDER_LIST), LVM_GETITEMCOUNT, 0, 0));
         return FormatLangText(keys::FolderQuestion, MaxTextLength, count, title.c_str());
     }
-    const int key =
-        SourceRecycleAsked(FilePageState.Job(), request.options) ? keys::FileQuestionRecycle : keys::FileQuestion;
-    return FormatLangText(key, MaxTextLength, title.c_str());
+    return FormatLangText(recyclesSource ? keys::FileQuestionRecycle : keys::FileQuestion, MaxTextLength,
+                          title.c_str());
 }
 
 void SetConfirmTexts(HWND dialog, CryptPageKind kind)
@@ -128,7 +127,11 @@ void ShowJobText(HWND dialog, const ConfirmRequest& request, const std::wstring&
     facts.strongFormat = request.options.strongFormat;
     if (!request.freeOutput.empty() && facts.destination == request.freeOutput)
         facts.takenOutput = request.takenOutput;
-    const std::wstring text = QuestionText(request, PathTitle(source)) + L"\n" + JobOutcomeText(facts);
+    // The job recycles the source only when it writes another file.
+    facts.recyclesSource = request.kind == CryptPageKind::File && SourceRecycleAsked(facts.job, request.options)
+        && !IsSameFile(source, facts.destination);
+    const std::wstring text =
+        QuestionText(request, PathTitle(source), facts.recyclesSource) + L"\n" + JobOutcomeText(facts);
     SetDlgItemTextW(dialog, IDC_JOB_TEXT, text.c_str());
 }
 

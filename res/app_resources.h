@@ -13,6 +13,8 @@
 // Commands of the resource menu and the accelerator table
 #define IDM_ABOUT 104
 #define IDM_EXIT 105
+// F1: the help button's command (IDC_HELPBUTTON), the shown page's topic
+#define IDM_PAGE_HELP 1001
 
 // Icons
 #define IDI_PROGRAM 10

@@ -346,6 +346,7 @@ void RunRecycleCase(Started& s, const RecycleCase& c)
     ASSERT_NO_FATAL_FAILURE(
         ConfirmJob(s, c.command, nullptr, c.destination.empty() ? L"" : s.Work() + L"\\" + c.destination, &question));
     EXPECT_EQ(question.find(L"recycle bin") != std::wstring::npos, c.binPromised) << Narrow(question);
+    EXPECT_FALSE(c.binPromised && question.find(L"stays as it is") != std::wstring::npos) << Narrow(question);
     // Where the source cannot go to a bin, Windows asks before deleting it
     // for good (the answer here is No); Wine's shell declines by itself.
     HWND result = nullptr;

@@ -1,4 +1,4 @@
-// The help button on each tab and the Help menu open the help file of the
+// The help button on each tab, F1 and the Help menu open the help file of the
 // language file at the right topic. The system's help viewer is replaced
 // for this test by one that records each call.
 #include "tests/support/ui_driver.h"
@@ -117,6 +117,12 @@ TEST(Help, ButtonOnEachTabAndHelpMenuOpenTheirTopics)
     expectCall(++calls, 3, "Help, questions");
     PostCommand(window, HelpTipsCommand);
     expectCall(++calls, 2, "Help, tips");
+    // F1 from a control of the page opens the page's topic, as the button does.
+    PostCommand(window, FirstPageCommand + 1);
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageW(app.Control(quenzel::IDC_TABS), TCM_GETCURSEL, 0, 0) == 1; }));
+    PostMessageW(app.Control(quenzel::IDC_TABS), WM_KEYDOWN, VK_F1, 0);
+    PostMessageW(app.Control(quenzel::IDC_TABS), WM_KEYUP, VK_F1, 0);
+    expectCall(++calls, tabContexts[1], "F1");
     EXPECT_TRUE(app.Close());
 }
 

@@ -9,43 +9,58 @@
 namespace quenzel {
 namespace {
 
-std::wstring SizeText(std::uint64_t bytes)
+const SizeNotation English;
+
+SizeNotation German()
 {
-    wchar_t buffer[100];
-    FormatSize(buffer, bytes, 100);
-    return buffer;
+    SizeNotation notation;
+    notation.decimalSeparator = L",";
+    notation.thousandsSeparator = L".";
+    notation.bytes = L"Byte";
+    return notation;
 }
 
-TEST(FormatSize, EachRangeHasItsOwnForm)
+TEST(FormatSize, EachRangeHasItsOwnFormInTheReadersNotation)
 {
-    EXPECT_EQ(SizeText(0), L"0 bytes");
-    EXPECT_EQ(SizeText(999), L"999 bytes");
-    EXPECT_EQ(SizeText(1000), L"0.9766 KB");
-    EXPECT_EQ(SizeText(1024), L"1 KB");
-    EXPECT_EQ(SizeText(999999), L"976.6 KB");
-    EXPECT_EQ(SizeText(1000000), L"0,976 KB");
-    EXPECT_EQ(SizeText(5000000), L"4,882 KB");
-    EXPECT_EQ(SizeText(999999999), L"976,562 KB");
-    EXPECT_EQ(SizeText(1000000000), L"0.9313 GB");
-}
-
-TEST(FormatSize, SizesBeyondFourGigabytes)
-{
-    EXPECT_EQ(SizeText(4294967296ULL), L"4 GB");
-    EXPECT_EQ(SizeText(4294967297ULL), L"4 GB");
-    EXPECT_EQ(SizeText(1099511627776ULL), L"1024 GB");
-    EXPECT_EQ(SizeText(UINT64_MAX), L"1.718e+10 GB");
+    struct Case {
+        std::uint64_t bytes;
+        const wchar_t* english;
+        const wchar_t* german;
+    };
+    const Case cases[] = {
+        {0, L"0 bytes", L"0 Byte"},
+        {999, L"999 bytes", L"999 Byte"},
+        {1000, L"0.9766 KB", L"0,9766 KB"},
+        {1024, L"1 KB", L"1 KB"},
+        {999999, L"976.6 KB", L"976,6 KB"},
+        {1000000, L"0,976 KB", L"0.976 KB"},
+        {5000000, L"4,882 KB", L"4.882 KB"},
+        {999999999, L"976,562 KB", L"976.562 KB"},
+        {1000000000, L"0.9313 GB", L"0,9313 GB"},
+        {4294967296ULL, L"4 GB", L"4 GB"},
+        {4294967297ULL, L"4 GB", L"4 GB"},
+        {1099511627776ULL, L"1024 GB", L"1024 GB"},
+        {UINT64_MAX, L"1.718e+10 GB", L"1,718e+10 GB"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SizeText(c.bytes, English), c.english) << c.bytes;
+        EXPECT_EQ(SizeText(c.bytes, German()), c.german) << c.bytes;
+    }
+    SizeNotation wide = German();
+    wide.thousandsSeparator = L"\u202F";
+    wide.kilobytes = L"kB";
+    EXPECT_EQ(SizeText(5000000, wide), L"4\u202F882 kB");
 }
 
 TEST(FormatSize, ShortBuffersAreCutAndTerminated)
 {
     wchar_t buffer[5] = {L'x', L'x', L'x', L'x', L'x'};
-    FormatSize(buffer, 999, 5);
+    FormatSize(buffer, 999, 5, English);
     EXPECT_STREQ(buffer, L"999 ");
-    FormatSize(buffer, 999, 1);
+    FormatSize(buffer, 999, 1, English);
     EXPECT_STREQ(buffer, L"");
     buffer[0] = L'x';
-    FormatSize(buffer, 999, 0);
+    FormatSize(buffer, 999, 0, English);
     EXPECT_EQ(buffer[0], L'x');
 }
 

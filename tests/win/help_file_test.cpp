@@ -124,8 +124,33 @@ std::map<int, std::string> ProjectContextMap(const std::string& project)
 
 struct HelpCase {
     const wchar_t* languageFile;
-    const char* project; // source project, relative to help/
+    const char* project;         // source project, relative to help/
+    const wchar_t* contentsName; // a name of its contents file, as the viewer shows it
 };
+
+constexpr UINT ViewerCodePage = 1252; // the help viewer reads contents files in the ANSI code page
+
+// The value of "Name=" in a project's [OPTIONS], or empty.
+std::string ProjectOption(const std::string& project, const std::string& name)
+{
+    std::istringstream lines(project);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.compare(0, name.size() + 1, name + "=") == 0)
+            return line.substr(name.size() + 1);
+    }
+    return std::string();
+}
+
+std::wstring InCodePage(const std::string& bytes, UINT codePage)
+{
+    const int length = static_cast<int>(bytes.size());
+    std::wstring text(bytes.size(), L'\0');
+    const int made = MultiByteToWideChar(codePage, 0, bytes.data(), length, &text[0], length);
+    text.resize(made > 0 ? static_cast<size_t>(made) : 0);
+    return text;
+}
 
 class HelpFile : public ::testing::TestWithParam<HelpCase> {
 protected:
@@ -151,6 +176,21 @@ TEST_P(HelpFile, ContextNumbersNameTheRightTopics)
     EXPECT_EQ(ProjectContextMap(project_), ContextTopics);
 }
 
+// The viewer reads the contents in Windows-1252, not UTF-8: "Häufige Fragen"
+// stored in UTF-8 would show as "HÃ¤ufige Fragen".
+TEST_P(HelpFile, ContentsFileIsWrittenInTheViewersCodePage)
+{
+    const std::string contents = ProjectOption(project_, "Contents file");
+    ASSERT_FALSE(contents.empty()) << "no contents file in " << GetParam().project;
+    const std::string project = GetParam().project;
+    const std::string path = project.substr(0, project.find('\\') + 1) + contents;
+    std::string bytes;
+    ASSERT_TRUE(uitest::ReadFileBytes(HostToWindowsPath(QUENZEL_HELP_SOURCE_DIR) + L"\\" + uitest::Widen(path), bytes))
+        << path;
+    EXPECT_NE(InCodePage(bytes, ViewerCodePage).find(GetParam().contentsName), std::wstring::npos)
+        << path << " does not name " << Narrow(GetParam().contentsName) << " in Windows-1252";
+}
+
 TEST_P(HelpFile, CompiledFileHoldsTheContextMapAndItsTopics)
 {
     const ChmDirectory dir = ReadChmDirectory(chm_);
@@ -170,8 +210,8 @@ TEST_P(HelpFile, CompiledFileHoldsTheContextMapAndItsTopics)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, HelpFile,
-                         ::testing::Values(HelpCase{L"english.lng", "en\\quenzel.hhp"},
-                                           HelpCase{L"german.lng", "de\\quenzel-de.hhp"}),
+                         ::testing::Values(HelpCase{L"english.lng", "en\\quenzel.hhp", L"Frequently asked questions"},
+                                           HelpCase{L"german.lng", "de\\quenzel-de.hhp", L"H\u00E4ufige Fragen"}),
                          [](const auto& test) {
                              const std::string name = Narrow(test.param.languageFile);
                              return name.substr(0, name.find('.'));

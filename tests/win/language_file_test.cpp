@@ -280,6 +280,8 @@ constexpr int SameInGerman[] = {
     keys::Ok,                      // "OK"
     keys::DriveStatusColumnHeader, // "Status", German too
     keys::NewDriveOk,              // "OK"
+    keys::SizeKilobytes,           // "KB"
+    keys::SizeGigabytes,           // "GB"
 };
 
 // The texts of every key of one file, through the program's lookup.
