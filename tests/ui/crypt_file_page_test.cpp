@@ -35,7 +35,25 @@ struct FileJobRun {
     std::wstring proposed;
     std::wstring resultOutput; // the result dialog's output view
     std::wstring resultSource; // and its source view
+    bool iconWhole = false;    // the result's icon whole in the dialog, beside its text
 };
+
+// The result's icon of 64 pixels at 96 dpi.
+constexpr int ResultIconSize = 64;
+
+bool IconWhole(HWND result)
+{
+    RECT icon{};
+    RECT text{};
+    RECT client{};
+    RECT overlap{};
+    if (!GetWindowRect(GetDlgItem(result, IDC_RESULT_ICON), &icon)
+        || !GetWindowRect(GetDlgItem(result, JobTextId), &text) || !GetClientRect(result, &client))
+        return false;
+    MapWindowPoints(result, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return icon.right - icon.left >= ResultIconSize && icon.bottom - icon.top >= ResultIconSize
+        && !IntersectRect(&overlap, &icon, &text) && icon.right <= client.right && icon.bottom <= client.bottom;
+}
 
 // Runs a file job to its result dialog and closes that.
 FileJobRun RunFileJob(Started& s, int command, const std::wstring& destination = L"")
@@ -48,6 +66,7 @@ FileJobRun RunFileJob(Started& s, int command, const std::wstring& destination =
         return run;
     run.resultOutput = FieldText(GetDlgItem(result, ResultOutputId));
     run.resultSource = FieldText(GetDlgItem(result, ResultSourceId));
+    run.iconWhole = IconWhole(result);
     EXPECT_TRUE(Press(result, IDOK));
     EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     return run;
@@ -531,8 +550,43 @@ TEST(FilePage, SourceChooserShowsSizeAndPreviewAndReportsAFileItCannotOpen)
               L"The file cannot be opened.\nCheck that it exists and that no other program is using it.");
     CloseHandle(held);
     EXPECT_EQ(FieldText(s.app.Control(SourceField)), large);
-    EXPECT_EQ(FieldText(s.app.Control(PreviewField)), L"Small and plain.");
-    EXPECT_EQ(StatusText(s, 1), pageText);
+    EXPECT_EQ(FieldText(s.app.Control(PreviewField)), L"") << "no other file's beginning";
+    EXPECT_EQ(StatusText(s, 1), L"Choose a file to encrypt or decrypt");
+    EXPECT_NE(StatusText(s, 1), pageText);
+    EXPECT_TRUE(s.app.Close());
+}
+
+// A typed path is previewed when the field is left and before a job, whose
+// result shows the beginning of that file, not of the one shown before; a
+// path of no file empties the preview and gives the page its own text.
+TEST(FilePage, TypedPathIsPreviewedAndIsTheResultsSource)
+{
+    Started s;
+    Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    HWND field = s.app.Control(SourceField);
+    HWND preview = s.app.Control(PreviewField);
+    ASSERT_TRUE(WaitUntil([&] { return FocusedControl(s.window) == field; }));
+    const std::wstring first = s.Work() + L"\\letter.txt";
+    const std::wstring second = s.Work() + L"\\other.txt";
+    ASSERT_TRUE(WriteFileBytes(first, "Dear reader,"));
+    ASSERT_TRUE(WriteFileBytes(second, "Another file."));
+    SetFieldText(field, first);
+    PostMessageW(field, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_TRUE(WaitUntil([&] { return FieldText(preview) == L"Dear reader,"; }));
+    EXPECT_EQ(StatusText(s, 1), L"Size: 12 bytes, file: letter.txt");
+
+    SetFieldText(field, second);
+    const FileJobRun run = RunFileJob(s, EncryptButton);
+    EXPECT_EQ(run.resultSource, L"Another file.");
+    EXPECT_TRUE(run.iconWhole);
+    EXPECT_EQ(FieldText(preview), L"Another file.");
+    EXPECT_EQ(StatusText(s, 1), L"Size: 13 bytes, file: other.txt");
+
+    SetFieldText(field, s.Work() + L"\\missing.txt");
+    PostCommand(s.window, SlotPageCommand);
+    PostCommand(s.window, FilePageCommand);
+    EXPECT_TRUE(WaitUntil([&] { return FieldText(preview).empty(); }));
+    EXPECT_EQ(StatusText(s, 1), L"Choose a file to encrypt or decrypt");
     EXPECT_TRUE(s.app.Close());
 }
 
