@@ -79,6 +79,18 @@ std::string ReadAll(const std::wstring& path)
     return bytes;
 }
 
+// `n` pseudo-random lower-case letters. Encrypted (classic, level 7) with the
+// sample password they become digits and punctuation, and those again
+// capitals with a password of lower-case letters: every step is text that
+// the preview and the result show safely on every Wine (see RandomText).
+std::string RandomLetters(size_t n, unsigned seed)
+{
+    std::string text = RandomBytes(n, seed);
+    for (char& c : text)
+        c = static_cast<char>('a' + static_cast<unsigned char>(c) % 26);
+    return text;
+}
+
 TEST(FilePage, RoundTripWithTheDefaultPassword)
 {
     Started s;
@@ -160,13 +172,17 @@ TEST(FilePage, KeyFileAndAKeyFileThatIsGone)
 {
     Started s;
     const std::wstring key = L"C:\\users\\Public\\quenzel-test-key-" + std::to_wstring(GetCurrentProcessId());
-    const std::string keyBytes = RandomBytes(37, 4);
+    // The source and its encrypted form are both letters, which the preview
+    // and the result show safely on every Wine (see RandomText): each key
+    // byte keeps a letter (the level, 7) or swaps its case (7 ^ 0x20).
+    std::string keyBytes = RandomBytes(37, 4);
+    for (char& c : keyBytes)
+        c = static_cast<char>(7 ^ (c & 0x20));
     ASSERT_TRUE(WriteFileBytes(key, keyBytes));
     const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(key) + "\n[MAIN]\n1=1\n";
     Start(s, ini.c_str(), FilePageCommand);
     const std::wstring plain = s.Work() + L"\\c.bin";
-    // A source whose encrypted form is plain text (see RandomText).
-    const std::string bytes = Transformed(RandomText(4096, 5), keyBytes, 7);
+    const std::string bytes = RandomLetters(4096, 5);
     ASSERT_TRUE(WriteFileBytes(plain, bytes));
     SetFieldText(s.app.Control(SourceField), plain);
     RunFileJob(s, EncryptButton);
@@ -789,15 +805,15 @@ TEST(FilePage, ADecryptionTakesTheNextFreeNameBesideTheOriginal)
         EXPECT_TRUE(result && Press(result, IDOK));
         return icon;
     };
-    // Each output here is text (see RandomText).
+    // Each source and output here is text (see RandomLetters).
     const std::wstring other = s.Work() + L"\\y.txt";
-    ASSERT_TRUE(WriteFileBytes(other, Transformed(RandomText(100, 61), "MORVANTE", 7)));
+    ASSERT_TRUE(WriteFileBytes(other, RandomLetters(100, 61)));
     SetFieldText(s.app.Control(SourceField), other);
     ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton));
     const LRESULT finishedIcon = resultIcon();
 
     // x.txt.enc is x.txt encrypted with "secret", decrypted here with the sample password.
-    const std::string wrongResult = RandomText(400, 62);
+    const std::string wrongResult = RandomLetters(400, 62);
     const std::string encrypted = Transformed(wrongResult, "MORVANTE", 7);
     const std::string original = Transformed(encrypted, "secret", 7);
     const std::wstring plain = s.Work() + L"\\x.txt";
@@ -974,7 +990,8 @@ TEST(FilePage, DamagedStartsAndHostileHeadersAreRefused)
             bytes += static_cast<char>(value >> (8 * i));
         return bytes;
     };
-    std::string nearMiss = magic + RandomBytes(300, 41);
+    // The rest is text: the page shows the source's beginning.
+    std::string nearMiss = magic + RandomText(300, 41);
     nearMiss[2] = 'z';
     const struct {
         const char* what;
@@ -983,7 +1000,7 @@ TEST(FilePage, DamagedStartsAndHostileHeadersAreRefused)
         {"the magic but for a byte", nearMiss},
         {"the magic and too few bytes for a header", magic + "\x01\x03"},
         {"a header asking for 16 passes over 1 GiB",
-         magic + "\x01" + littleEndian(16) + littleEndian(1024 * 1024) + RandomBytes(40 + 300, 42)},
+         magic + "\x01" + littleEndian(16) + littleEndian(1024 * 1024) + RandomText(40 + 300, 42)},
     };
     const std::wstring source = s.Work() + L"\\damaged.enc";
     SetFieldText(s.app.Control(SourceField), source);
