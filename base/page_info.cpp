@@ -27,6 +27,16 @@ void PageInfo::SetPageInfoText(const std::wstring& text)
     PostStatusText(StatusInfoPart, text);
 }
 
+void PageInfo::ResetPageInfoText()
+{
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        info_.clear();
+        infoSet_ = false;
+    }
+    PostStatusText(StatusInfoPart, LangString(infoKey_));
+}
+
 void PageInfo::ShowPageInfoText()
 {
     const std::wstring text = PageInfoText();

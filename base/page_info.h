@@ -17,6 +17,8 @@ public:
     std::wstring PageInfoText();
     // Sets the text and shows it in status-bar part 1.
     void SetPageInfoText(const std::wstring& text);
+    // Goes back to the language text `infoKey` and shows it in status-bar part 1.
+    void ResetPageInfoText();
     // Shows the text in status-bar part 1.
     void ShowPageInfoText();
 

@@ -6,6 +6,7 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -172,12 +173,13 @@ void FillSideBarPlain(HDC dc, int width, int height)
     FillRect(dc, &all, GetSysColorBrush(HighContrastOn() ? COLOR_HIGHLIGHT : COLOR_ACTIVECAPTION));
 }
 
-HFONT CreateRotatedFont(int height)
+// The side bar's font, written upwards or, for measuring, level.
+HFONT CreateSideBarFont(int height, bool upwards)
 {
     LOGFONTW font{};
     font.lfHeight = -height;
-    font.lfEscapement = UpwardsEscapement;
-    font.lfOrientation = UpwardsEscapement;
+    font.lfEscapement = upwards ? UpwardsEscapement : 0;
+    font.lfOrientation = font.lfEscapement;
     font.lfWeight = SideBarFontWeight;
     font.lfCharSet = ANSI_CHARSET;
     font.lfQuality = ANTIALIASED_QUALITY;
@@ -185,23 +187,59 @@ HFONT CreateRotatedFont(int height)
     return CreateFontIndirectW(&font);
 }
 
-bool DrawSideBarCaption(HDC dc, HFONT font, const wchar_t* name, int height)
+// The length of the name in the side bar's font of `height` pixels.
+int SideBarTextLength(HDC dc, const wchar_t* name, int height)
 {
+    HFONT font = CreateSideBarFont(height, false);
+    if (!font)
+        return 0;
+    int length = 0;
+    {
+        SelectedObject selected(dc, font);
+        length = TextWidth(dc, name, lstrlenW(name));
+    }
+    DeleteObject(font);
+    return length;
+}
+
+// The side bar's font height: the bar's own size, or smaller so that the
+// name fits between the bar's bottom gap and its top edge (a short popup,
+// a long name).
+int SideBarFontHeight(HDC dc, const wchar_t* name, int barHeight)
+{
+    const int available = barHeight - 2 * Px(SideBarTextBottomGap);
+    int height = MulDiv(SideBarPoints, MenuDpi(), PointsPerInch);
+    int length = SideBarTextLength(dc, name, height);
+    while (length > available && height > 1) {
+        // Text shrinks about in step with its font; rounding may need a step more.
+        const int fitted = available > 0 ? MulDiv(height, available, length) : 1;
+        height = std::max(1, std::min(fitted, height - 1));
+        length = SideBarTextLength(dc, name, height);
+    }
+    return height;
+}
+
+bool DrawSideBarCaption(HDC dc, const wchar_t* name, int height)
+{
+    HFONT font = CreateSideBarFont(SideBarFontHeight(dc, name, height), true);
     if (!font)
         return false;
-    SelectedObject selected(dc, font);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    return TextOutW(dc, Px(SideBarTextX), height - Px(SideBarTextBottomGap), name, lstrlenW(name)) != FALSE;
+    bool drawn = false;
+    {
+        SelectedObject selected(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        drawn = TextOutW(dc, Px(SideBarTextX), height - Px(SideBarTextBottomGap), name, lstrlenW(name)) != FALSE;
+    }
+    DeleteObject(font);
+    return drawn;
 }
 
 // The popup's side bar, S wide and as high as all items; null (S = 0)
 // when neither the gradient nor the name could be drawn.
 HBITMAP MakeSideBar(HDC screen, const wchar_t* name, int totalHeight, int& width)
 {
-    const int fontHeight = MulDiv(SideBarPoints, MenuDpi(), PointsPerInch);
-    HFONT font = CreateRotatedFont(fontHeight);
-    width = fontHeight + Px(SideBarMargin);
+    width = MulDiv(SideBarPoints, MenuDpi(), PointsPerInch) + Px(SideBarMargin);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, totalHeight);
     UniqueMemoryDC memory(CreateCompatibleDC(screen));
     bool gradient = false;
@@ -212,10 +250,8 @@ HBITMAP MakeSideBar(HDC screen, const wchar_t* name, int totalHeight, int& width
         gradient = !HighContrastOn() && FillSideBarGradient(memory.Get(), width, totalHeight);
         if (!gradient)
             FillSideBarPlain(memory.Get(), width, totalHeight);
-        caption = DrawSideBarCaption(memory.Get(), font, name, totalHeight);
+        caption = DrawSideBarCaption(memory.Get(), name, totalHeight);
     }
-    if (font)
-        DeleteObject(font);
     if (bitmap && !gradient && !caption && !HighContrastOn()) {
         DeleteObject(bitmap);
         bitmap = nullptr;

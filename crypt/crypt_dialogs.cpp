@@ -207,11 +207,14 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 }
 
 // What the result dialog shows: the text that says what was done
-// (formatted with the source title and the output path), and whether the
-// output was never authenticated.
+// (formatted with the source title and the output path), whether the
+// output was never authenticated, and the job's source with its beginning
+// as it was before the job.
 struct ResultRequest {
     int textKey;
     bool unauthenticated;
+    const std::wstring& source;
+    const std::wstring& sourceBeginning;
 };
 
 void OnResultInit(HWND dialog, const ResultRequest& request)
@@ -225,9 +228,9 @@ void OnResultInit(HWND dialog, const ResultRequest& request)
         SetDialogIcon(dialog, IDC_RESULT_ICON, IDI_RESULT);
     SetItemText(dialog, IDC_RESULT_SOURCE_GROUP, keys::ResultSourceGroup);
     SetItemText(dialog, IDC_RESULT_OUTPUT_GROUP, keys::ResultOutputGroup);
-    SetDlgItemTextW(dialog, IDC_RESULT_SOURCE, TextOf(MainControl(IDC_FILE_PREVIEW)).c_str());
+    SetDlgItemTextW(dialog, IDC_RESULT_SOURCE, request.sourceBeginning.c_str());
     LoadTextPreview(FilePageState.outputPath, GetDlgItem(dialog, IDC_RESULT_OUTPUT));
-    const std::wstring title = PathTitle(TextOf(MainControl(IDC_FILE_SOURCE)));
+    const std::wstring title = PathTitle(request.source);
     const std::wstring text = FormatLangText(textKey, MaxTextLength, title.c_str(), FilePageState.outputPath.c_str());
     SetDlgItemTextW(dialog, IDC_JOB_TEXT, text.c_str());
 }
@@ -284,9 +287,10 @@ INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options)
     return result == ConfirmOk ? ConfirmOk : ConfirmCancel;
 }
 
-void ShowResultDialog(int textKey, bool unauthenticated)
+void ShowResultDialog(int textKey, bool unauthenticated, const std::wstring& source,
+                      const std::wstring& sourceBeginning)
 {
-    const ResultRequest request{textKey, unauthenticated};
+    const ResultRequest request{textKey, unauthenticated, source, sourceBeginning};
     DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_RESULTDIALOG), MainWindow, ResultDialogProc,
                     reinterpret_cast<LPARAM>(&request));
 }
@@ -307,6 +311,18 @@ void LoadTextPreview(const std::wstring& path, HWND edit)
         return;
     bytes.resize(got);
     SetWindowTextW(edit, PreviewText(bytes).c_str());
+}
+
+std::wstring FileBeginningText(const std::wstring& path)
+{
+    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::vector<char> bytes(PreviewBytes, '\0');
+    DWORD got = 0;
+    if (!file || !ReadFile(file.Get(), bytes.data(), PreviewBytes, &got, nullptr) || got == 0)
+        return {};
+    bytes.resize(got);
+    return PreviewText(bytes);
 }
 
 } // namespace quenzel

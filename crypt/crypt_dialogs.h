@@ -27,12 +27,18 @@ INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options);
 // Shows `IDD_RESULTDIALOG` for the file page's finished job; `textKey` is the
 // text that says what was done (source title, output path). A result that
 // was never authenticated (a decryption of the original format) shows the
-// information icon instead of the finished job's.
-void ShowResultDialog(int textKey, bool unauthenticated);
+// information icon instead of the finished job's. The source view shows
+// `sourceBeginning`, read from `source` before the job (which may have
+// replaced it), never the page's preview.
+void ShowResultDialog(int textKey, bool unauthenticated, const std::wstring& source,
+                      const std::wstring& sourceBeginning);
 
 // Shows the first up to 1000 bytes of a file as text in an edit control
 // (UTF-16 when they look like it, else the ANSI code page); a file that
 // cannot be read or is empty leaves the control as it is.
 void LoadTextPreview(const std::wstring& path, HWND edit);
+// The same first bytes as text, for a view filled later or on another
+// thread; empty when the file cannot be read or is empty.
+std::wstring FileBeginningText(const std::wstring& path);
 
 } // namespace quenzel

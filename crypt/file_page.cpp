@@ -81,6 +81,50 @@ const CryptPage ThisPage{FilePageState,
                          keys::NoFile,
                          keys::NoFileCaption};
 
+std::wstring SourceFieldText()
+{
+    return TextOf(MainControl(IDC_FILE_SOURCE));
+}
+
+// The page text and the preview follow the source field: a readable file's
+// size, name and first bytes; for anything else an empty preview and the
+// page's own text. False when the field names no readable file.
+bool ShowSourceFacts(const std::wstring& path)
+{
+    HWND preview = MainControl(IDC_FILE_PREVIEW);
+    SetWindowTextW(preview, L"");
+    uint64_t size = 0;
+    if (path.empty() || !ReadableFileSize(path, size)) {
+        FilePageState.ResetPageInfoText();
+        return false;
+    }
+    wchar_t sizeText[SizeTextLength] = L"";
+    FormatSize(sizeText, size, SizeTextLength);
+    const std::wstring title = PathTitle(path);
+    FilePageState.SetPageInfoText(FormatLangText(keys::SizeInfo, MaxTextLength, sizeText, title.c_str()));
+    LoadTextPreview(path, preview);
+    return true;
+}
+
+// A path typed into the source field is looked at when the field loses the
+// focus (not at every key, which would open half-typed paths); a page
+// being hidden or a job of its own leaves the page as it is.
+LRESULT CALLBACK SourceFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    switch (message) {
+    case WM_KILLFOCUS:
+        if (IsWindowVisible(field) && !FileJobRunning())
+            ShowSourceFacts(SourceFieldText());
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(field, SourceFieldProc, 0);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(field, message, wParam, lParam);
+}
+
 } // namespace
 
 void FilePage_Create(HWND parent)
@@ -89,18 +133,26 @@ void FilePage_Create(HWND parent)
     CreatePageControls(parent, ThisPage.controls);
     PlaceProgressBar(ThisPage);
     InitKeyControls();
+    SetWindowSubclass(MainControl(IDC_FILE_SOURCE), SourceFieldProc, 0, 0);
     RegisterCryptPage(
         ThisPage, FilePageIndex,
         PageRoutines{FilePage_Show, FilePage_OnCommand, nullptr, nullptr, FilePage_OnDrop, FilePage_SetSource});
 }
 
+// A shown page looks at its source again: a path typed before another page
+// was chosen, or a file changed meanwhile.
 void FilePage_Show(int showCommand)
 {
+    if (showCommand != SW_HIDE && !FileJobRunning())
+        ShowSourceFacts(SourceFieldText());
     ShowCryptPage(ThisPage, showCommand);
 }
 
+// A job starts from the source as the field names it now, typed or not.
 void FilePage_OnCommand(int id)
 {
+    if ((id == IDC_FILE_ENCRYPT || id == IDC_FILE_DECRYPT) && !FileJobRunning())
+        ShowSourceFacts(SourceFieldText());
     OnCryptPageCommand(ThisPage, id);
 }
 
@@ -119,28 +171,23 @@ void FilePage_OnDrop(const std::vector<std::wstring>& paths)
 void FilePage_SetSource(const std::wstring& path)
 {
     SetWindowTextW(MainControl(IDC_FILE_SOURCE), path.c_str());
+    ShowSourceFacts(path);
 }
 
+// The chooser may run on a worker of its own: the page is changed on the
+// window's thread.
 void ChooseSourceFile()
 {
     std::wstring path;
     if (AskForSourceFile(path))
-        PlaceSourceFile(path);
+        OnWindowThread([&path] { PlaceSourceFile(path); });
 }
 
 void PlaceSourceFile(const std::wstring& path)
 {
-    FilePage_SetSource(path);
-    uint64_t size = 0;
-    if (!ReadableFileSize(path, size)) {
+    SetWindowTextW(MainControl(IDC_FILE_SOURCE), path.c_str());
+    if (!ShowSourceFacts(path))
         WarnUser(keys::SourceCannotOpen);
-        return;
-    }
-    wchar_t sizeText[SizeTextLength] = L"";
-    FormatSize(sizeText, size, SizeTextLength);
-    const std::wstring title = PathTitle(path);
-    FilePageState.SetPageInfoText(FormatLangText(keys::SizeInfo, MaxTextLength, sizeText, title.c_str()));
-    LoadTextPreview(path, MainControl(IDC_FILE_PREVIEW));
 }
 
 } // namespace quenzel

@@ -16,13 +16,17 @@ void FilePage_Show(int showCommand);
 void FilePage_OnCommand(int id);
 // Dropped paths: one file becomes the source.
 void FilePage_OnDrop(const std::vector<std::wstring>& paths);
-// A path into the source field as it stands, unexamined (a slot's use button).
+// A path into the source field as it stands (a slot's use button), with
+// its size and name in the page text and its first bytes in the preview;
+// a path that names no readable file empties the preview and gives the page
+// its own text, without a message.
 void FilePage_SetSource(const std::wstring& path);
 
-// The source chooser: an existing file into the source field, its size in
-// the page text and its first bytes in the preview.
+// The source chooser: an existing file into the source field, shown as
+// FilePage_SetSource shows it.
 void ChooseSourceFile();
-// The same for a path already chosen (a drop, the command line).
+// The same for a path already chosen (a drop, the command line); a file
+// that cannot be read is reported.
 void PlaceSourceFile(const std::wstring& path);
 
 } // namespace quenzel

@@ -505,6 +505,8 @@ DWORD WINAPI FileJob(void* parameter)
     const JobWorker worker;
     const std::wstring& source = request->source;
     const JobKind job = request->job;
+    // The result shows the source as it was: the job may replace it.
+    const std::wstring sourceBeginning = FileBeginningText(source);
     std::wstring output;
     JobSettings settings;
     TransformOutcome outcome;
@@ -523,7 +525,7 @@ DWORD WINAPI FileJob(void* parameter)
         : outcome.originalFormat            ? keys::ResultDecryptedClassic
                                             : keys::ResultDecrypted;
     const bool unauthenticated = outcome.originalFormat;
-    OnWindowThread([resultKey, unauthenticated] { ShowResultDialog(resultKey, unauthenticated); });
+    OnWindowThread([&] { ShowResultDialog(resultKey, unauthenticated, source, sourceBeginning); });
     return 0;
 }
 

@@ -35,7 +35,17 @@ struct FileJobRun {
     std::wstring proposed;
     std::wstring resultOutput; // the result dialog's output view
     std::wstring resultSource; // and its source view
+    bool iconWhole = false;    // the result's icon whole in the dialog, beside its text
 };
+
+// The result's icon (64 pixels at 96 dpi) is whole: no text lies over it.
+bool IconWhole(HWND result)
+{
+    RECT icon{}, text{}, overlap{};
+    return GetWindowRect(GetDlgItem(result, IDC_RESULT_ICON), &icon)
+        && GetWindowRect(GetDlgItem(result, JobTextId), &text) && icon.right - icon.left >= 64
+        && !IntersectRect(&overlap, &icon, &text);
+}
 
 // Runs a file job to its result dialog and closes that.
 FileJobRun RunFileJob(Started& s, int command, const std::wstring& destination = L"")
@@ -48,6 +58,7 @@ FileJobRun RunFileJob(Started& s, int command, const std::wstring& destination =
         return run;
     run.resultOutput = FieldText(GetDlgItem(result, ResultOutputId));
     run.resultSource = FieldText(GetDlgItem(result, ResultSourceId));
+    run.iconWhole = IconWhole(result);
     EXPECT_TRUE(Press(result, IDOK));
     EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     return run;
@@ -58,6 +69,18 @@ std::string ReadAll(const std::wstring& path)
     std::string bytes;
     EXPECT_TRUE(ReadFileBytes(path, bytes)) << Narrow(path);
     return bytes;
+}
+
+// `n` pseudo-random lower-case letters. Encrypted (classic, level 7) with the
+// sample password they become digits and punctuation, and those again
+// capitals with a password of lower-case letters: every step is text that
+// the preview and the result show safely on every Wine (see RandomText).
+std::string RandomLetters(size_t n, unsigned seed)
+{
+    std::string text = RandomBytes(n, seed);
+    for (char& c : text)
+        c = static_cast<char>('a' + static_cast<unsigned char>(c) % 26);
+    return text;
 }
 
 TEST(FilePage, RoundTripWithTheDefaultPassword)
@@ -141,13 +164,17 @@ TEST(FilePage, KeyFileAndAKeyFileThatIsGone)
 {
     Started s;
     const std::wstring key = L"C:\\users\\Public\\quenzel-test-key-" + std::to_wstring(GetCurrentProcessId());
-    const std::string keyBytes = RandomBytes(37, 4);
+    // The source and its encrypted form are both letters, which the preview
+    // and the result show safely on every Wine (see RandomText): each key
+    // byte keeps a letter (the level, 7) or swaps its case (7 ^ 0x20).
+    std::string keyBytes = RandomBytes(37, 4);
+    for (char& c : keyBytes)
+        c = static_cast<char>(7 ^ (c & 0x20));
     ASSERT_TRUE(WriteFileBytes(key, keyBytes));
     const std::string ini = "[PASSWORD]\nPath=1\nPathString=" + Narrow(key) + "\n[MAIN]\n1=1\n";
     Start(s, ini.c_str(), FilePageCommand);
     const std::wstring plain = s.Work() + L"\\c.bin";
-    // A source whose encrypted form is plain text (see RandomText).
-    const std::string bytes = Transformed(RandomText(4096, 5), keyBytes, 7);
+    const std::string bytes = RandomLetters(4096, 5);
     ASSERT_TRUE(WriteFileBytes(plain, bytes));
     SetFieldText(s.app.Control(SourceField), plain);
     RunFileJob(s, EncryptButton);
@@ -532,8 +559,43 @@ TEST(FilePage, SourceChooserShowsSizeAndPreviewAndReportsAFileItCannotOpen)
               L"The file cannot be opened.\nCheck that it exists and that no other program is using it.");
     CloseHandle(held);
     EXPECT_EQ(FieldText(s.app.Control(SourceField)), large);
-    EXPECT_EQ(FieldText(s.app.Control(PreviewField)), L"Small and plain.");
-    EXPECT_EQ(StatusText(s, 1), pageText);
+    EXPECT_EQ(FieldText(s.app.Control(PreviewField)), L"") << "no other file's beginning";
+    EXPECT_EQ(StatusText(s, 1), L"Choose a file to encrypt or decrypt");
+    EXPECT_NE(StatusText(s, 1), pageText);
+    EXPECT_TRUE(s.app.Close());
+}
+
+// A typed path is previewed when the field is left and before a job, whose
+// result shows the beginning of that file, not of the one shown before; a
+// path of no file empties the preview and gives the page its own text.
+TEST(FilePage, TypedPathIsPreviewedAndIsTheResultsSource)
+{
+    Started s;
+    Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    HWND field = s.app.Control(SourceField);
+    HWND preview = s.app.Control(PreviewField);
+    ASSERT_TRUE(WaitUntil([&] { return FocusedControl(s.window) == field; }));
+    const std::wstring first = s.Work() + L"\\letter.txt";
+    const std::wstring second = s.Work() + L"\\other.txt";
+    ASSERT_TRUE(WriteFileBytes(first, "Dear reader,"));
+    ASSERT_TRUE(WriteFileBytes(second, "Another file."));
+    SetFieldText(field, first);
+    PostMessageW(field, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_TRUE(WaitUntil([&] { return FieldText(preview) == L"Dear reader,"; }));
+    EXPECT_EQ(StatusText(s, 1), L"Size: 12 bytes, file: letter.txt");
+
+    SetFieldText(field, second);
+    const FileJobRun run = RunFileJob(s, EncryptButton);
+    EXPECT_EQ(run.resultSource, L"Another file.");
+    EXPECT_TRUE(run.iconWhole);
+    EXPECT_EQ(FieldText(preview), L"Another file.");
+    EXPECT_EQ(StatusText(s, 1), L"Size: 13 bytes, file: other.txt");
+
+    SetFieldText(field, s.Work() + L"\\missing.txt");
+    PostCommand(s.window, SlotPageCommand);
+    PostCommand(s.window, FilePageCommand);
+    EXPECT_TRUE(WaitUntil([&] { return FieldText(preview).empty(); }));
+    EXPECT_EQ(StatusText(s, 1), L"Choose a file to encrypt or decrypt");
     EXPECT_TRUE(s.app.Close());
 }
 
@@ -736,15 +798,15 @@ TEST(FilePage, ADecryptionTakesTheNextFreeNameBesideTheOriginal)
         EXPECT_TRUE(result && Press(result, IDOK));
         return icon;
     };
-    // Each output here is text (see RandomText).
+    // Each source and output here is text (see RandomLetters).
     const std::wstring other = s.Work() + L"\\y.txt";
-    ASSERT_TRUE(WriteFileBytes(other, Transformed(RandomText(100, 61), "MORVANTE", 7)));
+    ASSERT_TRUE(WriteFileBytes(other, RandomLetters(100, 61)));
     SetFieldText(s.app.Control(SourceField), other);
     ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton));
     const LRESULT finishedIcon = resultIcon();
 
     // x.txt.enc is x.txt encrypted with "secret", decrypted here with the sample password.
-    const std::string wrongResult = RandomText(400, 62);
+    const std::string wrongResult = RandomLetters(400, 62);
     const std::string encrypted = Transformed(wrongResult, "MORVANTE", 7);
     const std::string original = Transformed(encrypted, "secret", 7);
     const std::wstring plain = s.Work() + L"\\x.txt";
@@ -921,7 +983,8 @@ TEST(FilePage, DamagedStartsAndHostileHeadersAreRefused)
             bytes += static_cast<char>(value >> (8 * i));
         return bytes;
     };
-    std::string nearMiss = magic + RandomBytes(300, 41);
+    // The rest is text: the page shows the source's beginning.
+    std::string nearMiss = magic + RandomText(300, 41);
     nearMiss[2] = 'z';
     const struct {
         const char* what;
@@ -930,7 +993,7 @@ TEST(FilePage, DamagedStartsAndHostileHeadersAreRefused)
         {"the magic but for a byte", nearMiss},
         {"the magic and too few bytes for a header", magic + "\x01\x03"},
         {"a header asking for 16 passes over 1 GiB",
-         magic + "\x01" + littleEndian(16) + littleEndian(1024 * 1024) + RandomBytes(40 + 300, 42)},
+         magic + "\x01" + littleEndian(16) + littleEndian(1024 * 1024) + RandomText(40 + 300, 42)},
     };
     const std::wstring source = s.Work() + L"\\damaged.enc";
     SetFieldText(s.app.Control(SourceField), source);

@@ -262,6 +262,25 @@ TEST(OwnerMenu, DrawsSideBarCheckMarkShortcutAndSeparator)
     DestroyMenu(menu.popup);
 }
 
+// A name longer than a short popup is high is written smaller: the
+// whole name lies in the bar, clear of its top edge.
+TEST(OwnerMenu, SideBarNameFitsAShortPopup)
+{
+    DrawnMenu menu = MakeMenu();
+    ASSERT_EQ(ConvertMenuToOwnerDraw(menu.popup, L"Brannock Tools and a longer name"), 1);
+    Measure(menu);
+    Canvas canvas(menu.width, menu.height);
+    ASSERT_TRUE(canvas.Ready());
+    for (int i = 0; i < 4; ++i)
+        Draw(menu, canvas, i, 0);
+    const auto nameColour = [](COLORREF a, COLORREF b) { return Near(a, b, 40); };
+    const int bar = SideBarWidth();
+    const COLORREF text = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    EXPECT_TRUE(AnyPixel(canvas, RECT{0, menu.height / 2, bar, menu.height}, nameColour, text));
+    EXPECT_FALSE(AnyPixel(canvas, RECT{0, 0, bar, 2}, nameColour, text)) << "the name runs off the top";
+    DestroyMenu(menu.popup);
+}
+
 int TextWidthIn(const LOGFONTW& face, const wchar_t* text)
 {
     HDC screen = GetDC(nullptr);
