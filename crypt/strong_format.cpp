@@ -478,11 +478,11 @@ StrongDecryptor::~StrongDecryptor()
     WipeBuffer(chunk_);
 }
 
-StrongStatus StrongDecryptor::KeyFor(const KdfParams& params, const StrongSalt& salt, const SecretBytes*& key)
+StrongStatus StrongDecryptor::KeyFor(const KdfParams& params, const StrongSalt& salt, const CachedKey*& key)
 {
     for (const CachedKey& cached : cache_) {
         if (cached.params == params && cached.salt == salt) {
-            key = &cached.key;
+            key = &cached;
             return StrongStatus::Ok;
         }
     }
@@ -493,8 +493,9 @@ StrongStatus StrongDecryptor::KeyFor(const KdfParams& params, const StrongSalt& 
     ++derivations_;
     if (cache_.size() == CachedKeysMax)
         cache_.erase(cache_.begin());
-    cache_.push_back(CachedKey{params, salt, std::move(derived)});
-    key = &cache_.back().key;
+    StrongKeysV2 v2 = SplitStrongKey(derived);
+    cache_.push_back(CachedKey{params, salt, std::move(derived), std::move(v2)});
+    key = &cache_.back();
     return StrongStatus::Ok;
 }
 
@@ -522,18 +523,16 @@ StrongStatus StrongDecryptor::Start(const uint8_t* header, size_t length, Strong
     StrongSalt salt;
     std::memcpy(salt.data(), &header[SaltAt], salt.size());
 
-    const SecretBytes* key = nullptr;
+    const CachedKey* key = nullptr;
     const StrongStatus keyStatus = KeyFor(params, salt, key);
     if (keyStatus != StrongStatus::Ok)
         return keyStatus;
-    const uint8_t* streamKey = key->data();
-    StrongKeysV2 keys;
+    const uint8_t* streamKey = key->key.data();
     if (version == StrongVersion2) {
         // The header must be committed to this key before any chunk is opened.
-        keys = SplitStrongKey(*key);
-        if (!StrongHeaderCommitted(keys.commitment, header))
+        if (!StrongHeaderCommitted(key->v2.commitment, header))
             return StrongStatus::WrongKeyOrDamaged;
-        streamKey = keys.stream.data();
+        streamKey = key->v2.stream.data();
     }
     if (crypto_secretstream_xchacha20poly1305_init_pull(StateOf(stream.state_), &header[StreamHeaderAt], streamKey)
         != 0)

@@ -298,9 +298,10 @@ private:
     struct CachedKey {
         KdfParams params;
         StrongSalt salt;
-        SecretBytes key;
+        SecretBytes key; // Argon2id's output: version 1's stream key
+        StrongKeysV2 v2; // split from it once, for all version 2 files of its salt
     };
-    StrongStatus KeyFor(const KdfParams& params, const StrongSalt& salt, const SecretBytes*& key);
+    StrongStatus KeyFor(const KdfParams& params, const StrongSalt& salt, const CachedKey*& key);
 
     SecretBytes keyInput_;
     KdfBounds bounds_;

@@ -123,13 +123,13 @@ TransformStatus OpenChunks(HANDLE source, HANDLE output, uint64_t size, StrongDe
                            ProgressInPercent& progress, DWORD& error)
 {
     StrongHeader header;
-    size_t length = 0;
-    if (!ReadHeaderArea(source, size, header, length)) {
+    size_t headerLength = 0;
+    if (!ReadHeaderArea(source, size, header, headerLength)) {
         error = GetLastError();
         return TransformStatus::SourceReadFailed;
     }
     StrongChunkStream stream;
-    const StrongStatus started = decryptor.Start(header.data(), length, stream);
+    const StrongStatus started = decryptor.Start(header.data(), headerLength, stream);
     if (started != StrongStatus::Ok)
         return FromStrongStatus(started);
     const uint64_t body = size - StrongHeaderBytesFor(header[StrongVersionAt]);
