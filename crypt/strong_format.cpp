@@ -20,18 +20,28 @@ static_assert(StrongDefaultParams.opsLimit >= crypto_pwhash_argon2id_OPSLIMIT_MO
 static_assert(StrongDefaultParams.memKiB * 1024ull >= crypto_pwhash_argon2id_MEMLIMIT_MODERATE);
 static_assert(StrongLeastParams.opsLimit == crypto_pwhash_argon2id_OPSLIMIT_INTERACTIVE);
 static_assert(StrongLeastParams.memKiB * 1024ull == crypto_pwhash_argon2id_MEMLIMIT_INTERACTIVE);
+static_assert(StrongCommitmentBytes == crypto_auth_hmacsha512256_BYTES);
 
 constexpr size_t KeyBytes = crypto_secretstream_xchacha20poly1305_KEYBYTES;
+static_assert(KeyBytes == crypto_kdf_KEYBYTES && KeyBytes == crypto_auth_hmacsha512256_KEYBYTES);
+// Version 2's two keys, derived from Argon2id's output by BLAKE2b with this
+// context and these ids.
+constexpr char KeyContext[crypto_kdf_CONTEXTBYTES + 1] = "QZSKEY02";
+constexpr uint64_t StreamKeyId = 1;
+constexpr uint64_t CommitmentKeyId = 2;
 constexpr size_t SealedChunkBytes = StrongSealedChunkBytes;
 // Keys kept by a decryption job: a folder mixes files of a few jobs at most.
 constexpr size_t CachedKeysMax = 64;
 
-constexpr size_t VersionAt = sizeof StrongMagic;
+constexpr size_t VersionAt = StrongVersionAt;
 constexpr size_t OpsAt = VersionAt + 1;
 constexpr size_t MemAt = OpsAt + 4;
 constexpr size_t SaltAt = MemAt + 4;
 constexpr size_t StreamHeaderAt = SaltAt + StrongSaltBytes;
-static_assert(StreamHeaderAt + StrongStreamHeaderBytes == StrongHeaderBytes);
+constexpr size_t CommitmentAt = StreamHeaderAt + StrongStreamHeaderBytes;
+static_assert(CommitmentAt == StrongHeaderBytesV1);
+// The magic and the version: what tells the rest of the header's size.
+constexpr size_t PrefixBytes = VersionAt + 1;
 
 using HeaderBytes = StrongHeader;
 
@@ -53,7 +63,7 @@ HeaderBytes MakeHeader(const KdfParams& params, const StrongSalt& salt, const ui
 {
     HeaderBytes header{};
     std::memcpy(header.data(), StrongMagic, sizeof StrongMagic);
-    header[VersionAt] = StrongVersion;
+    header[VersionAt] = StrongVersion2;
     PutLittleEndian32(&header[OpsAt], params.opsLimit);
     PutLittleEndian32(&header[MemAt], params.memKiB);
     std::memcpy(&header[SaltAt], salt.data(), StrongSaltBytes);
@@ -132,7 +142,7 @@ size_t StrongChunkStream::Seal(uint8_t* buffer, size_t length, bool last)
     // In place: the library writes the tag byte first and then encrypts the
     // message into the bytes it is read from.
     crypto_secretstream_xchacha20poly1305_push(StateOf(state_), buffer, &sealed, buffer + StrongChunkPlainAt, length,
-                                               first_ ? header_.data() : nullptr, first_ ? header_.size() : 0, tag);
+                                               first_ ? header_.data() : nullptr, first_ ? headerBytes_ : 0, tag);
     first_ = false;
     return static_cast<size_t>(sealed);
 }
@@ -146,7 +156,7 @@ StrongStatus StrongChunkStream::Open(uint8_t* buffer, size_t length, size_t& ope
     if (length < StrongChunkOverhead
         || crypto_secretstream_xchacha20poly1305_pull(StateOf(state_), buffer + StrongChunkPlainAt, &plain, &tag,
                                                       buffer, length, first_ ? header_.data() : nullptr,
-                                                      first_ ? header_.size() : 0)
+                                                      first_ ? headerBytes_ : 0)
             != 0)
         return refused;
     first_ = false;
@@ -327,6 +337,25 @@ StrongStatus DeriveStrongKey(const SecretBytes& keyInput, const KdfParams& param
     return StrongStatus::Ok;
 }
 
+StrongKeysV2 SplitStrongKey(const SecretBytes& argon2Key)
+{
+    StrongKeysV2 keys{SecretBytes(KeyBytes), SecretBytes(KeyBytes)};
+    crypto_kdf_derive_from_key(keys.stream.data(), KeyBytes, StreamKeyId, KeyContext, argon2Key.data());
+    crypto_kdf_derive_from_key(keys.commitment.data(), KeyBytes, CommitmentKeyId, KeyContext, argon2Key.data());
+    return keys;
+}
+
+void CommitStrongHeader(const SecretBytes& commitmentKey, uint8_t* header)
+{
+    crypto_auth_hmacsha512256(header + CommitmentAt, header, CommitmentAt, commitmentKey.data());
+}
+
+bool StrongHeaderCommitted(const SecretBytes& commitmentKey, const uint8_t* header)
+{
+    // Compares in constant time.
+    return crypto_auth_hmacsha512256_verify(header + CommitmentAt, header, CommitmentAt, commitmentKey.data()) == 0;
+}
+
 bool IsStrongFormat(const uint8_t* start, size_t length)
 {
     return length >= sizeof StrongMagic && std::memcmp(start, StrongMagic, sizeof StrongMagic) == 0;
@@ -346,7 +375,8 @@ uint64_t StrongEncryptedSize(uint64_t plaintextBytes)
 {
     // Every full chunk, then the final chunk with the rest (possibly nothing).
     const uint64_t fullChunks = plaintextBytes / StrongChunkBytes;
-    return StrongHeaderBytes + fullChunks * SealedChunkBytes + plaintextBytes % StrongChunkBytes + StrongChunkOverhead;
+    return StrongHeaderBytesV2 + fullChunks * SealedChunkBytes + plaintextBytes % StrongChunkBytes
+        + StrongChunkOverhead;
 }
 
 // ---- encryption ----
@@ -369,9 +399,11 @@ StrongStatus StrongEncryptor::Prepare(const SecretBytes& keyInput)
 StrongStatus StrongEncryptor::PrepareWith(const SecretBytes& keyInput, const KdfParams& params, const StrongSalt& salt)
 {
     prepared_ = false;
-    const StrongStatus status = DeriveStrongKey(keyInput, params, salt, key_);
+    SecretBytes key;
+    const StrongStatus status = DeriveStrongKey(keyInput, params, salt, key);
     if (status != StrongStatus::Ok)
         return status;
+    keys_ = SplitStrongKey(key);
     params_ = params;
     salt_ = salt;
     prepared_ = true;
@@ -393,9 +425,11 @@ StrongStatus StrongEncryptor::Start(StrongChunkStream& stream, StrongHeader& hea
     if (!prepared_)
         return StrongStatus::LibraryFailed;
     StrongStreamHeader streamHeader;
-    StartStream(stream.state_, streamHeader, key_.data());
+    StartStream(stream.state_, streamHeader, keys_.stream.data());
     header = MakeHeader(params_, salt_, streamHeader.data());
+    CommitStrongHeader(keys_.commitment, header.data());
     stream.header_ = header;
+    stream.headerBytes_ = StrongHeaderBytesV2;
     stream.first_ = true;
     return StrongStatus::Ok;
 }
@@ -444,11 +478,11 @@ StrongDecryptor::~StrongDecryptor()
     WipeBuffer(chunk_);
 }
 
-StrongStatus StrongDecryptor::KeyFor(const KdfParams& params, const StrongSalt& salt, const SecretBytes*& key)
+StrongStatus StrongDecryptor::KeyFor(const KdfParams& params, const StrongSalt& salt, const CachedKey*& key)
 {
     for (const CachedKey& cached : cache_) {
         if (cached.params == params && cached.salt == salt) {
-            key = &cached.key;
+            key = &cached;
             return StrongStatus::Ok;
         }
     }
@@ -459,8 +493,9 @@ StrongStatus StrongDecryptor::KeyFor(const KdfParams& params, const StrongSalt& 
     ++derivations_;
     if (cache_.size() == CachedKeysMax)
         cache_.erase(cache_.begin());
-    cache_.push_back(CachedKey{params, salt, std::move(derived)});
-    key = &cache_.back().key;
+    StrongKeysV2 v2 = SplitStrongKey(derived);
+    cache_.push_back(CachedKey{params, salt, std::move(derived), std::move(v2)});
+    key = &cache_.back();
     return StrongStatus::Ok;
 }
 
@@ -474,34 +509,54 @@ StrongStatus StrongDecryptor::Start(const uint8_t* header, size_t length, Strong
     case StrongStart::Strong:
         break;
     }
-    if (length < StrongHeaderBytes)
+    if (length < PrefixBytes)
         return StrongStatus::Truncated;
-    if (header[VersionAt] != StrongVersion)
+    const uint8_t version = header[VersionAt];
+    const size_t headerBytes = StrongHeaderBytesFor(version);
+    if (headerBytes == 0)
         return StrongStatus::UnsupportedVersion;
+    if (length < headerBytes)
+        return StrongStatus::Truncated;
     const KdfParams params{GetLittleEndian32(&header[OpsAt]), GetLittleEndian32(&header[MemAt])};
     if (!StrongParamsAccepted(params, bounds_))
         return StrongStatus::BadParameters;
     StrongSalt salt;
     std::memcpy(salt.data(), &header[SaltAt], salt.size());
 
-    const SecretBytes* key = nullptr;
+    const CachedKey* key = nullptr;
     const StrongStatus keyStatus = KeyFor(params, salt, key);
     if (keyStatus != StrongStatus::Ok)
         return keyStatus;
-    if (crypto_secretstream_xchacha20poly1305_init_pull(StateOf(stream.state_), &header[StreamHeaderAt], key->data())
+    const uint8_t* streamKey = key->key.data();
+    if (version == StrongVersion2) {
+        // The header must be committed to this key before any chunk is opened.
+        if (!StrongHeaderCommitted(key->v2.commitment, header))
+            return StrongStatus::WrongKeyOrDamaged;
+        streamKey = key->v2.stream.data();
+    }
+    if (crypto_secretstream_xchacha20poly1305_init_pull(StateOf(stream.state_), &header[StreamHeaderAt], streamKey)
         != 0)
         return StrongStatus::WrongKeyOrDamaged;
-    std::memcpy(stream.header_.data(), header, StrongHeaderBytes);
+    std::memcpy(stream.header_.data(), header, headerBytes);
+    stream.headerBytes_ = headerBytes;
     stream.first_ = true;
     return StrongStatus::Ok;
 }
 
 StrongStatus StrongDecryptor::Decrypt(ByteReader& source, ByteWriter& destination, StrongProgress* progress)
 {
+    // The magic and version first: they tell how long the rest of the header is.
     HeaderBytes header;
     size_t got = 0;
-    if (!ReadFull(source, header.data(), header.size(), got))
+    if (!ReadFull(source, header.data(), PrefixBytes, got))
         return StrongStatus::ReadFailed;
+    const size_t headerBytes = got == PrefixBytes ? StrongHeaderBytesFor(header[VersionAt]) : 0;
+    if (headerBytes > got) {
+        size_t rest = 0;
+        if (!ReadFull(source, header.data() + got, headerBytes - got, rest))
+            return StrongStatus::ReadFailed;
+        got += rest;
+    }
     StrongChunkStream stream;
     const StrongStatus started = Start(header.data(), got, stream);
     if (started != StrongStatus::Ok)

@@ -15,11 +15,28 @@ namespace quenzel {
 
 // The file's first bytes; no file of the legacy format is expected to start so.
 inline constexpr uint8_t StrongMagic[8] = {0x89, 'Q', 'Z', 'S', '\r', '\n', 0x1A, '\n'};
-inline constexpr uint8_t StrongVersion = 1;
+// The format's versions: 2 is written; 1 (whose header does not commit to
+// its key) is still read.
+inline constexpr uint8_t StrongVersion1 = 1;
+inline constexpr uint8_t StrongVersion2 = 2;
+inline constexpr uint8_t StrongVersion = StrongVersion2;
+inline constexpr size_t StrongVersionAt = sizeof StrongMagic;
 inline constexpr size_t StrongSaltBytes = 16;
 inline constexpr size_t StrongStreamHeaderBytes = 24;
-// magic, version, operations (4), memory in KiB (4), salt, stream header.
-inline constexpr size_t StrongHeaderBytes = 8 + 1 + 4 + 4 + StrongSaltBytes + StrongStreamHeaderBytes;
+// Version 1's header: magic, version, operations (4), memory in KiB (4),
+// salt, stream header.
+inline constexpr size_t StrongHeaderBytesV1 = StrongVersionAt + 1 + 4 + 4 + StrongSaltBytes + StrongStreamHeaderBytes;
+// Version 2's header: version 1's fields, then the commitment: a MAC of
+// those bytes under a key of its own derived with the stream's key, so a
+// header opens under the one key that made it.
+inline constexpr size_t StrongCommitmentBytes = 32;
+inline constexpr size_t StrongHeaderBytesV2 = StrongHeaderBytesV1 + StrongCommitmentBytes;
+inline constexpr size_t StrongHeaderBytesMost = StrongHeaderBytesV2;
+// The header's size for a version byte; 0 for a version not known.
+constexpr size_t StrongHeaderBytesFor(uint8_t version)
+{
+    return version == StrongVersion1 ? StrongHeaderBytesV1 : version == StrongVersion2 ? StrongHeaderBytesV2 : 0;
+}
 // Plaintext bytes per chunk; each chunk grows by StrongChunkOverhead bytes.
 inline constexpr size_t StrongChunkBytes = 1u << 20;
 inline constexpr size_t StrongChunkOverhead = 17;
@@ -32,7 +49,8 @@ inline constexpr size_t StrongChunkPlainAt = 1;
 
 using StrongSalt = std::array<uint8_t, StrongSaltBytes>;
 using StrongStreamHeader = std::array<uint8_t, StrongStreamHeaderBytes>;
-using StrongHeader = std::array<uint8_t, StrongHeaderBytes>;
+// Room for the header of any version; a version's header fills its start.
+using StrongHeader = std::array<uint8_t, StrongHeaderBytesMost>;
 
 // Argon2id's cost: passes over the memory, and the memory in KiB.
 struct KdfParams {
@@ -131,9 +149,23 @@ private:
     alignas(64) uint8_t state_[384]; // crypto_generichash_state
 };
 
-// Argon2id of the key input into a 32-byte key.
+// Argon2id of the key input into a 32-byte key: version 1's stream key,
+// the key version 2 derives its two keys from.
 StrongStatus DeriveStrongKey(const SecretBytes& keyInput, const KdfParams& params, const StrongSalt& salt,
                              SecretBytes& key);
+
+// Version 2's keys from Argon2id's output: one for the stream, one for the
+// header's commitment.
+struct StrongKeysV2 {
+    SecretBytes stream;
+    SecretBytes commitment;
+};
+StrongKeysV2 SplitStrongKey(const SecretBytes& argon2Key);
+// Writes version 2's commitment of `header` (its first StrongHeaderBytesV1
+// bytes) into it, after them.
+void CommitStrongHeader(const SecretBytes& commitmentKey, uint8_t* header);
+// True when the commitment in `header` is the one of `commitmentKey`.
+bool StrongHeaderCommitted(const SecretBytes& commitmentKey, const uint8_t* header);
 
 // Where the engine reads a file from: Read gives up to `length` bytes in
 // `got`, 0 only at the end; false on a read error.
@@ -198,6 +230,7 @@ private:
     friend class StrongDecryptor;
     alignas(16) uint8_t state_[64]; // crypto_secretstream_xchacha20poly1305_state
     StrongHeader header_{};         // the first chunk's additional data
+    size_t headerBytes_ = 0;        // of header_
     bool first_ = true;
 };
 
@@ -214,7 +247,7 @@ public:
     // The same with a given salt and parameters (test vectors, tests).
     StrongStatus PrepareWith(const SecretBytes& keyInput, const KdfParams& params, const StrongSalt& salt);
 
-    // Starts one file: `header` is to be written before its chunks.
+    // Starts one file: `header` (version 2, all of it) is to be written before its chunks.
     StrongStatus Start(StrongChunkStream& stream, StrongHeader& header);
 
     // Writes the whole strong file. A failure may leave part of it written:
@@ -233,7 +266,7 @@ private:
     bool prepared_ = false;
     KdfParams params_;
     StrongSalt salt_{};
-    SecretBytes key_;
+    StrongKeysV2 keys_;
     std::vector<uint8_t> chunk_; // one chunk's buffer, kept across the job's files
 };
 
@@ -247,8 +280,10 @@ public:
     StrongDecryptor(const StrongDecryptor&) = delete;
     StrongDecryptor& operator=(const StrongDecryptor&) = delete;
 
-    // Starts one file from its first `length` bytes (the header, shorter only
-    // when the file is): checks the header, derives the key unless known.
+    // Starts one file from its first `length` bytes (its version's header at
+    // least, shorter only when the file is; bytes after the header are not
+    // looked at): checks the header, derives the key unless known, and for
+    // version 2 checks the header's commitment to it before any chunk.
     StrongStatus Start(const uint8_t* header, size_t length, StrongChunkStream& stream);
 
     // Writes the plaintext chunk by chunk as each authenticates; on a
@@ -263,9 +298,10 @@ private:
     struct CachedKey {
         KdfParams params;
         StrongSalt salt;
-        SecretBytes key;
+        SecretBytes key; // Argon2id's output: version 1's stream key
+        StrongKeysV2 v2; // split from it once, for all version 2 files of its salt
     };
-    StrongStatus KeyFor(const KdfParams& params, const StrongSalt& salt, const SecretBytes*& key);
+    StrongStatus KeyFor(const KdfParams& params, const StrongSalt& salt, const CachedKey*& key);
 
     SecretBytes keyInput_;
     KdfBounds bounds_;

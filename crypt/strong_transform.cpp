@@ -102,6 +102,20 @@ TransformStatus SealChunks(HANDLE source, HANDLE output, uint64_t size, StrongEn
                      });
 }
 
+// Reads the start of a strong file, up to the longest header (`length`
+// bytes; less when the file is shorter), and leaves the file at the end of
+// its version's header, where its chunks begin.
+bool ReadHeaderArea(HANDLE source, uint64_t size, StrongHeader& header, size_t& length)
+{
+    length = static_cast<size_t>(std::min<uint64_t>(size, header.size()));
+    if (!ReadExactly(source, header.data(), static_cast<DWORD>(length)))
+        return false;
+    const size_t own = length > StrongVersionAt ? StrongHeaderBytesFor(header[StrongVersionAt]) : 0;
+    LARGE_INTEGER chunksAt{};
+    chunksAt.QuadPart = static_cast<LONGLONG>(own != 0 && own < length ? own : length);
+    return SetFilePointerEx(source, chunksAt, nullptr, FILE_BEGIN) != FALSE;
+}
+
 // Opens a strong file's chunks in the pipeline's buffers, in place, each
 // written once it authenticates. The chunks are cut by the file's size: the
 // final one must end it, and the file must not end before it.
@@ -109,15 +123,16 @@ TransformStatus OpenChunks(HANDLE source, HANDLE output, uint64_t size, StrongDe
                            ProgressInPercent& progress, DWORD& error)
 {
     StrongHeader header;
-    if (!ReadExactly(source, header.data(), static_cast<DWORD>(header.size()))) {
+    size_t headerLength = 0;
+    if (!ReadHeaderArea(source, size, header, headerLength)) {
         error = GetLastError();
         return TransformStatus::SourceReadFailed;
     }
     StrongChunkStream stream;
-    const StrongStatus started = decryptor.Start(header.data(), header.size(), stream);
+    const StrongStatus started = decryptor.Start(header.data(), headerLength, stream);
     if (started != StrongStatus::Ok)
         return FromStrongStatus(started);
-    const uint64_t body = size - StrongHeaderBytes;
+    const uint64_t body = size - StrongHeaderBytesFor(header[StrongVersionAt]);
     if (body == 0)
         return FromStrongStatus(StrongStatus::Truncated);
     const uint64_t chunks = (body + StrongSealedChunkBytes - 1) / StrongSealedChunkBytes;
@@ -188,7 +203,8 @@ public:
             break;
         }
         strong_ = true;
-        return size < StrongHeaderBytes ? TransformStatus::WrongKeyOrDamaged : TransformStatus::Ok;
+        // Shorter than the shortest header (version 1's): the engine tells the rest.
+        return size < StrongHeaderBytesV1 ? TransformStatus::WrongKeyOrDamaged : TransformStatus::Ok;
     }
     bool Strong() const { return strong_; }
     TransformStatus Fill(HANDLE source, HANDLE output, uint64_t size, DWORD& error) override
@@ -208,16 +224,18 @@ private:
     bool strong_ = false;
 };
 
-// Opens the first chunk of a strong file whose header has been read:
-// Ok when it authenticates under the decryptor's key. Its plaintext is
-// wiped again.
-TransformStatus OpenFirstChunk(HANDLE source, uint64_t size, const StrongHeader& header, StrongDecryptor& decryptor)
+// Opens the first chunk of a strong file whose header area has been read
+// (`headerLength` bytes, the file left where its chunks begin): Ok when it
+// authenticates under the decryptor's key. Its plaintext is wiped again.
+TransformStatus OpenFirstChunk(HANDLE source, uint64_t size, const StrongHeader& header, size_t headerLength,
+                               StrongDecryptor& decryptor)
 {
     StrongChunkStream stream;
-    const StrongStatus started = decryptor.Start(header.data(), header.size(), stream);
+    const StrongStatus started = decryptor.Start(header.data(), headerLength, stream);
     if (started != StrongStatus::Ok)
         return FromStrongStatus(started);
-    const DWORD length = static_cast<DWORD>(std::min<uint64_t>(size - StrongHeaderBytes, StrongSealedChunkBytes));
+    const uint64_t body = size - StrongHeaderBytesFor(header[StrongVersionAt]);
+    const DWORD length = static_cast<DWORD>(std::min<uint64_t>(body, StrongSealedChunkBytes));
     if (length == 0)
         return FromStrongStatus(StrongStatus::Truncated);
     const std::unique_ptr<uint8_t[]> chunk(new (std::nothrow) uint8_t[length]);
@@ -301,8 +319,8 @@ TransformStatus JobTransformer::CheckKey(const std::wstring& source)
     if (!GetFileSizeEx(file.Get(), &size))
         return TransformStatus::SourceReadFailed;
     StrongHeader header{};
-    const DWORD length = static_cast<DWORD>(std::min<uint64_t>(static_cast<uint64_t>(size.QuadPart), header.size()));
-    if (!ReadExactly(file.Get(), header.data(), length))
+    size_t length = 0;
+    if (!ReadHeaderArea(file.Get(), static_cast<uint64_t>(size.QuadPart), header, length))
         return TransformStatus::SourceReadFailed;
     // The transform tells a damaged start from the original format the same way.
     switch (ClassifyStart(header.data(), std::min<size_t>(length, sizeof StrongMagic))) {
@@ -313,9 +331,7 @@ TransformStatus JobTransformer::CheckKey(const std::wstring& source)
     case StrongStart::Strong:
         break;
     }
-    if (length < header.size())
-        return TransformStatus::WrongKeyOrDamaged;
-    return OpenFirstChunk(file.Get(), static_cast<uint64_t>(size.QuadPart), header, *decryptor_);
+    return OpenFirstChunk(file.Get(), static_cast<uint64_t>(size.QuadPart), header, length, *decryptor_);
 }
 
 TransformOutcome JobTransformer::Transform(const TransformRequest& request)

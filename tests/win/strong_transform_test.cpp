@@ -110,7 +110,7 @@ TEST_F(StrongTransformTest, RefusedFilesWriteNothing)
     ASSERT_TRUE(WriteFileBytes(Path(L"plain"), plain));
     ASSERT_EQ(StrongEncryptFile(Request(L"plain", L"good.enc"), encryptor_).status, TransformStatus::Ok);
     const std::string good = Read(L"good.enc");
-    const size_t firstChunkEnd = StrongHeaderBytes + StrongChunkBytes + StrongChunkOverhead;
+    const size_t firstChunkEnd = StrongHeaderBytesV2 + StrongChunkBytes + StrongChunkOverhead;
 
     std::string flippedHeader = good, flippedLast = good, cut = good.substr(0, firstChunkEnd), nearMiss = good;
     flippedHeader[20] ^= 1;
@@ -151,6 +151,24 @@ TEST_F(StrongTransformTest, RefusedFilesWriteNothing)
     EXPECT_EQ(DecryptFileByFormat(Request(L"later.enc", L"out"), decryptor).status, TransformStatus::LaterVersion);
     EXPECT_EQ(Read(L"out"), "earlier output");
     EXPECT_EQ(FileCount(), 5u) << "no temporary file is left";
+}
+
+// A file of version 1 (format.md's vector 1), whose header is shorter than
+// version 2's, is still read: its key checked, and decrypted.
+TEST_F(StrongTransformTest, AVersion1FileIsStillRead)
+{
+    const char* hex = "89515a530d0a1a0a010300000000000400000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c"
+                      "1d1e1f2021222324252627d74e43573e10e7bee6aea0da9cb230793dab6d28564aaf9cf3fea94efe8f2ee670e50ca3"
+                      "1e121d";
+    std::string file;
+    for (size_t i = 0; hex[i] && hex[i + 1]; i += 2)
+        file += static_cast<char>(std::stoi(std::string(hex + i, 2), nullptr, 16));
+    ASSERT_TRUE(WriteFileBytes(Path(L"v1.enc"), file));
+    JobTransformer transformer;
+    transformer.PrepareDecryption(PasswordKeyInput(std::string(u8"Müller€")));
+    EXPECT_EQ(transformer.CheckKey(Path(L"v1.enc")), TransformStatus::Ok);
+    ASSERT_EQ(transformer.Transform(Request(L"v1.enc", L"v1.dec")).status, TransformStatus::Ok);
+    EXPECT_EQ(Read(L"v1.dec"), "Quenzel strong format\n");
 }
 
 // A stop asked while a strong file is worked on ends it at the next chunk;
