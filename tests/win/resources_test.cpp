@@ -56,14 +56,19 @@ TEST_F(ProgramResources, StringsMenuAcceleratorsManifestAndVersion)
     ASSERT_NE(table, nullptr);
     ACCEL entries[8];
     const int count = CopyAcceleratorTableW(table, entries, 8);
-    ASSERT_EQ(count, 2);
-    std::set<WORD> keys;
+    ASSERT_EQ(count, 3);
+    std::set<WORD> aboutKeys;
     for (int i = 0; i < count; ++i) {
+        if (entries[i].cmd == IDM_PAGE_HELP) {
+            EXPECT_EQ(entries[i].key, VK_F1);
+            EXPECT_EQ(entries[i].fVirt & (FALT | FVIRTKEY), FVIRTKEY);
+            continue;
+        }
         EXPECT_EQ(entries[i].cmd, IDM_ABOUT);
         EXPECT_EQ(entries[i].fVirt & (FALT | FVIRTKEY), FALT);
-        keys.insert(entries[i].key);
+        aboutKeys.insert(entries[i].key);
     }
-    EXPECT_EQ(keys, (std::set<WORD>{L'?', L'/'}));
+    EXPECT_EQ(aboutKeys, (std::set<WORD>{L'?', L'/'}));
 }
 
 std::string ManifestText(HMODULE module)
