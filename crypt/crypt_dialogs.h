@@ -29,7 +29,8 @@ INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options);
 void ShowResultDialog(int textKey);
 
 // Shows the first up to 1000 bytes of a file as text in an edit control
-// (UTF-16 when they look like it, else the ANSI code page); a file that
+// (UTF-16 or UTF-8 when they are that, else the ANSI code page), with
+// whatever a reader cannot use shown as `PreviewPlaceholder`; a file that
 // cannot be read or is empty leaves the control as it is.
 void LoadTextPreview(const std::wstring& path, HWND edit);
 
