@@ -8,14 +8,14 @@ namespace {
 constexpr char32_t LastCodePoint = 0x10FFFF;
 }
 
-CharKind CharKindOf(char32_t codePoint)
+CharClass ClassOf(char32_t codePoint)
 {
     if (codePoint > LastCodePoint)
-        return CharKind::Other;
-    const CharKindRun* end = CharKindRuns + CharKindRunCount;
-    const CharKindRun* after = std::upper_bound(
-        CharKindRuns, end, codePoint, [](char32_t point, const CharKindRun& run) { return point < run.first; });
-    return (after - 1)->kind;
+        return {CharKind::Other, AnyScript};
+    const CharClassRun* end = CharClassRuns + CharClassRunCount;
+    const CharClassRun* after = std::upper_bound(
+        CharClassRuns, end, codePoint, [](char32_t point, const CharClassRun& run) { return point < run.first; });
+    return {(after - 1)->kind, (after - 1)->script};
 }
 
 } // namespace quenzel

@@ -122,69 +122,85 @@ struct Reading {
     bool ReadsBetterThan(const Reading& other) const { return readable * other.total > other.readable * total; }
 };
 
-// Puts each unusable character, and each mark with no base or past the
-// marks a base keeps, as one placeholder; counts the readable ones.
+// Puts each unusable character, and each mark with no base, on a base of
+// another script, or past the marks a base keeps, as one placeholder; counts
+// the readable ones. Fonts shape marks, and under Wine's 64-bit Uniscribe a
+// mark that starts a script's run (a Lao vowel sign after a Latin letter, a
+// spacing tilde after a digit) takes the process down.
 class Reader {
 public:
     void Take(char32_t c)
     {
         ++reading_.total;
-        if (Unusable(c)) {
+        if (Unusable(c))
             Replace();
-        } else if (IsLineControl(c)) {
-            Keep(c, NoBase);
-        } else {
-            Classify(c, CharKindOf(c));
-        }
+        else if (IsLineControl(c))
+            Keep(c, true, NoBase);
+        else
+            Classify(c, ClassOf(c));
     }
 
     Reading Done() { return std::move(reading_); }
 
 private:
-    void Classify(char32_t c, CharKind kind)
+    void Classify(char32_t c, CharClass charClass)
     {
-        switch (kind) {
+        switch (charClass.kind) {
         case CharKind::Mark:
-            if (marks_ == NoBase || marks_ >= PreviewMarksPerBase)
-                Replace();
-            else
-                Keep(c, marks_ + 1);
+            TakeMark(c, charClass.script);
             return;
-        case CharKind::Space:
-            Keep(c, NoBase);
+        case CharKind::Letter:
+            Keep(c, true, charClass.script);
             return;
         case CharKind::Text:
-            Keep(c, 0);
+            Keep(c, true, AnyScript);
+            return;
+        case CharKind::Space:
+            Keep(c, true, NoBase);
             return;
         case CharKind::Format:
             // Kept, but invisible: no base for a mark.
-            Append(reading_.text, c);
-            marks_ = NoBase;
+            Keep(c, false, NoBase);
             return;
         case CharKind::Other:
-            // Symbols and unassigned code points are kept and may carry marks,
-            // but are not counted as text.
-            Append(reading_.text, c);
-            marks_ = 0;
+            // Symbols and unassigned code points are kept, and carry the
+            // marks of any script, but are not counted as text.
+            Keep(c, false, AnyScript);
             return;
         }
     }
 
-    void Keep(char32_t c, int marks)
+    void TakeMark(char32_t c, int script)
     {
+        if (base_ == NoBase || marks_ >= PreviewMarksPerBase || (script != AnyScript && script != base_)) {
+            Replace();
+            return;
+        }
         Append(reading_.text, c);
         ++reading_.readable;
-        marks_ = marks;
+        ++marks_;
+    }
+
+    // `base` is the script whose marks `c` carries besides those that go on
+    // any script (AnyScript: only those), or NoBase when it carries none.
+    void Keep(char32_t c, bool readable, int base)
+    {
+        Append(reading_.text, c);
+        if (readable)
+            ++reading_.readable;
+        base_ = base;
+        marks_ = 0;
     }
 
     void Replace()
     {
         reading_.text.push_back(PreviewPlaceholder);
-        marks_ = NoBase;
+        base_ = NoBase;
     }
 
     Reading reading_;
-    int marks_ = NoBase; // marks on the base before, or NoBase
+    int base_ = NoBase; // the script of the base before, AnyScript, or NoBase
+    int marks_ = 0;     // marks kept on that base
 };
 
 Reading Read(std::u16string_view units)

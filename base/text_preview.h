@@ -1,8 +1,8 @@
 // The first bytes of a file as text a reader can use: the encoding is
 // judged from the bytes, and every character that would show as noise or
 // upset the line's layout (controls, bidirectional formatting, lone
-// surrogates, noncharacters, private use, combining marks with no base) is
-// replaced by one placeholder, as hex viewers do.
+// surrogates, noncharacters, private use, marks with no base of their
+// script) is replaced by one placeholder, as hex viewers do.
 #pragma once
 
 #include <string>

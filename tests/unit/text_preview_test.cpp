@@ -36,7 +36,8 @@ std::string Utf16Bytes(std::u16string_view text, bool marked)
 // The first code point of `text` a reader cannot use, or 0 when there is none.
 char32_t FirstForbidden(std::u16string_view text)
 {
-    int marks = -1; // marks on the base before, -1 with no base
+    int base = -1; // the script of the base before, -1 with none
+    int marks = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
         if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
@@ -46,14 +47,20 @@ char32_t FirstForbidden(std::u16string_view text)
         const bool bidi =
             c == 0x61C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
         const bool nonCharacter = (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE;
-        const CharKind kind = CharKindOf(c);
-        const bool strayMark = kind == CharKind::Mark && (marks < 0 || marks >= PreviewMarksPerBase);
-        if (control || bidi || nonCharacter || (c >= 0xD800 && c <= 0xDFFF) || strayMark)
+        if (control || bidi || nonCharacter || (c >= 0xD800 && c <= 0xDFFF))
             return c;
-        if (kind == CharKind::Mark)
+        const CharClass charClass = ClassOf(c);
+        if (charClass.kind == CharKind::Mark) {
+            if (base < 0 || marks >= PreviewMarksPerBase || (charClass.script != AnyScript && charClass.script != base))
+                return c;
             ++marks;
+            continue;
+        }
+        marks = 0;
+        if (c == Dot || lineControl || charClass.kind == CharKind::Space || charClass.kind == CharKind::Format)
+            base = -1;
         else
-            marks = (c == Dot || lineControl || kind == CharKind::Space || kind == CharKind::Format) ? -1 : 0;
+            base = charClass.kind == CharKind::Letter ? charClass.script : AnyScript;
     }
     return 0;
 }
@@ -113,6 +120,10 @@ TEST(TextPreview, EncodingIsJudgedAndUnusableCharactersReplaced)
         {"a mark at the start", Utf16Bytes(u"\u0301abc", true), u"·abc", Utf16},
         {"marks after a space, a joiner", Utf16Bytes(u"a \u0301b\u200D\u0301", true), u"a ·b\u200D·", Utf16},
         {"too many marks", Utf16Bytes(u"e\u0301\u0302\u0303\u0304\u0305", true), u"e\u0301\u0302\u0303··", Utf16},
+        {"a Lao mark on a Latin letter, and on its own", Utf16Bytes(u"a\u0EC8 \u0E81\u0EC8", true), u"a· \u0E81\u0EC8",
+         Utf16},
+        {"Thai with its marks", u8"ที่นี่ ", u"ที่นี่ ", Utf8},
+        {"spacing modifiers on common Latin letters only", u8"a˜ 1˜ ꭅʽ", u"a˜ 1· ꭅ·", Utf8},
         {"noncharacters, private use", Utf16Bytes(u"\uFDD0\uFFFE\uE000\U0001FFFFx", true), u"····x", Utf16},
         {"UTF-8", u8"Grüß Gott, 5 €", u"Grüß Gott, 5 €", Utf8},
         {"UTF-8 Cyrillic", "\xD0\xA1\xD1\x8A\xD0\xB5\xD1\x88\xD1\x8C \xD0\xB6\xD0\xB5", u"Съешь же", Utf8},
