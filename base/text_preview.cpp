@@ -19,9 +19,11 @@ constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
 // ideographs and Hangul syllables), real text to nearly all.
 constexpr std::size_t TextSharePercent = 90;
 constexpr std::size_t Percent = 100;
-// Nor is it judged on fewer characters of text than this: a few random bytes
-// read as CJK ideographs as easily as a few characters of real text.
+// Nor is it judged on fewer characters of text than this, unless all lie
+// below U+0100 (which one random unit in 256 does): a few random bytes read
+// as CJK ideographs as easily as a few characters of real text.
 constexpr std::size_t Utf16EvidenceCharacters = 16;
+constexpr char32_t Latin1End = 0x100;
 
 constexpr int NoBase = -1;
 
@@ -114,10 +116,12 @@ struct Reading {
     std::u16string text;
     std::size_t readable = 0; // characters of text, spaces, line controls and marks kept on a base
     std::size_t total = 0;
+    std::size_t pastLatin1 = 0; // characters from U+0100 on
 
     bool MostlyText() const
     {
-        return readable >= Utf16EvidenceCharacters && readable * Percent >= total * TextSharePercent;
+        return total > 0 && (readable >= Utf16EvidenceCharacters || pastLatin1 == 0)
+            && readable * Percent >= total * TextSharePercent;
     }
     bool ReadsBetterThan(const Reading& other) const { return readable * other.total > other.readable * total; }
 };
@@ -132,6 +136,8 @@ public:
     void Take(char32_t c)
     {
         ++reading_.total;
+        if (c >= Latin1End)
+            ++reading_.pastLatin1;
         if (Unusable(c))
             Replace();
         else if (IsLineControl(c))
@@ -367,15 +373,16 @@ TextPreview PreviewOfBytes(std::string_view bytes, AnsiDecoder decodeAnsi)
         return Utf16Preview(bytes.substr(Utf16BigEndianMark.size()), PreviewEncoding::Utf16BigEndian);
     const bool utf8Marked = StartsWith(bytes, Utf8Mark);
     if (const std::optional<std::u16string> text = Utf8Text(bytes.substr(utf8Marked ? Utf8Mark.size() : 0), utf8Marked))
-        return {Read(*text).text, PreviewEncoding::Utf8};
-    Reading ansi = Read(decodeAnsi(bytes));
+        return {Read(UpToZero(*text)).text, PreviewEncoding::Utf8};
+    const std::u16string ansiText = decodeAnsi(bytes);
+    const Reading ansi = Read(ansiText);
     const std::u16string units = Utf16Units(bytes, PreviewEncoding::Utf16LittleEndian);
     if (!HasLoneSurrogate(units)) {
         const Reading wide = Read(units);
         if (wide.MostlyText() && wide.ReadsBetterThan(ansi))
             return Utf16Preview(bytes, PreviewEncoding::Utf16LittleEndian);
     }
-    return {std::move(ansi.text), PreviewEncoding::Ansi};
+    return {Read(UpToZero(ansiText)).text, PreviewEncoding::Ansi};
 }
 
 } // namespace quenzel

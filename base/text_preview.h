@@ -32,8 +32,9 @@ struct TextPreview {
 // characters (a character cut at the end is dropped); as UTF-16 little-endian
 // when they are valid UTF-16 (a unit or pair cut at the end is dropped) that
 // is mostly text, long enough to tell, and reads better than the ANSI
-// decoding; else through `decodeAnsi`. No byte-order mark is part of the text, and UTF-16 text ends
-// at its first zero unit. Pure, for any thread.
+// decoding; else through `decodeAnsi`. No byte-order mark is part of the
+// text, and the text ends at its first zero character, as a window's text
+// would. Pure, for any thread.
 TextPreview PreviewOfBytes(std::string_view bytes, AnsiDecoder decodeAnsi);
 
 } // namespace quenzel

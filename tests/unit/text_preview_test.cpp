@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -76,7 +77,7 @@ TEST(TextPreview, RandomBytesAreNeverUtf16AndShowNothingForbidden)
             byte = static_cast<char>(random());
         const TextPreview plain = PreviewOfBytes(bytes, Latin1);
         EXPECT_EQ(plain.encoding, PreviewEncoding::Ansi) << "seed " << seed;
-        EXPECT_EQ(plain.text.size(), Length) << "one character a byte, seed " << seed;
+        EXPECT_EQ(plain.text.size(), std::min(bytes.find('\0'), Length)) << "a character a byte up to a zero";
         EXPECT_EQ(FirstForbidden(plain.text), 0u) << "seed " << seed;
         // With a byte-order mark the random units are taken as UTF-16.
         const TextPreview marked = PreviewOfBytes("\xFF\xFE" + bytes, Latin1);
@@ -110,7 +111,8 @@ TEST(TextPreview, EncodingIsJudgedAndUnusableCharactersReplaced)
         {"CJK with a surrogate pair", Utf16Bytes(cjk, false), cjk, Utf16},
         {"Devanagari's marks", Utf16Bytes(hindi, false), hindi, Utf16},
         {"accents on their letters", Utf16Bytes(accent, false), accent, Utf16},
-        {"too short to tell", Utf16Bytes(u"Too short", false), u"T·o·o· ·s·h·o·r·t·", Ansi},
+        {"short Latin text", Utf16Bytes(u"Hi", false), u"Hi", Utf16},
+        {"CJK too short to tell", Utf16Bytes(u"日本語", false), u"åe,g··", Ansi},
         {"big-endian with its mark", std::string("\xFE\xFF\0H\0i", 6), u"Hi", PreviewEncoding::Utf16BigEndian},
         {"ends at a zero unit", Utf16Bytes(std::u16string(u"abc\0def", 7), true), u"abc", Utf16},
         {"an odd last byte", Utf16Bytes(german, false) + "x", german, Utf16},
@@ -136,7 +138,7 @@ TEST(TextPreview, EncodingIsJudgedAndUnusableCharactersReplaced)
          u"The quick brown fox jumps over the lazy dog.", Ansi},
         {"a long word, never CJK", "pneumonoultramicroscopicsilicovolcanoconiosis",
          u"pneumonoultramicroscopicsilicovolcanoconiosis", Ansi},
-        {"NUL and escape in ANSI", std::string("ab\0\x1B\x85", 5), u"ab···", Ansi},
+        {"escape, C1, ends at a zero", std::string("a\x1B[1mb\x85\0cd", 9), u"a·[1mb·", Ansi},
         {"nothing", "", u"", Ansi},
     };
     for (const PreviewCase& c : cases) {
