@@ -7,6 +7,7 @@
 #include "base/page_kit.h"
 #include "base/pictures.h"
 #include "base/process.h"
+#include "base/text_preview.h"
 #include "crypt/confirm_outcome.h"
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
@@ -20,6 +21,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 namespace quenzel {
@@ -27,7 +29,6 @@ namespace quenzel {
 namespace {
 
 constexpr DWORD PreviewBytes = 1000;
-constexpr wchar_t ByteOrderMark = 0xFEFF;
 
 void SetItemText(HWND dialog, int id, int key)
 {
@@ -252,25 +253,17 @@ INT_PTR CALLBACK ResultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     }
 }
 
-// The preview's bytes as text: UTF-16 up to the first zero unit when the
-// system judges them so, else converted from the ANSI code page.
-std::wstring PreviewText(const std::vector<char>& bytes)
+// The preview's fallback decoding: the bytes in the system's ANSI code page.
+std::u16string AnsiText(std::string_view bytes)
 {
     const int count = static_cast<int>(bytes.size());
-    if (IsTextUnicode(bytes.data(), count, nullptr)) {
-        std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
-        memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-        text = text.substr(0, text.find(L'\0'));
-        // The byte-order mark is no part of the text.
-        if (!text.empty() && text[0] == ByteOrderMark)
-            text.erase(0, 1);
-        return text;
-    }
     const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, nullptr, 0);
-    std::wstring text(static_cast<size_t>(units > 0 ? units : 0), L'\0');
-    if (units > 0)
-        MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, text.data(), units);
-    return text;
+    if (units <= 0)
+        return {};
+    std::wstring text(static_cast<size_t>(units), L'\0');
+    if (MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, text.data(), units) != units)
+        return {};
+    return std::u16string(text.begin(), text.end());
 }
 
 } // namespace
@@ -295,24 +288,6 @@ void ShowResultDialog(int textKey, bool unauthenticated, const std::wstring& sou
                     reinterpret_cast<LPARAM>(&request));
 }
 
-void LoadTextPreview(const std::wstring& path, HWND edit)
-{
-    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0)
-        return;
-    const DWORD count = size.QuadPart < PreviewBytes ? static_cast<DWORD>(size.QuadPart) : PreviewBytes;
-    std::vector<char> bytes(count, '\0');
-    DWORD got = 0;
-    if (!ReadFile(file.Get(), bytes.data(), count, &got, nullptr) || got == 0)
-        return;
-    bytes.resize(got);
-    SetWindowTextW(edit, PreviewText(bytes).c_str());
-}
-
 std::wstring FileBeginningText(const std::wstring& path)
 {
     UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -321,8 +296,14 @@ std::wstring FileBeginningText(const std::wstring& path)
     DWORD got = 0;
     if (!file || !ReadFile(file.Get(), bytes.data(), PreviewBytes, &got, nullptr) || got == 0)
         return {};
-    bytes.resize(got);
-    return PreviewText(bytes);
+    const TextPreview preview = PreviewOfBytes(std::string_view(bytes.data(), got), AnsiText);
+    return std::wstring(preview.text.begin(), preview.text.end());
+}
+
+// An unreadable or empty file leaves the field empty.
+void LoadTextPreview(const std::wstring& path, HWND edit)
+{
+    SetWindowTextW(edit, FileBeginningText(path).c_str());
 }
 
 } // namespace quenzel

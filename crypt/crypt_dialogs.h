@@ -34,7 +34,8 @@ void ShowResultDialog(int textKey, bool unauthenticated, const std::wstring& sou
                       const std::wstring& sourceBeginning);
 
 // Shows the first up to 1000 bytes of a file as text in an edit control
-// (UTF-16 when they look like it, else the ANSI code page); a file that
+// (UTF-16 or UTF-8 when they are that, else the ANSI code page), with
+// whatever a reader cannot use shown as `PreviewPlaceholder`; a file that
 // cannot be read or is empty leaves the control as it is.
 void LoadTextPreview(const std::wstring& path, HWND edit);
 // The same first bytes as text, for a view filled later or on another
