@@ -48,7 +48,8 @@ char32_t FirstForbidden(std::u16string_view text)
         const bool bidi =
             c == 0x61C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
         const bool nonCharacter = (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE;
-        if (control || bidi || nonCharacter || (c >= 0xD800 && c <= 0xDFFF))
+        const bool privateUse = (c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000;
+        if (control || bidi || nonCharacter || privateUse || (c >= 0xD800 && c <= 0xDFFF))
             return c;
         const CharClass charClass = ClassOf(c);
         if (charClass.kind == CharKind::Mark) {
