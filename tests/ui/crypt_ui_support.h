@@ -41,10 +41,8 @@ bool LooksStrong(const std::string& sealed, size_t plainSize);
 // bytes; empty when it does not decrypt.
 std::string StrongDecrypted(const std::string& sealed, const std::string& utf8Password);
 std::string RandomBytes(size_t n, unsigned seed);
-// `n` pseudo-random letters, digits and spaces. A job whose output is such
-// text has a result dialog that every Wine lays out safely: the 64-bit
-// Uniscribe of Wine 8.0 crashes on a text run that starts with a combining
-// mark, and random bytes shown as text often give one.
+// `n` pseudo-random letters, digits and spaces: a source whose preview and
+// output are plain text.
 std::string RandomText(size_t n, unsigned seed);
 
 struct Started {
