@@ -3,6 +3,7 @@
 #include "crypt/cipher.h"
 #include "crypt/cipher_key.h"
 #include "crypt/file_transform.h"
+#include "crypt/secret_memory.h"
 #include "tests/support/reference_cipher.h"
 #include "tests/support/ui_driver.h"
 
@@ -195,6 +196,25 @@ TEST(KeyFile, OnlyAFileOnADiskIsRead)
         EXPECT_EQ(TakeKeyFile(path, jobKey, identity, 0), KeyFileResult::NotOnDisk);
     }
     EXPECT_TRUE(CloseHandle(pipe));
+}
+
+// The room made at start holds what a job locks at most: no lock of its
+// secrets is refused.
+TEST(SecretMemory, WhatAJobHoldsStaysLocked)
+{
+    ASSERT_TRUE(RaiseLockableMemory());
+    const size_t refusedBefore = SecretLockFailures();
+    {
+        const SecretBytes heldKey(HeldKeyBytes);
+        const SecretBytes pattern(HeldKeyBytes);
+        const SecretBytes longKeyPiece(KeyFilePieceBytes);
+        const SecretBytes hashPiece(KeyFilePieceBytes);
+        KeyFileHasher hasher;
+        std::vector<SecretBytes> small;
+        for (int i = 0; i < 64; ++i)
+            small.emplace_back(32);
+    }
+    EXPECT_EQ(SecretLockFailures(), refusedBefore);
 }
 
 } // namespace
