@@ -602,6 +602,33 @@ TEST(FilePage, TypedPathIsPreviewedAndIsTheResultsSource)
     EXPECT_TRUE(s.app.Close());
 }
 
+// The names in a folder, sorted.
+std::vector<std::wstring> NamesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found))
+        if (found.cFileName[0] != L'.')
+            names.push_back(found.cFileName);
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// True when the file holds `size` bytes, all zero.
+bool AllZero(const std::wstring& path, long long size)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::vector<char> piece(8 << 20);
+    DWORD got = 0;
+    while (size >= 0 && ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr) && got > 0
+           && std::all_of(piece.begin(), piece.begin() + got, [](char c) { return c == 0; }))
+        size -= got;
+    CloseHandle(file);
+    return size == 0 && got == 0;
+}
+
 // A destination volume that fills up: the job reports it, the earlier output
 // stays as it was and no partial file is left behind.
 TEST(FilePage, FullVolumeKeepsTheEarlierOutputAndReports)
@@ -627,53 +654,9 @@ TEST(FilePage, FullVolumeKeepsTheEarlierOutputAndReports)
     EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     EXPECT_TRUE(ReadAll(output) == "earlier output");
     EXPECT_TRUE(ReadAll(plain) == data);
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((outputFolder + L"\\*").c_str(), &found);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    std::vector<std::wstring> names;
-    do {
-        if (found.cFileName[0] != L'.')
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    EXPECT_EQ(names, std::vector<std::wstring>{L"big.bin.enc"});
+    EXPECT_EQ(NamesIn(outputFolder), std::vector<std::wstring>{L"big.bin.enc"});
     EXPECT_TRUE(s.app.Close());
     RemoveTree(outputFolder);
-}
-
-// The names in a folder, sorted.
-std::vector<std::wstring> NamesIn(const std::wstring& folder)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (found.cFileName != std::wstring(L".") && found.cFileName != std::wstring(L".."))
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// True when the file holds `size` bytes, all zero.
-bool AllZero(const std::wstring& path, long long size)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    std::vector<char> piece(8 << 20);
-    long long total = 0;
-    DWORD got = 0;
-    bool zero = true;
-    while (zero && ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr) && got > 0) {
-        zero = std::all_of(piece.begin(), piece.begin() + got, [](char c) { return c == 0; });
-        total += got;
-    }
-    CloseHandle(file);
-    return zero && total == size;
 }
 
 // A killed program leaves the source and an earlier output as they were,
@@ -710,6 +693,10 @@ TEST(FilePage, KilledDuringALargeJobLeavesOnlyTheFilesThatWereThere)
         HWND bar = s.app.Control(ProgressBar);
         ASSERT_TRUE(WaitUntil([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) >= 5; })) << row.what;
         const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+        // The output's name beside the source: 64 random bits as hex digits.
+        const std::vector<std::wstring> temporaries = TemporaryFilesIn(s.Work());
+        ASSERT_EQ(temporaries.size(), 1u) << row.what;
+        EXPECT_EQ(temporaries[0].find_first_not_of(L"0123456789abcdef", 9), 9u + 16u) << Narrow(temporaries[0]);
         s.app.Kill();
         ASSERT_LT(position, 95) << row.what << ": the job ended before it could be interrupted";
         // The system closes a killed process's files as it goes.
