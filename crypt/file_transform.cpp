@@ -8,6 +8,8 @@
 #include "crypt/read_ahead.h"
 
 #include <windows.h>
+// After windows.h: RtlGenRandom.
+#include <ntsecapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,10 +21,11 @@ namespace quenzel {
 
 namespace {
 
-// Temporary names are tried this often before the output counts as not creatable.
-constexpr int TemporaryNameAttempts = 16;
-
-std::atomic<unsigned> TemporaryCounter{0};
+// Temporary names drawn before the output counts as not creatable: a drawn
+// name is taken only where a file happens to be there under it.
+constexpr int TemporaryNameAttempts = 4;
+// Random bytes in a temporary file's name, as hex digits.
+constexpr ULONG TemporaryNameRandomBytes = 8;
 
 // The attributes a replaced file hands on to the file that takes its place.
 constexpr DWORD KeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
@@ -114,67 +117,18 @@ TransformStatus InspectDestination(const TransformRequest& request, Destination&
     return TransformStatus::Ok;
 }
 
-// The new file takes the replaced one's creation time and access control
-// list while it is still open; what it could not take is noted.
-void KeepTimeAndPermissions(HANDLE output, const Destination& old, TransformOutcome& outcome)
+// The output, in the destination's place, takes the replaced file's creation
+// time and its hidden, system and read-only attributes through its handle;
+// false when it could not.
+bool KeepTimeAndAttributes(HANDLE output, const Destination& old)
 {
-    if (!SetFileTime(output, &old.created, nullptr, nullptr))
-        outcome.attributesLost = true;
-    if (old.securityUnread
-        || (!old.security.empty()
-            && !SetKernelObjectSecurity(output, DACL_SECURITY_INFORMATION, const_cast<BYTE*>(old.security.data()))))
-        outcome.permissionsLost = true;
-}
-
-// The finished temporary file takes the destination's place, with the
-// hidden, system and read-only attributes of the file it replaces. A
-// read-only destination (allowed to be replaced) gives up the attribute for
-// the move and has it back when the move fails.
-TransformStatus PutInPlace(const std::wstring& temporary, const std::wstring& target, const Destination& old,
-                           DWORD& error, bool& attributesLost)
-{
-    const std::wstring from = ExtendedPath(temporary);
-    const std::wstring to = ExtendedPath(target);
+    FILE_BASIC_INFO basic{};
+    basic.CreationTime.LowPart = old.created.dwLowDateTime;
+    basic.CreationTime.HighPart = static_cast<LONG>(old.created.dwHighDateTime);
     const DWORD kept = old.attributes & KeptAttributes;
-    if (old.exists && kept && !SetFileAttributesW(from.c_str(), kept | FILE_ATTRIBUTE_ARCHIVE))
-        attributesLost = true;
-    const bool unlocked = old.exists && (old.attributes & FILE_ATTRIBUTE_READONLY);
-    if (unlocked && !SetFileAttributesW(to.c_str(), old.attributes & ~FILE_ATTRIBUTE_READONLY)) {
-        error = GetLastError();
-        return TransformStatus::ReplaceFailed;
-    }
-    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return TransformStatus::Ok;
-    error = GetLastError();
-    if (unlocked && !SetFileAttributesW(to.c_str(), old.attributes))
-        attributesLost = true;
-    return TransformStatus::ReplaceFailed;
-}
-
-std::wstring Hex(unsigned long value)
-{
-    wchar_t text[16];
-    wsprintfW(text, L"%lx", value);
-    return text;
-}
-
-// A new, empty temporary file in the destination's folder, opened for writing.
-UniqueFile CreateTemporaryBeside(const std::wstring& destination, std::wstring& temporary, DWORD& error)
-{
-    const std::wstring prefix = FolderPrefix(destination) + L"~quenzel-" + Hex(GetCurrentProcessId()) + L"-";
-    for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
-        temporary = prefix + Hex(TemporaryCounter.fetch_add(1)) + L".tmp";
-        // WRITE_DAC: the file takes the access control list of the one it replaces.
-        UniqueFile file(CreateFileW(ExtendedPath(temporary).c_str(), GENERIC_WRITE | WRITE_DAC, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (file)
-            return file;
-        error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-            break;
-    }
-    temporary.clear();
-    return UniqueFile();
+    // No attribute (0) leaves the output's own as they are.
+    basic.FileAttributes = kept ? kept | FILE_ATTRIBUTE_ARCHIVE : 0;
+    return SetFileInformationByHandle(output, FileBasicInfo, &basic, sizeof basic) != FALSE;
 }
 
 // Sets or clears a file's delete-on-close mark.
@@ -185,21 +139,153 @@ bool MarkForDeletion(HANDLE file, bool deleteOnClose)
     return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
 }
 
+// Gives an open file the name `target` (an extended path), replacing the
+// file there; needs the handle's DELETE access.
+bool RenameThroughHandle(HANDLE file, const std::wstring& target)
+{
+    const size_t nameBytes = target.size() * sizeof(wchar_t);
+    std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + nameBytes, 0);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::copy(target.begin(), target.end(), rename->FileName);
+    return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+// The finished temporary file, still open, takes the destination's place
+// through its own handle: its delete-on-close mark is cleared only just
+// before, and set again when the move fails (`marked` tells whether it
+// has the mark). A read-only destination (allowed to be replaced) gives up
+// the attribute for the move and has it back when the move fails. Once in
+// place, the output takes the replaced file's creation time and attributes.
+TransformStatus PutInPlace(HANDLE output, const std::wstring& target, const Destination& old, DWORD& error,
+                           bool& marked, bool& attributesLost)
+{
+    const std::wstring to = ExtendedPath(target);
+    const bool unlocked = old.exists && (old.attributes & FILE_ATTRIBUTE_READONLY);
+    if (unlocked && !SetFileAttributesW(to.c_str(), old.attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        error = GetLastError();
+        return TransformStatus::ReplaceFailed;
+    }
+    marked = !MarkForDeletion(output, false);
+    if (!marked && RenameThroughHandle(output, to)) {
+        if (old.exists && !KeepTimeAndAttributes(output, old))
+            attributesLost = true;
+        return TransformStatus::Ok;
+    }
+    error = GetLastError();
+    if (!marked)
+        marked = MarkForDeletion(output, true);
+    if (unlocked && !SetFileAttributesW(to.c_str(), old.attributes))
+        attributesLost = true;
+    return TransformStatus::ReplaceFailed;
+}
+
+// Random hex digits from the system's random source, for a name no other
+// program can tell before the file is there; false when the source fails.
+bool RandomHex(std::wstring& text)
+{
+    uint8_t bytes[TemporaryNameRandomBytes];
+    if (!RtlGenRandom(bytes, sizeof bytes))
+        return false;
+    constexpr wchar_t Digits[] = L"0123456789abcdef";
+    text.clear();
+    for (const uint8_t byte : bytes) {
+        text += Digits[byte >> 4];
+        text += Digits[byte & 0xF];
+    }
+    return true;
+}
+
+// A read-only file cannot be marked for deletion. A new file comes out
+// read-only where its volume makes the attribute from the access control
+// list it is given (Wine does, from a Unix mode without write bits): it
+// loses the attribute through its handle, and a replaced read-only file's
+// attribute comes back once the output has its place.
+bool MakeMarkable(HANDLE file)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info))
+        return false;
+    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+        return true;
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
+    if (basic.FileAttributes == 0)
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != FALSE;
+}
+
+// Removes an unfinished output that is still there by its name; false when
+// it stays. One that went with its handle counts as removed.
+bool RemoveUnfinished(const std::wstring& path)
+{
+    const std::wstring extended = ExtendedPath(path);
+    if (GetFileAttributesW(extended.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return true;
+    // It may be read-only.
+    return SetFileAttributesW(extended.c_str(), FILE_ATTRIBUTE_NORMAL) && DeleteFileW(extended.c_str());
+}
+
+// A new file, opened for writing and marked for deletion on close until it
+// is complete: a job that dies, however, leaves nothing behind. It has
+// `security` (null: what its folder gives a new file) from its creation. An
+// empty handle, with the system's error in `error`, when the file exists
+// after all or the mark cannot be set; then the file is removed again, and
+// `stray` tells when that failed.
+UniqueFile CreateMarked(const std::wstring& path, SECURITY_ATTRIBUTES* security, DWORD& error, bool& stray)
+{
+    UniqueFile file(CreateFileW(ExtendedPath(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE, 0,
+                                security, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
+        error = GetLastError();
+        return file;
+    }
+    if (MakeMarkable(file.Get()) && MarkForDeletion(file.Get(), true))
+        return file;
+    error = GetLastError();
+    file.Reset();
+    stray = !RemoveUnfinished(path);
+    return UniqueFile();
+}
+
+// A new temporary file of a random name in the destination's folder, marked
+// as CreateMarked does, with the destination's access control list from its
+// creation. An empty handle when none could be made; `temporary` is then
+// empty, or the name of the file that could not be removed again (`stray`).
+UniqueFile CreateTemporaryBeside(const std::wstring& destination, const Destination& old, std::wstring& temporary,
+                                 DWORD& error, bool& stray)
+{
+    SECURITY_ATTRIBUTES security{sizeof security, nullptr, FALSE};
+    if (!old.security.empty())
+        security.lpSecurityDescriptor = const_cast<BYTE*>(old.security.data());
+    std::wstring random;
+    for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
+        if (!RandomHex(random)) {
+            error = GetLastError();
+            break;
+        }
+        temporary = FolderPrefix(destination) + L"~quenzel-" + random + L".tmp";
+        UniqueFile file = CreateMarked(temporary, &security, error, stray);
+        if (file || stray)
+            return file;
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    temporary.clear();
+    return UniqueFile();
+}
+
 // Where no earlier output exists, the output is written in the destination's
-// place at once, marked for deletion until it is complete: a job that dies
-// leaves nothing behind, and no rename is paid per file. An empty handle
-// when the file exists after all or the mark cannot be set; then the file is
-// removed again, and `stray` tells when that failed.
+// place at once, marked for deletion until it is complete: no rename is paid
+// per file.
 UniqueFile CreateMarkedDestination(const std::wstring& destination, bool& stray)
 {
-    const std::wstring path = ExtendedPath(destination);
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file || MarkForDeletion(file.Get(), true))
-        return file;
-    file.Reset();
-    stray = !DeleteFileW(path.c_str());
-    return UniqueFile();
+    DWORD error = 0;
+    UniqueFile file = CreateMarked(destination, nullptr, error, stray);
+    SetLastError(error);
+    return file;
 }
 
 bool PathIsThere(const std::wstring& path)
@@ -430,53 +516,59 @@ TransformOutcome TransformThroughTemporary(const TransformRequest& request, Tran
         if (freeStatus != TransformStatus::Ok && !stray)
             return Failure(freeStatus, GetLastError());
     }
-    const bool marked = static_cast<bool>(output);
+    // The output is the destination itself, made new; otherwise a temporary file beside it.
+    const bool madeNew = static_cast<bool>(output);
     if (stray) {
         outcome = Failure(TransformStatus::OutputCreateFailed, ERROR_ACCESS_DENIED);
         outcome.strayTemporary = destination;
         return outcome;
     }
     Destination old;
-    if (!marked) {
+    if (!madeNew) {
         const TransformStatus verdict = InspectDestination(request, old);
         if (verdict != TransformStatus::Ok)
             return Failure(verdict, ERROR_ACCESS_DENIED);
-        output = CreateTemporaryBeside(destination, temporary, error);
-        if (!output)
-            return Failure(TransformStatus::OutputCreateFailed, error);
+        output = CreateTemporaryBeside(destination, old, temporary, error, stray);
+        if (!output) {
+            outcome = Failure(TransformStatus::OutputCreateFailed, error);
+            outcome.strayTemporary = stray ? temporary : std::wstring();
+            return outcome;
+        }
+        // The destination's access control list could not be read: the
+        // temporary file has what its folder gives.
+        outcome.permissionsLost = old.securityUnread;
     }
 
     outcome.status = steps.Fill(source.Get(), output.Get(), size, error);
-    if (!marked && old.exists && outcome.status == TransformStatus::Ok)
-        KeepTimeAndPermissions(output.Get(), old, outcome);
     // On the disk before it takes the destination's name or loses its mark:
     // a power loss after the replacement finds the whole file there.
     if (outcome.status == TransformStatus::Ok && !FlushFileBuffers(output.Get())) {
         error = GetLastError();
         outcome.status = TransformStatus::WriteFailed;
     }
-    // Both are closed before the replacement: in place, the destination is the source.
+    // Closed before the replacement: in place, the destination is the source.
     source.Reset();
-    if (marked && outcome.status == TransformStatus::Ok && !MarkForDeletion(output.Get(), false)) {
-        error = GetLastError();
-        outcome.status = TransformStatus::ReplaceFailed;
+    bool marked = true;
+    if (outcome.status == TransformStatus::Ok) {
+        if (!madeNew)
+            outcome.status = PutInPlace(output.Get(), destination, old, error, marked, outcome.attributesLost);
+        else if (MarkForDeletion(output.Get(), false))
+            marked = false;
+        else {
+            error = GetLastError();
+            outcome.status = TransformStatus::ReplaceFailed;
+        }
     }
     if (!CloseHandle(output.Release()) && outcome.status == TransformStatus::Ok) {
         error = GetLastError();
         outcome.status = TransformStatus::WriteFailed;
     }
-    if (!marked && outcome.status == TransformStatus::Ok)
-        outcome.status = PutInPlace(temporary, destination, old, error, outcome.attributesLost);
     if (outcome.status != TransformStatus::Ok) {
         outcome.systemError = error;
-        // A marked output went with its handle, unless it had been unmarked.
-        const std::wstring& unfinished = marked ? destination : temporary;
-        const std::wstring unfinishedPath = ExtendedPath(unfinished);
-        // It may carry the read-only attribute of the file it was to replace.
-        if (!marked)
-            SetFileAttributesW(unfinishedPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (GetFileAttributesW(unfinishedPath.c_str()) != INVALID_FILE_ATTRIBUTES
-            && !DeleteFileW(unfinishedPath.c_str()))
+        // A marked output went with its handle; only one whose mark was
+        // cleared is removed by its name.
+        const std::wstring& unfinished = madeNew ? destination : temporary;
+        if (!marked && !RemoveUnfinished(unfinished))
             outcome.strayTemporary = unfinished;
     }
     return outcome;

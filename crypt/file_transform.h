@@ -1,8 +1,8 @@
 // Transforming one file into another: read in bounded chunks, transformed,
 // and written either to a temporary file beside the destination, which takes
 // the destination's place only when every byte is written, or, where no
-// destination exists yet, to the destination itself, marked for deletion on
-// close until every byte is written.
+// destination exists yet, to the destination itself; either output is marked
+// for deletion on close until every byte is written.
 #pragma once
 
 #include "crypt/cipher.h"
@@ -102,14 +102,15 @@ public:
 // prepared, a folder, the key file or (unless asked for) a read-only file
 // refused as destination (or, when asked for, any existing file other than the
 // source left alone for the next free name), the destination's folder made when
-// asked for, the output written to a temporary file beside an existing
-// destination, which takes its place only when every byte is written and
-// flushed to the disk, or to a new destination marked for deletion on close
-// until then; on any failure the unfinished output goes again, and a job that
-// dies leaves at most a temporary file. A replaced file hands on its hidden,
-// system and read-only attributes, its creation time and its access control
-// list. Every path is used in its extended form, so a name that ends in a dot
-// or a space is the file named.
+// asked for, the output written to a temporary file of a random name beside
+// an existing destination, which takes its place through its own handle only
+// when every byte is written and flushed to the disk, or to a new
+// destination; either is marked for deletion on close until then, so on any
+// failure the unfinished output goes again, and a job that dies or is killed
+// leaves none behind. A replaced file hands on its access control list (the
+// temporary file has it from its creation), its hidden, system and read-only
+// attributes and its creation time. Every path is used in its extended form,
+// so a name that ends in a dot or a space is the file named.
 TransformOutcome TransformThroughTemporary(const TransformRequest& request, TransformSteps& steps);
 TransformOutcome TransformThroughTemporary(const std::wstring& source, const std::wstring& destination,
                                            TransformSteps& steps);

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 #include <psapi.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 using namespace cryptui;
@@ -599,6 +602,33 @@ TEST(FilePage, TypedPathIsPreviewedAndIsTheResultsSource)
     EXPECT_TRUE(s.app.Close());
 }
 
+// The names in a folder, sorted.
+std::vector<std::wstring> NamesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found))
+        if (found.cFileName[0] != L'.')
+            names.push_back(found.cFileName);
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// True when the file holds `size` bytes, all zero.
+bool AllZero(const std::wstring& path, long long size)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::vector<char> piece(8 << 20);
+    DWORD got = 0;
+    while (size >= 0 && ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr) && got > 0
+           && std::all_of(piece.begin(), piece.begin() + got, [](char c) { return c == 0; }))
+        size -= got;
+    CloseHandle(file);
+    return size == 0 && got == 0;
+}
+
 // A destination volume that fills up: the job reports it, the earlier output
 // stays as it was and no partial file is left behind.
 TEST(FilePage, FullVolumeKeepsTheEarlierOutputAndReports)
@@ -624,49 +654,59 @@ TEST(FilePage, FullVolumeKeepsTheEarlierOutputAndReports)
     EXPECT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
     EXPECT_TRUE(ReadAll(output) == "earlier output");
     EXPECT_TRUE(ReadAll(plain) == data);
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((outputFolder + L"\\*").c_str(), &found);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    std::vector<std::wstring> names;
-    do {
-        if (found.cFileName[0] != L'.')
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    EXPECT_EQ(names, std::vector<std::wstring>{L"big.bin.enc"});
+    EXPECT_EQ(NamesIn(outputFolder), std::vector<std::wstring>{L"big.bin.enc"});
     EXPECT_TRUE(s.app.Close());
     RemoveTree(outputFolder);
 }
 
-// A killed program leaves the source and the earlier output as they were.
-TEST(FilePage, KilledDuringALargeJobLeavesBothFilesIntact)
+// A killed program leaves the source and an earlier output as they were,
+// and nothing of its own, not even a temporary output: neither an
+// encryption that was to replace an earlier output nor a decryption in
+// place, whose plaintext must not outlive the process.
+TEST(FilePage, KilledDuringALargeJobLeavesOnlyTheFilesThatWereThere)
 {
-    Started s;
-    Start(s, "[MAIN]\n1=1\n", FilePageCommand);
-    const std::wstring plain = s.Work() + L"\\large.bin";
-    constexpr LONGLONG LargeSize = 3LL << 30;
-    {
-        HANDLE file = CreateFileW(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        LARGE_INTEGER end;
-        end.QuadPart = LargeSize;
-        const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
-        CloseHandle(file);
-        ASSERT_TRUE(sized);
+    const struct {
+        const char* what;
+        const char* ini;
+        int command;
+        bool earlierOutput;
+    } rows[] = {
+        {"an encryption replacing an earlier output", "[MAIN]\n1=1\n", EncryptButton, true},
+        {"a decryption in place", "[MAIN]\n", DecryptButton, false},
+    };
+    constexpr long long LargeSize = 3LL << 30;
+    for (const auto& row : rows) {
+        Started s;
+        ASSERT_NO_FATAL_FAILURE(Start(s, row.ini, FilePageCommand));
+        const std::wstring plain = s.Work() + L"\\large.bin";
+        ASSERT_TRUE(MakeSparseFile(plain, LargeSize));
+        std::vector<std::wstring> before{L"large.bin"};
+        if (row.earlierOutput) {
+            ASSERT_TRUE(WriteFileBytes(plain + L".enc", "earlier output"));
+            before.push_back(L"large.bin.enc");
+        }
+        SetFieldText(s.app.Control(SourceField), plain);
+        ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, row.command));
+        if (row.earlierOutput) {
+            EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos);
+        }
+        HWND bar = s.app.Control(ProgressBar);
+        ASSERT_TRUE(WaitUntil([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) >= 5; })) << row.what;
+        const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+        // The output's name beside the source: 64 random bits as hex digits.
+        const std::vector<std::wstring> temporaries = TemporaryFilesIn(s.Work());
+        ASSERT_EQ(temporaries.size(), 1u) << row.what;
+        EXPECT_EQ(temporaries[0].find_first_not_of(L"0123456789abcdef", 9), 9u + 16u) << Narrow(temporaries[0]);
+        s.app.Kill();
+        ASSERT_LT(position, 95) << row.what << ": the job ended before it could be interrupted";
+        // The system closes a killed process's files as it goes.
+        WaitUntil([&] { return NamesIn(s.Work()) == before; }, Millis(3000));
+        EXPECT_EQ(NamesIn(s.Work()), before) << row.what;
+        if (row.earlierOutput) {
+            EXPECT_TRUE(ReadAll(plain + L".enc") == "earlier output");
+        }
+        EXPECT_TRUE(AllZero(plain, LargeSize)) << row.what;
     }
-    ASSERT_TRUE(WriteFileBytes(plain + L".enc", "earlier output"));
-    SetFieldText(s.app.Control(SourceField), plain);
-    ConfirmJob(s, EncryptButton);
-    EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos);
-    HWND bar = s.app.Control(ProgressBar);
-    ASSERT_TRUE(WaitUntil([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) >= 5; }));
-    const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
-    s.app.Kill();
-    ASSERT_LT(position, 95) << "the job ended before it could be interrupted";
-    EXPECT_TRUE(ReadAll(plain + L".enc") == "earlier output");
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ASSERT_TRUE(GetFileAttributesExW(plain.c_str(), GetFileExInfoStandard, &data));
-    EXPECT_EQ((LONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow, LargeSize);
 }
 
 // Closing the window while a file job runs asks first; "stop" gives up the
