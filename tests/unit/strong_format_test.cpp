@@ -6,6 +6,7 @@
 #include <sodium.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -134,6 +135,38 @@ TEST_F(StrongFormatTest, RoundTripsEverySizeAroundChunkBoundaries)
         EXPECT_TRUE(opened == plain);
     }
     EXPECT_EQ(decryptor_.Derivations(), 1u); // one job's files share one derivation
+}
+
+// Files encrypted separately: each salt costs one derivation however the
+// files come, more of them than a small cache would hold, each file met
+// twice. Past StrongKeysUnasked keys the decryption asks once: Yes derives
+// the rest, No stops every file whose key is not known yet.
+TEST_F(StrongFormatTest, EachSaltIsDerivedOnceAndMoreKeysAreAskedForOnce)
+{
+    constexpr size_t Separate = 70;
+    std::vector<Bytes> files;
+    for (size_t i = 0; i < Separate; ++i) {
+        StrongSalt salt = FixedSalt;
+        salt[0] = static_cast<uint8_t>(i);
+        StrongEncryptor encryptor;
+        ASSERT_EQ(encryptor.PrepareWith(PasswordKeyInput("secret"), FastParams, salt), StrongStatus::Ok);
+        files.push_back(Encrypt(encryptor, Pattern(10)));
+    }
+    for (const bool goOn : {true, false}) {
+        SCOPED_TRACE(goOn ? "go on" : "stop");
+        StrongDecryptor decryptor(PasswordKeyInput("secret"), FastBounds);
+        int asked = 0;
+        decryptor.AskBeforeMoreKeys([&](std::chrono::milliseconds) {
+            ++asked;
+            return goOn;
+        });
+        for (int round = 0; round < 2; ++round)
+            for (size_t i = 0; i < Separate; ++i)
+                EXPECT_EQ(Decrypt(decryptor, files[i]),
+                          goOn || i < StrongKeysUnasked ? StrongStatus::Ok : StrongStatus::Stopped);
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(decryptor.Derivations(), goOn ? Separate : StrongKeysUnasked);
+    }
 }
 
 TEST_F(StrongFormatTest, EachFileOfAJobHasItsOwnStreamHeader)
