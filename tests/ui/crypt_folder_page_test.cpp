@@ -621,6 +621,7 @@ TEST(FolderPage, StrongAndLegacyFilesMixedDecryptEachByItsFormat)
 // job there, and the report says what was done.
 TEST(FolderPage, ManySeparateEncryptionsAskOnceBeforeMoreKeys)
 {
+    constexpr Millis KeysTimeout{120000};
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
     SetFieldText(s.app.Control(PasswordField), L"separate salts");
@@ -645,6 +646,8 @@ TEST(FolderPage, ManySeparateEncryptionsAskOnceBeforeMoreKeys)
           Row{IDNO, L"The task was stopped: 8 of 10 file(s) listed from \"Separate\" were processed", 8}}) {
         const std::wstring out = s.Work() + (row.answer == IDYES ? L"\\Yes" : L"\\No");
         ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, DecryptButton, nullptr, out));
+        // Eight keys first, each a second or more on a busy machine.
+        ASSERT_NE(WaitForDialogWith(s.app, MessageTextId, KeysTimeout), nullptr);
         int defaultButton = 0;
         const std::wstring question = AnswerQuestion(s.app, row.answer, defaultButton);
         EXPECT_EQ(
@@ -653,6 +656,7 @@ TEST(FolderPage, ManySeparateEncryptionsAskOnceBeforeMoreKeys)
             << Narrow(question);
         EXPECT_EQ(defaultButton, IDNO);
         // Asked once: the next box is the report.
+        ASSERT_NE(WaitForDialogWith(s.app, MessageTextId, KeysTimeout), nullptr);
         const std::wstring report = DismissMessageBox(s.app);
         EXPECT_EQ(report.rfind(row.reportStart, 0), 0u) << Narrow(report);
         ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
