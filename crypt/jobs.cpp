@@ -315,6 +315,9 @@ bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, Folde
         return true;
     }
     WarnStrayTemporary(outcome.transform);
+    // Stopped in the file (asked to, or refused more keys): the job ends there.
+    if (outcome.transform.status == TransformStatus::Stopped)
+        return false;
     if (outcome.status == FolderItemStatus::Done) {
         tally.Done();
         if (outcome.transform.originalFormat)
@@ -329,6 +332,17 @@ bool ProcessFolderItem(const std::wstring& root, const std::wstring& item, Folde
     }
     const int messageKey = FolderFailureKey(outcome);
     return messageKey == 0 || TellFolderFailure(tally, item, messageKey);
+}
+
+// A folder decryption derives a key for each separately encrypted strong
+// file: past the first few it asks once whether to go on, with what a key
+// costs (in whole seconds, at least one); No stops the job.
+bool MoreKeysWanted(std::chrono::milliseconds eachKey)
+{
+    const auto seconds =
+        std::max<std::chrono::seconds::rep>(1, std::chrono::round<std::chrono::seconds>(eachKey).count());
+    return AskOnWindow(FormatLangText(keys::SeparateKeysQuestion, MaxTextLength, static_cast<int>(seconds)),
+                       LangString(keys::QuestionCaption), true);
 }
 
 // A listed file whose output another listed file writes first: skipped,
@@ -483,6 +497,7 @@ bool RunFolderList(const JobRequest& request, FolderRun& run)
     const FolderJobCheck check = CheckFolderJob(root, items, run.outputRoot, settings.keyFilePath);
     if (!FolderJobMayStart(job, check, run.outputRoot, settings) || !PrepareTransformer(job, settings, transformer))
         return false;
+    transformer.AskBeforeMoreKeys(MoreKeysWanted);
     SetState(job == DecryptJob ? keys::FolderDecrypting : keys::FolderEncrypting);
     FolderWork work{run.outputRoot, settings.key, settings.keyFile, transformer, {}, {}};
     run.whole = ProcessFolderList(root, items, check, work, run.tally);

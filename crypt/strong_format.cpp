@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace quenzel {
 
@@ -42,8 +43,11 @@ constexpr char KeyContext[crypto_kdf_CONTEXTBYTES + 1] = "QZSKEY02";
 constexpr uint64_t StreamKeyId = 1;
 constexpr uint64_t CommitmentKeyId = 2;
 constexpr size_t SealedChunkBytes = StrongSealedChunkBytes;
-// Keys kept by a decryption job: a folder mixes files of a few jobs at most.
-constexpr size_t CachedKeysMax = 64;
+// A decryption's record of one derived key: Argon2id's output, then
+// version 2's stream and commitment keys; as many share a block of secret
+// memory as fill one page beside the allocation's canary.
+constexpr size_t KeyRecordBytes = 3 * KeyBytes;
+constexpr size_t KeyRecordsPerBlock = (4096 - 16) / KeyRecordBytes;
 
 constexpr size_t VersionAt = StrongVersionAt;
 constexpr size_t OpsAt = VersionAt + 1;
@@ -364,11 +368,26 @@ StrongStatus DeriveStrongKey(const SecretBytes& keyInput, const KdfParams& param
     return StrongStatus::Ok;
 }
 
+namespace {
+
+void SplitKey(const uint8_t* argon2Key, uint8_t* streamKey, uint8_t* commitmentKey)
+{
+    crypto_kdf_derive_from_key(streamKey, KeyBytes, StreamKeyId, KeyContext, argon2Key);
+    crypto_kdf_derive_from_key(commitmentKey, KeyBytes, CommitmentKeyId, KeyContext, argon2Key);
+}
+
+bool HeaderCommitted(const uint8_t* commitmentKey, const uint8_t* header)
+{
+    // Compares in constant time.
+    return crypto_auth_hmacsha512256_verify(header + CommitmentAt, header, CommitmentAt, commitmentKey) == 0;
+}
+
+} // namespace
+
 StrongKeysV2 SplitStrongKey(const SecretBytes& argon2Key)
 {
     StrongKeysV2 keys{SecretBytes(KeyBytes), SecretBytes(KeyBytes)};
-    crypto_kdf_derive_from_key(keys.stream.data(), KeyBytes, StreamKeyId, KeyContext, argon2Key.data());
-    crypto_kdf_derive_from_key(keys.commitment.data(), KeyBytes, CommitmentKeyId, KeyContext, argon2Key.data());
+    SplitKey(argon2Key.data(), keys.stream.data(), keys.commitment.data());
     return keys;
 }
 
@@ -379,8 +398,7 @@ void CommitStrongHeader(const SecretBytes& commitmentKey, uint8_t* header)
 
 bool StrongHeaderCommitted(const SecretBytes& commitmentKey, const uint8_t* header)
 {
-    // Compares in constant time.
-    return crypto_auth_hmacsha512256_verify(header + CommitmentAt, header, CommitmentAt, commitmentKey.data()) == 0;
+    return HeaderCommitted(commitmentKey.data(), header);
 }
 
 bool IsStrongFormat(const uint8_t* start, size_t length)
@@ -507,25 +525,55 @@ StrongDecryptor::~StrongDecryptor()
     WipeBuffer(chunk_);
 }
 
-StrongStatus StrongDecryptor::KeyFor(const KdfParams& params, const StrongSalt& salt, const CachedKey*& key)
+void StrongDecryptor::AskBeforeMoreKeys(GoOnQuestion question)
 {
-    for (const CachedKey& cached : cache_) {
-        if (cached.params == params && cached.salt == salt) {
-            key = &cached;
-            return StrongStatus::Ok;
-        }
+    goOnQuestion_ = std::move(question);
+}
+
+bool StrongDecryptor::MayDeriveAnother()
+{
+    if (derivations_ >= StrongKeysUnasked && goOnQuestion_ && !goOnAsked_) {
+        goOnAsked_ = true;
+        const auto eachKey = std::chrono::duration_cast<std::chrono::milliseconds>(
+            derivingTime_ / static_cast<std::chrono::steady_clock::rep>(derivations_));
+        goOnRefused_ = !goOnQuestion_(eachKey);
+    }
+    return !goOnRefused_;
+}
+
+uint8_t* StrongDecryptor::NewKeyRecord()
+{
+    const size_t record = known_.size();
+    if (record % KeyRecordsPerBlock == 0)
+        keyBlocks_.emplace_back(KeyRecordsPerBlock * KeyRecordBytes);
+    return keyBlocks_.back().data() + record % KeyRecordsPerBlock * KeyRecordBytes;
+}
+
+const uint8_t* StrongDecryptor::KeysFor(const KdfParams& params, const StrongSalt& salt, StrongStatus& status)
+{
+    const auto id = std::make_tuple(params.opsLimit, params.memKiB, salt);
+    const auto found = known_.find(id);
+    if (found != known_.end()) {
+        status = StrongStatus::Ok;
+        return keyBlocks_[found->second / KeyRecordsPerBlock].data()
+            + found->second % KeyRecordsPerBlock * KeyRecordBytes;
+    }
+    if (!MayDeriveAnother()) {
+        status = StrongStatus::Stopped;
+        return nullptr;
     }
     SecretBytes derived;
-    const StrongStatus status = DeriveStrongKey(keyInput_, params, salt, derived);
+    const auto started = std::chrono::steady_clock::now();
+    status = DeriveStrongKey(keyInput_, params, salt, derived);
     if (status != StrongStatus::Ok)
-        return status;
+        return nullptr;
+    derivingTime_ += std::chrono::steady_clock::now() - started;
     ++derivations_;
-    if (cache_.size() == CachedKeysMax)
-        cache_.erase(cache_.begin());
-    StrongKeysV2 v2 = SplitStrongKey(derived);
-    cache_.push_back(CachedKey{params, salt, std::move(derived), std::move(v2)});
-    key = &cache_.back();
-    return StrongStatus::Ok;
+    uint8_t* record = NewKeyRecord();
+    std::memcpy(record, derived.data(), KeyBytes);
+    SplitKey(record, record + KeyBytes, record + 2 * KeyBytes);
+    known_.emplace(id, known_.size());
+    return record;
 }
 
 StrongStatus StrongDecryptor::Start(const uint8_t* header, size_t length, StrongChunkStream& stream)
@@ -552,16 +600,16 @@ StrongStatus StrongDecryptor::Start(const uint8_t* header, size_t length, Strong
     StrongSalt salt;
     std::memcpy(salt.data(), &header[SaltAt], salt.size());
 
-    const CachedKey* key = nullptr;
-    const StrongStatus keyStatus = KeyFor(params, salt, key);
+    StrongStatus keyStatus = StrongStatus::Ok;
+    const uint8_t* keys = KeysFor(params, salt, keyStatus);
     if (keyStatus != StrongStatus::Ok)
         return keyStatus;
-    const uint8_t* streamKey = key->key.data();
+    const uint8_t* streamKey = keys;
     if (version == StrongVersion2) {
         // The header must be committed to this key before any chunk is opened.
-        if (!StrongHeaderCommitted(key->v2.commitment, header))
+        if (!HeaderCommitted(keys + 2 * KeyBytes, header))
             return StrongStatus::WrongKeyOrDamaged;
-        streamKey = key->v2.stream.data();
+        streamKey = keys + KeyBytes;
     }
     if (!stream.TakeState())
         return StrongStatus::OutOfMemory;

@@ -6,9 +6,13 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace quenzel {
@@ -277,15 +281,30 @@ private:
     std::vector<uint8_t> chunk_; // one chunk's buffer, kept across the job's files
 };
 
-// Decrypts the files of one job. Keeps each key it derived by (salt,
-// parameters), so the files of one encryption job cost one Argon2id run.
+// Keys a decryption derives before it asks whether to go on
+// (StrongDecryptor::AskBeforeMoreKeys).
+inline constexpr size_t StrongKeysUnasked = 8;
+
+// Decrypts the files of one job. Keeps every key it derived by (salt,
+// parameters), so each distinct header costs one Argon2id run however many
+// files carry it, in whatever order they come.
 class StrongDecryptor {
 public:
+    // Asked before a key beyond the first StrongKeysUnasked is derived, with
+    // what one derivation took on average so far: true to go on.
+    using GoOnQuestion = std::function<bool(std::chrono::milliseconds eachKey)>;
+
     // Headers outside `bounds` are refused (the tests use cheaper ones).
     explicit StrongDecryptor(SecretBytes keyInput, const KdfBounds& bounds = StrongAcceptedBounds);
     ~StrongDecryptor();
     StrongDecryptor(const StrongDecryptor&) = delete;
     StrongDecryptor& operator=(const StrongDecryptor&) = delete;
+
+    // Asks `question` once, when a file needs a key beyond the first
+    // StrongKeysUnasked: Yes goes on without asking again; No refuses every
+    // key not derived yet (Start is then Stopped for its files). Without a
+    // question every key is derived.
+    void AskBeforeMoreKeys(GoOnQuestion question);
 
     // Starts one file from its first `length` bytes (its version's header at
     // least, shorter only when the file is; bytes after the header are not
@@ -302,18 +321,25 @@ public:
     size_t Derivations() const { return derivations_; }
 
 private:
-    struct CachedKey {
-        KdfParams params;
-        StrongSalt salt;
-        SecretBytes key; // Argon2id's output: version 1's stream key
-        StrongKeysV2 v2; // split from it once, for all version 2 files of its salt
-    };
-    StrongStatus KeyFor(const KdfParams& params, const StrongSalt& salt, const CachedKey*& key);
+    // The keys of one salt and cost: Argon2id's output (version 1's stream
+    // key), then version 2's stream and commitment keys split from it.
+    const uint8_t* KeysFor(const KdfParams& params, const StrongSalt& salt, StrongStatus& status);
+    bool MayDeriveAnother();
+    uint8_t* NewKeyRecord();
 
     SecretBytes keyInput_;
     KdfBounds bounds_;
-    std::vector<CachedKey> cache_;
+    // Each derived key's record by (passes, memory, salt): its number in
+    // keyBlocks_, whose blocks of secret memory hold many records each (an
+    // allocation of secret memory costs guard pages and address space of
+    // its own, and a folder may hold thousands of separate encryptions).
+    std::map<std::tuple<uint32_t, uint32_t, StrongSalt>, size_t> known_;
+    std::vector<SecretBytes> keyBlocks_;
     size_t derivations_ = 0;
+    std::chrono::steady_clock::duration derivingTime_{};
+    GoOnQuestion goOnQuestion_;
+    bool goOnAsked_ = false;
+    bool goOnRefused_ = false;
     std::vector<uint8_t> chunk_;
 };
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <utility>
 
 namespace quenzel {
 
@@ -305,6 +306,12 @@ StrongStatus JobTransformer::PrepareStrongEncryption(const SecretBytes& keyInput
 void JobTransformer::PrepareDecryption(SecretBytes keyInput)
 {
     decryptor_ = std::make_unique<StrongDecryptor>(std::move(keyInput));
+}
+
+void JobTransformer::AskBeforeMoreKeys(StrongDecryptor::GoOnQuestion question)
+{
+    if (decryptor_)
+        decryptor_->AskBeforeMoreKeys(std::move(question));
 }
 
 TransformStatus JobTransformer::CheckKey(const std::wstring& source)

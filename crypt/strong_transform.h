@@ -35,6 +35,10 @@ public:
     // A decryption: strong files use this key input; the key is derived at
     // the first strong file, once per salt and cost.
     void PrepareDecryption(SecretBytes keyInput);
+    // A decryption asks `question` once before it derives more keys than
+    // StrongKeysUnasked (StrongDecryptor::AskBeforeMoreKeys); a file whose
+    // key it may not derive ends Stopped.
+    void AskBeforeMoreKeys(StrongDecryptor::GoOnQuestion question);
 
     TransformOutcome Transform(const TransformRequest& request);
 

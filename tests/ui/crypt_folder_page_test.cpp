@@ -615,4 +615,63 @@ TEST(FolderPage, StrongAndLegacyFilesMixedDecryptEachByItsFormat)
     EXPECT_TRUE(s.app.Close());
 }
 
+// A folder of files encrypted separately, each under a salt of its own:
+// past the first 8 keys the decryption asks once what it may cost, No being
+// the default. Yes decrypts every file without asking again; No stops the
+// job there, and the report says what was done.
+TEST(FolderPage, ManySeparateEncryptionsAskOnceBeforeMoreKeys)
+{
+    constexpr Millis KeysTimeout{120000};
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
+    SetFieldText(s.app.Control(PasswordField), L"separate salts");
+    const std::wstring root = s.Work() + L"\\Separate";
+    Tree plain;
+    Tree sealed;
+    for (int i = 0; i < 10; ++i) {
+        const std::wstring name = L"\\f" + std::to_wstring(i) + L".txt";
+        plain[name] = RandomText(200 + i, 40 + i);
+        sealed[name] = StrongEncryptedAlone(plain[name], "separate salts");
+        ASSERT_TRUE(LooksStrong(sealed[name], plain[name].size()));
+    }
+    ASSERT_NO_FATAL_FAILURE(MakeTree(root, sealed));
+    ASSERT_NO_FATAL_FAILURE(Gather(s, root));
+    struct Row {
+        int answer;
+        const wchar_t* reportStart;
+        size_t decrypted;
+    };
+    for (const Row& row :
+         {Row{IDYES, L"All 10 file(s) listed from \"Separate\" have been decrypted into the folder", 10},
+          Row{IDNO, L"The task was stopped: 8 of 10 file(s) listed from \"Separate\" were processed", 8}}) {
+        const std::wstring out = s.Work() + (row.answer == IDYES ? L"\\Yes" : L"\\No");
+        ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, DecryptButton, nullptr, out));
+        // Eight keys first, each a second or more on a busy machine.
+        ASSERT_NE(WaitForDialogWith(s.app, MessageTextId, KeysTimeout), nullptr);
+        int defaultButton = 0;
+        const std::wstring question = AnswerQuestion(s.app, row.answer, defaultButton);
+        EXPECT_EQ(
+            question.rfind(L"These files were encrypted separately, each with a key of its own: each costs about ", 0),
+            0u)
+            << Narrow(question);
+        EXPECT_EQ(defaultButton, IDNO);
+        // Asked once: the next box is the report.
+        ASSERT_NE(WaitForDialogWith(s.app, MessageTextId, KeysTimeout), nullptr);
+        const std::wstring report = DismissMessageBox(s.app);
+        EXPECT_EQ(report.rfind(row.reportStart, 0), 0u) << Narrow(report);
+        ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+        size_t decrypted = 0;
+        for (const auto& [relative, content] : plain) {
+            std::string bytes;
+            if (!ReadFileBytes(out + relative, bytes))
+                continue;
+            ++decrypted;
+            EXPECT_TRUE(bytes == content) << Narrow(relative);
+        }
+        EXPECT_EQ(decrypted, row.decrypted);
+        EXPECT_TRUE(TemporaryFilesIn(out).empty());
+    }
+    EXPECT_TRUE(s.app.Close());
+}
+
 } // namespace

@@ -73,6 +73,22 @@ std::string StrongDecrypted(const std::string& sealed, const std::string& utf8Pa
     return decryptor.Decrypt(reader, writer) == StrongStatus::Ok ? writer.bytes : std::string();
 }
 
+std::string StrongEncryptedAlone(const std::string& plain, const std::string& utf8Password)
+{
+    using namespace quenzel;
+    static uint32_t encryptions = 0;
+    StrongSalt salt{};
+    for (size_t i = 0; i < salt.size(); ++i)
+        salt[i] = static_cast<uint8_t>((encryptions >> (8 * (i % 4))) + i);
+    ++encryptions;
+    StrongEncryptor encryptor;
+    if (encryptor.PrepareWith(PasswordKeyInput(utf8Password), StrongLeastParams, salt) != StrongStatus::Ok)
+        return std::string();
+    StringReader reader(plain);
+    StringWriter writer;
+    return encryptor.Encrypt(reader, writer) == StrongStatus::Ok ? writer.bytes : std::string();
+}
+
 std::string RandomBytes(size_t n, unsigned seed)
 {
     return cipherref::RandomBytes<std::string>(n, seed);

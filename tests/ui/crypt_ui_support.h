@@ -40,6 +40,10 @@ bool LooksStrong(const std::string& sealed, size_t plainSize);
 // A strong file decrypted here with the engine, the password given as UTF-8
 // bytes; empty when it does not decrypt.
 std::string StrongDecrypted(const std::string& sealed, const std::string& utf8Password);
+// `plain` encrypted here with the engine into a strong file with a salt of
+// its own (each call another), at the least cost a reader accepts, so a
+// test can make many files of separate encryptions quickly.
+std::string StrongEncryptedAlone(const std::string& plain, const std::string& utf8Password);
 std::string RandomBytes(size_t n, unsigned seed);
 // `n` pseudo-random letters, digits and spaces: a source whose preview and
 // output are plain text.
