@@ -36,8 +36,9 @@ expect_file() {
 expect_tree() {
     [ -d "$2" ] || bench_fail "$2 was not made"
     local differ
-    differ=$(diff <(cd "$1" && find . -type f | sort) <(cd "$2" && find . -type f -size "${3}c" | sort) | head -6 || true)
-    [ -z "$differ" ] || bench_fail "$2 is not a file of $3 bytes for each of $1 (< missing, > not expected):
+    differ=$(diff <(cd "$1" && find . -type f -printf "%p $3\n" | sort) <(cd "$2" && find . -type f -printf '%p %s\n' | sort) \
+        | grep '^[<>]' | head -6 || true)
+    [ -z "$differ" ] || bench_fail "$2 is not a file of $3 bytes for each of $1 (< expected, > found; name bytes):
 $differ"
 }
 
