@@ -26,6 +26,23 @@ struct ListRow {
 };
 using ListRows = std::vector<ListRow>;
 
+// The window class of the row courier, a message-only window of the main
+// window's thread.
+inline constexpr wchar_t RowCourierClass[] = L"QuenzelFolderRows";
+
+// Where the time of the last filling went, measured by the filler and the
+// courier (for the benchmarks): on the filling thread the walk (the time
+// between the filler's calls; for rows added one by one, also the making
+// of each row), the building of rows from paths, and the handing over of
+// rows (posting them, and at the end sending the last ones, which waits
+// for the list to take every posted batch); on the window's thread the
+// appending of rows to the lists and the sorting of rows. Reset when a
+// filler starts.
+enum class ListTimePart : WPARAM { Walk, RowBuilding, Sorting, HandingOver, Appending, Count };
+// Sent to the row courier (from any process): the answer is the time of
+// the ListTimePart in wParam, in microseconds.
+inline constexpr UINT ListTimeMessage = WM_APP + 6;
+
 // Creates the window that carries the rows to the lists; called once on the
 // main window's thread before the first filler hands rows over (a page
 // with a filled list calls it when it is created). Without it the rows are
@@ -71,12 +88,15 @@ public:
     void Finish();
 
 private:
-    void HandOverIfDue();
+    // True when it was time to hand rows over.
+    bool HandOverIfDue(std::chrono::steady_clock::time_point now);
     void HandOver(std::chrono::steady_clock::time_point now);
 
     int listId_;
     ListRows pending_;
     std::chrono::steady_clock::time_point lastHandOver_{};
+    // When the filler last gave the thread back to the walk.
+    std::chrono::steady_clock::time_point returned_;
     bool first_ = true;
 };
 

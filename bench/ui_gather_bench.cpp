@@ -1,7 +1,11 @@
 // The folder page's "..." button (or the shredder page's add folder button)
 // timed from the outside: the real program lists a tree into its list, while
 // this program checks that the window keeps answering. Prints
-// "ui-gather <seconds> <files> <slowest answer ms>".
+// "ui-gather <seconds> <files> <slowest answer ms>", then where the time
+// went by the program's own account: "ui-gather-parts <walk> <row
+// building> <sorting> <handing over> <appending>" in seconds (the walk,
+// the row building and the handing over on the listing's thread; the
+// sorting and the appending on the window's, beside them).
 // With "job OUTPUT" the listed tree is then encrypted into OUTPUT by the
 // folder page's job in the legacy format ("job OUTPUT strong": the strong
 // format), with a password of the benchmark's own typed into the page and
@@ -15,6 +19,7 @@
 // file shredded away; otherwise the benchmark says what is missing and
 // ends with 1.
 //   ui_gather_bench FOLDER [shredder | job OUTPUT [strong] | shred]
+#include "base/list_filler.h"
 #include "bench/bench_password.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/strong_format.h"
@@ -236,6 +241,34 @@ bool TimeShredJob(Started& s, const std::wstring& folder, size_t files)
     return true;
 }
 
+// The program's own account of the listing's time, from its row courier:
+// prints "ui-gather-parts <walk> <row building> <sorting> <handing over>
+// <appending>" in seconds; false, after saying why, when it cannot be had.
+bool PrintListingParts(const App& app)
+{
+    using quenzel::ListTimePart;
+    HWND courier = nullptr;
+    for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, quenzel::RowCourierClass, nullptr); window && !courier;
+         window = FindWindowExW(HWND_MESSAGE, window, quenzel::RowCourierClass, nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        courier = process == app.ProcessId() ? window : nullptr;
+    }
+    if (!courier)
+        return Fail("the program's row courier was not found");
+    std::printf("ui-gather-parts");
+    for (ListTimePart part : {ListTimePart::Walk, ListTimePart::RowBuilding, ListTimePart::Sorting,
+                              ListTimePart::HandingOver, ListTimePart::Appending}) {
+        DWORD_PTR microseconds = 0;
+        if (!SendMessageTimeoutW(courier, quenzel::ListTimeMessage, static_cast<WPARAM>(part), 0, SMTO_NORMAL,
+                                 AnswerTimeoutMs, &microseconds))
+            return Fail("the row courier did not answer");
+        std::printf(" %.3f", static_cast<double>(microseconds) / 1e6);
+    }
+    std::printf("\n");
+    return true;
+}
+
 // Chooses `folder` in the open folder picker; true once the page shows it
 // in its folder field (both pages do). Under load Wine's picker may take
 // longer to reach a folder far from the drive's root than one try waits:
@@ -275,7 +308,7 @@ bool TimeListing(Started& s, const std::wstring& folder, bool shredder, size_t f
     if (rows != files)
         return Fail("the list holds " + std::to_string(rows) + " row(s) for " + std::to_string(files) + " file(s)");
     std::printf("ui-gather %.3f %zu %.0f\n", seconds, rows, slowest);
-    return true;
+    return PrintListingParts(s.app);
 }
 
 // The settings the program starts with: the shred job deletes what it
