@@ -51,7 +51,11 @@ constexpr size_t NamedAtMost = 5;
 struct TreeFile {
     std::wstring relative;
     uint64_t size = 0;
-    bool operator<(const TreeFile& other) const { return relative < other.relative; }
+    // By name, then size: a file of a wrong size differs from the one expected.
+    bool operator<(const TreeFile& other) const
+    {
+        return relative != other.relative ? relative < other.relative : size < other.size;
+    }
     bool operator==(const TreeFile& other) const { return relative == other.relative && size == other.size; }
 };
 using TreeFiles = std::vector<TreeFile>;
