@@ -10,6 +10,7 @@
 #include "base/process.h"
 #include "base/settings.h"
 #include "base/shell_helpers.h"
+#include "crypt/secret_memory.h"
 #include "res/app_resources.h"
 
 #include <windows.h>
@@ -50,6 +51,10 @@ int RunMessageLoop(HINSTANCE instance)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand)
 {
     quenzel::RestrictLibrarySearch();
+    // Room to lock the keys before any is taken. Refused, the keys still
+    // work, wiped as ever, and every lock refused is counted: no reason to
+    // stop or to trouble the user at each start.
+    quenzel::RaiseLockableMemory();
     // The window's thread opens the shell's choosers and runs its commands
     // and file operations, all of which need a single-threaded apartment:
     // its OLE session lasts until the message loop has ended.

@@ -64,7 +64,7 @@ static_assert(ControlIdsUnique(WindowControls), "window control ids must be uniq
 
 HWND Control(int id)
 {
-    return GetDlgItem(MainWindow, id);
+    return MainControl(id);
 }
 
 std::wstring MainKeyOf(int checkBoxId)

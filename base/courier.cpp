@@ -242,9 +242,11 @@ void PostStatusText(int part, std::wstring text)
 void OnWindowThread(const std::function<void()>& call)
 {
     const auto pending = std::make_shared<PendingCall>(call);
-    // On the window's thread, or with no window to run it: the call runs here.
-    if (OnCourierThread() || !RunPosted(pending))
+    // On the window's thread (or before there is a window): the call runs here.
+    if (OnCourierThread())
         RunPendingCall(*pending);
+    else if (!RunPosted(pending))
+        throw WindowGone();
     if (pending->failure)
         std::rethrow_exception(pending->failure);
 }

@@ -9,12 +9,15 @@
 // delivers every queued note first, so the user sees everything in the
 // order the worker said it. Nothing deadlocks as long as the window's
 // thread never waits for a worker without pumping messages (closing pumps
-// while it waits); a window gone meanwhile lets the worker go on alone.
+// while it waits). Nothing a window's thread must do ever runs on a
+// worker: when the window is gone, or its queue takes no more, a question,
+// report or call ends the worker's request with `WindowGone`.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace quenzel {
@@ -38,6 +41,15 @@ struct CourierNote {
 };
 
 enum class ReportKind { Warning, Information };
+
+// A worker's request that the window's thread could not take: its window
+// is gone (the program is closing) or its message queue is full.
+class WindowGone : public std::runtime_error {
+public:
+    WindowGone()
+        : std::runtime_error("the window's thread took no call")
+    { }
+};
 
 // What the window's thread does with a worker's notes, questions and
 // reports. The program's own desk works on the main window (its bars,
@@ -77,7 +89,7 @@ void PostCall(std::function<void()> call);
 bool AskOnWindow(const std::wstring& question, const std::wstring& caption, bool defaultNo);
 void ReportOnWindow(const std::wstring& text, const std::wstring& caption, ReportKind kind);
 // Runs `call` on the window's thread and waits for it; an exception it
-// throws is thrown again here.
+// throws is thrown again here, and `WindowGone` when it could not run there.
 void OnWindowThread(const std::function<void()>& call);
 
 // The value `call` gives on the window's thread.

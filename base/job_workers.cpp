@@ -1,6 +1,6 @@
 #include "base/job_workers.h"
 
-#include "base/page_kit.h"
+#include "base/courier.h"
 
 #include <windows.h>
 
@@ -8,25 +8,17 @@ namespace quenzel {
 
 namespace {
 
-// Posted to the courier when the last job worker has ended.
-constexpr UINT LastWorkerEndedMessage = WM_APP + 1;
-constexpr wchar_t WorkerCourierClass[] = L"QuenzelJobWorkers";
-
 std::atomic<int> WorkerCount{0};
 std::atomic<int> JobCount{0};
 std::atomic<int> AtWorkCount{0};
 std::atomic<bool> StopRequested{false};
 void (*LastWorkerEnded)() = nullptr;
-HWND WorkerCourier = nullptr;
 
-LRESULT CALLBACK WorkerCourierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+// On the window's thread: the last worker may have ended.
+void HearWorkerEnded()
 {
-    if (message == LastWorkerEndedMessage) {
-        if (WorkerCount.load() == 0 && LastWorkerEnded)
-            LastWorkerEnded();
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    if (WorkerCount.load() == 0 && LastWorkerEnded)
+        LastWorkerEnded();
 }
 
 } // namespace
@@ -39,14 +31,14 @@ JobWorker::JobWorker(WorkerKind kind)
         ++JobCount;
 }
 
-// Posted, not sent: the worker goes on to its end without waiting, and the
-// window's thread hears of it after the worker has touched its last window.
+// Posted through the courier, not waited for: the worker goes on to its end,
+// and the window's thread hears of it after the worker's last notes.
 JobWorker::~JobWorker()
 {
     if (kind_ == WorkerKind::Job)
         --JobCount;
-    if (--WorkerCount == 0 && WorkerCourier)
-        PostMessageW(WorkerCourier, LastWorkerEndedMessage, 0, 0);
+    if (--WorkerCount == 0)
+        PostCall(HearWorkerEnded);
 }
 
 JobAtWork::JobAtWork()
@@ -92,8 +84,6 @@ const std::atomic<bool>& JobsStopFlag()
 void SetLastJobWorkerEndedHandler(void (*handler)())
 {
     LastWorkerEnded = handler;
-    if (!WorkerCourier)
-        WorkerCourier = CreateMessageWindow(WorkerCourierClass, WorkerCourierProc);
 }
 
 } // namespace quenzel

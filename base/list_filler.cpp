@@ -1,5 +1,6 @@
 #include "base/list_filler.h"
 
+#include "base/courier.h"
 #include "base/page_kit.h"
 #include "base/process.h"
 
@@ -20,27 +21,12 @@ namespace quenzel {
 namespace {
 // The rows reach a list at most this often.
 constexpr std::chrono::milliseconds RowHandOverInterval{250};
-// Sent by a filler to the row courier: append the ListRows of lParam to the
-// list whose id is wParam.
-constexpr UINT AppendRowsMessage = WM_APP + 1;
-// Sent to the row courier: copy the texts of the list wParam into the
-// std::vector<std::wstring> of lParam.
-constexpr UINT CopyTextsMessage = WM_APP + 2;
-// Posted by a filler to the row courier: append the heap-held ListRows of
-// lParam (freed here) to the list whose id is wParam. The filler goes on
-// walking meanwhile instead of waiting for the list.
-constexpr UINT PostedRowsMessage = WM_APP + 3;
-// Sent to the row courier: empty the list wParam.
-constexpr UINT ClearRowsMessage = WM_APP + 4;
-// Sent to the row courier: remove from the list wParam the rows the
-// RowRemoval of lParam names.
-constexpr UINT RemoveRowsMessage = WM_APP + 5;
-static_assert(ListTimeMessage > RemoveRowsMessage, "the courier's messages are distinct");
 constexpr int SecondColumn = 1;
 
 using Clock = std::chrono::steady_clock;
 // The times of the last filling in microseconds, by ListTimePart; written
-// on the filling thread and the window's, read by the courier.
+// on the filling thread and the window's, read by the main window when it
+// is asked for them.
 constexpr size_t ListTimeParts = static_cast<size_t>(ListTimePart::Count);
 std::atomic<int64_t> ListTimes[ListTimeParts];
 
@@ -48,13 +34,6 @@ void AddListTime(ListTimePart part, Clock::time_point since, Clock::time_point u
 {
     ListTimes[static_cast<size_t>(part)] += std::chrono::duration_cast<std::chrono::microseconds>(until - since).count();
 }
-
-LRESULT ListTime(WPARAM part)
-{
-    return part < ListTimeParts ? static_cast<LRESULT>(ListTimes[part].load()) : 0;
-}
-
-HWND RowCourier = nullptr;
 
 // The rows of the virtual lists; touched only on the window's thread. A
 // deque: rows are taken away at either end cheaply.
@@ -195,66 +174,10 @@ void Remove(HWND list, const RowRemoval& removal)
     RemoveRows(list, rows);
 }
 
-void AppendPostedRows(WPARAM listId, LPARAM rows, bool append)
+// Removes rows on the window's thread, after the rows handed over before.
+void RemoveOnWindow(HWND list, const RowRemoval& removal)
 {
-    const std::unique_ptr<ListRows> owned(reinterpret_cast<ListRows*>(rows));
-    if (append)
-        AppendRows(GetDlgItem(MainWindow, static_cast<int>(listId)), *owned);
-}
-
-// Takes the batches still posted to the courier, in the order they were
-// posted; a sent message overtakes posted ones, so everything sent to the
-// courier first lets the posted rows arrive. Their rows are dropped when
-// the courier is going.
-void TakePostedRows(HWND courier, bool append)
-{
-    MSG posted;
-    while (PeekMessageW(&posted, courier, PostedRowsMessage, PostedRowsMessage, PM_REMOVE))
-        AppendPostedRows(posted.wParam, posted.lParam, append);
-}
-
-// The rows reach the list through a message-only window of the window's
-// thread: the list itself is left unsubclassed, since every message through
-// a subclass chain costs a property look-up (a server call under Wine).
-LRESULT CALLBACK RowCourierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case PostedRowsMessage:
-        AppendPostedRows(wParam, lParam, true);
-        return 0;
-    case AppendRowsMessage:
-        TakePostedRows(window, true);
-        AppendRows(GetDlgItem(MainWindow, static_cast<int>(wParam)), *reinterpret_cast<ListRows*>(lParam));
-        return 0;
-    case CopyTextsMessage:
-        TakePostedRows(window, true);
-        CopyTexts(reinterpret_cast<HWND>(wParam), *reinterpret_cast<std::vector<std::wstring>*>(lParam));
-        return 0;
-    case ClearRowsMessage:
-        TakePostedRows(window, true);
-        ClearRows(reinterpret_cast<HWND>(wParam));
-        return 0;
-    case RemoveRowsMessage:
-        TakePostedRows(window, true);
-        Remove(reinterpret_cast<HWND>(wParam), *reinterpret_cast<const RowRemoval*>(lParam));
-        return 0;
-    case ListTimeMessage:
-        return ListTime(wParam);
-    case WM_DESTROY:
-        TakePostedRows(window, false);
-        return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-}
-
-// Removes rows on the window's thread.
-void SendRemoval(HWND list, const RowRemoval& removal)
-{
-    if (RowCourier)
-        SendMessageW(RowCourier, RemoveRowsMessage, reinterpret_cast<WPARAM>(list), reinterpret_cast<LPARAM>(&removal));
-    else
-        Remove(list, removal);
+    OnWindowThread([list, &removal] { Remove(list, removal); });
 }
 
 const std::wstring& ColumnText(const ListRow& row, int column)
@@ -287,17 +210,14 @@ bool AnswerListRowRequest(const NMHDR* header)
 
 void ClearListRows(HWND list)
 {
-    if (RowCourier)
-        SendMessageW(RowCourier, ClearRowsMessage, reinterpret_cast<WPARAM>(list), 0);
-    else
-        ClearRows(list);
+    OnWindowThread([list] { ClearRows(list); });
 }
 
 void RemoveListRows(HWND list, const std::vector<int>& rows)
 {
     RowRemoval removal;
     removal.rows = rows;
-    SendRemoval(list, removal);
+    RemoveOnWindow(list, removal);
 }
 
 void RemoveListRowsOfTexts(HWND list, const std::vector<int>& hints, const std::vector<std::wstring>& texts)
@@ -305,7 +225,7 @@ void RemoveListRowsOfTexts(HWND list, const std::vector<int>& hints, const std::
     RowRemoval removal;
     removal.rows = hints;
     removal.texts = &texts;
-    SendRemoval(list, removal);
+    RemoveOnWindow(list, removal);
 }
 
 bool SortVirtualRows(HWND list, int column, bool ascending)
@@ -337,21 +257,16 @@ bool SortVirtualRows(HWND list, int column, bool ascending)
     return true;
 }
 
+LRESULT AnswerListTime(WPARAM part)
+{
+    return part < ListTimeParts ? static_cast<LRESULT>(ListTimes[part].load()) : 0;
+}
+
 std::vector<std::wstring> ListTexts(HWND list)
 {
     std::vector<std::wstring> texts;
-    if (RowCourier)
-        SendMessageW(RowCourier, CopyTextsMessage, reinterpret_cast<WPARAM>(list), reinterpret_cast<LPARAM>(&texts));
-    else
-        CopyTexts(list, texts);
+    OnWindowThread([list, &texts] { CopyTexts(list, texts); });
     return texts;
-}
-
-void CreateRowCourier()
-{
-    if (RowCourier)
-        return;
-    RowCourier = CreateMessageWindow(RowCourierClass, RowCourierProc);
 }
 
 ListFiller::ListFiller(int listId)
@@ -394,12 +309,9 @@ void ListFiller::Finish()
 {
     const auto start = Clock::now();
     AddListTime(ListTimePart::Walk, returned_, start);
-    // Sent even with nothing pending: when it returns, every posted batch
-    // is in the list.
-    if (RowCourier)
-        SendMessageW(RowCourier, AppendRowsMessage, static_cast<WPARAM>(listId_), reinterpret_cast<LPARAM>(&pending_));
-    else
-        AppendRows(GetDlgItem(MainWindow, listId_), pending_);
+    // Waited for even with nothing pending: when it returns, every batch
+    // handed over before is in the list.
+    OnWindowThread([this] { AppendRows(MainControl(listId_), pending_); });
     pending_.clear();
     returned_ = Clock::now();
     AddListTime(ListTimePart::HandingOver, start, returned_);
@@ -419,20 +331,11 @@ void ListFiller::HandOver(std::chrono::steady_clock::time_point now)
     first_ = false;
     if (pending_.empty())
         return;
-    if (!RowCourier) {
-        AppendRows(GetDlgItem(MainWindow, listId_), pending_);
-        pending_.clear();
-        return;
-    }
-    auto batch = std::make_unique<ListRows>();
+    // A share of the batch: the courier's calls are copyable.
+    auto batch = std::make_shared<ListRows>();
     batch->swap(pending_);
-    if (PostMessageW(RowCourier, PostedRowsMessage, static_cast<WPARAM>(listId_),
-                     reinterpret_cast<LPARAM>(batch.get()))) {
-        batch.release(); // the courier owns it now
-        return;
-    }
-    // The queue is full: the rows wait for the next hand-over.
-    pending_.swap(*batch);
+    const int listId = listId_;
+    PostCall([listId, batch] { AppendRows(MainControl(listId), *batch); });
 }
 
 } // namespace quenzel

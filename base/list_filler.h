@@ -1,8 +1,8 @@
 // Filling a page's list view from a worker thread in batches: the rows reach
-// the list on the window's thread, a batch at a time, so the list fills
-// visibly while the hand-over costs little. Batches are posted, so the
-// worker does not wait for the list; the last one is sent, so when Finish
-// returns every row is in the list. The lists are made with LVS_OWNERDATA
+// the list on the window's thread through the courier, a batch at a time,
+// so the list fills visibly while the hand-over costs little. Batches are
+// posted, so the worker does not wait for the list; the last one is waited
+// for, so when Finish returns every row is in the list. The lists are made with LVS_OWNERDATA
 // and keep no rows of their own: the rows are kept here and the list asks
 // for the texts of the rows it shows, so a hundred thousand rows cost no
 // more than their strings.
@@ -26,38 +26,34 @@ struct ListRow {
 };
 using ListRows = std::vector<ListRow>;
 
-// The window class of the row courier, a message-only window of the main
-// window's thread.
-inline constexpr wchar_t RowCourierClass[] = L"QuenzelFolderRows";
-
-// Where the time of the last filling went, measured by the filler and the
-// courier (for the benchmarks): on the filling thread the walk (the time
-// between the filler's calls; for rows added one by one, also the making
-// of each row), the building of rows from paths, and the handing over of
-// rows (posting them, and at the end sending the last ones, which waits
-// for the list to take every posted batch); on the window's thread the
-// appending of rows to the lists and the sorting of rows. Reset when a
-// filler starts.
+// Where the time of the last filling went, measured by the filler (for
+// the benchmarks): on the filling thread the walk (the time between the
+// filler's calls; for rows added one by one, also the making of each row),
+// the building of rows from paths, and the handing over of rows (posting
+// them to the courier, and at the end waiting for the last ones, which
+// waits for the list to take every batch posted before); on the window's
+// thread the appending of rows to the lists and the sorting of rows. Reset
+// when a filler starts.
 enum class ListTimePart : WPARAM { Walk, RowBuilding, Sorting, HandingOver, Appending, Count };
-// Sent to the row courier (from any process): the answer is the time of
-// the ListTimePart in wParam, in microseconds.
+// Sent to the main window (from any process): the answer is the time of
+// the ListTimePart in wParam, in microseconds. Apart from the courier's
+// messages, which the main window also takes.
 inline constexpr UINT ListTimeMessage = WM_APP + 6;
-
-// Creates the window that carries the rows to the lists; called once on the
-// main window's thread before the first filler hands rows over (a page
-// with a filled list calls it when it is created). Without it the rows are
-// appended from the filler's own thread.
-void CreateRowCourier();
+// The main window's answer to ListTimeMessage.
+LRESULT AnswerListTime(WPARAM part);
 
 // Answers a virtual list's request for a row's text and icon
 // (LVN_GETDISPINFOW, sent to the main window); false for any other notice.
 bool AnswerListRowRequest(const NMHDR* header);
 
+// Each of these runs on the window's thread, after the rows handed over
+// before it, whichever thread calls it.
+
 // Empties a list and the rows kept for it.
 void ClearListRows(HWND list);
 
 // Removes rows of a list (any order; the selection stays with the rows
-// that are left), from any thread.
+// that are left).
 void RemoveListRows(HWND list, const std::vector<int>& rows);
 // Removes, for each text, the row whose first column reads it: the row at
 // its hint when it does (the list was not sorted meanwhile), else the first

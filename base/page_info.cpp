@@ -2,6 +2,7 @@
 
 #include "base/courier.h"
 #include "base/language.h"
+#include "base/process.h"
 #include "base/status.h"
 
 namespace quenzel {
@@ -23,8 +24,7 @@ void PageInfo::SetPageInfoText(const std::wstring& text)
         info_ = text;
         infoSet_ = true;
     }
-    // Shown outside the lock, in order with the worker's other notes.
-    PostStatusText(StatusInfoPart, text);
+    ShowWhileShown();
 }
 
 void PageInfo::ResetPageInfoText()
@@ -34,7 +34,17 @@ void PageInfo::ResetPageInfoText()
         info_.clear();
         infoSet_ = false;
     }
-    PostStatusText(StatusInfoPart, LangString(infoKey_));
+    ShowWhileShown();
+}
+
+// In order with the worker's other notes, and outside the lock: the text
+// as it is when the window's thread comes to it.
+void PageInfo::ShowWhileShown()
+{
+    PostCall([this] {
+        if (CurrentPage == pageIndex_)
+            ShowPageInfoText();
+    });
 }
 
 void PageInfo::ShowPageInfoText()

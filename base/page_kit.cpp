@@ -8,6 +8,7 @@
 #include "base/long_path.h"
 #include "base/messages.h"
 #include "base/process.h"
+#include "base/thread_check.h"
 
 #include <commctrl.h>
 
@@ -35,7 +36,8 @@ void WarnFromWorker(int key) noexcept
 }
 
 // Every worker runs under this: an exception that reaches it is reported
-// and ends the worker, never the program. Each lives in a single-threaded
+// and ends the worker, never the program; with the window gone (the
+// program closing) there is nobody left to tell. Each lives in a single-threaded
 // apartment, which the shell needs should a call the window's thread gave
 // up on (its window gone) run here; a thread that cannot enter one still
 // works, and the shell helpers look again before they need it.
@@ -45,6 +47,8 @@ DWORD WINAPI GuardedWorker(void* start)
     const ComApartment apartment;
     try {
         return owned->routine(owned->parameter);
+    } catch (const WindowGone&) {
+        OutputDebugStringW(L"Quenzel: a worker ended, its window gone\n");
     } catch (const std::bad_alloc&) {
         WarnFromWorker(keys::NoMemory);
     } catch (const std::length_error&) {
@@ -63,6 +67,7 @@ DWORD AttributesOf(const std::wstring& path)
 
 HWND MainControl(int id)
 {
+    ExpectWindowThread("MainControl");
     return GetDlgItem(MainWindow, id);
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/control_ids.h"
 #include "base/dpi.h"
+#include "base/thread_check.h"
 
 #include <commctrl.h>
 
@@ -49,6 +50,7 @@ HWND StatusBar()
 
 void SetStatusText(const wchar_t* text, unsigned flags, int part)
 {
+    ExpectWindowThread("SetStatusText");
     const WPARAM how = (flags & 0xFFFFu) | (static_cast<unsigned>(part) & 0xFFFFu);
     SendMessageW(StatusBarWindow, SB_SETTEXTW, how, reinterpret_cast<LPARAM>(text));
 }

@@ -9,6 +9,7 @@
 #include "base/pictures.h"
 #include "base/process.h"
 #include "base/status.h"
+#include "base/thread_check.h"
 #include "res/base_resources.h"
 
 #include <commctrl.h>
@@ -134,6 +135,7 @@ void DispatchPageDrop(const std::vector<std::wstring>& paths)
 
 void SetPageSource(int index, const std::wstring& path)
 {
+    ExpectWindowThread("SetPageSource");
     if (index >= 0 && index < PageCount && Pages[index].setSource)
         Pages[index].setSource(path);
 }

@@ -245,28 +245,19 @@ bool TimeShredJob(Started& s, const std::wstring& folder, size_t files)
     return true;
 }
 
-// The program's own account of the listing's time, from its row courier:
+// The program's own account of the listing's time, from its main window:
 // prints "ui-gather-parts <walk> <row building> <sorting> <handing over>
 // <appending>" in seconds; false, after saying why, when it cannot be had.
-bool PrintListingParts(const App& app)
+bool PrintListingParts(HWND window)
 {
     using quenzel::ListTimePart;
-    HWND courier = nullptr;
-    for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, quenzel::RowCourierClass, nullptr); window && !courier;
-         window = FindWindowExW(HWND_MESSAGE, window, quenzel::RowCourierClass, nullptr)) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        courier = process == app.ProcessId() ? window : nullptr;
-    }
-    if (!courier)
-        return Fail("the program's row courier was not found");
     std::printf("ui-gather-parts");
     for (ListTimePart part : {ListTimePart::Walk, ListTimePart::RowBuilding, ListTimePart::Sorting,
                               ListTimePart::HandingOver, ListTimePart::Appending}) {
         DWORD_PTR microseconds = 0;
-        if (!SendMessageTimeoutW(courier, quenzel::ListTimeMessage, static_cast<WPARAM>(part), 0, SMTO_NORMAL,
+        if (!SendMessageTimeoutW(window, quenzel::ListTimeMessage, static_cast<WPARAM>(part), 0, SMTO_NORMAL,
                                  AnswerTimeoutMs, &microseconds))
-            return Fail("the row courier did not answer");
+            return Fail("the main window did not answer for the listing's parts");
         std::printf(" %.3f", static_cast<double>(microseconds) / 1e6);
     }
     std::printf("\n");
@@ -312,7 +303,7 @@ bool TimeListing(Started& s, const std::wstring& folder, bool shredder, size_t f
     if (rows != files)
         return Fail("the list holds " + std::to_string(rows) + " row(s) for " + std::to_string(files) + " file(s)");
     std::printf("ui-gather %.3f %zu %.0f\n", seconds, rows, slowest);
-    return PrintListingParts(s.app);
+    return PrintListingParts(s.window);
 }
 
 // The settings the program starts with: the shred job deletes what it

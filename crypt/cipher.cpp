@@ -182,10 +182,11 @@ CipherStream::CipherStream(const uint8_t* key, size_t keyLength, uint8_t level)
     : keyLength_(keyLength)
 {
     const size_t repeats = std::max<size_t>(1, (MinPatternBytes + keyLength - 1) / keyLength);
-    pattern_.resize(keyLength * repeats);
+    pattern_ = SecretBytes(keyLength * repeats);
+    uint8_t* pattern = pattern_.data();
     for (size_t r = 0; r < repeats; ++r)
         for (size_t k = 0; k < keyLength; ++k)
-            pattern_[r * keyLength + k] = static_cast<uint8_t>(key[k] ^ level);
+            pattern[r * keyLength + k] = static_cast<uint8_t>(key[k] ^ level);
 }
 
 CipherStream::CipherStream(KeyReader& reader, uint8_t level)
@@ -194,26 +195,20 @@ CipherStream::CipherStream(KeyReader& reader, uint8_t level)
     , level_(level)
 { }
 
-CipherStream::~CipherStream()
-{
-    WipeSecret(pattern_.data(), pattern_.size());
-}
-
 void CipherStream::XorRunFromReader(uint8_t* data, size_t length)
 {
     const XorFunction xorBytes = CurrentXor();
     while (length > 0 && !failed_) {
         const size_t run = std::min(length, KeyPieceBytes);
-        if (pattern_.size() < run) {
-            WipeSecret(pattern_.data(), pattern_.size()); // the larger buffer leaves no copy behind
-            pattern_.resize(run);
-        }
+        if (pattern_.size() < run)
+            pattern_ = SecretBytes(run); // the smaller one is wiped as it goes
         if (!reader_->Next(pattern_.data(), run)) {
             failed_ = true;
             return;
         }
+        uint8_t* pattern = pattern_.data();
         for (size_t i = 0; i < run; ++i)
-            pattern_[i] = static_cast<uint8_t>(pattern_[i] ^ level_);
+            pattern[i] = static_cast<uint8_t>(pattern[i] ^ level_);
         xorBytes(data, pattern_.data(), run);
         data += run;
         length -= run;

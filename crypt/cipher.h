@@ -44,13 +44,12 @@ public:
 // one piece.
 class CipherStream {
 public:
-    // keyLength must be at least 1.
+    // keyLength must be at least 1. Throws bad_alloc when there is no
+    // memory for the key's pattern.
     CipherStream(const uint8_t* key, size_t keyLength, uint8_t level);
     // A key read in step with the data, a bounded piece at a time. When the
     // reader fails, the stream stops transforming and Failed() says so.
     CipherStream(KeyReader& reader, uint8_t level);
-    // The pattern is the key's bytes: wiped when the file is done.
-    ~CipherStream();
     CipherStream(const CipherStream&) = delete;
     CipherStream& operator=(const CipherStream&) = delete;
 
@@ -72,8 +71,8 @@ private:
     void XorRunFromReader(uint8_t* data, size_t length);
 
     // key ^ level, repeated to a whole number of keys; with a key reader,
-    // the current piece of the key ^ level
-    std::vector<uint8_t> pattern_;
+    // the current piece of the key ^ level: locked, and wiped when it goes
+    SecretBytes pattern_;
     size_t keyLength_;
     KeyReader* reader_ = nullptr;
     uint8_t level_ = 0;

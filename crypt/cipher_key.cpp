@@ -12,7 +12,8 @@
 namespace quenzel {
 
 namespace {
-// The key file is read in pieces of this size; ReadFile takes 32-bit counts.
+// A long key file is read in step with the data in pieces of at most this
+// size; ReadFile takes 32-bit counts.
 constexpr DWORD KeyReadPiece = 16u * 1024u * 1024u;
 constexpr uint64_t FourGiB = uint64_t(1) << 32;
 
@@ -52,20 +53,85 @@ private:
 } // namespace
 
 namespace {
-// No sharing: a key file another program holds open is refused.
-UniqueFile OpenKeyFileUnshared(const std::wstring& path)
+bool IsSeparator(wchar_t c)
 {
-    return UniqueFile(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    return c == L'\\' || c == L'/';
+}
+
+// A path in the device namespace ("\\.\pipe\name", "\\.\COM1",
+// "\\.\CONIN$") names no file on a disk, unless it names a drive's file
+// ("\\.\C:\key.bin"): refused before it is opened, since opening a device
+// may wait too.
+bool NamesDevice(const std::wstring& path)
+{
+    if (path.size() < 4 || !IsSeparator(path[0]) || !IsSeparator(path[1]) || path[2] != L'.' || !IsSeparator(path[3]))
+        return false;
+    const wchar_t letter = static_cast<wchar_t>(path.size() > 5 ? path[4] | 0x20 : 0);
+    return !(letter >= L'a' && letter <= L'z' && path[5] == L':');
+}
+
+// Opens the key file for reading with `share` (0: a key file another
+// program holds open is refused), as a file on a disk only: reading a pipe,
+// a device or a console may wait for ever.
+KeyFileResult OpenOnDisk(const std::wstring& path, DWORD share, UniqueFile& file)
+{
+    file.Reset();
+    if (NamesDevice(path))
+        return KeyFileResult::NotOnDisk;
+    file.Reset(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return KeyFileResult::CannotOpen;
+    // "NUL", "COM1" or "CONIN$" alone opens a device too.
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
+        file.Reset();
+        return KeyFileResult::NotOnDisk;
+    }
+    return KeyFileResult::Ok;
+}
+
+// Before each piece: tells how far the reading has come; true when the job
+// is to stop.
+bool StopBeforePiece(KeyFileProgress* progress, uint64_t done, uint64_t total)
+{
+    if (!progress)
+        return false;
+    progress->Advanced(done, total);
+    return progress->StopAsked();
+}
+
+// Hashes the open key file's content, `total` bytes as its size says, a
+// piece at a time.
+KeyFileResult HashPieces(HANDLE file, uint64_t total, SecretBytes& keyInput, KeyFileProgress* progress)
+{
+    KeyFileHasher hasher;
+    SecretBytes piece(KeyFilePieceBytes);
+    uint64_t done = 0;
+    for (;;) {
+        if (StopBeforePiece(progress, done, total))
+            return KeyFileResult::Stopped;
+        DWORD got = 0;
+        if (!ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr))
+            return KeyFileResult::ReadFailed;
+        if (got == 0)
+            break;
+        hasher.Update(piece.data(), got);
+        done += got;
+    }
+    if (done == 0)
+        return KeyFileResult::Empty;
+    keyInput = hasher.Finish();
+    return KeyFileResult::Ok;
 }
 } // namespace
 
-KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key)
+KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key, KeyFileProgress* progress)
 {
     key = SecretBytes();
-    UniqueFile file = OpenKeyFileUnshared(path);
-    if (!file)
-        return KeyFileResult::CannotOpen;
+    UniqueFile file;
+    const KeyFileResult opened = OpenOnDisk(path, 0, file);
+    if (opened != KeyFileResult::Ok)
+        return opened;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size))
         return KeyFileResult::ReadFailed;
@@ -83,7 +149,11 @@ KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key)
     }
     size_t offset = 0;
     while (offset < key.size()) {
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(KeyReadPiece, key.size() - offset));
+        if (StopBeforePiece(progress, offset, key.size())) {
+            key = SecretBytes();
+            return KeyFileResult::Stopped;
+        }
+        const DWORD want = static_cast<DWORD>(std::min<uint64_t>(KeyFilePieceBytes, key.size() - offset));
         DWORD got = 0;
         if (!ReadFile(file.Get(), key.data() + offset, want, &got, nullptr) || got != want) {
             key = SecretBytes();
@@ -91,6 +161,8 @@ KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key)
         }
         offset += got;
     }
+    if (progress)
+        progress->Advanced(offset, key.size());
     return KeyFileResult::Ok;
 }
 
@@ -100,10 +172,9 @@ KeyFileResult OpenKeyFile::Open(const std::wstring& path, std::shared_ptr<const 
     auto keyFile = std::make_shared<OpenKeyFile>();
     // Shared for reading only: a program that writes to it makes the open
     // fail, and while it is open no one can change it.
-    keyFile->file_.Reset(CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!keyFile->file_)
-        return KeyFileResult::CannotOpen;
+    const KeyFileResult result = OpenOnDisk(path, FILE_SHARE_READ, keyFile->file_);
+    if (result != KeyFileResult::Ok)
+        return result;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(keyFile->file_.Get(), &size))
         return KeyFileResult::ReadFailed;
@@ -126,7 +197,8 @@ std::unique_ptr<KeyReader> OpenKeyFile::NewReader() const
     return std::make_unique<KeyFileReader>(file_.Get(), size_);
 }
 
-KeyFileResult TakeKeyFile(const std::wstring& path, JobKey& key, FileIdentity& identity, uint64_t heldLimit)
+KeyFileResult TakeKeyFile(const std::wstring& path, JobKey& key, FileIdentity& identity, uint64_t heldLimit,
+                          KeyFileProgress* progress)
 {
     key.bytes = SecretBytes();
     key.file.reset();
@@ -141,30 +213,23 @@ KeyFileResult TakeKeyFile(const std::wstring& path, JobKey& key, FileIdentity& i
     }
     // A short key is held, read as before with no sharing at all.
     opened.reset();
-    return ReadKeyFile(path, key.bytes);
+    return ReadKeyFile(path, key.bytes, progress);
 }
 
-KeyFileResult HashKeyFile(const std::wstring& path, SecretBytes& keyInput)
+KeyFileResult HashKeyFile(const std::wstring& path, SecretBytes& keyInput, KeyFileProgress* progress)
 {
-    UniqueFile file = OpenKeyFileUnshared(path);
-    if (!file)
-        return KeyFileResult::CannotOpen;
-    KeyFileHasher hasher;
-    SecretBytes piece(StrongChunkBytes);
-    uint64_t total = 0;
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr))
-            return KeyFileResult::ReadFailed;
-        if (got == 0)
-            break;
-        hasher.Update(piece.data(), got);
-        total += got;
+    UniqueFile file;
+    const KeyFileResult opened = OpenOnDisk(path, 0, file);
+    if (opened != KeyFileResult::Ok)
+        return opened;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size))
+        return KeyFileResult::ReadFailed;
+    try {
+        return HashPieces(file.Get(), static_cast<uint64_t>(size.QuadPart), keyInput, progress);
+    } catch (const std::bad_alloc&) {
+        return KeyFileResult::OutOfMemory;
     }
-    if (total == 0)
-        return KeyFileResult::Empty;
-    keyInput = hasher.Finish();
-    return KeyFileResult::Ok;
 }
 
 } // namespace quenzel

@@ -22,14 +22,29 @@ enum class KeyFileResult {
     TooLarge,    // 4 GiB or more
     ReadFailed,  // the file could not be read whole
     OutOfMemory, // no memory for a key that is held
+    NotOnDisk,   // a device, a pipe or a console: a read might wait for ever
+    Stopped,     // the job was asked to stop while the file was read
 };
 
 // Key files up to this size are held in memory for a job; longer ones are
 // read in step with the data.
 inline constexpr uint64_t HeldKeyBytes = 8u * 1024u * 1024u;
+// A key file read whole (held or hashed) is read in pieces of this size.
+inline constexpr uint64_t KeyFilePieceBytes = 1024u * 1024u;
 
-// Reads the whole key file, opened without sharing, into `key`.
-KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key);
+// Told how far the reading of a whole key file has come, and asked before
+// each piece whether the job is to stop.
+class KeyFileProgress {
+public:
+    virtual ~KeyFileProgress() = default;
+    // `done` of the file's `total` bytes are read.
+    virtual void Advanced(uint64_t done, uint64_t total) = 0;
+    virtual bool StopAsked() const = 0;
+};
+
+// Reads the whole key file, opened without sharing, into `key`. Only a file
+// on a disk is read (NotOnDisk otherwise).
+KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key, KeyFileProgress* progress = nullptr);
 
 // A key file too long to hold, kept open for as long as a job holds it:
 // other readers may open it (the job's own sources among them), no one may
@@ -52,10 +67,10 @@ private:
 // A job's key from a key file: held as bytes up to `heldLimit` bytes, kept
 // open beyond it; `identity` is the key file's.
 KeyFileResult TakeKeyFile(const std::wstring& path, JobKey& key, FileIdentity& identity,
-                          uint64_t heldLimit = HeldKeyBytes);
+                          uint64_t heldLimit = HeldKeyBytes, KeyFileProgress* progress = nullptr);
 // The strong format's key input of a key file, opened as ReadKeyFile opens
 // it: the BLAKE2b hash of its whole content, read in bounded pieces, so a
 // key file of any size will do (never TooLarge).
-KeyFileResult HashKeyFile(const std::wstring& path, SecretBytes& keyInput);
+KeyFileResult HashKeyFile(const std::wstring& path, SecretBytes& keyInput, KeyFileProgress* progress = nullptr);
 
 } // namespace quenzel

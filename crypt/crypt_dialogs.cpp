@@ -21,6 +21,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -163,6 +164,27 @@ bool RetypedPasswordDiffers(HWND dialog)
     return typed.size() != retyped.size() || !std::equal(typed.data(), typed.data() + typed.size(), retyped.data());
 }
 
+// The re-entered password does not stay in the field's memory once the
+// dialog closes: its characters are overwritten in place (a shorter text
+// would leave the rest), then the field is emptied, its undo too.
+void WipeRetypeField(HWND dialog)
+{
+    HWND field = GetDlgItem(dialog, IDC_RETYPE_PASSWORD);
+    if (!field)
+        return; // the confirmation without the field
+    const LRESULT length = SendMessageW(field, WM_GETTEXTLENGTH, 0, 0);
+    if (length > 0)
+        SetWindowTextW(field, std::wstring(static_cast<size_t>(length), L' ').c_str());
+    SetWindowTextW(field, L"");
+    SendMessageW(field, EM_EMPTYUNDOBUFFER, 0, 0);
+}
+
+void EndConfirmDialog(HWND dialog, INT_PTR result)
+{
+    WipeRetypeField(dialog);
+    EndDialog(dialog, result);
+}
+
 // OK: for a password encryption, the re-entered password must equal the
 // password field.
 void OnConfirmOk(HWND dialog, CryptPageKind kind)
@@ -173,7 +195,7 @@ void OnConfirmOk(HWND dialog, CryptPageKind kind)
         return;
     }
     StateOf(kind).outputPath = TextOf(GetDlgItem(dialog, IDC_CONFIRM_DESTINATION));
-    EndDialog(dialog, ConfirmOk);
+    EndConfirmDialog(dialog, ConfirmOk);
 }
 
 INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -197,7 +219,7 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             return TRUE;
         }
         if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, ConfirmCancel);
+            EndConfirmDialog(dialog, ConfirmCancel);
             return TRUE;
         }
         return FALSE;

@@ -4,6 +4,7 @@
 #include "base/long_path.h"
 #include "crypt/cipher_key.h"
 #include "crypt/output_names.h"
+#include "crypt/plain_buffer.h"
 #include "crypt/read_ahead.h"
 
 #include <windows.h>
@@ -291,8 +292,8 @@ TransformStatus CopyTransformed(HANDLE source, HANDLE output, uint64_t size, Cip
         return TransformStatus::Ok;
     }
     const size_t bufferBytes = static_cast<size_t>(std::min<uint64_t>(size, TransformChunkBytes));
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[std::max<size_t>(bufferBytes, 1)]);
-    if (!buffer)
+    PlainBuffer buffer;
+    if (!buffer.Take(bufferBytes))
         return TransformStatus::OutOfMemory;
     for (uint64_t done = 0; done < size;) {
         if (request.stop && request.stop->load())

@@ -114,7 +114,6 @@ void FolderPage_Create(HWND parent)
 {
     CreatePageControls(parent, ThisPage.controls);
     SetUpFolderList();
-    CreateRowCourier();
     PlaceProgressBar(ThisPage);
     RegisterCryptPage(
         ThisPage, FolderPageIndex,

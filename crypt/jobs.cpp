@@ -429,7 +429,7 @@ bool RunFileTransform(const JobRequest& request, std::wstring& output, JobSettin
     scope.Run();
     const JobKind job = request.job;
     const std::wstring& source = request.source;
-    if (!TakeJobSettings(job, request.options, KeySnapshotOnWindow(), settings)
+    if (!TakeJobSettings(job, request.options, KeySnapshotOnWindow(), settings, IDC_FILE_PROGRESS)
         || !DestinationIsNotKeyFile(output, settings))
         return false;
     JobTransformer transformer;
@@ -478,7 +478,7 @@ bool RunFolderList(const JobRequest& request, FolderRun& run)
     const JobKind job = request.job;
     JobSettings settings;
     JobTransformer transformer;
-    if (!TakeJobSettings(job, request.options, KeySnapshotOnWindow(), settings))
+    if (!TakeJobSettings(job, request.options, KeySnapshotOnWindow(), settings, IDC_FOLDER_PROGRESS))
         return false;
     const FolderJobCheck check = CheckFolderJob(root, items, run.outputRoot, settings.keyFilePath);
     if (!FolderJobMayStart(job, check, run.outputRoot, settings) || !PrepareTransformer(job, settings, transformer))

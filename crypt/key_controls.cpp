@@ -1,11 +1,14 @@
 #include "crypt/key_controls.h"
 
 #include "base/choosers.h"
+#include "base/courier.h"
+#include "base/job_workers.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/messages.h"
 #include "base/process.h"
 #include "base/settings.h"
+#include "base/status.h"
 #include "crypt/cipher_key.h"
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
@@ -94,9 +97,56 @@ bool KeyFileUsable(KeyFileResult result)
     case KeyFileResult::OutOfMemory:
         WarnUser(keys::NoMemory);
         return false;
+    case KeyFileResult::NotOnDisk:
+        WarnUser(keys::KeyFileNotOnDisk);
+        return false;
+    case KeyFileResult::Stopped: // the program is closing: nothing to tell
+        return false;
     }
     return false;
 }
+
+// The reading of a key file of more than one piece on the job's progress
+// bar (through the courier), in percent, with the state line saying so;
+// the bar is hidden again when the reading ends. The job's stop request
+// ends the reading.
+class KeyFileProgressBar : public KeyFileProgress {
+public:
+    explicit KeyFileProgressBar(int barId)
+        : barId_(barId)
+        , bar_(barId)
+    { }
+    ~KeyFileProgressBar() override
+    {
+        if (shown_)
+            PostBarShown(barId_, false);
+    }
+    KeyFileProgressBar(const KeyFileProgressBar&) = delete;
+    KeyFileProgressBar& operator=(const KeyFileProgressBar&) = delete;
+
+    void Advanced(uint64_t done, uint64_t total) override
+    {
+        if (total <= KeyFilePieceBytes)
+            return;
+        if (!shown_) {
+            PostStatusText(StatusStatePart, LangString(keys::KeyFileReading));
+            bar_.Prepare(PercentMaximum);
+            shown_ = true;
+        }
+        const uint32_t percent = static_cast<uint32_t>(std::min(done, total) * PercentMaximum / total);
+        if (percent != percent_)
+            bar_.SetPosition(percent);
+        percent_ = percent;
+    }
+    bool StopAsked() const override { return JobsStopRequested(); }
+
+private:
+    static constexpr uint32_t PercentMaximum = 100;
+    int barId_;
+    ProgressBarMover bar_;
+    bool shown_ = false;
+    uint32_t percent_ = 0;
+};
 
 // The password field's UTF-16 text as the strong format's UTF-8 key input.
 SecretBytes StrongPasswordInput(const SecretBytes& text)
@@ -109,11 +159,12 @@ SecretBytes StrongPasswordInput(const SecretBytes& text)
 // the key file kept open, when it is too long to hold). A decryption takes
 // a key file too large for the original format: its strong files need only
 // the hash, and each file of the original format is refused on its own.
-bool TakeLegacyKey(const KeySnapshot& snapshot, JobKind job, JobKey& key, FileIdentity& identity)
+bool TakeLegacyKey(const KeySnapshot& snapshot, JobKind job, JobKey& key, FileIdentity& identity,
+                   KeyFileProgress& progress)
 {
     if (snapshot.passwordMode)
         return PasswordBytes(snapshot.password, key.bytes) && key.Usable();
-    const KeyFileResult result = TakeKeyFile(snapshot.keyFilePath, key, identity);
+    const KeyFileResult result = TakeKeyFile(snapshot.keyFilePath, key, identity, HeldKeyBytes, &progress);
     if (result == KeyFileResult::TooLarge && job == DecryptJob) {
         key.legacyTooLarge = true;
         return true;
@@ -124,13 +175,13 @@ bool TakeLegacyKey(const KeySnapshot& snapshot, JobKind job, JobKey& key, FileId
 // The strong format's key input: the password field's text as UTF-8,
 // whatever the code page (empty when the field is), or the BLAKE2b hash of
 // the key file's content. The level does not count.
-bool TakeStrongKeyInput(const KeySnapshot& snapshot, JobSettings& settings)
+bool TakeStrongKeyInput(const KeySnapshot& snapshot, JobSettings& settings, KeyFileProgress& progress)
 {
     if (snapshot.passwordMode) {
         settings.strongKeyInput = StrongPasswordInput(snapshot.password);
         return true;
     }
-    return KeyFileUsable(HashKeyFile(snapshot.keyFilePath, settings.strongKeyInput));
+    return KeyFileUsable(HashKeyFile(snapshot.keyFilePath, settings.strongKeyInput, &progress));
 }
 
 // A password's UTF-16 text is one the strong format refuses: empty, or
@@ -327,7 +378,8 @@ KeySnapshot TakeKeySnapshot()
     return snapshot;
 }
 
-bool TakeJobSettings(JobKind job, const Options& options, const KeySnapshot& snapshot, JobSettings& settings)
+bool TakeJobSettings(JobKind job, const Options& options, const KeySnapshot& snapshot, JobSettings& settings,
+                     int progressBarId)
 {
     settings = JobSettings();
     settings.strongFormat = job == EncryptJob && options.strongFormat;
@@ -339,9 +391,10 @@ bool TakeJobSettings(JobKind job, const Options& options, const KeySnapshot& sna
     // A strong encryption needs no legacy key; a decryption needs both keys.
     // The key file is hashed (opened without sharing) before a long legacy
     // key keeps it open.
-    if ((settings.strongFormat || job == DecryptJob) && !TakeStrongKeyInput(snapshot, settings))
+    KeyFileProgressBar keyFileProgress(progressBarId);
+    if ((settings.strongFormat || job == DecryptJob) && !TakeStrongKeyInput(snapshot, settings, keyFileProgress))
         return false;
-    if (!settings.strongFormat && !TakeLegacyKey(snapshot, job, settings.key, settings.keyFile))
+    if (!settings.strongFormat && !TakeLegacyKey(snapshot, job, settings.key, settings.keyFile, keyFileProgress))
         return false;
     if (!snapshot.passwordMode && !settings.keyFile.known)
         settings.keyFile = IdentityOfFile(settings.keyFilePath);

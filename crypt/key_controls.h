@@ -59,9 +59,12 @@ KeySnapshot TakeKeySnapshot();
 // key file's content, the level, the key file's identity, and what the
 // job's options ask of it; for a strong encryption (then without the
 // legacy key) and for every decryption, the strong format's key input: the
-// password as UTF-8 or the key file's hash. False, after telling the user
-// why, when no key can be had.
-bool TakeJobSettings(JobKind job, const Options& options, const KeySnapshot& snapshot, JobSettings& settings);
+// password as UTF-8 or the key file's hash. A long key file's reading moves
+// the page's progress bar (by its id, through the courier) and ends when
+// the jobs are asked to stop. False, after telling the user why, when no
+// key can be had (without a word when the jobs were asked to stop).
+bool TakeJobSettings(JobKind job, const Options& options, const KeySnapshot& snapshot, JobSettings& settings,
+                     int progressBarId);
 
 // A password field's UTF-16 text (no terminator) in secret bytes: locked
 // while they live and wiped when they go, so the program's own copies of a

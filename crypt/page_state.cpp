@@ -1,10 +1,11 @@
 #include "crypt/page_state.h"
 
 #include "base/lang_keys.h"
+#include "base/tabs.h"
 
 namespace quenzel {
 
-CryptPageState FilePageState(keys::FilePageInfo);
-CryptPageState FolderPageState(keys::FolderPageInfo);
+CryptPageState FilePageState(FilePageIndex, keys::FilePageInfo);
+CryptPageState FolderPageState(FolderPageIndex, keys::FolderPageInfo);
 
 } // namespace quenzel

@@ -12,8 +12,8 @@ namespace quenzel {
 
 class CryptPageState : public PageInfo {
 public:
-    explicit CryptPageState(int infoKey)
-        : PageInfo(infoKey)
+    CryptPageState(int pageIndex, int infoKey)
+        : PageInfo(pageIndex, infoKey)
     { }
 
     // `JobMode`: set by the page's command handler before the worker

@@ -38,9 +38,6 @@ PiecePipeline::~PiecePipeline()
     WakeAllConditionVariable(&pieceHanded_);
     if (mover_.joinable())
         mover_.join();
-    for (auto& buffer : buffers_)
-        if (buffer)
-            SecureZeroMemory(buffer.get(), allocated_);
 }
 
 bool PiecePipeline::Start(uint64_t total, size_t pieceBytes, uint64_t pieces)
@@ -53,11 +50,9 @@ bool PiecePipeline::Start(uint64_t total, size_t pieceBytes, uint64_t pieces)
     allocated_ = threaded_ || pieces == 0 ? bufferBytes_ : bufferBytes_ - pieceBytes_ + LengthOf(0);
     // A file of few pieces needs no more slots than it has pieces.
     slots_ = static_cast<size_t>(std::min<uint64_t>(std::max<uint64_t>(pieces, 1), Slots));
-    for (size_t slot = 0; slot < slots_; ++slot) {
-        buffers_[slot].reset(new (std::nothrow) uint8_t[allocated_]);
-        if (!buffers_[slot])
+    for (size_t slot = 0; slot < slots_; ++slot)
+        if (!buffers_[slot].Take(allocated_))
             return false;
-    }
     if (!threaded_)
         return true;
     try {

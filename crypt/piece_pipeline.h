@@ -9,6 +9,8 @@
 // more than it saves.
 #pragma once
 
+#include "crypt/plain_buffer.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -65,7 +67,7 @@ private:
     uint64_t pieces_ = 0;
     bool threaded_ = false;
     size_t slots_ = 1;
-    std::unique_ptr<uint8_t[]> buffers_[Slots];
+    PlainBuffer buffers_[Slots];
     size_t allocated_ = 0;
     DWORD writeLengths_[Slots] = {};
     size_t writeFrom_[Slots] = {};

@@ -28,11 +28,9 @@ ReadAhead::~ReadAhead()
 
 bool ReadAhead::Start()
 {
-    for (auto& buffer : buffers_) {
-        buffer.reset(new (std::nothrow) uint8_t[std::max<size_t>(pieceBytes_, 1)]);
-        if (!buffer)
+    for (auto& buffer : buffers_)
+        if (!buffer.Take(pieceBytes_))
             return false;
-    }
     try {
         reader_ = std::thread(&ReadAhead::Run, this);
     } catch (const std::system_error&) {

@@ -4,6 +4,8 @@
 // out of it) run side by side on two processors.
 #pragma once
 
+#include "crypt/plain_buffer.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -46,7 +48,8 @@ private:
     HANDLE source_;
     uint64_t size_;
     size_t pieceBytes_;
-    std::unique_ptr<uint8_t[]> buffers_[Pieces];
+    // The pieces read: plaintext in an encryption, wiped when the reader goes.
+    PlainBuffer buffers_[Pieces];
     DWORD lengths_[Pieces] = {};
     // SRW, not std::mutex (see base/srw_hold.h).
     SRWLOCK lock_ = SRWLOCK_INIT;

@@ -3,6 +3,7 @@
 #include <sodium.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -12,6 +13,17 @@ namespace quenzel {
 namespace {
 
 using StreamState = crypto_secretstream_xchacha20poly1305_state;
+// The states live in secret memory of their own, which sodium_malloc places
+// at the end of its pages: a size that is a multiple of a state's alignment
+// keeps it aligned.
+constexpr size_t StreamStateBytes = 64;
+static_assert(sizeof(StreamState) <= StreamStateBytes && StreamStateBytes % alignof(StreamState) == 0);
+constexpr size_t HashStateBytes = 384;
+static_assert(sizeof(crypto_generichash_state) <= HashStateBytes
+              && HashStateBytes % alignof(crypto_generichash_state) == 0);
+
+// Locks of secrets the system refused.
+std::atomic<size_t> LockFailures{0};
 
 static_assert(StrongSaltBytes == crypto_pwhash_argon2id_SALTBYTES);
 static_assert(StrongStreamHeaderBytes == crypto_secretstream_xchacha20poly1305_HEADERBYTES);
@@ -124,25 +136,37 @@ StreamState* StateOf(uint8_t* storage)
     return reinterpret_cast<StreamState*>(storage);
 }
 
+crypto_generichash_state* HashStateOf(SecretBytes& state)
+{
+    return reinterpret_cast<crypto_generichash_state*>(state.data());
+}
+
 } // namespace
 
 // ---- one file's stream ----
 
-StrongChunkStream::~StrongChunkStream()
+bool StrongChunkStream::TakeState()
 {
-    sodium_memzero(state_, sizeof state_);
+    if (!state_.empty())
+        return true;
+    try {
+        state_ = SecretBytes(StreamStateBytes);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
 }
 
 size_t StrongChunkStream::Seal(uint8_t* buffer, size_t length, bool last)
 {
-    static_assert(sizeof(StreamState) <= sizeof state_ && alignof(StreamState) <= 16);
     const unsigned char tag =
         last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE;
     unsigned long long sealed = 0;
     // In place: the library writes the tag byte first and then encrypts the
     // message into the bytes it is read from.
-    crypto_secretstream_xchacha20poly1305_push(StateOf(state_), buffer, &sealed, buffer + StrongChunkPlainAt, length,
-                                               first_ ? header_.data() : nullptr, first_ ? headerBytes_ : 0, tag);
+    crypto_secretstream_xchacha20poly1305_push(StateOf(state_.data()), buffer, &sealed, buffer + StrongChunkPlainAt,
+                                               length, first_ ? header_.data() : nullptr, first_ ? headerBytes_ : 0,
+                                               tag);
     first_ = false;
     return static_cast<size_t>(sealed);
 }
@@ -154,7 +178,7 @@ StrongStatus StrongChunkStream::Open(uint8_t* buffer, size_t length, size_t& ope
     unsigned char tag = 0;
     // In place: the library authenticates the whole chunk before it decrypts.
     if (length < StrongChunkOverhead
-        || crypto_secretstream_xchacha20poly1305_pull(StateOf(state_), buffer + StrongChunkPlainAt, &plain, &tag,
+        || crypto_secretstream_xchacha20poly1305_pull(StateOf(state_.data()), buffer + StrongChunkPlainAt, &plain, &tag,
                                                       buffer, length, first_ ? header_.data() : nullptr,
                                                       first_ ? headerBytes_ : 0)
             != 0)
@@ -170,8 +194,8 @@ StrongStatus StrongChunkStream::Open(uint8_t* buffer, size_t length, size_t& ope
 // ---- secrets and key input ----
 
 // libsodium's guarded allocation: pages of their own, locked where the
-// system allows (a lock that fails is no reason to refuse the job), wiped
-// and unlocked by sodium_free.
+// system allows (a lock that fails is no reason to refuse the job, but it
+// is counted), wiped and unlocked by sodium_free.
 SecretBytes::SecretBytes(size_t size)
 {
     if (size == 0)
@@ -182,7 +206,17 @@ SecretBytes::SecretBytes(size_t size)
     if (!bytes_)
         throw std::bad_alloc();
     size_ = size;
+    // sodium_malloc locks the pages but keeps no word of a refusal: asked
+    // again (pages locked already stay so, at no further cost), the system
+    // tells.
+    if (sodium_mlock(bytes_, size) != 0)
+        LockFailures.fetch_add(1, std::memory_order_relaxed);
     std::memset(bytes_, 0, size);
+}
+
+size_t SecretLockFailures()
+{
+    return LockFailures.load(std::memory_order_relaxed);
 }
 
 SecretBytes::SecretBytes(const void* data, size_t size)
@@ -293,28 +327,21 @@ SecretBytes PasswordKeyInput(const char16_t* utf16, size_t length)
     return input;
 }
 
-static_assert(sizeof(crypto_generichash_state) <= 384 && alignof(crypto_generichash_state) <= 64);
-
 KeyFileHasher::KeyFileHasher()
+    : state_(HashStateBytes)
 {
-    SodiumReady();
-    crypto_generichash_init(reinterpret_cast<crypto_generichash_state*>(state_), nullptr, 0, crypto_generichash_BYTES);
-}
-
-KeyFileHasher::~KeyFileHasher()
-{
-    sodium_memzero(state_, sizeof state_);
+    crypto_generichash_init(HashStateOf(state_), nullptr, 0, crypto_generichash_BYTES);
 }
 
 void KeyFileHasher::Update(const uint8_t* data, size_t length)
 {
-    crypto_generichash_update(reinterpret_cast<crypto_generichash_state*>(state_), data, length);
+    crypto_generichash_update(HashStateOf(state_), data, length);
 }
 
 SecretBytes KeyFileHasher::Finish()
 {
     SecretBytes digest(crypto_generichash_BYTES);
-    crypto_generichash_final(reinterpret_cast<crypto_generichash_state*>(state_), digest.data(), digest.size());
+    crypto_generichash_final(HashStateOf(state_), digest.data(), digest.size());
     return digest;
 }
 
@@ -425,7 +452,9 @@ StrongStatus StrongEncryptor::Start(StrongChunkStream& stream, StrongHeader& hea
     if (!prepared_)
         return StrongStatus::LibraryFailed;
     StrongStreamHeader streamHeader;
-    StartStream(stream.state_, streamHeader, keys_.stream.data());
+    if (!stream.TakeState())
+        return StrongStatus::OutOfMemory;
+    StartStream(stream.state_.data(), streamHeader, keys_.stream.data());
     header = MakeHeader(params_, salt_, streamHeader.data());
     CommitStrongHeader(keys_.commitment, header.data());
     stream.header_ = header;
@@ -534,7 +563,10 @@ StrongStatus StrongDecryptor::Start(const uint8_t* header, size_t length, Strong
             return StrongStatus::WrongKeyOrDamaged;
         streamKey = key->v2.stream.data();
     }
-    if (crypto_secretstream_xchacha20poly1305_init_pull(StateOf(stream.state_), &header[StreamHeaderAt], streamKey)
+    if (!stream.TakeState())
+        return StrongStatus::OutOfMemory;
+    if (crypto_secretstream_xchacha20poly1305_init_pull(StateOf(stream.state_.data()), &header[StreamHeaderAt],
+                                                        streamKey)
         != 0)
         return StrongStatus::WrongKeyOrDamaged;
     std::memcpy(stream.header_.data(), header, headerBytes);

@@ -125,6 +125,11 @@ private:
 // Wipes memory that held a secret, in a way the compiler keeps.
 void WipeSecret(void* data, size_t size);
 
+// Secrets the system refused to lock in memory so far: each still works,
+// wiped when it goes, but may have reached the page file. Counted, so a
+// test can tell that the room made at start (RaiseLockableMemory) suffices.
+size_t SecretLockFailures();
+
 // Starts libsodium once; false when it cannot run.
 bool SodiumReady();
 
@@ -135,18 +140,18 @@ SecretBytes PasswordKeyInput(const std::string& utf8);
 SecretBytes PasswordKeyInput(const char16_t* utf16, size_t length);
 
 // The key input of a key file: BLAKE2b-256 of its whole content, fed in
-// pieces as it is read.
+// pieces as it is read. Throws bad_alloc when there is no memory for its
+// state.
 class KeyFileHasher {
 public:
     KeyFileHasher();
-    ~KeyFileHasher();
     KeyFileHasher(const KeyFileHasher&) = delete;
     KeyFileHasher& operator=(const KeyFileHasher&) = delete;
     void Update(const uint8_t* data, size_t length);
     SecretBytes Finish();
 
 private:
-    alignas(64) uint8_t state_[384]; // crypto_generichash_state
+    SecretBytes state_; // crypto_generichash_state, locked
 };
 
 // Argon2id of the key input into a 32-byte key: version 1's stream key,
@@ -207,11 +212,11 @@ uint64_t StrongEncryptedSize(uint64_t plaintextBytes);
 
 // One file's stream, a chunk at a time, each sealed or opened in its own
 // buffer in place (StrongChunkPlainAt); started by StrongEncryptor::Start or
-// StrongDecryptor::Start. Its state is wiped when it goes.
+// StrongDecryptor::Start. Its state, taken when it starts, is locked in
+// memory and wiped when it goes.
 class StrongChunkStream {
 public:
     StrongChunkStream() = default;
-    ~StrongChunkStream();
     StrongChunkStream(const StrongChunkStream&) = delete;
     StrongChunkStream& operator=(const StrongChunkStream&) = delete;
 
@@ -228,9 +233,11 @@ public:
 private:
     friend class StrongEncryptor;
     friend class StrongDecryptor;
-    alignas(16) uint8_t state_[64]; // crypto_secretstream_xchacha20poly1305_state
-    StrongHeader header_{};         // the first chunk's additional data
-    size_t headerBytes_ = 0;        // of header_
+    // False when there is no memory for the state.
+    bool TakeState();
+    SecretBytes state_;      // crypto_secretstream_xchacha20poly1305_state
+    StrongHeader header_{};  // the first chunk's additional data
+    size_t headerBytes_ = 0; // of header_
     bool first_ = true;
 };
 

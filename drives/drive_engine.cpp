@@ -4,6 +4,7 @@
 #include "base/handles.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
+#include "base/page_kit.h"
 #include "base/process.h"
 #include "base/settings.h"
 #include "base/status.h"
@@ -33,7 +34,7 @@ std::wstring PageInfoText;
 
 HWND DriveList()
 {
-    return GetDlgItem(MainWindow, IDC_DRIVES_LIST);
+    return MainControl(IDC_DRIVES_LIST);
 }
 
 std::wstring SubstPath()

@@ -1,6 +1,7 @@
 #include "drives/new_drive_dialog.h"
 
 #include "base/choosers.h"
+#include "base/courier.h"
 #include "base/job_workers.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
@@ -70,11 +71,9 @@ void OnBrowse(HWND dialog)
         SetDlgItemTextW(dialog, IDC_NEWDRIVE_FOLDER, folder.c_str());
 }
 
-// The answer of the mapping worker: wParam holds its Outcome.
-constexpr UINT DriveMappedMessage = WM_APP + 1;
 constexpr int DialogControls[] = {IDOK, IDCANCEL, IDC_NEWDRIVE_BROWSE, IDC_NEWDRIVE_LETTER, IDC_NEWDRIVE_FOLDER};
 
-enum class Outcome : WPARAM { Failed, NotStored, NotMounted, Mounted };
+enum class Outcome { Failed, NotStored, NotMounted, Mounted };
 
 struct OutcomeReport {
     int key;
@@ -93,14 +92,22 @@ struct MappingWork {
     FolderDrive drive;
 };
 
-// Posts the worker's outcome on every way out of its work, an exception's
+void OnMapped(HWND dialog, Outcome outcome);
+
+// Posts the worker's outcome through the courier on every way out of its work, an exception's
 // included, so the dialog never stays disabled.
 class OutcomeNotice {
 public:
     explicit OutcomeNotice(HWND dialog)
         : dialog_(dialog)
     { }
-    ~OutcomeNotice() { PostMessageW(dialog_, DriveMappedMessage, static_cast<WPARAM>(outcome), 0); }
+    ~OutcomeNotice()
+    {
+        PostCall([dialog = dialog_, outcome = outcome] {
+            if (IsWindow(dialog))
+                OnMapped(dialog, outcome);
+        });
+    }
     OutcomeNotice(const OutcomeNotice&) = delete;
     OutcomeNotice& operator=(const OutcomeNotice&) = delete;
     Outcome outcome = Outcome::Failed;
@@ -190,10 +197,6 @@ INT_PTR CALLBACK NewDriveProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     if (message == WM_INITDIALOG) {
         Mapping = false;
         OnInitDialog(dialog);
-        return TRUE;
-    }
-    if (message == DriveMappedMessage) {
-        OnMapped(dialog, static_cast<Outcome>(wParam));
         return TRUE;
     }
     if (message != WM_COMMAND)

@@ -31,7 +31,7 @@
 
 namespace quenzel {
 
-PageInfo ShredderPageState{keys::ShredStartInfo};
+PageInfo ShredderPageState{ShredderPageIndex, keys::ShredStartInfo};
 
 namespace {
 
@@ -266,7 +266,6 @@ void ShredderPage_Create(HWND parent)
     CreatePageControls(parent, ThisPage);
     ShowDeleteOption();
     SetUpShredList();
-    CreateRowCourier();
     ShredderPageState.ShowPageInfoText();
     RegisterPage(ShredderPageIndex,
                  PageRoutines{ShredderPage_Show, ShredderPage_OnCommand, nullptr, nullptr, ShredderPage_OnDrop});

@@ -2,9 +2,13 @@
 // says reaches the desk on the window's thread in the order said, notes
 // before a later question or report; answers and failures come back.
 #include "base/courier.h"
+#include "base/list_filler.h"
+#include "base/page_info.h"
 #include "base/page_kit.h"
 #include "base/process.h"
+#include "base/status.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -67,7 +71,8 @@ protected:
     {
         SetCourierDesk(nullptr);
         SetCourierWindow(nullptr);
-        DestroyWindow(window_);
+        if (window_)
+            DestroyWindow(window_);
         EXPECT_FALSE(desk_.offThread);
     }
 
@@ -136,6 +141,56 @@ TEST_F(CourierTest, OnTheWindowThreadItselfEverythingHappensAtOnce)
     EXPECT_TRUE(AskOnWindow(L"q", L"c", false));
     ReportOnWindow(L"r", L"c", ReportKind::Warning);
     EXPECT_EQ(desk_.log, (std::vector<std::wstring>{L"note 1 3 9 ", L"ask q c yes", L"report r c warning"}));
+}
+
+// A window gone leaves a worker's call undone, never run on the worker.
+TEST_F(CourierTest, AWindowGoneEndsTheWorkersRequest)
+{
+    ASSERT_TRUE(DestroyWindow(window_));
+    window_ = nullptr;
+    bool ran = false;
+    std::thread worker([&] {
+        EXPECT_THROW(OnWindowThread([&ran] { ran = true; }), WindowGone);
+        EXPECT_THROW(AskOnWindow(L"q", L"c", false), WindowGone);
+    });
+    worker.join();
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(desk_.log.empty());
+}
+
+// A worker's information line reaches the status bar only while its page is
+// shown; the page shows its latest line when it comes back.
+TEST_F(CourierTest, AnInformationLineWaitsForItsPage)
+{
+    const HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                                        Instance, nullptr);
+    ASSERT_TRUE(parent && CreateStatusBar(parent, L"", 3));
+    const auto infoLine = [] {
+        wchar_t text[64] = {};
+        SendMessageW(StatusBar(), SB_GETTEXTW, StatusInfoPart, reinterpret_cast<LPARAM>(text));
+        return std::wstring(text);
+    };
+    const int page = 1;
+    const int shownBefore = CurrentPage;
+    PageInfo info(page, 0);
+    CurrentPage = page + 1;
+    SetStatusText(L"the other page's line", 0, StatusInfoPart);
+    RunOnWorker([&] { info.SetPageInfoText(L"7 files"); });
+    EXPECT_EQ(infoLine(), L"the other page's line");
+    CurrentPage = page;
+    info.ShowPageInfoText();
+    EXPECT_EQ(infoLine(), L"7 files");
+    RunOnWorker([&] { info.SetPageInfoText(L"8 files"); });
+    EXPECT_EQ(infoLine(), L"8 files");
+    CurrentPage = shownBefore;
+    DestroyWindow(parent);
+}
+
+// The main window hands the courier's messages to the courier first: the
+// listing's times are asked for with a message of its own.
+TEST(CourierMessages, LeaveTheListTimeMessageToTheMainWindow)
+{
+    EXPECT_FALSE(IsCourierMessage(ListTimeMessage));
 }
 
 } // namespace

@@ -3,12 +3,15 @@
 #include "crypt/cipher.h"
 #include "crypt/cipher_key.h"
 #include "crypt/file_transform.h"
+#include "crypt/secret_memory.h"
 #include "tests/support/reference_cipher.h"
 #include "tests/support/ui_driver.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace quenzel {
 namespace {
@@ -133,6 +136,85 @@ TEST(KeyFile, LongKeyIsReadInStepWithTheDataAndCannotChangeMeanwhile)
     EXPECT_EQ(std::string(key.bytes.data(), key.bytes.data() + key.bytes.size()), content);
     EXPECT_TRUE(DeleteFileW(plainPath.c_str()));
     EXPECT_TRUE(DeleteFileW(path.c_str()));
+}
+
+// Records how far a key file's reading came, and stops it after `stopAfter` pieces.
+class RecordedProgress : public KeyFileProgress {
+public:
+    explicit RecordedProgress(size_t stopAfter)
+        : stopAfter_(stopAfter)
+    { }
+    void Advanced(uint64_t done, uint64_t total) override { steps.emplace_back(done, total); }
+    bool StopAsked() const override { return steps.size() > stopAfter_; }
+    std::vector<std::pair<uint64_t, uint64_t>> steps;
+
+private:
+    size_t stopAfter_;
+};
+
+TEST(KeyFile, ReadingTellsItsProgressAndStopsWhenAsked)
+{
+    const std::wstring path = TempName(L"pieces.bin");
+    const uint64_t size = 2 * KeyFilePieceBytes + 5;
+    ASSERT_TRUE(uitest::WriteFileBytes(path, cipherref::RandomBytes<std::string>(size, 13)));
+    SecretBytes key;
+    SecretBytes hashed;
+    JobKey jobKey;
+    FileIdentity identity;
+    RecordedProgress whole(SIZE_MAX);
+    ASSERT_EQ(HashKeyFile(path, hashed, &whole), KeyFileResult::Ok);
+    ASSERT_FALSE(whole.steps.empty());
+    EXPECT_EQ(whole.steps.front(), std::make_pair(uint64_t{0}, size));
+    EXPECT_EQ(whole.steps.back(), std::make_pair(size, size));
+    EXPECT_TRUE(std::is_sorted(whole.steps.begin(), whole.steps.end()));
+
+    RecordedProgress stopped(1);
+    EXPECT_EQ(HashKeyFile(path, hashed, &stopped), KeyFileResult::Stopped);
+    RecordedProgress stoppedHeld(1);
+    EXPECT_EQ(TakeKeyFile(path, jobKey, identity, HeldKeyBytes, &stoppedHeld), KeyFileResult::Stopped);
+    EXPECT_FALSE(jobKey.Usable()) << "a stopped reading holds no part of the key";
+    EXPECT_EQ(stoppedHeld.steps.size(), 2u);
+    EXPECT_TRUE(DeleteFileW(path.c_str()));
+}
+
+// Reading a pipe, a device or a console might wait for ever (a pipe whose
+// writer never writes): none is taken as a key file, whichever way its
+// path is spelt.
+TEST(KeyFile, OnlyAFileOnADiskIsRead)
+{
+    const std::wstring pipeName = L"\\\\.\\pipe\\quenzel-key-" + std::to_wstring(GetCurrentProcessId());
+    HANDLE pipe = CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, PIPE_UNLIMITED_INSTANCES, 0, 0,
+                                   0, nullptr);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    for (const std::wstring& path : {pipeName, std::wstring(L"NUL"), std::wstring(L"\\\\.\\NUL")}) {
+        SCOPED_TRACE(uitest::Narrow(path));
+        SecretBytes key;
+        EXPECT_EQ(ReadKeyFile(path, key), KeyFileResult::NotOnDisk);
+        EXPECT_EQ(HashKeyFile(path, key), KeyFileResult::NotOnDisk);
+        JobKey jobKey;
+        FileIdentity identity;
+        EXPECT_EQ(TakeKeyFile(path, jobKey, identity, 0), KeyFileResult::NotOnDisk);
+    }
+    EXPECT_TRUE(CloseHandle(pipe));
+}
+
+// The room made at start holds what a job locks at most: no lock of its
+// secrets is refused.
+TEST(SecretMemory, WhatAJobHoldsStaysLocked)
+{
+    ASSERT_TRUE(RaiseLockableMemory());
+    const size_t refusedBefore = SecretLockFailures();
+    {
+        const SecretBytes heldKey(HeldKeyBytes);
+        const SecretBytes pattern(HeldKeyBytes);
+        const SecretBytes longKeyPiece(KeyFilePieceBytes);
+        const SecretBytes hashPiece(KeyFilePieceBytes);
+        KeyFileHasher hasher;
+        std::vector<SecretBytes> small;
+        for (int i = 0; i < 64; ++i)
+            small.emplace_back(32);
+    }
+    EXPECT_EQ(SecretLockFailures(), refusedBefore);
 }
 
 } // namespace
