@@ -322,6 +322,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_NEXTDLGCTL:
         MoveFocusOnRequest(window, wParam, lParam);
         return 0;
+    case ListTimeMessage:
+        return AnswerListTime(wParam);
     case WM_MENUCHAR:
         if (const LRESULT answer =
                 AnswerMenuChar(static_cast<wchar_t>(LOWORD(wParam)), HIWORD(wParam), reinterpret_cast<HMENU>(lParam)))

@@ -9,6 +9,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <iterator>
@@ -21,6 +22,18 @@ namespace {
 // The rows reach a list at most this often.
 constexpr std::chrono::milliseconds RowHandOverInterval{250};
 constexpr int SecondColumn = 1;
+
+using Clock = std::chrono::steady_clock;
+// The times of the last filling in microseconds, by ListTimePart; written
+// on the filling thread and the window's, read by the main window when it
+// is asked for them.
+constexpr size_t ListTimeParts = static_cast<size_t>(ListTimePart::Count);
+std::atomic<int64_t> ListTimes[ListTimeParts];
+
+void AddListTime(ListTimePart part, Clock::time_point since, Clock::time_point until)
+{
+    ListTimes[static_cast<size_t>(part)] += std::chrono::duration_cast<std::chrono::microseconds>(until - since).count();
+}
 
 // The rows of the virtual lists; touched only on the window's thread. A
 // deque: rows are taken away at either end cheaply.
@@ -43,9 +56,11 @@ bool IsVirtual(HWND list)
 // it shows.
 void AppendRows(HWND list, ListRows& rows)
 {
+    const auto start = Clock::now();
     KeptRows& kept = VirtualRows[list];
     kept.insert(kept.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(kept.size()), LVSICF_NOSCROLL);
+    AddListTime(ListTimePart::Appending, start, Clock::now());
 }
 
 void CopyTexts(HWND list, std::vector<std::wstring>& texts)
@@ -218,6 +233,7 @@ bool SortVirtualRows(HWND list, int column, bool ascending)
     const auto found = VirtualRows.find(list);
     if (!IsVirtual(list) || found == VirtualRows.end())
         return false;
+    const auto start = Clock::now();
     KeptRows& rows = found->second;
     // The new order as old indices, so that the states follow their rows.
     std::vector<size_t> order(rows.size());
@@ -237,7 +253,13 @@ bool SortVirtualRows(HWND list, int column, bool ascending)
 
     MoveRowStates(list, placeOf, RowsInState(list, LVNI_SELECTED), RowsInState(list, LVNI_FOCUSED));
     InvalidateRect(list, nullptr, FALSE);
+    AddListTime(ListTimePart::Sorting, start, Clock::now());
     return true;
+}
+
+LRESULT AnswerListTime(WPARAM part)
+{
+    return part < ListTimeParts ? static_cast<LRESULT>(ListTimes[part].load()) : 0;
 }
 
 std::vector<std::wstring> ListTexts(HWND list)
@@ -249,35 +271,58 @@ std::vector<std::wstring> ListTexts(HWND list)
 
 ListFiller::ListFiller(int listId)
     : listId_(listId)
-{ }
+    , returned_(Clock::now())
+{
+    for (auto& time : ListTimes)
+        time = 0;
+}
 
 void ListFiller::Add(FileBatch& batch)
 {
+    const auto start = Clock::now();
+    AddListTime(ListTimePart::Walk, returned_, start);
     for (std::wstring& path : batch)
         pending_.push_back(ListRow{std::move(path), {}});
     batch.clear();
-    HandOverIfDue();
+    const auto built = Clock::now();
+    AddListTime(ListTimePart::RowBuilding, start, built);
+    HandOverIfDue(built);
+    returned_ = Clock::now();
+    AddListTime(ListTimePart::HandingOver, built, returned_);
 }
 
 void ListFiller::Add(ListRow row)
 {
+    // One clock reading per row, as before the times were kept: a second
+    // is read only when rows were handed over.
+    const auto start = Clock::now();
+    AddListTime(ListTimePart::Walk, returned_, start);
     pending_.push_back(std::move(row));
-    HandOverIfDue();
+    returned_ = start;
+    if (HandOverIfDue(start)) {
+        returned_ = Clock::now();
+        AddListTime(ListTimePart::HandingOver, start, returned_);
+    }
 }
 
 void ListFiller::Finish()
 {
+    const auto start = Clock::now();
+    AddListTime(ListTimePart::Walk, returned_, start);
     // Waited for even with nothing pending: when it returns, every batch
     // handed over before is in the list.
     OnWindowThread([this] { AppendRows(MainControl(listId_), pending_); });
     pending_.clear();
+    returned_ = Clock::now();
+    AddListTime(ListTimePart::HandingOver, start, returned_);
 }
 
-void ListFiller::HandOverIfDue()
+bool ListFiller::HandOverIfDue(Clock::time_point now)
 {
-    const auto now = std::chrono::steady_clock::now();
-    if (first_ || now - lastHandOver_ >= RowHandOverInterval)
+    const bool due = first_ || now - lastHandOver_ >= RowHandOverInterval;
+    if (due)
         HandOver(now);
+    return due;
 }
 
 void ListFiller::HandOver(std::chrono::steady_clock::time_point now)

@@ -26,6 +26,22 @@ struct ListRow {
 };
 using ListRows = std::vector<ListRow>;
 
+// Where the time of the last filling went, measured by the filler (for
+// the benchmarks): on the filling thread the walk (the time between the
+// filler's calls; for rows added one by one, also the making of each row),
+// the building of rows from paths, and the handing over of rows (posting
+// them to the courier, and at the end waiting for the last ones, which
+// waits for the list to take every batch posted before); on the window's
+// thread the appending of rows to the lists and the sorting of rows. Reset
+// when a filler starts.
+enum class ListTimePart : WPARAM { Walk, RowBuilding, Sorting, HandingOver, Appending, Count };
+// Sent to the main window (from any process): the answer is the time of
+// the ListTimePart in wParam, in microseconds. Apart from the courier's
+// messages, which the main window also takes.
+inline constexpr UINT ListTimeMessage = WM_APP + 6;
+// The main window's answer to ListTimeMessage.
+LRESULT AnswerListTime(WPARAM part);
+
 // Answers a virtual list's request for a row's text and icon
 // (LVN_GETDISPINFOW, sent to the main window); false for any other notice.
 bool AnswerListRowRequest(const NMHDR* header);
@@ -68,12 +84,15 @@ public:
     void Finish();
 
 private:
-    void HandOverIfDue();
+    // True when it was time to hand rows over.
+    bool HandOverIfDue(std::chrono::steady_clock::time_point now);
     void HandOver(std::chrono::steady_clock::time_point now);
 
     int listId_;
     ListRows pending_;
     std::chrono::steady_clock::time_point lastHandOver_{};
+    // When the filler last gave the thread back to the walk.
+    std::chrono::steady_clock::time_point returned_;
     bool first_ = true;
 };
 

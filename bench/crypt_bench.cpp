@@ -17,7 +17,10 @@
 //   crypt_bench copytree ROOT OUTPUT           the walk, then a bare copy of each file
 //   crypt_bench findtree ROOT                  a bare FindFirstFile/FindNextFile walk
 //                                              that only counts the files
+// The jobs key with the benchmarks' password (bench/bench_password.h); a
+// job that fails prints no time and ends the program with 1.
 #include "base/folder_walk.h"
+#include "bench/bench_password.h"
 #include "crypt/file_transform.h"
 #include "crypt/folder_job.h"
 #include "crypt/strong_transform.h"
@@ -34,12 +37,16 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace quenzel;
 
-JobKey PasswordKey()
+// The legacy key of the benchmarks' password; false, after saying so, when
+// the password gives none (an empty one), as the program refuses it.
+bool PasswordKey(JobKey& key)
 {
-    JobKey key;
-    key.bytes = PasswordKeyBytes("MORVANTE", 8);
+    const std::string password = bench::Password();
+    key.bytes = PasswordKeyBytes(password.data(), password.size());
     key.level = 7;
-    return key;
+    if (!key.Usable())
+        std::fprintf(stderr, "the benchmarks' password gives no key\n");
+    return key.Usable();
 }
 
 struct NoProgress : CipherProgress {
@@ -64,7 +71,9 @@ std::wstring Wide(const char* text)
 
 int Transform(const std::wstring& source, const std::wstring& destination)
 {
-    const JobKey key = PasswordKey();
+    JobKey key;
+    if (!PasswordKey(key))
+        return 1;
     NoProgress progress;
     TransformRequest request;
     request.source = source;
@@ -86,7 +95,7 @@ int Transform(const std::wstring& source, const std::wstring& destination)
 // The strong format's key input of the benchmarks' password.
 SecretBytes StrongPassword()
 {
-    return PasswordKeyInput(std::string("MORVANTE"));
+    return PasswordKeyInput(bench::Password());
 }
 
 // Runs one Argon2id derivation, timing it; false after saying so when it failed.
@@ -183,6 +192,17 @@ std::vector<std::wstring> Gather(const std::wstring& root)
     return files;
 }
 
+// True when a folder job did every file of a tree that has some; else says
+// what went wrong.
+bool AllDone(size_t files, size_t failed)
+{
+    if (files == 0)
+        std::fprintf(stderr, "no file below the folder given\n");
+    else if (failed)
+        std::fprintf(stderr, "%zu of %zu file(s) failed\n", failed, files);
+    return files > 0 && failed == 0;
+}
+
 int GatherOnly(const std::wstring& root)
 {
     const auto start = Clock::now();
@@ -198,17 +218,18 @@ int FolderJob(const std::wstring& root, const std::wstring& output, bool strong)
     double derivation = 0;
     if (strong && !PrepareStrong(transformer, derivation))
         return 1;
+    JobKey key;
+    if (!PasswordKey(key))
+        return 1;
     const std::vector<std::wstring> files = Gather(root);
-    const JobKey key = PasswordKey();
     size_t failed = 0;
     for (const auto& file : files)
         if (TransformFolderItem(root, file, output, key, transformer).status != FolderItemStatus::Done)
             ++failed;
-    std::printf("folder %.3f %zu %.3f\n", Since(start), files.size(), derivation);
-    if (failed) {
-        std::fprintf(stderr, "%zu file(s) failed\n", failed);
+    const double seconds = Since(start);
+    if (!AllDone(files.size(), failed))
         return 1;
-    }
+    std::printf("folder %.3f %zu %.3f\n", seconds, files.size(), derivation);
     return 0;
 }
 
@@ -238,8 +259,13 @@ int Copy(const std::wstring& source, const std::wstring& destination)
     std::vector<uint8_t> buffer(TransformChunkBytes);
     const auto start = Clock::now();
     const bool ok = BareCopy(source, destination, buffer);
-    std::printf("copy %.3f\n", Since(start));
-    return ok ? 0 : 1;
+    const double seconds = Since(start);
+    if (!ok) {
+        std::fprintf(stderr, "the copy failed (error %lu)\n", GetLastError());
+        return 1;
+    }
+    std::printf("copy %.3f\n", seconds);
+    return 0;
 }
 
 int CopyTree(const std::wstring& root, const std::wstring& output)
@@ -254,10 +280,11 @@ int CopyTree(const std::wstring& root, const std::wstring& output)
             || !BareCopy(file, destination, buffer))
             ++failed;
     }
-    std::printf("copytree %.3f %zu\n", Since(start), files.size());
-    if (failed)
-        std::fprintf(stderr, "%zu file(s) failed\n", failed);
-    return failed ? 1 : 0;
+    const double seconds = Since(start);
+    if (!AllDone(files.size(), failed))
+        return 1;
+    std::printf("copytree %.3f %zu\n", seconds, files.size());
+    return 0;
 }
 
 // Counts the files below `folder` (given back as it came) with the fewest

@@ -1,6 +1,7 @@
 // The shredding engine timed on real files, for scripts/bench-shred to set
 // beside the system's shred over the same data. Prints one line per run:
-// "<what> <seconds> <count>".
+// "<what> <seconds> <count>", only for work done: a failure prints no time
+// and ends the program with 1.
 //   shred_bench files ROOT    every file below ROOT overwritten, flushed and deleted
 //   shred_bench file PATH     one file overwritten and flushed, kept
 #include "base/folder_walk.h"
@@ -40,16 +41,26 @@ int ShredTree(const std::wstring& root)
     size_t shredded = 0;
     for (const std::wstring& file : files)
         shredded += ShredFile(file, true) == ShredResult::Shredded ? 1 : 0;
-    std::printf("files %.3f %zu\n", Since(start), shredded);
-    return shredded == files.size() ? 0 : 1;
+    const double seconds = Since(start);
+    if (files.empty() || shredded != files.size()) {
+        std::fprintf(stderr, "%zu of %zu file(s) shredded\n", shredded, files.size());
+        return 1;
+    }
+    std::printf("files %.3f %zu\n", seconds, shredded);
+    return 0;
 }
 
 int ShredOne(const std::wstring& path)
 {
     const auto start = Clock::now();
     const bool done = ShredFile(path, false) == ShredResult::Shredded;
-    std::printf("file %.3f %d\n", Since(start), done ? 1 : 0);
-    return done ? 0 : 1;
+    const double seconds = Since(start);
+    if (!done) {
+        std::fprintf(stderr, "the file was not shredded\n");
+        return 1;
+    }
+    std::printf("file %.3f 1\n", seconds);
+    return 0;
 }
 
 } // namespace

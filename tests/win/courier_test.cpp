@@ -2,6 +2,7 @@
 // says reaches the desk on the window's thread in the order said, notes
 // before a later question or report; answers and failures come back.
 #include "base/courier.h"
+#include "base/list_filler.h"
 #include "base/page_info.h"
 #include "base/page_kit.h"
 #include "base/process.h"
@@ -183,6 +184,13 @@ TEST_F(CourierTest, AnInformationLineWaitsForItsPage)
     EXPECT_EQ(infoLine(), L"8 files");
     CurrentPage = shownBefore;
     DestroyWindow(parent);
+}
+
+// The main window hands the courier's messages to the courier first: the
+// listing's times are asked for with a message of its own.
+TEST(CourierMessages, LeaveTheListTimeMessageToTheMainWindow)
+{
+    EXPECT_FALSE(IsCourierMessage(ListTimeMessage));
 }
 
 } // namespace
