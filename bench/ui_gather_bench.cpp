@@ -106,6 +106,9 @@ int wmain(int argc, wchar_t** argv)
     Start(s, shred ? "[OPTIONS]\nDeleteShredded=1\n" : nullptr, shredder ? ShredderPageCommand : FolderPageCommand);
     if (!s.window)
         return 1;
+    // An encryption refuses the sample password the field starts with.
+    if (job)
+        TypeOwnPassword(s);
     PostCommand(s.window, shredder ? quenzel::IDC_SHRED_ADD_FOLDER : quenzel::IDC_FOLDER_GATHER);
     ChooseInFolderPicker(s.app, folder);
     // Both pages show the chosen folder in the folder field.

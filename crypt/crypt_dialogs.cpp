@@ -270,7 +270,7 @@ std::u16string AnsiText(std::string_view bytes)
 
 INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options)
 {
-    if (!StrongPasswordAcceptable(StateOf(kind).Job(), options.strongFormat))
+    if (!PasswordAcceptable(StateOf(kind).Job(), TakeKeySnapshot()))
         return ConfirmCancel;
     const int templateId = RetypeWanted(kind) ? IDD_RETYPE : IDD_CONFIRM;
     ConfirmRequest request{kind, options, {}, {}};

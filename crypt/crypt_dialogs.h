@@ -17,8 +17,8 @@ inline constexpr INT_PTR ConfirmOk = 1;
 inline constexpr INT_PTR ConfirmCancel = 2;
 
 // Shows `IDD_CONFIRM`, or `IDD_RETYPE` for every encryption with a
-// password, owned by the main window; a strong encryption with an empty or
-// the sample password is refused first. The destination proposed and the
+// password, owned by the main window; an encryption with an empty or the
+// sample password is refused first. The destination proposed and the
 // words on it follow the options the job started with. On OK the page's
 // `OutputPath` holds the destination; Cancel, a refusal and a dialog that
 // could not be shown give ConfirmCancel.

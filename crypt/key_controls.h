@@ -37,11 +37,6 @@ void InitKeyControls();
 // in key-file mode).
 void EnableKeyControls(bool enable);
 
-// A strong encryption with a password takes neither an empty field nor the
-// sample text the field starts with: false, after telling the user, for
-// either. Any other job, and key-file mode, pass.
-bool StrongPasswordAcceptable(JobKind job, bool strongFormat);
-
 // What the key controls hold, read on the window's thread once a job's
 // confirmation is answered and its controls are disabled: the key mode,
 // the password field's UTF-16 text (password mode) or the key file's path
@@ -54,13 +49,18 @@ struct KeySnapshot {
 };
 KeySnapshot TakeKeySnapshot();
 
+// An encryption with a password, in either format, takes neither an empty
+// field nor the sample text the field starts with: false, after telling
+// the user, for either. A decryption, and key-file mode, pass.
+bool PasswordAcceptable(JobKind job, const KeySnapshot& snapshot);
+
 // Takes a job's settings once, on its worker, from the key controls'
-// snapshot: the password in the ANSI code page ("WELK" when empty) or the
-// key file's content, the level, the key file's identity, and what the
-// job's options ask of it; for a strong encryption (then without the
-// legacy key) and for every decryption, the strong format's key input: the
-// password as UTF-8 or the key file's hash. False, after telling the user
-// why, when no key can be had.
+// snapshot: the password in the ANSI code page (the built-in "WELK" when a
+// decryption's field is empty) or the key file's content, the level, the
+// key file's identity, and what the job's options ask of it; for a strong
+// encryption (then without the legacy key) and for every decryption, the
+// strong format's key input: the password as UTF-8 or the key file's hash.
+// False, after telling the user why, when no key can be had.
 bool TakeJobSettings(JobKind job, const Options& options, const KeySnapshot& snapshot, JobSettings& settings);
 
 // A password field's UTF-16 text (no terminator) in secret bytes: locked
