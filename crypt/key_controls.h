@@ -37,10 +37,10 @@ void InitKeyControls();
 // in key-file mode).
 void EnableKeyControls(bool enable);
 
-// What the key controls hold, read on the window's thread once a job's
-// confirmation is answered and its controls are disabled: the key mode,
-// the password field's UTF-16 text (password mode) or the key file's path
-// (key-file mode), and the level slider.
+// What the key controls hold, read on the window's thread in the step that
+// accepts a job's confirmation, so the key confirmed is the key used: the
+// key mode, the password field's UTF-16 text (password mode) or the key
+// file's path (key-file mode), and the level slider.
 struct KeySnapshot {
     bool passwordMode = true;
     SecretBytes password;
