@@ -60,12 +60,14 @@ UniqueFile OpenKeyFileUnshared(const std::wstring& path)
 }
 } // namespace
 
-KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key)
+KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key, FileIdentity* identity)
 {
     key = SecretBytes();
     UniqueFile file = OpenKeyFileUnshared(path);
     if (!file)
         return KeyFileResult::CannotOpen;
+    if (identity)
+        *identity = IdentityOfHandle(file.Get());
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size))
         return KeyFileResult::ReadFailed;
@@ -139,9 +141,11 @@ KeyFileResult TakeKeyFile(const std::wstring& path, JobKey& key, FileIdentity& i
         key.file = std::move(opened);
         return KeyFileResult::Ok;
     }
-    // A short key is held, read as before with no sharing at all.
+    // A short key is held, read as before with no sharing at all; the
+    // identity the job checks is taken again from the handle it is read
+    // through, whatever took the path's place since the first open.
     opened.reset();
-    return ReadKeyFile(path, key.bytes);
+    return ReadKeyFile(path, key.bytes, &identity);
 }
 
 KeyFileResult HashKeyFile(const std::wstring& path, SecretBytes& keyInput)

@@ -28,8 +28,10 @@ enum class KeyFileResult {
 // read in step with the data.
 inline constexpr uint64_t HeldKeyBytes = 8u * 1024u * 1024u;
 
-// Reads the whole key file, opened without sharing, into `key`.
-KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key);
+// Reads the whole key file, opened without sharing, into `key`; the
+// identity of the file read, taken from the same handle, goes to
+// `identity` when one is given.
+KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key, FileIdentity* identity = nullptr);
 
 // A key file too long to hold, kept open for as long as a job holds it:
 // other readers may open it (the job's own sources among them), no one may
@@ -50,7 +52,7 @@ private:
 };
 
 // A job's key from a key file: held as bytes up to `heldLimit` bytes, kept
-// open beyond it; `identity` is the key file's.
+// open beyond it; `identity` is that of the file the key is read from.
 KeyFileResult TakeKeyFile(const std::wstring& path, JobKey& key, FileIdentity& identity,
                           uint64_t heldLimit = HeldKeyBytes);
 // The strong format's key input of a key file, opened as ReadKeyFile opens
