@@ -125,13 +125,15 @@ KeyFileResult HashPieces(HANDLE file, uint64_t total, SecretBytes& keyInput, Key
 }
 } // namespace
 
-KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key, KeyFileProgress* progress)
+KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key, KeyFileProgress* progress, FileIdentity* identity)
 {
     key = SecretBytes();
     UniqueFile file;
     const KeyFileResult opened = OpenOnDisk(path, 0, file);
     if (opened != KeyFileResult::Ok)
         return opened;
+    if (identity)
+        *identity = IdentityOfHandle(file.Get());
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size))
         return KeyFileResult::ReadFailed;
@@ -211,9 +213,11 @@ KeyFileResult TakeKeyFile(const std::wstring& path, JobKey& key, FileIdentity& i
         key.file = std::move(opened);
         return KeyFileResult::Ok;
     }
-    // A short key is held, read as before with no sharing at all.
+    // A short key is held, read as before with no sharing at all; the
+    // identity the job checks is taken again from the handle it is read
+    // through, whatever took the path's place since the first open.
     opened.reset();
-    return ReadKeyFile(path, key.bytes, progress);
+    return ReadKeyFile(path, key.bytes, progress, &identity);
 }
 
 KeyFileResult HashKeyFile(const std::wstring& path, SecretBytes& keyInput, KeyFileProgress* progress)

@@ -43,8 +43,10 @@ public:
 };
 
 // Reads the whole key file, opened without sharing, into `key`. Only a file
-// on a disk is read (NotOnDisk otherwise).
-KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key, KeyFileProgress* progress = nullptr);
+// on a disk is read (NotOnDisk otherwise). The identity of the file read,
+// taken from the same handle, goes to `identity` when one is given.
+KeyFileResult ReadKeyFile(const std::wstring& path, SecretBytes& key, KeyFileProgress* progress = nullptr,
+                          FileIdentity* identity = nullptr);
 
 // A key file too long to hold, kept open for as long as a job holds it:
 // other readers may open it (the job's own sources among them), no one may
@@ -65,7 +67,7 @@ private:
 };
 
 // A job's key from a key file: held as bytes up to `heldLimit` bytes, kept
-// open beyond it; `identity` is the key file's.
+// open beyond it; `identity` is that of the file the key is read from.
 KeyFileResult TakeKeyFile(const std::wstring& path, JobKey& key, FileIdentity& identity,
                           uint64_t heldLimit = HeldKeyBytes, KeyFileProgress* progress = nullptr);
 // The strong format's key input of a key file, opened as ReadKeyFile opens

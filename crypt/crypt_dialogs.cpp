@@ -45,6 +45,8 @@ struct ConfirmRequest {
     // that file, and the free name proposed instead.
     std::wstring takenOutput;
     std::wstring freeOutput;
+    // The key controls as they were when OK was accepted.
+    KeySnapshot key;
 };
 
 CryptPageState& StateOf(CryptPageKind kind)
@@ -156,10 +158,9 @@ void OnConfirmInit(HWND dialog, ConfirmRequest& request)
     ShowJobText(dialog, request, source);
 }
 
-// The re-entered password is not the password field's; both copies are wiped.
-bool RetypedPasswordDiffers(HWND dialog)
+// The re-entered password is not the one typed; the copy read here is wiped.
+bool RetypedPasswordDiffers(HWND dialog, const SecretBytes& typed)
 {
-    const SecretBytes typed = SecretFieldText(MainControl(IDC_KEY_PASSWORD));
     const SecretBytes retyped = SecretFieldText(GetDlgItem(dialog, IDC_RETYPE_PASSWORD));
     return typed.size() != retyped.size() || !std::equal(typed.data(), typed.data() + typed.size(), retyped.data());
 }
@@ -185,16 +186,18 @@ void EndConfirmDialog(HWND dialog, INT_PTR result)
     EndDialog(dialog, result);
 }
 
-// OK: for a password encryption, the re-entered password must equal the
-// password field.
-void OnConfirmOk(HWND dialog, CryptPageKind kind)
+// OK: the job's key is taken now, and for a password encryption the
+// re-entered password must equal that key's password.
+void OnConfirmOk(HWND dialog, ConfirmRequest& request)
 {
-    if (RetypeWanted(kind) && RetypedPasswordDiffers(dialog)) {
+    KeySnapshot key = TakeKeySnapshot();
+    if (RetypeWanted(request.kind) && RetypedPasswordDiffers(dialog, key.password)) {
         ShowWarningBox(LangString(keys::PasswordsDiffer), keys::PasswordsDifferCaption);
         SetFocus(GetDlgItem(dialog, IDC_RETYPE_PASSWORD));
         return;
     }
-    StateOf(kind).outputPath = TextOf(GetDlgItem(dialog, IDC_CONFIRM_DESTINATION));
+    StateOf(request.kind).outputPath = TextOf(GetDlgItem(dialog, IDC_CONFIRM_DESTINATION));
+    request.key = std::move(key);
     EndConfirmDialog(dialog, ConfirmOk);
 }
 
@@ -205,12 +208,12 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         OnConfirmInit(dialog, *reinterpret_cast<ConfirmRequest*>(lParam));
         return TRUE;
     case WM_COMMAND: {
-        const auto* request = reinterpret_cast<const ConfirmRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
+        auto* request = reinterpret_cast<ConfirmRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
         // Messages before WM_INITDIALOG find no request yet.
         if (!request)
             return FALSE;
         if (LOWORD(wParam) == IDOK) {
-            OnConfirmOk(dialog, request->kind);
+            OnConfirmOk(dialog, *request);
             return TRUE;
         }
         if (LOWORD(wParam) == IDC_CONFIRM_DESTINATION && HIWORD(wParam) == EN_CHANGE) {
@@ -290,16 +293,19 @@ std::u16string AnsiText(std::string_view bytes)
 
 } // namespace
 
-INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options)
+INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options, KeySnapshot& key)
 {
-    if (!StrongPasswordAcceptable(StateOf(kind).Job(), options.strongFormat))
+    if (!PasswordAcceptable(StateOf(kind).Job(), TakeKeySnapshot()))
         return ConfirmCancel;
     const int templateId = RetypeWanted(kind) ? IDD_RETYPE : IDD_CONFIRM;
-    ConfirmRequest request{kind, options, {}, {}};
+    ConfirmRequest request{kind, options, {}, {}, {}};
     const INT_PTR result = DialogBoxParamW(Instance, MAKEINTRESOURCEW(templateId), MainWindow, ConfirmDialogProc,
                                            reinterpret_cast<LPARAM>(&request));
     // A dialog that could not be shown counts as Cancel.
-    return result == ConfirmOk ? ConfirmOk : ConfirmCancel;
+    if (result != ConfirmOk)
+        return ConfirmCancel;
+    key = std::move(request.key);
+    return ConfirmOk;
 }
 
 void ShowResultDialog(int textKey, bool unauthenticated, const std::wstring& source,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/options.h"
+#include "crypt/key_controls.h"
 #include "crypt/page_state.h"
 
 #include <windows.h>
@@ -17,12 +18,14 @@ inline constexpr INT_PTR ConfirmOk = 1;
 inline constexpr INT_PTR ConfirmCancel = 2;
 
 // Shows `IDD_CONFIRM`, or `IDD_RETYPE` for every encryption with a
-// password, owned by the main window; a strong encryption with an empty or
-// the sample password is refused first. The destination proposed and the
-// words on it follow the options the job started with. On OK the page's
-// `OutputPath` holds the destination; Cancel, a refusal and a dialog that
-// could not be shown give ConfirmCancel.
-INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options);
+// password, owned by the main window; an encryption with an empty or the
+// sample password is refused first. The destination proposed and the words
+// on it follow the options the job started with. On OK the page's
+// `OutputPath` holds the destination and `key` the key controls as they
+// were when OK was accepted (the password re-entered was compared with
+// that one); Cancel, a refusal and a dialog that could not be shown give
+// ConfirmCancel.
+INT_PTR ShowConfirmDialog(CryptPageKind kind, const Options& options, KeySnapshot& key);
 
 // Shows `IDD_RESULTDIALOG` for the file page's finished job; `textKey` is the
 // text that says what was done (source title, output path). A result that

@@ -54,20 +54,21 @@ void SetState(int key)
 }
 
 // What a job took on the window's thread once its confirmation was
-// answered: the destination (a file, or the output folder), and for a
-// folder job the listed files.
+// answered: the destination (a file, or the output folder), the key as it
+// was confirmed, and for a folder job the listed files.
 struct JobConfirmation {
     std::wstring destination;
+    KeySnapshot key;
     std::vector<std::wstring> items;
 };
 
-// The confirmation, on the window's thread: true on OK, with what the job
-// needs of the page then.
+// The confirmation, on the window's thread: true on OK, with the key taken
+// in the step that accepted it and what the job needs of the page then.
 bool ConfirmJob(CryptPageKind kind, const Options& options, JobConfirmation& confirmation)
 {
     bool confirmed = false;
     OnWindowThread([&] {
-        confirmed = ShowConfirmDialog(kind, options) == ConfirmOk;
+        confirmed = ShowConfirmDialog(kind, options, confirmation.key) == ConfirmOk;
         if (!confirmed)
             return;
         const CryptPageState& state = kind == CryptPageKind::File ? FilePageState : FolderPageState;
@@ -79,12 +80,13 @@ bool ConfirmJob(CryptPageKind kind, const Options& options, JobConfirmation& con
     return confirmed;
 }
 
-// The key controls as they are now, on the window's thread.
-KeySnapshot KeySnapshotOnWindow()
+// The job's settings from the key it confirmed; the confirmation's copy of
+// that key goes with this step.
+bool TakeConfirmedSettings(const JobRequest& request, JobConfirmation& confirmation, JobSettings& settings,
+                           int progressBarId)
 {
-    KeySnapshot snapshot;
-    OnWindowThread([&snapshot] { snapshot = TakeKeySnapshot(); });
-    return snapshot;
+    const KeySnapshot key = std::move(confirmation.key);
+    return TakeJobSettings(request.job, request.options, key, settings, progressBarId);
 }
 
 void WarnStrayTemporary(const TransformOutcome& outcome)
@@ -443,7 +445,7 @@ bool RunFileTransform(const JobRequest& request, std::wstring& output, JobSettin
     scope.Run();
     const JobKind job = request.job;
     const std::wstring& source = request.source;
-    if (!TakeJobSettings(job, request.options, KeySnapshotOnWindow(), settings, IDC_FILE_PROGRESS)
+    if (!TakeConfirmedSettings(request, confirmation, settings, IDC_FILE_PROGRESS)
         || !DestinationIsNotKeyFile(output, settings))
         return false;
     JobTransformer transformer;
@@ -492,7 +494,7 @@ bool RunFolderList(const JobRequest& request, FolderRun& run)
     const JobKind job = request.job;
     JobSettings settings;
     JobTransformer transformer;
-    if (!TakeJobSettings(job, request.options, KeySnapshotOnWindow(), settings, IDC_FOLDER_PROGRESS))
+    if (!TakeConfirmedSettings(request, confirmation, settings, IDC_FOLDER_PROGRESS))
         return false;
     const FolderJobCheck check = CheckFolderJob(root, items, run.outputRoot, settings.keyFilePath);
     if (!FolderJobMayStart(job, check, run.outputRoot, settings) || !PrepareTransformer(job, settings, transformer))

@@ -14,8 +14,8 @@ namespace quenzel {
 // What a job is asked to do, taken on the window's thread when it starts:
 // the job, the options as the options page shows them, and the source
 // field's text (the file, or the folder as typed). The destination, the
-// folder list's rows and the key follow on the window's thread once the
-// confirmation is answered; the worker reads no control.
+// folder list's rows and the key follow on the window's thread, the key in
+// the step that accepts the confirmation; the worker reads no control.
 struct JobRequest {
     JobKind job = NoJob;
     Options options;

@@ -184,29 +184,18 @@ bool TakeStrongKeyInput(const KeySnapshot& snapshot, JobSettings& settings, KeyF
     return KeyFileUsable(HashKeyFile(snapshot.keyFilePath, settings.strongKeyInput, &progress));
 }
 
-// A password's UTF-16 text is one the strong format refuses: empty, or
-// the sample text every copy of the program starts with.
-int RefusedStrongPasswordKey(const SecretBytes& text)
+// A password's UTF-16 text is one no encryption takes: empty (the classic
+// format would fall back to its built-in key, which anyone with the program
+// has), or the sample text every copy of the program starts with.
+int RefusedPasswordKey(const SecretBytes& text)
 {
     if (text.empty())
-        return keys::StrongPasswordEmpty;
+        return keys::PasswordEmpty;
     const size_t sampleBytes = (sizeof DefaultPasswordText) - sizeof(wchar_t);
     const bool sample = text.size() == sampleBytes
         && std::equal(text.data(), text.data() + text.size(),
                       reinterpret_cast<const unsigned char*>(DefaultPasswordText));
-    return sample ? keys::StrongPasswordSample : 0;
-}
-
-// A strong encryption with a password takes neither an empty password nor
-// the sample text: false, after telling the user, for either.
-bool SnapshotPasswordAcceptable(JobKind job, bool strongFormat, const KeySnapshot& snapshot)
-{
-    if (job != EncryptJob || !snapshot.passwordMode || !strongFormat)
-        return true;
-    const int refusal = RefusedStrongPasswordKey(snapshot.password);
-    if (refusal != 0)
-        WarnUser(refusal);
-    return refusal == 0;
+    return sample ? keys::SamplePassword : 0;
 }
 
 // The password field selects its whole text whenever it gets the focus,
@@ -351,9 +340,14 @@ void EnableKeyControls(bool enable)
     EnableWindow(MainControl(IDC_KEY_FILE_BUTTON), enable && !passwordMode);
 }
 
-bool StrongPasswordAcceptable(JobKind job, bool strongFormat)
+bool PasswordAcceptable(JobKind job, const KeySnapshot& snapshot)
 {
-    return SnapshotPasswordAcceptable(job, strongFormat, TakeKeySnapshot());
+    if (job != EncryptJob || !snapshot.passwordMode)
+        return true;
+    const int refusal = RefusedPasswordKey(snapshot.password);
+    if (refusal != 0)
+        WarnUser(refusal);
+    return refusal == 0;
 }
 
 SecretBytes SecretFieldText(HWND field)
@@ -384,9 +378,8 @@ bool TakeJobSettings(JobKind job, const Options& options, const KeySnapshot& sna
     settings = JobSettings();
     settings.strongFormat = job == EncryptJob && options.strongFormat;
     settings.keyFilePath = snapshot.keyFilePath;
-    // The password is looked at again here: the field may have changed
-    // since the confirmation, before the controls were disabled.
-    if (settings.strongFormat && !SnapshotPasswordAcceptable(job, settings.strongFormat, snapshot))
+    // The password is looked at again here, as the snapshot holds it.
+    if (!PasswordAcceptable(job, snapshot))
         return false;
     // A strong encryption needs no legacy key; a decryption needs both keys.
     // The key file is hashed (opened without sharing) before a long legacy

@@ -37,15 +37,10 @@ void InitKeyControls();
 // in key-file mode).
 void EnableKeyControls(bool enable);
 
-// A strong encryption with a password takes neither an empty field nor the
-// sample text the field starts with: false, after telling the user, for
-// either. Any other job, and key-file mode, pass.
-bool StrongPasswordAcceptable(JobKind job, bool strongFormat);
-
-// What the key controls hold, read on the window's thread once a job's
-// confirmation is answered and its controls are disabled: the key mode,
-// the password field's UTF-16 text (password mode) or the key file's path
-// (key-file mode), and the level slider.
+// What the key controls hold, read on the window's thread in the step that
+// accepts a job's confirmation, so the key confirmed is the key used: the
+// key mode, the password field's UTF-16 text (password mode) or the key
+// file's path (key-file mode), and the level slider.
 struct KeySnapshot {
     bool passwordMode = true;
     SecretBytes password;
@@ -54,15 +49,21 @@ struct KeySnapshot {
 };
 KeySnapshot TakeKeySnapshot();
 
+// An encryption with a password, in either format, takes neither an empty
+// field nor the sample text the field starts with: false, after telling
+// the user, for either. A decryption, and key-file mode, pass.
+bool PasswordAcceptable(JobKind job, const KeySnapshot& snapshot);
+
 // Takes a job's settings once, on its worker, from the key controls'
-// snapshot: the password in the ANSI code page ("WELK" when empty) or the
-// key file's content, the level, the key file's identity, and what the
-// job's options ask of it; for a strong encryption (then without the
-// legacy key) and for every decryption, the strong format's key input: the
-// password as UTF-8 or the key file's hash. A long key file's reading moves
-// the page's progress bar (by its id, through the courier) and ends when
-// the jobs are asked to stop. False, after telling the user why, when no
-// key can be had (without a word when the jobs were asked to stop).
+// snapshot: the password in the ANSI code page (the built-in "WELK" when a
+// decryption's field is empty) or the key file's content, the level, the
+// key file's identity, and what the job's options ask of it; for a strong
+// encryption (then without the legacy key) and for every decryption, the
+// strong format's key input: the password as UTF-8 or the key file's hash.
+// A long key file's reading moves the page's progress bar (by its id,
+// through the courier) and ends when the jobs are asked to stop. False,
+// after telling the user why, when no key can be had (without a word when
+// the jobs were asked to stop).
 bool TakeJobSettings(JobKind job, const Options& options, const KeySnapshot& snapshot, JobSettings& settings,
                      int progressBarId);
 

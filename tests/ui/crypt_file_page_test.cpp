@@ -75,7 +75,7 @@ std::string ReadAll(const std::wstring& path)
 }
 
 // `n` pseudo-random lower-case letters. Encrypted (classic, level 7) with the
-// sample password they become digits and punctuation, and those again
+// tests' own password they become digits and punctuation, and those again
 // capitals with a password of lower-case letters: every step is text that
 // the preview and the result show safely on every Wine (see RandomText).
 std::string RandomLetters(size_t n, unsigned seed)
@@ -86,7 +86,7 @@ std::string RandomLetters(size_t n, unsigned seed)
     return text;
 }
 
-TEST(FilePage, RoundTripWithTheDefaultPassword)
+TEST(FilePage, RoundTripWithATypedPassword)
 {
     Started s;
     Start(s, "[MAIN]\n1=1\n2=1\n3=1\n", FilePageCommand);
@@ -94,11 +94,12 @@ TEST(FilePage, RoundTripWithTheDefaultPassword)
     const std::string text = "The quick brown fox. " + RandomBytes(5000, 1);
     ASSERT_TRUE(WriteFileBytes(plain, text));
     EXPECT_EQ(FieldText(s.app.Control(PasswordField)), L"MORVANTE");
+    TypeOwnPassword(s);
 
     SetFieldText(s.app.Control(SourceField), plain);
     FileJobRun run = RunFileJob(s, EncryptButton);
     EXPECT_EQ(run.proposed, plain + L".enc");
-    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed(text, "MORVANTE", 7));
+    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed(text, OwnPassword, 7));
     EXPECT_TRUE(ReadAll(plain) == text) << "the source stays without the recycle option";
     EXPECT_EQ(StatusText(s, 0), L"Ready");
 
@@ -109,19 +110,21 @@ TEST(FilePage, RoundTripWithTheDefaultPassword)
     EXPECT_TRUE(s.app.Close());
 }
 
-TEST(FilePage, EmptiedPasswordUsesWelkAndReplacesInPlace)
+// A classic file made with an empty field (no encryption takes one now)
+// still decrypts with the built-in key.
+TEST(FilePage, EmptiedPasswordDecryptsWithWelkInPlace)
 {
     Started s;
     Start(s, "[MAIN]\n0=1\n", FilePageCommand);
-    const std::wstring plain = s.Work() + L"\\b.bin";
+    const std::wstring sealed = s.Work() + L"\\b.bin";
     const std::string bytes = RandomBytes(250, 2);
-    ASSERT_TRUE(WriteFileBytes(plain, bytes));
+    ASSERT_TRUE(WriteFileBytes(sealed, Transformed(bytes, "WELK", 0)));
     SetFieldText(s.app.Control(PasswordField), L"");
     SendMessageW(s.app.Control(LevelSlider), TBM_SETPOS, TRUE, 0);
-    SetFieldText(s.app.Control(SourceField), plain);
-    const FileJobRun run = RunFileJob(s, EncryptButton);
-    EXPECT_EQ(run.proposed, plain) << "no renaming option: the source itself";
-    EXPECT_TRUE(ReadAll(plain) == Transformed(bytes, "WELK", 0)) << "replaced in place, never recycled";
+    SetFieldText(s.app.Control(SourceField), sealed);
+    const FileJobRun run = RunFileJob(s, DecryptButton);
+    EXPECT_EQ(run.proposed, sealed) << "no renaming option: the source itself";
+    EXPECT_TRUE(ReadAll(sealed) == bytes) << "replaced in place, never recycled";
     EXPECT_TRUE(s.app.Close());
 }
 
@@ -232,6 +235,7 @@ TEST(FilePage, ProposedNamesFollowTheOptionsAndCancelChangesNothing)
 {
     Started s;
     Start(s, "", FilePageCommand);
+    TypeOwnPassword(s);
     struct Case {
         std::vector<int> checked;
         int command;
@@ -275,30 +279,20 @@ TEST(FilePage, PasswordTypedAgainBeforeAnEncryption)
     ASSERT_TRUE(WriteFileBytes(plain, "secret"));
     SetFieldText(s.app.Control(SourceField), plain);
 
+    TypeOwnPassword(s);
     HWND dialog = OpenConfirmation(s, EncryptButton);
     ASSERT_NE(dialog, nullptr);
     ASSERT_NE(GetDlgItem(dialog, RetypeId), nullptr);
-    SetFieldText(GetDlgItem(dialog, RetypeId), L"MORVANTX");
+    SetFieldText(GetDlgItem(dialog, RetypeId), L"QUITTENBROD");
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(DismissMessageBox(s.app), L"The two passwords are not the same.\nType the password again.");
     EXPECT_TRUE(IsWindow(dialog)) << "a mismatch keeps the dialog open";
-    SetFieldText(GetDlgItem(dialog, RetypeId), L"MORVANTE");
+    SetFieldText(GetDlgItem(dialog, RetypeId), Widen(OwnPassword));
     ASSERT_TRUE(Press(dialog, IDOK));
     HWND result = WaitForDialogWith(s.app, ResultOutputId);
     ASSERT_NE(result, nullptr);
     ASSERT_TRUE(Press(result, IDOK));
-    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed("secret", "MORVANTE", 7));
-
-    // An empty password and an empty re-entry are the same.
-    SetFieldText(s.app.Control(PasswordField), L"");
-    dialog = OpenConfirmation(s, EncryptButton);
-    ASSERT_NE(dialog, nullptr);
-    ASSERT_TRUE(Press(dialog, IDOK));
-    EXPECT_NE(AnswerMessageBox(s.app, IDYES).find(L"exists already"), std::wstring::npos);
-    result = WaitForDialogWith(s.app, ResultOutputId);
-    ASSERT_NE(result, nullptr);
-    ASSERT_TRUE(Press(result, IDOK));
-    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed("secret", "WELK", 7));
+    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed("secret", OwnPassword, 7));
 
     // A decryption never asks again.
     SetFieldText(s.app.Control(SourceField), plain + L".enc");
@@ -326,6 +320,7 @@ TEST(FilePage, ResultPreviewsOfUtf16AndAnsiText)
 {
     Started s;
     Start(s, "[MAIN]\n1=1\n2=1\n3=1\n", FilePageCommand);
+    TypeOwnPassword(s);
     std::wstring wide;
     while (wide.size() < 2500)
         wide += L"Gr\u00FC\u00DFe aus K\u00F6ln \u20AC. ";
@@ -388,7 +383,7 @@ void RunRecycleCase(Started& s, const RecycleCase& c)
     })) << Narrow(c.name);
     ASSERT_TRUE(Press(result, IDOK));
     ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
-    EXPECT_TRUE(ReadAll(s.Work() + L"\\" + c.output) == Transformed(content, "MORVANTE", 7)) << Narrow(c.name);
+    EXPECT_TRUE(ReadAll(s.Work() + L"\\" + c.output) == Transformed(content, OwnPassword, 7)) << Narrow(c.name);
     if (c.source == SourceFate::Recycled) {
         EXPECT_TRUE(WaitUntil([&] { return !FileExists(source); })) << Narrow(c.name);
         EXPECT_TRUE(FileExists(TrashFolder() + L"\\" + c.name)) << Narrow(TrashFolder());
@@ -422,6 +417,7 @@ TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
     {
         Started s;
         ASSERT_NO_FATAL_FAILURE(Start(s, "", FilePageCommand));
+        TypeOwnPassword(s);
         for (const RecycleCase& c : cases)
             ASSERT_NO_FATAL_FAILURE(RunRecycleCase(s, c));
         EXPECT_TRUE(s.app.Close());
@@ -433,6 +429,7 @@ TEST(FilePage, SourceGoesToTheRecycleBinOnlyWhenTheOutputIsAnotherFile)
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "", FilePageCommand));
     SetEnvironmentVariableW(L"XDG_DATA_HOME", hadDataHome ? saved : nullptr);
+    TypeOwnPassword(s);
     RunRecycleCase(s, noBin);
     EXPECT_EQ(WaitForDialogWith(s.app, MessageTextId, Millis(500)), nullptr) << "a kept source is no failure";
     EXPECT_TRUE(s.app.Close());
@@ -444,6 +441,7 @@ TEST(FilePage, ReadOnlyDestinationIsAskedAboutAndStays)
 {
     Started s;
     Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    TypeOwnPassword(s);
     const std::wstring plain = s.Work() + L"\\e.txt";
     ASSERT_TRUE(WriteFileBytes(plain, "new content"));
     ASSERT_TRUE(WriteFileBytes(plain + L".enc", "older output"));
@@ -528,6 +526,7 @@ TEST(FilePage, SourceChooserShowsSizeAndPreviewAndReportsAFileItCannotOpen)
 {
     Started s;
     Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    TypeOwnPassword(s);
     const std::wstring large = s.Work() + L"\\five-gib";
     ASSERT_TRUE(WriteFileBytes(large, "Large file begins here."));
     {
@@ -575,6 +574,7 @@ TEST(FilePage, TypedPathIsPreviewedAndIsTheResultsSource)
 {
     Started s;
     Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    TypeOwnPassword(s);
     HWND field = s.app.Control(SourceField);
     HWND preview = s.app.Control(PreviewField);
     ASSERT_TRUE(WaitUntil([&] { return FocusedControl(s.window) == field; }));
@@ -640,6 +640,7 @@ TEST(FilePage, FullVolumeKeepsTheEarlierOutputAndReports)
     ASSERT_TRUE(CreateDirectoryW(outputFolder.c_str(), nullptr));
     Started s;
     Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    TypeOwnPassword(s);
     const std::wstring plain = s.Work() + L"\\big.bin";
     const std::string data = RandomBytes(3 * 1024 * 1024, 11);
     ASSERT_TRUE(WriteFileBytes(plain, data));
@@ -678,6 +679,7 @@ TEST(FilePage, KilledDuringALargeJobLeavesOnlyTheFilesThatWereThere)
     for (const auto& row : rows) {
         Started s;
         ASSERT_NO_FATAL_FAILURE(Start(s, row.ini, FilePageCommand));
+        TypeOwnPassword(s);
         const std::wstring plain = s.Work() + L"\\large.bin";
         ASSERT_TRUE(MakeSparseFile(plain, LargeSize));
         std::vector<std::wstring> before{L"large.bin"};
@@ -716,6 +718,7 @@ TEST(FilePage, ClosedDuringAJobStopsItAndPutsTheFileBack)
 {
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "[MAIN]\n1=1\n", FilePageCommand));
+    TypeOwnPassword(s);
     const std::wstring plain = s.Work() + L"\\large.bin";
     constexpr long long LargeSize = 3LL << 30;
     ASSERT_TRUE(MakeSparseFile(plain, LargeSize));
@@ -765,12 +768,13 @@ TEST(FilePage, ANameEndingInADotIsProcessedNotItsTwin)
 {
     Started s;
     Start(s, "", FilePageCommand);
+    TypeOwnPassword(s);
     const std::wstring dotted = s.Work() + L"\\dot.";
     ASSERT_TRUE(WriteFileBytes(dotted, "with the dot"));
     ASSERT_TRUE(WriteFileBytes(s.Work() + L"\\dot", "without"));
     SetFieldText(s.app.Control(SourceField), dotted);
     EXPECT_EQ(RunFileJob(s, EncryptButton).proposed, dotted);
-    EXPECT_TRUE(ReadAll(dotted) == Transformed("with the dot", "MORVANTE", 7));
+    EXPECT_TRUE(ReadAll(dotted) == Transformed("with the dot", OwnPassword, 7));
     EXPECT_TRUE(ReadAll(s.Work() + L"\\dot") == "without");
     EXPECT_TRUE(s.app.Close());
 }
@@ -787,6 +791,7 @@ TEST(FilePage, AnExistingOtherDestinationIsAskedAboutAndKeepsItsAttributes)
 {
     Started s;
     Start(s, "[MAIN]\n1=1\n", FilePageCommand);
+    TypeOwnPassword(s);
     const std::wstring plain = s.Work() + L"\\a.txt";
     ASSERT_TRUE(WriteFileBytes(plain, "new"));
     ASSERT_TRUE(WriteFileBytes(plain + L".enc", "unrelated"));
@@ -805,7 +810,7 @@ TEST(FilePage, AnExistingOtherDestinationIsAskedAboutAndKeepsItsAttributes)
     HWND result = WaitForDialogWith(s.app, ResultOutputId);
     ASSERT_NE(result, nullptr);
     ASSERT_TRUE(Press(result, IDOK));
-    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed("new", "MORVANTE", 7));
+    EXPECT_TRUE(ReadAll(plain + L".enc") == Transformed("new", OwnPassword, 7));
     EXPECT_TRUE(HasAttributes(plain + L".enc", FILE_ATTRIBUTE_HIDDEN));
 
     // The source itself is replaced in place, a read-only one after a Yes.
@@ -819,7 +824,7 @@ TEST(FilePage, AnExistingOtherDestinationIsAskedAboutAndKeepsItsAttributes)
     result = WaitForDialogWith(s.app, ResultOutputId);
     ASSERT_NE(result, nullptr);
     ASSERT_TRUE(Press(result, IDOK));
-    EXPECT_TRUE(ReadAll(plain) == Transformed("new", "MORVANTE", 7));
+    EXPECT_TRUE(ReadAll(plain) == Transformed("new", OwnPassword, 7));
     EXPECT_TRUE(HasAttributes(plain, kept));
     SetFileAttributesW(plain.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(s.app.Close());
@@ -832,6 +837,7 @@ TEST(FilePage, ADecryptionTakesTheNextFreeNameBesideTheOriginal)
 {
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "[MAIN]\n1=1\n2=1\n", FilePageCommand));
+    TypeOwnPassword(s);
     const auto resultIcon = [&s] {
         HWND result = WaitForDialogWith(s.app, ResultOutputId);
         const LRESULT icon = result ? SendDlgItemMessageW(result, IDC_RESULT_ICON, STM_GETICON, 0, 0) : 0;
@@ -845,9 +851,9 @@ TEST(FilePage, ADecryptionTakesTheNextFreeNameBesideTheOriginal)
     ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, EncryptButton));
     const LRESULT finishedIcon = resultIcon();
 
-    // x.txt.enc is x.txt encrypted with "secret", decrypted here with the sample password.
+    // x.txt.enc is x.txt encrypted with "secret", decrypted here with the tests' own password.
     const std::string wrongResult = RandomLetters(400, 62);
-    const std::string encrypted = Transformed(wrongResult, "MORVANTE", 7);
+    const std::string encrypted = Transformed(wrongResult, OwnPassword, 7);
     const std::string original = Transformed(encrypted, "secret", 7);
     const std::wstring plain = s.Work() + L"\\x.txt";
     ASSERT_TRUE(WriteFileBytes(plain, original));
@@ -966,10 +972,11 @@ TEST(FilePage, StrongFormatRoundTripAndRefusals)
     EXPECT_TRUE(s.app.Close());
 }
 
-// A strong encryption refuses the sample and an empty password before it
-// asks anything, and a re-entry that differs keeps the dialog until it is
-// cancelled: in each case the source, encrypted in place here, stays.
-TEST(FilePage, StrongEncryptionRefusesWeakOrMistypedPasswords)
+// An encryption in either format refuses the sample and an empty password
+// before it asks anything (the classic one would use its built-in key), and
+// a re-entry that differs keeps the dialog until it is cancelled: in each
+// case the source, encrypted in place here, stays.
+TEST(FilePage, EncryptionRefusesWeakOrMistypedPasswords)
 {
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "[OPTIONS]\nStrongFormat=1\n", FilePageCommand));
@@ -978,16 +985,20 @@ TEST(FilePage, StrongEncryptionRefusesWeakOrMistypedPasswords)
     SetFieldText(s.app.Control(SourceField), plain);
     struct Case {
         const wchar_t* password; // null: the field as the program starts it
+        bool strong;             // the strong format's box
         const wchar_t* retyped;  // null: refused before the confirmation
         const wchar_t* message;  // how the message begins
     };
     const Case cases[] = {
-        {nullptr, nullptr, L"The password field still holds the sample password"},
-        {L"", nullptr, L"The strong format needs a password"},
-        {L"correct horse", L"correct horsE", L"The two passwords are not the same."},
+        {nullptr, true, nullptr, L"The password field still holds the sample password"},
+        {L"", true, nullptr, L"An encryption needs a password"},
+        {L"", false, nullptr, L"An encryption needs a password"},
+        {L"correct horse", true, L"correct horsE", L"The two passwords are not the same."},
     };
     for (const Case& c : cases) {
-        const std::string line = Narrow(c.message);
+        const std::string line = Narrow(c.message) + (c.strong ? " (strong)" : " (classic)");
+        SendMessageW(s.app.Control(quenzel::IDC_OPTIONS_STRONG_FORMAT), BM_SETCHECK,
+                     c.strong ? BST_CHECKED : BST_UNCHECKED, 0);
         if (c.password)
             SetFieldText(s.app.Control(PasswordField), c.password);
         if (c.retyped) {

@@ -84,6 +84,7 @@ TEST(FolderPage, EncryptsIntoEncryptedKeepingSubFoldersAndDecryptsBack)
 {
     Started s;
     Start(s, "[MAIN]\n5=1\n6=1\n7=1\n", FolderPageCommand);
+    TypeOwnPassword(s);
     const std::wstring root = s.Work() + L"\\Docs";
     MakeTree(root, SampleTree);
     Gather(s, root);
@@ -97,7 +98,7 @@ TEST(FolderPage, EncryptsIntoEncryptedKeepingSubFoldersAndDecryptsBack)
     EXPECT_EQ(report,
               L"All 4 file(s) listed from \"Docs\" have been encrypted into the folder\n" + root + L"\\Encrypted");
     EXPECT_EQ(StatusText(s, 1), L"4 file(s) processed from \"Docs\"");
-    ExpectTree(root + L"\\Encrypted", SampleTree, "MORVANTE", 7);
+    ExpectTree(root + L"\\Encrypted", SampleTree, OwnPassword, 7);
 
     Gather(s, root + L"\\Encrypted");
     RunFolderJob(s, DecryptButton, &proposed);
@@ -138,6 +139,7 @@ TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
 {
     Started s;
     Start(s, "", FolderPageCommand);
+    TypeOwnPassword(s);
     const std::wstring root = s.Work() + L"\\Locked";
     MakeTree(root, SampleTree);
     Gather(s, root);
@@ -159,7 +161,7 @@ TEST(FolderPage, ALockedFileIsSkippedWithOneWarning)
     EXPECT_FALSE(FileExists(out + L"\\a\\b")) << "no folder for a file that could not be read";
     Tree others = SampleTree;
     others.erase(L"\\a\\b\\c.txt");
-    ExpectTree(out, others, "MORVANTE", 7);
+    ExpectTree(out, others, OwnPassword, 7);
     EXPECT_TRUE(s.app.Close());
 }
 
@@ -170,6 +172,7 @@ TEST(FolderPage, TheFolderInTheFieldIsListedBeforeItsJob)
 {
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
+    TypeOwnPassword(s);
     const std::wstring root = s.Work() + L"\\Listed";
     ASSERT_NO_FATAL_FAILURE(MakeTree(root, SampleTree));
     ASSERT_NO_FATAL_FAILURE(Gather(s, root));
@@ -185,7 +188,7 @@ TEST(FolderPage, TheFolderInTheFieldIsListedBeforeItsJob)
     EXPECT_EQ(report.rfind(L"All 2 file(s) listed from \"Typed\" have been encrypted into the folder", 0), 0u)
         << Narrow(report);
     ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
-    ExpectTree(out, typedTree, "MORVANTE", 7);
+    ExpectTree(out, typedTree, OwnPassword, 7);
     EXPECT_FALSE(FileExists(out + L"\\x.txt"));
     EXPECT_EQ(ListCount(s), 2);
 
@@ -203,6 +206,7 @@ TEST(FolderPage, ProposedFoldersAndCancel)
 {
     Started s;
     Start(s, "[MAIN]\n8=1\n9=1\n", FolderPageCommand);
+    TypeOwnPassword(s);
     const std::wstring typed = s.Work() + L"\\Docs\\Encrypted";
     ASSERT_TRUE(CreateDirectoryW((s.Work() + L"\\Docs").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(typed.c_str(), nullptr));
@@ -231,6 +235,7 @@ TEST(FolderPage, EmptyListIsProcessedAsNothing)
 {
     Started s;
     Start(s, "", FolderPageCommand);
+    TypeOwnPassword(s);
     const std::wstring root = s.Work() + L"\\Empty";
     ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
     Gather(s, root);
@@ -247,6 +252,7 @@ TEST(FolderPage, TrailingDotTwinsGoIntoALongOutputFolderUnderTheirOwnNames)
 {
     Started s;
     Start(s, "", FolderPageCommand);
+    TypeOwnPassword(s);
     const std::wstring root = s.Work() + L"\\Twins";
     const Tree tree = {{L"\\dot.", "with the dot"}, {L"\\dot", "without"}, {L"\\dir.\\in.txt", "in a dotted folder"}};
     ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
@@ -258,7 +264,7 @@ TEST(FolderPage, TrailingDotTwinsGoIntoALongOutputFolderUnderTheirOwnNames)
     std::wstring out = s.Work() + L"\\";
     out += std::wstring(250 - out.size(), L'o');
     RunFolderJob(s, EncryptButton, nullptr, out);
-    ExpectTree(out, tree, "MORVANTE", 7);
+    ExpectTree(out, tree, OwnPassword, 7);
     for (const auto& [relative, content] : tree) {
         std::string source;
         ASSERT_TRUE(ReadFileBytes(root + relative, source));
@@ -321,6 +327,7 @@ TEST(FolderPage, ExistingOutputsAreCountedAndReplacedOnlyAfterAYes)
 {
     Started s;
     Start(s, "", FolderPageCommand);
+    TypeOwnPassword(s);
     const std::wstring root = s.Work() + L"\\Src";
     const Tree tree = {{L"\\a.txt", "a"}, {L"\\b.txt", "b"}, {L"\\c.txt", "c"}};
     MakeTree(root, tree);
@@ -352,7 +359,7 @@ TEST(FolderPage, ExistingOutputsAreCountedAndReplacedOnlyAfterAYes)
                            0),
               0u)
         << Narrow(report);
-    ExpectTree(out, {{L"\\a.txt", "a"}, {L"\\b.txt", "b"}}, "MORVANTE", 7);
+    ExpectTree(out, {{L"\\a.txt", "a"}, {L"\\b.txt", "b"}}, OwnPassword, 7);
     ExpectTree(out, {{L"\\c.txt", "older c"}}, std::string(1, '\0'), 0);
     EXPECT_NE(GetFileAttributesW((out + L"\\a.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
 
@@ -380,6 +387,7 @@ TEST(FolderPage, FullVolumeSkipsWhatDoesNotFitAndLeavesNoPartialFile)
         GTEST_SKIP() << "the test run has no small volume to fill";
     Started s;
     Start(s, "", FolderPageCommand);
+    TypeOwnPassword(s);
     const std::wstring root = s.Work() + L"\\Big";
     Tree tree;
     for (int i = 0; i < 4; ++i)
@@ -408,7 +416,7 @@ TEST(FolderPage, FullVolumeSkipsWhatDoesNotFitAndLeavesNoPartialFile)
         if (!ReadFileBytes(output + relative, out))
             continue;
         ++written;
-        EXPECT_TRUE(out == Transformed(content, "MORVANTE", 7)) << Narrow(relative) << " is incomplete";
+        EXPECT_TRUE(out == Transformed(content, OwnPassword, 7)) << Narrow(relative) << " is incomplete";
     }
     EXPECT_EQ(written + failures, tree.size());
     EXPECT_GE(written, 1u);
@@ -434,6 +442,7 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
     using namespace quenzel;
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
+    TypeOwnPassword(s);
     const std::wstring root = s.Work() + L"\\Held";
     const Tree tree = {
         {L"\\a.txt", "first, held open"}, {L"\\sub\\b.txt", RandomText(5000, 3)}, {L"\\sub\\c.txt", "third"}};
@@ -471,10 +480,10 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
     EXPECT_FALSE(IsWindowEnabled(s.app.Control(IDC_KEY_FILE))) << "password mode keeps the key file field off";
     Tree written = tree;
     written.erase(L"\\a.txt");
-    ExpectTree(out, written, "MORVANTE", 7);
+    ExpectTree(out, written, OwnPassword, 7);
     std::string encrypted;
     ASSERT_TRUE(ReadFileBytes(single + L".enc", encrypted));
-    EXPECT_TRUE(encrypted == Transformed(plain, "MORVANTE", 7));
+    EXPECT_TRUE(encrypted == Transformed(plain, OwnPassword, 7));
     EXPECT_TRUE(s.app.Close());
 }
 
@@ -485,6 +494,7 @@ TEST(FolderPage, ClosedDuringAJobReportsWhatWasDone)
 {
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
+    TypeOwnPassword(s);
     const std::wstring root = s.Work() + L"\\Tree";
     const Tree small = {{L"\\a.txt", "first"}, {L"\\sub\\deeper\\c.txt", "last"}};
     ASSERT_NO_FATAL_FAILURE(MakeTree(root, small));
@@ -504,7 +514,7 @@ TEST(FolderPage, ClosedDuringAJobReportsWhatWasDone)
         << Narrow(report);
     DWORD code = 0;
     ASSERT_TRUE(s.app.WaitForExit(code));
-    ExpectTree(out, {{L"\\a.txt", "first"}}, "MORVANTE", 7);
+    ExpectTree(out, {{L"\\a.txt", "first"}}, OwnPassword, 7);
     EXPECT_FALSE(FileExists(out + L"\\sub\\big.bin"));
     EXPECT_FALSE(FileExists(out + L"\\sub\\deeper\\c.txt"));
     EXPECT_TRUE(TemporaryFilesIn(out + L"\\sub").empty());
@@ -518,6 +528,7 @@ TEST(FolderPage, AFailureOfEveryFileIsShownOnce)
 {
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
+    TypeOwnPassword(s);
     const std::wstring root = s.Work() + L"\\Many";
     Tree tree;
     for (int i = 0; i < 12; ++i)

@@ -121,6 +121,11 @@ void Start(Started& s, const char* ini, int pageCommand)
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(s.app.Control(pathField)) != FALSE; }));
 }
 
+void TypeOwnPassword(Started& s)
+{
+    SetFieldText(s.app.Control(PasswordField), Widen(OwnPassword));
+}
+
 std::wstring StatusText(Started& s, int part)
 {
     return StatusBarText(s.app.Process(), s.app.Control(StatusBarId), part);

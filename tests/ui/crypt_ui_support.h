@@ -69,6 +69,13 @@ private:
 // Starts the program with the given settings (UTF-8 INI text) on a page.
 void Start(Started& s, const char* ini, int pageCommand);
 
+// The tests' own password, for encryptions, which refuse the sample
+// password the field starts with. Capitals, as the sample is: lower-case
+// letters encrypted with it at level 7 become digits and punctuation.
+inline constexpr char OwnPassword[] = "QUITTENBROT";
+// Types it into the password field.
+void TypeOwnPassword(Started& s);
+
 std::wstring StatusText(Started& s, int part);
 
 // The text of a message box of the process, dismissed with OK.

@@ -114,6 +114,7 @@ TEST(Drop, AFolderDroppedDuringAFolderJobIsRefused)
 {
     Started s;
     ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
+    TypeOwnPassword(s);
     // A small file, listed first, then one large enough to keep the job running.
     const std::wstring root = s.Work() + L"\\Job";
     ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr) && CreateDirectoryW((root + L"\\sub").c_str(), nullptr));
