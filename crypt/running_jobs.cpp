@@ -43,10 +43,16 @@ void ApplyJobChange(CryptPageKind page, bool started)
 }
 
 // On the window's thread, after the job's notes so far, so the idle state
-// text comes last. The call holds two small values: making it allocates nothing.
-void AnnounceJobChange(CryptPageKind page, bool started)
+// text comes last. The call holds two small values: making it allocates
+// nothing. A window gone has no controls left to change; the end of a job
+// (a destructor) must not throw.
+void AnnounceJobChange(CryptPageKind page, bool started) noexcept
 {
-    OnWindowThread([page, started] { ApplyJobChange(page, started); });
+    try {
+        OnWindowThread([page, started] { ApplyJobChange(page, started); });
+    } catch (const WindowGone&) {
+        OutputDebugStringW(L"Quenzel: a job's change not shown, its window gone\n");
+    }
 }
 
 } // namespace
