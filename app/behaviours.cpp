@@ -14,7 +14,6 @@ bool MagnetEnabled = false;
 namespace {
 constexpr int FullAlpha = 255;
 constexpr int PercentScale = 100;
-constexpr wchar_t OptionsSection[] = L"OPTIONS";
 
 // The rectangle SnapToEdges returned last; all 0 at start.
 SnapRect KeptRect{};
@@ -22,7 +21,7 @@ SnapRect KeptRect{};
 
 void ApplyOnTop()
 {
-    const bool onTop = ReadIntSetting(OptionsSection, L"OnTop", 0) != 0;
+    const bool onTop = ReadSetting(setting::OnTop);
     SetWindowPos(MainWindow, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
@@ -46,11 +45,11 @@ void ApplyTransparency(HWND window, int percent)
     RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
-bool ToggleOption(int commandId, const wchar_t* key)
+bool ToggleOption(int commandId, const FlagSetting& option)
 {
-    const bool wasSet = ReadIntSetting(OptionsSection, key, 0) != 0;
+    const bool wasSet = ReadSetting(option);
     CheckMenuItem(MainMenu(), static_cast<UINT>(commandId), MF_BYCOMMAND | (wasSet ? MF_UNCHECKED : MF_CHECKED));
-    if (!WriteSetting(OptionsSection, key, wasSet ? L"0" : L"1")) {
+    if (!WriteSetting(option, !wasSet)) {
         // The check mark follows what the file holds.
         CheckMenuItem(MainMenu(), static_cast<UINT>(commandId), MF_BYCOMMAND | (wasSet ? MF_CHECKED : MF_UNCHECKED));
         ReportSettingNotSaved();
@@ -61,7 +60,7 @@ bool ToggleOption(int commandId, const wchar_t* key)
 
 void ReadMagnetOption()
 {
-    MagnetEnabled = ReadIntSetting(OptionsSection, L"Magnet", 0) != 0;
+    MagnetEnabled = ReadSetting(setting::Magnet);
 }
 
 bool SnapToEdges(RECT* proposed)

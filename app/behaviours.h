@@ -2,23 +2,23 @@
 // and the option flags of the Options menu.
 #pragma once
 
+#include "base/setting_keys.h"
+
 #include <windows.h>
 
 namespace quenzel {
 
-inline constexpr int DefaultTransparency = 95;
-
-// Puts the main window above other windows when OPTIONS "OnTop" is set.
+// Puts the main window above other windows when the on-top option is set.
 void ApplyOnTop();
 // Makes the window layered with the given opacity percent (low 8 bits);
 // 0 removes the layered style.
 void ApplyTransparency(HWND window, int percent);
-// Flips OPTIONS/key and the check mark of the menu item `commandId`; false
+// Flips the option and the check mark of the menu item `commandId`; false
 // (told to the user) when the file could not be written.
-bool ToggleOption(int commandId, const wchar_t* key);
-// OPTIONS "Magnet": a dragged window is pulled to the screen edges.
+bool ToggleOption(int commandId, const FlagSetting& option);
+// The magnet option: a dragged window is pulled to the screen edges.
 extern bool MagnetEnabled;
-// Re-reads OPTIONS "Magnet" into MagnetEnabled.
+// Re-reads the magnet option into MagnetEnabled.
 void ReadMagnetOption();
 // Pulls a dragged window rectangle to the screen edges it moves towards;
 // false (nothing changed) when the work area cannot be read.

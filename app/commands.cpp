@@ -4,7 +4,6 @@
 #include "app/command_ids.h"
 #include "base/choosers.h"
 #include "base/control_ids.h"
-#include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/process.h"
@@ -139,7 +138,7 @@ void OnLanguage()
 void OnClearFont()
 {
     // The fonts are made once, at start: the message says when it applies.
-    if (!ToggleOption(CMD_CLEAR_FONT, ClearFontKey))
+    if (!ToggleOption(CMD_CLEAR_FONT, setting::ClearFont))
         return;
     const std::wstring text = LangString(keys::ClearFontText);
     const std::wstring caption = LangString(keys::ClearFontCaption);
@@ -205,11 +204,11 @@ bool RunOptionCommand(int id)
         OnLanguage();
         return true;
     case CMD_ON_TOP:
-        ToggleOption(CMD_ON_TOP, L"OnTop");
+        ToggleOption(CMD_ON_TOP, setting::OnTop);
         ApplyOnTop();
         return true;
     case CMD_MAGNET:
-        ToggleOption(CMD_MAGNET, L"Magnet");
+        ToggleOption(CMD_MAGNET, setting::Magnet);
         ReadMagnetOption();
         return true;
     case CMD_TRANSPARENCY:

@@ -37,7 +37,7 @@ void SetButtonTexts(HWND dialog)
 
 int StoredTransparency()
 {
-    return ReadIntSetting(L"OPTIONS", L"Transparent", DefaultTransparency);
+    return ReadSetting(setting::Transparent);
 }
 
 void SetTransparencyTitle(HWND dialog, int percent)
@@ -76,7 +76,7 @@ void OnTransparencyPreview(HWND dialog)
 
 void OnTransparencyOk(HWND dialog)
 {
-    if (!WriteIntSetting(L"OPTIONS", L"Transparent", SliderPosition(dialog)))
+    if (!WriteSetting(setting::Transparent, SliderPosition(dialog)))
         ReportSettingNotSaved();
     EndDialog(dialog, IDOK);
 }

@@ -83,7 +83,7 @@ void ApplyStoredBehaviours()
 {
     ApplyOnTop();
     ReadMagnetOption();
-    ApplyTransparency(MainWindow, ReadIntSetting(L"OPTIONS", L"Transparent", DefaultTransparency));
+    ApplyTransparency(MainWindow, ReadSetting(setting::Transparent));
 }
 
 void OnSize(UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,7 +1,6 @@
 #include "app/menu.h"
 
 #include "app/command_ids.h"
-#include "base/fonts.h"
 #include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/process.h"
@@ -79,11 +78,6 @@ constexpr PopupSpec Popups[] = {
     Popup(keys::MenuPageList, PageItems),  Popup(keys::MenuMsTools, ToolItems),
     Popup(keys::MenuOptions, OptionItems), Popup(keys::MenuHelp, HelpItems, MF_RIGHTJUSTIFY)};
 
-bool OptionSet(const wchar_t* key)
-{
-    return ReadIntSetting(L"OPTIONS", key, 0) != 0;
-}
-
 bool RunsOnNtPlatform()
 {
     OSVERSIONINFOW version{};
@@ -101,11 +95,11 @@ UINT ItemState(int id)
 {
     switch (id) {
     case CMD_ON_TOP:
-        return OptionSet(L"OnTop") ? MF_CHECKED : 0;
+        return ReadSetting(setting::OnTop) ? MF_CHECKED : 0;
     case CMD_MAGNET:
-        return OptionSet(L"Magnet") ? MF_CHECKED : 0;
+        return ReadSetting(setting::Magnet) ? MF_CHECKED : 0;
     case CMD_CLEAR_FONT:
-        return OptionSet(ClearFontKey) ? MF_CHECKED : 0;
+        return ReadSetting(setting::ClearFont) ? MF_CHECKED : 0;
     case CMD_TRANSPARENCY:
         return RunsOnNtPlatform() ? 0 : MF_GRAYED;
     default:

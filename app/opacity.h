@@ -1,4 +1,4 @@
-// The main window's opacity from the stored "Transparent" percentage.
+// The main window's opacity from the stored transparency percentage.
 // Portable: no windows.h.
 #pragma once
 

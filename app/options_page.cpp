@@ -16,15 +16,12 @@
 #include "controls/page_table.h"
 #include "res/app_resources.h"
 
-#include <cwchar>
 #include <string>
 
 namespace quenzel {
 
 namespace {
 constexpr int OptionsIconSize = 64;
-constexpr wchar_t MainSection[] = L"MAIN";
-constexpr wchar_t OptionsSection[] = L"OPTIONS";
 
 // Created visible, in this order.
 constexpr ControlSpec OptionsControls[] = {
@@ -67,30 +64,21 @@ HWND Control(int id)
     return MainControl(id);
 }
 
-std::wstring MainKeyOf(int checkBoxId)
-{
-    return std::to_wstring(checkBoxId - IDC_OPTIONS_FIRST_CHECK);
-}
+static_assert(IDC_OPTIONS_LAST_CHECK - IDC_OPTIONS_FIRST_CHECK + 1 == static_cast<int>(setting::OutputOptions.count),
+              "every check box has its stored flag");
 
-// Where a check box is stored. The strong format's box has a key of its own:
-// MAIN "4" may hold what older copies wrote there, and must not switch the
-// format on.
-struct StoredFlag {
-    const wchar_t* section;
-    std::wstring key;
-};
-
-StoredFlag StoredFlagOf(int checkBoxId)
+// Where a check box is stored: the box's number among the ten, but for the
+// strong format's box, which has a key of its own.
+FlagSetting StoredFlagOf(int checkBoxId)
 {
     if (checkBoxId == IDC_OPTIONS_STRONG_FORMAT)
-        return {OptionsSection, L"StrongFormat"};
-    return {MainSection, MainKeyOf(checkBoxId)};
+        return setting::StrongFormat;
+    return setting::OutputOptions[static_cast<unsigned>(checkBoxId - IDC_OPTIONS_FIRST_CHECK)];
 }
 
 bool StoredFlagSet(int checkBoxId)
 {
-    const StoredFlag flag = StoredFlagOf(checkBoxId);
-    return ReadIntSetting(flag.section, flag.key.c_str(), 0) != 0;
+    return ReadSetting(StoredFlagOf(checkBoxId));
 }
 
 // The folder field and its "..." button follow their check box.
@@ -131,18 +119,17 @@ void LoadStoredOptions()
 {
     for (int id = IDC_OPTIONS_FIRST_CHECK; id <= IDC_OPTIONS_LAST_CHECK; ++id)
         SendMessageW(Control(id), BM_SETCHECK, StoredFlagSet(id) ? BST_CHECKED : BST_UNCHECKED, 0);
-    SetWindowTextW(Control(IDC_OPTIONS_ENC_PATH), ReadTextSetting(MainSection, L"EncPath").c_str());
-    SetWindowTextW(Control(IDC_OPTIONS_DEC_PATH), ReadTextSetting(MainSection, L"DecPath").c_str());
-    if (ReadIntSetting(MainSection, MainKeyOf(IDC_OPTIONS_ENCRYPT_TO).c_str(), 0) == 0)
+    SetWindowTextW(Control(IDC_OPTIONS_ENC_PATH), ReadSetting(setting::EncPath).c_str());
+    SetWindowTextW(Control(IDC_OPTIONS_DEC_PATH), ReadSetting(setting::DecPath).c_str());
+    if (!StoredFlagSet(IDC_OPTIONS_ENCRYPT_TO))
         EnableFolderChoice(IDC_OPTIONS_ENC_PATH, IDC_OPTIONS_BROWSE_ENC, false);
-    if (ReadIntSetting(MainSection, MainKeyOf(IDC_OPTIONS_DECRYPT_TO).c_str(), 0) == 0)
+    if (!StoredFlagSet(IDC_OPTIONS_DECRYPT_TO))
         EnableFolderChoice(IDC_OPTIONS_DEC_PATH, IDC_OPTIONS_BROWSE_DEC, false);
 }
 
 void OnOptionCheckBox(int id)
 {
-    const StoredFlag flag = StoredFlagOf(id);
-    const int stored = ToggleFlagSetting(flag.section, flag.key.c_str());
+    const int stored = ToggleSetting(StoredFlagOf(id));
     if (stored < 0) {
         ReportSettingNotSaved();
         // The box shows what the file holds.
@@ -158,29 +145,23 @@ void OnOptionCheckBox(int id)
     StoreShownOptions();
 }
 
-void OnBrowseOutputFolder(int fieldId, const wchar_t* key)
+void OnBrowseOutputFolder(int fieldId, const TextSetting& stored)
 {
     std::wstring folder;
     if (!ChooseFolder(LangText(keys::OutputFolderTitle), folder))
         return;
     SetWindowTextW(Control(fieldId), folder.c_str());
     StoreShownOptions();
-    if (!WriteSetting(MainSection, key, folder.c_str()))
+    if (!WriteSetting(stored, folder))
         ReportSettingNotSaved();
 }
 } // namespace
 
 std::wstring SafeStartSettingsText()
 {
-    constexpr int SafeStartBoxes[] = {IDC_OPTIONS_STRONG_FORMAT, IDC_OPTIONS_ADD_ENC, IDC_OPTIONS_REMOVE_ENC,
-                                      IDC_OPTIONS_ADD_ENCRYPTED, IDC_OPTIONS_REMOVE_ENCRYPTED};
-    std::wstring mainKeys;
-    std::wstring optionKeys;
-    for (int id : SafeStartBoxes) {
-        const StoredFlag flag = StoredFlagOf(id);
-        (wcscmp(flag.section, OptionsSection) == 0 ? optionKeys : mainKeys) += flag.key + L"=1\r\n";
-    }
-    return std::wstring(L"[") + MainSection + L"]\r\n" + mainKeys + L"[" + OptionsSection + L"]\r\n" + optionKeys;
+    return SetFlagsFileText({StoredFlagOf(IDC_OPTIONS_ADD_ENC), StoredFlagOf(IDC_OPTIONS_REMOVE_ENC),
+                             StoredFlagOf(IDC_OPTIONS_ADD_ENCRYPTED), StoredFlagOf(IDC_OPTIONS_REMOVE_ENCRYPTED),
+                             StoredFlagOf(IDC_OPTIONS_STRONG_FORMAT)});
 }
 
 void OptionsPage_Create(HWND parent)
@@ -207,9 +188,9 @@ void OptionsPage_OnCommand(int id)
     if (id >= IDC_OPTIONS_FIRST_CHECK && id <= IDC_OPTIONS_LAST_CHECK)
         OnOptionCheckBox(id);
     else if (id == IDC_OPTIONS_BROWSE_ENC)
-        OnBrowseOutputFolder(IDC_OPTIONS_ENC_PATH, L"EncPath");
+        OnBrowseOutputFolder(IDC_OPTIONS_ENC_PATH, setting::EncPath);
     else if (id == IDC_OPTIONS_BROWSE_DEC)
-        OnBrowseOutputFolder(IDC_OPTIONS_DEC_PATH, L"DecPath");
+        OnBrowseOutputFolder(IDC_OPTIONS_DEC_PATH, setting::DecPath);
     else if (id == IDC_OPTIONS_ENC_PATH || id == IDC_OPTIONS_DEC_PATH)
         StoreShownOptions(); // a field's change, or its focus leaving it
 }

@@ -53,7 +53,7 @@ void MeasureBarFont()
 
 DWORD StoredFontQuality()
 {
-    return ReadIntSetting(ClearFontSection, ClearFontKey, 0) != 0 ? CLEARTYPE_QUALITY : DEFAULT_QUALITY;
+    return ReadSetting(setting::ClearFont) ? CLEARTYPE_QUALITY : DEFAULT_QUALITY;
 }
 
 HFONT MakeFont(int height, int weight, DWORD quality, const wchar_t* face)

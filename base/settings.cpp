@@ -204,4 +204,54 @@ int ToggleFlagSetting(const wchar_t* section, const wchar_t* key)
     return WriteSetting(section, key, next ? L"1" : L"0") ? next : -1;
 }
 
+bool ReadSetting(const FlagSetting& flag)
+{
+    return ReadIntSetting(flag.key.section, KeyName(flag.key).c_str(), 0) != 0;
+}
+
+int ReadSetting(const IntSetting& setting)
+{
+    return ReadIntSetting(setting.key.section, KeyName(setting.key).c_str(), setting.byDefault);
+}
+
+std::wstring ReadSetting(const TextSetting& setting)
+{
+    return ReadTextSetting(setting.key.section, KeyName(setting.key).c_str());
+}
+
+bool WriteSetting(const FlagSetting& flag, bool set)
+{
+    return WriteSetting(flag.key.section, KeyName(flag.key).c_str(), set ? L"1" : L"0");
+}
+
+bool WriteSetting(const IntSetting& setting, int value)
+{
+    return WriteIntSetting(setting.key.section, KeyName(setting.key).c_str(), value);
+}
+
+bool WriteSetting(const TextSetting& setting, const std::wstring& text)
+{
+    return WriteSetting(setting.key.section, KeyName(setting.key).c_str(), text.c_str());
+}
+
+int ToggleSetting(const FlagSetting& flag)
+{
+    return ToggleFlagSetting(flag.key.section, KeyName(flag.key).c_str());
+}
+
+bool ReplaceSection(const NumberedSection<TextSetting>& section, const std::vector<std::wstring>& values)
+{
+    if (values.empty())
+        return EnsureUnicodeProfile(SettingsPath)
+            && (WritePrivateProfileSectionW(section.section, nullptr, SettingsPath.c_str())
+                || GetLastError() == ERROR_FILE_NOT_FOUND);
+    // The whole section in one write: the file never holds a part of it.
+    const std::wstring block = NumberedSectionBlock(section, values);
+    // Names outside the ANSI code page survive only in UTF-16: a new file is
+    // made so, and an ANSI file is converted before they are written.
+    if (!EnsureProfileHolds(SettingsPath, block))
+        return false;
+    return WritePrivateProfileSectionW(section.section, block.c_str(), SettingsPath.c_str()) != FALSE;
+}
+
 } // namespace quenzel

@@ -2,9 +2,32 @@
 // the moment of use through the system's private-profile functions.
 #pragma once
 
+#include "base/setting_keys.h"
+
 #include <string>
+#include <vector>
 
 namespace quenzel {
+
+// The values of base/setting_keys.h: every page reads and writes the
+// settings file through these.
+bool ReadSetting(const FlagSetting& flag);
+int ReadSetting(const IntSetting& setting);
+std::wstring ReadSetting(const TextSetting& setting);
+// False when the file could not be written.
+bool WriteSetting(const FlagSetting& flag, bool set);
+bool WriteSetting(const IntSetting& setting, int value);
+bool WriteSetting(const TextSetting& setting, const std::wstring& text);
+// Reads the flag and writes its opposite; the new state (0 or 1), or -1
+// when the write failed.
+int ToggleSetting(const FlagSetting& flag);
+// Rewrites a numbered section whole, in one write, from the values in
+// their order (none: the section goes); false when the file was not
+// written.
+bool ReplaceSection(const NumberedSection<TextSetting>& section, const std::vector<std::wstring>& values);
+
+// The file mechanics below the values: a section and a key spelled by the
+// caller.
 
 // Reads a text of at most limit - 1 characters; def when the key is missing.
 std::wstring ReadProfileText(const std::wstring& file, const wchar_t* section, const wchar_t* key, const wchar_t* def,

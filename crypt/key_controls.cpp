@@ -26,7 +26,6 @@ constexpr int LevelMaximum = 255;
 constexpr int LevelPageSize = 10;
 constexpr int DefaultLevel = 7;
 constexpr wchar_t DefaultPasswordText[] = L"MORVANTE";
-constexpr wchar_t PasswordSection[] = L"PASSWORD";
 constexpr int ByteProgressMaximum = 101;
 constexpr int LevelTextLength = 50;
 // The longest password, in ANSI bytes, is one less than this.
@@ -252,7 +251,7 @@ private:
 // The key mode is stored at once; only the chosen mode's fields are usable.
 void OnKeyMode(bool keyFile)
 {
-    if (!WriteSetting(PasswordSection, L"Path", keyFile ? L"1" : L"0"))
+    if (!WriteSetting(setting::KeyFileMode, keyFile))
         ReportSettingNotSaved();
     EnableWindow(MainControl(IDC_KEY_PASSWORD), !keyFile);
     EnableWindow(MainControl(IDC_KEY_FILE), keyFile);
@@ -265,7 +264,7 @@ void OnChooseKeyFile()
     if (!ChooseKeyFile(path))
         return;
     SetWindowTextW(MainControl(IDC_KEY_FILE), path.c_str());
-    if (!WriteSetting(PasswordSection, L"PathString", path.c_str()))
+    if (!WriteSetting(setting::KeyFilePath, path))
         ReportSettingNotSaved();
 }
 
@@ -320,8 +319,8 @@ void InitKeyControls()
     SendMessageW(slider, TBM_SETPAGESIZE, 0, LevelPageSize);
     SendMessageW(slider, TBM_SETPOS, TRUE, DefaultLevel);
 
-    SetWindowTextW(MainControl(IDC_KEY_FILE), ReadTextSetting(PasswordSection, L"PathString").c_str());
-    const bool keyFileMode = ReadIntSetting(PasswordSection, L"Path", 0) != 0;
+    SetWindowTextW(MainControl(IDC_KEY_FILE), ReadSetting(setting::KeyFilePath).c_str());
+    const bool keyFileMode = ReadSetting(setting::KeyFileMode);
     EnableWindow(MainControl(IDC_KEY_FILE), keyFileMode);
     EnableWindow(MainControl(IDC_KEY_FILE_BUTTON), keyFileMode);
     EnableWindow(MainControl(IDC_KEY_PASSWORD), !keyFileMode);

@@ -285,8 +285,7 @@ void ClearDriveProgress()
 
 void ReloadFolderDrives()
 {
-    const auto drives =
-        ReadFolderDrives([](const std::wstring& key) { return ReadTextSetting(FolderDrivesSection, key.c_str()); });
+    const auto drives = ReadFolderDrives([](unsigned n) { return ReadSetting(setting::FolderDrives[n]); });
     OnWindowThread([&drives] {
         SendMessageW(DriveList(), LVM_DELETEALLITEMS, 0, 0);
         for (const FolderDrive& drive : drives)
@@ -306,19 +305,7 @@ bool SaveFolderDrives()
                 values.push_back(FolderDriveValue(drive));
         }
     });
-    if (values.empty())
-        return EnsureUnicodeProfile(SettingsPath)
-            && (WritePrivateProfileSectionW(FolderDrivesSection, nullptr, SettingsPath.c_str())
-                || GetLastError() == ERROR_FILE_NOT_FOUND);
-    // The whole section in one write: the file never holds a part of it.
-    std::wstring section;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        section += std::to_wstring(i) + L'=' + values[i] + L'\0';
-    // Folder names outside the ANSI code page survive only in UTF-16: a new
-    // file is made so, and an ANSI file is converted before they are written.
-    if (!EnsureProfileHolds(SettingsPath, section))
-        return false;
-    return WritePrivateProfileSectionW(FolderDrivesSection, section.c_str(), SettingsPath.c_str()) != FALSE;
+    return ReplaceSection(setting::FolderDrives, values);
 }
 
 int DriveRowCount()

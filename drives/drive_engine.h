@@ -1,6 +1,6 @@
 // The drive mapping engine: the free-letter test, the system's subst run
 // by its full path, and the list of folder drives (list 1156) loaded from
-// and saved to section FOLDERDRIVES of the settings file. Callable from any
+// and saved to their section of the settings file. Callable from any
 // thread: the list and the progress bar are reached through the courier.
 #pragma once
 
@@ -9,8 +9,6 @@
 #include <string>
 
 namespace quenzel {
-
-inline constexpr wchar_t FolderDrivesSection[] = L"FOLDERDRIVES";
 
 // True when no drive with this letter exists (exact, no case folding).
 bool IsDriveLetterFree(wchar_t letter);

@@ -260,14 +260,14 @@ DWORD WINAPI CommandWorker(void*)
 
 void ShowLogonOption()
 {
-    const bool on = ReadIntSetting(OptionsSection, LogonOptionKeyName, 0) != 0;
+    const bool on = ReadSetting(setting::LogonStart);
     SendMessageW(MainControl(IDC_DRIVES_LOGON), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 // The settings file holds the option; the Run value follows it.
 void ToggleLogonStart()
 {
-    const int stored = ToggleFlagSetting(OptionsSection, LogonOptionKeyName);
+    const int stored = ToggleSetting(setting::LogonStart);
     if (stored < 0)
         ReportSettingNotSaved();
     else if (!SetLogonRunValue(stored == 1))

@@ -81,11 +81,11 @@ wchar_t LetterFromChoice(const std::wstring& text)
     return choice.size() == 1 ? UpperLetter(choice[0]) : 0;
 }
 
-std::vector<FolderDrive> ReadFolderDrives(const std::function<std::wstring(const std::wstring& key)>& readKey)
+std::vector<FolderDrive> ReadFolderDrives(const std::function<std::wstring(unsigned entry)>& readEntry)
 {
     std::vector<FolderDrive> drives;
-    for (unsigned key = 0;; ++key) {
-        const std::wstring value = readKey(std::to_wstring(key));
+    for (unsigned entry = 0;; ++entry) {
+        const std::wstring value = readEntry(entry);
         if (value.empty())
             break;
         FolderDrive drive;

@@ -38,10 +38,10 @@ wchar_t LetterOfDriveColumn(const std::wstring& text);
 // Returns the upper-case letter, or 0 for anything else.
 wchar_t LetterFromChoice(const std::wstring& text);
 
-// The section's entries as the list shows them: keys "0", "1", ... read
+// The section's entries as the list shows them: entries 0, 1, ... read
 // until the first missing or empty one (entries behind a gap are never
 // read); malformed entries are skipped. Sorted by drive letter.
-std::vector<FolderDrive> ReadFolderDrives(const std::function<std::wstring(const std::wstring& key)>& readKey);
+std::vector<FolderDrive> ReadFolderDrives(const std::function<std::wstring(unsigned entry)>& readEntry);
 
 // One argument of a Windows command line, quoted so that the receiving
 // program's parser gives it back unchanged (spaces, trailing backslashes).

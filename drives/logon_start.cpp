@@ -113,8 +113,7 @@ bool SetLogonRunValue(bool on)
 
 bool RunLogonStart()
 {
-    const auto drives =
-        ReadFolderDrives([](const std::wstring& key) { return ReadTextSetting(FolderDrivesSection, key.c_str()); });
+    const auto drives = ReadFolderDrives([](unsigned n) { return ReadSetting(setting::FolderDrives[n]); });
     std::vector<std::wstring> failures;
     for (auto drive = drives.rbegin(); drive != drives.rend(); ++drive) {
         if (!drive->ticked || HolderOfLetter(*drive) == LetterHolder::ThisFolder)

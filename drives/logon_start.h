@@ -4,9 +4,6 @@
 
 namespace quenzel {
 
-inline constexpr wchar_t OptionsSection[] = L"OPTIONS";
-inline constexpr wchar_t LogonOptionKeyName[] = L"StartUp_FD";
-
 // Sets (the program's quoted path and "-x") or deletes the value "Quenzel"
 // under the user's Run key; false when the registry was not changed.
 bool SetLogonRunValue(bool on);

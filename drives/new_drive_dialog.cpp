@@ -39,13 +39,12 @@ void WarnInDialog(HWND dialog, int key, int captionKey)
     MessageBoxW(dialog, text.c_str(), caption.c_str(), MB_ICONWARNING);
 }
 
-// The first key of the section that holds nothing: where reading stops.
-std::wstring FirstFreeKey()
+// The first entry of the section that holds nothing: where reading stops.
+TextSetting FirstFreeEntry()
 {
-    for (unsigned key = 0;; ++key) {
-        const std::wstring name = std::to_wstring(key);
-        if (ReadTextSetting(FolderDrivesSection, name.c_str()).empty())
-            return name;
+    for (unsigned n = 0;; ++n) {
+        if (ReadSetting(setting::FolderDrives[n]).empty())
+            return setting::FolderDrives[n];
     }
 }
 
@@ -128,7 +127,7 @@ DWORD WINAPI MappingWorker(void* parameter)
     AnimateDriveProgress();
     if (!mounted)
         ClearDriveProgress();
-    const bool stored = WriteSetting(FolderDrivesSection, FirstFreeKey().c_str(), FolderDriveValue(drive).c_str());
+    const bool stored = WriteSetting(FirstFreeEntry(), FolderDriveValue(drive));
     ReloadFolderDrives();
     notice.outcome = !stored ? Outcome::NotStored : mounted ? Outcome::Mounted : Outcome::NotMounted;
     return 0;

@@ -39,8 +39,6 @@ constexpr int PathColumnWidth = 380;
 constexpr int SizeColumnWidth = 80;
 constexpr int ListIconSize = 16;
 constexpr size_t SizeTextLength = 260;
-constexpr wchar_t OptionsSection[] = L"OPTIONS";
-constexpr wchar_t DeleteShreddedKey[] = L"DeleteShredded";
 constexpr ControlSpec ShredderControls[] = {
     Strip(IDC_SHRED_STRIP, IDB_STRIP_SHREDDER),
     Frame(IDC_SHRED_FRAME, {125, 42, 648, 356}),
@@ -110,14 +108,14 @@ void SetUpShredList()
 
 void ShowDeleteOption()
 {
-    const bool set = ReadIntSetting(OptionsSection, DeleteShreddedKey, 0) != 0;
+    const bool set = ReadSetting(setting::DeleteShredded);
     SendMessageW(MainControl(IDC_SHRED_DELETE), BM_SETCHECK, set ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 // The file, not the click, decides the shown state.
 void ToggleDeleteOption()
 {
-    if (ToggleFlagSetting(OptionsSection, DeleteShreddedKey) < 0)
+    if (ToggleSetting(setting::DeleteShredded) < 0)
         ReportSettingNotSaved();
     ShowDeleteOption();
 }

@@ -13,6 +13,6 @@ inline constexpr int IDC_SHRED_START = 1142;
 inline constexpr int IDC_SHRED_LIST = 1143;
 inline constexpr int IDC_SHRED_PROGRESS = 1144;
 inline constexpr int IDC_SHRED_CLEAR = 1145;
-inline constexpr int IDC_SHRED_DELETE = 1146; // OPTIONS/DeleteShredded
+inline constexpr int IDC_SHRED_DELETE = 1146; // setting::DeleteShredded
 
 } // namespace quenzel

@@ -24,8 +24,8 @@ namespace quenzel {
 
 namespace {
 
-constexpr wchar_t KindSection[] = L"OFTENRADIO";
-constexpr wchar_t PathSection[] = L"OFTENPATHS";
+static_assert(setting::SlotKinds.count == SlotCount && setting::SlotPaths.count == SlotCount,
+              "every slot has its stored kind and path");
 
 constexpr int FirstRowY = 70;
 constexpr int RowStep = 36;
@@ -78,11 +78,6 @@ PageTable SlotTable()
     return MakePageTable(SlotControls.rows);
 }
 
-std::wstring SlotKey(int slot)
-{
-    return std::to_wstring(slot);
-}
-
 HWND SlotControl(int firstSlotId, int slot)
 {
     return MainControl(SlotControlId(firstSlotId, slot));
@@ -111,13 +106,13 @@ void ShowKind(int slot, bool folder)
 
 bool StoredFolderKind(int slot)
 {
-    return ReadIntSetting(KindSection, SlotKey(slot).c_str(), 0) != 0;
+    return ReadSetting(setting::SlotKinds[static_cast<unsigned>(slot)]);
 }
 
 void ChooseKind(int slot, bool folder)
 {
     ShowKind(slot, folder);
-    if (WriteSetting(KindSection, SlotKey(slot).c_str(), folder ? L"1" : L"0"))
+    if (WriteSetting(setting::SlotKinds[static_cast<unsigned>(slot)], folder))
         return;
     ReportSettingNotSaved();
     ShowKind(slot, StoredFolderKind(slot)); // the radios show what the file holds
@@ -125,12 +120,12 @@ void ChooseKind(int slot, bool folder)
 
 std::wstring StoredPath(int slot)
 {
-    return ReadTextSetting(PathSection, SlotKey(slot).c_str());
+    return ReadSetting(setting::SlotPaths[static_cast<unsigned>(slot)]);
 }
 
 void StorePath(int slot, const std::wstring& path)
 {
-    if (!WriteSetting(PathSection, SlotKey(slot).c_str(), path.c_str()))
+    if (!WriteSetting(setting::SlotPaths[static_cast<unsigned>(slot)], path))
         ReportSettingNotSaved();
 }
 

@@ -12,7 +12,7 @@ void SlotPage_Create(HWND parent);
 void SlotPage_Show(int showCommand);
 void SlotPage_OnCommand(int id);
 
-// Reads the nine slots from sections OFTENRADIO and OFTENPATHS.
+// Reads the nine slots from the settings file.
 void LoadSlots();
 
 } // namespace quenzel

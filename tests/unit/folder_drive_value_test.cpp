@@ -49,10 +49,10 @@ TEST(FolderDriveValue, DriveColumnAndDialogChoice)
 
 TEST(FolderDriveValue, ReadingStopsAtAGapSkipsMalformedAndSortsByLetter)
 {
-    const std::map<std::wstring, std::wstring> section = {
-        {L"0", L"1|Z: C:\\z"}, {L"1", L"0|C: C:\\c"}, {L"2", L"1|"}, {L"3", L"1|M: C:\\m"}, {L"5", L"1|A: C:\\a"}};
-    const auto drives = ReadFolderDrives([&](const std::wstring& key) {
-        const auto found = section.find(key);
+    const std::map<unsigned, std::wstring> section = {
+        {0, L"1|Z: C:\\z"}, {1, L"0|C: C:\\c"}, {2, L"1|"}, {3, L"1|M: C:\\m"}, {5, L"1|A: C:\\a"}};
+    const auto drives = ReadFolderDrives([&](unsigned entry) {
+        const auto found = section.find(entry);
         return found == section.end() ? std::wstring() : found->second;
     });
     ASSERT_EQ(3u, drives.size());

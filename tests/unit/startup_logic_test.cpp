@@ -173,6 +173,7 @@ TEST(LongPath, ExtendedFormKeepsNamesExactly)
 } // namespace quenzel
 
 #include "base/profile_text.h"
+#include "base/setting_keys.h"
 
 namespace quenzel {
 namespace {
@@ -206,6 +207,22 @@ TEST(ProfileText, FormsAndTheirUtf16Text)
             EXPECT_EQ(converted, "\xFF\xFE" + c.utf16) << ::testing::PrintToString(c.bytes);
         }
     }
+}
+
+// A numbered key is its number; a file of set flags names each section once,
+// whatever the order of the flags; a section written whole numbers its
+// values from 0, each entry ended by a null character.
+TEST(SettingKeys, NumberedKeysAndTextsWrittenWhole)
+{
+    using namespace std::string_literals;
+    EXPECT_EQ(KeyName(setting::SlotKinds[8].key), L"8");
+    EXPECT_EQ(KeyName(setting::FolderDrives[12].key), L"12");
+    EXPECT_EQ(SetFlagsFileText({setting::OutputOptions[1], setting::StrongFormat, setting::OutputOptions[6]}),
+              L"[MAIN]\r\n1=1\r\n6=1\r\n[OPTIONS]\r\nStrongFormat=1\r\n");
+    EXPECT_EQ(NumberedSectionBlock(setting::FolderDrives, {L"1|X: C:\\a", L"0|Y: D:\\"}),
+              L"0=1|X: C:\\a\0"s
+              L"1=0|Y: D:\\\0"s);
+    EXPECT_EQ(NumberedSectionBlock(setting::FolderDrives, {}), L"");
 }
 
 } // namespace

@@ -370,14 +370,16 @@ TEST(OptionsMenu, CheckMarksShowTheStoredFlagsAndFollowEachToggle)
     ASSERT_NE(MainMenu(), nullptr);
     struct Row {
         int command;
-        const wchar_t* key;
+        FlagSetting option;
+        const wchar_t* key; // as the file holds it
         bool storedAtStart;
     };
-    for (const Row row : {Row{CMD_ON_TOP, L"OnTop", true}, Row{CMD_MAGNET, L"Magnet", false},
-                          Row{CMD_CLEAR_FONT, L"ClearFont", true}}) {
+    for (const Row row :
+         {Row{CMD_ON_TOP, setting::OnTop, L"OnTop", true}, Row{CMD_MAGNET, setting::Magnet, L"Magnet", false},
+          Row{CMD_CLEAR_FONT, setting::ClearFont, L"ClearFont", true}}) {
         const auto checked = [&] { return (GetMenuState(MainMenu(), row.command, MF_BYCOMMAND) & MF_CHECKED) != 0; };
         EXPECT_EQ(checked(), row.storedAtStart) << row.command;
-        ToggleOption(row.command, row.key);
+        ToggleOption(row.command, row.option);
         EXPECT_EQ(checked(), !row.storedAtStart) << row.command;
         EXPECT_EQ(GetPrivateProfileIntW(L"OPTIONS", row.key, -1, SettingsPath.c_str()), row.storedAtStart ? 0 : 1)
             << row.command;
