@@ -152,6 +152,25 @@ constexpr ControlSpec ProgressBar(int id, bool (*shownWhen)())
     return row;
 }
 
+// A bar placed in the page's table, created hidden like every row.
+constexpr ControlSpec PlacedProgressBar(int id, ControlRect place)
+{
+    return ControlSpec{id, PROGRESS_CLASSW, 0, 0, place};
+}
+
+// A report list view with a sunken edge, its selection shown while it has
+// no focus; `extraStyle` adds, say, LVS_OWNERDATA or LVS_NOCOLUMNHEADER.
+constexpr ControlSpec ListView(int id, ControlRect place, DWORD extraStyle = 0)
+{
+    return ControlSpec{id, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | extraStyle, WS_EX_CLIENTEDGE, place};
+}
+
+// A horizontal slider (track bar).
+constexpr ControlSpec Slider(int id, ControlRect place, DWORD style = 0)
+{
+    return ControlSpec{id, TRACKBAR_CLASSW, style, 0, place};
+}
+
 struct PageTable {
     const ControlSpec* rows;
     std::size_t count;

@@ -5,6 +5,7 @@
 #include "base/dpi.h"
 #include "base/folder_walk.h"
 #include "base/lang_keys.h"
+#include "base/list_view.h"
 #include "base/language.h"
 #include "base/list_filler.h"
 #include "base/options.h"
@@ -45,11 +46,7 @@ constexpr ControlSpec FolderControls[] = {
     Field(IDC_FOLDER_SOURCE, {166, 70, 432, 22}),
     BrowseButton(IDC_FOLDER_GATHER, {606, 70, 30, 22}, keys::GatherFolderTip),
     // Virtual: the list filler keeps the rows, which may run to hundreds of thousands.
-    {IDC_FOLDER_LIST,
-     WC_LISTVIEWW,
-     LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER | LVS_OWNERDATA,
-     WS_EX_CLIENTEDGE,
-     {142, 104, 494, 100}},
+    ListView(IDC_FOLDER_LIST, {142, 104, 494, 100}, LVS_NOCOLUMNHEADER | LVS_OWNERDATA),
     LargeButton(IDC_FOLDER_ENCRYPT, keys::EncryptCaption, IDI_ENCRYPT_FOLDER, {654, 56, 110, 90},
                 keys::EncryptFolderTip),
     LargeButton(IDC_FOLDER_DECRYPT, keys::DecryptCaption, IDI_DECRYPT_FOLDER, {654, 156, 110, 90},
@@ -59,20 +56,8 @@ constexpr ControlSpec FolderControls[] = {
 };
 static_assert(ControlIdsUnique(FolderControls), "folder page ids must be unique");
 
-void SetUpFolderList()
-{
-    HWND list = MainControl(IDC_FOLDER_LIST);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    SetListIcons(list, {IDI_FILE_SMALL}, SmallIconSize);
-    LVCOLUMNW column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = Scaled(list, PathColumnWidth);
-    // The header is hidden, but screen readers read its text out.
-    const std::wstring header = LangString(keys::FolderListColumn);
-    column.pszText = const_cast<wchar_t*>(header.c_str());
-    SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-}
+constexpr ListLook FolderListLook{LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT, IDI_FILE_SMALL, SmallIconSize};
+constexpr ListColumn FolderListColumns[] = {{keys::FolderListColumn, PathColumnWidth}};
 
 DWORD WINAPI GatherFolderWorker(void*)
 {
@@ -113,7 +98,7 @@ const CryptPage ThisPage{FolderPageState,
 void FolderPage_Create(HWND parent)
 {
     CreatePageControls(parent, ThisPage.controls);
-    SetUpFolderList();
+    SetUpListView(MainControl(IDC_FOLDER_LIST), FolderListLook, FolderListColumns);
     PlaceProgressBar(ThisPage);
     RegisterCryptPage(
         ThisPage, FolderPageIndex,

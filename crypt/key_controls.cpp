@@ -40,7 +40,7 @@ constexpr ControlSpec KeyControls[] = {
     Field(IDC_KEY_FILE, {142, 300, 456, 22}),
     BrowseButton(IDC_KEY_FILE_BUTTON, {606, 300, 30, 22}, keys::ChooseKeyFileTip),
     Label(IDC_KEY_LEVEL_LABEL, keys::LevelLabel, {144, 330, 300, 22}),
-    {IDC_KEY_LEVEL_SLIDER, TRACKBAR_CLASSW, TBS_BOTH | TBS_NOTICKS | TBS_ENABLESELRANGE, 0, {136, 352, 470, 26}},
+    Slider(IDC_KEY_LEVEL_SLIDER, {136, 352, 470, 26}, TBS_BOTH | TBS_NOTICKS | TBS_ENABLESELRANGE),
     Field(IDC_KEY_LEVEL_TEXT, {606, 354, 30, 22}, ES_READONLY | ES_CENTER, L"7"),
 };
 static_assert(ControlIdsUnique(KeyControls), "key control ids must be unique");

@@ -5,6 +5,7 @@
 #include "base/courier.h"
 #include "base/job_workers.h"
 #include "base/lang_keys.h"
+#include "base/list_view.h"
 #include "base/language.h"
 #include "base/messages.h"
 #include "base/page_kit.h"
@@ -31,9 +32,9 @@ namespace quenzel {
 
 namespace {
 constexpr DWORD CommandButtonStyle = BXS_ROUNDED | BS_ICON;
-constexpr DWORD ListStyle = LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
-constexpr DWORD ListExStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
 constexpr int RowIconSize = 16;
+constexpr ListLook DrivesListLook{LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT, IDI_FOLDER_DRIVE_SMALL,
+                                  RowIconSize};
 
 // The four command buttons: their icon beside the caption.
 constexpr ControlSpec CommandButton(int id, int iconId, int y, int textKey, int tooltipKey)
@@ -47,9 +48,9 @@ constexpr ControlSpec DrivesControls[] = {
     Frame(IDC_DRIVES_FRAME, {125, 42, 648, 356}),
     GroupBox(IDC_DRIVES_GROUP, keys::DrivesGroup, {132, 48, 634, 342}),
     // The left column (list, check box), then the buttons on the right: the Tab order.
-    {IDC_DRIVES_LIST, WC_LISTVIEWW, ListStyle, WS_EX_CLIENTEDGE, {142, 70, 494, 258}},
+    ListView(IDC_DRIVES_LIST, {142, 70, 494, 258}, LVS_SINGLESEL),
     CheckBox(IDC_DRIVES_LOGON, keys::LogonOption, {143, 332, 494, 26}),
-    {IDC_DRIVES_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
+    PlacedProgressBar(IDC_DRIVES_PROGRESS, {142, 358, 494, 22}),
     CommandButton(IDC_DRIVES_MOUNT, IDI_DRIVE_MOUNT, 70, keys::MountCaption, keys::MountTip),
     CommandButton(IDC_DRIVES_UNMOUNT, IDI_DRIVE_UNMOUNT, 120, keys::UnmountCaption, keys::UnmountTip),
     CommandButton(IDC_DRIVES_APPLY, IDI_DRIVE_APPLY, 180, keys::ApplyCaption, keys::ApplyTip),
@@ -58,29 +59,12 @@ constexpr ControlSpec DrivesControls[] = {
 };
 static_assert(ControlIdsUnique(DrivesControls), "folder drives page ids must be unique");
 
-struct Column {
-    int width;
-    int headerKey;
-};
 // The folder column takes what the others leave, so the status column is in
-// view without scrolling.
-constexpr int RestOfWidth = -1;
-constexpr int MinFolderWidth = 80;
-constexpr Column ListColumns[] = {{80, keys::DriveColumnHeader},
-                                  {RestOfWidth, keys::DriveFolderColumnHeader},
-                                  {0, keys::MappingColumnHeader},
-                                  {180, keys::DriveStatusColumnHeader}};
-
-int FolderColumnWidth(HWND list)
-{
-    RECT client{};
-    GetClientRect(list, &client);
-    int width = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
-    for (const Column& column : ListColumns)
-        if (column.width != RestOfWidth)
-            width -= Scaled(list, column.width);
-    return width < Scaled(list, MinFolderWidth) ? Scaled(list, MinFolderWidth) : width;
-}
+// view without scrolling; the mapping column is hidden.
+constexpr ListColumn DrivesListColumns[] = {{keys::DriveColumnHeader, 80},
+                                            {keys::DriveFolderColumnHeader, RestOfWidth},
+                                            {keys::MappingColumnHeader, 0},
+                                            {keys::DriveStatusColumnHeader, 180}};
 
 constexpr int CommandButtons[] = {IDC_DRIVES_MOUNT, IDC_DRIVES_UNMOUNT, IDC_DRIVES_APPLY, IDC_DRIVES_REMOVE,
                                   IDC_DRIVES_NEW};
@@ -275,29 +259,13 @@ void ToggleLogonStart()
     ShowLogonOption();
 }
 
-void SetUpList()
-{
-    HWND list = MainControl(IDC_DRIVES_LIST);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, ListExStyle);
-    SetListIcons(list, {IDI_FOLDER_DRIVE_SMALL}, RowIconSize);
-    for (int i = 0; i < static_cast<int>(std::size(ListColumns)); ++i) {
-        const std::wstring header = LangString(ListColumns[i].headerKey);
-        LVCOLUMNW column{};
-        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        column.fmt = LVCFMT_LEFT;
-        column.cx = ListColumns[i].width == RestOfWidth ? FolderColumnWidth(list) : Scaled(list, ListColumns[i].width);
-        column.pszText = const_cast<wchar_t*>(header.c_str());
-        column.iSubItem = i;
-        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-    }
-}
 } // namespace
 
 void DrivesPage_Create(HWND parent)
 {
     CreatePageControls(parent, MakePageTable(DrivesControls));
     ShowLogonOption();
-    SetUpList();
+    SetUpListView(MainControl(IDC_DRIVES_LIST), DrivesListLook, DrivesListColumns);
     ReloadFolderDrives();
     RegisterPage(DrivesPageIndex, PageRoutines{DrivesPage_Show, DrivesPage_OnCommand});
 }

@@ -9,6 +9,7 @@
 #include "base/handles.h"
 #include "base/job_workers.h"
 #include "base/lang_keys.h"
+#include "base/list_view.h"
 #include "base/language.h"
 #include "base/list_filler.h"
 #include "base/long_path.h"
@@ -44,13 +45,9 @@ constexpr ControlSpec ShredderControls[] = {
     Frame(IDC_SHRED_FRAME, {125, 42, 648, 356}),
     GroupBox(IDC_SHRED_GROUP, keys::ShredGroup, {132, 48, 634, 342}),
     // The left column (list, check box), then the buttons on the right: the Tab order.
-    ControlSpec{IDC_SHRED_LIST,
-                WC_LISTVIEWW,
-                LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
-                WS_EX_CLIENTEDGE,
-                {142, 70, 494, 258}},
+    ListView(IDC_SHRED_LIST, {142, 70, 494, 258}, LVS_OWNERDATA),
     CheckBox(IDC_SHRED_DELETE, keys::DeleteShreddedOption, {143, 332, 494, 26}),
-    ControlSpec{IDC_SHRED_PROGRESS, PROGRESS_CLASSW, 0, 0, {142, 358, 494, 22}},
+    PlacedProgressBar(IDC_SHRED_PROGRESS, {142, 358, 494, 22}),
     ButtonEx(IDC_SHRED_ADD_FILE, BrowseButtonStyle, keys::AddFileCaption, nullptr, IDI_FILE_SMALL, {646, 70, 110, 40},
              keys::AddFileTip),
     ButtonEx(IDC_SHRED_ADD_FOLDER, BrowseButtonStyle, keys::AddFolderCaption, nullptr, IDI_FOLDER_SMALL,
@@ -86,25 +83,10 @@ int RowCount()
     return static_cast<int>(SendMessageW(ShredList(), LVM_GETITEMCOUNT, 0, 0));
 }
 
-void InsertColumn(HWND list, int index, int width, int headerKey)
-{
-    const std::wstring header = LangString(headerKey);
-    LVCOLUMNW column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = Scaled(list, width);
-    column.pszText = const_cast<wchar_t*>(header.c_str());
-    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
-}
 
-void SetUpShredList()
-{
-    HWND list = ShredList();
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    SetListIcons(list, {IDI_FILE_SMALL}, ListIconSize);
-    InsertColumn(list, 0, PathColumnWidth, keys::ShredPathColumn);
-    InsertColumn(list, 1, SizeColumnWidth, keys::ShredSizeColumn);
-}
+constexpr ListLook ShredListLook{LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT, IDI_FILE_SMALL, ListIconSize};
+constexpr ListColumn ShredListColumns[] = {{keys::ShredPathColumn, PathColumnWidth},
+                                           {keys::ShredSizeColumn, SizeColumnWidth}};
 
 void ShowDeleteOption()
 {
@@ -263,7 +245,7 @@ void ShredderPage_Create(HWND parent)
 {
     CreatePageControls(parent, ThisPage);
     ShowDeleteOption();
-    SetUpShredList();
+    SetUpListView(ShredList(), ShredListLook, ShredListColumns);
     ShredderPageState.ShowPageInfoText();
     RegisterPage(ShredderPageIndex,
                  PageRoutines{ShredderPage_Show, ShredderPage_OnCommand, nullptr, nullptr, ShredderPage_OnDrop});

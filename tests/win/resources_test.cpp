@@ -9,6 +9,7 @@
 #include "crypt/folder_page_ids.h"
 #include "shredder/shredder_page_ids.h"
 #include "slots/slot_page_ids.h"
+#include "version.h"
 #include "tests/support/ui_driver.h"
 
 #include <gtest/gtest.h>
@@ -80,7 +81,7 @@ std::string ManifestText(HMODULE module)
 }
 
 // Sharp at any scaling: per-monitor v2, with the per-monitor (8.1) and
-// system-aware (7) fallbacks.
+// system-aware (7) fallbacks; and the assembly carries the build's version.
 TEST_F(ProgramResources, ManifestDeclaresPerMonitorDpiAwareness)
 {
     ASSERT_NE(module_, nullptr);
@@ -91,6 +92,8 @@ TEST_F(ProgramResources, ManifestDeclaresPerMonitorDpiAwareness)
     EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
                             "true/pm</dpiAware>"),
               std::string::npos);
+    EXPECT_NE(manifest.find("name=\"Quenzel\" version=\"" QUENZEL_VERSION_TEXT ".0\""), std::string::npos)
+        << "the manifest's version is the build's";
 }
 
 // At 100 %, 150 % and 200 %, under the id the program asks for at each scale.
