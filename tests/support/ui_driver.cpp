@@ -243,6 +243,10 @@ bool App::StartProgram(const std::wstring& exePath, const std::wstring& workingD
     std::wstring commandLine = L"\"" + exePath + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;
+    // Every program a test starts checks that only its window's thread
+    // touches its windows, and ends at once when another thread does.
+    if (!SetEnvironmentVariableW(L"QUENZEL_CHECK_THREADS", L"1"))
+        return false;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
