@@ -15,8 +15,11 @@ function(quenzel_add_test name)
     else()
         add_test(NAME ${name} COMMAND ${name} ${ARGN})
     endif()
-    # A test stuck on a window must not stall the whole run.
-    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+    # A test stuck on a window must not stall the whole run. A crash fails
+    # the test by the crash debugger's report, whatever exit code Wine gives
+    # the process it ended (64-bit Wine sometimes gives 0), and whichever
+    # process crashed: the test program or a program it started.
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600 FAIL_REGULAR_EXPRESSION "Unhandled exception: ")
 endfunction()
 
 # Builds a test program and registers it:
