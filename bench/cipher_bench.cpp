@@ -3,7 +3,7 @@
 // busy moment of the machine falls on both. Prints min / median / max of each
 // and the ratio of the medians (transform speed / memcpy speed).
 // Usage: cipher_bench [MiB] [rounds] [portable|sse2|avx2]   (default 256, 7, the best)
-#include "crypt/cipher.h"
+#include "engine/cipher.h"
 
 #include <algorithm>
 #include <chrono>

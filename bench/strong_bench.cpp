@@ -5,7 +5,7 @@
 //   the library's bare secretstream over MiB of data in memory, in the
 //   format's chunks, with nothing of the program's: prints
 //   "bare <seal seconds> <open seconds> <MiB>"
-#include "crypt/strong_format.h"
+#include "engine/strong_format.h"
 
 #include <sodium.h>
 

@@ -22,7 +22,7 @@
 #include "base/list_filler.h"
 #include "bench/bench_password.h"
 #include "crypt/folder_page_ids.h"
-#include "crypt/strong_format.h"
+#include "engine/strong_format.h"
 #include "shredder/shredder_page_ids.h"
 #include "tests/ui/crypt_ui_support.h"
 

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "base/handles.h"
-#include "crypt/cipher.h"
+#include "engine/cipher.h"
 #include "crypt/job_settings.h"
-#include "crypt/strong_format.h"
+#include "engine/strong_format.h"
 
 #include <cstdint>
 #include <memory>

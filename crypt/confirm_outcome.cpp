@@ -6,7 +6,7 @@
 #include "base/long_path.h"
 #include "base/process.h"
 #include "crypt/file_transform.h"
-#include "crypt/strong_format.h"
+#include "engine/strong_format.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "crypt/crypt_dialogs.h"
-#include "crypt/output_names.h"
+#include "engine/output_names.h"
 
 #include <string>
 

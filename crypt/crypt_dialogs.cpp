@@ -14,7 +14,7 @@
 #include "crypt/file_transform.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/key_controls.h"
-#include "crypt/output_names.h"
+#include "engine/output_names.h"
 #include "res/crypt_resources.h"
 
 #include <commctrl.h>

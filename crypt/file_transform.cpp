@@ -3,7 +3,7 @@
 #include "base/handles.h"
 #include "base/long_path.h"
 #include "crypt/cipher_key.h"
-#include "crypt/output_names.h"
+#include "engine/output_names.h"
 #include "crypt/plain_buffer.h"
 #include "crypt/read_ahead.h"
 

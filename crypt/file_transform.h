@@ -5,7 +5,7 @@
 // for deletion on close until every byte is written.
 #pragma once
 
-#include "crypt/cipher.h"
+#include "engine/cipher.h"
 #include "crypt/job_settings.h"
 
 #include <windows.h>

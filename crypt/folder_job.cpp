@@ -1,7 +1,7 @@
 #include "crypt/folder_job.h"
 
 #include "base/long_path.h"
-#include "crypt/output_names.h"
+#include "engine/output_names.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 // window that may be gone. Portable: no windows.h.
 #pragma once
 
-#include "crypt/strong_format.h"
+#include "engine/strong_format.h"
 
 #include <cstdint>
 #include <memory>

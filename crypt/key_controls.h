@@ -6,7 +6,7 @@
 #include "controls/page_table.h"
 #include "crypt/file_transform.h"
 #include "crypt/job_settings.h"
-#include "crypt/output_names.h"
+#include "engine/output_names.h"
 #include "crypt/strong_transform.h"
 
 #include <windows.h>

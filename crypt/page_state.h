@@ -3,7 +3,7 @@
 #pragma once
 
 #include "base/page_info.h"
-#include "crypt/output_names.h"
+#include "engine/output_names.h"
 
 #include <atomic>
 #include <string>

@@ -3,7 +3,7 @@
 // freed memory once the job is done. Portable: no windows.h.
 #pragma once
 
-#include "crypt/strong_format.h"
+#include "engine/strong_format.h"
 
 #include <cstddef>
 #include <cstdint>

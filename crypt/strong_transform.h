@@ -4,7 +4,7 @@
 #pragma once
 
 #include "crypt/file_transform.h"
-#include "crypt/strong_format.h"
+#include "engine/strong_format.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 // Portable: no windows.h.
 #pragma once
 
-#include "crypt/cipher.h"
+#include "engine/cipher.h"
 
 #include <cstddef>
 #include <cstdint>

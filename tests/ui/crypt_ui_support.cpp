@@ -1,7 +1,7 @@
 #include "tests/ui/crypt_ui_support.h"
 
 #include "crypt/folder_page_ids.h"
-#include "crypt/strong_format.h"
+#include "engine/strong_format.h"
 #include "shredder/shredder_page_ids.h"
 #include "slots/slot_page_ids.h"
 #include "res/resource.h"

@@ -1,6 +1,6 @@
 // Key bytes: the password's ANSI bytes under the known code page, and key
 // files read whole or refused.
-#include "crypt/cipher.h"
+#include "engine/cipher.h"
 #include "crypt/cipher_key.h"
 #include "crypt/file_transform.h"
 #include "crypt/secret_memory.h"

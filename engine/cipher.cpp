@@ -1,8 +1,10 @@
-#include "crypt/cipher.h"
+#include "engine/cipher.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <immintrin.h>
@@ -20,6 +22,8 @@ constexpr size_t MinPatternBytes = 16 * 1024;
 // A key read in step with the data is read this much at a time at most.
 constexpr size_t KeyPieceBytes = 1024 * 1024;
 constexpr uint64_t ProgressDivisions = 100;
+// A classic transform of a stream reads, transforms and writes this much at a time.
+constexpr size_t ClassicStreamChunkBytes = 1024 * 1024;
 
 using XorFunction = void (*)(uint8_t* data, const uint8_t* pattern, size_t length);
 
@@ -280,6 +284,37 @@ bool TransformBuffer(const uint8_t* key, size_t keyLength, uint8_t level, uint8_
     else
         stream.Apply(data, length);
     return true;
+}
+
+ClassicStatus TransformClassic(ByteReader& source, ByteWriter& destination, CipherStream& cipher,
+                               StrongProgress* progress)
+{
+    std::vector<uint8_t> chunk;
+    try {
+        chunk.resize(ClassicStreamChunkBytes);
+    } catch (const std::bad_alloc&) {
+        return ClassicStatus::OutOfMemory;
+    }
+    uint64_t done = 0;
+    for (;;) {
+        if (progress && progress->StopAsked())
+            return ClassicStatus::Stopped;
+        size_t got = 0;
+        if (!ReadFull(source, chunk.data(), chunk.size(), got))
+            return ClassicStatus::ReadFailed;
+        if (got == 0)
+            return ClassicStatus::Ok;
+        cipher.Apply(chunk.data(), got);
+        if (cipher.Failed())
+            return ClassicStatus::KeyReadFailed;
+        const bool written = destination.Write(chunk.data(), got);
+        WipeSecret(chunk.data(), got);
+        if (!written)
+            return ClassicStatus::WriteFailed;
+        done += got;
+        if (progress)
+            progress->Advanced(done);
+    }
 }
 
 } // namespace quenzel

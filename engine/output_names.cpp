@@ -1,4 +1,4 @@
-#include "crypt/output_names.h"
+#include "engine/output_names.h"
 
 namespace quenzel {
 

@@ -1,6 +1,6 @@
 // The strong format's engine: round trips, refusal of every change, cut and
 // reordering, key input, and the test vectors of docs/format.md.
-#include "crypt/strong_format.h"
+#include "engine/strong_format.h"
 
 #include <gtest/gtest.h>
 #include <sodium.h>

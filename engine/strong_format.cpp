@@ -1,4 +1,4 @@
-#include "crypt/strong_format.h"
+#include "engine/strong_format.h"
 
 #include <sodium.h>
 
@@ -101,21 +101,6 @@ size_t MagicMismatches(const uint8_t* start, size_t length)
         if (i >= length || start[i] != StrongMagic[i])
             ++mismatches;
     return mismatches;
-}
-
-// Fills `data` as far as the reader gives; `got` falls short only at the end.
-bool ReadFull(ByteReader& reader, uint8_t* data, size_t length, size_t& got)
-{
-    got = 0;
-    while (got < length) {
-        size_t part = 0;
-        if (!reader.Read(data + got, length - got, part))
-            return false;
-        if (part == 0)
-            break;
-        got += part;
-    }
-    return true;
 }
 
 // Sizes a job's chunk buffer once; false when the memory is not there.
@@ -673,6 +658,62 @@ StrongStatus StrongDecryptor::Decrypt(ByteReader& source, ByteWriter& destinatio
         if (last)
             return StrongStatus::Ok;
     }
+}
+
+StrongStatus StrongDecryptor::Verify(ByteReader& source, StrongProgress* progress)
+{
+    CountingWriter nowhere;
+    return Decrypt(source, nowhere, progress);
+}
+
+StrongStatus ReadStrongInfo(ByteReader& source, StrongFileInfo& info)
+{
+    HeaderBytes header;
+    size_t got = 0;
+    if (!ReadFull(source, header.data(), PrefixBytes, got))
+        return StrongStatus::ReadFailed;
+    switch (ClassifyStart(header.data(), got)) {
+    case StrongStart::Other:
+        return StrongStatus::NotStrongFormat;
+    case StrongStart::Damaged:
+        return StrongStatus::Damaged;
+    case StrongStart::Strong:
+        break;
+    }
+    if (got < PrefixBytes)
+        return StrongStatus::Truncated;
+    const size_t headerBytes = StrongHeaderBytesFor(header[VersionAt]);
+    if (headerBytes == 0)
+        return StrongStatus::UnsupportedVersion;
+    size_t rest = 0;
+    if (!ReadFull(source, header.data() + got, headerBytes - got, rest))
+        return StrongStatus::ReadFailed;
+    if (got + rest < headerBytes)
+        return StrongStatus::Truncated;
+    info.version = header[VersionAt];
+    info.params = {GetLittleEndian32(&header[OpsAt]), GetLittleEndian32(&header[MemAt])};
+
+    // The chunks' bytes, counted as they come.
+    std::vector<uint8_t> piece;
+    if (!ChunkBuffer(piece))
+        return StrongStatus::OutOfMemory;
+    uint64_t sealed = 0;
+    for (;;) {
+        size_t part = 0;
+        if (!source.Read(piece.data(), piece.size(), part))
+            return StrongStatus::ReadFailed;
+        if (part == 0)
+            break;
+        sealed += part;
+    }
+    if (sealed == 0)
+        return StrongStatus::Truncated;
+    info.chunks = (sealed + StrongSealedChunkBytes - 1) / StrongSealedChunkBytes;
+    const uint64_t lastChunk = sealed - (info.chunks - 1) * StrongSealedChunkBytes;
+    if (lastChunk < StrongChunkOverhead)
+        return StrongStatus::Damaged;
+    info.plaintextBytes = sealed - info.chunks * StrongChunkOverhead;
+    return StrongStatus::Ok;
 }
 
 } // namespace quenzel

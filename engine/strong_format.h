@@ -2,8 +2,11 @@
 // (XChaCha20-Poly1305) under a key that Argon2id derives from a password or
 // a key file. Authenticated: a wrong key, a changed byte, a cut or a swapped
 // chunk is detected. docs/format.md describes the bytes. Portable: no
-// windows.h; files come and go through ByteReader and ByteWriter.
+// windows.h; files come and go through ByteReader and ByteWriter
+// (engine/byte_stream.h).
 #pragma once
+
+#include "engine/byte_stream.h"
 
 #include <array>
 #include <chrono>
@@ -176,21 +179,6 @@ void CommitStrongHeader(const SecretBytes& commitmentKey, uint8_t* header);
 // True when the commitment in `header` is the one of `commitmentKey`.
 bool StrongHeaderCommitted(const SecretBytes& commitmentKey, const uint8_t* header);
 
-// Where the engine reads a file from: Read gives up to `length` bytes in
-// `got`, 0 only at the end; false on a read error.
-class ByteReader {
-public:
-    virtual ~ByteReader() = default;
-    virtual bool Read(uint8_t* data, size_t length, size_t& got) = 0;
-};
-
-// Where the engine writes to; false when a write fails.
-class ByteWriter {
-public:
-    virtual ~ByteWriter() = default;
-    virtual bool Write(const uint8_t* data, size_t length) = 0;
-};
-
 // Told the plaintext bytes done so far after each chunk, and asked before
 // each chunk whether the job is to stop.
 class StrongProgress {
@@ -210,6 +198,19 @@ enum class StrongStart {
     Other,   // clearly not the magic: a file of the original format
 };
 StrongStart ClassifyStart(const uint8_t* start, size_t length);
+
+// What a strong file's header and length tell without a key.
+struct StrongFileInfo {
+    uint8_t version = 0;
+    KdfParams params;
+    uint64_t chunks = 0;
+    uint64_t plaintextBytes = 0;
+};
+// Reads the header and counts the chunks by the file's length, reading it
+// to its end: NotStrongFormat, Damaged (a magic off by a byte or two, or a
+// last chunk shorter than its tag), UnsupportedVersion, Truncated (no
+// chunk) or ReadFailed when it cannot tell.
+StrongStatus ReadStrongInfo(ByteReader& source, StrongFileInfo& info);
 
 // The size of a strong file holding `plaintextBytes`.
 uint64_t StrongEncryptedSize(uint64_t plaintextBytes);
@@ -316,6 +317,10 @@ public:
     // failure what was written must be thrown away (the caller writes into
     // a temporary file that it then removes).
     StrongStatus Decrypt(ByteReader& source, ByteWriter& destination, StrongProgress* progress = nullptr);
+
+    // Authenticates the whole file, to its final chunk, writing nothing:
+    // Ok for an intact file, otherwise what Decrypt would end with.
+    StrongStatus Verify(ByteReader& source, StrongProgress* progress = nullptr);
 
     // Argon2id runs so far.
     size_t Derivations() const { return derivations_; }

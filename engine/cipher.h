@@ -2,7 +2,7 @@
 // Encrypting and decrypting are the same operation. Portable: no windows.h.
 #pragma once
 
-#include "crypt/strong_format.h"
+#include "engine/strong_format.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -96,5 +96,21 @@ void UseBestXorPath();
 // progress). Returns false, leaving the buffer alone, when there is no key byte.
 bool TransformBuffer(const uint8_t* key, size_t keyLength, uint8_t level, uint8_t* data, size_t length,
                      CipherProgress* progress);
+
+// How a classic transform of a stream ended.
+enum class ClassicStatus {
+    Ok,
+    ReadFailed,
+    WriteFailed,
+    KeyReadFailed, // the key read in step with the data could not be read
+    OutOfMemory,
+    Stopped,
+};
+
+// Transforms the whole stream (encrypting and decrypting alike) through
+// `cipher` in bounded chunks; `progress` hears the bytes done and is asked
+// before each chunk whether to stop.
+ClassicStatus TransformClassic(ByteReader& source, ByteWriter& destination, CipherStream& cipher,
+                               StrongProgress* progress = nullptr);
 
 } // namespace quenzel

@@ -1,4 +1,4 @@
-#include "crypt/cipher.h"
+#include "engine/cipher.h"
 #include "tests/support/reference_cipher.h"
 
 #include <gtest/gtest.h>
