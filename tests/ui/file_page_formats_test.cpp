@@ -40,12 +40,12 @@ TEST(FilePage, RoundTripWithATypedPassword)
 struct ClassicCase {
     const char* what;
     const char* ini;
-    std::wstring typed;    // the password field's text
-    std::string keyBytes;  // what the format takes of it
+    std::wstring typed;   // the password field's text
+    std::string keyBytes; // what the format takes of it
     unsigned char level;
     int command;
-    std::string source;    // the source file's bytes
-    bool inPlace;          // the output replaces the source (no renaming option)
+    std::string source; // the source file's bytes
+    bool inPlace;       // the output replaces the source (no renaming option)
 };
 
 // Runs one classic job in a program of its own: the output is the source

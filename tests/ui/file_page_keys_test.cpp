@@ -92,7 +92,8 @@ testing::AssertionResult FieldsFollowKeyMode(Started& s, bool keyFile)
 testing::AssertionResult KeyModeShown(Started& s, bool keyFile)
 {
     if (BoxChecked(s, KeyFileRadio) != keyFile || BoxChecked(s, PasswordRadio) == keyFile)
-        return testing::AssertionFailure() << "the radio buttons do not show the " << (keyFile ? "key file" : "password");
+        return testing::AssertionFailure()
+            << "the radio buttons do not show the " << (keyFile ? "key file" : "password");
     return FieldsFollowKeyMode(s, keyFile);
 }
 
