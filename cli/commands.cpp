@@ -134,6 +134,10 @@ bool CommandRun::CreateOutput(bool encrypted, Problematic& problem)
         outputName_ = StandardOutputName;
         return true;
     }
+    if (!options_.keyFile.empty() && IsSameExistingFile(SystemPathOf(outputName_), SystemPathOf(options_.keyFile))) {
+        problem = {Problem::OutputIsKeyFile, outputName_};
+        return false;
+    }
     StreamError streamError;
     writer_ = FileWriter::Create(SystemPathOf(outputName_), options_.force, streamError);
     if (!writer_) {
@@ -162,7 +166,7 @@ int CommandRun::Finish(Problem problem)
     if (problem == Problem::None)
         return static_cast<int>(ExitCode::Ok);
     const bool outputSide = problem == Problem::WriteFailed || problem == Problem::ReplaceFailed
-        || problem == Problem::OutputExists || problem == Problem::TemporaryLeft;
+        || problem == Problem::OutputExists || problem == Problem::OutputIsKeyFile || problem == Problem::TemporaryLeft;
     return Fail(problem, outputSide ? outputName_ : InputName());
 }
 

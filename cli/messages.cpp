@@ -47,6 +47,7 @@ constexpr ProblemText Texts[] = {
     {Problem::InputIsFolder, ExitCode::InputOutput, "the input is a folder"},
     {Problem::ReadFailed, ExitCode::InputOutput, "reading the input failed"},
     {Problem::OutputExists, ExitCode::InputOutput, "the output exists (--force replaces it)"},
+    {Problem::OutputIsKeyFile, ExitCode::Usage, "the output is the key file, which no output replaces"},
     {Problem::OutputIsFolder, ExitCode::InputOutput, "the output is a folder"},
     {Problem::OutputDenied, ExitCode::InputOutput, "the output cannot be written there (no access)"},
     {Problem::OutputNotFound, ExitCode::InputOutput, "the output's folder is not there"},

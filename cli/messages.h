@@ -49,6 +49,7 @@ enum class Problem {
     InputIsFolder,
     ReadFailed,
     OutputExists,
+    OutputIsKeyFile,
     OutputIsFolder,
     OutputDenied,
     OutputNotFound,
