@@ -316,7 +316,6 @@ void ListFiller::Add(PathBatch& batch, bool sized)
     // The rows point into the batch's own buffer, taken whole.
     auto buffer = std::make_shared<std::wstring>();
     buffer->swap(batch.text);
-    pending_.rows.reserve(pending_.rows.size() + batch.Count());
     for (size_t i = 0; i < batch.Count(); ++i) {
         const size_t end = i + 1 < batch.Count() ? batch.starts[i + 1] - 1 : buffer->size() - 1;
         pending_.rows.push_back(KeptRow{buffer->data() + batch.starts[i],
