@@ -29,9 +29,18 @@ bool IsLinkedFolder(const WIN32_FIND_DATAW& entry)
     return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && !WalkEntersReparseFolder(entry.dwReserved0);
 }
 
+// The buffer's room for a batch of paths this long on average, reserved
+// once per batch.
+constexpr size_t TypicalPathLength = 96;
+
+bool NeedsSeparator(const std::wstring& folder)
+{
+    return !folder.empty() && folder.back() != L'\\' && folder.back() != L'/';
+}
+
 class Walk {
 public:
-    Walk(const SizedFileBatchSink& sink, size_t batchSize, const FolderFilter& leaveOut)
+    Walk(const PathBatchSink& sink, size_t batchSize, const FolderFilter& leaveOut)
         : sink_(sink)
         , batchSize_(batchSize ? batchSize : 1)
         , leaveOut_(leaveOut)
@@ -63,53 +72,80 @@ private:
             const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             if (isFolder && IsLinkedFolder(entry))
                 continue;
-            std::wstring path = JoinPath(folder, entry.cFileName);
-            if (path.size() >= MaxWalkPath)
+            const std::wstring_view name(entry.cFileName);
+            if (folder.size() + NeedsSeparator(folder) + name.size() >= MaxWalkPath)
                 continue;
-            if (!isFolder)
-                List(std::move(path), (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow);
-            else if (!(leaveOut_ && leaveOut_(path)))
+            if (!isFolder) {
+                List(folder, name, (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow);
+                continue;
+            }
+            std::wstring path = JoinPath(folder, name);
+            if (!(leaveOut_ && leaveOut_(path)))
                 queue_.push_back(std::move(path));
         } while (FindNextFileW(search.Get(), &entry));
     }
 
-    void List(std::wstring path, uint64_t size)
+    void List(const std::wstring& folder, std::wstring_view name, uint64_t size)
     {
-        batch_.push_back(std::move(path));
-        sizes_.push_back(size);
+        if (batch_.starts.empty()) {
+            batch_.text.reserve(batchSize_ * TypicalPathLength);
+            batch_.starts.reserve(batchSize_);
+            batch_.sizes.reserve(batchSize_);
+        }
+        batch_.Add(folder, name, size);
         ++listed_;
-        if (batch_.size() >= batchSize_)
+        if (batch_.Count() >= batchSize_)
             Flush();
     }
 
     void Flush()
     {
-        if (batch_.empty())
+        if (batch_.starts.empty())
             return;
-        sink_(batch_, sizes_);
-        batch_.clear();
-        sizes_.clear();
+        sink_(batch_);
+        batch_.Clear();
     }
 
-    const SizedFileBatchSink& sink_;
+    const PathBatchSink& sink_;
     const size_t batchSize_;
     const FolderFilter& leaveOut_;
     std::deque<std::wstring> queue_;
-    FileBatch batch_;
-    FileSizes sizes_;
+    PathBatch batch_;
     uint64_t listed_ = 0;
 };
 
 } // namespace
 
+std::wstring_view PathBatch::Path(size_t index) const
+{
+    const size_t end = index + 1 < starts.size() ? starts[index + 1] - 1 : text.size() - 1;
+    return std::wstring_view(text).substr(starts[index], end - starts[index]);
+}
+
+void PathBatch::Add(const std::wstring& folder, std::wstring_view name, uint64_t size)
+{
+    starts.push_back(static_cast<uint32_t>(text.size()));
+    text += folder;
+    if (NeedsSeparator(folder))
+        text += L'\\';
+    text += name;
+    text += L'\0';
+    sizes.push_back(size);
+}
+
+void PathBatch::Clear()
+{
+    text.clear();
+    starts.clear();
+    sizes.clear();
+}
+
 std::wstring JoinPath(const std::wstring& folder, std::wstring_view name)
 {
-    // One allocation per path: a walk makes one for every file it lists.
-    const bool separated = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
     std::wstring path;
     path.reserve(folder.size() + 1 + name.size());
     path += folder;
-    if (!separated)
+    if (NeedsSeparator(folder))
         path += L'\\';
     path += name;
     return path;
@@ -123,6 +159,22 @@ uint64_t WalkFolder(const std::wstring& root, const FileBatchSink& sink, size_t 
 
 uint64_t WalkFolderWithSizes(const std::wstring& root, const SizedFileBatchSink& sink, size_t batchSize,
                              const FolderFilter& leaveOut)
+{
+    FileBatch files;
+    return WalkFolderPaths(
+        root,
+        [&](PathBatch& paths) {
+            files.clear();
+            files.reserve(paths.Count());
+            for (size_t i = 0; i < paths.Count(); ++i)
+                files.emplace_back(paths.Path(i));
+            sink(files, paths.sizes);
+        },
+        batchSize, leaveOut);
+}
+
+uint64_t WalkFolderPaths(const std::wstring& root, const PathBatchSink& sink, size_t batchSize,
+                         const FolderFilter& leaveOut)
 {
     Walk walk(sink, batchSize, leaveOut);
     return walk.Run(root);

@@ -1,6 +1,7 @@
 #include "base/list_filler.h"
 
 #include "base/courier.h"
+#include "base/format_size.h"
 #include "base/page_kit.h"
 #include "base/process.h"
 
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -19,9 +19,13 @@
 namespace quenzel {
 
 namespace {
-// The rows reach a list at most this often.
-constexpr std::chrono::milliseconds RowHandOverInterval{250};
+// After the first batch, which shows at once, the rows reach a list at most
+// this often: each hand-over costs the window's thread a new length for the
+// list (its scroll bars set and drawn, some 20 ms under Wine).
+constexpr std::chrono::milliseconds RowHandOverInterval{500};
 constexpr int SecondColumn = 1;
+// Room for a size text ("4,882 KB") with its null.
+constexpr size_t SizeTextRoom = 64;
 
 using Clock = std::chrono::steady_clock;
 // The times of the last filling in microseconds, by ListTimePart; written
@@ -35,10 +39,10 @@ void AddListTime(ListTimePart part, Clock::time_point since, Clock::time_point u
     ListTimes[static_cast<size_t>(part)] += std::chrono::duration_cast<std::chrono::microseconds>(until - since).count();
 }
 
-// The rows of the virtual lists; touched only on the window's thread. A
-// deque: rows are taken away at either end cheaply.
-using KeptRows = std::deque<ListRow>;
-std::map<HWND, KeptRows> VirtualRows;
+// The rows of the virtual lists; touched only on the window's thread. The
+// buffers stay while the list keeps any row (those of removed rows too).
+using KeptRows = std::vector<KeptRow>;
+std::map<HWND, RowBatch> VirtualRows;
 
 // Rows to remove: their indices, or (with `texts`) the rows of those first
 // column's texts, each looked for first at the index given with it.
@@ -54,12 +58,14 @@ bool IsVirtual(HWND list)
 
 // The list only learns its new length: it asks for the texts of the rows
 // it shows.
-void AppendRows(HWND list, ListRows& rows)
+void AppendRows(HWND list, RowBatch& batch)
 {
     const auto start = Clock::now();
-    KeptRows& kept = VirtualRows[list];
-    kept.insert(kept.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
-    SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(kept.size()), LVSICF_NOSCROLL);
+    RowBatch& kept = VirtualRows[list];
+    kept.rows.insert(kept.rows.end(), batch.rows.begin(), batch.rows.end());
+    kept.buffers.insert(kept.buffers.end(), std::make_move_iterator(batch.buffers.begin()),
+                        std::make_move_iterator(batch.buffers.end()));
+    SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(kept.rows.size()), LVSICF_NOSCROLL);
     AddListTime(ListTimePart::Appending, start, Clock::now());
 }
 
@@ -68,8 +74,8 @@ void CopyTexts(HWND list, std::vector<std::wstring>& texts)
     const auto found = VirtualRows.find(list);
     if (found == VirtualRows.end())
         return;
-    for (const ListRow& row : found->second)
-        texts.push_back(row.text);
+    for (const KeptRow& row : found->second.rows)
+        texts.emplace_back(row.text, row.length);
 }
 
 void ClearRows(HWND list)
@@ -112,8 +118,9 @@ void MoveRowStates(HWND list, const std::vector<size_t>& placeOf, const std::vec
 // A virtual list loses its rows in one step: the rows kept for it go, the
 // list learns its new length, and the states follow their rows. (Deleting
 // row by row costs a redraw of the list each under Wine.)
-void RemoveVirtualRows(HWND list, KeptRows& kept, const std::vector<int>& rows)
+void RemoveVirtualRows(HWND list, RowBatch& batch, const std::vector<int>& rows)
 {
+    KeptRows& kept = batch.rows;
     std::vector<size_t> placeOf(kept.size());
     size_t removed = 0;
     auto next = rows.begin();
@@ -126,10 +133,13 @@ void RemoveVirtualRows(HWND list, KeptRows& kept, const std::vector<int>& rows)
         }
     }
     KeptRows left;
+    left.reserve(kept.size() - removed);
     for (size_t row = 0; row < kept.size(); ++row)
         if (placeOf[row] != SIZE_MAX)
-            left.push_back(std::move(kept[row]));
+            left.push_back(kept[row]);
     kept.swap(left);
+    if (kept.empty())
+        batch.buffers.clear();
     const std::vector<size_t> selected = RowsInState(list, LVNI_SELECTED);
     const std::vector<size_t> focused = RowsInState(list, LVNI_FOCUSED);
     SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(kept.size()), LVSICF_NOSCROLL);
@@ -155,10 +165,11 @@ int RowOfText(HWND list, int hint, const std::wstring& text)
     const auto found = VirtualRows.find(list);
     if (found == VirtualRows.end())
         return -1;
-    const KeptRows& rows = found->second;
-    if (hint >= 0 && static_cast<size_t>(hint) < rows.size() && rows[static_cast<size_t>(hint)].text == text)
+    const KeptRows& rows = found->second.rows;
+    const auto holds = [&text](const KeptRow& row) { return std::wstring_view(row.text, row.length) == text; };
+    if (hint >= 0 && static_cast<size_t>(hint) < rows.size() && holds(rows[static_cast<size_t>(hint)]))
         return hint;
-    const auto row = std::find_if(rows.begin(), rows.end(), [&](const ListRow& r) { return r.text == text; });
+    const auto row = std::find_if(rows.begin(), rows.end(), holds);
     return row == rows.end() ? -1 : static_cast<int>(row - rows.begin());
 }
 
@@ -180,9 +191,24 @@ void RemoveOnWindow(HWND list, const RowRemoval& removal)
     OnWindowThread([list, &removal] { Remove(list, removal); });
 }
 
-const std::wstring& ColumnText(const ListRow& row, int column)
+// The texts a column of the rows shows, in row order: the sizes' texts are
+// written for a sort only.
+std::vector<std::wstring> ColumnTexts(const KeptRows& rows, int column)
 {
-    return column == SecondColumn ? row.second : row.text;
+    std::vector<std::wstring> texts;
+    texts.reserve(rows.size());
+    wchar_t size[SizeTextRoom];
+    for (const KeptRow& row : rows) {
+        if (column != SecondColumn) {
+            texts.emplace_back(row.text, row.length);
+        } else if (row.sized) {
+            FormatSize(size, row.size, SizeTextRoom);
+            texts.emplace_back(size);
+        } else {
+            texts.emplace_back();
+        }
+    }
+    return texts;
 }
 } // namespace
 
@@ -195,13 +221,17 @@ bool AnswerListRowRequest(const NMHDR* header)
         return false;
     // The notice is the list's own structure, written back with the answer.
     LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header))->item;
-    const KeptRows& rows = found->second;
+    const KeptRows& rows = found->second.rows;
     if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows.size())
         return true;
-    const ListRow& row = rows[static_cast<size_t>(item.iItem)];
+    const KeptRow& row = rows[static_cast<size_t>(item.iItem)];
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-        const std::wstring& text = item.iSubItem == SecondColumn ? row.second : row.text;
-        lstrcpynW(item.pszText, item.iSubItem > SecondColumn ? L"" : text.c_str(), item.cchTextMax);
+        if (item.iSubItem == 0)
+            lstrcpynW(item.pszText, row.text, item.cchTextMax);
+        else if (item.iSubItem == SecondColumn && row.sized)
+            FormatSize(item.pszText, row.size, static_cast<size_t>(item.cchTextMax));
+        else
+            item.pszText[0] = L'\0';
     }
     if (item.mask & LVIF_IMAGE)
         item.iImage = 0;
@@ -234,20 +264,22 @@ bool SortVirtualRows(HWND list, int column, bool ascending)
     if (!IsVirtual(list) || found == VirtualRows.end())
         return false;
     const auto start = Clock::now();
-    KeptRows& rows = found->second;
+    KeptRows& rows = found->second.rows;
     // The new order as old indices, so that the states follow their rows.
     std::vector<size_t> order(rows.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = i;
+    const std::vector<std::wstring> texts = ColumnTexts(rows, column);
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const int compared = StrCmpIW(ColumnText(rows[a], column).c_str(), ColumnText(rows[b], column).c_str());
+        const int compared = StrCmpIW(texts[a].c_str(), texts[b].c_str());
         return ascending ? compared < 0 : compared > 0;
     });
     std::vector<size_t> placeOf(rows.size());
     KeptRows sorted;
+    sorted.reserve(rows.size());
     for (size_t place = 0; place < order.size(); ++place) {
         placeOf[order[place]] = place;
-        sorted.push_back(std::move(rows[order[place]]));
+        sorted.push_back(rows[order[place]]);
     }
     rows.swap(sorted);
 
@@ -277,13 +309,20 @@ ListFiller::ListFiller(int listId)
         time = 0;
 }
 
-void ListFiller::Add(FileBatch& batch)
+void ListFiller::Add(PathBatch& batch, bool sized)
 {
     const auto start = Clock::now();
     AddListTime(ListTimePart::Walk, returned_, start);
-    for (std::wstring& path : batch)
-        pending_.push_back(ListRow{std::move(path), {}});
-    batch.clear();
+    // The rows point into the batch's own buffer, taken whole.
+    auto buffer = std::make_shared<std::wstring>();
+    buffer->swap(batch.text);
+    for (size_t i = 0; i < batch.Count(); ++i) {
+        const size_t end = i + 1 < batch.Count() ? batch.starts[i + 1] - 1 : buffer->size() - 1;
+        pending_.rows.push_back(KeptRow{buffer->data() + batch.starts[i],
+                                        static_cast<uint32_t>(end - batch.starts[i]), sized, batch.sizes[i]});
+    }
+    pending_.buffers.push_back(std::move(buffer));
+    batch.Clear();
     const auto built = Clock::now();
     AddListTime(ListTimePart::RowBuilding, start, built);
     HandOverIfDue(built);
@@ -297,7 +336,10 @@ void ListFiller::Add(ListRow row)
     // is read only when rows were handed over.
     const auto start = Clock::now();
     AddListTime(ListTimePart::Walk, returned_, start);
-    pending_.push_back(std::move(row));
+    auto buffer = std::make_shared<const std::wstring>(std::move(row.text));
+    pending_.rows.push_back(KeptRow{buffer->c_str(), static_cast<uint32_t>(buffer->size()), row.size.has_value(),
+                                    row.size.value_or(0)});
+    pending_.buffers.push_back(std::move(buffer));
     returned_ = start;
     if (HandOverIfDue(start)) {
         returned_ = Clock::now();
@@ -312,7 +354,7 @@ void ListFiller::Finish()
     // Waited for even with nothing pending: when it returns, every batch
     // handed over before is in the list.
     OnWindowThread([this] { AppendRows(MainControl(listId_), pending_); });
-    pending_.clear();
+    pending_ = RowBatch();
     returned_ = Clock::now();
     AddListTime(ListTimePart::HandingOver, start, returned_);
 }
@@ -329,11 +371,11 @@ void ListFiller::HandOver(std::chrono::steady_clock::time_point now)
 {
     lastHandOver_ = now;
     first_ = false;
-    if (pending_.empty())
+    if (pending_.rows.empty())
         return;
     // A share of the batch: the courier's calls are copyable.
-    auto batch = std::make_shared<ListRows>();
-    batch->swap(pending_);
+    auto batch = std::make_shared<RowBatch>();
+    std::swap(*batch, pending_);
     const int listId = listId_;
     PostCall([listId, batch] { AppendRows(MainControl(listId), *batch); });
 }

@@ -13,18 +13,35 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace quenzel {
 
-// One row of a list: its text, and the text of the second column (left
-// empty when the list has one column).
+// One row of a list: its text, and the size the second column shows as a
+// size text (none when the list has one column).
 struct ListRow {
     std::wstring text;
-    std::wstring second;
+    std::optional<uint64_t> size;
 };
-using ListRows = std::vector<ListRow>;
+
+// A row as a virtual list keeps it: its text lies in a buffer shared by a
+// batch of rows (one allocation per batch, not per row), and its size text
+// is written only when the list shows the row.
+struct KeptRow {
+    const wchar_t* text = nullptr; // null-terminated, in one of the rows' buffers
+    uint32_t length = 0;
+    bool sized = false;
+    uint64_t size = 0;
+};
+// Rows with the buffers their texts lie in.
+struct RowBatch {
+    std::vector<KeptRow> rows;
+    std::vector<std::shared_ptr<const std::wstring>> buffers;
+};
 
 // Where the time of the last filling went, measured by the filler (for
 // the benchmarks): on the filling thread the walk (the time between the
@@ -77,8 +94,9 @@ class ListFiller {
 public:
     explicit ListFiller(int listId);
 
-    // Takes the files' paths as one-column rows (the batch is emptied).
-    void Add(FileBatch& batch);
+    // Takes the files' paths as rows, with their sizes when `sized` (the
+    // batch's buffer is taken).
+    void Add(PathBatch& batch, bool sized = false);
     void Add(ListRow row);
     // Hands over what is left.
     void Finish();
@@ -89,7 +107,7 @@ private:
     void HandOver(std::chrono::steady_clock::time_point now);
 
     int listId_;
-    ListRows pending_;
+    RowBatch pending_;
     std::chrono::steady_clock::time_point lastHandOver_{};
     // When the filler last gave the thread back to the walk.
     std::chrono::steady_clock::time_point returned_;

@@ -5,6 +5,9 @@
 //   the library's bare secretstream over MiB of data in memory, in the
 //   format's chunks, with nothing of the program's: prints
 //   "bare <seal seconds> <open seconds> <MiB>"
+//        strong_bench load SECONDS
+//   a load for the other benchmarks: the same bare sealing, over and over,
+//   for SECONDS (or until ended); prints "load <MiB sealed>"
 #include "engine/strong_format.h"
 
 #include <sodium.h>
@@ -111,6 +114,32 @@ int Bare(size_t mib)
     return 0;
 }
 
+// Seals chunks of a small ring for `seconds`, one thread, nothing else: a
+// second busy program beside a timed job.
+int Load(double seconds)
+{
+    using namespace quenzel;
+    using State = crypto_secretstream_xchacha20poly1305_state;
+    constexpr size_t RingChunks = 4;
+    std::vector<uint8_t> plain(RingChunks * StrongChunkBytes), sealed(RingChunks * StrongSealedChunkBytes);
+    randombytes_buf(plain.data(), plain.size());
+    uint8_t key[crypto_secretstream_xchacha20poly1305_KEYBYTES];
+    uint8_t header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
+    crypto_secretstream_xchacha20poly1305_keygen(key);
+    State state;
+    crypto_secretstream_xchacha20poly1305_init_push(&state, header, key);
+    const auto start = Clock::now();
+    size_t chunks = 0;
+    for (; Seconds(start) < seconds; ++chunks) {
+        const size_t slot = chunks % RingChunks;
+        crypto_secretstream_xchacha20poly1305_push(&state, &sealed[slot * StrongSealedChunkBytes], nullptr,
+                                                   &plain[slot * StrongChunkBytes], StrongChunkBytes, nullptr, 0,
+                                                   crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
+    }
+    std::printf("load %zu\n", chunks);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -118,6 +147,8 @@ int main(int argc, char** argv)
     using namespace quenzel;
     if (argc == 3 && std::strcmp(argv[1], "bare") == 0)
         return SodiumReady() ? Bare(std::strtoul(argv[2], nullptr, 10)) : 1;
+    if (argc == 3 && std::strcmp(argv[1], "load") == 0)
+        return SodiumReady() ? Load(std::strtod(argv[2], nullptr)) : 1;
     const size_t mib = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 256;
     if (!SodiumReady())
         return 1;

@@ -175,8 +175,8 @@ void ListFolder(const std::wstring& root)
         ListFiller filler(IDC_FOLDER_LIST);
         // An earlier job's outputs are no sources.
         const OutputFolders outputs(root, CurrentOptions());
-        WalkFolder(
-            root, [&filler](FileBatch& batch) { filler.Add(batch); }, DefaultWalkBatch,
+        WalkFolderPaths(
+            root, [&filler](PathBatch& batch) { filler.Add(batch); }, DefaultWalkBatch,
             [&outputs](const std::wstring& folder) { return outputs.Holds(folder); });
         filler.Finish();
     }

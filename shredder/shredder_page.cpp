@@ -5,7 +5,6 @@
 #include "base/choosers.h"
 #include "base/control_lock.h"
 #include "base/folder_walk.h"
-#include "base/format_size.h"
 #include "base/handles.h"
 #include "base/job_workers.h"
 #include "base/lang_keys.h"
@@ -39,7 +38,6 @@ namespace {
 constexpr int PathColumnWidth = 380;
 constexpr int SizeColumnWidth = 80;
 constexpr int ListIconSize = 16;
-constexpr size_t SizeTextLength = 260;
 constexpr ControlSpec ShredderControls[] = {
     Strip(IDC_SHRED_STRIP, IDB_STRIP_SHREDDER),
     Frame(IDC_SHRED_FRAME, {125, 42, 648, 356}),
@@ -65,13 +63,6 @@ constexpr int ListWorkButtons[] = {IDC_SHRED_ADD_FILE, IDC_SHRED_ADD_FOLDER, IDC
                                    IDC_SHRED_START};
 
 ControlLock ListWork(ListWorkButtons);
-
-std::wstring SizeText(uint64_t bytes)
-{
-    wchar_t text[SizeTextLength];
-    FormatSize(text, bytes, SizeTextLength);
-    return text;
-}
 
 HWND ShredList()
 {
@@ -122,17 +113,14 @@ void AddShredFile()
         return;
     }
     ListFiller filler(IDC_SHRED_LIST);
-    filler.Add(ListRow{path, SizeText(size)});
+    filler.Add(ListRow{path, size});
     filler.Finish();
     ShowRowCount();
 }
 
 void AddFolderRows(ListFiller& filler, const std::wstring& root)
 {
-    WalkFolderWithSizes(root, [&filler](FileBatch& paths, FileSizes& sizes) {
-        for (size_t i = 0; i < paths.size(); ++i)
-            filler.Add(ListRow{std::move(paths[i]), SizeText(sizes[i])});
-    });
+    WalkFolderPaths(root, [&filler](PathBatch& paths) { filler.Add(paths, true); });
 }
 
 void AddShredFolder()
@@ -188,7 +176,7 @@ void AddDroppedPaths()
         if (IsFolder(path))
             AddFolderRows(filler, path);
         else if (ReadableFileSize(path, size))
-            filler.Add(ListRow{std::move(path), SizeText(size)});
+            filler.Add(ListRow{std::move(path), size});
         else
             ++notListed;
     }
