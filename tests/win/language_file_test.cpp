@@ -210,7 +210,7 @@ TEST_P(LanguageFile, EveryMenuAndPageHasDistinctMnemonics)
     using namespace keys;
     const std::vector<int> bar = {MenuFile, MenuEdit, MenuPageList, MenuMsTools, MenuOptions, MenuHelp};
     std::vector<std::vector<int>> groups = {
-        {MenuNewText, MenuOpenInNotepad, MenuExit},
+        {MenuNewText, MenuOpenInNotepad, MenuVerify, MenuExit},
         {MenuOptionsPage, MenuFilePage, MenuFolderPage, MenuSlotPage, MenuShredderPage, MenuDrivesPage},
         {MenuMsInfo, MenuMsConfig, MenuCleanMgr, MenuDefrag, MenuRegedit, MenuRestore},
         {MenuLanguage, MenuOnTop, MenuMagnet, MenuTransparency, MenuClearFont},
