@@ -174,6 +174,9 @@ TEST_P(LanguageFile, FormatTextsTakeTheDocumentedArguments)
             formatted =
                 FormatLangText(key, FormatLimit, SampleSecondCount, SampleCount, SampleFirstName, SampleSecondName);
             expected = {SampleSecondCountText, SampleCountText, SampleFirstName, SampleSecondName};
+        } else if (info.arguments == "int,int,int,int") {
+            formatted = FormatLangText(key, FormatLimit, SampleSecondCount, SampleCount, SampleSecondCount, SampleCount);
+            expected = {SampleSecondCountText, SampleCountText, SampleSecondCountText, SampleCountText};
         } else if (info.arguments == "str,str") {
             formatted = FormatLangText(key, FormatLimit, SampleFirstName, SampleSecondName);
             expected = {SampleFirstName, SampleSecondName};
