@@ -15,60 +15,70 @@ namespace {
 HWND FocusBeforeLock = nullptr;
 HWND FocusDuringLock = nullptr;
 
-bool IsAmong(HWND control, const int* ids, size_t count)
+// A control of the main window (`window` null) or of a dialog.
+HWND ControlOf(HWND window, int id)
+{
+    return window ? GetDlgItem(window, id) : MainControl(id);
+}
+
+bool IsAmong(HWND control, HWND window, const int* ids, size_t count)
 {
     for (size_t i = 0; i < count; ++i)
-        if (control && MainControl(ids[i]) == control)
+        if (control && ControlOf(window, ids[i]) == control)
             return true;
     return false;
 }
 
-void DisableOnWindowThread(const int* ids, size_t count)
+void DisableOnWindowThread(HWND window, const int* ids, size_t count)
 {
     const HWND focus = GetFocus();
     for (size_t i = 0; i < count; ++i)
-        EnableWindow(MainControl(ids[i]), FALSE);
-    if (!IsAmong(focus, ids, count))
+        EnableWindow(ControlOf(window, ids[i]), FALSE);
+    if (!IsAmong(focus, window, ids, count))
         return;
     // On to the next control that takes the focus, the disabled ones skipped.
+    const HWND top = window ? window : MainWindow;
     FocusBeforeLock = focus;
-    const HWND next = GetNextDlgTabItem(MainWindow, focus, FALSE);
-    FocusDuringLock = next && IsWindowEnabled(next) ? next : MainWindow;
+    const HWND next = GetNextDlgTabItem(top, focus, FALSE);
+    FocusDuringLock = next && IsWindowEnabled(next) ? next : top;
     SetFocus(FocusDuringLock);
 }
 
-void EnableOnWindowThread(const int* ids, size_t count)
+void EnableOnWindowThread(HWND window, const int* ids, size_t count)
 {
     for (size_t i = 0; i < count; ++i)
-        EnableWindow(MainControl(ids[i]), TRUE);
-    if (!IsAmong(FocusBeforeLock, ids, count))
+        EnableWindow(ControlOf(window, ids[i]), TRUE);
+    if (!IsAmong(FocusBeforeLock, window, ids, count))
         return;
     const HWND focus = GetFocus();
-    if (focus == FocusDuringLock || focus == MainWindow)
+    if (focus == FocusDuringLock || focus == (window ? window : MainWindow))
         SetFocus(FocusBeforeLock);
     FocusBeforeLock = FocusDuringLock = nullptr;
 }
 
 } // namespace
 
-void EnableControls(const int* ids, size_t count, bool enable) noexcept
+void EnableControls(const int* ids, size_t count, bool enable, HWND window) noexcept
 {
     // The focus lives on the window's thread; a worker ending its lock
-    // hands the change there.
-    PostCall([ids, count, enable] {
+    // hands the change there. A dialog closed meanwhile has no controls.
+    PostCall([ids, count, enable, window] {
+        if (window && !IsWindow(window))
+            return;
         if (enable)
-            EnableOnWindowThread(ids, count);
+            EnableOnWindowThread(window, ids, count);
         else
-            DisableOnWindowThread(ids, count);
+            DisableOnWindowThread(window, ids, count);
     });
 }
 
-bool ControlLock::Take()
+bool ControlLock::Take(HWND window)
 {
     bool free = false;
     if (!held_.compare_exchange_strong(free, true))
         return false;
-    EnableControls(ids_, count_, false);
+    window_ = window;
+    EnableControls(ids_, count_, false, window_);
     return true;
 }
 
@@ -84,8 +94,9 @@ bool ControlLock::StartWorker(LPTHREAD_START_ROUTINE worker, void* parameter)
 
 void ControlLock::Release() noexcept
 {
+    const HWND window = window_;
     held_ = false;
-    EnableControls(ids_, count_, true);
+    EnableControls(ids_, count_, true, window);
 }
 
 bool ControlLock::Held() const noexcept

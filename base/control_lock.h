@@ -1,7 +1,7 @@
-// One worker at a time over a page's controls: the lock is taken on the
-// window's thread before the worker starts, which disables the controls
-// (the buttons that would start another worker), and released by the
-// worker's WorkEnd however its work ends, which enables them again.
+// One worker at a time over a page's (or a dialog's) controls: the lock is
+// taken on the window's thread before the worker starts, which disables the
+// controls (the buttons that would start another worker), and released by
+// the worker's WorkEnd however its work ends, which enables them again.
 #pragma once
 
 #include <windows.h>
@@ -11,8 +11,9 @@
 
 namespace quenzel {
 
-// Enables or disables the main window's controls with these ids.
-void EnableControls(const int* ids, size_t count, bool enable) noexcept;
+// Enables or disables the controls with these ids of `window`, the main
+// window when it is null.
+void EnableControls(const int* ids, size_t count, bool enable, HWND window = nullptr) noexcept;
 template <size_t N>
 void EnableControls(const int (&ids)[N], bool enable) noexcept
 {
@@ -29,9 +30,10 @@ public:
     ControlLock(const ControlLock&) = delete;
     ControlLock& operator=(const ControlLock&) = delete;
 
-    // Claims the lock and disables the controls; false while a worker holds
-    // it (a command that reached the page past a disabled button).
-    bool Take();
+    // Claims the lock and disables the controls, those of `window` when it
+    // is given (a dialog's); false while a worker holds it (a command that
+    // reached the page past a disabled button).
+    bool Take(HWND window = nullptr);
     // Takes the lock and starts the worker, which must release it; the lock
     // is given back at once when the worker cannot start.
     bool StartWorker(LPTHREAD_START_ROUTINE worker, void* parameter = nullptr);
@@ -44,6 +46,7 @@ private:
     const int* ids_;
     size_t count_;
     std::atomic<bool> held_{false};
+    HWND window_ = nullptr; // written by the holder alone
 };
 
 } // namespace quenzel

@@ -133,11 +133,10 @@ void DispatchPageDrop(const std::vector<std::wstring>& paths)
         RefuseDrop(keys::DropNotHere);
 }
 
-void SetPageSource(int index, const std::wstring& path)
+bool SetPageSource(int index, const std::wstring& path)
 {
     ExpectWindowThread("SetPageSource");
-    if (index >= 0 && index < PageCount && Pages[index].setSource)
-        Pages[index].setSource(path);
+    return index >= 0 && index < PageCount && Pages[index].setSource && Pages[index].setSource(path);
 }
 
 // A listing refused on a worker says so too: the text goes by the courier.

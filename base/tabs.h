@@ -34,7 +34,8 @@ struct PageRoutines {
     void (*onNotify)(const NMHDR* header) = nullptr;
     void (*onScroll)(HWND slider, int request) = nullptr;
     void (*onDrop)(const std::vector<std::wstring>& paths) = nullptr;
-    void (*setSource)(const std::wstring& path) = nullptr;
+    // False when the page refuses the path: its work runs.
+    bool (*setSource)(const std::wstring& path) = nullptr;
 };
 void RegisterPage(int index, const PageRoutines& routines);
 
@@ -59,10 +60,11 @@ void DispatchPageScroll(HWND slider, int request);
 // the page information line.
 void DispatchPageDrop(const std::vector<std::wstring>& paths);
 // Places a path in a page's source field, shown or not; another page hands
-// a path on this way without knowing the field.
-void SetPageSource(int index, const std::wstring& path);
-// Says in the page information line why a drop (or a listing) was not
-// taken; the page's own text comes back when a page is shown again. Any
-// thread may call it.
+// a path on this way without knowing the field. False when the page
+// refused it while its work runs.
+bool SetPageSource(int index, const std::wstring& path);
+// Says in the page information line why a drop (or a listing, a slot's
+// path, a command) was not taken; the page's own text comes back when a
+// page is shown again. Any thread may call it.
 void RefuseDrop(int key);
 } // namespace quenzel

@@ -1,6 +1,7 @@
 #include "crypt/crypt_page.h"
 
 #include "base/dpi.h"
+#include "base/lang_keys.h"
 #include "base/language.h"
 #include "base/messages.h"
 #include "base/options.h"
@@ -17,28 +18,46 @@ namespace quenzel {
 
 namespace {
 
+// The page's work lock is taken before a source is asked for, and held by
+// the job until its end.
 void StartPageJob(const CryptPage& page, JobKind job)
 {
     // The program closes once the running jobs have stopped: none starts.
     if (JobsStopRequested())
         return;
+    auto request = std::make_unique<JobRequest>();
+    if (!page.state.work.Take()) {
+        RefuseDrop(keys::BusyTryAgain);
+        return;
+    }
     if (GetWindowTextLengthW(MainControl(page.sourceId)) == 0)
         page.chooseSource();
     if (GetWindowTextLengthW(MainControl(page.sourceId)) == 0) {
+        page.state.work.Release();
         ShowWarningBox(LangString(page.noSourceKey), page.noSourceCaptionKey);
         return;
     }
     page.state.jobMode = job;
     // The job takes the options as the options page shows them now.
     RefreshOptions();
-    auto request = std::make_unique<JobRequest>();
     request->job = job;
     request->options = CurrentOptions();
     request->source = TextOf(MainControl(page.sourceId));
-    if (StartWorker(page.job, request.get()))
+    if (StartWorker(page.job, request.get())) {
         request.release();
-    else
-        page.state.jobMode = NoJob;
+        return;
+    }
+    page.state.jobMode = NoJob;
+    page.state.work.Release();
+}
+
+// The source's "..." button: its worker holds the page's work lock.
+void StartChooser(const CryptPage& page)
+{
+    if (!page.state.work.Take())
+        RefuseDrop(keys::BusyTryAgain);
+    else if (!StartWorker(page.chooseWorker))
+        page.state.work.Release();
 }
 
 // Tab walks the source and its view, the key controls, then the page's
@@ -101,7 +120,7 @@ void OnCryptPageCommand(const CryptPage& page, int id)
     else if (id == page.decryptId)
         StartPageJob(page, DecryptJob);
     else if (id == page.chooseId)
-        StartWorker(page.chooseWorker);
+        StartChooser(page);
 }
 
 } // namespace quenzel

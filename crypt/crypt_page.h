@@ -23,8 +23,8 @@ struct CryptPage {
     int encryptId;
     int decryptId;
     int progressId;
-    void (*chooseSource)();              // asks for a source on this thread
-    LPTHREAD_START_ROUTINE chooseWorker; // the same on a worker of its own
+    void (*chooseSource)();              // asks for a source on this thread, the page's work lock held
+    LPTHREAD_START_ROUTINE chooseWorker; // the same on a worker of its own, which releases the lock
     LPTHREAD_START_ROUTINE job;
     int noSourceKey; // the warning when no source was chosen, and its caption
     int noSourceCaptionKey;
@@ -44,7 +44,8 @@ void RegisterCryptPage(const CryptPage& page, int index, const PageRoutines& rou
 void ShowCryptPage(const CryptPage& page, int showCommand);
 
 // The page's buttons: encrypt, decrypt (asking for a source first when the
-// field is empty) and the source's "..." button, and the key controls.
+// field is empty) and the source's "..." button, each refused with the busy
+// text while the page's work lock is held, and the key controls.
 void OnCryptPageCommand(const CryptPage& page, int id);
 
 } // namespace quenzel

@@ -35,6 +35,12 @@ bool FileJobRunning()
     return FilePageState.jobMode.load() != NoJob;
 }
 
+// The page's job or its source chooser holds the page.
+bool FilePageBusy()
+{
+    return FilePageState.work.Held();
+}
+
 constexpr ControlSpec FileControls[] = {
     Strip(IDC_FILE_BANNER, IDB_STRIP_FILE),
     GroupBox(IDC_FILE_GROUP, keys::FileGroup, {132, 48, 514, 342}),
@@ -56,10 +62,17 @@ bool AskForSourceFile(std::wstring& path)
                               OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, path);
 }
 
+void EndFileWork() noexcept
+{
+    FilePageState.work.Release();
+}
+
 // The chooser opens on the window's thread; so does the chosen file's
-// placing, which fills the page's controls.
+// placing, which fills the page's controls. The page's work lock, taken
+// for it on the window's thread, is held until then.
 DWORD WINAPI ChooseSourceWorker(void*)
 {
+    const WorkEnd end(EndFileWork);
     std::wstring path;
     if (AskForSourceFile(path))
         OnWindowThread([&path] { PlaceSourceFile(path); });
@@ -113,7 +126,7 @@ LRESULT CALLBACK SourceFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM
 {
     switch (message) {
     case WM_KILLFOCUS:
-        if (IsWindowVisible(field) && !FileJobRunning())
+        if (IsWindowVisible(field) && !FilePageBusy())
             ShowSourceFacts(SourceFieldText());
         break;
     case WM_NCDESTROY:
@@ -143,7 +156,7 @@ void FilePage_Create(HWND parent)
 // was chosen, or a file changed meanwhile.
 void FilePage_Show(int showCommand)
 {
-    if (showCommand != SW_HIDE && !FileJobRunning())
+    if (showCommand != SW_HIDE && !FilePageBusy())
         ShowSourceFacts(SourceFieldText());
     ShowCryptPage(ThisPage, showCommand);
 }
@@ -151,7 +164,7 @@ void FilePage_Show(int showCommand)
 // A job starts from the source as the field names it now, typed or not.
 void FilePage_OnCommand(int id)
 {
-    if ((id == IDC_FILE_ENCRYPT || id == IDC_FILE_DECRYPT) && !FileJobRunning())
+    if ((id == IDC_FILE_ENCRYPT || id == IDC_FILE_DECRYPT) && !FilePageBusy())
         ShowSourceFacts(SourceFieldText());
     OnCryptPageCommand(ThisPage, id);
 }
@@ -160,7 +173,7 @@ void FilePage_OnCommand(int id)
 // controls are left alone while its job runs.
 void FilePage_OnDrop(const std::vector<std::wstring>& paths)
 {
-    if (FileJobRunning())
+    if (FilePageBusy())
         RefuseDrop(keys::DropWhileBusy);
     else if (paths.size() != 1 || IsFolder(paths[0]))
         RefuseDrop(keys::DropOneFile);
@@ -168,10 +181,13 @@ void FilePage_OnDrop(const std::vector<std::wstring>& paths)
         PlaceSourceFile(paths[0]);
 }
 
-void FilePage_SetSource(const std::wstring& path)
+bool FilePage_SetSource(const std::wstring& path)
 {
+    if (FilePageBusy())
+        return false;
     SetWindowTextW(MainControl(IDC_FILE_SOURCE), path.c_str());
     ShowSourceFacts(path);
+    return true;
 }
 
 // The chooser may run on a worker of its own: the page is changed on the

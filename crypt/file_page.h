@@ -19,11 +19,12 @@ void FilePage_OnDrop(const std::vector<std::wstring>& paths);
 // A path into the source field as it stands (a slot's use button), with
 // its size and name in the page text and its first bytes in the preview;
 // a path that names no readable file empties the preview and gives the page
-// its own text, without a message.
-void FilePage_SetSource(const std::wstring& path);
+// its own text, without a message. False, with the page unchanged, while
+// the page's work runs.
+bool FilePage_SetSource(const std::wstring& path);
 
 // The source chooser: an existing file into the source field, shown as
-// FilePage_SetSource shows it.
+// FilePage_SetSource shows it; the caller holds the page's work lock.
 void ChooseSourceFile();
 // The same for a path already chosen (a drop, the command line); a file
 // that cannot be read is reported.

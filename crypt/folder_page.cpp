@@ -25,7 +25,6 @@
 
 #include <commctrl.h>
 
-#include <atomic>
 #include <vector>
 
 namespace quenzel {
@@ -59,23 +58,35 @@ static_assert(ControlIdsUnique(FolderControls), "folder page ids must be unique"
 constexpr ListLook FolderListLook{LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT, IDI_FILE_SMALL, SmallIconSize};
 constexpr ListColumn FolderListColumns[] = {{keys::FolderListColumn, PathColumnWidth}};
 
+void EndFolderWork() noexcept
+{
+    FolderPageState.work.Release();
+}
+
+// The listings hold the page's work lock, taken for them on the window's
+// thread: a drop during a listing would mix two folders.
 DWORD WINAPI GatherFolderWorker(void*)
 {
     const JobWorker worker;
+    const WorkEnd end(EndFolderWork);
     GatherFolder();
     return 0;
 }
 
-// One listing at a time: a drop during a listing would mix two folders.
-std::atomic<bool> Gathering{false};
 // The dropped folder, written before its worker starts and read by it.
 std::wstring DroppedFolder;
 
 DWORD WINAPI GatherDroppedWorker(void*)
 {
+    const WorkEnd end(EndFolderWork);
     ListFolder(DroppedFolder);
-    Gathering = false;
     return 0;
+}
+
+// The folder into the source field; the list is left alone.
+void ShowSourceFolder(const std::wstring& root)
+{
+    SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
 }
 
 // The folder page as the routines both encryption pages share see it.
@@ -121,45 +132,37 @@ void FolderPage_OnDrop(const std::vector<std::wstring>& paths)
         RefuseDrop(keys::DropOneFolder);
         return;
     }
-    bool idle = false;
-    if (FolderJobRunning() || !Gathering.compare_exchange_strong(idle, true)) {
+    // Copied before the page is claimed: a copy that fails leaves the page as it was.
+    std::wstring dropped = paths[0];
+    if (!FolderPageState.work.Take()) {
         RefuseDrop(keys::DropWhileBusy);
         return;
     }
-    DroppedFolder = paths[0];
+    DroppedFolder = std::move(dropped);
     if (!StartWorker(GatherDroppedWorker))
-        Gathering = false;
+        EndFolderWork();
 }
 
-void FolderPage_SetSource(const std::wstring& root)
+bool FolderPage_SetSource(const std::wstring& root)
 {
-    SetWindowTextW(MainControl(IDC_FOLDER_SOURCE), root.c_str());
+    if (FolderPageState.work.Held())
+        return false;
+    ShowSourceFolder(root);
+    return true;
 }
 
 void GatherFolder()
 {
     std::wstring chosen;
     if (ChooseFolder(LangText(keys::ChooseFolderTitle), chosen))
-        ListFolderAlone(chosen);
-}
-
-bool ListFolderAlone(const std::wstring& root)
-{
-    bool idle = false;
-    if (!Gathering.compare_exchange_strong(idle, true)) {
-        RefuseDrop(keys::DropWhileBusy);
-        return false;
-    }
-    ListFolder(root);
-    Gathering = false;
-    return true;
+        ListFolder(chosen);
 }
 
 void ListFolder(const std::wstring& root)
 {
     // The listing runs on a worker or, after "...", on the window's thread.
     OnWindowThread([&root] {
-        FolderPage_SetSource(root);
+        ShowSourceFolder(root);
         ClearListRows(MainControl(IDC_FOLDER_LIST));
         // The output folders left out are those the options page shows now.
         RefreshOptions();
@@ -168,7 +171,7 @@ void ListFolder(const std::wstring& root)
     FolderPageState.SetPageInfoText(LangString(keys::GatheringInfo));
     PostStatusText(StatusStatePart, LangString(keys::GatheringState));
     {
-        RunningJob running(CryptPageKind::Folder);
+        const RunningJob running;
         ListFiller filler(IDC_FOLDER_LIST);
         // An earlier job's outputs are no sources.
         const OutputFolders outputs(root, CurrentOptions());

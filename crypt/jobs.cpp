@@ -24,6 +24,7 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace quenzel {
@@ -384,7 +385,8 @@ bool ProcessFolderList(const std::wstring& root, const std::vector<std::wstring>
 
 // The list holds the files of the folder in the field: a folder typed,
 // dropped as text or set by a slot since the last listing is listed first,
-// as "..." would list it. False, after a message, when that cannot be done.
+// as "..." would list it, under the job's lock. False, after a message, when
+// that cannot be done.
 bool ListTypedFolder(const std::wstring& typed)
 {
     const std::wstring listed = CurrentGatheredRoot();
@@ -394,7 +396,8 @@ bool ListTypedFolder(const std::wstring& typed)
         WarnUserText(FormatLangText(keys::FolderNotFound, MaxTextLength, typed.c_str()));
         return false;
     }
-    return ListFolderAlone(typed);
+    ListFolder(typed);
+    return true;
 }
 
 // Whether a file job may replace its existing destination: a decryption
@@ -436,13 +439,13 @@ bool ProposedOutputFits(const JobRequest& request, const std::wstring& root)
 // the replace question ends the job with that failure in `outcome`.
 bool RunFileTransform(const JobRequest& request, std::wstring& output, JobSettings& settings, TransformOutcome& outcome)
 {
-    PageJobScope scope(FilePageState, CryptPageKind::File);
+    std::optional<RunningJob> running;
     JobConfirmation confirmation;
     // The program is closing: a job confirmed meanwhile does not start.
     if (!ConfirmJob(CryptPageKind::File, request.options, confirmation) || JobsStopRequested())
         return false;
     output = confirmation.destination;
-    scope.Run();
+    running.emplace();
     const JobKind job = request.job;
     const std::wstring& source = request.source;
     if (!TakeConfirmedSettings(request, confirmation, settings, IDC_FILE_PROGRESS)
@@ -479,7 +482,7 @@ struct FolderRun {
 // through its list (cancelled, refused, told why).
 bool RunFolderList(const JobRequest& request, FolderRun& run)
 {
-    PageJobScope scope(FolderPageState, CryptPageKind::Folder);
+    std::optional<RunningJob> running;
     if (!ListTypedFolder(request.source))
         return false;
     const std::wstring root = CurrentGatheredRoot();
@@ -490,7 +493,7 @@ bool RunFolderList(const JobRequest& request, FolderRun& run)
     const std::vector<std::wstring>& items = confirmation.items;
     run.outputRoot = confirmation.destination;
     run.tally = FolderTally(static_cast<int>(items.size()));
-    scope.Run();
+    running.emplace();
     const JobKind job = request.job;
     JobSettings settings;
     JobTransformer transformer;
@@ -520,6 +523,7 @@ DWORD WINAPI FileJob(void* parameter)
 {
     const std::unique_ptr<const JobRequest> request(static_cast<const JobRequest*>(parameter));
     const JobWorker worker;
+    const PageJobScope scope(FilePageState);
     const std::wstring& source = request->source;
     const JobKind job = request->job;
     // The result shows the source as it was: the job may replace it.
@@ -550,6 +554,7 @@ DWORD WINAPI FolderJob(void* parameter)
 {
     const std::unique_ptr<const JobRequest> request(static_cast<const JobRequest*>(parameter));
     const JobWorker worker;
+    const PageJobScope scope(FolderPageState);
     const JobKind job = request->job;
     FolderRun run;
     if (!RunFolderList(*request, run))

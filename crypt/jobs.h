@@ -23,7 +23,8 @@ struct JobRequest {
 };
 
 // The jobs, each given a `JobRequest` made with new, which it owns; the
-// page's command handler has set its `JobMode`.
+// page's command handler has taken its work lock and set its `JobMode`,
+// which the job gives back when it ends.
 DWORD WINAPI FileJob(void* request);
 DWORD WINAPI FolderJob(void* request);
 

@@ -1,7 +1,8 @@
 // What each encryption page keeps between its window's thread and its
-// workers: `JobMode`, `OutputPath`, `PageInfoText`.
+// workers: its work lock, `JobMode`, `OutputPath`, `PageInfoText`.
 #pragma once
 
+#include "base/control_lock.h"
 #include "base/page_info.h"
 #include "engine/output_names.h"
 
@@ -12,13 +13,20 @@ namespace quenzel {
 
 class CryptPageState : public PageInfo {
 public:
-    CryptPageState(int pageIndex, int infoKey)
+    template <size_t N>
+    CryptPageState(int pageIndex, int infoKey, const int (&workControls)[N])
         : PageInfo(pageIndex, infoKey)
+        , work(workControls)
     { }
 
-    // `JobMode`: set by the page's command handler before the worker
-    // starts and held until the job ends, however it ends (`PageJobScope`):
-    // a drop on the page meanwhile is refused.
+    // The page's one owner of its work: a job from its command to its end,
+    // the source chooser, and on the folder page a listing. Taken on the
+    // window's thread before the worker starts, it disables the page's
+    // buttons and source field; a drop, a slot or a command meanwhile is
+    // refused (`RefuseWhileBusy`).
+    ControlLock work;
+    // `JobMode`: set by the page's command handler once it holds the lock,
+    // cleared when the job ends (`PageJobScope`); the dialogs read it.
     std::atomic<int> jobMode{NoJob};
     // `OutputPath`: written by the confirmation dialog on the window's
     // thread, where the job takes it with its confirmation.

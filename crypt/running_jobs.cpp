@@ -9,8 +9,6 @@
 #include "base/page_kit.h"
 #include "base/process.h"
 #include "base/status.h"
-#include "crypt/file_page_ids.h"
-#include "crypt/folder_page_ids.h"
 #include "crypt/key_controls.h"
 
 #include <atomic>
@@ -19,21 +17,15 @@ namespace quenzel {
 
 namespace {
 
-constexpr int FilePageJobControls[] = {IDC_FILE_ENCRYPT, IDC_FILE_DECRYPT, IDC_FILE_CHOOSE, IDC_FILE_SOURCE};
-constexpr int FolderPageJobControls[] = {IDC_FOLDER_ENCRYPT, IDC_FOLDER_DECRYPT, IDC_FOLDER_GATHER, IDC_FOLDER_SOURCE};
 // Besides the key controls and the options a running job reads: the tabs.
 constexpr int SharedJobControls[] = {IDC_TABS};
 
 std::atomic<int> RunningCount{0};
 
-// On the window's thread: the page's own controls follow its job, the
-// shared ones the count as it is now, so the last change always wins.
-void ApplyJobChange(CryptPageKind page, bool started)
+// On the window's thread: the shared controls follow the count as it is
+// now, so the last change always wins.
+void ApplyJobChange()
 {
-    if (page == CryptPageKind::File)
-        EnableControls(FilePageJobControls, !started);
-    else
-        EnableControls(FolderPageJobControls, !started);
     const bool idle = RunningCount.load() == 0;
     EnableControls(SharedJobControls, idle);
     EnableKeyControls(idle);
@@ -46,10 +38,10 @@ void ApplyJobChange(CryptPageKind page, bool started)
 // text comes last. The call holds two small values: making it allocates
 // nothing. A window gone has no controls left to change; the end of a job
 // (a destructor) must not throw.
-void AnnounceJobChange(CryptPageKind page, bool started) noexcept
+void AnnounceJobChange() noexcept
 {
     try {
-        OnWindowThread([page, started] { ApplyJobChange(page, started); });
+        OnWindowThread(ApplyJobChange);
     } catch (const WindowGone&) {
         OutputDebugStringW(L"Quenzel: a job's change not shown, its window gone\n");
     }
@@ -57,28 +49,22 @@ void AnnounceJobChange(CryptPageKind page, bool started) noexcept
 
 } // namespace
 
-RunningJob::RunningJob(CryptPageKind page)
-    : page_(page)
+RunningJob::RunningJob()
 {
     ++RunningCount;
-    AnnounceJobChange(page_, true);
+    AnnounceJobChange();
 }
 
 RunningJob::~RunningJob()
 {
     --RunningCount;
-    AnnounceJobChange(page_, false);
+    AnnounceJobChange();
 }
 
 PageJobScope::~PageJobScope()
 {
     state_.jobMode = NoJob;
-    running_.reset();
-}
-
-void PageJobScope::Run()
-{
-    running_.emplace(page_);
+    state_.work.Release();
 }
 
 bool AnyJobRunning()

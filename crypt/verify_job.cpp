@@ -10,6 +10,7 @@
 #include "base/process.h"
 #include "base/status.h"
 #include "base/tabs.h"
+#include "crypt/crypt_dialogs.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
 #include "crypt/folder_tally.h"
@@ -203,21 +204,31 @@ void TellEndingFailure(VerifyVerdict ended)
     }
 }
 
+// The files checked with the key controls' key, taken as a decryption
+// takes it (the password's UTF-8 bytes or the key file's hash), while the
+// job counts as running; false when no key could be had (told why).
+bool CheckWithKey(const VerifyRequest& request, VerifyRun& run)
+{
+    const RunningJob running;
+    PostStatusText(StatusStatePart, LangString(keys::VerifyingState));
+    JobSettings settings;
+    if (!TakeJobSettings(DecryptJob, request.options, request.key, settings, BarOf(request.page)))
+        return false;
+    StrongDecryptor decryptor(std::move(settings.strongKeyInput));
+    decryptor.AskBeforeMoreKeys(MoreKeysWanted);
+    CheckFiles(request, decryptor, run);
+    return true;
+}
+
+// Holds the page's work lock its command took, report included.
 DWORD WINAPI VerifyJob(void* parameter)
 {
     const std::unique_ptr<const VerifyRequest> request(static_cast<const VerifyRequest*>(parameter));
     const JobWorker worker;
-    PageJobScope scope(StateOf(request->page), request->page);
-    scope.Run();
-    PostStatusText(StatusStatePart, LangString(keys::VerifyingState));
-    // The key as a decryption takes it: the password's UTF-8 bytes or the key file's hash.
-    JobSettings settings;
-    if (!TakeJobSettings(DecryptJob, request->options, request->key, settings, BarOf(request->page)))
-        return 0;
-    StrongDecryptor decryptor(std::move(settings.strongKeyInput));
-    decryptor.AskBeforeMoreKeys(MoreKeysWanted);
+    const PageJobScope scope(StateOf(request->page));
     VerifyRun run;
-    CheckFiles(*request, decryptor, run);
+    if (!CheckWithKey(*request, run))
+        return 0;
     TellEndingFailure(run.ended);
     if (run.ended != VerifyVerdict::Stopped && run.ended != VerifyVerdict::Intact && run.tally.Checked() == 0)
         return 0;
@@ -242,7 +253,7 @@ void StartVerifyJob()
     if (JobsStopRequested())
         return;
     if (!VerifyMayStart()) {
-        RefuseDrop(keys::VerifyWhileBusy);
+        RefuseDrop(keys::BusyTryAgain);
         return;
     }
     auto request = std::make_unique<VerifyRequest>();
@@ -265,13 +276,20 @@ void StartVerifyJob()
     RefreshOptions();
     request->options = CurrentOptions();
     request->key = TakeKeySnapshot();
-    // Held until the worker's scope ends: a drop on the page meanwhile is refused.
+    // The page's work lock, held by the worker to its end: the page's
+    // buttons, a drop and a slot's path wait for it.
     CryptPageState& state = StateOf(request->page);
+    if (!state.work.Take()) {
+        RefuseDrop(keys::BusyTryAgain);
+        return;
+    }
     state.jobMode = DecryptJob;
-    if (StartWorker(VerifyJob, request.get()))
+    if (StartWorker(VerifyJob, request.get())) {
         request.release();
-    else
-        state.jobMode = NoJob;
+        return;
+    }
+    state.jobMode = NoJob;
+    state.work.Release();
 }
 
 } // namespace quenzel

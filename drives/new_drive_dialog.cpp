@@ -1,6 +1,7 @@
 #include "drives/new_drive_dialog.h"
 
 #include "base/choosers.h"
+#include "base/control_lock.h"
 #include "base/courier.h"
 #include "base/job_workers.h"
 #include "base/lang_keys.h"
@@ -72,6 +73,10 @@ void OnBrowse(HWND dialog)
 
 constexpr int DialogControls[] = {IDOK, IDCANCEL, IDC_NEWDRIVE_BROWSE, IDC_NEWDRIVE_LETTER, IDC_NEWDRIVE_FOLDER};
 
+// One mapping at a time, with the dialog's controls disabled: taken when
+// OK starts the worker, released when its outcome reaches the dialog.
+ControlLock Mapping(DialogControls);
+
 enum class Outcome { Failed, NotStored, NotMounted, Mounted };
 
 struct OutcomeReport {
@@ -82,9 +87,6 @@ struct OutcomeReport {
 constexpr OutcomeReport OutcomeReports[] = {{keys::DrivesNotSaved, keys::ErrorCaption},
                                             {keys::NewDriveNotMounted, keys::NewDriveNotMountedCaption},
                                             {keys::NewDriveMounted, keys::NewDriveMountedCaption}};
-
-// The dialog is modal: one mapping at a time.
-bool Mapping = false;
 
 struct MappingWork {
     HWND dialog;
@@ -103,6 +105,7 @@ public:
     ~OutcomeNotice()
     {
         PostCall([dialog = dialog_, outcome = outcome] {
+            Mapping.Release();
             if (IsWindow(dialog))
                 OnMapped(dialog, outcome);
         });
@@ -133,12 +136,6 @@ DWORD WINAPI MappingWorker(void* parameter)
     return 0;
 }
 
-void EnableDialog(HWND dialog, bool enable)
-{
-    for (int id : DialogControls)
-        EnableWindow(GetDlgItem(dialog, id), enable);
-}
-
 // Checks the dialog's choice; false (after a message) when it cannot be
 // mapped.
 bool ReadChoice(HWND dialog, FolderDrive& drive)
@@ -167,23 +164,18 @@ bool ReadChoice(HWND dialog, FolderDrive& drive)
 void OnOk(HWND dialog)
 {
     auto work = std::make_unique<MappingWork>(MappingWork{dialog, FolderDrive{}});
-    if (!ReadChoice(dialog, work->drive))
+    if (!ReadChoice(dialog, work->drive) || !Mapping.Take(dialog))
         return;
-    Mapping = true;
-    EnableDialog(dialog, false);
-    if (StartWorker(MappingWorker, work.get())) {
+    if (StartWorker(MappingWorker, work.get()))
         work.release();
-        return;
-    }
-    Mapping = false;
-    EnableDialog(dialog, true);
+    else
+        Mapping.Release();
 }
 
-// Reports the worker's outcome; the dialog closes unless the worker failed.
+// Reports the worker's outcome, the lock released; the dialog closes
+// unless the worker failed.
 void OnMapped(HWND dialog, Outcome outcome)
 {
-    Mapping = false;
-    EnableDialog(dialog, true);
     if (outcome == Outcome::Failed)
         return;
     const OutcomeReport& report = OutcomeReports[static_cast<std::size_t>(outcome) - 1];
@@ -194,14 +186,13 @@ void OnMapped(HWND dialog, Outcome outcome)
 INT_PTR CALLBACK NewDriveProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG) {
-        Mapping = false;
         OnInitDialog(dialog);
         return TRUE;
     }
     if (message != WM_COMMAND)
         return FALSE;
     // Escape and the close box give IDCANCEL even with the buttons disabled.
-    if (Mapping)
+    if (Mapping.Held())
         return TRUE;
     switch (LOWORD(wParam)) {
     case IDC_NEWDRIVE_BROWSE:

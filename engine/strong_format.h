@@ -103,7 +103,8 @@ enum class StrongStatus {
 };
 
 // Bytes of a secret (a password, a key file's content or hash, a derived
-// key): held in pages of their own, locked in memory where the system lets
+// key): held in pages of their own (small ones in slots of shared pages),
+// locked in memory where the system lets
 // them be (so they do not reach the page file), and wiped when they go. A
 // fixed size, never grown, so no copy is left behind. Throws bad_alloc when
 // the memory cannot be had.
@@ -127,6 +128,8 @@ private:
     void Release();
     uint8_t* bytes_ = nullptr;
     size_t size_ = 0;
+    // In a shared block of small secrets rather than pages of its own.
+    bool pooled_ = false;
 };
 
 // Wipes memory that held a secret, in a way the compiler keeps.

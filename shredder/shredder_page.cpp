@@ -140,6 +140,8 @@ void AddShredFolder()
     std::wstring root;
     if (!ChooseFolder(LangText(keys::ShredFolderTitle), root))
         return;
+    // The folder page takes it for its source as well, unless its own work
+    // runs: then its field stays as that work needs it.
     OnWindowThread([&root] { SetPageSource(FolderPageIndex, root); });
     ListFiller filler(IDC_SHRED_LIST);
     AddFolderRows(filler, root);

@@ -171,14 +171,17 @@ void BrowseSlot(int slot)
     StorePath(slot, path);
 }
 
-// The path goes to the file or folder page as it stands, unexamined.
+// The path goes to the file or folder page as it stands, unexamined; a
+// page whose work runs refuses it, and this page stays shown to say so.
 void UseSlot(int slot)
 {
     const std::wstring path = TextOf(SlotControl(IDC_SLOT_PATH_0, slot));
     const bool file = FileKind(slot);
     const int page = file ? FilePageIndex : FolderPageIndex;
-    SetPageSource(page, path);
-    SelectTab(page);
+    if (SetPageSource(page, path))
+        SelectTab(page);
+    else
+        RefuseDrop(keys::BusyTryAgain);
     if (path != StoredPath(slot))
         StorePath(slot, path);
 }

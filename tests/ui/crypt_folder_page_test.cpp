@@ -8,6 +8,7 @@
 #include "crypt/folder_page_ids.h"
 #include "engine/strong_format.h"
 #include "res/resource.h"
+#include "slots/slot_page_ids.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -435,14 +436,15 @@ TEST(FolderPage, FullVolumeSkipsWhatDoesNotFitAndLeavesNoPartialFile)
 namespace {
 
 // A job keeps the key, level and options it started with. While a folder
-// job waits at a warning, a file job on the other page starts and ends: the
+// job waits at a warning, a command that reaches its page and a folder
+// slot's path are refused; a file job on the other page starts and ends: the
 // key controls and the tabs stay disabled until the folder job has ended
 // too, and the folder job's later files still get its first key and level.
 TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
 {
     using namespace quenzel;
     Started s;
-    ASSERT_NO_FATAL_FAILURE(Start(s, "", FolderPageCommand));
+    ASSERT_NO_FATAL_FAILURE(Start(s, "[OFTENRADIO]\n0=1\n[OFTENPATHS]\n0=C:\\windows\n", FolderPageCommand));
     TypeOwnPassword(s);
     const std::wstring root = s.Work() + L"\\Held";
     const Tree tree = {
@@ -456,6 +458,16 @@ TEST(FolderPage, KeyAndControlsHeldUntilEveryJobEnds)
     ASSERT_NO_FATAL_FAILURE(ConfirmJob(s, IDC_FOLDER_ENCRYPT, nullptr, out));
     HWND warning = WaitForDialogWith(s.app, MessageTextId);
     ASSERT_NE(warning, nullptr) << "the folder job waits at the held file";
+
+    const std::wstring busy = L"Busy: try again when the running work has ended.";
+    PostCommand(s.window, IDC_FOLDER_DECRYPT);
+    EXPECT_TRUE(WaitUntil([&] { return StatusText(s, 1) == busy; })) << Narrow(StatusText(s, 1));
+    PostCommand(s.window, SlotPageCommand);
+    ASSERT_TRUE(WaitUntil([&] { return StatusText(s, 1).rfind(L"Nine slots", 0) == 0; }));
+    PostCommand(s.window, SlotControlId(IDC_SLOT_USE_0, 0));
+    EXPECT_TRUE(WaitUntil([&] { return StatusText(s, 1) == busy; })) << Narrow(StatusText(s, 1));
+    EXPECT_EQ(FieldText(s.app.Control(FolderField)), root);
+    EXPECT_EQ(WaitForDialogWith(s.app, ConfirmDestinationId, Millis{500}), nullptr) << "a second job was asked for";
 
     const std::wstring single = s.Work() + L"\\single.txt";
     const std::string plain = RandomText(300, 4);
