@@ -4,8 +4,16 @@ set(QUENZEL_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
-add_subdirectory(${QUENZEL_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-include(GoogleTest)
+# A native build without GoogleTest's sources (quenzel-cli built on another
+# system) builds no tests.
+set(QUENZEL_HAVE_GTEST ON)
+if(NOT WIN32 AND NOT EXISTS ${QUENZEL_GTEST_SOURCE}/CMakeLists.txt)
+    message(STATUS "No GoogleTest sources in ${QUENZEL_GTEST_SOURCE}: the tests are not built")
+    set(QUENZEL_HAVE_GTEST OFF)
+else()
+    add_subdirectory(${QUENZEL_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    include(GoogleTest)
+endif()
 
 # Registers a test program with CTest. On Windows builds the program runs
 # under Wine, through the runner the test scripts put on the path.

@@ -17,7 +17,13 @@ if(WIN32)
         INTERFACE_LINK_LIBRARIES advapi32)
 else()
     find_path(QUENZEL_SODIUM_INCLUDE sodium.h REQUIRED)
-    find_library(QUENZEL_SODIUM_LIBRARY sodium REQUIRED)
+    if(QUENZEL_STATIC_SODIUM)
+        # The release tarball of quenzel-cli carries libsodium inside where
+        # the system has its static library (Debian's libsodium-dev does).
+        find_library(QUENZEL_SODIUM_LIBRARY NAMES libsodium.a sodium REQUIRED)
+    else()
+        find_library(QUENZEL_SODIUM_LIBRARY sodium REQUIRED)
+    endif()
     add_library(sodium UNKNOWN IMPORTED)
     set_target_properties(sodium PROPERTIES
         IMPORTED_LOCATION ${QUENZEL_SODIUM_LIBRARY}

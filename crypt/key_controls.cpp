@@ -13,6 +13,7 @@
 #include "crypt/crypt_page.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/running_jobs.h"
+#include "engine/key_input.h"
 
 #include <commctrl.h>
 
@@ -26,6 +27,8 @@ constexpr int LevelMaximum = 255;
 constexpr int LevelPageSize = 10;
 constexpr int DefaultLevel = 7;
 constexpr wchar_t DefaultPasswordText[] = L"MORVANTE";
+static_assert(IsSamplePassword(DefaultPasswordText, (sizeof DefaultPasswordText / sizeof(wchar_t)) - 1),
+              "the password field starts with the sample password the engine refuses");
 constexpr int ByteProgressMaximum = 101;
 constexpr int LevelTextLength = 50;
 // The longest password, in ANSI bytes, is one less than this.
@@ -183,18 +186,20 @@ bool TakeStrongKeyInput(const KeySnapshot& snapshot, JobSettings& settings, KeyF
     return KeyFileUsable(HashKeyFile(snapshot.keyFilePath, settings.strongKeyInput, &progress));
 }
 
-// A password's UTF-16 text is one no encryption takes: empty (the classic
-// format would fall back to its built-in key, which anyone with the program
-// has), or the sample text every copy of the program starts with.
+// A password's UTF-16 text is one no encryption takes (the engine's
+// refusal): empty, or the sample text every copy of the program starts with.
 int RefusedPasswordKey(const SecretBytes& text)
 {
-    if (text.empty())
+    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
+    switch (RefusedPassword(wide, text.size() / sizeof(wchar_t))) {
+    case PasswordRefusal::Empty:
         return keys::PasswordEmpty;
-    const size_t sampleBytes = (sizeof DefaultPasswordText) - sizeof(wchar_t);
-    const bool sample = text.size() == sampleBytes
-        && std::equal(text.data(), text.data() + text.size(),
-                      reinterpret_cast<const unsigned char*>(DefaultPasswordText));
-    return sample ? keys::SamplePassword : 0;
+    case PasswordRefusal::Sample:
+        return keys::SamplePassword;
+    case PasswordRefusal::None:
+        break;
+    }
+    return 0;
 }
 
 // The password field selects its whole text whenever it gets the focus,

@@ -131,4 +131,8 @@ public:
 // True when something (a file or a folder) is at `path`.
 bool PathIsTaken(const SystemPath& path);
 
+// True when both paths name one existing file, however they are spelt
+// (the same device and file number).
+bool IsSameExistingFile(const SystemPath& first, const SystemPath& second);
+
 } // namespace quenzel

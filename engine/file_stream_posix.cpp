@@ -273,6 +273,14 @@ std::unique_ptr<FileWriter> FileWriter::StandardOutput()
     return std::make_unique<PosixStandardWriter>();
 }
 
+bool IsSameExistingFile(const SystemPath& first, const SystemPath& second)
+{
+    struct stat one {};
+    struct stat other {};
+    return ::stat(first.c_str(), &one) == 0 && ::stat(second.c_str(), &other) == 0 && one.st_dev == other.st_dev
+        && one.st_ino == other.st_ino;
+}
+
 bool PathIsTaken(const SystemPath& path)
 {
     struct stat info {};

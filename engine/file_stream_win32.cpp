@@ -348,6 +348,29 @@ std::unique_ptr<FileWriter> FileWriter::StandardOutput()
     return std::make_unique<Win32StandardWriter>();
 }
 
+namespace {
+
+// The volume and file index of an existing file; false when it cannot be opened.
+bool FileNumber(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info)
+{
+    Handle file(CreateFileW(ExtendedPath(FullPath(path)).c_str(), 0,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr),
+                true);
+    return file.get() != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file.get(), &info);
+}
+
+} // namespace
+
+bool IsSameExistingFile(const SystemPath& first, const SystemPath& second)
+{
+    BY_HANDLE_FILE_INFORMATION one{};
+    BY_HANDLE_FILE_INFORMATION other{};
+    return FileNumber(first, one) && FileNumber(second, other)
+        && one.dwVolumeSerialNumber == other.dwVolumeSerialNumber && one.nFileIndexHigh == other.nFileIndexHigh
+        && one.nFileIndexLow == other.nFileIndexLow;
+}
+
 bool PathIsTaken(const SystemPath& path)
 {
     return GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -64,11 +64,18 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 !include "FileFunc.nsh"
 !include "x64.nsh"
 !include "WinVer.nsh"
+!include "WordFunc.nsh"
 
 !define MUI_ICON "${__FILEDIR__}/../res/art/icon10.ico"
 !define MUI_UNICON "${__FILEDIR__}/../res/art/icon10.ico"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Quenzel.exe"
+; The finish page's second check box, off by default: the command line
+; quenzel-cli.exe on the user's PATH (the uninstaller takes it off again).
+!define MUI_FINISHPAGE_SHOWREADME ""
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "$(AddToPath)"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!define MUI_FINISHPAGE_SHOWREADME_FUNCTION AddFolderToPath
 !define MUI_UNCOMPONENTSPAGE_NODESC
 
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckInstallFolder
@@ -90,6 +97,13 @@ LangString SendToShred ${LANG_ENGLISH} "${SENDTO_SHRED_EN}"
 LangString SendToShred ${LANG_GERMAN} "${SENDTO_SHRED_DE}"
 LangString FolderNotWritable ${LANG_ENGLISH} "Quenzel cannot write to this folder:$\r$\n$INSTDIR$\r$\n$\r$\nQuenzel keeps its settings file beside the program, so it needs a folder you can write to without administrator rights (not Program Files). Choose another folder."
 LangString FolderNotWritable ${LANG_GERMAN} "Quenzel kann in diesen Ordner nicht schreiben:$\r$\n$INSTDIR$\r$\n$\r$\nQuenzel speichert seine Einstellungsdatei neben dem Programm und braucht deshalb einen Ordner, in den Sie ohne Administratorrechte schreiben können (nicht Programme). Wählen Sie einen anderen Ordner."
+
+LangString AddToPath ${LANG_ENGLISH} "Add quenzel-cli (the command line) to my PATH"
+LangString AddToPath ${LANG_GERMAN} "quenzel-cli (die Befehlszeile) meinem PATH hinzufügen"
+
+; The user's PATH, in the user's part of the registry.
+!define ENVIRONMENT_KEY "Environment"
+!define PATH_VALUE "Path"
 
 Var ChosenLanguage
 ; "64" or "32": the build this Windows gets.
@@ -164,6 +178,24 @@ Function RenewChosenLanguage
     FindClose $0
 FunctionEnd
 
+; Puts the program folder at the end of the user's PATH, unless it is there,
+; and tells running programs (Explorer) that the environment changed.
+Function AddFolderToPath
+    ReadRegStr $0 HKCU "${ENVIRONMENT_KEY}" "${PATH_VALUE}"
+    ClearErrors
+    ${WordFind} ";$0;" ";$INSTDIR;" "E+1{" $1
+    ${IfNot} ${Errors}
+        Return ; on it already
+    ${EndIf}
+    ${If} $0 == ""
+        StrCpy $0 "$INSTDIR"
+    ${Else}
+        StrCpy $0 "$0;$INSTDIR"
+    ${EndIf}
+    WriteRegExpandStr HKCU "${ENVIRONMENT_KEY}" "${PATH_VALUE}" "$0"
+    SendMessage ${HWND_BROADCAST} ${WM_WININICHANGE} 0 "STR:Environment" /TIMEOUT=5000
+FunctionEnd
+
 Section "Quenzel" SecProgram
     SectionIn RO
     SetShellVarContext current
@@ -175,13 +207,16 @@ Section "Quenzel" SecProgram
     ${If} $Bits == "64"
         File "${SOURCE_DIR_64}/Quenzel.exe"
         File "${SOURCE_DIR_64}/language.exe"
+        File "${SOURCE_DIR_64}/quenzel-cli.exe"
     ${Else}
         File "${SOURCE_DIR_32}/Quenzel.exe"
         File "${SOURCE_DIR_32}/language.exe"
+        File "${SOURCE_DIR_32}/quenzel-cli.exe"
     ${EndIf}
 !else
     File "${SOURCE_DIR_64}/Quenzel.exe"
     File "${SOURCE_DIR_64}/language.exe"
+    File "${SOURCE_DIR_64}/quenzel-cli.exe"
 !endif
     SetOutPath "$INSTDIR\lang"
     File "${SOURCE_DIR_64}/lang/english.lng"
@@ -216,11 +251,34 @@ Section "Quenzel" SecProgram
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+; Takes the program folder off the user's PATH (every entry naming it, in
+; any case), leaving the other entries as they were; a PATH left empty goes.
+Function un.RemoveFolderFromPath
+    ReadRegStr $0 HKCU "${ENVIRONMENT_KEY}" "${PATH_VALUE}"
+    ClearErrors
+    ${WordFind} ";$0;" ";$INSTDIR;" "E+1{" $1
+    ${If} ${Errors}
+        Return ; not on it
+    ${EndIf}
+    ${WordReplace} ";$0;" ";$INSTDIR;" ";" "+" $1
+    ${WordReplace} "$1" ";$INSTDIR;" ";" "+" $1
+    StrCpy $1 "$1" "" 1 ; the ";" put before
+    StrCpy $1 "$1" -1   ; and after
+    ${If} $1 == ""
+        DeleteRegValue HKCU "${ENVIRONMENT_KEY}" "${PATH_VALUE}"
+    ${Else}
+        WriteRegExpandStr HKCU "${ENVIRONMENT_KEY}" "${PATH_VALUE}" "$1"
+    ${EndIf}
+    SendMessage ${HWND_BROADCAST} ${WM_WININICHANGE} 0 "STR:Environment" /TIMEOUT=5000
+FunctionEnd
+
 Section "un.Quenzel" UnSecProgram
     SectionIn RO
     SetShellVarContext current
     Delete "$INSTDIR\Quenzel.exe"
     Delete "$INSTDIR\language.exe"
+    Delete "$INSTDIR\quenzel-cli.exe"
+    Call un.RemoveFolderFromPath
     Delete "$INSTDIR\lang\default.lng"
     Delete "$INSTDIR\lang\english.lng"
     Delete "$INSTDIR\lang\german.lng"

@@ -59,7 +59,7 @@ def scoop(folder, version, address, zip64, zip64_hash):
         "license": LICENSE,
         # Only the 64-bit zip: Scoop refuses it on 32-bit Windows.
         "architecture": {"64bit": {"url": address + "/" + zip64, "hash": zip64_hash}},
-        "bin": "Quenzel.exe",
+        "bin": "quenzel-cli.exe",
         "shortcuts": [["Quenzel.exe", "Quenzel"]],
     }
     with open(os.path.join(folder, "quenzel.json"), "w", encoding="utf-8") as out:

@@ -11,6 +11,7 @@
 #include <shlobj.h>
 #include <algorithm>
 #include <cstring>
+#include <cwctype>
 #include <memory>
 #include <gtest/gtest.h>
 
@@ -22,9 +23,12 @@ constexpr Millis SetupTimeout{90000};
 constexpr wchar_t UninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quenzel";
 constexpr wchar_t RunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t Missing[] = L"<missing>";
-const wchar_t* const ProgramFiles[] = {L"Quenzel.exe",         L"language.exe",     L"lang\\default.lng",
-                                       L"lang\\english.lng",   L"lang\\german.lng", L"help\\quenzel.chm",
-                                       L"help\\quenzel-de.chm"};
+const wchar_t* const ProgramFiles[] = {L"Quenzel.exe",       L"language.exe",        L"quenzel-cli.exe",
+                                       L"lang\\default.lng", L"lang\\english.lng",   L"lang\\german.lng",
+                                       L"help\\quenzel.chm", L"help\\quenzel-de.chm"};
+// The user's PATH, which the installer changes only when its box is ticked.
+constexpr wchar_t EnvironmentKey[] = L"Environment";
+constexpr wchar_t PathValue[] = L"Path";
 
 // The directory page's folder field and the components page's tree, in
 // the page's own dialog.
@@ -93,7 +97,9 @@ std::wstring RegText(const wchar_t* key, const wchar_t* name)
 {
     wchar_t text[1024] = L"";
     DWORD size = sizeof text;
-    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, text,
+                     &size)
+        != ERROR_SUCCESS)
         return Missing;
     return text;
 }
@@ -156,7 +162,7 @@ void MakeInstalledCopyThe32BitOne(const std::wstring& dir)
     const std::wstring portable = HostToWindowsPath(QUENZEL_PORTABLE_DIR);
     if (!WindowsIs64Bit() || ProgramMachine(portable + L"\\Quenzel.exe") != IMAGE_FILE_MACHINE_I386)
         return;
-    for (const wchar_t* program : {L"\\Quenzel.exe", L"\\language.exe"})
+    for (const wchar_t* program : {L"\\Quenzel.exe", L"\\language.exe", L"\\quenzel-cli.exe"})
         ASSERT_TRUE(CopyFileW((portable + program).c_str(), (dir + program).c_str(), FALSE)) << Narrow(program);
     ASSERT_NO_FATAL_FAILURE(SetRegText(UninstallKey, L"DisplayName", L"Quenzel (32-bit)"));
 }
@@ -167,7 +173,30 @@ void ExpectTheBuildOfThisWindows(const std::wstring& dir)
     const WORD machine = WindowsIs64Bit() ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
     EXPECT_EQ(ProgramMachine(dir + L"\\Quenzel.exe"), machine);
     EXPECT_EQ(ProgramMachine(dir + L"\\language.exe"), machine);
+    EXPECT_EQ(ProgramMachine(dir + L"\\quenzel-cli.exe"), machine);
     EXPECT_EQ(RegText(UninstallKey, L"DisplayName"), WindowsIs64Bit() ? L"Quenzel (64-bit)" : L"Quenzel (32-bit)");
+}
+
+struct TextSearch {
+    const std::wstring* text;
+    HWND found;
+};
+
+BOOL CALLBACK MatchText(HWND child, LPARAM data)
+{
+    auto* search = reinterpret_cast<TextSearch*>(data);
+    if (WindowText(child) != *search->text)
+        return TRUE;
+    search->found = child;
+    return FALSE;
+}
+
+// A window below `parent`, at any depth, with the text `text`.
+HWND ChildWithText(HWND parent, const std::wstring& text)
+{
+    TextSearch search{&text, nullptr};
+    EnumChildWindows(parent, MatchText, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 // Ends the process of a wizard a failed test leaves open.
@@ -185,9 +214,11 @@ void EndProcessOf(HWND window)
 TEST(Install, PerUserInstallStartsUpdatesKeepingSettingsAndUninstallsCleanly)
 {
     const std::wstring dir = KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Quenzel";
+    const std::wstring pathBefore = RegText(EnvironmentKey, PathValue);
     ASSERT_TRUE(RunToEnd(DistFile(L"-setup.exe"), L"/S"));
     for (const wchar_t* file : ProgramFiles)
         EXPECT_TRUE(FileExists(dir + L"\\" + file)) << Narrow(file);
+    EXPECT_EQ(RegText(EnvironmentKey, PathValue), pathBefore) << "PATH changed without being asked";
     ExpectTheBuildOfThisWindows(dir);
     EXPECT_FALSE(FileExists(dir + L"\\Quenzel.ini"));
     // Send To opens the file page (tab 1) or the shredder (tab 4) with the files.
@@ -229,6 +260,11 @@ TEST(Install, PerUserInstallStartsUpdatesKeepingSettingsAndUninstallsCleanly)
     // The log-on start of this copy goes with it; the settings stay unless asked.
     for (const std::wstring& link : GermanSendTo())
         ASSERT_TRUE(CopyFileW(links[1].c_str(), link.c_str(), FALSE)) << Narrow(link);
+    // The PATH box ticked at the install: the uninstaller takes the folder
+    // off again, in whatever case it is written, and keeps the other entries.
+    std::wstring upperDir = dir;
+    std::transform(upperDir.begin(), upperDir.end(), upperDir.begin(), towupper);
+    ASSERT_NO_FATAL_FAILURE(SetRegText(EnvironmentKey, PathValue, L"C:\\Tools;" + upperDir + L";D:\\bin"));
     ASSERT_TRUE(RunToEnd(dir + L"\\Uninstall.exe", L"/S"));
     // The uninstaller goes on in a copy of itself after the first one ended.
     EXPECT_TRUE(WaitUntil([&] { return !FileExists(dir + L"\\Uninstall.exe"); }, SetupTimeout));
@@ -239,6 +275,11 @@ TEST(Install, PerUserInstallStartsUpdatesKeepingSettingsAndUninstallsCleanly)
         for (const std::wstring& link : group)
             EXPECT_FALSE(FileExists(link)) << Narrow(link);
     EXPECT_EQ(RegText(RunKey, L"Quenzel"), Missing);
+    EXPECT_EQ(RegText(EnvironmentKey, PathValue), L"C:\\Tools;D:\\bin");
+    if (pathBefore == Missing)
+        EXPECT_EQ(RegDeleteKeyValueW(HKEY_CURRENT_USER, EnvironmentKey, PathValue), ERROR_SUCCESS);
+    else
+        ASSERT_NO_FATAL_FAILURE(SetRegText(EnvironmentKey, PathValue, pathBefore));
     EXPECT_EQ(Bytes(dir + L"\\Quenzel.ini"), settings);
     RemoveTree(dir);
 }
@@ -275,6 +316,40 @@ TEST(Install, UninstallAskedToRemoveTheSettingsRemovesTheirBackupsAndTheFolder)
     ASSERT_TRUE(WaitUntil([&] { return WindowText(close) == L"&Close" && IsWindowEnabled(close); }, SetupTimeout));
     PostClick(close);
     EXPECT_TRUE(WaitUntil([&] { return !FileExists(dir); }, SetupTimeout)) << "the program folder stays";
+    RemoveTree(dir);
+}
+
+// The finish page's PATH box is off; ticked, it puts the program folder at
+// the end of the user's PATH, and the uninstaller takes it off again.
+TEST(Install, PathBoxOfTheFinishPageAddsTheFolderAndTheUninstallerRemovesIt)
+{
+    const std::wstring dir = KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Quenzel";
+    const std::wstring pathBefore = RegText(EnvironmentKey, PathValue);
+    App setup;
+    ASSERT_TRUE(setup.StartProgram(DistFile(L"-setup.exe"), HostToWindowsPath(QUENZEL_DIST_DIR)));
+    HWND wizard = WaitForDialogWith(setup, IDOK, SetupTimeout);
+    ASSERT_NE(wizard, nullptr);
+    PostClick(GetDlgItem(wizard, IDOK)); // the directory page's Next
+    HWND pathBox = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            pathBox = ChildWithText(wizard, L"Add quenzel-cli (the command line) to my PATH");
+            return pathBox && IsWindowVisible(pathBox);
+        },
+        SetupTimeout));
+    EXPECT_EQ(SendMessageW(pathBox, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "the PATH box is ticked by default";
+    HWND runBox = ChildWithText(wizard, L"&Run Quenzel " + Widen(QUENZEL_VERSION));
+    ASSERT_NE(runBox, nullptr);
+    SendMessageW(runBox, BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(pathBox, BM_SETCHECK, BST_CHECKED, 0);
+    PostClick(GetDlgItem(wizard, IDOK)); // Finish
+    DWORD code = 1;
+    ASSERT_TRUE(setup.WaitForExit(code, SetupTimeout));
+    EXPECT_EQ(RegText(EnvironmentKey, PathValue), pathBefore == Missing ? dir : pathBefore + L";" + dir);
+    ASSERT_TRUE(RunToEnd(dir + L"\\Uninstall.exe", L"/S"));
+    EXPECT_TRUE(WaitUntil([&] { return RegText(EnvironmentKey, PathValue) == pathBefore; }, SetupTimeout))
+        << Narrow(RegText(EnvironmentKey, PathValue));
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(dir + L"\\Uninstall.exe"); }, SetupTimeout));
     RemoveTree(dir);
 }
 
@@ -323,7 +398,7 @@ TEST(Install, PortableZipHoldsTheProgramFolderAndRunsWhereItWasUnpacked)
     } while (FindNextFileW(search, &found));
     FindClose(search);
     std::sort(top.begin(), top.end());
-    EXPECT_EQ(top, (std::vector<std::wstring>{L"Quenzel.exe", L"help", L"lang", L"language.exe"}));
+    EXPECT_EQ(top, (std::vector<std::wstring>{L"Quenzel.exe", L"help", L"lang", L"language.exe", L"quenzel-cli.exe"}));
     ASSERT_NO_FATAL_FAILURE(StartAndClose(dir));
 }
 
