@@ -31,5 +31,7 @@ inline constexpr int CMD_ON_TOP = 5030;
 inline constexpr int CMD_MAGNET = 5031;
 inline constexpr int CMD_TRANSPARENCY = 5033;
 inline constexpr int CMD_CLEAR_FONT = 5034;
+// File menu: verify strong files without writing anything.
+inline constexpr int CMD_VERIFY = 5040;
 
 } // namespace quenzel

@@ -9,6 +9,7 @@
 #include "base/process.h"
 #include "base/shell_helpers.h"
 #include "base/tabs.h"
+#include "crypt/verify_job.h"
 #include "res/app_resources.h"
 
 #include <commctrl.h>
@@ -247,6 +248,9 @@ bool RunProgramCommand(HWND window, int id)
         return true;
     case CMD_OPEN_IN_NOTEPAD:
         OnOpenInNotepad();
+        return true;
+    case CMD_VERIFY:
+        StartVerifyJob();
         return true;
     case CMD_HELP_CONTENTS:
         ShowHelpContext(HelpContextContents);

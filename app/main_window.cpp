@@ -324,6 +324,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case ListTimeMessage:
         return AnswerListTime(wParam);
+    case WM_INITMENUPOPUP:
+        UpdatePopupStates(reinterpret_cast<HMENU>(wParam));
+        return 0;
     case WM_MENUCHAR:
         if (const LRESULT answer =
                 AnswerMenuChar(static_cast<wchar_t>(LOWORD(wParam)), HIWORD(wParam), reinterpret_cast<HMENU>(lParam)))

@@ -6,6 +6,7 @@
 #include "base/process.h"
 #include "base/settings.h"
 #include "controls/owner_menu.h"
+#include "crypt/verify_job.h"
 #include "res/app_resources.h"
 
 #include <windowsx.h>
@@ -27,6 +28,8 @@ constexpr MenuEntry Separator{0, 0, nullptr};
 
 constexpr MenuEntry FileItems[] = {{CMD_NEW_TEXT, keys::MenuNewText, nullptr},
                                    {CMD_OPEN_IN_NOTEPAD, keys::MenuOpenInNotepad, nullptr},
+                                   Separator,
+                                   {CMD_VERIFY, keys::MenuVerify, nullptr},
                                    Separator,
                                    {IDM_EXIT, keys::MenuExit, nullptr}};
 constexpr MenuEntry EditItems[] = {{CMD_EDIT_WIN_INI, 0, L"&Win.ini"},
@@ -169,6 +172,12 @@ void BuildMainMenu()
 HMENU MainMenu()
 {
     return MenuBar;
+}
+
+void UpdatePopupStates(HMENU popup)
+{
+    // Verify waits for the running work, as the pages' buttons do.
+    EnableMenuItem(popup, CMD_VERIFY, MF_BYCOMMAND | (VerifyMayStart() ? MF_ENABLED : MF_GRAYED));
 }
 
 BOOL ShowContextMenu(HWND window, LPARAM point, int position)

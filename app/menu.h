@@ -12,6 +12,9 @@ inline constexpr int PageListMenuPosition = 2;
 // popups owner-drawn.
 void BuildMainMenu();
 HMENU MainMenu();
+// Brings a popup's items up to date as it opens (WM_INITMENUPOPUP): Verify
+// is grayed while other work runs.
+void UpdatePopupStates(HMENU popup);
 
 // Shows the popup at `position` of the window's menu as a context menu at a
 // packed screen point (signed 16-bit coordinates).

@@ -6,6 +6,7 @@
 #include "base/control_ids.h"
 #include "crypt/file_page_ids.h"
 #include "crypt/folder_page_ids.h"
+#include "engine/strong_format.h"
 #include "res/resource.h"
 #include "slots/slot_page_ids.h"
 
@@ -694,6 +695,90 @@ TEST(FolderPage, ManySeparateEncryptionsAskOnceBeforeMoreKeys)
         EXPECT_EQ(decrypted, row.decrypted);
         EXPECT_TRUE(TemporaryFilesIn(out).empty());
     }
+    EXPECT_TRUE(s.app.Close());
+}
+
+// The report's counts of a verification, as its language file words them.
+std::wstring VerifyCounts(int intact, int damaged, int wrongKey, int notCheckable)
+{
+    return L"Intact: " + std::to_wstring(intact) + L"\nDamaged: " + std::to_wstring(damaged)
+        + L"\nWrong password or key file (or damaged at the start): " + std::to_wstring(wrongKey)
+        + L"\nCannot be checked (original format, or a later version of the strong format): "
+        + std::to_wstring(notCheckable);
+}
+
+size_t EntriesIn(const std::wstring& folder)
+{
+    size_t count = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    do
+        count += wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0;
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+    return count;
+}
+
+// File > Verify reads strong files to their end with the key set and
+// writes nothing: the file page's file, then the folder page's list. A
+// changed byte or a cut past the first chunk is damage; a file of the
+// original format cannot be checked.
+TEST(FolderPage, VerifyTellsIntactDamagedAndWrongKeyFilesApart)
+{
+    Started s;
+    ASSERT_NO_FATAL_FAILURE(Start(s, "", FilePageCommand));
+    const std::string plain = RandomBytes(quenzel::StrongChunkBytes + 3000, 61);
+    const std::string sealed = StrongEncryptedAlone(plain, OwnPassword);
+    ASSERT_TRUE(LooksStrong(sealed, plain.size()));
+    std::string flipped = sealed;
+    flipped[sealed.size() - 100] ^= 0x10;
+    const Tree tree = {{L"\\intact.enc", sealed},
+                       {L"\\flipped.enc", flipped},
+                       {L"\\cut.enc", sealed.substr(0, quenzel::StrongHeaderBytesV2 + quenzel::StrongSealedChunkBytes)},
+                       {L"\\other key.enc", StrongEncryptedAlone(plain, "ANDERES")},
+                       {L"\\classic.txt", Transformed(plain, OwnPassword, 7)}};
+    const std::wstring root = s.Work() + L"\\Checked";
+    ASSERT_NO_FATAL_FAILURE(MakeTree(root, tree));
+    const struct {
+        const wchar_t* file;
+        const char* password;
+        std::wstring counts;
+    } rows[] = {{L"intact.enc", OwnPassword, VerifyCounts(1, 0, 0, 0)},
+                {L"flipped.enc", OwnPassword, VerifyCounts(0, 1, 0, 0)},
+                {L"cut.enc", OwnPassword, VerifyCounts(0, 1, 0, 0)},
+                {L"intact.enc", "WRONG", VerifyCounts(0, 0, 1, 0)},
+                {L"classic.txt", OwnPassword, VerifyCounts(0, 0, 0, 1)}};
+    for (const auto& row : rows) {
+        SetFieldText(s.app.Control(PasswordField), Widen(row.password));
+        SetFieldText(s.app.Control(quenzel::IDC_FILE_SOURCE), root + L"\\" + row.file);
+        PostCommand(s.window, quenzel::CMD_VERIFY);
+        const std::wstring report = DismissMessageBox(s.app);
+        EXPECT_EQ(report.rfind(L"The file \"" + std::wstring(row.file) + L"\" was read to its end", 0), 0u)
+            << Narrow(report);
+        EXPECT_NE(report.find(row.counts), std::wstring::npos) << Narrow(report);
+        ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    }
+
+    PostCommand(s.window, FolderPageCommand);
+    TypeOwnPassword(s);
+    ASSERT_NO_FATAL_FAILURE(Gather(s, root));
+    PostCommand(s.window, quenzel::CMD_VERIFY);
+    const std::wstring report = DismissMessageBox(s.app);
+    EXPECT_EQ(report.rfind(L"5 file(s) listed from \"Checked\" were read to their end", 0), 0u) << Narrow(report);
+    EXPECT_NE(report.find(VerifyCounts(1, 2, 1, 1)), std::wstring::npos) << Narrow(report);
+    // The names below the counts, in the list's order.
+    const size_t damaged = report.find(L"\n\nDamaged:\n");
+    ASSERT_NE(damaged, std::wstring::npos) << Narrow(report);
+    const std::wstring damagedNames = report.substr(damaged, report.find(L"\n\n", damaged + 2) - damaged);
+    EXPECT_NE(damagedNames.find(L"\ncut.enc"), std::wstring::npos) << Narrow(report);
+    EXPECT_NE(damagedNames.find(L"\nflipped.enc"), std::wstring::npos) << Narrow(report);
+    EXPECT_NE(report.find(L"\n\nWrong password or key file (or damaged at the start):\nother key.enc"),
+              std::wstring::npos)
+        << Narrow(report);
+    ASSERT_TRUE(WaitUntil([&] { return AllEnabled(s, JobControls); }));
+    EXPECT_EQ(EntriesIn(root), tree.size());
     EXPECT_TRUE(s.app.Close());
 }
 

@@ -174,6 +174,9 @@ TEST_P(LanguageFile, FormatTextsTakeTheDocumentedArguments)
             formatted =
                 FormatLangText(key, FormatLimit, SampleSecondCount, SampleCount, SampleFirstName, SampleSecondName);
             expected = {SampleSecondCountText, SampleCountText, SampleFirstName, SampleSecondName};
+        } else if (info.arguments == "int,int,int,int") {
+            formatted = FormatLangText(key, FormatLimit, SampleSecondCount, SampleCount, SampleSecondCount, SampleCount);
+            expected = {SampleSecondCountText, SampleCountText, SampleSecondCountText, SampleCountText};
         } else if (info.arguments == "str,str") {
             formatted = FormatLangText(key, FormatLimit, SampleFirstName, SampleSecondName);
             expected = {SampleFirstName, SampleSecondName};
@@ -210,7 +213,7 @@ TEST_P(LanguageFile, EveryMenuAndPageHasDistinctMnemonics)
     using namespace keys;
     const std::vector<int> bar = {MenuFile, MenuEdit, MenuPageList, MenuMsTools, MenuOptions, MenuHelp};
     std::vector<std::vector<int>> groups = {
-        {MenuNewText, MenuOpenInNotepad, MenuExit},
+        {MenuNewText, MenuOpenInNotepad, MenuVerify, MenuExit},
         {MenuOptionsPage, MenuFilePage, MenuFolderPage, MenuSlotPage, MenuShredderPage, MenuDrivesPage},
         {MenuMsInfo, MenuMsConfig, MenuCleanMgr, MenuDefrag, MenuRegedit, MenuRestore},
         {MenuLanguage, MenuOnTop, MenuMagnet, MenuTransparency, MenuClearFont},
