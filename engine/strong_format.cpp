@@ -103,6 +103,43 @@ size_t MagicMismatches(const uint8_t* start, size_t length)
     return mismatches;
 }
 
+// Reads a strong file's header from its start: the magic and version
+// first, which tell how long the rest is, then the rest (`got` falls short
+// only where the data ends). False on a read error.
+bool ReadHeaderArea(ByteReader& source, StrongHeader& header, size_t& got)
+{
+    if (!ReadFull(source, header.data(), PrefixBytes, got))
+        return false;
+    const size_t headerBytes = got == PrefixBytes ? StrongHeaderBytesFor(header[VersionAt]) : 0;
+    if (headerBytes <= got)
+        return true;
+    size_t rest = 0;
+    if (!ReadFull(source, header.data() + got, headerBytes - got, rest))
+        return false;
+    got += rest;
+    return true;
+}
+
+// Whether the first `length` bytes of a file hold a whole strong header of
+// a version known here, and its size.
+StrongStatus CheckHeader(const uint8_t* header, size_t length, size_t& headerBytes)
+{
+    switch (ClassifyStart(header, length)) {
+    case StrongStart::Other:
+        return StrongStatus::NotStrongFormat;
+    case StrongStart::Damaged:
+        return StrongStatus::Damaged;
+    case StrongStart::Strong:
+        break;
+    }
+    if (length < PrefixBytes)
+        return StrongStatus::Truncated;
+    headerBytes = StrongHeaderBytesFor(header[VersionAt]);
+    if (headerBytes == 0)
+        return StrongStatus::UnsupportedVersion;
+    return length < headerBytes ? StrongStatus::Truncated : StrongStatus::Ok;
+}
+
 // Sizes a job's chunk buffer once; false when the memory is not there.
 bool ChunkBuffer(std::vector<uint8_t>& chunk)
 {
@@ -661,22 +698,11 @@ const uint8_t* StrongDecryptor::KeysFor(const KdfParams& params, const StrongSal
 
 StrongStatus StrongDecryptor::Start(const uint8_t* header, size_t length, StrongChunkStream& stream)
 {
-    switch (ClassifyStart(header, length)) {
-    case StrongStart::Other:
-        return StrongStatus::NotStrongFormat;
-    case StrongStart::Damaged:
-        return StrongStatus::Damaged;
-    case StrongStart::Strong:
-        break;
-    }
-    if (length < PrefixBytes)
-        return StrongStatus::Truncated;
+    size_t headerBytes = 0;
+    const StrongStatus checked = CheckHeader(header, length, headerBytes);
+    if (checked != StrongStatus::Ok)
+        return checked;
     const uint8_t version = header[VersionAt];
-    const size_t headerBytes = StrongHeaderBytesFor(version);
-    if (headerBytes == 0)
-        return StrongStatus::UnsupportedVersion;
-    if (length < headerBytes)
-        return StrongStatus::Truncated;
     const KdfParams params{GetLittleEndian32(&header[OpsAt]), GetLittleEndian32(&header[MemAt])};
     if (!StrongParamsAccepted(params, bounds_))
         return StrongStatus::BadParameters;
@@ -708,18 +734,10 @@ StrongStatus StrongDecryptor::Start(const uint8_t* header, size_t length, Strong
 
 StrongStatus StrongDecryptor::Decrypt(ByteReader& source, ByteWriter& destination, StrongProgress* progress)
 {
-    // The magic and version first: they tell how long the rest of the header is.
     HeaderBytes header;
     size_t got = 0;
-    if (!ReadFull(source, header.data(), PrefixBytes, got))
+    if (!ReadHeaderArea(source, header, got))
         return StrongStatus::ReadFailed;
-    const size_t headerBytes = got == PrefixBytes ? StrongHeaderBytesFor(header[VersionAt]) : 0;
-    if (headerBytes > got) {
-        size_t rest = 0;
-        if (!ReadFull(source, header.data() + got, headerBytes - got, rest))
-            return StrongStatus::ReadFailed;
-        got += rest;
-    }
     StrongChunkStream stream;
     const StrongStatus started = Start(header.data(), got, stream);
     if (started != StrongStatus::Ok)
@@ -768,26 +786,12 @@ StrongStatus ReadStrongInfo(ByteReader& source, StrongFileInfo& info)
 {
     HeaderBytes header;
     size_t got = 0;
-    if (!ReadFull(source, header.data(), PrefixBytes, got))
+    if (!ReadHeaderArea(source, header, got))
         return StrongStatus::ReadFailed;
-    switch (ClassifyStart(header.data(), got)) {
-    case StrongStart::Other:
-        return StrongStatus::NotStrongFormat;
-    case StrongStart::Damaged:
-        return StrongStatus::Damaged;
-    case StrongStart::Strong:
-        break;
-    }
-    if (got < PrefixBytes)
-        return StrongStatus::Truncated;
-    const size_t headerBytes = StrongHeaderBytesFor(header[VersionAt]);
-    if (headerBytes == 0)
-        return StrongStatus::UnsupportedVersion;
-    size_t rest = 0;
-    if (!ReadFull(source, header.data() + got, headerBytes - got, rest))
-        return StrongStatus::ReadFailed;
-    if (got + rest < headerBytes)
-        return StrongStatus::Truncated;
+    size_t headerBytes = 0;
+    const StrongStatus checked = CheckHeader(header.data(), got, headerBytes);
+    if (checked != StrongStatus::Ok)
+        return checked;
     info.version = header[VersionAt];
     info.params = {GetLittleEndian32(&header[OpsAt]), GetLittleEndian32(&header[MemAt])};
 
