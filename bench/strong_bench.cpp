@@ -68,46 +68,65 @@ private:
     size_t at_ = 0;
 };
 
+// A ring of plaintext chunks and their sealed forms under one random key,
+// for the bare library's loops.
+struct BareRing {
+    using State = crypto_secretstream_xchacha20poly1305_state;
+    explicit BareRing(size_t chunks)
+        : plain(chunks * quenzel::StrongChunkBytes)
+        , sealed(chunks * quenzel::StrongSealedChunkBytes)
+    {
+        randombytes_buf(plain.data(), plain.size());
+        crypto_secretstream_xchacha20poly1305_keygen(key);
+    }
+    void StartSealing() { crypto_secretstream_xchacha20poly1305_init_push(&state, header, key); }
+    void Seal(size_t slot)
+    {
+        crypto_secretstream_xchacha20poly1305_push(&state, &sealed[slot * quenzel::StrongSealedChunkBytes], nullptr,
+                                                   &plain[slot * quenzel::StrongChunkBytes],
+                                                   quenzel::StrongChunkBytes, nullptr, 0,
+                                                   crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
+    }
+    bool StartOpening() { return crypto_secretstream_xchacha20poly1305_init_pull(&state, header, key) == 0; }
+    bool Open(size_t slot)
+    {
+        return crypto_secretstream_xchacha20poly1305_pull(&state, &plain[slot * quenzel::StrongChunkBytes], nullptr,
+                                                          nullptr, &sealed[slot * quenzel::StrongSealedChunkBytes],
+                                                          quenzel::StrongSealedChunkBytes, nullptr, 0)
+            == 0;
+    }
+
+    std::vector<uint8_t> plain, sealed;
+    uint8_t key[crypto_secretstream_xchacha20poly1305_KEYBYTES];
+    uint8_t header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
+    State state;
+};
+
 // Seals `mib` MiB from a 64 MiB buffer (larger than any cache, as a file's
 // data is) into a ring of sealed chunks, then opens them again, the stream
 // started anew for each pass over the ring.
 int Bare(size_t mib)
 {
-    using namespace quenzel;
-    using State = crypto_secretstream_xchacha20poly1305_state;
     constexpr size_t RingChunks = 64;
-    std::vector<uint8_t> plain(RingChunks * StrongChunkBytes), sealed(RingChunks * StrongSealedChunkBytes);
-    randombytes_buf(plain.data(), plain.size());
-    uint8_t key[crypto_secretstream_xchacha20poly1305_KEYBYTES];
-    uint8_t header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
-    crypto_secretstream_xchacha20poly1305_keygen(key);
-
-    State state;
+    BareRing ring(RingChunks);
     auto start = Clock::now();
     for (size_t chunk = 0; chunk < mib; ++chunk) {
         const size_t slot = chunk % RingChunks;
         if (slot == 0)
-            crypto_secretstream_xchacha20poly1305_init_push(&state, header, key);
-        crypto_secretstream_xchacha20poly1305_push(&state, &sealed[slot * StrongSealedChunkBytes], nullptr,
-                                                   &plain[slot * StrongChunkBytes], StrongChunkBytes, nullptr, 0,
-                                                   crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
+            ring.StartSealing();
+        ring.Seal(slot);
     }
     const double seal = Seconds(start);
     // Opening needs the stream the last pass sealed: the ring is sealed once more under one header.
-    crypto_secretstream_xchacha20poly1305_init_push(&state, header, key);
+    ring.StartSealing();
     for (size_t slot = 0; slot < RingChunks; ++slot)
-        crypto_secretstream_xchacha20poly1305_push(&state, &sealed[slot * StrongSealedChunkBytes], nullptr,
-                                                   &plain[slot * StrongChunkBytes], StrongChunkBytes, nullptr, 0,
-                                                   crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
+        ring.Seal(slot);
     start = Clock::now();
     for (size_t chunk = 0; chunk < mib; ++chunk) {
         const size_t slot = chunk % RingChunks;
-        if (slot == 0 && crypto_secretstream_xchacha20poly1305_init_pull(&state, header, key) != 0)
+        if (slot == 0 && !ring.StartOpening())
             return 1;
-        if (crypto_secretstream_xchacha20poly1305_pull(&state, &plain[slot * StrongChunkBytes], nullptr, nullptr,
-                                                       &sealed[slot * StrongSealedChunkBytes], StrongSealedChunkBytes,
-                                                       nullptr, 0)
-            != 0)
+        if (!ring.Open(slot))
             return 1;
     }
     std::printf("bare %.3f %.3f %zu\n", seal, Seconds(start), mib);
@@ -118,24 +137,13 @@ int Bare(size_t mib)
 // second busy program beside a timed job.
 int Load(double seconds)
 {
-    using namespace quenzel;
-    using State = crypto_secretstream_xchacha20poly1305_state;
     constexpr size_t RingChunks = 4;
-    std::vector<uint8_t> plain(RingChunks * StrongChunkBytes), sealed(RingChunks * StrongSealedChunkBytes);
-    randombytes_buf(plain.data(), plain.size());
-    uint8_t key[crypto_secretstream_xchacha20poly1305_KEYBYTES];
-    uint8_t header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
-    crypto_secretstream_xchacha20poly1305_keygen(key);
-    State state;
-    crypto_secretstream_xchacha20poly1305_init_push(&state, header, key);
+    BareRing ring(RingChunks);
+    ring.StartSealing();
     const auto start = Clock::now();
     size_t chunks = 0;
-    for (; Seconds(start) < seconds; ++chunks) {
-        const size_t slot = chunks % RingChunks;
-        crypto_secretstream_xchacha20poly1305_push(&state, &sealed[slot * StrongSealedChunkBytes], nullptr,
-                                                   &plain[slot * StrongChunkBytes], StrongChunkBytes, nullptr, 0,
-                                                   crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
-    }
+    for (; Seconds(start) < seconds; ++chunks)
+        ring.Seal(chunks % RingChunks);
     std::printf("load %zu\n", chunks);
     return 0;
 }

@@ -182,15 +182,30 @@ std::wstring AnswerQuestion(App& app, int button)
     return AnswerBox(app, button, L"<no question>");
 }
 
-bool MakeSparseFile(const std::wstring& path, long long size)
+namespace {
+
+// Opens (`disposition`: made new or existing) and sizes a file.
+bool SizeFile(const std::wstring& path, long long size, DWORD disposition)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     LARGE_INTEGER end;
     end.QuadPart = size;
     const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
     return CloseHandle(file) && sized;
+}
+
+} // namespace
+
+bool MakeSparseFile(const std::wstring& path, long long size)
+{
+    return SizeFile(path, size, CREATE_ALWAYS);
+}
+
+bool ExtendFile(const std::wstring& path, long long size)
+{
+    return SizeFile(path, size, OPEN_EXISTING);
 }
 
 std::vector<std::wstring> TemporaryFilesIn(const std::wstring& folder)

@@ -103,6 +103,8 @@ std::wstring AnswerQuestion(App& app, int button);
 std::wstring AnswerQuestion(App& app, int button, int& defaultButton);
 // A sparse file of `size` bytes (all zero), made quickly.
 bool MakeSparseFile(const std::wstring& path, long long size);
+// Makes an existing file `size` bytes long (the rest sparse, all zero).
+bool ExtendFile(const std::wstring& path, long long size);
 // Names in a folder that look like the program's temporary files.
 std::vector<std::wstring> TemporaryFilesIn(const std::wstring& folder);
 

@@ -90,17 +90,6 @@ std::string RandomLetters(size_t n, unsigned seed)
     return text;
 }
 
-bool ExtendFile(const std::wstring& path, long long size)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER end;
-    end.QuadPart = size;
-    const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
-    return CloseHandle(file) && sized;
-}
-
 bool AllZero(const std::wstring& path, long long size)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

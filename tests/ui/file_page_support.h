@@ -67,8 +67,6 @@ std::string ReadAll(const std::wstring& path);
 // capitals with a password of lower-case letters: every step is text that
 // the preview and the result show safely on every Wine (see RandomText).
 std::string RandomLetters(size_t n, unsigned seed);
-// Makes an existing file `size` bytes long (the rest sparse, all zero).
-bool ExtendFile(const std::wstring& path, long long size);
 // True when the file holds `size` bytes, all zero.
 bool AllZero(const std::wstring& path, long long size);
 bool HasAttributes(const std::wstring& path, DWORD wanted);
