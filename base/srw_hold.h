@@ -25,6 +25,23 @@ private:
     SRWLOCK& lock_;
 };
 
+// Lets go of an SRW lock held exclusively for its scope, and takes it
+// again at its end: the slow part of a step done under a lock.
+class SrwRelease {
+public:
+    explicit SrwRelease(SRWLOCK& lock)
+        : lock_(lock)
+    {
+        ReleaseSRWLockExclusive(&lock_);
+    }
+    ~SrwRelease() { AcquireSRWLockExclusive(&lock_); }
+    SrwRelease(const SrwRelease&) = delete;
+    SrwRelease& operator=(const SrwRelease&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
 // Waits, holding `lock`, until `ready` says so.
 template <class Ready>
 void SleepUntil(CONDITION_VARIABLE& change, SRWLOCK& lock, Ready ready)
