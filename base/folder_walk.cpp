@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <memory>
 
 namespace quenzel {
 
@@ -16,18 +17,25 @@ namespace {
 // loop of links that the file system would not mark as links.
 constexpr size_t MaxWalkPath = 32767;
 
-bool IsDotEntry(const wchar_t* name)
+bool IsDotEntry(std::wstring_view name)
 {
-    return (name[0] == L'.' && name[1] == L'\0') || (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
+    return name == L"." || name == L"..";
 }
 
 // A link or junction: never entered. Other reparse points, such as the
 // placeholder folders of cloud-sync clients, hold the user's own files.
-bool IsLinkedFolder(const WIN32_FIND_DATAW& entry)
+// A listing carries a reparse point's tag where a file's extended
+// attributes' size would be.
+bool IsLinkedFolder(DWORD attributes, DWORD reparseTag)
 {
-    // The listing carries a reparse point's tag in dwReserved0.
-    return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && !WalkEntersReparseFolder(entry.dwReserved0);
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && !WalkEntersReparseFolder(reparseTag);
 }
+
+// A folder's entries are read straight from its handle, many at a time,
+// into a buffer of this size: no copy per entry as FindNextFile makes, and
+// under Wine about a tenth faster than FindFirstFile and FindNextFile.
+// Network drives take no more than 64 KiB at a time.
+constexpr DWORD ListingBufferBytes = 64 * 1024;
 
 // The buffer's room for a batch of paths this long on average, reserved
 // once per batch.
@@ -61,28 +69,62 @@ public:
 private:
     void ReadFolder(const std::wstring& folder)
     {
+        UniqueFile listing(CreateFileW(ExtendedPath(folder).c_str(), FILE_LIST_DIRECTORY,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!listing)
+            return;
+        // Each call gives the entries after the last; it fails once none are left.
+        bool first = true;
+        while (GetFileInformationByHandleEx(listing.Get(), FileIdBothDirectoryInfo, entries_.get(), ListingBufferBytes)) {
+            first = false;
+            const auto* bytes = reinterpret_cast<const uint8_t*>(entries_.get());
+            for (;;) {
+                const auto& entry = *reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes);
+                Take(folder, std::wstring_view(entry.FileName, entry.FileNameLength / sizeof(wchar_t)),
+                     entry.FileAttributes, entry.EaSize, static_cast<uint64_t>(entry.EndOfFile.QuadPart));
+                if (entry.NextEntryOffset == 0)
+                    break;
+                bytes += entry.NextEntryOffset;
+            }
+        }
+        // A file system that lists no entries with their ids (an old network
+        // server) is searched as FindFirstFile does.
+        if (first && GetLastError() == ERROR_INVALID_PARAMETER)
+            SearchFolder(folder);
+    }
+
+    void SearchFolder(const std::wstring& folder)
+    {
         WIN32_FIND_DATAW entry;
         UniqueFind search(FindFirstFileExW(ExtendedPath(JoinPath(folder, L"*")).c_str(), FindExInfoBasic, &entry,
                                            FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
         if (!search)
             return;
         do {
-            if (IsDotEntry(entry.cFileName))
-                continue;
-            const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            if (isFolder && IsLinkedFolder(entry))
-                continue;
-            const std::wstring_view name(entry.cFileName);
-            if (folder.size() + NeedsSeparator(folder) + name.size() >= MaxWalkPath)
-                continue;
-            if (!isFolder) {
-                List(folder, name, (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow);
-                continue;
-            }
-            std::wstring path = JoinPath(folder, name);
-            if (!(leaveOut_ && leaveOut_(path)))
-                queue_.push_back(std::move(path));
+            // The listing carries a reparse point's tag in dwReserved0.
+            Take(folder, entry.cFileName, entry.dwFileAttributes, entry.dwReserved0,
+                 (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow);
         } while (FindNextFileW(search.Get(), &entry));
+    }
+
+    // Lists a file of the folder, or keeps a sub-folder for its level.
+    void Take(const std::wstring& folder, std::wstring_view name, DWORD attributes, DWORD reparseTag, uint64_t size)
+    {
+        if (IsDotEntry(name))
+            return;
+        const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (isFolder && IsLinkedFolder(attributes, reparseTag))
+            return;
+        if (folder.size() + NeedsSeparator(folder) + name.size() >= MaxWalkPath)
+            return;
+        if (!isFolder) {
+            List(folder, name, size);
+            return;
+        }
+        std::wstring path = JoinPath(folder, name);
+        if (!(leaveOut_ && leaveOut_(path)))
+            queue_.push_back(std::move(path));
     }
 
     void List(const std::wstring& folder, std::wstring_view name, uint64_t size)
@@ -110,6 +152,8 @@ private:
     const size_t batchSize_;
     const FolderFilter& leaveOut_;
     std::deque<std::wstring> queue_;
+    // The listing buffer, aligned as its entries need.
+    std::unique_ptr<LONGLONG[]> entries_{new LONGLONG[ListingBufferBytes / sizeof(LONGLONG)]};
     PathBatch batch_;
     uint64_t listed_ = 0;
 };
