@@ -129,6 +129,23 @@ TEST_F(WalkTest, EmptyTreesAndBatches)
     EXPECT_EQ(batches_, (std::vector<size_t>{3, 3, 1}));
 }
 
+// A folder is read many entries at a time: one whose entries fill the
+// buffer several times over is listed whole, its sub-folder entered too.
+TEST_F(WalkTest, AFolderOfMoreEntriesThanOneReadIsListedWhole)
+{
+    constexpr int Files = 1500;
+    const std::string longName(100, 'n');
+    ASSERT_TRUE(RunHostShell("cd " + Quoted(root_) + " && mkdir zz-sub && : > zz-sub/inner.txt && for i in $(seq 1 "
+                             + std::to_string(Files) + "); do : > " + longName + "$i.txt; done"));
+    auto files = Walk();
+    std::sort(files.begin(), files.end());
+    std::vector<std::wstring> expected{root_ + L"\\zz-sub\\inner.txt"};
+    for (int i = 1; i <= Files; ++i)
+        expected.push_back(root_ + L"\\" + std::wstring(longName.begin(), longName.end()) + std::to_wstring(i) + L".txt");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(files, expected);
+}
+
 TEST_F(WalkTest, SizesComeWithTheirFiles)
 {
     MakeFolder(L"\\sub");
