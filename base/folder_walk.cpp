@@ -88,9 +88,10 @@ private:
                 bytes += entry.NextEntryOffset;
             }
         }
-        // A file system that lists no entries with their ids (an old network
-        // server) is searched as FindFirstFile does.
-        if (first && GetLastError() == ERROR_INVALID_PARAMETER)
+        // A listing that gave nothing, not even the folder's "." (an old
+        // network server that lists no entries with their ids, whatever
+        // error it gives), is tried again as FindFirstFile searches.
+        if (first)
             SearchFolder(folder);
     }
 
