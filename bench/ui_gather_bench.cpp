@@ -288,7 +288,8 @@ bool TimeListing(Started& s, const std::wstring& folder, bool shredder, size_t f
     // The page's list, its button and the status text that ends the listing.
     const int list = shredder ? quenzel::IDC_SHRED_LIST : quenzel::IDC_FOLDER_LIST;
     const wchar_t* listed = shredder ? L"file(s) in the list" : L"file(s) found";
-    if (!IsWindowVisible(s.app.Control(list)))
+    // A loaded machine may show the page a little after the window.
+    if (!WaitUntil([&] { return IsWindowVisible(s.app.Control(list)) != FALSE; }))
         return Fail("the page with the list did not come");
     PostCommand(s.window, shredder ? quenzel::IDC_SHRED_ADD_FOLDER : quenzel::IDC_FOLDER_GATHER);
     if (!ChooseFolder(s, folder))
